@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: installs what is missing, then builds and runs the whole suite
+# twice, once plainly and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+status=0
+
+echo "== plain build =="
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j"$(nproc)") || status=1
+
+echo "== address and undefined-behaviour sanitizer build =="
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=address,undefined \
+  -DZEL_BUILD_BENCH=OFF
+(cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$(nproc)") || status=1
+
+exit $status

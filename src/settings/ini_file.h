@@ -1,0 +1,78 @@
+#pragma once
+
+// INI files in the Windows private-profile layout, read and written with the same rules as
+// GetPrivateProfileStringW / WritePrivateProfileStringW, so files written on either system read
+// the same on the other. Strings are UTF-8 in memory whatever the file's own encoding.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zel::ini {
+
+inline constexpr std::size_t kDefaultBufferSize = 260;
+
+// A parsed INI file that remembers its encoding, line endings and every line, so that writing
+// a key changes only that key's line.
+class IniDocument {
+public:
+    IniDocument();
+    ~IniDocument();
+    IniDocument(IniDocument&&) noexcept;
+    IniDocument& operator=(IniDocument&&) noexcept;
+    IniDocument(const IniDocument&);
+    IniDocument& operator=(const IniDocument&);
+
+    // A missing or unreadable file gives an empty document.
+    static IniDocument Load(const std::filesystem::path& file);
+    static IniDocument Parse(std::string_view bytes);
+
+    // The value of the first matching key of the first matching section, cut to
+    // bufferSize - 1 characters; empty when the section or key is missing.
+    std::string Get(std::string_view section, std::string_view key,
+                    std::size_t bufferSize = kDefaultBufferSize) const;
+    bool HasSection(std::string_view section) const;
+
+    // Replaces the key in place, or adds it after the last key of its section, or appends the
+    // section at the end.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+
+    // The file's bytes in its own encoding and line endings (a new document: UTF-8, CRLF).
+    std::string Serialize() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// GetPrivateProfileStringW with an empty default.
+std::string ReadString(const std::filesystem::path& file, std::string_view section,
+                       std::string_view key, std::size_t bufferSize = kDefaultBufferSize);
+
+// WritePrivateProfileStringW. The file is replaced atomically under its lock; false when it
+// could not be written, and then it is unchanged.
+bool WriteString(const std::filesystem::path& file, std::string_view section,
+                 std::string_view key, std::string_view value);
+
+// Several writes to one file committed as one atomic replacement: under the file's lock the
+// current file is read again, the writes are applied in order and the result replaces it.
+class IniWriteBatch {
+public:
+    explicit IniWriteBatch(std::filesystem::path file);
+    void Write(std::string_view section, std::string_view key, std::string_view value);
+    bool Commit();
+
+private:
+    struct PendingWrite {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    std::filesystem::path file_;
+    std::vector<PendingWrite> writes_;
+};
+
+}  // namespace zel::ini
