@@ -1,6 +1,7 @@
 #include "device/device_link.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "settings/button_function.h"

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "device/device_link.h"
+#include "settings/profile_operations.h"
+#include "settings/upload_derivations.h"
 #include "tests/support/fake_hid.h"
 
 namespace zel::device {
@@ -308,6 +310,36 @@ TEST_F(DeviceLinkReports, ReleaseAllReleasesButtonsThenKeysWithPausesOutsideTheL
     EXPECT_EQ(sent[3], (Bytes{0x07, 0x15, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(link.ButtonState(), 0xFF);
     EXPECT_EQ(link.KeySlots(), (std::array<std::uint8_t, 6>{}));
+}
+
+// The code tables and the builders together give the default profile's upload bytes.
+TEST_F(DeviceLinkReports, DefaultProfileUploadsTheKnownBytes) {
+    const settings::UploadValues u = settings::DeriveUploadValues(settings::kResetDefaults);
+    for (std::size_t b = 0; b < 6; ++b) {
+        link.SendButtonFunction(b, u.buttonDeviceCode[b]);
+    }
+    link.SendWheel(u.wheelStatus);
+    for (std::uint8_t i = 0; i < 4; ++i) {
+        link.SendDpiLevel(i, u.dpiLevel, u.derived.appliedDpiCode[i], u.dpiEnableMask);
+    }
+    link.SendLed(u.ledDeviceCode);
+    link.SendFireTime(u.fireTime);
+
+    const auto sent = channel->SentReports();
+    ASSERT_EQ(sent.size(), 13u);
+    for (std::size_t b = 0; b < 6; ++b) {
+        EXPECT_EQ(sent[b][1], 0x10);
+        EXPECT_EQ(sent[b][2], b + 1);
+        EXPECT_EQ(sent[b][3], b + 1);
+    }
+    EXPECT_EQ((Bytes(sent[6].begin(), sent[6].begin() + 4)), (Bytes{0x07, 0x11, 0x00, 0x00}));
+    const std::uint8_t dpiByte3[] = {0x48, 0x79, 0xDA, 0xEB};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ((Bytes(sent[7 + i].begin(), sent[7 + i].begin() + 5)),
+                  (Bytes{0x07, 0x09, 0x40, dpiByte3[i], 0x0F}));
+    }
+    EXPECT_EQ((Bytes(sent[11].begin(), sent[11].begin() + 4)), (Bytes{0x07, 0x13, 0x7F, 0x10}));
+    EXPECT_EQ(sent[12], (Bytes{0x07, 0x12, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00}));
 }
 
 TEST(DeviceLinkNotOpen, BuildersWriteTheBufferButSendNothing) {
