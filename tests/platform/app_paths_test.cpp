@@ -72,8 +72,6 @@ TEST(AppPaths, RunningExecutableFolderHoldsThisProgram) {
     ASSERT_FALSE(paths.exeDir.empty());
     EXPECT_EQ(paths.exeDir.front(), '/');
     EXPECT_TRUE(std::filesystem::exists(paths.exeDir + "/platform_tests"));
-    EXPECT_EQ(paths.exeDir,
-              std::filesystem::canonical(ZEL_RUNTIME_DIR).parent_path().string() + "/tests");
 }
 
 }  // namespace
