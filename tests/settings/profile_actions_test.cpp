@@ -1,0 +1,402 @@
+#include "settings/profile_actions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ini_test_files.h"
+#include "settings/config_files.h"
+#include "settings/profile_operations.h"
+#include "settings/profile_values.h"
+
+namespace zel::settings {
+namespace {
+
+using zel::testing::ReadBytes;
+using zel::testing::TempFolder;
+using zel::testing::WriteBytes;
+
+// A profile whose every field tells which section it came from.
+ProfileValues Marked(std::int32_t mark) {
+    ProfileValues v;
+    for (std::size_t i = 0; i < v.K.size(); ++i) {
+        v.K[i] = static_cast<std::int32_t>(i) + 1 + mark;
+    }
+    v.DPI_LEVEL = mark % 4;
+    v.DPI_SET = {static_cast<std::uint8_t>(mark % 12), 1, 2, static_cast<std::uint8_t>(mark % 7)};
+    v.DPI_SET_EN = {1, static_cast<std::uint8_t>(mark % 2), 1, 1};
+    v.WHEEL_STATUS = mark % 2;
+    v.MACRO_MODE2 = (mark / 2) % 2;
+    v.LED_STATUS = static_cast<std::uint8_t>(mark % 4);
+    v.DPI_SPEED = static_cast<std::uint8_t>(mark % 10);
+    v.WHEEL_SPEED = static_cast<std::uint8_t>((mark + 3) % 10);
+    v.FIRE_TIME = 100 + mark;
+    v.USB_SPEED = static_cast<std::uint8_t>(mark % 4);
+    return v;
+}
+
+// The text of one section holding `v`, as config.ini carries it.
+std::string SectionText(const std::string& name, const ProfileValues& v) {
+    std::string text = "[" + name + "]\r\n";
+    auto line = [&](const std::string& key, long value) {
+        text += key + "=" + std::to_string(value) + "\r\n";
+    };
+    for (std::size_t i = 0; i < 6; ++i) {
+        line("K" + std::to_string(i), v.K[i]);
+    }
+    line("DPI_LEVEL", v.DPI_LEVEL);
+    line("WHEEL_STATUS", v.WHEEL_STATUS);
+    line("MACRO_MODE2", v.MACRO_MODE2);
+    for (std::size_t n = 0; n < 4; ++n) {
+        line("DPI_SET" + std::to_string(n), v.DPI_SET[n]);
+        line("DPI_SET_EN" + std::to_string(n), v.DPI_SET_EN[n]);
+    }
+    line("LED_STATUS", v.LED_STATUS);
+    line("DPI_SPEED", v.DPI_SPEED);
+    line("WHEEL_SPEED", v.WHEEL_SPEED);
+    line("USB_SPEED", v.USB_SPEED);
+    line("FIRE_TIME", v.FIRE_TIME);
+    return text;
+}
+
+// Marks of the sections of the test config.ini.
+constexpr std::int32_t kProfileMark = 10;  // Config<n> holds Marked(10 * n)
+constexpr std::int32_t kUploadedMark = 60;
+constexpr std::int32_t kTemplateMark = 200;  // CfgReset<n> holds Marked(200 + n)
+constexpr std::int32_t kEnglishTemplateMark = 300;
+
+std::string ConfigText(bool withAllTemplates = true) {
+    std::string text = "[Init]\r\nCurConfig=2\r\nVER_SEL=1\r\n";
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        text += SectionText("Config" + std::to_string(n), Marked(kProfileMark * n));
+    }
+    text += SectionText("Config6", Marked(kUploadedMark));
+    for (std::int32_t n = 2; n <= 5; ++n) {
+        if (withAllTemplates || n != 3) {
+            text += SectionText("CfgReset" + std::to_string(n), Marked(kTemplateMark + n));
+        }
+    }
+    text += SectionText("CfgReset_EN5", Marked(kEnglishTemplateMark));
+    return text;
+}
+
+// The file text without one section (its header and every line up to the next header).
+std::string WithoutSection(const std::string& text, const std::string& name) {
+    const std::string header = "[" + name + "]";
+    const auto start = text.find(header);
+    if (start == std::string::npos) {
+        return text;
+    }
+    auto end = text.find("\n[", start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    return text.substr(0, start) + text.substr(end);
+}
+
+ProfileValues SectionValues(const std::filesystem::path& file, std::int32_t profile) {
+    ProfileSettings loaded;
+    LoadProfile(file, profile, false, 1, loaded);
+    return TakeProfileValues(loaded);
+}
+
+class ProfileActions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(configPath(), ConfigText());
+        StoreProfileValues(profile, Marked(kProfileMark * currentProfile));
+    }
+
+    std::filesystem::path configPath() const { return folder / "config.ini"; }
+
+    ProfileActionContext Context(std::int32_t languageFlag = 1) {
+        ProfileActionHooks hooks;
+        hooks.repaint = [this] { calls.push_back("repaint"); };
+        hooks.clearHotButton = [this] { calls.push_back("clearHot"); };
+        hooks.hideToTray = [this] { calls.push_back("hide"); };
+        hooks.loadDefaultMacros = [this](const std::filesystem::path& file) {
+            calls.push_back("loadMacros " + file.lexically_relative(folder.path()).string());
+            return defaultMacrosReadable;
+        };
+        hooks.saveUserMacros = [this](const std::filesystem::path& file) {
+            calls.push_back("saveMacros " + file.lexically_relative(folder.path()).string());
+            return true;
+        };
+        hooks.upload = [this](std::int32_t n) {
+            calls.push_back("upload " + std::to_string(n));
+            uploadedValues = TakeProfileValues(profile);
+        };
+        return ProfileActionContext{
+            .profile = profile,
+            .currentProfile = currentProfile,
+            .languageFlag = languageFlag,
+            .configPath = configPath(),
+            .skinsDir = folder / "skins",
+            .macroPath = folder / (languageFlag != 0 ? "Macro_EN.dat" : "Macro_CN.dat"),
+            .messages = messages,
+            .hooks = hooks,
+        };
+    }
+
+    TempFolder folder;
+    ProfileSettings profile;
+    std::int32_t currentProfile = 2;
+    platform::RecordingMessageSink messages;
+    std::vector<std::string> calls;
+    bool defaultMacrosReadable = true;
+    ProfileValues uploadedValues;
+};
+
+TEST_F(ProfileActions, SaveWritesOnlyTheCurrentSection) {
+    currentProfile = 3;
+    const ProfileValues edited = Marked(77);
+    StoreProfileValues(profile, edited);
+    const std::string before = ReadBytes(configPath());
+
+    EXPECT_TRUE(SaveCurrentProfile(Context()));
+
+    const std::string after = ReadBytes(configPath());
+    EXPECT_EQ(WithoutSection(after, "Config3"), WithoutSection(before, "Config3"));
+    EXPECT_EQ(SectionValues(configPath(), 3), edited);
+    EXPECT_EQ(ReadCurrentProfile(configPath()), 2);
+    EXPECT_EQ(SectionValues(configPath(), 6), Marked(kUploadedMark));
+    EXPECT_EQ(TakeProfileValues(profile), edited);
+    EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ProfileActions, SaveThatCannotWriteTellsTheUser) {
+    Context();  // the folder exists
+    ProfileActionContext context = Context(0);
+    context.configPath = folder / "missing-folder" / "config.ini";
+
+    EXPECT_FALSE(SaveCurrentProfile(context));
+
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("No se ha podido guardar"), std::string::npos);
+    EXPECT_NE(messages.messages[0].find("missing-folder"), std::string::npos);
+}
+
+TEST_F(ProfileActions, SelectProfileLoadsForEditingOnly) {
+    const std::string before = ReadBytes(configPath());
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        SCOPED_TRACE(n);
+        calls.clear();
+        EXPECT_TRUE(SelectProfile(Context(), n));
+        EXPECT_EQ(currentProfile, n);
+        EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * n));
+        EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
+    }
+    // Nothing is written: the next start still finds the old current profile.
+    EXPECT_EQ(ReadBytes(configPath()), before);
+}
+
+TEST_F(ProfileActions, SelectProfileOutsideOneToFiveChangesNothing) {
+    for (const std::int32_t n : {0, 6, 7, -1}) {
+        SCOPED_TRACE(n);
+        EXPECT_FALSE(SelectProfile(Context(), n));
+        EXPECT_EQ(currentProfile, 2);
+        EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * 2));
+        EXPECT_TRUE(calls.empty());
+    }
+}
+
+TEST_F(ProfileActions, RevertKeepsTheDpiLevelAndRestoresTheRestFromTheUpload) {
+    ProfileValues edited = Marked(kProfileMark * 2);
+    edited.DPI_LEVEL = 3;  // a level change that was not applied
+    edited.K[0] = 40;
+    edited.FIRE_TIME = 7;
+    StoreProfileValues(profile, edited);
+    const std::string before = ReadBytes(configPath());
+
+    RevertAndHide(Context());
+
+    ProfileValues expected = Marked(kUploadedMark);
+    expected.DPI_LEVEL = 3;
+    EXPECT_EQ(TakeProfileValues(profile), expected);
+    EXPECT_EQ(SectionValues(configPath(), 6), expected);
+    // Only DPI_LEVEL of Config6 changed in the file.
+    const std::string after = ReadBytes(configPath());
+    std::string expectedText = before;
+    const auto at = expectedText.find("DPI_LEVEL=", expectedText.find("[Config6]"));
+    expectedText.replace(at, std::string("DPI_LEVEL=0").size(), "DPI_LEVEL=3");
+    EXPECT_EQ(after, expectedText);
+    EXPECT_EQ(currentProfile, 2);
+    EXPECT_EQ(calls, (std::vector<std::string>{"clearHot", "hide", "repaint"}));
+}
+
+TEST_F(ProfileActions, ImportLoadsTheExchangeProfileWithoutSavingOrSwitching) {
+    const auto exchange = folder / "shared.ini";
+    WriteBytes(exchange, "[Other]\r\nx=1\r\n" + SectionText("Config7", Marked(91)));
+    const std::string configBefore = ReadBytes(configPath());
+
+    EXPECT_EQ(ImportProfile(Context(), exchange), ImportResult::Loaded);
+
+    EXPECT_EQ(TakeProfileValues(profile), Marked(91));
+    EXPECT_EQ(currentProfile, 2);
+    EXPECT_EQ(ReadBytes(configPath()), configBefore);
+    EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
+
+    // A following save puts the imported settings into the current profile.
+    SaveCurrentProfile(Context());
+    EXPECT_EQ(SectionValues(configPath(), 2), Marked(91));
+}
+
+TEST_F(ProfileActions, ImportOfAFileWithoutAProfileChangesNothingAndSaysWhy) {
+    struct Case {
+        const char* what;
+        const char* contents;  // nullptr: no file at all
+    };
+    const Case cases[] = {
+        {"no such file", nullptr},
+        {"empty file", ""},
+        {"a config.ini without Config7", "[Init]\r\nCurConfig=1\r\n[Config1]\r\nK0=1\r\n"},
+        {"a section with a longer name", "[Config70]\r\nK0=1\r\n"},
+        {"binary garbage", "\x01\xff\xfe[\x00\x00]\x7f"},
+    };
+    struct Edition {
+        std::int32_t flag;
+        const char* expectedWords;
+    };
+    const Edition editions[] = {{1, "Nothing was imported"}, {0, "No se ha importado nada"}};
+    for (const auto& edition : editions) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", edition " + std::to_string(edition.flag));
+            const auto file = folder / "exchange.ini";
+            std::filesystem::remove(file);
+            if (c.contents != nullptr) {
+                WriteBytes(file, c.contents);
+            }
+            const ProfileValues before = TakeProfileValues(profile);
+            messages.messages.clear();
+            calls.clear();
+
+            EXPECT_EQ(ImportProfile(Context(edition.flag), file), ImportResult::NoProfileInFile);
+
+            EXPECT_EQ(TakeProfileValues(profile), before);
+            EXPECT_EQ(currentProfile, 2);
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_NE(messages.messages[0].find(edition.expectedWords), std::string::npos)
+                << messages.messages[0];
+            EXPECT_NE(messages.messages[0].find("[Config7]"), std::string::npos);
+            EXPECT_NE(messages.messages[0].find("exchange.ini"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(ProfileActions, ExportWritesConfig7AndKeepsTheFilesOtherSections) {
+    const ProfileValues edited = Marked(55);
+    StoreProfileValues(profile, edited);
+
+    const auto fresh = folder / "fresh.ini";
+    EXPECT_TRUE(ExportProfile(Context(), fresh));
+    EXPECT_EQ(ReadBytes(fresh), SectionText("Config7", edited));
+
+    const auto existing = folder / "existing.ini";
+    const std::string keep = "[Notes]\r\nowner=me\r\n";
+    const std::string after = SectionText("Config8", Marked(3));
+    WriteBytes(existing, keep + SectionText("Config7", Marked(1)) + after);
+    EXPECT_TRUE(ExportProfile(Context(), existing));
+    EXPECT_EQ(ReadBytes(existing), keep + SectionText("Config7", edited) + after);
+
+    EXPECT_EQ(TakeProfileValues(profile), edited);
+    EXPECT_EQ(calls, (std::vector<std::string>{"repaint", "repaint"}));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ProfileActions, ExportThatCannotWriteTellsTheUser) {
+    const auto unwritable = folder / "no-such-folder" / "out.ini";
+    EXPECT_FALSE(ExportProfile(Context(1), unwritable));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("could not be written"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(unwritable));
+}
+
+TEST_F(ProfileActions, ResetRestoresEveryProfileInOrderPerEdition) {
+    struct Case {
+        std::int32_t languageFlag;
+        std::int32_t fifthMark;
+        const char* macroFolder;
+        const char* macroFile;
+    };
+    const Case cases[] = {
+        {1, kEnglishTemplateMark, "skins/INI_EN/defMacro.dat", "Macro_EN.dat"},
+        {0, kTemplateMark + 5, "skins/INI_CN/defMacro.dat", "Macro_CN.dat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.languageFlag);
+        WriteBytes(configPath(), ConfigText());
+        calls.clear();
+        currentProfile = 3;
+        ProfileValues edited = Marked(kProfileMark * 3);
+        edited.MACRO_MODE2 = 1;  // the reset keeps the model's macro mode in profile 1
+        StoreProfileValues(profile, edited);
+
+        ResetAllProfiles(Context(c.languageFlag));
+
+        ProfileValues first = kResetDefaults;
+        first.MACRO_MODE2 = 1;
+        EXPECT_EQ(SectionValues(configPath(), 1), first);
+        for (std::int32_t n = 2; n <= 4; ++n) {
+            EXPECT_EQ(SectionValues(configPath(), n), Marked(kTemplateMark + n)) << n;
+        }
+        EXPECT_EQ(SectionValues(configPath(), 5), Marked(c.fifthMark));
+        // The untouched sections: the upload (a hook here) writes Config6 and CurConfig.
+        EXPECT_EQ(SectionValues(configPath(), 6), Marked(kUploadedMark));
+        EXPECT_EQ(ReadCurrentProfile(configPath()), 2);
+
+        EXPECT_EQ(currentProfile, 3);
+        EXPECT_EQ(TakeProfileValues(profile), Marked(kTemplateMark + 3));
+        EXPECT_EQ(uploadedValues, Marked(kTemplateMark + 3));
+        EXPECT_EQ(calls,
+                  (std::vector<std::string>{std::string("loadMacros ") + c.macroFolder,
+                                            std::string("saveMacros ") + c.macroFile, "upload 3"}));
+        EXPECT_TRUE(messages.messages.empty());
+    }
+}
+
+TEST_F(ProfileActions, ResetOfTheFirstProfileShowsItsDefaultsWhenItIsCurrent) {
+    currentProfile = 1;
+    ProfileValues edited = Marked(33);
+    edited.MACRO_MODE2 = 0;
+    StoreProfileValues(profile, edited);
+
+    ResetAllProfiles(Context());
+
+    EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+    EXPECT_EQ(uploadedValues, kResetDefaults);
+}
+
+TEST_F(ProfileActions, ResetWithAMissingTemplateUsesTheDefaultsAndSaysSo) {
+    WriteBytes(configPath(), ConfigText(/*withAllTemplates=*/false));
+    currentProfile = 3;
+
+    ResetAllProfiles(Context());
+
+    EXPECT_EQ(SectionValues(configPath(), 3), kResetDefaults);
+    EXPECT_EQ(TakeProfileValues(profile), kResetDefaults) << "the primary click survives";
+    EXPECT_EQ(SectionValues(configPath(), 2), Marked(kTemplateMark + 2));
+    EXPECT_EQ(SectionValues(configPath(), 4), Marked(kTemplateMark + 4));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("[CfgReset3]"), std::string::npos);
+}
+
+TEST_F(ProfileActions, ResetKeepsTheUserMacrosWhenTheDefaultsCannotBeRead) {
+    defaultMacrosReadable = false;
+    ResetAllProfiles(Context());
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"loadMacros skins/INI_EN/defMacro.dat", "upload 2"}));
+}
+
+TEST_F(ProfileActions, ActionsRunWithoutHooks) {
+    ProfileActionContext context = Context();
+    context.hooks = {};
+    EXPECT_TRUE(SelectProfile(context, 4));
+    RevertAndHide(context);
+    ResetAllProfiles(context);
+    EXPECT_EQ(SectionValues(configPath(), 5), Marked(kEnglishTemplateMark));
+    EXPECT_TRUE(calls.empty());
+}
+
+}  // namespace
+}  // namespace zel::settings
