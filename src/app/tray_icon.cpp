@@ -1,0 +1,98 @@
+#include "app/tray_icon.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QWidget>
+
+#include "app/edition_menus.h"
+#include "app/tray_picture.h"
+#include "app/zel_menu.h"
+
+namespace zel::app {
+
+TrayIcon::TrayIcon(QWidget& window, CZelMenu& trayMenu, Availability available, QObject* parent)
+    : QObject(parent), window_(window), trayMenu_(trayMenu), available_(std::move(available)) {
+    connect(&trayMenu_, &CZelMenu::commandTriggered, this,
+            [this](int commandId) { OnMenuCommand(commandId); });
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::AddTrayIcon() {
+    if (IsPresent()) {
+        return;
+    }
+    if (!icon_) {
+        icon_ = std::make_unique<QSystemTrayIcon>(TrayPicture());
+        icon_->setToolTip(QString::fromLatin1(kTrayTip));
+        // The menu is not handed to the icon: it is shown by the program itself, owner-drawn,
+        // and always the one of the current edition.
+        connect(icon_.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    OnActivated(reason, QCursor::pos());
+                });
+    }
+    icon_->show();
+}
+
+void TrayIcon::RemoveTrayIcon() {
+    if (icon_) {
+        icon_->hide();
+        icon_.reset();
+    }
+}
+
+bool TrayIcon::IsPresent() const {
+    return icon_ && icon_->isVisible();
+}
+
+void TrayIcon::HideToTray() {
+    window_.showMinimized();
+    if (available_ && available_()) {
+        window_.hide();
+    }
+    AddTrayIcon();
+}
+
+void TrayIcon::ShowWindow() {
+    window_.show();
+    window_.showNormal();
+    window_.raise();
+    window_.activateWindow();
+}
+
+void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer) {
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+        // Trays that speak the StatusNotifierItem protocol report a single activation only.
+        case QSystemTrayIcon::Trigger:
+            ShowWindow();
+            break;
+        case QSystemTrayIcon::Context:
+            if (QMenu* popup = trayMenu_.Popup()) {
+                popup->popup(pointer);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+bool TrayIcon::OnMenuCommand(int commandId) {
+    const auto choice = MenuChoiceOf(commandId);
+    if (!choice) {
+        return false;
+    }
+    switch (choice->command) {
+        case MenuCommand::ShowWindow:
+            ShowWindow();
+            return true;
+        case MenuCommand::ExitDriver:
+            emit exitRequested();
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace zel::app

@@ -1,0 +1,69 @@
+#pragma once
+
+// The program's place in the notification area. Closing the main window hides it there; the
+// icon's double click or its menu's show entry brings it back, the menu's exit entry ends the
+// program. Where the desktop has no notification area, closing only minimises the window, so it
+// can always be found again on the task bar.
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace zel::app {
+
+class CZelMenu;
+
+inline constexpr const char* kTrayTip = "KV270 Gaming Mouse";
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // Tells whether the desktop shows tray icons now.
+    using Availability = std::function<bool()>;
+
+    // `window` is shown and hidden; `trayMenu` holds the menu whose first pop-up the icon shows.
+    TrayIcon(QWidget& window, CZelMenu& trayMenu,
+             Availability available = &QSystemTrayIcon::isSystemTrayAvailable,
+             QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // Shows the icon with its tip; while it is shown, another add changes nothing.
+    void AddTrayIcon();
+    // Takes the icon away (the shutdown sequence).
+    void RemoveTrayIcon();
+    bool IsPresent() const;
+
+    // The close request: minimise, hide, make sure the icon exists. Without a notification area
+    // the window is only minimised.
+    void HideToTray();
+
+    // Shows and restores the window and brings it to the front.
+    void ShowWindow();
+
+    // A mouse action on the icon: a click or double click shows the window, the context click
+    // shows the tray menu at `pointer`.
+    void OnActivated(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer);
+
+    // A command of the tray menu: the show entries show the window, the exit entries ask the
+    // program to end. Other identifiers are not the tray's and do nothing (false).
+    bool OnMenuCommand(int commandId);
+
+    QSystemTrayIcon* icon() const { return icon_.get(); }
+
+signals:
+    // The exit entry was chosen: the program runs its shutdown sequence.
+    void exitRequested();
+
+private:
+    QWidget& window_;
+    CZelMenu& trayMenu_;
+    Availability available_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+};
+
+}  // namespace zel::app

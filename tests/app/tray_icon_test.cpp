@@ -1,0 +1,146 @@
+#include "app/tray_icon.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QMenu>
+#include <QPointer>
+#include <QWidget>
+
+#include "app/edition_menus.h"
+#include "app/tray_picture.h"
+#include "app/zel_menu.h"
+#include "shell_test_qt.h"
+
+namespace zel::app {
+namespace {
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LoadOwnerDrawnMenu(trayMenu, kTrayMenuEN);
+        window.resize(200, 100);
+        window.show();
+        QObject::connect(&tray, &TrayIcon::exitRequested, [this] { ++exits; });
+    }
+    void TearDown() override {
+        if (QMenu* popup = trayMenu.Popup()) {
+            popup->hide();
+        }
+    }
+
+    bool Minimised() const { return (window.windowState() & Qt::WindowMinimized) != 0; }
+
+    shell_testing::ApplicationGuard application;
+    QWidget window;
+    CZelMenu trayMenu;
+    bool trayAvailable = true;
+    TrayIcon tray{window, trayMenu, [this] { return trayAvailable; }};
+    int exits = 0;
+};
+
+TEST_F(Tray, CloseHidesToTheTrayAndLeavesExactlyOneIcon) {
+    tray.HideToTray();
+    const QPointer<QSystemTrayIcon> first = tray.icon();
+    ASSERT_NE(first, nullptr);
+    tray.HideToTray();
+    tray.AddTrayIcon();
+    EXPECT_TRUE(window.isHidden());
+    EXPECT_TRUE(tray.IsPresent());
+    EXPECT_FALSE(first.isNull()) << "the first icon was not replaced";
+    EXPECT_EQ(tray.icon(), first.data()) << "later adds make no second icon";
+    EXPECT_EQ(tray.icon()->toolTip(), "KV270 Gaming Mouse");
+    EXPECT_FALSE(tray.icon()->icon().isNull());
+}
+
+TEST_F(Tray, WithoutANotificationAreaCloseOnlyMinimises) {
+    trayAvailable = false;
+    tray.HideToTray();
+    EXPECT_FALSE(window.isHidden()) << "the window must stay reachable";
+    EXPECT_TRUE(Minimised());
+}
+
+TEST_F(Tray, ClicksOnTheIconShowAndRestoreTheWindow) {
+    for (const auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger}) {
+        SCOPED_TRACE(reason);
+        tray.HideToTray();
+        ASSERT_TRUE(window.isHidden());
+        tray.OnActivated(reason, QPoint(5, 5));
+        EXPECT_FALSE(window.isHidden());
+        EXPECT_FALSE(Minimised());
+    }
+    tray.HideToTray();
+    tray.OnActivated(QSystemTrayIcon::MiddleClick, QPoint(5, 5));
+    EXPECT_TRUE(window.isHidden());
+}
+
+TEST_F(Tray, ContextClickShowsTheEditionsMenuAtThePointer) {
+    tray.HideToTray();
+    tray.OnActivated(QSystemTrayIcon::Context, QPoint(40, 30));
+    QMenu* popup = trayMenu.Popup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->pos(), QPoint(40, 30));
+    EXPECT_TRUE(window.isHidden()) << "the menu alone does not show the window";
+}
+
+TEST_F(Tray, MenuEntriesOfBothEditionsShowOrExit) {
+    struct Edition {
+        int flag;
+        const char* show;
+        const char* exit;
+    };
+    for (const Edition& e :
+         {Edition{1, "Show Window", "Exit Driver"}, Edition{0, "Mostrar ventana", "Salir"}}) {
+        SCOPED_TRACE(e.flag);
+        LoadOwnerDrawnMenu(trayMenu, TrayMenuFor(e.flag));
+        const QList<QAction*> entries = trayMenu.Popup()->actions();
+        ASSERT_EQ(entries.size(), 2);
+        EXPECT_EQ(entries[0]->text(), e.show);
+        EXPECT_EQ(entries[1]->text(), e.exit);
+
+        tray.HideToTray();
+        entries[0]->trigger();
+        EXPECT_FALSE(window.isHidden());
+        EXPECT_FALSE(Minimised());
+
+        const int before = exits;
+        entries[1]->trigger();
+        EXPECT_EQ(exits, before + 1);
+    }
+}
+
+TEST_F(Tray, CommandsOfTheStepMenuAreNotTheTrays) {
+    tray.HideToTray();
+    for (const int id : {32780, 32836, 0, 12345}) {
+        EXPECT_FALSE(tray.OnMenuCommand(id)) << id;
+    }
+    EXPECT_TRUE(window.isHidden());
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(Tray, RemoveTakesTheIconAwayAndAddBringsItBack) {
+    tray.AddTrayIcon();
+    ASSERT_TRUE(tray.IsPresent());
+    tray.RemoveTrayIcon();
+    EXPECT_FALSE(tray.IsPresent());
+    tray.RemoveTrayIcon();  // twice is harmless
+    tray.AddTrayIcon();
+    EXPECT_TRUE(tray.IsPresent());
+}
+
+TEST_F(Tray, PictureIsASmallTealMouse) {
+    const QIcon icon = TrayPicture();
+    ASSERT_FALSE(icon.isNull());
+    for (const int size : {16, 22, 32}) {
+        const QImage image =
+            icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "corners are transparent";
+        const QColor middle(image.pixel(size / 2 - size / 5, size * 3 / 4));
+        EXPECT_EQ(middle, QColor(0, 120, 153)) << size;
+    }
+}
+
+}  // namespace
+}  // namespace zel::app
