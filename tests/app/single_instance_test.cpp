@@ -1,0 +1,173 @@
+#include "app/single_instance.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "shell_test_qt.h"
+
+namespace zel::app {
+namespace {
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        QObject::connect(&first, &SingleInstance::showRequested, [this] { ++shows; });
+    }
+
+    // Lets the first instance's event loop run until `done` or a few seconds.
+    void RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < timeoutMs) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
+    // Runs `body` in a child process and returns its exit code, while this process keeps
+    // serving its events.
+    int RunChild(const std::function<int()>& body) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::_exit(body());
+        }
+        int status = -1;
+        RunEventsUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // What a second start does: 0 when it reached the first, 1 when it ended without reaching
+    // anybody, 2 when it found itself first.
+    int SecondStart() {
+        SingleInstance second(folder.path());
+        if (second.TryBecomeFirst()) {
+            return 2;
+        }
+        return second.AskFirstToShow(2000) ? 0 : 1;
+    }
+
+    shell_testing::ApplicationGuard application;
+    QTemporaryDir folder;
+    SingleInstance first{folder.path()};
+    int shows = 0;
+};
+
+TEST_F(SingleInstanceTest, SecondObjectFindsTheFirstAndAsksItToShow) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.Listen());
+
+    SingleInstance second(folder.path());
+    EXPECT_FALSE(second.TryBecomeFirst());
+    EXPECT_TRUE(second.AskFirstToShow());
+    RunEventsUntil([this] { return shows > 0; });
+    EXPECT_EQ(shows, 1);
+}
+
+TEST_F(SingleInstanceTest, SecondStartWhileTheFirstInitialisesShowsNothing) {
+    ASSERT_TRUE(first.TryBecomeFirst());  // window not made yet: not listening
+
+    SingleInstance second(folder.path());
+    EXPECT_FALSE(second.TryBecomeFirst());
+    EXPECT_FALSE(second.AskFirstToShow(200));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shows, 0);
+}
+
+TEST_F(SingleInstanceTest, SecondProcessEndsAfterAskingTheRunningOne) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    EXPECT_EQ(RunChild([this] { return SecondStart(); }), 1) << "still initialising";
+    EXPECT_EQ(shows, 0);
+
+    ASSERT_TRUE(first.Listen());
+    EXPECT_EQ(RunChild([this] { return SecondStart(); }), 0);
+    RunEventsUntil([this] { return shows > 0; });
+    EXPECT_EQ(shows, 1);
+}
+
+TEST_F(SingleInstanceTest, OnlyTheOwnerCanReachTheSocket) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.Listen());
+    const QFileInfo socket(first.socketPath());
+    ASSERT_TRUE(socket.exists());
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                        QFileDevice::WriteOther;
+    EXPECT_EQ(socket.permissions() & others, 0);
+    EXPECT_EQ(QFileInfo(folder.path()).permissions() & others, 0);
+}
+
+TEST_F(SingleInstanceTest, ALockLeftByAnEndedProgramDoesNotCount) {
+    // A program that took the lock and the socket and died without cleaning up: its lock is
+    // never released (the child ends without running destructors).
+    const QString lockPath = first.lockPath();
+    EXPECT_EQ(RunChild([&] { return (new QLockFile(lockPath))->tryLock(0) ? 0 : 1; }), 0);
+    ASSERT_TRUE(QFile::exists(lockPath));
+    QFile stale(first.socketPath());
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    EXPECT_TRUE(first.TryBecomeFirst());
+    EXPECT_TRUE(first.Listen());
+}
+
+TEST_F(SingleInstanceTest, TheLockIsFreeAgainWhenTheFirstEnds) {
+    {
+        SingleInstance earlier(folder.path());
+        ASSERT_TRUE(earlier.TryBecomeFirst());
+        ASSERT_TRUE(earlier.Listen());
+        EXPECT_FALSE(first.TryBecomeFirst());
+    }
+    EXPECT_TRUE(first.TryBecomeFirst());
+    EXPECT_TRUE(first.Listen());
+}
+
+TEST_F(SingleInstanceTest, OtherMessagesAreIgnored) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.Listen());
+    for (const QByteArray& message :
+         {QByteArray("hide\n"), QByteArray("showshow\n"), QByteArray("show"), QByteArray(4096, 'x'),
+          QByteArray("\n"), QByteArray("sh\0ow\n", 6)}) {
+        QLocalSocket client;
+        client.connectToServer(first.socketPath());
+        ASSERT_TRUE(client.waitForConnected(1000));
+        client.write(message);
+        client.waitForBytesWritten(1000);
+        client.disconnectFromServer();
+        RunEventsUntil([] { return false; }, 100);
+    }
+    EXPECT_EQ(shows, 0);
+    // A request after them still works.
+    SingleInstance second(folder.path());
+    EXPECT_TRUE(second.AskFirstToShow());
+    RunEventsUntil([this] { return shows > 0; });
+    EXPECT_EQ(shows, 1);
+}
+
+TEST_F(SingleInstanceTest, AFolderOthersCanReadIsNotUsed) {
+    ASSERT_TRUE(QFile::setPermissions(
+        folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                           QFileDevice::ReadOther | QFileDevice::ExeOther));
+    EXPECT_TRUE(first.TryBecomeFirst()) << "runs unguarded";
+    EXPECT_FALSE(first.Listen());
+    EXPECT_FALSE(QFile::exists(first.lockPath()));
+}
+
+TEST(SingleInstanceFolder, TheDefaultFolderIsPrivate) {
+    shell_testing::EnsureApplication();
+    const QString dir = SingleInstance::DefaultRuntimeDir();
+    ASSERT_FALSE(dir.isEmpty());
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFileInfo(dir).permissions() & others, 0);
+}
+
+}  // namespace
+}  // namespace zel::app
