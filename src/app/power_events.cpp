@@ -1,0 +1,40 @@
+#include "app/power_events.h"
+
+namespace zel::app {
+namespace {
+
+constexpr const char* kLogindService = "org.freedesktop.login1";
+constexpr const char* kLogindPath = "/org/freedesktop/login1";
+constexpr const char* kLogindManager = "org.freedesktop.login1.Manager";
+constexpr const char* kPrepareForSleep = "PrepareForSleep";
+
+}  // namespace
+
+PowerEvents::PowerEvents(std::function<void()> onResume, QObject* parent)
+    : QObject(parent), onResume_(std::move(onResume)) {}
+
+bool PowerEvents::Start() {
+    return Start(QDBusConnection::systemBus());
+}
+
+bool PowerEvents::Start(QDBusConnection bus) {
+    if (watching_) {
+        return true;
+    }
+    if (!bus.isConnected()) {
+        return false;
+    }
+    watching_ =
+        bus.connect(QString::fromLatin1(kLogindService), QString::fromLatin1(kLogindPath),
+                    QString::fromLatin1(kLogindManager), QString::fromLatin1(kPrepareForSleep),
+                    this, SLOT(OnPrepareForSleep(bool)));
+    return watching_;
+}
+
+void PowerEvents::OnPrepareForSleep(bool goingToSleep) {
+    if (!goingToSleep && onResume_) {
+        onResume_();
+    }
+}
+
+}  // namespace zel::app
