@@ -76,7 +76,7 @@ const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag) {
 }
 
 bool SaveCurrentProfile(const ProfileActionContext& context) {
-    const bool saved = SaveOrReport(context, context.configPath, context.currentProfile);
+    const bool saved = SaveOrReport(context, context.configPath, context.currentProfile.load());
     Call(context.hooks.repaint);
     return saved;
 }
@@ -94,7 +94,7 @@ bool SelectProfile(const ProfileActionContext& context, std::int32_t profile) {
     if (profile < kFirstUserProfile || profile > kLastUserProfile) {
         return false;
     }
-    context.currentProfile = profile;
+    context.currentProfile.store(profile);
     LoadProfile(context.configPath, profile, false, static_cast<std::uint8_t>(context.languageFlag),
                 context.profile);
     Call(context.hooks.repaint);
@@ -145,7 +145,8 @@ void ResetAllProfiles(const ProfileActionContext& context) {
             Fill(Texts(context).missingTemplate, context.configPath, section));
     }
 
-    LoadProfile(context.configPath, context.currentProfile, false, flag, profile);
+    const std::int32_t current = context.currentProfile.load();
+    LoadProfile(context.configPath, current, false, flag, profile);
 
     const auto& hooks = context.hooks;
     const bool defaultsLoaded =
@@ -156,7 +157,7 @@ void ResetAllProfiles(const ProfileActionContext& context) {
     }
 
     if (hooks.upload) {
-        hooks.upload(context.currentProfile);
+        hooks.upload(current);
     }
 }
 

@@ -7,6 +7,7 @@
 //
 // Window thread only, one action at a time.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -47,7 +48,8 @@ struct ProfileActionHooks {
 // references always name its live state.
 struct ProfileActionContext {
     ProfileSettings& profile;
-    std::int32_t& currentProfile;
+    // Also read by the macro player thread, which saves the DPI level the mouse switched to.
+    std::atomic<std::int32_t>& currentProfile;
     std::int32_t languageFlag;  // non-zero: EN edition
     std::filesystem::path configPath;
     std::filesystem::path skinsDir;

@@ -104,7 +104,7 @@ class ProfileActions : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteBytes(configPath(), ConfigText());
-        StoreProfileValues(profile, Marked(kProfileMark * currentProfile));
+        StoreProfileValues(profile, Marked(kProfileMark * currentProfile.load()));
     }
 
     std::filesystem::path configPath() const { return folder / "config.ini"; }
@@ -140,7 +140,7 @@ protected:
 
     TempFolder folder;
     ProfileSettings profile;
-    std::int32_t currentProfile = 2;
+    std::atomic<std::int32_t> currentProfile{2};
     platform::RecordingMessageSink messages;
     std::vector<std::string> calls;
     bool defaultMacrosReadable = true;
@@ -183,7 +183,7 @@ TEST_F(ProfileActions, SelectProfileLoadsForEditingOnly) {
         SCOPED_TRACE(n);
         calls.clear();
         EXPECT_TRUE(SelectProfile(Context(), n));
-        EXPECT_EQ(currentProfile, n);
+        EXPECT_EQ(currentProfile.load(), n);
         EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * n));
         EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
     }
@@ -195,7 +195,7 @@ TEST_F(ProfileActions, SelectProfileOutsideOneToFiveChangesNothing) {
     for (const std::int32_t n : {0, 6, 7, -1}) {
         SCOPED_TRACE(n);
         EXPECT_FALSE(SelectProfile(Context(), n));
-        EXPECT_EQ(currentProfile, 2);
+        EXPECT_EQ(currentProfile.load(), 2);
         EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * 2));
         EXPECT_TRUE(calls.empty());
     }
@@ -221,7 +221,7 @@ TEST_F(ProfileActions, RevertKeepsTheDpiLevelAndRestoresTheRestFromTheUpload) {
     const auto at = expectedText.find("DPI_LEVEL=", expectedText.find("[Config6]"));
     expectedText.replace(at, std::string("DPI_LEVEL=0").size(), "DPI_LEVEL=3");
     EXPECT_EQ(after, expectedText);
-    EXPECT_EQ(currentProfile, 2);
+    EXPECT_EQ(currentProfile.load(), 2);
     EXPECT_EQ(calls, (std::vector<std::string>{"clearHot", "hide", "repaint"}));
 }
 
@@ -233,7 +233,7 @@ TEST_F(ProfileActions, ImportLoadsTheExchangeProfileWithoutSavingOrSwitching) {
     EXPECT_EQ(ImportProfile(Context(), exchange), ImportResult::Loaded);
 
     EXPECT_EQ(TakeProfileValues(profile), Marked(91));
-    EXPECT_EQ(currentProfile, 2);
+    EXPECT_EQ(currentProfile.load(), 2);
     EXPECT_EQ(ReadBytes(configPath()), configBefore);
     EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
 
@@ -274,7 +274,7 @@ TEST_F(ProfileActions, ImportOfAFileWithoutAProfileChangesNothingAndSaysWhy) {
             EXPECT_EQ(ImportProfile(Context(edition.flag), file), ImportResult::NoProfileInFile);
 
             EXPECT_EQ(TakeProfileValues(profile), before);
-            EXPECT_EQ(currentProfile, 2);
+            EXPECT_EQ(currentProfile.load(), 2);
             ASSERT_EQ(messages.messages.size(), 1u);
             EXPECT_NE(messages.messages[0].find(edition.expectedWords), std::string::npos)
                 << messages.messages[0];
@@ -345,7 +345,7 @@ TEST_F(ProfileActions, ResetRestoresEveryProfileInOrderPerEdition) {
         EXPECT_EQ(SectionValues(configPath(), 6), Marked(kUploadedMark));
         EXPECT_EQ(ReadCurrentProfile(configPath()), 2);
 
-        EXPECT_EQ(currentProfile, 3);
+        EXPECT_EQ(currentProfile.load(), 3);
         EXPECT_EQ(TakeProfileValues(profile), Marked(kTemplateMark + 3));
         EXPECT_EQ(uploadedValues, Marked(kTemplateMark + 3));
         EXPECT_EQ(calls,
