@@ -255,6 +255,14 @@ QMenu* CZelMenu::Popup() const {
     return menu_->actions().front()->menu();
 }
 
+int CZelMenu::TrackPopup(const QPoint& globalPos) {
+    QMenu* popup = Popup();
+    if (popup == nullptr) {
+        return 0;
+    }
+    return CommandIdOf(popup->exec(globalPos));
+}
+
 QSize CZelMenu::MeasureItem(const MenuItemRecord& record) {
     const int height =
         record.commandId == kSeparatorCommandId ? kMenuSeparatorHeight : kMenuItemHeight;

@@ -71,6 +71,10 @@ public:
     // attached menu has none).
     QMenu* Popup() const;
 
+    // Shows the pop-up at `globalPos` and waits for the choice: the chosen item's command
+    // identifier, 0 when the menu was closed without one (or there is no pop-up).
+    int TrackPopup(const QPoint& globalPos);
+
     // Size of an item: characters x 8 by 20 pixels, a separator 1 pixel high.
     static QSize MeasureItem(const MenuItemRecord& record);
 

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QTimer>
 #include <vector>
 
 #include "app/edition_menus.h"
@@ -243,6 +246,24 @@ TEST_F(ShownMenu, ChosenItemsReportTheirCommandIdentifier) {
     actions[3]->trigger();
     actions[2]->menu()->actions().front()->trigger();
     EXPECT_EQ(chosen, (std::vector<int>{13, 12}));
+}
+
+TEST_F(ZelMenu, TrackPopupReturnsTheChosenCommandOrNothing) {
+    CZelMenu menu;
+    LoadOwnerDrawnMenu(menu, kStepMenuCN);
+    QMenu* popup = menu.Popup();
+    auto pressLater = [popup](QAction* item, int key) {
+        QTimer::singleShot(0, popup, [popup, item, key] {
+            popup->setActiveAction(item);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(popup, &press);
+        });
+    };
+    pressLater(popup->actions().last(), Qt::Key_Return);
+    EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 32836);  // "Eliminar"
+    pressLater(popup->actions().last(), Qt::Key_Escape);
+    EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 0);
+    EXPECT_EQ(CZelMenu().TrackPopup(QPoint(0, 0)), 0) << "no menu attached";
 }
 
 TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
