@@ -28,8 +28,10 @@ const QColor kSeparatorBottomRight(0, 0, 255);
 const QColor kFramePen(0, 0, 0);
 const QColor kFrameBrush(255, 255, 255);
 
-// Room for the arrow of an item that opens a sub-menu, added to the measured width in the
-// layout, as the system does for the check mark and the arrow beside an owner-drawn item.
+// Room the layout adds to the measured width, as the system does beside an owner-drawn item:
+// for the check mark of every item, and for the arrow of an item that opens a sub-menu. The
+// menu font may be wider than 8 pixels a character; this keeps the texts in view.
+constexpr int kCheckMarkRoom = 16;
 constexpr int kSubMenuArrowRoom = 14;
 
 // Stands for the identifier of a command item when only its kind matters.
@@ -135,11 +137,10 @@ public:
             record.commandId = kSubMenuCommandId;
         }
         QSize measured = CZelMenu::MeasureItem(record);
+        measured.rwidth() += kCheckMarkRoom;
         if (record.commandId == kSubMenuCommandId) {
             measured.rwidth() += kSubMenuArrowRoom;
         }
-        // An item of no width would not be laid out at all; the column takes the widest anyway.
-        measured.setWidth(std::max(measured.width(), 1));
         return measured;
     }
 

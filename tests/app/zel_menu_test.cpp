@@ -175,8 +175,10 @@ TEST_F(ShownMenu, ItemsAreLaidOutAtTheirMeasuredHeights) {
     EXPECT_EQ(popup->actionGeometry(actions[2]).height(), 20);
     EXPECT_EQ(popup->actionGeometry(actions[1]).top(), 20);
     EXPECT_EQ(popup->actionGeometry(actions[2]).top(), 21);
-    // The column is as wide as its widest item: 11 characters x 8.
-    EXPECT_GE(popup->actionGeometry(actions[0]).width(), 88);
+    // The column is as wide as its widest item, 11 characters x 8, with the room the system
+    // gives an item for its check mark.
+    EXPECT_EQ(popup->actionGeometry(actions[0]).width(), 88 + 16);
+    EXPECT_EQ(popup->actionGeometry(actions[1]).width(), 88 + 16);
     EXPECT_EQ(popup->actionGeometry(actions[0]).left(), 0);
     EXPECT_EQ(popup->sizeHint().height(), 20 + 1 + 20 + 20);
 }
