@@ -26,7 +26,7 @@ namespace {
 
 using namespace palette;
 
-constexpr int kJpegQuality = 94;
+constexpr int kJpegQuality = 90;
 constexpr int kMaskJpegQuality = 100;
 constexpr qreal kWindowCut = 22;
 constexpr qreal kWarningCut = 14;
