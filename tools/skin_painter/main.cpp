@@ -24,7 +24,18 @@ int Usage() {
 
 }  // namespace
 
+// The offscreen platform complains about a missing runtime folder it never needs.
+static void QuietMessages(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths:"))) {
+        return;
+    }
+    std::fprintf(stderr, "%s\n",
+                 qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(QuietMessages);
     // Pictures only: no screen needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -440,6 +440,9 @@ bool WritePreviews(const PreviewOptions& options, QString& error) {
 
     const QString suffix = options.outlines ? QStringLiteral("_outlined") : QString();
     for (int languageFlag : {1, 0}) {
+        if (options.outlines && languageFlag == 0) {
+            continue;  // both editions share the geometry
+        }
         const QString edition = languageFlag != 0 ? QStringLiteral("en") : QStringLiteral("es");
         auto save = [&](const QImage& image, const QString& stem) {
             const QString path =
