@@ -65,7 +65,7 @@ TEST_F(ImageStoreFixture, MissingPictureIsReportedOnceAndPaintsAsADarkLayer) {
 }
 
 TEST_F(ImageStoreFixture, UnreadablePictureIsReportedOnceNeverACrash) {
-    dir_.Write("main_down.jpg", std::string("\xFF\xD8\xFF\xE0 not really a jpeg", 24));
+    dir_.Write("main_down.jpg", "\xFF\xD8\xFF\xE0 not really a jpeg");
     dir_.Write("main_mask.jpg", "");
     EXPECT_TRUE(store_.LoadSkinImage("main_down.jpg").isNull());
     EXPECT_TRUE(store_.LoadSkinImage("main_down.jpg").isNull());
