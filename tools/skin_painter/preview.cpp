@@ -410,6 +410,15 @@ bool WritePreviews(const PreviewOptions& options, QString& error) {
                 QString::fromStdString(options.layoutRoot.string());
         return false;
     }
+    for (std::string_view mask :
+         {files::kMainMask, files::kMenuMask, files::kSubMenuMask, files::kWarningMask}) {
+        const std::filesystem::path path = options.skinsDir / std::string(mask);
+        if (QImage(QString::fromStdString(path.string())).isNull()) {
+            error = QStringLiteral("no readable ") + QString::fromStdString(path.string()) +
+                    QStringLiteral(": render the pictures first (target zel_skin_pictures)");
+            return false;
+        }
+    }
     if (!QDir().mkpath(options.outDir)) {
         error = QStringLiteral("cannot create ") + options.outDir;
         return false;
