@@ -43,6 +43,7 @@ UhidRequest Decode(const uhid_event& event) {
     switch (event.type) {
         case UHID_START:
             request.kind = UhidRequest::Kind::Start;
+            request.startFlags = event.u.start.dev_flags;
             break;
         case UHID_STOP:
             request.kind = UhidRequest::Kind::Stop;

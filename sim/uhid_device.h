@@ -49,6 +49,8 @@ struct UhidRequest {
     std::uint8_t reportNumber = 0;                // GetReport, SetReport
     ReportType reportType = ReportType::Unknown;  // GetReport, SetReport, Output
     std::vector<std::uint8_t> data;               // Output, SetReport: report ID first
+    // Start: which report types the kernel numbers (UHID_DEV_NUMBERED_*_REPORTS bits).
+    std::uint64_t startFlags = 0;
 };
 
 // A HID device in the kernel made from user space through the uhid interface. Everything goes
