@@ -3,6 +3,13 @@
 // INI files in the Windows private-profile layout, read and written with the same rules as
 // GetPrivateProfileStringW / WritePrivateProfileStringW, so files written on either system read
 // the same on the other. Strings are UTF-8 in memory whatever the file's own encoding.
+//
+// Reading: names match without regard to case, blanks around names and values are ignored,
+// one outer pair of matching quotes is stripped, the first matching section and within it the
+// first matching key win, a line whose first non-blank character is ';' is a comment.
+// Encodings: FF FE is UTF-16LE, EF BB BF is UTF-8, other valid UTF-8 is UTF-8, anything else
+// Windows-1252. Lines end at CR, LF or CRLF.
+// Writing keeps every other line byte for byte, and the file's encoding and line breaks.
 
 #include <cstddef>
 #include <filesystem>
@@ -18,7 +25,7 @@ inline constexpr std::size_t kDefaultBufferSize = 260;
 // A parsed INI file that remembers its encoding, line endings and every line, so that writing
 // a key changes only that key's line.
 class IniDocument {
-public:
+  public:
     IniDocument();
     ~IniDocument();
     IniDocument(IniDocument&&) noexcept;
@@ -31,19 +38,24 @@ public:
     static IniDocument Parse(std::string_view bytes);
 
     // The value of the first matching key of the first matching section, cut to
-    // bufferSize - 1 characters; empty when the section or key is missing.
+    // bufferSize - 1 characters (code points); empty when the section or key is missing.
     std::string Get(std::string_view section, std::string_view key,
                     std::size_t bufferSize = kDefaultBufferSize) const;
     bool HasSection(std::string_view section) const;
 
     // Replaces the key in place, or adds it after the last key of its section, or appends the
-    // section at the end.
-    void Set(std::string_view section, std::string_view key, std::string_view value);
+    // section at the end. Refuses (returns false, document unchanged) what would not read back
+    // as written: a line break anywhere, ']' in the section name, '=' in the key name, a key
+    // name starting with ';' or '[', or text that is not UTF-8. A Windows-1252 document that
+    // is given a character outside that code page becomes UTF-16LE (which Windows reads too)
+    // rather than losing the character.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     // The file's bytes in its own encoding and line endings (a new document: UTF-8, CRLF).
+    // For a document that was not changed these are the bytes it was parsed from.
     std::string Serialize() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
@@ -53,19 +65,24 @@ std::string ReadString(const std::filesystem::path& file, std::string_view secti
                        std::string_view key, std::size_t bufferSize = kDefaultBufferSize);
 
 // WritePrivateProfileStringW. The file is replaced atomically under its lock; false when it
-// could not be written, and then it is unchanged.
-bool WriteString(const std::filesystem::path& file, std::string_view section,
-                 std::string_view key, std::string_view value);
+// could not be written or the write was refused (see IniDocument::Set), and then it is
+// unchanged.
+bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view value);
 
 // Several writes to one file committed as one atomic replacement: under the file's lock the
 // current file is read again, the writes are applied in order and the result replaces it.
+// If any write is refused, Commit writes nothing and returns false.
 class IniWriteBatch {
-public:
+  public:
     explicit IniWriteBatch(std::filesystem::path file);
     void Write(std::string_view section, std::string_view key, std::string_view value);
     bool Commit();
 
-private:
+    const std::filesystem::path& file() const { return file_; }
+    std::size_t size() const { return writes_.size(); }
+
+  private:
     struct PendingWrite {
         std::string section;
         std::string key;

@@ -1,0 +1,30 @@
+#pragma once
+
+// Whole-file reads and atomic replacement of a file, for the INI layer.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zel::ini::detail {
+
+enum class ReadResult {
+    kRead,     // bytes holds the file
+    kMissing,  // no such file: a write may create it
+    kFailed,   // exists but cannot be read (not a regular file, no permission, I/O error)
+};
+
+ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
+
+// The file a write to path must replace: the target of a symbolic link (so the link stays a
+// link), otherwise the path made absolute with its folder resolved. Empty when the folder does
+// not exist.
+std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path);
+
+// Writes bytes to a new file in the same folder, flushes it to disk and renames it over target,
+// so a reader sees either the old or the new file, never a part. An existing file's permission
+// bits are kept. On any failure the temporary file is removed, target is untouched and the
+// result is false.
+bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+}  // namespace zel::ini::detail
