@@ -136,7 +136,7 @@ void HeadlessSession::Shutdown() {
     device::ShutdownLink(link_, *pointer_, hooks);
 }
 
-int RunHeadless() {
+int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     // Before any thread exists, so that every thread inherits the blocked signals.
     TerminationSignals signals;
     platform::StderrMessageSink messages;
@@ -144,6 +144,9 @@ int RunHeadless() {
     auto pointer = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
     HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
                             messages);
+    if (prepare) {
+        prepare(session);
+    }
     return session.Run(signals.fd());
 }
 

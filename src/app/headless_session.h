@@ -76,6 +76,7 @@ class HeadlessSession {
 };
 
 // `ZEL_GMouse --headless`: the session with the real transport, desktop and standard error.
-int RunHeadless();
+// `prepare` runs before the session starts, to set its hooks (playback threads).
+int RunHeadless(const std::function<void(HeadlessSession&)>& prepare = {});
 
 }  // namespace zel::app
