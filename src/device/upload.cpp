@@ -23,13 +23,17 @@ void UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
     const settings::ProfileValues values = settings::TakeProfileValues(profile);
     const settings::UploadValues upload = settings::DeriveUploadValues(values);
 
+    // The file writes of the whole upload are collected here and committed at its end as one
+    // replacement of the file, in the order they are made: the file ends up exactly as if each
+    // had been written at its step, but a failure half-way leaves it untouched, and nothing in
+    // the program reads it while the upload runs (writes from the player thread are merged
+    // under the file's lock).
+    ini::IniWriteBatch batch(context.configPath);
     {
         settings::ProfileSettings uploaded;
         settings::StoreProfileValues(uploaded, values);
-        ini::IniWriteBatch batch(context.configPath);
         settings::WriteCurrentProfile(batch, currentProfile);
         settings::SaveProfile(batch, kLastUploadedProfile, uploaded);
-        batch.Commit();
     }
 
     for (std::size_t button = 0; button < upload.buttonDeviceCode.size(); ++button) {
@@ -66,11 +70,8 @@ void UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
     link.SendFireTime(upload.fireTime);
 
     // Read again: a DPI level the mouse reported during the upload is the newer value.
-    {
-        ini::IniWriteBatch batch(context.configPath);
-        settings::SaveProfile(batch, currentProfile, profile);
-        batch.Commit();
-    }
+    settings::SaveProfile(batch, currentProfile, profile);
+    batch.Commit();
 }
 
 }  // namespace zel::device

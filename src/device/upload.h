@@ -23,12 +23,13 @@ struct UploadContext {
     std::function<void()> repaint;
 };
 
-// Records `currentProfile` as the current one and stores the profile as profile 6 (one atomic
-// replacement of the configuration file), sends the button, wheel, DPI and LED reports, asks
-// for a repaint, sets the pointer speed and wheel scroll lines where the desktop can tell
-// their current values, sends the fire-time report, and stores the profile under its own
-// number (a second replacement). Reports are skipped while the write channel is not open; the
-// file and the desktop settings are updated all the same. A failed send does not stop it.
+// Records `currentProfile` as the current one and stores the profile as profile 6, sends the
+// button, wheel, DPI and LED reports, asks for a repaint, sets the pointer speed and wheel
+// scroll lines where the desktop can tell their current values, sends the fire-time report,
+// and stores the profile under its own number. The three file writes are committed together at
+// the end as one atomic replacement of the configuration file (none when nothing changed).
+// Reports are skipped while the write channel is not open; the file and the desktop settings
+// are updated all the same. A failed send does not stop it.
 void UploadSettings(const UploadContext& context, std::int32_t currentProfile);
 
 }  // namespace zel::device

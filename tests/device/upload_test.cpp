@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -207,13 +208,13 @@ TEST_F(UploadTest, PointerSpeedAndWheelLinesFollowTheTablesWhenReadable) {
     }
 }
 
-TEST_F(UploadTest, ProfileGoesToCurConfigProfileSixAndItsOwnSectionInTwoReplacements) {
+TEST_F(UploadTest, ProfileGoesToCurConfigProfileSixAndItsOwnSectionInOneReplacement) {
     Attach();
     profile_.FIRE_TIME = 300;
     profile_.DPI_SET[1] = 11;
     FileReplacementCounter replacements(dir_, "config.ini");
     Upload(3);
-    EXPECT_EQ(replacements.Count(), 2);
+    EXPECT_EQ(replacements.Count(), 1);
     EXPECT_EQ(Key("Init", "CurConfig"), "3");
     EXPECT_EQ(Key("Init", "VER_SEL"), "1");
     EXPECT_EQ(Key("CfgReset2", "K0"), "9");  // other sections stay
@@ -227,6 +228,31 @@ TEST_F(UploadTest, ProfileGoesToCurConfigProfileSixAndItsOwnSectionInTwoReplacem
         EXPECT_EQ(Key(section, "USB_SPEED"), "2") << section;
     }
     EXPECT_EQ(Key("Config1", "K0"), "");
+}
+
+// Written as if each write had been made at its step: sections in that order in a new file, and
+// when profile 6 is the current one its own save, the later one, is what stays.
+TEST_F(UploadTest, WritesLandInTheOrderOfTheSteps) {
+    fs::remove(config_);
+    Upload(2);
+    std::ifstream in(config_);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto init = text.find("[Init]");
+    const auto six = text.find("[Config6]");
+    const auto two = text.find("[Config2]");
+    ASSERT_NE(two, std::string::npos) << text;
+    EXPECT_LT(init, six);
+    EXPECT_LT(six, two);
+    EXPECT_LT(text.find("K0="), text.find("FIRE_TIME="));
+
+    Attach();
+    onSend_ = [this](std::size_t sent) {
+        if (sent == 0) {
+            profile_.DPI_LEVEL = 3;
+        }
+    };
+    Upload(6);
+    EXPECT_EQ(Key("Config6", "DPI_LEVEL"), "3");
 }
 
 // Profile 6 and the reports show the profile as it was when the upload began; the profile's

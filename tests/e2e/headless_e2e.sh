@@ -125,8 +125,11 @@ expected_upload="0710010100000000
 07137f100f000000
 0712000600000000"
 
+upload_or_end() { has_features 13 || ended "$app_pid"; }
+
 check_upload() {
-    wait_until 10 has_features 13 || fail "the upload did not arrive"
+    wait_until 10 upload_or_end || fail "the upload did not arrive"
+    ended "$app_pid" && fail "the program ended before the upload was checked"
     sleep 0.2  # anything sent after the upload would show up now
     local got
     got=$(features)
