@@ -18,6 +18,7 @@
 #                              lower bound is the delay minus 10)
 #   ZEL_GUEST_KEEP=1           keep the work folder (initramfs, serial log) and print its path
 #   ZEL_GUEST_TIMEOUT=SECONDS  wall-time limit of the guest (default 240)
+#   ZEL_GUEST_QEMU=PROGRAM     the QEMU to run (default qemu-system-x86_64)
 #   ZEL_GUEST_CHECK_ONLY=1     run only the descriptor check (it then decides the result)
 #   ZEL_GUEST_CHECK_ARGS=...   arguments of zel-hid-kernel-check (--dump shows the kernel's
 #                              parse of every descriptor)
@@ -30,6 +31,7 @@ checker=${3:?CHECKER}
 tolerance_ms=${ZEL_GUEST_TOLERANCE_MS:-40}
 guest_timeout=${ZEL_GUEST_TIMEOUT:-240}
 script_dir=$(cd "$(dirname "$0")" && pwd)
+qemu=${ZEL_GUEST_QEMU:-qemu-system-x86_64}
 
 started=$SECONDS
 work=$(mktemp -d "${TMPDIR:-/tmp}/zel-guest-XXXXXX")
@@ -61,7 +63,7 @@ fail() {
 
 packages_missing() {
     local absent=()
-    command -v qemu-system-x86_64 >/dev/null || absent+=(qemu-system-x86)
+    command -v "$qemu" >/dev/null || absent+=(qemu-system-x86)
     compgen -G '/boot/vmlinuz-*' >/dev/null || absent+=(linux-image-amd64)
     [ -x /bin/busybox ] && file_is_static /bin/busybox || absent+=(busybox-static)
     echo "${absent[@]}"
@@ -280,7 +282,7 @@ echo "guest: kernel $kernel_version, initramfs $(($(stat -c %s "$initrd") / 1024
 
 boot_started=$SECONDS
 # Software emulation only: it works wherever QEMU does, KVM or not.
-timeout --kill-after=10 "$guest_timeout" qemu-system-x86_64 -accel tcg -cpu max -m 1024 -smp 1 \
+timeout --kill-after=10 "$guest_timeout" "$qemu" -accel tcg -cpu max -m 1024 -smp 1 \
     -nodefaults -display none -no-reboot -monitor none -serial "file:$serial" \
     -kernel "/boot/vmlinuz-$kernel_version" -initrd "$initrd" \
     -append "console=ttyS0 quiet loglevel=3 panic=-1 oops=panic" >"$work/qemu.out" 2>&1
