@@ -82,11 +82,11 @@ say "step virtual mouse"
 /guest/bin/zel-mouse-sim serve --uhid --socket /tmp/mouse.sock --log /tmp/mouse.log \
     2>/tmp/sim.err &
 sim_pid=$!
-if ! wait_for 20 test -S /tmp/mouse.sock; then
+if ! wait_for 15 test -S /tmp/mouse.sock; then
     say "the virtual mouse did not start"
     finish
 fi
-wait_for 20 test -c /dev/hidraw0 || say "no hidraw node for the virtual mouse"
+wait_for 15 test -c /dev/hidraw0 || say "no hidraw node for the virtual mouse"
 
 say "step program"
 unset ZEL_GMOUSE_SIM
@@ -131,5 +131,5 @@ else
     kill -9 "$app_pid" 2>/dev/null
 fi
 send quit >/dev/null 2>&1
-wait_for 10 ended "$sim_pid" || kill -9 "$sim_pid" 2>/dev/null
+wait_for 5 ended "$sim_pid" || kill -9 "$sim_pid" 2>/dev/null
 finish

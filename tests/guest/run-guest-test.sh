@@ -17,7 +17,7 @@
 #   ZEL_GUEST_TOLERANCE_MS=N   how far a step interval may exceed its delay (default 40; the
 #                              lower bound is the delay minus 10)
 #   ZEL_GUEST_KEEP=1           keep the work folder (initramfs, serial log) and print its path
-#   ZEL_GUEST_TIMEOUT=SECONDS  wall-time limit of the guest (default 240)
+#   ZEL_GUEST_TIMEOUT=SECONDS  wall-time limit of the guest (default 200)
 #   ZEL_GUEST_QEMU=PROGRAM     the QEMU to run (default qemu-system-x86_64)
 #   ZEL_GUEST_CHECK_ONLY=1     run only the descriptor check (it then decides the result)
 #   ZEL_GUEST_CHECK_ARGS=...   arguments of zel-hid-kernel-check (--dump shows the kernel's
@@ -29,7 +29,7 @@ program=${1:?PROGRAM}
 simulator=${2:?SIMULATOR}
 checker=${3:?CHECKER}
 tolerance_ms=${ZEL_GUEST_TOLERANCE_MS:-40}
-guest_timeout=${ZEL_GUEST_TIMEOUT:-240}
+guest_timeout=${ZEL_GUEST_TIMEOUT:-200}
 script_dir=$(cd "$(dirname "$0")" && pwd)
 qemu=${ZEL_GUEST_QEMU:-qemu-system-x86_64}
 
@@ -76,10 +76,10 @@ if [ -n "$missing" ]; then
         echo "installing: $missing"
         export DEBIAN_FRONTEND=noninteractive
         # shellcheck disable=SC2086
-        if ! timeout 900 apt-get install -y -qq --no-install-recommends $missing >"$work/apt.log" 2>&1; then
-            timeout 300 apt-get update -qq >>"$work/apt.log" 2>&1
+        if ! timeout 180 apt-get install -y -qq --no-install-recommends $missing >"$work/apt.log" 2>&1; then
+            timeout 60 apt-get update -qq >>"$work/apt.log" 2>&1
             # shellcheck disable=SC2086
-            timeout 900 apt-get install -y -qq --no-install-recommends $missing >>"$work/apt.log" 2>&1 ||
+            timeout 180 apt-get install -y -qq --no-install-recommends $missing >>"$work/apt.log" 2>&1 ||
                 { tail -5 "$work/apt.log"; skip "could not install $missing"; }
         fi
         missing=$(packages_missing)
@@ -257,15 +257,15 @@ expected_gaps+=($((previous_delay + 10)) 10)
 # timing are checked too. ZEL_GUEST_EXPECT_MACRO=1 checks them already now.
 expect_macro=${ZEL_GUEST_EXPECT_MACRO:-0}
 cat >"$root/guest/params.sh" <<EOF
-CHECK_TIMEOUT=90
+CHECK_TIMEOUT=60
 CHECK_ARGS="${ZEL_GUEST_CHECK_ARGS:-}"
 CHECK_ONLY=${ZEL_GUEST_CHECK_ONLY:-0}
-UPLOAD_TIMEOUT=60
+UPLOAD_TIMEOUT=45
 UPLOAD_REPORTS=${#expected_upload[@]}
 MACRO_BUTTON=$macro_button
 MACRO_REPORTS=$([ "$expect_macro" = 1 ] && echo ${#expected_macro[@]} || echo 0)
-MACRO_TIMEOUT=30
-EXIT_TIMEOUT=30
+MACRO_TIMEOUT=20
+EXIT_TIMEOUT=20
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-}"
 export XDG_CURRENT_DESKTOP=""
