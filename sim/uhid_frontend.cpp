@@ -317,8 +317,11 @@ std::size_t UhidFrontend::SendInput(std::span<const std::uint8_t> report) {
         std::fprintf(stderr, "zel-mouse-sim: %s\n", error.c_str());
         return 0;
     }
-    // The kernel does not say how many readers took it; an open device has at least one.
-    return hostOpen_ ? 1 : 0;
+    // The kernel does not say how many readers took it. It drops reports whose ID the
+    // descriptor does not declare and reports shorter than declared; otherwise an open device
+    // has at least one reader.
+    const bool deliverable = report[0] == kInputReportId && report.size() >= model_.lengths().input;
+    return hostOpen_ && deliverable ? 1 : 0;
 }
 
 void UhidFrontend::Unplugged() {

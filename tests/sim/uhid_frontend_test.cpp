@@ -347,11 +347,26 @@ TEST(UhidFrontend, ButtonPressesLeaveAsInputReports) {
     const long held = std::stol(Field(inputs[2], "t_us")) - std::stol(Field(inputs[1], "t_us"));
     EXPECT_GE(held, 30'000);
 
-    // The raw input command goes out as given.
-    ASSERT_EQ(h.Command("input 06 f5 02").status, ControlReply::Status::Ok);
-    input = h.kernel.Expect(UHID_INPUT2);
-    ASSERT_NE(input, nullptr);
-    EXPECT_EQ(input->u.input2.size, 3);
+    // Raw input reports go out as given; the kernel passes on only those of the declared ID
+    // and at least the declared length, so only they count a reader.
+    const struct {
+        const char* hex;
+        const char* readers;
+    } raw[] = {{"06f5020000000000", "1"},
+               {"06f502000000000000", "1"},
+               {"06f502", "0"},
+               {"07f5020000000000", "0"}};
+    for (const auto& r : raw) {
+        SCOPED_TRACE(r.hex);
+        ASSERT_EQ(h.Command(std::string("input ") + r.hex).status, ControlReply::Status::Ok);
+        input = h.kernel.Expect(UHID_INPUT2);
+        ASSERT_NE(input, nullptr);
+        EXPECT_EQ(input->u.input2.size, std::string(r.hex).size() / 2);
+        const auto logged = h.Events("input");
+        ASSERT_FALSE(logged.empty());
+        EXPECT_EQ(Field(logged.back(), "hex"), r.hex);
+        EXPECT_EQ(Field(logged.back(), "readers"), r.readers);
+    }
 }
 
 TEST(UhidFrontend, UnplugDestroysTheDeviceAndPlugCreatesItAgain) {
