@@ -1,5 +1,7 @@
 #include "macro/macro_player.h"
 
+#include <sys/prctl.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -33,6 +35,8 @@ void MacroPlayer::Stop() {
 }
 
 void MacroPlayer::Run(std::stop_token stop) {
+    // Step delays end on time to the microsecond rather than within the default 50 us slack.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     while (!stop.stop_requested()) {
         if (state_.WaitForPlayRequest(stop, kPlayerIdlePoll) && !stop.stop_requested()) {
             RunPressedFunction(stop);
@@ -178,17 +182,18 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
         return false;
     }
     device::DeviceLink& link = services_.link;
-    PlaybackClock::TimePoint due = clock_.Now();
+    // When each step is due: the pass's start plus the delays before it, whatever the sends
+    // took.
+    PlaybackClock::TimePoint scheduled = clock_.Now();
     for (int k = 0; k < record.stepCount; ++k) {
         const MacroStep& step = record.steps[static_cast<std::size_t>(k)];
         link.InjectEvent(step.code, step.action);
-        // Each step is due a fixed time after the one before it, whatever the sends took.
         const PlaybackClock::TimePoint sent = clock_.Now();
-        if (sent - due > kMaxStepLateness) {
-            due = sent;
-        }
-        const std::chrono::milliseconds delay{record.delays[static_cast<std::size_t>(k)].Value()};
-        due += std::max(delay, kMinStepDelay);
+        const std::chrono::microseconds delay =
+            std::max(std::chrono::milliseconds(record.delays[static_cast<std::size_t>(k)].Value()),
+                     kMinStepDelay);
+        scheduled += delay;
+        const PlaybackClock::TimePoint due = std::max(scheduled, sent + delay / kCatchUpDivisor);
         if (!clock_.SleepUntil(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();

@@ -29,10 +29,11 @@ inline constexpr std::chrono::milliseconds kMinStepDelay{15};
 inline constexpr std::chrono::milliseconds kPlayerIdlePoll{2};
 // Passes of a user macro in hold mode (MACRO_MODE2 != 0): it repeats until the release.
 inline constexpr std::uint32_t kHoldModePasses = 10000;
-// A step whose report leaves more than this after its due time (the machine stalled) starts
-// the schedule afresh from that report, so the steps after it keep their spacing instead of
-// being sent in a burst to catch up.
-inline constexpr std::chrono::milliseconds kMaxStepLateness{5};
+// Steps are due at fixed times from the start of the pass (the sum of the delays before
+// them), so send times do not add up over a long macro. After a stall (a send or a wake-up
+// far too late) the macro catches up with that schedule, but a step never follows the report
+// before it sooner than this fraction of its delay: no burst of steps.
+inline constexpr int kCatchUpDivisor = 2;
 
 // What the player works with. The references must outlive the player.
 struct PlaybackServices {
