@@ -187,13 +187,15 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
     PlaybackClock::TimePoint scheduled = clock_.Now();
     for (int k = 0; k < record.stepCount; ++k) {
         const MacroStep& step = record.steps[static_cast<std::size_t>(k)];
+        const PlaybackClock::TimePoint started = clock_.Now();
         link.InjectEvent(step.code, step.action);
         const PlaybackClock::TimePoint sent = clock_.Now();
         const std::chrono::microseconds delay =
             std::max(std::chrono::milliseconds(record.delays[static_cast<std::size_t>(k)].Value()),
                      kMinStepDelay);
         scheduled += delay;
-        const PlaybackClock::TimePoint due = std::max(scheduled, sent + delay / kCatchUpDivisor);
+        const PlaybackClock::TimePoint due =
+            std::max({scheduled, started + delay - kMaxCatchUpPerStep, sent + delay / 2});
         if (!clock_.SleepUntil(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();

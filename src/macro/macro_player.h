@@ -30,10 +30,11 @@ inline constexpr std::chrono::milliseconds kPlayerIdlePoll{2};
 // Passes of a user macro in hold mode (MACRO_MODE2 != 0): it repeats until the release.
 inline constexpr std::uint32_t kHoldModePasses = 10000;
 // Steps are due at fixed times from the start of the pass (the sum of the delays before
-// them), so send times do not add up over a long macro. After a stall (a send or a wake-up
-// far too late) the macro catches up with that schedule, but a step never follows the report
-// before it sooner than this fraction of its delay: no burst of steps.
-inline constexpr int kCatchUpDivisor = 2;
+// them), so send times do not add up over a long macro. After a stall (a wake-up or a send far
+// too late) the macro catches up with that schedule gradually: a step starts at most this much
+// sooner than its delay after the start of the report before it, and never sooner than half
+// its delay after that report was sent. No burst of steps.
+inline constexpr std::chrono::milliseconds kMaxCatchUpPerStep{1};
 
 // What the player works with. The references must outlive the player.
 struct PlaybackServices {

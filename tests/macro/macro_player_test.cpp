@@ -96,30 +96,47 @@ TEST(MacroPlayer, StepDelaysAreAbsoluteDeadlinesSoSlowSendsDoNotDrift) {
     EXPECT_EQ(sent[201].at - sent[0].at, t + 10ms + 3ms + 10ms);
 }
 
-TEST(MacroPlayer, AfterAStallTheMacroCatchesUpWithoutABurst) {
-    PlaybackRig rig;
-    std::vector<testing::StepSpec> steps;
-    for (int k = 0; k < 6; ++k) {
-        steps.push_back({kA, static_cast<std::uint8_t>(1 + k % 2), 20});
-    }
-    SetUserMacros(rig, {MakeMacro(steps)});
-    rig.Start({41, 2, 3, 4, 5, 6});
-    // The second report takes 30 ms to leave (the machine stalled). The steps after it are
-    // due every 20 ms from the start (40, 60, 80, 100 ms): they come at least 10 ms (half
-    // their delay) after the report before them until the macro is back on time.
-    int sends = 0;
-    std::vector<microseconds> left;
-    rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
-        if (++sends == 2) {
-            rig.clock.Advance(30ms);
+// After a stall the macro catches up with its schedule 1 ms per step, so no interval between
+// two reports is shortened by more than 1 ms, and no burst.
+TEST(MacroPlayer, AfterAStallTheMacroCatchesUpGradually) {
+    struct Case {
+        const char* what;
+        bool slowSend;                       // else: a late wake-up
+        std::vector<microseconds> expected;  // report times; the last two are ReleaseAll's
+    };
+    const Case cases[] = {
+        // The second report takes 30 ms to leave: the third comes 10 ms (half its delay)
+        // after it, and each later one 19 ms after the one before until back on time.
+        {"a send that takes long", true, {0ms, 50ms, 60ms, 79ms, 98ms, 117ms, 146ms, 156ms}},
+        // The wake-up for the third step comes 10 ms late (due at 40 ms).
+        {"a late wake-up", false, {0ms, 20ms, 50ms, 69ms, 88ms, 107ms, 136ms, 146ms}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlaybackRig rig;
+        std::vector<testing::StepSpec> steps;
+        for (int k = 0; k < 6; ++k) {
+            steps.push_back({kA, static_cast<std::uint8_t>(1 + k % 2), 20});
         }
-        left.push_back(rig.clock.Elapsed());
-    });
-    rig.Click(1);
-    ASSERT_EQ(left.size(), 8u);
-    const std::vector<microseconds> expected = {0ms, 50ms, 60ms, 70ms, 80ms, 100ms, 130ms, 140ms};
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        EXPECT_EQ(left[i] - left[0], expected[i]) << "report " << i;
+        SetUserMacros(rig, {MakeMacro(steps)});
+        rig.Start({41, 2, 3, 4, 5, 6});
+        int sends = 0;
+        std::vector<microseconds> left;  // when each report reached the mouse
+        rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
+            if (++sends == 2) {
+                if (c.slowSend) {
+                    rig.clock.Advance(30ms);
+                } else {
+                    rig.clock.WakeLateOnce(10ms);
+                }
+            }
+            left.push_back(rig.clock.Elapsed());
+        });
+        rig.Click(1);
+        ASSERT_EQ(left.size(), c.expected.size());
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            EXPECT_EQ(left[i] - left[0], c.expected[i]) << "report " << i;
+        }
     }
 }
 

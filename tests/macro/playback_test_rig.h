@@ -60,9 +60,12 @@ public:
             std::lock_guard lock(mutex_);
             stepWaits_.push_back(std::chrono::duration_cast<microseconds>(deadline - now_));
         }
-        AdvanceTo(deadline);
+        AdvanceTo(deadline + lateWake_.exchange(microseconds{0}));
         return !stop.stop_requested();
     }
+
+    // The next SleepUntil wakes this much after its deadline (the thread was not scheduled).
+    void WakeLateOnce(microseconds lateness) { lateWake_ = lateness; }
 
     void SleepFor(milliseconds duration) override {
         {
@@ -114,6 +117,7 @@ private:
     std::mutex mutex_;
     TimePoint now_ = kEpoch;
     std::multimap<TimePoint, std::function<void()>> alarms_;
+    std::atomic<microseconds> lateWake_{microseconds{0}};
     std::vector<microseconds> stepWaits_;
     std::vector<milliseconds> pauses_;
 };
