@@ -67,6 +67,8 @@ class MacroStore {
     void ReplaceUserMacros(std::span<const MacroRecord> records);
     void ReplaceBuiltinMacros(std::span<const MacroRecord> records);
 
+    // The operations below are the window thread's.
+
     // The first user macro whose name equals `text` exactly (UTF-16 code units, so
     // case-sensitive), or UserCount() when there is none.
     int FindMacro(std::string_view text) const;

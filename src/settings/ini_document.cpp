@@ -147,16 +147,19 @@ struct IniDocument::Impl {
     std::string danglingByte;  // the odd last byte of a UTF-16 file, kept until a change
 
     void AddLine(std::string_view raw, LineBreak lineBreak) {
-        Line line;
-        bool lossless = true;
-        line.text = detail::DecodeLine(raw, encoding, lossless);
-        if (!lossless) {
-            line.raw.assign(raw);
-            line.hasRaw = true;
+        Line& line = lines.emplace_back();
+        if (encoding == Encoding::kUtf8) {
+            line.text.assign(raw);  // detection has already validated the whole file
+        } else {
+            bool lossless = true;
+            line.text = detail::DecodeLine(raw, encoding, lossless);
+            if (!lossless) {
+                line.raw.assign(raw);
+                line.hasRaw = true;
+            }
         }
         line.lineBreak = lineBreak;
         line.Classify();
-        lines.push_back(std::move(line));
     }
 
     void SplitBytes(std::string_view body) {
@@ -200,8 +203,11 @@ struct IniDocument::Impl {
         } else {
             std::size_t start = 0;
             while (start < body.size()) {
-                const std::size_t pos = body.find_first_of("\r\n", start);
-                if (pos == std::string_view::npos) {
+                std::size_t pos = start;
+                while (pos < body.size() && body[pos] != '\r' && body[pos] != '\n') {
+                    ++pos;
+                }
+                if (pos == body.size()) {
                     AddLine(body.substr(start), LineBreak::kNone);
                     break;
                 }

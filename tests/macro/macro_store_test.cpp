@@ -311,11 +311,16 @@ TEST(MacroStore, CopiesAreNeverTornByConcurrentEdits) {
                 }
             }
             copies.fetch_add(1);
+            std::this_thread::yield();
         }
     });
-    for (int i = 0; i < 5000 || copies.load() < 2000; ++i) {
+    while (copies.load() == 0) {
+        std::this_thread::yield();
+    }
+    for (int i = 0; i < 500; ++i) {
         const auto value = static_cast<std::uint8_t>(1 + i % 200);
         store.EditUserMacro(3, [&](MacroRecord& r) { fillBytes(r, value); });
+        std::this_thread::yield();  // let the player in between edits too
     }
     done.store(true);
     player.join();

@@ -1,0 +1,109 @@
+#include "macro/macro_file_format.h"
+
+#include <array>
+#include <cstdint>
+
+#include "macro/key_codes.h"
+#include "macro/macro_name.h"
+#include "macro/utf16_text.h"
+#include "settings/parse_decimal.h"
+
+namespace zel::macro {
+namespace {
+
+using Groups = std::array<std::uint8_t, kGroupCount>;
+
+constexpr std::size_t kNameGroups = 2 * kNameUnits;  // groups 0 ... 39
+constexpr std::size_t kRepeatOnGroup = 40;
+constexpr std::size_t kRepeatLowGroup = 41;
+constexpr std::size_t kRepeatHighGroup = 42;
+constexpr std::size_t kStepCountGroup = 43;
+constexpr std::size_t kFirstStepGroup = 44;  // then 4 groups per step
+static_assert(kFirstStepGroup + 4 * kMaxSteps == kGroupCount);
+
+Groups ToGroups(const MacroRecord& record) {
+    Groups groups{};
+    for (std::size_t i = 0; i < record.name.size(); ++i) {
+        groups[2 * i] = static_cast<std::uint8_t>(record.name[i] & 0xFF);
+        groups[2 * i + 1] = static_cast<std::uint8_t>(record.name[i] >> 8);
+    }
+    groups[kRepeatOnGroup] = record.repeatOn;
+    groups[kRepeatLowGroup] = record.repeatCount.low;
+    groups[kRepeatHighGroup] = record.repeatCount.high;
+    groups[kStepCountGroup] = record.stepCount;
+    for (std::size_t k = 0; k < kMaxSteps; ++k) {
+        const std::size_t g = kFirstStepGroup + 4 * k;
+        groups[g] = UsageToVk(record.steps[k].code);
+        groups[g + 1] = record.steps[k].action;
+        groups[g + 2] = record.delays[k].low;
+        groups[g + 3] = record.delays[k].high;
+    }
+    return groups;
+}
+
+MacroRecord FromGroups(const Groups& groups) {
+    MacroRecord record{};
+    for (std::size_t i = 0; i < record.name.size(); ++i) {
+        record.name[i] = static_cast<char16_t>(groups[2 * i] | (groups[2 * i + 1] << 8));
+    }
+    TerminateName(record);
+    record.repeatOn = groups[kRepeatOnGroup];
+    record.repeatCount.low = groups[kRepeatLowGroup];
+    record.repeatCount.high = groups[kRepeatHighGroup];
+    record.stepCount = groups[kStepCountGroup];
+    for (std::size_t k = 0; k < kMaxSteps; ++k) {
+        const std::size_t g = kFirstStepGroup + 4 * k;
+        record.steps[k].code = VkToUsage(groups[g]);
+        record.steps[k].action = groups[g + 1];
+        record.delays[k].low = groups[g + 2];
+        record.delays[k].high = groups[g + 3];
+    }
+    return record;
+}
+
+// One byte as three digits, zero-padded ("00%d", "0%d", "%d").
+void AppendGroup(std::string& out, std::uint8_t value) {
+    if (value < 10) {
+        out += "00";
+    } else if (value < 100) {
+        out += '0';
+    }
+    out += std::to_string(value);
+}
+
+// Groups are counted in characters (UTF-16 code units, as the files were written on Windows),
+// so a stray non-ASCII character shifts the following groups exactly as it did there. Such a
+// character is no digit, sign or blank, so it ends a group's number.
+std::uint8_t GroupValue(std::u16string_view units) {
+    std::string text;
+    for (char16_t unit : units) {
+        text += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return static_cast<std::uint8_t>(settings::ParseDecimal(text) & 0xFF);
+}
+
+}  // namespace
+
+std::string EncodeMacroRecord(const MacroRecord& record) {
+    std::string out;
+    out.reserve(kEncodedRecordLength);
+    for (std::uint8_t value : ToGroups(record)) {
+        AppendGroup(out, value);
+    }
+    return out;
+}
+
+MacroRecord DecodeMacroRecord(std::string_view value) {
+    std::u16string units = Utf8ToUtf16(value);
+    if (units.size() > kEncodedRecordLength) {
+        units.resize(kEncodedRecordLength);
+    }
+    const std::u16string_view text = units;
+    Groups groups{};
+    for (std::size_t g = 0; g < kGroupCount && 3 * g < text.size(); ++g) {
+        groups[g] = GroupValue(text.substr(3 * g, 3));
+    }
+    return FromGroups(groups);
+}
+
+}  // namespace zel::macro

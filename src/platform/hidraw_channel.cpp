@@ -1,0 +1,91 @@
+#include "platform/hidraw_channel.h"
+
+#include <linux/hidraw.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "platform/hid_report_descriptor.h"
+
+namespace zel::platform {
+
+std::unique_ptr<HidrawChannel> HidrawChannel::Adopt(UniqueFd device,
+                                                    const HidrawChannelOptions& options) {
+    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!device.valid() || !wake.valid()) {
+        return nullptr;
+    }
+    return std::unique_ptr<HidrawChannel>(
+        new HidrawChannel(std::move(device), std::move(wake), options));
+}
+
+HidrawChannel::HidrawChannel(UniqueFd device, UniqueFd wake, const HidrawChannelOptions& options)
+    : device_(std::move(device)), wake_(std::move(wake)), options_(options) {}
+
+bool HidrawChannel::SendFeatureReport(std::span<const std::uint8_t> report) {
+    if (options_.access != HidAccess::Write || report.empty() ||
+        report.size() > options_.featureReportLength || report.size() > kMaxHidReportLength) {
+        return false;
+    }
+    // The ioctl takes a writable buffer.
+    std::array<std::uint8_t, kMaxHidReportLength> copy{};
+    std::copy(report.begin(), report.end(), copy.begin());
+    return ::ioctl(device_.get(), HIDIOCSFEATURE(report.size()), copy.data()) >= 0;
+}
+
+std::optional<std::size_t> HidrawChannel::ReadInputReport(std::span<std::uint8_t> buffer) {
+    if (options_.access != HidAccess::Read) {
+        return std::nullopt;
+    }
+    // A report is consumed even when the caller has no room for it.
+    std::array<std::uint8_t, 1> scratch{};
+    const std::span<std::uint8_t> target = buffer.empty() ? std::span(scratch) : buffer;
+    for (;;) {
+        if (cancelled_.load(std::memory_order_acquire)) {
+            return std::nullopt;
+        }
+        std::array<pollfd, 2> fds = {{{device_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}}};
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return std::nullopt;  // cancelled, or the device is gone
+        }
+        if ((fds[0].revents & POLLIN) == 0) {
+            continue;
+        }
+        const ssize_t got = ::read(device_.get(), target.data(), target.size());
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                continue;  // another reader took it, or a signal
+            }
+            return std::nullopt;  // EIO / ENODEV once unplugged
+        }
+        if (got == 0) {
+            return std::nullopt;  // end of file: hidraw never delivers empty reports
+        }
+        if (options_.filterInputReportIds && !options_.inputReportIds.test(target[0])) {
+            continue;
+        }
+        return buffer.empty() ? 0 : static_cast<std::size_t>(got);
+    }
+}
+
+void HidrawChannel::Cancel() {
+    cancelled_.store(true, std::memory_order_release);
+    const std::uint64_t one = 1;
+    // The counter only grows, so the eventfd stays readable for every later read.
+    [[maybe_unused]] const ssize_t written = ::write(wake_.get(), &one, sizeof one);
+}
+
+}  // namespace zel::platform
