@@ -70,4 +70,12 @@ JsonObject& JsonObject::AddBoolArray(std::string_view key, std::span<const bool>
     return *this;
 }
 
+JsonObject& JsonObject::Append(const JsonObject& other) {
+    if (!other.members_.empty()) {
+        members_ += members_.empty() ? "" : ",";
+        members_ += other.members_;
+    }
+    return *this;
+}
+
 }  // namespace zel::sim

@@ -15,6 +15,8 @@ class JsonObject {
     JsonObject& AddBool(std::string_view key, bool value);
     JsonObject& AddIntArray(std::string_view key, std::span<const std::uint8_t> values);
     JsonObject& AddBoolArray(std::string_view key, std::span<const bool> values);
+    // Adds every member of other after this object's members.
+    JsonObject& Append(const JsonObject& other);
 
     // The finished object, e.g. {"a":1,"b":"x"}.
     std::string Text() const { return "{" + members_ + "}"; }
