@@ -1,6 +1,6 @@
-#include <cstdio>
 #include <string_view>
 
+#include "app/gmouse_app.h"
 #include "app/headless_session.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +9,5 @@ int main(int argc, char** argv) {
             return zel::app::RunHeadless();
         }
     }
-    std::puts("ZEL_GMouse: the window is not built yet; run with --headless.");
-    return 0;
+    return zel::app::RunWindowed(argc, argv);
 }
