@@ -56,6 +56,8 @@ CommandLine ParseServe(std::span<const std::string> args) {
             length = &line.serve.lengths.input;
         } else if (args[i] == "--unplugged") {
             line.serve.startUnplugged = true;
+        } else if (args[i] == "--uhid") {
+            line.uhid = true;
         } else {
             return Error("serve: unknown argument '" + args[i] + "'");
         }
@@ -66,7 +68,7 @@ CommandLine ParseServe(std::span<const std::string> args) {
             return Error("serve: '" + value + "' is not a report length");
         }
     }
-    if (line.serve.socketPath.empty()) {
+    if (line.serve.socketPath.empty() && !line.uhid) {
         return Error("serve: --socket PATH is required");
     }
     if (std::string problem = CheckReportLengths(line.serve.lengths); !problem.empty()) {
@@ -131,11 +133,16 @@ std::string UsageText() {
     return "Usage:\n"
            "  zel-mouse-sim serve --socket PATH [--log FILE] [--feature-len N] [--input-len N]\n"
            "                      [--unplugged]\n"
+           "  zel-mouse-sim serve --uhid [--socket PATH] [--log FILE] [--feature-len N]\n"
+           "                      [--input-len N] [--unplugged]\n"
            "  zel-mouse-sim send --socket PATH COMMAND\n"
            "\n"
            "serve runs the virtual mouse on the Unix socket PATH until 'quit', SIGINT or\n"
            "SIGTERM; the event log (JSON Lines) goes to FILE or standard output. Report lengths\n"
            "(report ID included) default to 8; --unplugged starts with the mouse absent.\n"
+           "With --uhid the mouse is a USB HID device of the running kernel, made through\n"
+           "/dev/uhid (needs the uhid module and write access to /dev/uhid), which programs\n"
+           "find on a hidraw node; PATH then carries control commands only.\n"
            "\n"
            "COMMAND: press N | release N | click N (buttons 1..6) | input HEX | unplug | plug |\n"
            "         state | quit\n"

@@ -10,6 +10,7 @@ namespace zel::sim {
 
 // The command line of zel-mouse-sim:
 //   serve --socket PATH [--log FILE] [--feature-len N] [--input-len N] [--unplugged]
+//   serve --uhid [--socket PATH] [--log FILE] [--feature-len N] [--input-len N] [--unplugged]
 //   send --socket PATH COMMAND
 struct CommandLine {
     enum class Mode { Help, Serve, Send };
@@ -17,6 +18,9 @@ struct CommandLine {
     std::string error;  // set when the command line is not usable
 
     ServeOptions serve;
+    // The mouse is a kernel HID device (uhid); serve.socketPath, if given, carries control
+    // commands only.
+    bool uhid = false;
     std::string logPath;  // empty: standard output
 
     std::string socketPath;  // send

@@ -55,7 +55,8 @@ SocketServer::SocketServer(ServeOptions options, EventLog& log)
     : options_(std::move(options)),
       log_(log),
       model_(options_.lengths),
-      session_(model_, log_, *this, !options_.startUnplugged) {
+      session_(model_, log_, *this, !options_.startUnplugged),
+      receiveBuffer_(zel::platform::sim_protocol::kMaxMessageLength) {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
@@ -176,7 +177,7 @@ void SocketServer::AcceptAll() {
 }
 
 void SocketServer::Drain(Connection& connection) {
-    std::vector<std::uint8_t> buffer(proto::kMaxMessageLength);
+    std::vector<std::uint8_t>& buffer = receiveBuffer_;
     for (int turn = 0; turn < kMessagesPerTurn && connection.fd >= 0 && !quit_; ++turn) {
         const proto::Received received = proto::ReceiveMessage(connection.fd, buffer, MSG_DONTWAIT);
         const std::int64_t arrived = MonotonicMicros();

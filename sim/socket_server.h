@@ -83,6 +83,7 @@ class SocketServer final : private HostPort {
     ino_t socketInode_ = 0;
     std::vector<Connection> connections_;
     std::vector<PendingClick> clicks_;
+    std::vector<std::uint8_t> receiveBuffer_;
     int nextId_ = 1;
     bool quit_ = false;
 };

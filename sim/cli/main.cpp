@@ -15,6 +15,7 @@
 #include "sim/control_client.h"
 #include "sim/event_log.h"
 #include "sim/socket_server.h"
+#include "sim/uhid_frontend.h"
 
 namespace {
 
@@ -45,6 +46,9 @@ int Serve(const CommandLine& line) {
     const int signalFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
 
     zel::sim::EventLog log(logFd);
+    if (line.uhid) {
+        return zel::sim::ServeOnUhid(line.serve, log, signalFd);
+    }
     zel::sim::SocketServer server(line.serve, log);
     std::string error;
     if (!server.Listen(&error)) {

@@ -15,9 +15,10 @@
 namespace zel::platform::sim_protocol {
 
 inline constexpr std::uint8_t kVersion = 1;
-// Largest report either side carries, and the largest message (type byte + report or text).
+// Largest report either side carries, and the largest message: room for a report, or for a
+// control command carrying one as spaced hex ("input 06 f3 …").
 inline constexpr std::size_t kMaxReportLength = 4096;
-inline constexpr std::size_t kMaxMessageLength = 1 + kMaxReportLength + 64;
+inline constexpr std::size_t kMaxMessageLength = 16384;
 
 enum class MessageType : std::uint8_t {
     // Client to mouse.
