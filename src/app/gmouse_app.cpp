@@ -7,6 +7,7 @@
 #include "app/termination_signals.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport_factory.h"
+#include "platform/sim_transport.h"
 
 namespace zel::app {
 
@@ -17,7 +18,11 @@ CZEL_GMouseApp::CZEL_GMouseApp()
 CZEL_GMouseApp::~CZEL_GMouseApp() = default;
 
 int CZEL_GMouseApp::InitInstance(int stopFd) {
-    transport_ = platform::MakeHidTransport();
+    // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
+    transport_ = platform::SimTransport::FromEnvironment();
+    if (!transport_) {
+        transport_ = platform::MakeHidTransport();
+    }
 
     CZEL_GMouseDlg window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
                                       link_, profile_, macros_});

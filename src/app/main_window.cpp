@@ -51,6 +51,9 @@ CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
 }
 
 CZEL_GMouseDlg::~CZEL_GMouseDlg() {
+    // The notifier goes before the watcher whose descriptor it watches.
+    delete watcherNotifier_;
+    watcherNotifier_ = nullptr;
     if (preTranslate_ && QCoreApplication::instance() != nullptr) {
         QCoreApplication::instance()->removeEventFilter(preTranslate_.get());
     }
