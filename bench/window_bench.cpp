@@ -37,6 +37,7 @@
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/hid_transport.h"
+#include "platform/launcher.h"
 #include "platform/message_sink.h"
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
@@ -146,12 +147,13 @@ std::string MakeRuntimeCopy(const QTemporaryDir& dir) {
 
 struct Program {
     explicit Program(std::string exeDir)
-        : window(app::AppServices{std::move(exeDir), messages, messages, pointer, &transport, link,
-                                  profile, macros}) {}
+        : window(app::AppServices{std::move(exeDir), messages, messages, pointer, &transport,
+                                  launcher, link, profile, macros}) {}
 
     platform::StderrMessageSink messages;
     RememberingPointer pointer;
     ModelTransport transport;
+    platform::PathLauncher launcher;
     device::DeviceLink link;
     settings::ProfileSettings profile;
     macro::MacroStore macros;

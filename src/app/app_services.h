@@ -8,6 +8,7 @@
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/hid_transport.h"
+#include "platform/launcher.h"
 #include "platform/message_sink.h"
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
@@ -23,6 +24,7 @@ struct AppServices {
     platform::MessageSink& diagnostics;
     platform::PointerSettings& pointer;
     platform::HidTransport* transport;  // null: no HID access, so no mouse is found
+    platform::Launcher& launcher;       // starts the calculator and the terminal
     device::DeviceLink& link;
     settings::ProfileSettings& profile;
     macro::MacroStore& macros;

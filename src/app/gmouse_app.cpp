@@ -25,7 +25,7 @@ int CZEL_GMouseApp::InitInstance(int stopFd) {
     }
 
     CZEL_GMouseDlg window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
-                                      link_, profile_, macros_});
+                                      launcher_, link_, profile_, macros_});
     messages_.SetOwner(&window);
     QObject::connect(&window, &CZEL_GMouseDlg::shutdownComplete, QCoreApplication::instance(),
                      [] { QCoreApplication::exit(0); });

@@ -11,6 +11,7 @@
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/hid_transport.h"
+#include "platform/launcher.h"
 #include "platform/message_sink.h"
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
@@ -36,6 +37,7 @@ private:
     platform::StderrMessageSink diagnostics_;
     std::unique_ptr<platform::PointerSettings> pointer_;
     std::unique_ptr<platform::HidTransport> transport_;
+    platform::PathLauncher launcher_;
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
     macro::MacroStore macros_;

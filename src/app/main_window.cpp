@@ -51,6 +51,7 @@ CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
 }
 
 CZEL_GMouseDlg::~CZEL_GMouseDlg() {
+    StopWorkerThreads();
     // The notifier goes before the watcher whose descriptor it watches.
     delete watcherNotifier_;
     watcherNotifier_ = nullptr;
@@ -116,6 +117,32 @@ bool CZEL_GMouseDlg::OnInitDialog() {
     UploadSettings();
     AddTrayIcon();
     return !shutDown_;
+}
+
+void CZEL_GMouseDlg::StartWorkerThreads() {
+    if (playback_) {
+        return;
+    }
+    playback_ = std::make_unique<macro::PlaybackThreads>(macro::PlaybackServices{
+        services_.link,
+        services_.profile,
+        services_.macros,
+        services_.launcher,
+        platform::ConfigPathIn(paths_.exeDir),
+        [this] { return state_.currentProfile.load(); },
+        // From the player thread: the paint happens on the window thread.
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { update(); }, Qt::QueuedConnection);
+        },
+    });
+    playback_->Start();
+}
+
+void CZEL_GMouseDlg::StopWorkerThreads() {
+    if (playback_) {
+        playback_->Stop();
+    }
 }
 
 void CZEL_GMouseDlg::ShapeWindow() {

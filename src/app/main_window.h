@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -23,6 +24,7 @@
 #include "app/led_preview_driver.h"
 #include "app/menu_dlg.h"
 #include "app/skin_fonts.h"
+#include "macro/playback_threads.h"
 #include "platform/app_paths.h"
 #include "settings/led_preview.h"
 #include "skin/qt/skin_image_store.h"
@@ -51,7 +53,8 @@ struct MainWindowState {
     int popupX = 0;                // screen position of the choice list and warning window
     int popupY = 0;
     bool closeListPending = false;  // a second-level choice closed the lists
-    std::int32_t currentProfile = 0;
+    // Read by the macro player when it saves a DPI level the mouse switched to.
+    std::atomic<std::int32_t> currentProfile{0};
     std::int32_t languageFlag = 0;  // non-zero: EN edition
     bool recording = false;         // a macro recording is running
     int downCount = 0;              // press and release steps shown in the step list
@@ -152,10 +155,12 @@ private:
     // Child controls (the macro page's edits and lists) take the skin's colours and font.
     void ColourChildControl(QWidget& control);
 
-    // ---- Actions filled in by the profile, tray, edition and macro-page work ----
-    // (main_window_hooks.cpp)
+    // The input reader and the macro player.
     void StartWorkerThreads();
     void StopWorkerThreads();
+
+    // ---- Actions filled in by the profile, tray, edition and macro-page work ----
+    // (main_window_hooks.cpp)
     void ConstructMacroControls();
     void InitStepSelection();
     void LoadMenus();
@@ -206,6 +211,10 @@ private:
     bool manualDrag_ = false;
     QPoint dragOffset_;
     bool shutDown_ = false;
+
+    // The input reader and the macro player; last, so that they stop before anything they use
+    // goes away.
+    std::unique_ptr<macro::PlaybackThreads> playback_;
 };
 
 }  // namespace zel::app

@@ -1,5 +1,5 @@
-// Actions of the main window that belong to the profile, tray, edition, macro-page and
-// worker-thread parts of the program. Each is called from its place in the initialisation,
+// Actions of the main window that belong to the profile, tray, edition and macro-page parts
+// of the program. Each is called from its place in the initialisation,
 // the click dispatch or the shutdown; until its part is built it does nothing, apart from
 // HideToTray, which minimises so that a close request never loses the window.
 
@@ -8,14 +8,6 @@
 #include "app/main_window.h"
 
 namespace zel::app {
-
-// ---- Worker threads: input reader and macro player ----
-
-// Initialisation, before the profile is loaded: start the input reader, then the player.
-void CZEL_GMouseDlg::StartWorkerThreads() {}
-
-// Shutdown, before the shutdown report: stop and join both threads.
-void CZEL_GMouseDlg::StopWorkerThreads() {}
 
 // ---- Tray, menus, profile actions and edition switch ----
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/skin_fonts.h"
 #include "settings/ini_file.h"
@@ -40,6 +42,34 @@ TEST_F(MainWindowInitTest, WindowIsTitledShapedAndSizedBySkin) {
     auto channel = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
     ASSERT_NE(channel, nullptr);
     EXPECT_GT(channel->SentCount(), 0u);
+}
+
+TEST_F(MainWindowInitTest, ButtonPressesReportedByTheMousePlayTheirFunction) {
+    WindowSetup setup;
+    setup.profile["K2"] = "24";  // volume up, sent by the program as a consumer key
+    ASSERT_TRUE(Start(setup));
+    auto reader = transport_.LastChannel(kMousePath, platform::HidAccess::Read);
+    auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_NE(writer, nullptr);
+    writer->ClearSent();
+    // Button 3 pressed and released, as the mouse reports it.
+    reader->PushInputReport({0x06, 0xF3, 0x01, 0, 0, 0, 0, 0});
+    reader->PushInputReport({0x06, 0xF3, 0x80, 0, 0, 0, 0, 0});
+    bool consumerKeySent = false;
+    for (int i = 0; i < 200 && !consumerKeySent; ++i) {
+        for (const Bytes& report : writer->SentReports()) {
+            consumerKeySent |=
+                report.size() >= 4 && report[1] == 0x17 && report[2] == 0x00 && report[3] == 0xE9;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(consumerKeySent);
+    // The shutdown stops the threads before its report: nothing is sent after it.
+    window().ShutdownLink();
+    const auto reports = writer->SentReports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back()[1], 0x20);
 }
 
 TEST_F(MainWindowInitTest, WithoutMouseTellsTheUserAndShutsDown) {
@@ -78,8 +108,9 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n";
     transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                FakeHidTransport::MouseWriteCollection(kMousePath)});
-    window_ = std::make_unique<app::CZEL_GMouseDlg>(app::AppServices{
-        ExeDir(), messages_, diagnostics_, pointer_, &transport_, link_, profile_, macros_});
+    window_ = std::make_unique<app::CZEL_GMouseDlg>(
+        app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
+                         profile_, macros_});
     int completions = 0;
     QObject::connect(window_.get(), &app::CZEL_GMouseDlg::shutdownComplete,
                      [&completions] { ++completions; });

@@ -216,8 +216,9 @@ bool WindowTest::Start(const WindowSetup& setup) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                    FakeHidTransport::MouseWriteCollection(kMousePath)});
     }
-    window_ = std::make_unique<app::CZEL_GMouseDlg>(app::AppServices{
-        ExeDir(), messages_, diagnostics_, pointer_, &transport_, link_, profile_, macros_});
+    window_ = std::make_unique<app::CZEL_GMouseDlg>(
+        app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
+                         profile_, macros_});
     QObject::connect(window_.get(), &app::CZEL_GMouseDlg::paintCompleted, [this] { ++paints_; });
     if (!window_->OnInitDialog()) {
         return false;

@@ -29,6 +29,7 @@
 #include "settings/profile_settings.h"
 #include "skin/skin_layout.h"
 #include "tests/support/fake_hid.h"
+#include "tests/support/fake_launcher.h"
 #include "tests/support/fake_pointer_settings.h"
 
 namespace zel::test {
@@ -158,6 +159,7 @@ protected:
     platform::RecordingMessageSink diagnostics_;
     FakePointerSettings pointer_;
     FakeHidTransport transport_;
+    FakeLauncher launcher_;
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
     macro::MacroStore macros_;
