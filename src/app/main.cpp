@@ -1,6 +1,6 @@
-#include <cstdio>
 #include <string_view>
 
+#include "app/gmouse_app.h"
 #include "app/headless_playback.h"
 #include "app/headless_session.h"
 
@@ -12,6 +12,5 @@ int main(int argc, char** argv) {
                 [&playback](zel::app::HeadlessSession& session) { playback.Attach(session); });
         }
     }
-    std::puts("ZEL_GMouse: the window is not built yet; run with --headless.");
-    return 0;
+    return zel::app::RunWindowed(argc, argv);
 }
