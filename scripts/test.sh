@@ -19,4 +19,11 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=address
   -DZEL_BUILD_BENCH=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$(nproc)") || status=1
 
+echo "== thread sanitizer build of the threaded code =="
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=thread \
+  -DZEL_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$(nproc)" --target device_tests macro_tests settings_tests
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$(nproc)" \
+  -L 'device|macro|settings') || status=1
+
 exit $status

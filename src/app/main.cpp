@@ -1,6 +1,16 @@
-#include <cstdio>
+#include <string_view>
 
-int main() {
-    std::puts("ZEL_GMouse: the window is not built yet.");
-    return 0;
+#include "app/gmouse_app.h"
+#include "app/headless_playback.h"
+#include "app/headless_session.h"
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--headless") {
+            zel::app::HeadlessPlayback playback;
+            return zel::app::RunHeadless(
+                [&playback](zel::app::HeadlessSession& session) { playback.Attach(session); });
+        }
+    }
+    return zel::app::RunWindowed(argc, argv);
 }

@@ -1,0 +1,440 @@
+// Macro playback against the virtual mouse (zel-mouse-sim), timed by the mouse's own log
+// (t_us, CLOCK_MONOTONIC in microseconds, stamped when a report leaves or arrives there):
+//
+//   latency  press of a button whose function is a one-step user macro -> the macro's first
+//            key report at the mouse (median, 99th percentile, worst)
+//   timing   a 200-step macro with delays of 15 ... 100 ms: each step report's deviation from
+//            its scheduled time (the first report's time plus the delays before it), and the
+//            drift of the last step
+//
+// The program's own threads, transport and report code do the work; the mouse runs as its own
+// process, reached through ZEL_GMOUSE_SIM like the program reaches it.
+//
+// Usage: playback_bench [PRESSES [RUNS]]   (defaults 200 presses, 2 runs of the long macro)
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/device_link.h"
+#include "device/discovery.h"
+#include "macro/macro_store.h"
+#include "macro/playback_threads.h"
+#include "platform/hid_transport_factory.h"
+#include "platform/launcher.h"
+#include "platform/message_sink.h"
+#include "settings/button_function.h"
+#include "settings/profile_settings.h"
+#include "settings/upload_derivations.h"
+#include "sim/control_client.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using zel::macro::MacroRecord;
+
+constexpr int kLatencyButton = 4;  // K3: user macro 0, one step
+constexpr int kTimingButton = 5;   // K4: user macro 1, 200 steps
+constexpr int kTimingSteps = 200;
+
+class NoLauncher final : public zel::platform::Launcher {
+public:
+    bool Start(zel::platform::HostProgram) override { return false; }
+};
+
+std::int64_t MonotonicMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The program's transport, with the time (CLOCK_MONOTONIC, like the mouse's log) at which
+// each feature report starts on its way, to tell the player's own timing from the mouse's.
+class TimedTransport final : public zel::platform::HidTransport {
+public:
+    explicit TimedTransport(std::unique_ptr<zel::platform::HidTransport> inner)
+        : inner_(std::move(inner)) {}
+
+    std::vector<zel::platform::HidCollectionInfo> Enumerate() override {
+        return inner_->Enumerate();
+    }
+    std::unique_ptr<zel::platform::HidChannel> Open(
+        const zel::platform::HidCollectionInfo& collection,
+        zel::platform::HidAccess access) override {
+        auto channel = inner_->Open(collection, access);
+        if (!channel || access != zel::platform::HidAccess::Write) {
+            return channel;
+        }
+        return std::make_unique<TimedChannel>(std::move(channel), *this);
+    }
+    std::unique_ptr<zel::platform::HidDeviceWatcher> Watch() override { return inner_->Watch(); }
+
+    std::vector<std::int64_t> SendTimes() {
+        std::lock_guard lock(mutex_);
+        return sendTimes_;
+    }
+
+private:
+    class TimedChannel final : public zel::platform::HidChannel {
+    public:
+        TimedChannel(std::unique_ptr<zel::platform::HidChannel> inner, TimedTransport& owner)
+            : inner_(std::move(inner)), owner_(owner) {}
+        bool SendFeatureReport(std::span<const std::uint8_t> report) override {
+            {
+                std::lock_guard lock(owner_.mutex_);
+                owner_.sendTimes_.push_back(MonotonicMicros());
+            }
+            return inner_->SendFeatureReport(report);
+        }
+        std::optional<std::size_t> ReadInputReport(std::span<std::uint8_t> buffer) override {
+            return inner_->ReadInputReport(buffer);
+        }
+        void Cancel() override { inner_->Cancel(); }
+
+    private:
+        std::unique_ptr<zel::platform::HidChannel> inner_;
+        TimedTransport& owner_;
+    };
+
+    std::unique_ptr<zel::platform::HidTransport> inner_;
+    std::mutex mutex_;
+    std::vector<std::int64_t> sendTimes_;
+};
+
+struct LogEvent {
+    std::int64_t tUs = 0;
+    std::string event;   // "input", "feature", ...
+    std::string source;  // of an input: "press", "release", "raw"
+    std::string hex;
+};
+
+std::string StringField(const std::string& line, const std::string& key) {
+    const std::string tag = "\"" + key + "\":\"";
+    const auto at = line.find(tag);
+    if (at == std::string::npos) {
+        return {};
+    }
+    const auto begin = at + tag.size();
+    return line.substr(begin, line.find('"', begin) - begin);
+}
+
+std::vector<LogEvent> ReadLog(const fs::path& file) {
+    std::vector<LogEvent> events;
+    std::ifstream in(file);
+    std::string raw;
+    while (std::getline(in, raw)) {
+        std::string line;
+        for (const char c : raw) {
+            if (c != ' ') {
+                line += c;
+            }
+        }
+        LogEvent e;
+        const auto t = line.find("\"t_us\":");
+        if (t == std::string::npos) {
+            continue;
+        }
+        e.tUs = std::stoll(line.substr(t + 7));
+        e.event = StringField(line, "event");
+        e.source = StringField(line, "source");
+        e.hex = StringField(line, "hex");
+        events.push_back(e);
+    }
+    return events;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) {
+        return NAN;
+    }
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * values.size()));
+    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(200us);
+    }
+    return true;
+}
+
+MacroRecord Macro(const std::vector<std::array<std::uint16_t, 3>>& steps) {
+    MacroRecord record{};
+    record.name[0] = u'B';
+    record.stepCount = static_cast<std::uint8_t>(steps.size());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        record.steps[k] = {static_cast<std::uint8_t>(steps[k][0]),
+                           static_cast<std::uint8_t>(steps[k][1])};
+        record.delays[k].Set(steps[k][2]);
+    }
+    return record;
+}
+
+// The virtual mouse as a child process with its log in `folder`.
+class VirtualMouse {
+public:
+    explicit VirtualMouse(const fs::path& folder)
+        : socket_(folder / "mouse.sock"), log_(folder / "sim.log") {
+        const std::string program = std::string(ZEL_RUNTIME_DIR) + "/zel-mouse-sim";
+        std::vector<std::string> args = {program,          "serve", "--socket",
+                                         socket_.string(), "--log", log_.string()};
+        std::vector<char*> argv;
+        for (auto& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        // Its own messages go to a file beside the log, not among the figures.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string errors = (folder / "sim.err").string();
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int spawned =
+            ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            pid_ = -1;
+            return;
+        }
+        WaitUntil([this] { return fs::exists(socket_); }, 10s);
+    }
+    ~VirtualMouse() {
+        if (pid_ > 0) {
+            zel::sim::SendControlCommand(socket_.string(), "quit");
+            int status = 0;
+            if (!WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, 5s)) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, &status, 0);
+            }
+        }
+    }
+    bool Running() const { return pid_ > 0 && fs::exists(socket_); }
+    bool Send(const std::string& command) {
+        return zel::sim::SendControlCommand(socket_.string(), command).status ==
+               zel::sim::ControlReply::Status::Ok;
+    }
+    const fs::path& socket() const { return socket_; }
+    const fs::path& log() const { return log_; }
+
+private:
+    fs::path socket_;
+    fs::path log_;
+    pid_t pid_ = -1;
+};
+
+// One press of `button` played through, then its release.
+bool PlayOnce(VirtualMouse& mouse, zel::macro::PlaybackState& state, int button,
+              std::chrono::milliseconds longest) {
+    if (!mouse.Send("press " + std::to_string(button))) {
+        return false;
+    }
+    // The request is raised, then cleared when the macro has been played.
+    const bool raised = WaitUntil([&] { return state.playRequest.load() == 1; }, 2s);
+    const bool done = WaitUntil([&] { return state.playRequest.load() == 0; }, longest);
+    return mouse.Send("release " + std::to_string(button)) && raised && done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int presses = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+
+    std::string pattern = (fs::temp_directory_path() / "zel-playback-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "cannot create a temporary folder\n");
+        return 1;
+    }
+    const fs::path folder = pattern;
+    int result = 0;
+    {
+        VirtualMouse mouse(folder);
+        if (!mouse.Running()) {
+            std::fprintf(stderr, "the virtual mouse did not start (%s/zel-mouse-sim)\n",
+                         ZEL_RUNTIME_DIR);
+            return 1;
+        }
+        ::setenv("ZEL_GMOUSE_SIM", mouse.socket().c_str(), 1);
+        auto transport = std::make_unique<TimedTransport>(zel::platform::MakeHidTransport());
+        zel::platform::StderrMessageSink messages;
+        zel::device::DeviceLink link;
+        // The socket file exists a moment before the mouse accepts connections.
+        if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); },
+                       5s)) {
+            std::fprintf(stderr,
+                         "the program's transport did not find the virtual mouse on %s "
+                         "(ZEL_GMOUSE_SIM)\n",
+                         mouse.socket().c_str());
+            return 1;
+        }
+
+        // Buttons 4 and 5 play user macros 0 and 1; the mouse reports them (device code 0).
+        zel::settings::ProfileSettings profile;
+        const std::array<std::int32_t, 6> functions = {1, 2, 3, 41, 42, 6};
+        for (std::size_t i = 0; i < functions.size(); ++i) {
+            profile.K[i] = functions[i];
+            profile.reportsDpiLevel[i] = zel::settings::ReportsDpiLevel(functions[i]);
+            link.SendButtonFunction(i, zel::settings::DeviceButtonCode(functions[i]));
+        }
+
+        std::vector<std::uint16_t> delays;
+        std::uint32_t seed = 12345;
+        for (int k = 0; k < kTimingSteps; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            delays.push_back(static_cast<std::uint16_t>(15 + (seed >> 16) % 86));  // 15 ... 100
+        }
+        std::vector<std::array<std::uint16_t, 3>> longSteps;
+        for (int k = 0; k < kTimingSteps; ++k) {
+            longSteps.push_back({static_cast<std::uint16_t>(4 + (k / 2) % 26),
+                                 static_cast<std::uint16_t>(1 + k % 2),
+                                 delays[static_cast<std::size_t>(k)]});
+        }
+        zel::macro::MacroStore macros;
+        macros.ReplaceUserMacros(std::vector<MacroRecord>{Macro({{4, 1, 15}}), Macro(longSteps)});
+
+        NoLauncher launcher;
+        zel::macro::PlaybackThreads playback(
+            {link, profile, macros, launcher, folder / "config.ini", [] { return 1; }, {}});
+        playback.Start();
+        std::this_thread::sleep_for(50ms);
+
+        bool ok = true;
+        for (int i = 0; i < presses && ok; ++i) {
+            ok = PlayOnce(mouse, playback.state(), kLatencyButton, 5s);
+        }
+        for (int r = 0; r < runs && ok; ++r) {
+            ok = PlayOnce(mouse, playback.state(), kTimingButton, 60s);
+        }
+        playback.Stop();
+        if (!ok) {
+            std::fprintf(stderr, "a press was not played in time\n");
+            result = 1;
+        }
+
+        // ---- Figures ----
+        // The mouse's log gives when each input report left the mouse and each feature report
+        // arrived there; the transport gives when each feature report left the program. The
+        // n-th feature report of the log is the n-th one sent.
+        const std::vector<LogEvent> events = ReadLog(mouse.log());
+        const std::vector<std::int64_t> sendTimes = transport->SendTimes();
+        struct Timing {
+            std::vector<double> latency;    // ms from the press
+            std::vector<double> deviation;  // ms, |actual - scheduled|
+            std::vector<double> drift;      // ms, last step, signed
+            std::vector<double> release;    // ms, first ReleaseAll report, signed
+        };
+        Timing atMouse;
+        Timing atHost;
+        auto measure = [&](Timing& timing, const std::vector<std::int64_t>& reports,
+                           std::int64_t pressTime, bool latencyRun) {
+            if (latencyRun) {
+                timing.latency.push_back((reports[0] - pressTime) / 1000.0);
+                return;
+            }
+            std::int64_t scheduled = reports[0];
+            for (int k = 1; k < kTimingSteps; ++k) {
+                scheduled += delays[static_cast<std::size_t>(k - 1)] * 1000;
+                const double dev = (reports[static_cast<std::size_t>(k)] - scheduled) / 1000.0;
+                timing.deviation.push_back(std::fabs(dev));
+                if (k == kTimingSteps - 1) {
+                    timing.drift.push_back(dev);
+                }
+            }
+            scheduled += delays.back() * 1000 + 10'000;  // ReleaseAll waits 10 ms first
+            timing.release.push_back((reports[kTimingSteps] - scheduled) / 1000.0);
+        };
+        std::size_t featureIndex = 0;
+        int pressIndex = -1;
+        std::int64_t pressTime = 0;
+        std::vector<std::int64_t> mouseTimes;
+        std::vector<std::int64_t> hostTimes;
+        auto finishPress = [&] {
+            const bool latencyRun = pressIndex < presses;
+            const std::size_t needed = latencyRun ? 1 : kTimingSteps + 1;
+            if (pressIndex >= 0 && mouseTimes.size() >= needed && hostTimes.size() >= needed) {
+                measure(atMouse, mouseTimes, pressTime, latencyRun);
+                measure(atHost, hostTimes, pressTime, latencyRun);
+            }
+            mouseTimes.clear();
+            hostTimes.clear();
+        };
+        for (const LogEvent& e : events) {
+            if (e.event == "input" && e.source == "press") {
+                finishPress();
+                ++pressIndex;
+                pressTime = e.tUs;
+            } else if (e.event == "feature") {
+                if (pressIndex >= 0) {
+                    mouseTimes.push_back(e.tUs);
+                    if (featureIndex < sendTimes.size()) {
+                        hostTimes.push_back(sendTimes[featureIndex]);
+                    }
+                }
+                ++featureIndex;
+            }
+        }
+        finishPress();
+
+        auto figures = [](const std::vector<double>& v) {
+            char text[128];
+            std::snprintf(text, sizeof text, "median %.3f ms, p99 %.3f ms, max %.3f ms",
+                          Percentile(v, 50), Percentile(v, 99), Percentile(v, 100));
+            return std::string(text);
+        };
+        std::printf("Macro playback against the virtual mouse\n");
+        std::printf("(at the mouse: its log's t_us; leaving the program: when the send began)\n");
+        std::printf("press -> first report, %zu presses (target: median < 0.5 ms)\n",
+                    atMouse.latency.size());
+        std::printf("  at the mouse:         %s\n", figures(atMouse.latency).c_str());
+        std::printf("  leaving the program:  %s\n", figures(atHost.latency).c_str());
+        std::printf(
+            "200-step macro, delays 15...100 ms, %zu runs: each step report's deviation from its "
+            "schedule (target: p99 < 1 ms)\n",
+            atMouse.drift.size());
+        std::printf("  at the mouse:         %s\n", figures(atMouse.deviation).c_str());
+        std::printf("  leaving the program:  %s\n", figures(atHost.deviation).c_str());
+        for (std::size_t r = 0; r < atMouse.drift.size(); ++r) {
+            std::printf(
+                "  run %zu: drift of the last step %+.3f ms at the mouse, %+.3f ms leaving the "
+                "program (target: < 2 ms); first ReleaseAll report %+.3f ms\n",
+                r + 1, atMouse.drift[r], atHost.drift[r], atMouse.release[r]);
+        }
+        if (atMouse.latency.size() != static_cast<std::size_t>(presses) ||
+            atMouse.drift.size() != static_cast<std::size_t>(runs) ||
+            sendTimes.size() != featureIndex) {
+            std::fprintf(stderr, "the log lacks some presses or reports\n");
+            result = 1;
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return result;
+}

@@ -1,0 +1,101 @@
+// zel-mouse-sim: the virtual mouse (serve) and its remote control (send).
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim/command_line.h"
+#include "sim/control_client.h"
+#include "sim/event_log.h"
+#include "sim/socket_server.h"
+#include "sim/uhid_frontend.h"
+
+namespace {
+
+using zel::sim::CommandLine;
+
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitUnreachable = 3;
+
+int Serve(const CommandLine& line) {
+    ::signal(SIGPIPE, SIG_IGN);  // a log reader that goes away must not end the mouse
+    int logFd = STDOUT_FILENO;
+    if (!line.logPath.empty()) {
+        logFd = ::open(line.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (logFd < 0) {
+            std::fprintf(stderr, "zel-mouse-sim: cannot open log %s: %s\n", line.logPath.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+
+    // SIGINT and SIGTERM arrive on a descriptor the server polls, so it ends cleanly.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int signalFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+
+    zel::sim::EventLog log(logFd);
+    if (line.uhid) {
+        return zel::sim::ServeOnUhid(line.serve, log, signalFd);
+    }
+    zel::sim::SocketServer server(line.serve, log);
+    std::string error;
+    if (!server.Listen(&error)) {
+        std::fprintf(stderr, "zel-mouse-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "zel-mouse-sim: serving on %s (%s)\n", line.serve.socketPath.c_str(),
+                 line.serve.startUnplugged ? "unplugged" : "plugged in");
+    server.Run(signalFd);
+    return 0;
+}
+
+int Send(const CommandLine& line) {
+    const zel::sim::ControlReply reply =
+        zel::sim::SendControlCommand(line.socketPath, zel::sim::FormatControlCommand(line.command));
+    switch (reply.status) {
+        case zel::sim::ControlReply::Status::Ok:
+            std::printf("%s\n", reply.text.c_str());
+            return 0;
+        case zel::sim::ControlReply::Status::Failed:
+            std::fprintf(stderr, "zel-mouse-sim: %s\n", reply.text.c_str());
+            return kExitRefused;
+        case zel::sim::ControlReply::Status::Unreachable:
+            break;
+    }
+    std::fprintf(stderr, "zel-mouse-sim: %s\n", reply.text.c_str());
+    return kExitUnreachable;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const CommandLine line = zel::sim::ParseCommandLine(args);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "zel-mouse-sim: %s\nRun 'zel-mouse-sim --help' for usage.\n",
+                     line.error.c_str());
+        return kExitUsage;
+    }
+    switch (line.mode) {
+        case CommandLine::Mode::Help:
+            std::printf("%s", zel::sim::UsageText().c_str());
+            return 0;
+        case CommandLine::Mode::Serve:
+            return Serve(line);
+        case CommandLine::Mode::Send:
+            return Send(line);
+    }
+    return kExitUsage;
+}

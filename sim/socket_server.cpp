@@ -1,0 +1,446 @@
+#include "sim/socket_server.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/sim_protocol.h"
+#include "sim/control_command.h"
+
+namespace zel::sim {
+namespace {
+
+namespace proto = zel::platform::sim_protocol;
+using proto::MessageType;
+
+// Messages handled from one connection before the others get their turn.
+constexpr int kMessagesPerTurn = 64;
+
+std::string_view AccessName(bool reader) {
+    return reader ? "read" : "write";
+}
+
+sockaddr_un Address(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    return address;
+}
+
+// Whether something answers on the socket file at path.
+bool SomeoneListens(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const sockaddr_un address = Address(path);
+    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(fd);
+    // A live stream socket at the path refuses the packet type instead of the connection.
+    return result == 0 || (error != ECONNREFUSED && error != ENOENT);
+}
+
+}  // namespace
+
+SocketServer::SocketServer(ServeOptions options, EventLog& log)
+    : options_(std::move(options)),
+      log_(log),
+      model_(options_.lengths),
+      session_(model_, log_, *this, !options_.startUnplugged),
+      receiveBuffer_(zel::platform::sim_protocol::kMaxMessageLength) {
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+SocketServer::~SocketServer() {
+    CloseAll();
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+bool SocketServer::Listen(std::string* error) {
+    const std::string& path = options_.socketPath;
+    if (std::string problem = proto::CheckSocketPath(path); !problem.empty()) {
+        *error = problem;
+        return false;
+    }
+    if (wakeFd_ < 0) {
+        *error = std::string("eventfd: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0) {
+        if (!S_ISSOCK(existing.st_mode)) {
+            *error = path + " exists and is not a socket";
+            return false;
+        }
+        if (SomeoneListens(path)) {
+            *error = "another program is serving on " + path;
+            return false;
+        }
+        ::unlink(path.c_str());  // left behind by a simulator that did not end cleanly
+    }
+
+    listenFd_ = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const sockaddr_un address = Address(path);
+    if (listenFd_ < 0 ||
+        ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
+        ::listen(listenFd_, 64) < 0) {
+        *error = "cannot listen on " + path + ": " + std::strerror(errno);
+        if (listenFd_ >= 0) {
+            ::close(listenFd_);
+            listenFd_ = -1;
+        }
+        return false;
+    }
+    struct stat created {};
+    if (::stat(path.c_str(), &created) == 0) {
+        socketDevice_ = created.st_dev;
+        socketInode_ = created.st_ino;
+    }
+    return true;
+}
+
+void SocketServer::Stop() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+}
+
+void SocketServer::Run(int stopFd) {
+    std::vector<pollfd> fds;
+    while (!quit_ && listenFd_ >= 0) {
+        fds.clear();
+        fds.push_back({listenFd_, POLLIN, 0});
+        fds.push_back({wakeFd_, POLLIN, 0});
+        fds.push_back({stopFd, POLLIN, 0});  // a negative fd is skipped by poll
+        const std::size_t polled = connections_.size();
+        for (const Connection& connection : connections_) {
+            fds.push_back({connection.fd, POLLIN, 0});
+        }
+
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (!clicks_.empty()) {
+            const auto due = std::min_element(clicks_.begin(), clicks_.end(),
+                                              [](const PendingClick& a, const PendingClick& b) {
+                                                  return a.due < b.due;
+                                              })
+                                 ->due;
+            const auto left = std::max(due - std::chrono::steady_clock::now(),
+                                       std::chrono::steady_clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeout = &wait;
+        }
+        if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
+            std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
+            break;
+        }
+        if (fds[1].revents != 0 || fds[2].revents != 0) {
+            break;
+        }
+        for (std::size_t i = 0; i < polled && !quit_; ++i) {
+            if (fds[3 + i].revents != 0 && connections_[i].fd >= 0) {
+                Drain(connections_[i]);
+            }
+        }
+        FinishDueClicks();
+        std::erase_if(connections_, [](const Connection& c) { return c.fd < 0; });
+        if (fds[0].revents != 0 && !quit_) {
+            AcceptAll();
+        }
+    }
+    CloseAll();
+}
+
+void SocketServer::AcceptAll() {
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
+            return;  // EAGAIN, or out of descriptors: try again on the next turn
+        }
+        connections_.push_back({fd, nextId_++, Role::Fresh});
+    }
+}
+
+void SocketServer::Drain(Connection& connection) {
+    std::vector<std::uint8_t>& buffer = receiveBuffer_;
+    for (int turn = 0; turn < kMessagesPerTurn && connection.fd >= 0 && !quit_; ++turn) {
+        const proto::Received received = proto::ReceiveMessage(connection.fd, buffer, MSG_DONTWAIT);
+        const std::int64_t arrived = MonotonicMicros();
+        switch (received.status) {
+            case proto::ReceiveStatus::WouldBlock:
+                return;
+            case proto::ReceiveStatus::Closed:
+            case proto::ReceiveStatus::Failed:
+                Close(connection, "closed");
+                return;
+            case proto::ReceiveStatus::Message:
+                break;
+        }
+        if (received.truncated) {
+            ReplyError(connection, "message longer than " +
+                                       std::to_string(proto::kMaxMessageLength) + " bytes");
+            continue;
+        }
+        Handle(connection, std::span(buffer).first(received.length), arrived);
+    }
+}
+
+void SocketServer::Handle(Connection& connection, std::span<const std::uint8_t> message,
+                          std::int64_t tUs) {
+    const auto type = static_cast<MessageType>(message[0]);
+    const std::span<const std::uint8_t> payload = message.subspan(1);
+    switch (type) {
+        case MessageType::Describe: {
+            proto::Description description;
+            description.present = session_.present();
+            description.vendorId = kVendorId;
+            description.productId = kProductId;
+            if (session_.present()) {
+                for (const CollectionInfo& c : model_.Collections()) {
+                    description.collections.push_back(
+                        {c.usagePage, c.usage, static_cast<std::uint16_t>(c.inputReportLength),
+                         static_cast<std::uint16_t>(c.featureReportLength)});
+                }
+            }
+            Reply(connection, proto::EncodeDescription(description));
+            return;
+        }
+        case MessageType::Open:
+            HandleOpen(connection, payload);
+            return;
+        case MessageType::Feature: {
+            if (connection.role != Role::Writer) {
+                ReplyError(connection, "feature reports go on a connection opened for writing");
+                return;
+            }
+            const FeatureResult::Outcome outcome =
+                session_.OnFeatureReport(payload, tUs, connection.id);
+            const auto status = outcome == FeatureResult::Outcome::Refused
+                                    ? proto::FeatureStatus::Refused
+                                    : proto::FeatureStatus::Accepted;
+            const std::uint8_t statusByte = static_cast<std::uint8_t>(status);
+            Reply(connection,
+                  proto::EncodeMessage(MessageType::FeatureResult, std::span(&statusByte, 1)));
+            return;
+        }
+        case MessageType::Watch: {
+            if (connection.role != Role::Fresh) {
+                ReplyError(connection, "this connection is already in use");
+                return;
+            }
+            connection.role = Role::Watcher;
+            const std::uint8_t present = session_.present() ? 1 : 0;
+            Reply(connection, proto::EncodeMessage(MessageType::Watching, std::span(&present, 1)));
+            return;
+        }
+        case MessageType::Command:
+            HandleCommand(connection, payload);
+            return;
+        default: {
+            char text[64];
+            std::snprintf(text, sizeof text, "unknown message type 0x%02x", message[0]);
+            ReplyError(connection, text);
+            return;
+        }
+    }
+}
+
+void SocketServer::HandleOpen(Connection& connection, std::span<const std::uint8_t> payload) {
+    if (connection.role != Role::Fresh) {
+        ReplyError(connection, "this connection is already in use");
+        return;
+    }
+    const bool read = payload.size() == 1 && payload[0] == std::uint8_t(proto::Access::Read);
+    const bool write = payload.size() == 1 && payload[0] == std::uint8_t(proto::Access::Write);
+    if (!read && !write) {
+        ReplyError(connection, "open needs one access byte: 1 read or 2 write");
+        return;
+    }
+    if (!session_.present()) {
+        ReplyError(connection, "the mouse is unplugged");
+        return;
+    }
+    connection.role = read ? Role::Reader : Role::Writer;
+    // Logged before the answer, so the log already shows the channel when the client sees it.
+    JsonObject event = EventLog::Event(MonotonicMicros(), "connect");
+    event.AddInt("client", connection.id).AddString("access", AccessName(read));
+    log_.Write(event);
+    Reply(connection, proto::EncodeMessage(MessageType::Opened, std::span<const std::uint8_t>{}));
+}
+
+void SocketServer::HandleCommand(Connection& connection, std::span<const std::uint8_t> payload) {
+    if (connection.role != Role::Fresh && connection.role != Role::Control) {
+        ReplyError(connection, "commands go on a connection of their own");
+        return;
+    }
+    connection.role = Role::Control;
+    const std::string_view text(reinterpret_cast<const char*>(payload.data()), payload.size());
+    const ControlCommandParse parsed = ParseControlCommand(text);
+    if (!parsed.command) {
+        ReplyCommand(connection.id, false, parsed.error);
+        return;
+    }
+    CommandOutcome outcome = session_.Execute(*parsed.command);
+    if (outcome.releaseLater) {
+        clicks_.push_back({std::chrono::steady_clock::now() + kClickHold, *outcome.releaseLater,
+                           connection.id, std::move(outcome.text)});
+        return;
+    }
+    ReplyCommand(connection.id, outcome.ok, outcome.text);
+    if (outcome.quit) {
+        quit_ = true;
+    }
+}
+
+void SocketServer::FinishDueClicks() {
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<PendingClick> due;
+    std::erase_if(clicks_, [&](PendingClick& click) {
+        if (click.due > now) {
+            return false;
+        }
+        due.push_back(std::move(click));
+        return true;
+    });
+    for (const PendingClick& click : due) {
+        const CommandOutcome release = session_.FinishClick(click.button);
+        ReplyCommand(click.client, release.ok, click.pressText + "; " + release.text);
+    }
+}
+
+void SocketServer::Reply(Connection& connection, std::span<const std::uint8_t> message) {
+    // A client that does not read its answers is dropped rather than waited for.
+    if (connection.fd >= 0 && !proto::SendMessage(connection.fd, message, MSG_DONTWAIT)) {
+        Close(connection, "closed");
+    }
+}
+
+void SocketServer::ReplyError(Connection& connection, std::string_view text) {
+    Reply(connection, proto::EncodeMessage(MessageType::Error, text));
+}
+
+void SocketServer::ReplyCommand(int client, bool ok, std::string_view text) {
+    Connection* connection = Find(client);
+    if (connection == nullptr) {
+        return;  // the sender has gone; the command was carried out all the same
+    }
+    std::vector<std::uint8_t> payload{
+        static_cast<std::uint8_t>(ok ? proto::CommandStatus::Ok : proto::CommandStatus::Failed)};
+    payload.insert(payload.end(), text.begin(), text.end());
+    Reply(*connection, proto::EncodeMessage(MessageType::CommandResult, payload));
+}
+
+SocketServer::Connection* SocketServer::Find(int id) {
+    for (Connection& connection : connections_) {
+        if (connection.id == id && connection.fd >= 0) {
+            return &connection;
+        }
+    }
+    return nullptr;
+}
+
+void SocketServer::Close(Connection& connection, std::string_view reason) {
+    if (connection.fd < 0) {
+        return;
+    }
+    if (connection.role == Role::Reader || connection.role == Role::Writer) {
+        JsonObject event = EventLog::Event(MonotonicMicros(), "disconnect");
+        event.AddInt("client", connection.id)
+            .AddString("access", AccessName(connection.role == Role::Reader))
+            .AddString("reason", reason);
+        log_.Write(event);
+    }
+    ::shutdown(connection.fd, SHUT_RDWR);
+    ::close(connection.fd);
+    connection.fd = -1;
+}
+
+void SocketServer::CloseAll() {
+    for (Connection& connection : connections_) {
+        Close(connection, "quit");
+    }
+    connections_.clear();
+    clicks_.clear();
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        listenFd_ = -1;
+        // Remove the socket file unless another simulator has taken the path since.
+        struct stat current {};
+        if (::lstat(options_.socketPath.c_str(), &current) == 0 &&
+            current.st_dev == socketDevice_ && current.st_ino == socketInode_) {
+            ::unlink(options_.socketPath.c_str());
+        }
+    }
+}
+
+std::size_t SocketServer::SendInput(std::span<const std::uint8_t> report) {
+    const std::vector<std::uint8_t> message = proto::EncodeMessage(MessageType::Input, report);
+    std::size_t delivered = 0;
+    for (Connection& connection : connections_) {
+        if (connection.role != Role::Reader || connection.fd < 0) {
+            continue;
+        }
+        if (proto::SendMessage(connection.fd, message, MSG_DONTWAIT)) {
+            ++delivered;
+        } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            Close(connection, "closed");
+        }
+        // A full queue drops the report for that reader, as a HID node does.
+    }
+    return delivered;
+}
+
+void SocketServer::Notify(Role role, std::span<const std::uint8_t> message) {
+    for (Connection& connection : connections_) {
+        if (connection.role == role) {
+            Reply(connection, message);
+        }
+    }
+}
+
+void SocketServer::Unplugged() {
+    for (Connection& connection : connections_) {
+        if (connection.role == Role::Reader || connection.role == Role::Writer) {
+            Close(connection, "unplug");
+        }
+    }
+    Notify(Role::Watcher,
+           proto::EncodeMessage(MessageType::Removal, std::span<const std::uint8_t>{}));
+    for (const PendingClick& click : clicks_) {
+        ReplyCommand(click.client, false, click.pressText + "; unplugged before the release");
+    }
+    clicks_.clear();
+}
+
+void SocketServer::Plugged() {
+    Notify(Role::Watcher,
+           proto::EncodeMessage(MessageType::Arrival, std::span<const std::uint8_t>{}));
+}
+
+void SocketServer::AddStatus(JsonObject& state) const {
+    const auto count = [this](Role role) {
+        return static_cast<std::int64_t>(
+            std::count_if(connections_.begin(), connections_.end(),
+                          [role](const Connection& c) { return c.fd >= 0 && c.role == role; }));
+    };
+    state.AddInt("readers", count(Role::Reader))
+        .AddInt("writers", count(Role::Writer))
+        .AddInt("watchers", count(Role::Watcher));
+}
+
+}  // namespace zel::sim

@@ -1,0 +1,60 @@
+#include "app/gmouse_app.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "app/main_window.h"
+#include "app/termination_signals.h"
+#include "platform/app_paths.h"
+#include "platform/hid_transport_factory.h"
+#include "platform/sim_transport.h"
+
+namespace zel::app {
+
+CZEL_GMouseApp::CZEL_GMouseApp()
+    : exeDir_(platform::ExecutableDirectory()),
+      pointer_(std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop())) {}
+
+CZEL_GMouseApp::~CZEL_GMouseApp() = default;
+
+int CZEL_GMouseApp::InitInstance(int stopFd) {
+    // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
+    transport_ = platform::SimTransport::FromEnvironment();
+    if (!transport_) {
+        transport_ = platform::MakeHidTransport();
+    }
+
+    CZEL_GMouseDlg window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
+                                      launcher_, link_, profile_, macros_});
+    messages_.SetOwner(&window);
+    QObject::connect(&window, &CZEL_GMouseDlg::shutdownComplete, QCoreApplication::instance(),
+                     [] { QCoreApplication::exit(0); });
+
+    QSocketNotifier* stopNotifier = nullptr;
+    if (stopFd >= 0) {
+        stopNotifier = new QSocketNotifier(stopFd, QSocketNotifier::Read, &window);
+        QObject::connect(stopNotifier, &QSocketNotifier::activated, &window,
+                         [&window] { window.ShutdownLink(); });
+    }
+
+    if (!window.OnInitDialog()) {
+        messages_.SetOwner(nullptr);
+        return 1;
+    }
+    window.show();
+    const int status = QApplication::exec();
+    messages_.SetOwner(nullptr);
+    return status;
+}
+
+int RunWindowed(int argc, char** argv) {
+    // Before any thread exists, so that every thread inherits the blocked signals.
+    TerminationSignals stopSignals;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    CZEL_GMouseApp program;
+    return program.InitInstance(stopSignals.fd());
+}
+
+}  // namespace zel::app

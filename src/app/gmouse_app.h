@@ -1,0 +1,49 @@
+#pragma once
+
+// CZEL_GMouseApp: the application object of the windowed program. It owns the program-wide
+// objects (device link, profile, macros, transport, desktop pointer settings, message sinks)
+// and runs the main window until the shutdown sequence ends it.
+
+#include <memory>
+#include <string>
+
+#include "app/message_box_sink.h"
+#include "device/device_link.h"
+#include "macro/macro_store.h"
+#include "platform/hid_transport.h"
+#include "platform/launcher.h"
+#include "platform/message_sink.h"
+#include "platform/pointer_settings.h"
+#include "settings/profile_settings.h"
+
+namespace zel::app {
+
+class CZEL_GMouseApp {
+public:
+    CZEL_GMouseApp();
+    ~CZEL_GMouseApp();
+    CZEL_GMouseApp(const CZEL_GMouseApp&) = delete;
+    CZEL_GMouseApp& operator=(const CZEL_GMouseApp&) = delete;
+
+    // Runs the main window inside the running QApplication. `stopFd` (-1: none) becomes
+    // readable when the program is asked to end (SIGINT, SIGTERM), which runs the shutdown
+    // sequence. Returns the exit status: 0 after a run with the mouse, 1 when the program
+    // could not start (no mouse, a missing skin layout).
+    int InitInstance(int stopFd);
+
+private:
+    std::string exeDir_;
+    MessageBoxSink messages_;
+    platform::StderrMessageSink diagnostics_;
+    std::unique_ptr<platform::PointerSettings> pointer_;
+    std::unique_ptr<platform::HidTransport> transport_;
+    platform::PathLauncher launcher_;
+    device::DeviceLink link_;
+    settings::ProfileSettings profile_;
+    macro::MacroStore macros_;
+};
+
+// `ZEL_GMouse`: the windowed program.
+int RunWindowed(int argc, char** argv);
+
+}  // namespace zel::app

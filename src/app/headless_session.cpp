@@ -1,0 +1,153 @@
+#include "app/headless_session.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "app/termination_signals.h"
+#include "device/discovery.h"
+#include "device/shutdown.h"
+#include "device/upload.h"
+#include "platform/hid_transport_factory.h"
+#include "settings/config_files.h"
+
+namespace zel::app {
+
+namespace {
+constexpr const char* kApplicationName = "ZEL_GMouse";
+constexpr const char* kMouseName = "KV270 Gaming Mouse";
+// Between finding the mouse and the first upload.
+constexpr auto kSettleTime = std::chrono::milliseconds(5);
+}  // namespace
+
+std::string NoMouseMessage(std::int32_t languageFlag) {
+    if (languageFlag != 0) {
+        return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
+    }
+    return std::string("Por favor inserte el【") + kMouseName + "】";
+}
+
+HeadlessSession::HeadlessSession(platform::AppPaths paths,
+                                 std::unique_ptr<platform::HidTransport> transport,
+                                 std::unique_ptr<platform::PointerSettings> pointer,
+                                 platform::MessageSink& messages)
+    : paths_(std::move(paths)),
+      transport_(std::move(transport)),
+      pointer_(std::move(pointer)),
+      messages_(messages),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+HeadlessSession::~HeadlessSession() {
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+int HeadlessSession::Run(int stopFd) {
+    const auto& configPath = paths_.configPath;
+    currentProfile_ = settings::ReadCurrentProfile(configPath);
+    languageFlag_ = settings::ReadEditionFlag(configPath);
+    paths_.SetLanguage(languageFlag_);
+    settings::LoadProfile(configPath, currentProfile_, false,
+                          static_cast<std::uint8_t>(languageFlag_), profile_);
+
+    // Watch before looking, so a removal right after discovery is not missed.
+    bool found = false;
+    if (transport_) {
+        watcher_ = transport_->Watch();
+        found = device::DiscoverMouse(link_, *transport_, messages_);
+    }
+    if (!found) {
+        messages_.ShowMessage(NoMouseMessage(languageFlag_), kApplicationName);
+        Shutdown();
+        return 1;
+    }
+
+    std::this_thread::sleep_for(kSettleTime);
+    device::UploadSettings({profile_, link_, *pointer_, configPath, {}}, currentProfile_);
+    if (onStart) {
+        onStart(*this);
+    }
+    return FollowDevice(stopFd);
+}
+
+int HeadlessSession::FollowDevice(int stopFd) {
+    enum { kWatcher, kStop, kWake };
+    pollfd fds[3] = {
+        {watcher_ ? watcher_->PollFd() : -1, POLLIN, 0}, {stopFd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    while (!finished_) {
+        int ready = ::poll(fds, 3, -1);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            messages_.ShowMessage("waiting for device events failed; shutting down",
+                                  kApplicationName);
+            Shutdown();
+            break;
+        }
+        if (fds[kWatcher].revents != 0) {
+            for (const auto& event : watcher_->TakeEvents()) {
+                device::OnDeviceChange(event, link_, *transport_, messages_,
+                                       [this] { Shutdown(); });
+                if (finished_) {
+                    return 0;
+                }
+            }
+            if (fds[kWatcher].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                // The source of device events is gone (the virtual mouse ended): the mouse
+                // went with it.
+                link_.found = false;
+                Shutdown();
+                break;
+            }
+        }
+        if (fds[kStop].revents != 0 || fds[kWake].revents != 0) {
+            Shutdown();
+            break;
+        }
+    }
+    return 0;
+}
+
+void HeadlessSession::RequestShutdown() {
+    if (wakeFd_ >= 0) {
+        std::uint64_t one = 1;
+        [[maybe_unused]] auto ignored = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void HeadlessSession::Shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    device::ShutdownHooks hooks;
+    hooks.stopWorkers = [this] {
+        if (onStop) {
+            onStop(*this);
+        }
+    };
+    hooks.destroyWindow = [this] { finished_ = true; };
+    device::ShutdownLink(link_, *pointer_, hooks);
+}
+
+int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
+    // Before any thread exists, so that every thread inherits the blocked signals.
+    TerminationSignals signals;
+    platform::StderrMessageSink messages;
+    auto paths = platform::AppPaths::ForRunningExecutable(0);
+    auto pointer = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
+    HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
+                            messages);
+    if (prepare) {
+        prepare(session);
+    }
+    return session.Run(signals.fd());
+}
+
+}  // namespace zel::app

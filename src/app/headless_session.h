@@ -1,0 +1,82 @@
+#pragma once
+
+// A run of the program without window, tray or skins: the mouse gets the current profile and
+// the program then follows the mouse until it is removed or the program is told to stop.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "device/device_link.h"
+#include "platform/app_paths.h"
+#include "platform/hid_transport.h"
+#include "platform/message_sink.h"
+#include "platform/pointer_settings.h"
+#include "settings/profile_settings.h"
+
+namespace zel::app {
+
+// The start-up message when no mouse is found, for the edition flag (non-zero: EN).
+std::string NoMouseMessage(std::int32_t languageFlag);
+
+class HeadlessSession {
+  public:
+    // transport may be null (no HID access at all): the run then finds no mouse.
+    HeadlessSession(platform::AppPaths paths, std::unique_ptr<platform::HidTransport> transport,
+                    std::unique_ptr<platform::PointerSettings> pointer,
+                    platform::MessageSink& messages);
+    ~HeadlessSession();
+    HeadlessSession(const HeadlessSession&) = delete;
+    HeadlessSession& operator=(const HeadlessSession&) = delete;
+
+    // Loads the current profile, finds the mouse and uploads, then runs until the mouse is
+    // removed, `stopFd` becomes readable (a signal descriptor; -1 for none) or
+    // RequestShutdown() is called; every way out goes through the shutdown sequence. Returns
+    // the exit status: 0 after a run with the mouse, 1 when no mouse was found.
+    int Run(int stopFd = -1);
+
+    // Ends Run() through the shutdown sequence; callable from any thread.
+    void RequestShutdown();
+
+    // Called on the run's thread after the first upload (start the reader and player threads
+    // here) and inside the shutdown before the shutdown report (stop and join them here; the
+    // link is still open). Set them before Run().
+    std::function<void(HeadlessSession&)> onStart;
+    std::function<void(HeadlessSession&)> onStop;
+
+    // What the hooks work with.
+    const platform::AppPaths& paths() const { return paths_; }
+    device::DeviceLink& link() { return link_; }
+    settings::ProfileSettings& profile() { return profile_; }
+    platform::HidTransport* transport() { return transport_.get(); }
+    platform::PointerSettings& pointer() { return *pointer_; }
+    platform::MessageSink& messages() { return messages_; }
+    std::int32_t currentProfile() const { return currentProfile_; }
+    std::int32_t languageFlag() const { return languageFlag_; }
+
+  private:
+    void Shutdown();
+    int FollowDevice(int stopFd);
+
+    platform::AppPaths paths_;
+    std::unique_ptr<platform::HidTransport> transport_;
+    std::unique_ptr<platform::PointerSettings> pointer_;
+    platform::MessageSink& messages_;
+    std::unique_ptr<platform::HidDeviceWatcher> watcher_;
+    device::DeviceLink link_;
+    settings::ProfileSettings profile_;
+    std::int32_t currentProfile_ = 0;
+    std::int32_t languageFlag_ = 0;
+    int wakeFd_ = -1;
+    bool shutDown_ = false;
+    bool finished_ = false;
+};
+
+// `ZEL_GMouse --headless`: the session with the real transport, desktop and standard error.
+// `prepare` runs before the session starts, to set its hooks (playback threads).
+int RunHeadless(const std::function<void(HeadlessSession&)>& prepare = {});
+
+}  // namespace zel::app

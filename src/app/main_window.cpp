@@ -1,0 +1,261 @@
+#include "app/main_window.h"
+
+#include <poll.h>
+
+#include <QChildEvent>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QWindow>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "app/app_icon.h"
+#include "app/headless_session.h"
+#include "app/key_filter.h"
+#include "app/menu_dlg.h"
+#include "app/page_table.h"
+#include "device/discovery.h"
+#include "device/shutdown.h"
+#include "device/upload.h"
+#include "macro/macro_files.h"
+#include "settings/config_files.h"
+#include "skin/layout_loader.h"
+#include "skin/qt/mask_region.h"
+
+namespace zel::app {
+
+namespace {
+
+// Between finding the mouse and the first upload.
+constexpr auto kSettleTime = std::chrono::milliseconds(5);
+// The window's size while no mask picture gives it one.
+constexpr QSize kFallbackSkinSize(880, 580);
+
+}  // namespace
+
+CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      services_(std::move(services)),
+      ledPreview_(services_.profile),
+      ledDriver_(
+          ledPreview_, [this] { return state_.currentPage == kColorPage; }, [this] { update(); }) {
+    // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setWindowIcon(AppIcon());
+    paths_.exeDir = services_.exeDir;
+    images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
+}
+
+CZEL_GMouseDlg::~CZEL_GMouseDlg() {
+    StopWorkerThreads();
+    // The notifier goes before the watcher whose descriptor it watches.
+    delete watcherNotifier_;
+    watcherNotifier_ = nullptr;
+    if (preTranslate_ && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeEventFilter(preTranslate_.get());
+    }
+}
+
+bool CZEL_GMouseDlg::OnInitDialog() {
+    // Keys and the step list's right-click pass the pre-filter first.
+    preTranslate_ = std::make_unique<PreTranslateFilter>(
+        *this,
+        [this](QWidget& receiver, QEvent& event) { return PreTranslateMessage(receiver, event); });
+    QCoreApplication::instance()->installEventFilter(preTranslate_.get());
+
+    StartWorkerThreads();
+
+    // The profile and the edition.
+    paths_.configPath = platform::ConfigPathIn(paths_.exeDir);
+    state_.currentProfile = settings::ReadCurrentProfile(paths_.configPath);
+    state_.languageFlag = settings::ReadEditionFlag(paths_.configPath);
+    settings::LoadProfile(paths_.configPath, state_.currentProfile, false,
+                          static_cast<std::uint8_t>(state_.languageFlag), services_.profile);
+
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+
+    // The skin's layouts: main, colour and advanced page now, the warning window after the
+    // macro page's controls.
+    paths_.skinsDir = platform::SkinsDirIn(paths_.exeDir);
+    images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
+    skin::SkinLayoutLoader loader(
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
+    loader.LoadMainLayout(layout_, state_.languageFlag);
+    loader.LoadColorLayout(layout_, state_.languageFlag);
+    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
+    ConstructMacroControls();
+    loader.LoadWarningLayout(layout_, state_.languageFlag);
+    if (shutDown_) {
+        // A layout file is missing: the window cannot be shown without it.
+        return false;
+    }
+
+    fonts_ = CreateSkinFonts();
+    ShapeWindow();
+
+    // The macros of the edition and the built-in ones.
+    paths_.macroPath = platform::MacroPathIn(paths_.exeDir, state_.languageFlag);
+    paths_.constMacroPath = platform::ConstMacroPathIn(paths_.exeDir);
+    macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
+    macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
+
+    state_.popupOpen = false;
+    InitStepSelection();
+    LoadMenus();
+
+    if (!DiscoverAndWatch()) {
+        services_.messages.ShowMessage(NoMouseMessage(state_.languageFlag), kApplicationName);
+        ShutdownLink();
+        return false;
+    }
+
+    std::this_thread::sleep_for(kSettleTime);
+    UploadSettings();
+    AddTrayIcon();
+    return !shutDown_;
+}
+
+void CZEL_GMouseDlg::StartWorkerThreads() {
+    if (playback_) {
+        return;
+    }
+    playback_ = std::make_unique<macro::PlaybackThreads>(macro::PlaybackServices{
+        services_.link,
+        services_.profile,
+        services_.macros,
+        services_.launcher,
+        platform::ConfigPathIn(paths_.exeDir),
+        [this] { return state_.currentProfile.load(); },
+        // From the player thread: the paint happens on the window thread.
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { update(); }, Qt::QueuedConnection);
+        },
+    });
+    playback_->Start();
+}
+
+void CZEL_GMouseDlg::StopWorkerThreads() {
+    if (playback_) {
+        playback_->Stop();
+    }
+}
+
+void CZEL_GMouseDlg::ShapeWindow() {
+    paths_.maskPath = platform::MaskPathIn(paths_.skinsDir);
+    const QImage mask = images_->LoadSkinImage(skin::pictures::kMainMask);
+    const skin::MainWindowShape shape =
+        skin::BuildMainWindowShape(mask, layout_, kFallbackSkinSize);
+    skinWidth_ = shape.size.width();
+    skinHeight_ = shape.size.height();
+    repaintRegion_ = shape.repaintRegion;
+    setFixedSize(shape.size);
+    if (!shape.outline.isEmpty()) {
+        setMask(shape.outline);
+    }
+}
+
+bool CZEL_GMouseDlg::DiscoverAndWatch() {
+    if (services_.transport == nullptr) {
+        return false;
+    }
+    // Watch before looking, so that a removal right after discovery is not missed.
+    watcher_ = services_.transport->Watch();
+    if (watcher_ && watcher_->PollFd() >= 0) {
+        watcherNotifier_ = new QSocketNotifier(watcher_->PollFd(), QSocketNotifier::Read, this);
+        connect(watcherNotifier_, &QSocketNotifier::activated, this,
+                &CZEL_GMouseDlg::OnDeviceEvents);
+    }
+    return device::DiscoverMouse(services_.link, *services_.transport, services_.messages);
+}
+
+void CZEL_GMouseDlg::OnDeviceEvents() {
+    if (!watcher_ || services_.transport == nullptr || shutDown_) {
+        return;
+    }
+    for (const platform::HidDeviceEvent& event : watcher_->TakeEvents()) {
+        device::OnDeviceChange(event, services_.link, *services_.transport, services_.messages,
+                               [this] { ShutdownLink(); });
+        if (shutDown_) {
+            return;
+        }
+    }
+    // The source of device events hung up (the virtual mouse ended): the mouse went with it.
+    pollfd descriptor{watcher_->PollFd(), POLLIN, 0};
+    if (::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        services_.link.found = false;
+        ShutdownLink();
+    }
+}
+
+void CZEL_GMouseDlg::UploadSettings() {
+    device::UploadSettings({services_.profile, services_.link, services_.pointer, paths_.configPath,
+                            [this] { update(); }},
+                           state_.currentProfile);
+}
+
+void CZEL_GMouseDlg::OnPowerBroadcast() {
+    if (!shutDown_) {
+        UploadSettings();
+    }
+}
+
+void CZEL_GMouseDlg::ShutdownLink() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    if (watcherNotifier_ != nullptr) {
+        watcherNotifier_->setEnabled(false);
+    }
+    device::ShutdownHooks hooks;
+    hooks.removeTrayIcon = [this] { RemoveTrayIcon(); };
+    hooks.stopWorkers = [this] { StopWorkerThreads(); };
+    hooks.destroyWindow = [this] {
+        CloseChoiceList();
+        ledDriver_.Stop();
+        hide();
+        emit shutdownComplete();
+    };
+    device::ShutdownLink(services_.link, services_.pointer, hooks);
+}
+
+void CZEL_GMouseDlg::closeEvent(QCloseEvent* event) {
+    if (shutDown_) {
+        event->accept();
+        return;
+    }
+    // A close request never ends the program.
+    event->ignore();
+    HideToTray();
+}
+
+void CZEL_GMouseDlg::childEvent(QChildEvent* event) {
+    QWidget::childEvent(event);
+    if (event->type() == QEvent::ChildPolished && event->child()->isWidgetType()) {
+        auto* control = static_cast<QWidget*>(event->child());
+        if (!control->isWindow()) {
+            ColourChildControl(*control);
+        }
+    }
+}
+
+void CZEL_GMouseDlg::ColourChildControl(QWidget& control) {
+    QPalette palette = control.palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button}) {
+        palette.setColor(role, Qt::black);
+    }
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+        palette.setColor(role, Qt::white);
+    }
+    control.setPalette(palette);
+    control.setAutoFillBackground(true);
+    control.setFont(TextFont());
+}
+
+}  // namespace zel::app

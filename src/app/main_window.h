@@ -1,0 +1,220 @@
+#pragma once
+
+// CZEL_GMouseDlg: the one main window. A frameless, mask-shaped top-level window that paints
+// one of three pages from skin pictures and turns pointer moves, clicks and keys into actions.
+//
+// Files of this class:
+//   main_window.cpp        construction, initialisation, closing, shutdown, device events
+//   main_window_paint.cpp  painting and hit-testing
+//   main_window_input.cpp  clicks, drags, page changes, choice lists, keyboard pre-filter
+//   main_window_hooks.cpp  profile, tray, edition, macro-page and worker-thread actions
+
+#include <QImage>
+#include <QPoint>
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "app/app_services.h"
+#include "app/hit_test.h"
+#include "app/led_preview_driver.h"
+#include "app/menu_dlg.h"
+#include "app/skin_fonts.h"
+#include "macro/playback_threads.h"
+#include "platform/app_paths.h"
+#include "settings/led_preview.h"
+#include "skin/qt/skin_image_store.h"
+#include "skin/skin_layout.h"
+
+class QKeyEvent;
+class QSocketNotifier;
+
+namespace zel::app {
+
+class PreTranslateFilter;
+struct ChoiceListContext;
+
+inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
+inline constexpr const char* kApplicationName = "ZEL_GMouse";
+
+// The state other parts of the program read and change: the page, the three hot indices, the
+// choice list, the profile and edition shown.
+struct MainWindowState {
+    std::uint8_t currentPage = 0;  // 0 main, 1 advanced, 2 colour
+    HotIndices hot;                // under the pointer
+    HotIndices remembered;         // the values last repainted for
+    bool pressedVisual = false;    // the left button is held after a press over a hot button
+    bool popupOpen = false;        // a first-level choice list is open
+    int editedButton = 0;          // main button 25 ... 30 whose choice list is open
+    int popupX = 0;                // screen position of the choice list and warning window
+    int popupY = 0;
+    bool closeListPending = false;  // a second-level choice closed the lists
+    // Read by the macro player when it saves a DPI level the mouse switched to.
+    std::atomic<std::int32_t> currentProfile{0};
+    std::int32_t languageFlag = 0;  // non-zero: EN edition
+    bool recording = false;         // a macro recording is running
+    int downCount = 0;              // press and release steps shown in the step list
+    int upCount = 0;
+};
+
+class CZEL_GMouseDlg : public QWidget {
+    Q_OBJECT
+public:
+    explicit CZEL_GMouseDlg(AppServices services);
+    ~CZEL_GMouseDlg() override;
+    CZEL_GMouseDlg(const CZEL_GMouseDlg&) = delete;
+    CZEL_GMouseDlg& operator=(const CZEL_GMouseDlg&) = delete;
+
+    // The initialisation sequence. False when the program ends instead (no mouse, a missing
+    // skin layout): the shutdown sequence has run and the window is not to be shown.
+    bool OnInitDialog();
+
+    // The program's only exit sequence: tray icon removed, workers stopped, shutdown report,
+    // pointer speed 10, window closed; then shutdownComplete() is emitted. Runs once.
+    void ShutdownLink();
+    bool IsShutDown() const { return shutDown_; }
+
+    // Any power event (suspend, resume): the profile is uploaded again.
+    void OnPowerBroadcast();
+
+    // ---- Painting and hit-testing ----
+    // The current page composed into a back buffer of skinWidth x skinHeight.
+    QImage ComposePage();
+    void PaintPageButtons(QImage& backBuffer, const QImage& over, const QImage& down);
+    void PaintFrameButtons(QImage& backBuffer, const QImage& over, const QImage& down);
+    void PaintTexts(QImage& backBuffer, int textCount);
+    // Pointer at (x, y) in window coordinates: recomputes the hot indices and repaints at once
+    // for each one that changed.
+    void OnMouseMove(int x, int y);
+
+    // ---- Input dispatch ----
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void EnterMainPage();
+    void EnterAdvancedPage();
+    void EnterColorPage();
+    // True when the event is consumed before its receiver (inside this window) sees it.
+    bool PreTranslateMessage(QWidget& receiver, QEvent& event);
+
+    // ---- What tests and the other windows read ----
+    const MainWindowState& state() const { return state_; }
+    const skin::SkinLayout& layout() const { return layout_; }
+    const SkinFonts& fonts() const { return fonts_; }
+    const QFont& TextFont() const { return fonts_.ForEdition(state_.languageFlag); }
+    const platform::AppPaths& paths() const { return paths_; }
+    skin::SkinImageStore& images() { return *images_; }
+    QSize skinSize() const { return {skinWidth_, skinHeight_}; }
+    const QRegion& repaintRegion() const { return repaintRegion_; }
+    const settings::LedPreview& ledPreview() const { return ledPreview_; }
+    bool IsLedPreviewRunning() const { return ledDriver_.IsRunning(); }
+    // The open first-level choice list, if any.
+    CMenuDlg* OpenChoiceList() const { return menuList_.data(); }
+    // The warning asked before a choice list opens; result 1 confirms, 2 cancels.
+    int RunWarningDialog();
+
+signals:
+    // The shutdown sequence has finished: the program ends.
+    void shutdownComplete();
+    // A paint of this window has completed (for measurements).
+    void paintCompleted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+
+private:
+    // Initialisation steps.
+    void ShapeWindow();
+    bool DiscoverAndWatch();
+    void OnDeviceEvents();
+    void UploadSettings();
+
+    // Painting helpers.
+    void PaintMainWindow();
+    void CopyIfValid(QImage& backBuffer, const QImage& layer,
+                     std::span<const skin::SkinButton> list, int index);
+    void RepaintForHotChange();
+
+    // Input helpers.
+    void OpenFunctionChoiceList(int button);
+    void CloseChoiceList();
+    void StartWindowDrag(const QPoint& globalPos);
+    void Minimise();
+    void ShowSystemMenu(const QPoint& globalPos);
+    void ShowAboutBox();
+    ChoiceListContext MakeChoiceListContext();
+
+    // Child controls (the macro page's edits and lists) take the skin's colours and font.
+    void ColourChildControl(QWidget& control);
+
+    // The input reader and the macro player.
+    void StartWorkerThreads();
+    void StopWorkerThreads();
+
+    // ---- Actions filled in by the profile, tray, edition and macro-page work ----
+    // (main_window_hooks.cpp)
+    void ConstructMacroControls();
+    void InitStepSelection();
+    void LoadMenus();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void HideToTray();
+    void SaveCurrentProfile();
+    void RevertAndHide();
+    void SelectProfile(int profile);
+    void ImportProfile();
+    void ExportProfile();
+    void ResetAllProfiles();
+    void SelectEditionCN();
+    void SelectEditionEN();
+    void CreateMacroControls();
+    void DestroyMacroControls();
+    void RefreshMacroList();
+    void ImportMacros();
+    void ExportMacros();
+    void AddMacroFromNameEdit();
+    void DeleteSelectedMacro();
+    void ToggleRecording();
+    void ApplyRepeatCount();
+    void ToggleRepeatOfCurrentMacro();
+    // While recording: true when the key event was dealt with and filtering ends there.
+    bool OnRecordKeyMessage(QKeyEvent& event);
+    void OpenStepMenu(const QPoint& globalPos);
+
+    AppServices services_;
+    platform::AppPaths paths_;
+    MainWindowState state_;
+    skin::SkinLayout layout_;
+    std::unique_ptr<skin::SkinImageStore> images_;
+    SkinFonts fonts_;
+    int skinWidth_ = 0;
+    int skinHeight_ = 0;
+    QRegion repaintRegion_;
+
+    settings::LedPreview ledPreview_;
+    LedPreviewDriver ledDriver_;
+
+    QPointer<CMenuDlg> menuList_;
+    std::unique_ptr<PreTranslateFilter> preTranslate_;
+
+    std::unique_ptr<platform::HidDeviceWatcher> watcher_;
+    QSocketNotifier* watcherNotifier_ = nullptr;
+
+    bool manualDrag_ = false;
+    QPoint dragOffset_;
+    bool shutDown_ = false;
+
+    // The input reader and the macro player; last, so that they stop before anything they use
+    // goes away.
+    std::unique_ptr<macro::PlaybackThreads> playback_;
+};
+
+}  // namespace zel::app

@@ -1,0 +1,24 @@
+#pragma once
+
+namespace zel::app {
+
+// SIGINT and SIGTERM delivered on a file descriptor instead of to a handler. Construct it in
+// the main thread before any other thread starts: the signals are blocked in the calling
+// thread, and threads started afterwards inherit that, so only the descriptor sees them.
+class TerminationSignals {
+  public:
+    TerminationSignals();
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // Readable when a signal is pending; -1 when it could not be created.
+    int fd() const { return fd_; }
+    // Consumes the pending signals; true when there was one.
+    bool Take();
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace zel::app

@@ -1,0 +1,117 @@
+#include "app/warning_dlg.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <utility>
+
+#include "app/page_table.h"
+#include "skin/qt/button_image.h"
+#include "skin/qt/mask_region.h"
+#include "skin/skin_files.h"
+
+namespace zel::app {
+
+namespace {
+
+// Without pictures the window still has to show its buttons: it covers them all.
+QSize FallbackSize(const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons) {
+    QRect bounds;
+    for (const skin::SkinButton& button : buttons) {
+        bounds |= skin::ToQRect(button);
+    }
+    return QSize(bounds.right() + 1, bounds.bottom() + 1).expandedTo(QSize(1, 1));
+}
+
+}  // namespace
+
+WarningDlg::WarningDlg(skin::SkinImageStore& images,
+                       const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons,
+                       QFont font, int x, int y)
+    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint),
+      images_(images),
+      buttons_(buttons),
+      font_(std::move(font)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setModal(true);
+    setMouseTracking(true);
+    hotButton_ = kNone;
+
+    const QImage mask = images_.LoadSkinImage(skin::pictures::kWarningMask);
+    if (!mask.isNull()) {
+        size_ = mask.size();
+        setMask(skin::BuildMaskRegion(mask));
+    } else {
+        const QImage normal = images_.LoadSkinImage(skin::pictures::kWarningNormal);
+        size_ = normal.isNull() ? FallbackSize(buttons_) : normal.size();
+    }
+    setFixedSize(size_);
+    move(x, y);
+}
+
+QImage WarningDlg::Compose() {
+    QImage back = images_.Layer(skin::pictures::kWarningNormal, size_);
+    if (hotButton_ == 1 || hotButton_ == 2) {
+        const QImage over = images_.Layer(skin::pictures::kWarningOver, size_);
+        skin::CopyButtonImage(back, over, buttons_[static_cast<std::size_t>(hotButton_ - 1)]);
+    }
+    QPainter painter(&back);
+    painter.setFont(font_);
+    painter.setPen(QColor(255, 0, 0));
+    const QFontMetrics metrics(font_);
+    for (const skin::SkinButton& button : buttons_) {
+        const QString text = QString::fromStdString(button.caption);
+        if (text.isEmpty()) {
+            continue;
+        }
+        const int x = button.x + (button.width - metrics.horizontalAdvance(text)) / 2;
+        const int y = button.y + (button.height - metrics.height()) / 2;
+        painter.drawText(x, y + metrics.ascent(), text);
+    }
+    return back;
+}
+
+void WarningDlg::paintEvent(QPaintEvent* /*event*/) {
+    const QImage back = Compose();
+    QPainter painter(this);
+    painter.drawImage(0, 0, back);
+}
+
+void WarningDlg::OnMouseMove(int x, int y) {
+    int hot = kNone;
+    if (buttons_[0].Rect().Contains(x, y)) {
+        hot = 1;
+    } else if (buttons_[1].Rect().Contains(x, y)) {
+        hot = 2;
+    }
+    if (hot != hotButton_) {
+        hotButton_ = hot;
+        update();
+    }
+}
+
+void WarningDlg::OnLButtonUp() {
+    if (hotButton_ == 1) {
+        done(kConfirm);
+    } else if (hotButton_ == 2) {
+        done(kCancel);
+    }
+}
+
+void WarningDlg::reject() {
+    done(kCancel);
+}
+
+void WarningDlg::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    OnMouseMove(p.x(), p.y());
+}
+
+void WarningDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonUp();
+    }
+}
+
+}  // namespace zel::app

@@ -1,0 +1,129 @@
+#include "device/discovery.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "device/device_link.h"
+
+namespace zel::device {
+namespace {
+
+bool IsMouse(const platform::HidCollectionInfo& c) {
+    return c.vendorId == kMouseVendorId && c.productId == kMouseProductId;
+}
+bool IsReadCollection(const platform::HidCollectionInfo& c) {
+    return c.usagePage == kReadUsagePage && c.usage == kChannelUsage;
+}
+bool IsWriteCollection(const platform::HidCollectionInfo& c) {
+    return c.usagePage == kWriteUsagePage && c.usage == kChannelUsage;
+}
+
+// Whether the link could serve this collection's channel; when not, says why.
+bool RefusedLength(const platform::HidCollectionInfo& c, platform::MessageSink& messages) {
+    platform::HidAccess access;
+    std::size_t length = 0;
+    if (IsReadCollection(c)) {
+        access = platform::HidAccess::Read;
+        length = c.inputReportLength;
+    } else if (IsWriteCollection(c)) {
+        access = platform::HidAccess::Write;
+        length = c.featureReportLength;
+    } else {
+        return false;
+    }
+    const ChannelError error = CheckReportLength(length);
+    if (error == ChannelError::None) {
+        return false;
+    }
+    messages.ShowMessage(ChannelErrorMessage(error, access, length));
+    return true;
+}
+
+}  // namespace
+
+bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
+                   platform::MessageSink& messages) {
+    const auto collections = transport.Enumerate();
+    const std::size_t count = std::min(collections.size(), kDiscoveryIndexCount);
+
+    // Channels opened by this scan go into the link only at the end, so a refused device
+    // leaves nothing of itself behind.
+    std::unique_ptr<platform::HidChannel> newRead;
+    std::unique_ptr<platform::HidChannel> newWrite;
+    const platform::HidCollectionInfo* readInfo = nullptr;
+    const platform::HidCollectionInfo* writeInfo = nullptr;
+    const platform::HidCollectionInfo* lastMatch = nullptr;
+    bool found = link.found.load();
+    bool refused = false;
+
+    for (std::size_t index = 0; index < count; ++index) {
+        const auto& collection = collections[index];
+        found = false;
+        if (!IsMouse(collection)) {
+            continue;
+        }
+        if (RefusedLength(collection, messages)) {
+            refused = true;
+            continue;
+        }
+        found = true;
+        lastMatch = &collection;
+        if (IsReadCollection(collection) && !link.IsReadOpen() && !newRead) {
+            newRead = transport.Open(collection, platform::HidAccess::Read);
+            readInfo = &collection;
+        }
+        if (IsWriteCollection(collection) && !link.IsWriteOpen() && !newWrite) {
+            newWrite = transport.Open(collection, platform::HidAccess::Write);
+            writeInfo = &collection;
+        }
+        const bool readOpen = link.IsReadOpen() || newRead;
+        const bool writeOpen = link.IsWriteOpen() || newWrite;
+        if (readOpen && writeOpen) {
+            break;
+        }
+    }
+
+    if (refused) {
+        link.found = false;
+        return false;
+    }
+    if (lastMatch) {
+        link.SetDevicePath(lastMatch->path);
+    }
+    if (newRead) {
+        link.AttachReadChannel(std::move(newRead), readInfo->inputReportLength);
+    }
+    if (newWrite) {
+        link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength);
+    }
+    link.found = found;
+    return found;
+}
+
+bool SameDevicePath(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+void OnDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
+                    platform::HidTransport& transport, platform::MessageSink& messages,
+                    const std::function<void()>& shutdownLink) {
+    const std::string path = link.DevicePath();
+    if (path.empty() || !SameDevicePath(event.path, path)) {
+        return;
+    }
+    if (event.kind == platform::HidDeviceEvent::Kind::Arrival) {
+        if (!link.found) {
+            DiscoverMouse(link, transport, messages);
+        }
+        return;
+    }
+    link.found = false;
+    if (shutdownLink) {
+        shutdownLink();
+    }
+}
+
+}  // namespace zel::device

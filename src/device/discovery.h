@@ -1,0 +1,46 @@
+#pragma once
+
+// Finding the mouse among the HID interfaces and following its arrival and removal.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/hid_transport.h"
+#include "platform/message_sink.h"
+
+namespace zel::device {
+
+class DeviceLink;
+
+inline constexpr std::uint16_t kMouseVendorId = 0x18F8;
+inline constexpr std::uint16_t kMouseProductId = 0x1286;
+// The input collection the reader blocks on, and the feature collection commands go to.
+inline constexpr std::uint16_t kReadUsagePage = 0xFF00;
+inline constexpr std::uint16_t kWriteUsagePage = 0xFF01;
+inline constexpr std::uint16_t kChannelUsage = 1;
+// Discovery looks at the first this many enumerated collections.
+inline constexpr std::size_t kDiscoveryIndexCount = 100;
+
+// Examines the collections at positions 0 ... 99 of the transport's enumeration. Each one of
+// the mouse (vendor and product ID) sets the link's device path; the read collection is opened
+// for reading and the write collection for writing, unless the link already has that channel
+// open. The scan stops at the first mouse collection examined once both channels are open.
+// Result: true when it stopped so; otherwise whether the last collection examined was the
+// mouse's. A collection whose report length the link cannot serve (0 or above its buffer) is
+// refused with a message and does not count as the mouse's; nothing of the refused device is
+// opened. Also stores the result in the link's `found`.
+bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
+                   platform::MessageSink& messages);
+
+// Path comparison of device events: ASCII letters compare without regard to case.
+bool SameDevicePath(std::string_view a, std::string_view b);
+
+// One arrival or removal event. Arrival of the device path while the mouse is not found
+// repeats the discovery (nothing else: no upload). Removal of the device path marks the mouse
+// absent and calls `shutdownLink`. Other events and other paths are ignored.
+void OnDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
+                    platform::HidTransport& transport, platform::MessageSink& messages,
+                    const std::function<void()>& shutdownLink);
+
+}  // namespace zel::device

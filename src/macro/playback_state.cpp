@@ -1,0 +1,27 @@
+#include "macro/playback_state.h"
+
+namespace zel::macro {
+
+void PlaybackState::RaisePlayRequest(std::uint8_t code, std::uint8_t value) {
+    pressedCode.store(code);
+    pressedValue.store(value);
+    {
+        // Raised under the mutex, so a player that has just found no request is already
+        // waiting when the notification comes.
+        std::lock_guard lock(wakeMutex_);
+        playRequest.store(1);
+    }
+    wake_.notify_one();
+}
+
+bool PlaybackState::WaitForPlayRequest(std::stop_token stop, std::chrono::nanoseconds timeout) {
+    std::unique_lock lock(wakeMutex_);
+    return wake_.wait_for(lock, stop, timeout, [this] { return playRequest.load() == 1; });
+}
+
+void PlaybackState::ClearRequests() {
+    playRequest.store(0);
+    stopRequest.store(0);
+}
+
+}  // namespace zel::macro

@@ -1,0 +1,144 @@
+#include "macro/ui/editable_list_box.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <utility>
+
+namespace zel::macro::ui {
+namespace {
+
+bool IsReturn(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+CEditHelper::CEditHelper(QWidget* parent) : QLineEdit(parent) {}
+
+void CEditHelper::keyPressEvent(QKeyEvent* event) {
+    // The edit ends on the key's release; its press must not reach the window (a dialog would
+    // take Return or Escape for itself).
+    if (IsReturn(event->key()) || event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void CEditHelper::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        if (IsReturn(event->key())) {
+            emit endEdit(true);
+        } else if (event->key() == Qt::Key_Escape) {
+            emit endEdit(false);
+        }
+    }
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void CEditHelper::focusOutEvent(QFocusEvent* event) {
+    emit endEdit(true);
+    QLineEdit::focusOutEvent(event);
+}
+
+CEditableListBox::CEditableListBox(QWidget* parent) : QListWidget(parent) {}
+
+CEditableListBox::~CEditableListBox() {
+    // The editor goes with the list's children; it must not call back meanwhile.
+    if (!editor_.isNull()) {
+        editor_->disconnect(this);
+    }
+}
+
+void CEditableListBox::SendChar(int code) {
+    pendingChar_ = code;
+    BeginEdit();
+}
+
+void CEditableListBox::BeginEdit() {
+    if (pendingChar_ != kBeginEditChar) {
+        return;
+    }
+    pendingChar_ = 0;
+    const int index = currentRow();
+    QListWidgetItem* line = item(index);
+    if (line == nullptr || !line->isSelected()) {
+        return;
+    }
+    AbandonEdit();
+    scrollToItem(line);
+    QRect rect = visualItemRect(line);
+    rect.adjust(0, -2, 0, 2);
+    auto* editor = new CEditHelper(viewport());
+    editor->setFont(font());
+    editor->setGeometry(rect);
+    editor->setText(line->text());
+    editor->selectAll();
+    editIndex_ = index;
+    editor_ = editor;
+    connect(editor, &CEditHelper::endEdit, this, &CEditableListBox::EndEdit);
+    editor->show();
+    editor->setFocus(Qt::OtherFocusReason);
+}
+
+void CEditableListBox::EndEdit(bool keep) {
+    if (editor_.isNull()) {
+        return;
+    }
+    // Taken first: hiding the editor moves the focus, which ends the edit once more.
+    CEditHelper* editor = editor_.data();
+    editor_.clear();
+    editor->disconnect(this);
+    if (keep && editIndex_ != -1 && editIndex_ < count()) {
+        const QString oldText = item(editIndex_)->text();
+        const QString newText = editor->text();
+        if (oldText != newText) {
+            delete takeItem(editIndex_);
+            insertItem(editIndex_, newText);
+            setCurrentRow(editIndex_);
+            if (notify_) {
+                emit itemTextChanged(editIndex_, oldText);
+            }
+        }
+    }
+    editIndex_ = -1;
+    editor->hide();
+    editor->deleteLater();
+    emit editEnded();
+}
+
+void CEditableListBox::AbandonEdit() {
+    if (editor_.isNull()) {
+        return;
+    }
+    CEditHelper* editor = editor_.data();
+    editor_.clear();
+    editor->disconnect(this);
+    editIndex_ = -1;
+    editor->hide();
+    editor->deleteLater();
+}
+
+void CEditableListBox::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        SendChar(text.at(0).unicode());
+        if (!editor_.isNull()) {
+            event->accept();
+            return;
+        }
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void CEditableListBox::resizeEvent(QResizeEvent* event) {
+    QListWidget::resizeEvent(event);
+    EndEdit(true);
+}
+
+void CEditableListBox::scrollContentsBy(int dx, int dy) {
+    EndEdit(true);
+    QListWidget::scrollContentsBy(dx, dy);
+}
+
+}  // namespace zel::macro::ui

@@ -1,0 +1,66 @@
+#pragma once
+
+// CEditableListBox: a list whose selected line can be edited in place. A character message
+// with code 1 (Ctrl+A typed in the list, or SendChar(1)) opens a CEditHelper over the selected
+// line holding its text; Return or leaving the edit keeps the new text, Escape discards it.
+// Every end of an edit is announced with editEnded(), a kept change first with
+// itemTextChanged().
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+
+namespace zel::macro::ui {
+
+inline constexpr int kBeginEditChar = 1;
+
+class CEditHelper final : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CEditHelper(QWidget* parent);
+
+signals:
+    // true: keep the text; false: discard it.
+    void endEdit(bool keep);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+class CEditableListBox final : public QListWidget {
+    Q_OBJECT
+public:
+    explicit CEditableListBox(QWidget* parent = nullptr);
+    ~CEditableListBox() override;
+
+    // A character message: code 1 begins editing the selected line.
+    void SendChar(int code);
+    void BeginEdit();
+    void EndEdit(bool keep);
+    // Closes an open editor without keeping its text and without any notification.
+    void AbandonEdit();
+
+    CEditHelper* editor() const { return editor_.data(); }
+    int editIndex() const { return editIndex_; }
+    // Whether kept changes are announced with itemTextChanged (the list's notify style).
+    void SetNotify(bool notify) { notify_ = notify; }
+
+signals:
+    void itemTextChanged(int index, const QString& oldText);
+    void editEnded();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    QPointer<CEditHelper> editor_;
+    int editIndex_ = -1;
+    int pendingChar_ = 0;
+    bool notify_ = true;
+};
+
+}  // namespace zel::macro::ui

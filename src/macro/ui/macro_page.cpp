@@ -1,0 +1,345 @@
+#include "macro/ui/macro_page.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <memory>
+
+namespace zel::macro::ui {
+namespace {
+
+QRect ToQRect(const skin::ControlRect& control) {
+    const skin::LayoutRect& r = control.rect;
+    return r.IsEmpty() ? QRect() : QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// Black background, white text, in every state.
+void Colour(QWidget& control) {
+    QPalette palette = control.palette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, Qt::black);
+        palette.setColor(group, QPalette::Window, Qt::black);
+        palette.setColor(group, QPalette::Text, Qt::white);
+        palette.setColor(group, QPalette::WindowText, Qt::white);
+    }
+    control.setPalette(palette);
+    control.setAutoFillBackground(true);
+}
+
+void Place(QWidget& control, const char* name, int id, const QRect& rect) {
+    control.setObjectName(QLatin1String(name));
+    control.setProperty("controlId", id);
+    control.setGeometry(rect);
+    Colour(control);
+}
+
+QLineEdit* MakeEdit(QWidget& parent, const char* name, int id, const QRect& rect) {
+    auto* edit = new QLineEdit(&parent);
+    Place(*edit, name, id, rect);
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setFrame(false);
+    edit->show();
+    return edit;
+}
+
+void SetupList(QListWidget& list, const char* name, int id, const QRect& rect) {
+    Place(list, name, id, rect);
+    list.setFrameShape(QFrame::NoFrame);
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+    list.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    list.setUniformItemSizes(true);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.show();
+}
+
+// The list's items become `lines` when they differ; true when they were replaced.
+bool ShowLines(QListWidget& list, const std::vector<std::string>& lines) {
+    bool same = list.count() == static_cast<int>(lines.size());
+    for (int i = 0; same && i < list.count(); ++i) {
+        same = list.item(i)->text() == QString::fromStdString(lines[static_cast<std::size_t>(i)]);
+    }
+    if (same) {
+        return false;
+    }
+    list.clear();
+    for (const std::string& line : lines) {
+        list.addItem(QString::fromStdString(line));
+    }
+    // Laid out now, so that a selection shown next can scroll to its line at once.
+    list.doItemsLayout();
+    return true;
+}
+
+void ShowSelection(QListWidget& list, int row) {
+    if (row >= 0 && row < list.count()) {
+        list.setCurrentRow(row);
+        list.scrollToItem(list.item(row));
+    } else {
+        list.setCurrentRow(-1);
+        list.clearSelection();
+    }
+}
+
+int SelectionOf(const QListWidget& list) {
+    const int row = list.currentRow();
+    const QListWidgetItem* item = list.item(row);
+    return item != nullptr && item->isSelected() ? row : kNoLine;
+}
+
+struct StepMenuTexts {
+    const char* before;
+    const char* after;
+    const char* buttons[3];
+    const char* press[3];
+    const char* release[3];
+    const char* modifyDelay;
+    const char* deleteStep;
+};
+
+constexpr StepMenuTexts kEnglishMenu{"Add Forward",
+                                     "Add Backward",
+                                     {"Left Button", "Right Button", "Mid Button"},
+                                     {"Down ", "Down", "Down"},
+                                     {"Up", "Up", "Up"},
+                                     "Modify Delay",
+                                     "Delete"};
+constexpr StepMenuTexts kSpanishMenu{
+    "Insertar antes del elemento    ",
+    "Insertar despu\xC3\xA9s del elemento  ",
+    {"Bot\xC3\xB3n izquierdo ", "Clic derecho", "Bot\xC3\xB3n central"},
+    {"Pulsaci\xC3\xB3n", "Pulsaci\xC3\xB3n", "Pulsaci\xC3\xB3n"},
+    {"Liberaci\xC3\xB3n", "Liberaci\xC3\xB3n ", "Liberaci\xC3\xB3n "},
+    "Modificar el retraso",
+    "Eliminar"};
+
+}  // namespace
+
+MacroControlRects ControlRectsOf(const skin::SkinLayout& layout) {
+    return {ToQRect(layout.editRect3), ToQRect(layout.editRect4), ToQRect(layout.macroDisplayRect1),
+            ToQRect(layout.macroDisplayRect2)};
+}
+
+std::unique_ptr<QMenu> BuildPlainStepMenu(int languageFlag) {
+    const StepMenuTexts& texts = languageFlag != 0 ? kEnglishMenu : kSpanishMenu;
+    auto menu = std::make_unique<QMenu>();
+    auto idOf = [languageFlag](StepCommand command) {
+        for (const StepMenuIds& ids : kStepMenuIds) {
+            if (ids.command == command) {
+                return languageFlag != 0 ? ids.english : ids.spanish;
+            }
+        }
+        return 0;
+    };
+    auto addAction = [](QMenu& into, const char* text, int id) {
+        into.addAction(QString::fromUtf8(text))->setData(id);
+    };
+    const std::uint8_t codes[3] = {240, 241, 242};
+    for (const StepCommandKind kind :
+         {StepCommandKind::InsertBefore, StepCommandKind::InsertAfter}) {
+        QMenu* insert = menu->addMenu(
+            QString::fromUtf8(kind == StepCommandKind::InsertBefore ? texts.before : texts.after));
+        for (int b = 0; b < 3; ++b) {
+            QMenu* button = insert->addMenu(QString::fromUtf8(texts.buttons[b]));
+            addAction(*button, texts.press[b], idOf({kind, codes[b], kPressAction}));
+            addAction(*button, texts.release[b], idOf({kind, codes[b], kReleaseAction}));
+        }
+    }
+    addAction(*menu, texts.modifyDelay, idOf({StepCommandKind::ModifyDelay}));
+    addAction(*menu, texts.deleteStep, idOf({StepCommandKind::DeleteStep}));
+    return menu;
+}
+
+StepMenuRunner PlainStepMenuRunner(int languageFlag) {
+    return [languageFlag](QWidget& owner, const QPoint& globalPos) {
+        std::unique_ptr<QMenu> menu = BuildPlainStepMenu(languageFlag);
+        menu->setParent(&owner, menu->windowFlags());
+        const QAction* chosen = menu->exec(globalPos);
+        return chosen != nullptr ? chosen->data().toInt() : 0;
+    };
+}
+
+MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& rects,
+                                     MacroPageModel& model, RecordingCapture& capture,
+                                     StepMenuRunner stepMenu, std::function<void()> repaint)
+    : parent_(parent),
+      model_(model),
+      capture_(capture),
+      stepMenu_(std::move(stepMenu)),
+      repaint_(std::move(repaint)) {
+    // Created in this order: repeat edit, name edit, macro list, step list.
+    repeatEdit_ = MakeEdit(parent, "repeatEdit", kRepeatEditId, rects.repeatEdit);
+    nameEdit_ = MakeEdit(parent, "nameEdit", kNameEditId, rects.nameEdit);
+    macroList_ = new QListWidget(&parent);
+    SetupList(*macroList_, "macroList", kMacroListId, rects.macroList);
+    stepList_ = new CEditableListBox(&parent);
+    SetupList(*stepList_, "stepList", kStepListId, rects.stepList);
+
+    connect(macroList_, &QListWidget::currentRowChanged, this, [this] { SelectMacro(); });
+    connect(stepList_, &CEditableListBox::editEnded, this, [this] { OnDelayEditEnded(); });
+    capture_.SetStepsChanged([this] { ShowModel(); });
+}
+
+MacroPageControls::~MacroPageControls() {
+    capture_.SetStepsChanged({});
+    // In the order they were made; a control the parent already took is gone by itself.
+    delete repeatEdit_.data();
+    delete nameEdit_.data();
+    delete macroList_.data();
+    delete stepList_.data();
+}
+
+void MacroPageControls::ReadInputs() {
+    MacroPageView& view = model_.view;
+    view.nameText = nameEdit_->text().toStdString();
+    view.repeat.text = repeatEdit_->text().toStdString();
+    view.macroSelection = SelectionOf(*macroList_);
+    view.stepSelection = SelectionOf(*stepList_);
+}
+
+void MacroPageControls::ShowModel() {
+    const MacroPageView& view = model_.view;
+    {
+        const QSignalBlocker blockMacros(macroList_.data());
+        ShowLines(*macroList_, view.macroNames);
+        ShowSelection(*macroList_, view.macroSelection);
+    }
+    const QString name = QString::fromStdString(view.nameText);
+    if (nameEdit_->text() != name) {
+        nameEdit_->setText(name);
+    }
+    const QString repeat = QString::fromStdString(view.repeat.text);
+    if (repeatEdit_->text() != repeat) {
+        repeatEdit_->setText(repeat);
+    }
+    repeatEdit_->setEnabled(view.repeat.enabled);
+    {
+        const QSignalBlocker blockSteps(stepList_.data());
+        bool differ = stepList_->count() != static_cast<int>(view.stepLines.size());
+        for (int i = 0; !differ && i < stepList_->count(); ++i) {
+            differ = stepList_->item(i)->text() !=
+                     QString::fromStdString(view.stepLines[static_cast<std::size_t>(i)]);
+        }
+        if (differ && stepList_->editor() != nullptr) {
+            // The line being edited is gone; its edit with it.
+            stepList_->AbandonEdit();
+            model_.state.delayEditOpen = false;
+        }
+        ShowLines(*stepList_, view.stepLines);
+        ShowSelection(*stepList_, view.stepSelection);
+    }
+    if (shownDownCount_ != model_.state.downCount || shownUpCount_ != model_.state.upCount) {
+        shownDownCount_ = model_.state.downCount;
+        shownUpCount_ = model_.state.upCount;
+        if (repaint_) {
+            repaint_();
+        }
+    }
+}
+
+void MacroPageControls::RefreshMacroList() {
+    model_.RefreshMacroList();
+    ShowModel();
+}
+
+void MacroPageControls::SelectMacro() {
+    ReadInputs();
+    model_.SelectMacro();
+    ShowModel();
+}
+
+void MacroPageControls::RefreshStepList(int m) {
+    ReadInputs();
+    model_.RefreshStepList(m);
+    ShowModel();
+}
+
+void MacroPageControls::Add() {
+    ReadInputs();
+    macroList_->setFocus(Qt::OtherFocusReason);
+    model_.Add();
+    ShowModel();
+}
+
+void MacroPageControls::Delete() {
+    ReadInputs();
+    model_.Delete();
+    ShowModel();
+}
+
+void MacroPageControls::Apply() {
+    ReadInputs();
+    model_.Apply();
+    ShowModel();
+}
+
+void MacroPageControls::ToggleRepeat() {
+    ReadInputs();
+    model_.ToggleRepeat();
+    ShowModel();
+    if (repaint_) {
+        repaint_();
+    }
+}
+
+void MacroPageControls::ToggleRecording() {
+    stepList_->setFocus(Qt::OtherFocusReason);
+    ReadInputs();
+    capture_.Toggle();
+    ShowModel();
+    if (repaint_) {
+        repaint_();
+    }
+}
+
+int MacroPageControls::StepItemHeight() const {
+    if (stepList_->count() > 0) {
+        return stepList_->visualItemRect(stepList_->item(0)).height();
+    }
+    return stepList_->fontMetrics().height();
+}
+
+void MacroPageControls::OpenStepMenu(const QPoint& globalPos) {
+    if (capture_.recording()) {
+        return;
+    }
+    QWidget* client = stepList_->viewport();
+    const QRect clientRect(client->mapToGlobal(QPoint(0, 0)), client->size());
+    const int line = LineFromPointer(StepItemHeight(), stepList_->verticalScrollBar()->value(),
+                                     globalPos.y(), clientRect.top());
+    ReadInputs();
+    const bool show = model_.OpenStepMenu(line, clientRect.contains(globalPos));
+    ShowModel();
+    int command = 0;
+    if (show && stepMenu_) {
+        command = stepMenu_(parent_, globalPos);
+    }
+    ReadInputs();
+    model_.FinishStepMenu();
+    if (command != 0) {
+        RunStepCommand(command);
+    }
+}
+
+void MacroPageControls::RunStepCommand(int commandId) {
+    const bool beginEdit = model_.RunStepCommand(commandId);
+    ShowModel();
+    if (beginEdit) {
+        stepList_->SendChar(kBeginEditChar);
+        if (stepList_->editor() == nullptr) {
+            model_.state.delayEditOpen = false;
+        }
+    }
+}
+
+void MacroPageControls::OnDelayEditEnded() {
+    const QListWidgetItem* line = stepList_->item(model_.state.selectedLine);
+    model_.ApplyDelayEdit(line != nullptr ? line->text().toStdString() : std::string());
+    ShowModel();
+}
+
+}  // namespace zel::macro::ui

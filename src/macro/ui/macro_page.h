@@ -1,0 +1,100 @@
+#pragma once
+
+// The four child controls of the advanced (macro) page: the macro list, the name and
+// repeat-count edits and the step list. The main window creates this object on entering the
+// page and destroys it on leaving; the macros, the page state (MacroPageModel) and a running
+// recording live on in the window meanwhile. Each operation copies the user's input from the
+// controls into the model, runs the model's rule and shows the model again.
+
+#include <QMenu>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <functional>
+#include <memory>
+
+#include "macro/step_list.h"
+#include "macro/ui/editable_list_box.h"
+#include "macro/ui/recording_capture.h"
+#include "skin/skin_layout.h"
+
+class QLineEdit;
+class QListWidget;
+
+namespace zel::macro::ui {
+
+// Control identifiers, kept as the "controlId" property of each control.
+inline constexpr int kNameEditId = 10000;
+inline constexpr int kMacroListId = 10001;
+inline constexpr int kStepListId = 10002;
+inline constexpr int kRepeatEditId = 10004;
+
+struct MacroControlRects {
+    QRect repeatEdit;
+    QRect nameEdit;
+    QRect macroList;
+    QRect stepList;
+};
+MacroControlRects ControlRectsOf(const skin::SkinLayout& layout);
+
+// Shows the step list's context menu at a screen position and returns the identifier of the
+// chosen command, 0 when none was chosen.
+using StepMenuRunner = std::function<int(QWidget& owner, const QPoint& globalPos)>;
+
+// The context menu of the edition (languageFlag non-zero: English) as a plain QMenu, for when
+// no owner-drawn menu is given.
+std::unique_ptr<QMenu> BuildPlainStepMenu(int languageFlag);
+StepMenuRunner PlainStepMenuRunner(int languageFlag);
+
+class MacroPageControls final : public QObject {
+    Q_OBJECT
+public:
+    // `repaint` is called when the page's painted parts change (the step counters, the record
+    // and repeat buttons).
+    MacroPageControls(QWidget& parent, const MacroControlRects& rects, MacroPageModel& model,
+                      RecordingCapture& capture, StepMenuRunner stepMenu,
+                      std::function<void()> repaint);
+    ~MacroPageControls() override;
+    MacroPageControls(const MacroPageControls&) = delete;
+    MacroPageControls& operator=(const MacroPageControls&) = delete;
+
+    QLineEdit* repeatEdit() const { return repeatEdit_.data(); }
+    QLineEdit* nameEdit() const { return nameEdit_.data(); }
+    QListWidget* macroList() const { return macroList_.data(); }
+    CEditableListBox* stepList() const { return stepList_.data(); }
+
+    void RefreshMacroList();
+    void SelectMacro();
+    void RefreshStepList(int m);
+    void Add();
+    void Delete();
+    void Apply();
+    void ToggleRepeat();
+    void ToggleRecording();
+    // A right-button release at `globalPos` (not while recording).
+    void OpenStepMenu(const QPoint& globalPos);
+    void RunStepCommand(int commandId);
+
+    // The controls show the model as it is (after a change made elsewhere).
+    void ShowModel();
+
+private:
+    void ReadInputs();
+    void OnDelayEditEnded();
+    int StepItemHeight() const;
+
+    QWidget& parent_;
+    MacroPageModel& model_;
+    RecordingCapture& capture_;
+    StepMenuRunner stepMenu_;
+    std::function<void()> repaint_;
+    QPointer<QLineEdit> repeatEdit_;
+    QPointer<QLineEdit> nameEdit_;
+    QPointer<QListWidget> macroList_;
+    QPointer<CEditableListBox> stepList_;
+    int shownDownCount_ = -1;
+    int shownUpCount_ = -1;
+};
+
+}  // namespace zel::macro::ui

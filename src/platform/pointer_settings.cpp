@@ -1,0 +1,300 @@
+#include "platform/pointer_settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/launcher.h"
+
+namespace zel::platform {
+namespace {
+
+constexpr int kHelperTimeoutMs = 2000;
+constexpr int kReadTimeoutMs = 1000;
+constexpr int kFlushOnDestructionMs = 3000;
+
+constexpr std::string_view kGnomeSchema = "org.gnome.desktop.peripherals.mouse";
+
+std::string FormatDecimal(double value) {
+    char text[32];
+    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4);
+    if (error != std::errc{}) {
+        return "0.0";
+    }
+    std::string result(text, end);
+    // "0.5000" -> "0.5", "1.0000" -> "1.0": short, and still a floating-point literal.
+    while (result.size() > 2 && result.back() == '0' && result[result.size() - 2] != '.') {
+        result.pop_back();
+    }
+    return result;
+}
+
+std::string_view Trim(std::string_view text) {
+    auto first = text.find_first_not_of(" \t\r\n'");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    auto last = text.find_last_not_of(" \t\r\n'");
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
+    text = Trim(text);
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    text = Trim(text);
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+double PointerSpeedToGnome(int speed) {
+    speed = std::clamp(speed, kMinPointerSpeed, kMaxPointerSpeed);
+    if (speed < kDefaultPointerSpeed) {
+        return (speed - kDefaultPointerSpeed) / 9.0;
+    }
+    return (speed - kDefaultPointerSpeed) / 10.0;
+}
+
+int PointerSpeedFromGnome(double value) {
+    if (!std::isfinite(value)) {
+        return kDefaultPointerSpeed;
+    }
+    value = std::clamp(value, -1.0, 1.0);
+    long speed = value < 0 ? std::lround(kDefaultPointerSpeed + 9.0 * value)
+                           : std::lround(kDefaultPointerSpeed + 10.0 * value);
+    return std::clamp(static_cast<int>(speed), kMinPointerSpeed, kMaxPointerSpeed);
+}
+
+Desktop DesktopFromName(std::string_view names) {
+    while (!names.empty()) {
+        auto colon = names.find(':');
+        std::string_view name = names.substr(0, colon);
+        if (name == "GNOME" || name == "GNOME-Classic" || name == "GNOME-Flashback" ||
+            name == "Unity" || name == "Budgie") {
+            return Desktop::Gnome;
+        }
+        if (name == "KDE") {
+            return Desktop::Kde;
+        }
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        names.remove_prefix(colon + 1);
+    }
+    return Desktop::None;
+}
+
+Desktop DetectDesktop() {
+    const char* names = std::getenv("XDG_CURRENT_DESKTOP");
+    return names ? DesktopFromName(names) : Desktop::None;
+}
+
+DesktopPointerSettings::DesktopPointerSettings(Desktop desktop, std::string searchPath)
+    : desktop_(desktop), searchPath_(std::move(searchPath)) {
+    worker_ = std::jthread([this](std::stop_token stop) { Work(stop); });
+}
+
+DesktopPointerSettings::~DesktopPointerSettings() {
+    Flush(kFlushOnDestructionMs);
+    worker_.request_stop();
+    changed_.notify_all();
+}
+
+std::optional<int> DesktopPointerSettings::GetPointerSpeed() {
+    {
+        std::lock_guard lock(mutex_);
+        if (pointerSpeed_) {
+            return pointerSpeed_;
+        }
+    }
+    if (desktop_ == Desktop::None) {
+        return kDefaultPointerSpeed;
+    }
+    return ReadFromDesktop(Setting::PointerSpeed);
+}
+
+std::optional<int> DesktopPointerSettings::GetWheelScrollLines() {
+    {
+        std::lock_guard lock(mutex_);
+        if (wheelLines_) {
+            return wheelLines_;
+        }
+    }
+    if (desktop_ != Desktop::Kde) {
+        return kDefaultWheelScrollLines;
+    }
+    return ReadFromDesktop(Setting::WheelLines);
+}
+
+void DesktopPointerSettings::SetPointerSpeed(int speed) {
+    speed = std::clamp(speed, kMinPointerSpeed, kMaxPointerSpeed);
+    {
+        std::lock_guard lock(mutex_);
+        pointerSpeed_ = speed;
+    }
+    std::string value = FormatDecimal(PointerSpeedToGnome(speed));
+    if (desktop_ == Desktop::Gnome) {
+        Queue({"gsettings", "set", std::string(kGnomeSchema), "speed", value});
+    } else if (desktop_ == Desktop::Kde) {
+        Queue({"kwriteconfig", "--file", "kcminputrc", "--group", "Mouse", "--key",
+               "XLbInptPointerAcceleration", value});
+        Queue({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
+               "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"});
+    } else {
+        SayRememberedOnly(Setting::PointerSpeed);
+    }
+}
+
+void DesktopPointerSettings::SetWheelScrollLines(int lines) {
+    lines = std::clamp(lines, 0, 255);
+    {
+        std::lock_guard lock(mutex_);
+        wheelLines_ = lines;
+    }
+    if (desktop_ == Desktop::Kde) {
+        Queue({"kwriteconfig", "--file", "kdeglobals", "--group", "KDE", "--key",
+               "WheelScrollLines", std::to_string(lines)});
+        Queue({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
+               "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"});
+    } else {
+        SayRememberedOnly(Setting::WheelLines);
+    }
+}
+
+bool DesktopPointerSettings::Flush(int timeoutMs) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [this] { return pending_.empty() && !running_; });
+}
+
+std::optional<std::string> DesktopPointerSettings::SearchPath() const {
+    return searchPath_.empty() ? std::nullopt : std::optional(searchPath_);
+}
+
+std::optional<int> DesktopPointerSettings::ReadFromDesktop(Setting setting) {
+    if (desktop_ == Desktop::Gnome && setting == Setting::PointerSpeed) {
+        std::string gsettings = FindProgramOnPath("gsettings", SearchPath());
+        if (gsettings.empty()) {
+            return std::nullopt;
+        }
+        auto result =
+            RunProgram({gsettings, "get", std::string(kGnomeSchema), "speed"}, kReadTimeoutMs);
+        auto value = result.exitedZero ? ParseDouble(result.output) : std::nullopt;
+        if (!value) {
+            return std::nullopt;
+        }
+        return PointerSpeedFromGnome(*value);
+    }
+    if (desktop_ == Desktop::Kde) {
+        auto path = SearchPath();
+        std::string reader = FindProgramOnPath("kreadconfig6", path);
+        if (reader.empty()) {
+            reader = FindProgramOnPath("kreadconfig5", path);
+        }
+        if (reader.empty()) {
+            return std::nullopt;
+        }
+        if (setting == Setting::WheelLines) {
+            auto result = RunProgram({reader, "--file", "kdeglobals", "--group", "KDE", "--key",
+                                      "WheelScrollLines", "--default", "3"},
+                                     kReadTimeoutMs);
+            return result.exitedZero ? ParseInt(result.output) : std::nullopt;
+        }
+        auto result = RunProgram({reader, "--file", "kcminputrc", "--group", "Mouse", "--key",
+                                  "XLbInptPointerAcceleration", "--default", "0"},
+                                 kReadTimeoutMs);
+        auto value = result.exitedZero ? ParseDouble(result.output) : std::nullopt;
+        return value ? std::optional(PointerSpeedFromGnome(*value)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void DesktopPointerSettings::Queue(std::vector<std::string> argv) {
+    auto path = SearchPath();
+    std::string program;
+    if (argv[0] == "kwriteconfig") {
+        program = FindProgramOnPath("kwriteconfig6", path);
+        if (program.empty()) {
+            program = FindProgramOnPath("kwriteconfig5", path);
+        }
+    } else {
+        program = FindProgramOnPath(argv[0], path);
+    }
+    if (program.empty()) {
+        std::lock_guard lock(mutex_);
+        if (!toldMissingHelper_) {
+            toldMissingHelper_ = true;
+            std::fprintf(stderr,
+                         "ZEL_GMouse: %s was not found; pointer and wheel settings are only "
+                         "remembered by the program\n",
+                         argv[0].c_str());
+        }
+        return;
+    }
+    argv[0] = std::move(program);
+    {
+        std::lock_guard lock(mutex_);
+        // A newer value of the same setting replaces one that has not been written yet.
+        // (Same command but for its last argument, the value.)
+        auto sameSetting = std::find_if(pending_.begin(), pending_.end(), [&](const auto& queued) {
+            return queued.size() == argv.size() &&
+                   std::equal(queued.begin(), queued.end() - 1, argv.begin());
+        });
+        if (sameSetting != pending_.end()) {
+            *sameSetting = std::move(argv);
+        } else {
+            pending_.push_back(std::move(argv));
+        }
+    }
+    changed_.notify_all();
+}
+
+void DesktopPointerSettings::SayRememberedOnly(Setting setting) {
+    std::lock_guard lock(mutex_);
+    bool& told = setting == Setting::PointerSpeed ? toldPointerSpeed_ : toldWheelLines_;
+    if (told) {
+        return;
+    }
+    told = true;
+    std::fprintf(stderr,
+                 "ZEL_GMouse: this desktop has no %s setting the program can change; the value "
+                 "is only remembered\n",
+                 setting == Setting::PointerSpeed ? "pointer speed" : "wheel scroll lines");
+}
+
+void DesktopPointerSettings::Work(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        changed_.wait(lock, stop, [this] { return !pending_.empty(); });
+        if (stop.stop_requested()) {
+            return;  // the destructor has waited for the queue as long as it will
+        }
+        auto argv = std::move(pending_.front());
+        pending_.pop_front();
+        running_ = true;
+        lock.unlock();
+        RunProgram(argv, kHelperTimeoutMs);
+        lock.lock();
+        running_ = false;
+        changed_.notify_all();
+    }
+}
+
+}  // namespace zel::platform

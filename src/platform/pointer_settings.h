@@ -1,0 +1,91 @@
+#pragma once
+
+// The system pointer speed and wheel scroll lines. Linux has no single setting for either, so
+// the desktop's own setting is written where one is known and the value is remembered always.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace zel::platform {
+
+// Pointer speed on the 1 ... 20 scale the settings model uses (10 = the desktop's default).
+inline constexpr int kMinPointerSpeed = 1;
+inline constexpr int kMaxPointerSpeed = 20;
+inline constexpr int kDefaultPointerSpeed = 10;
+inline constexpr int kDefaultWheelScrollLines = 3;
+
+class PointerSettings {
+  public:
+    virtual ~PointerSettings() = default;
+    // The current value; nullopt when the system cannot tell, and then the caller leaves the
+    // setting alone.
+    virtual std::optional<int> GetPointerSpeed() = 0;
+    // Speed 1 ... 20; values outside are clamped.
+    virtual void SetPointerSpeed(int speed) = 0;
+    virtual std::optional<int> GetWheelScrollLines() = 0;
+    // Lines per wheel notch, 0 ... 255 (the model hands over an 8-bit value).
+    virtual void SetWheelScrollLines(int lines) = 0;
+};
+
+// Maps the 1 ... 20 scale onto GNOME's -1 ... 1 with 10 at 0, and back.
+double PointerSpeedToGnome(int speed);
+int PointerSpeedFromGnome(double value);
+
+enum class Desktop { None, Gnome, Kde };
+
+// The desktop named by XDG_CURRENT_DESKTOP (a colon-separated list, e.g. "ubuntu:GNOME").
+Desktop DetectDesktop();
+Desktop DesktopFromName(std::string_view xdgCurrentDesktop);
+
+// Writes GNOME's `org.gnome.desktop.peripherals.mouse speed` with gsettings, KDE's
+// kdeglobals [KDE] WheelScrollLines and kcminputrc [Mouse] XLbInptPointerAcceleration with
+// kwriteconfig; a setting that the desktop lacks is only remembered, and that is said once on
+// standard error. The helper programs run on a worker thread, so a Set never waits for them;
+// the destructor waits (bounded) for the writes still queued, so the last value reaches the
+// desktop before the program ends.
+class DesktopPointerSettings final : public PointerSettings {
+  public:
+    // searchPath: the directories to find the helper programs in (PATH when empty).
+    explicit DesktopPointerSettings(Desktop desktop, std::string searchPath = {});
+    ~DesktopPointerSettings() override;
+    DesktopPointerSettings(const DesktopPointerSettings&) = delete;
+    DesktopPointerSettings& operator=(const DesktopPointerSettings&) = delete;
+
+    std::optional<int> GetPointerSpeed() override;
+    void SetPointerSpeed(int speed) override;
+    std::optional<int> GetWheelScrollLines() override;
+    void SetWheelScrollLines(int lines) override;
+
+    // Waits until the queued helper runs are done; true when they all finished in time.
+    bool Flush(int timeoutMs);
+
+  private:
+    enum class Setting { PointerSpeed, WheelLines };
+    std::optional<std::string> SearchPath() const;
+    std::optional<int> ReadFromDesktop(Setting setting);
+    void Queue(std::vector<std::string> argv);
+    void SayRememberedOnly(Setting setting);
+    void Work(std::stop_token stop);
+
+    Desktop desktop_;
+    std::string searchPath_;
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::optional<int> pointerSpeed_;
+    std::optional<int> wheelLines_;
+    bool toldPointerSpeed_ = false;
+    bool toldWheelLines_ = false;
+    bool toldMissingHelper_ = false;
+    std::deque<std::vector<std::string>> pending_;
+    bool running_ = false;
+    std::jthread worker_;
+};
+
+}  // namespace zel::platform

@@ -1,0 +1,107 @@
+# Shared helpers of the end-to-end scripts: a work folder with a copy of the program's folder,
+# the virtual mouse with its log, the program, and bounded waits. Source it after setting
+# `scenario`, `program` and `simulator`.
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zel-e2e-XXXXXX")
+sim_pid=""
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null
+    [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL ($scenario): $*" >&2
+    for f in "$work/sim.log" "$work/app.err" "$work/sim.err"; do
+        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+    done
+    exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls COMMAND every 20 ms until it succeeds or time runs out.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.02
+    done
+}
+
+app="$work/app"
+cp -a "$(dirname "$program")" "$app" || fail "cannot copy the program folder"
+exe="$app/$(basename "$program")"
+log="$work/sim.log"
+socket="$work/mouse.sock"
+
+# write_config VER_SEL [KEY=VALUE ...]: config.ini with the reset defaults as profile 1, the
+# given keys replaced.
+write_config() {
+    local edition=$1
+    shift
+    local -A keys=([K0]=1 [K1]=2 [K2]=3 [K3]=4 [K4]=5 [K5]=6 [DPI_LEVEL]=0 [WHEEL_STATUS]=0
+        [MACRO_MODE2]=0 [DPI_SET0]=3 [DPI_SET_EN0]=1 [DPI_SET1]=6 [DPI_SET_EN1]=1 [DPI_SET2]=9
+        [DPI_SET_EN2]=1 [DPI_SET3]=10 [DPI_SET_EN3]=1 [LED_STATUS]=0 [DPI_SPEED]=6
+        [WHEEL_SPEED]=2 [USB_SPEED]=2 [FIRE_TIME]=50)
+    local pair
+    for pair in "$@"; do
+        keys[${pair%%=*}]=${pair#*=}
+    done
+    {
+        printf '[Init]\nCurConfig=1\nVER_SEL=%s\n[Config1]\n' "$edition"
+        local k
+        for k in K0 K1 K2 K3 K4 K5 DPI_LEVEL WHEEL_STATUS MACRO_MODE2 DPI_SET0 DPI_SET_EN0 \
+            DPI_SET1 DPI_SET_EN1 DPI_SET2 DPI_SET_EN2 DPI_SET3 DPI_SET_EN3 LED_STATUS DPI_SPEED \
+            WHEEL_SPEED USB_SPEED FIRE_TIME; do
+            printf '%s=%s\n' "$k" "${keys[$k]}"
+        done
+    } > "$app/config.ini"
+}
+
+# Log lines of one event kind.
+events() { grep -E "\"event\" *: *\"$1\"" "$log"; }
+# The hex of every feature report the mouse received, in order.
+features() { events feature | sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'; }
+# The mouse's time stamp (t_us) of every feature report, in order.
+feature_times() { events feature | sed -E 's/.*"t_us" *: *([0-9]+).*/\1/'; }
+feature_count() { features | wc -l; }
+has_features() { [ "$(feature_count)" -ge "$1" ]; }
+log_has() { grep -qE "\"event\" *: *\"$1\"" "$log"; }
+
+start_simulator() {
+    "$simulator" serve --socket "$socket" --log "$log" "$@" 2>"$work/sim.err" &
+    sim_pid=$!
+    wait_until 10 test -S "$socket" || fail "the simulator did not open its socket"
+}
+
+send_mouse() { "$simulator" send --socket "$socket" "$@" >/dev/null || fail "send $* failed"; }
+
+# Starts the program detached from this shell's job control; the environment keeps the
+# desktop's real pointer settings out of reach.
+start_program() {
+    ZEL_GMOUSE_SIM="$1" XDG_CURRENT_DESKTOP="" "$exe" --headless 2>"$work/app.err" &
+    app_pid=$!
+}
+
+# True once the process has ended (gone, or a zombie waiting for `wait`).
+ended() { [ ! -e "/proc/$1" ] || grep -qE '^[0-9]+ \(.*\) Z' "/proc/$1/stat" 2>/dev/null; }
+
+# wait_exit SECONDS: waits for the program to end and sets `status`.
+wait_exit() {
+    wait_until "$1" ended "$app_pid" || fail "the program did not end"
+    wait "$app_pid"
+    status=$?
+    app_pid=""
+}
+
+# wait_features COUNT SECONDS: until the mouse has COUNT feature reports; fails early when the
+# program ended.
+wait_features() {
+    local want=$1
+    features_or_end() { has_features "$want" || ended "$app_pid"; }
+    wait_until "$2" features_or_end || fail "only $(feature_count) of $want feature reports arrived"
+    has_features "$want" || fail "the program ended after $(feature_count) feature reports"
+}

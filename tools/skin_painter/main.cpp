@@ -1,0 +1,97 @@
+// zel_skin_painter: renders the skin pictures from the layout files, or composes previews.
+//
+//   zel_skin_painter --layouts DIR --out DIR
+//   zel_skin_painter --preview --layouts DIR --skins DIR --out DIR [--outlines]
+
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+#include <string>
+
+#include "preview.h"
+#include "skin_geometry.h"
+#include "surfaces.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: zel_skin_painter --layouts DIR --out DIR\n"
+                 "       zel_skin_painter --preview --layouts DIR --skins DIR --out DIR "
+                 "[--outlines]\n");
+    return 2;
+}
+
+}  // namespace
+
+// The offscreen platform complains about a missing runtime folder it never needs.
+static void QuietMessages(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths:"))) {
+        return;
+    }
+    std::fprintf(stderr, "%s\n",
+                 qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(QuietMessages);
+    // Pictures only: no screen needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    const QStringList args = QGuiApplication::arguments();
+    QString layouts;
+    QString skins;
+    QString out;
+    bool preview = false;
+    bool outlines = false;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--layouts" && hasValue) {
+            layouts = args[++i];
+        } else if (arg == "--skins" && hasValue) {
+            skins = args[++i];
+        } else if (arg == "--out" && hasValue) {
+            out = args[++i];
+        } else if (arg == "--preview") {
+            preview = true;
+        } else if (arg == "--outlines") {
+            outlines = true;
+        } else {
+            return Usage();
+        }
+    }
+    if (layouts.isEmpty() || out.isEmpty() || (preview && skins.isEmpty())) {
+        return Usage();
+    }
+
+    if (preview) {
+        zel::skin::painter::PreviewOptions options;
+        options.layoutRoot = layouts.toStdString();
+        options.skinsDir = skins.toStdString();
+        options.outDir = out;
+        options.outlines = outlines;
+        QString error;
+        if (!zel::skin::painter::WritePreviews(options, error)) {
+            std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
+
+    zel::skin::painter::SkinGeometry geometry;
+    std::string geometryError;
+    if (!zel::skin::painter::ReadSkinGeometry(layouts.toStdString(), geometry, geometryError)) {
+        std::fprintf(stderr, "zel_skin_painter: %s\n", geometryError.c_str());
+        return 1;
+    }
+    QString error;
+    if (!zel::skin::painter::SavePictures(zel::skin::painter::RenderSkin(geometry), out, error)) {
+        std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
