@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport_factory.h"
@@ -17,7 +18,7 @@ CZEL_GMouseApp::CZEL_GMouseApp()
 
 CZEL_GMouseApp::~CZEL_GMouseApp() = default;
 
-int CZEL_GMouseApp::InitInstance(int stopFd) {
+int CZEL_GMouseApp::InitInstance(int stopFd, SingleInstance* instance) {
     // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
     transport_ = platform::SimTransport::FromEnvironment();
     if (!transport_) {
@@ -42,6 +43,11 @@ int CZEL_GMouseApp::InitInstance(int stopFd) {
         return 1;
     }
     window.show();
+    if (instance != nullptr) {
+        QObject::connect(instance, &SingleInstance::showRequested, &window,
+                         [&window] { window.ShowWindow(); });
+        instance->Listen();
+    }
     const int status = QApplication::exec();
     messages_.SetOwner(nullptr);
     return status;
@@ -53,8 +59,14 @@ int RunWindowed(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // A program already running for this user is asked to show its window instead.
+    SingleInstance instance;
+    if (!instance.TryBecomeFirst()) {
+        instance.AskFirstToShow();
+        return 0;
+    }
     CZEL_GMouseApp program;
-    return program.InitInstance(stopSignals.fd());
+    return program.InitInstance(stopSignals.fd(), &instance);
 }
 
 }  // namespace zel::app

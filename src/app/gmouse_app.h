@@ -18,6 +18,8 @@
 
 namespace zel::app {
 
+class SingleInstance;
+
 class CZEL_GMouseApp {
 public:
     CZEL_GMouseApp();
@@ -28,8 +30,9 @@ public:
     // Runs the main window inside the running QApplication. `stopFd` (-1: none) becomes
     // readable when the program is asked to end (SIGINT, SIGTERM), which runs the shutdown
     // sequence. Returns the exit status: 0 after a run with the mouse, 1 when the program
-    // could not start (no mouse, a missing skin layout).
-    int InitInstance(int stopFd);
+    // could not start (no mouse, a missing skin layout). Once the window exists, `instance`
+    // (when given) takes the show requests of later starts.
+    int InitInstance(int stopFd, SingleInstance* instance = nullptr);
 
 private:
     std::string exeDir_;

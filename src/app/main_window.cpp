@@ -16,6 +16,8 @@
 #include "app/key_filter.h"
 #include "app/menu_dlg.h"
 #include "app/page_table.h"
+#include "app/power_events.h"
+#include "app/tray_icon.h"
 #include "device/discovery.h"
 #include "device/shutdown.h"
 #include "device/upload.h"
@@ -48,6 +50,8 @@ CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
     setWindowIcon(AppIcon());
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
+    tray_ = std::make_unique<TrayIcon>(*this, trayMenu_);
+    connect(tray_.get(), &TrayIcon::exitRequested, this, [this] { ShutdownLink(); });
 }
 
 CZEL_GMouseDlg::~CZEL_GMouseDlg() {
@@ -116,6 +120,7 @@ bool CZEL_GMouseDlg::OnInitDialog() {
     std::this_thread::sleep_for(kSettleTime);
     UploadSettings();
     AddTrayIcon();
+    WatchPowerEvents();
     return !shutDown_;
 }
 

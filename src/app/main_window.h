@@ -20,13 +20,16 @@
 #include <span>
 
 #include "app/app_services.h"
+#include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
 #include "app/menu_dlg.h"
 #include "app/skin_fonts.h"
+#include "app/zel_menu.h"
 #include "macro/playback_threads.h"
 #include "platform/app_paths.h"
 #include "settings/led_preview.h"
+#include "settings/profile_actions.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_layout.h"
 
@@ -36,6 +39,8 @@ class QSocketNotifier;
 namespace zel::app {
 
 class PreTranslateFilter;
+class PowerEvents;
+class TrayIcon;
 struct ChoiceListContext;
 
 inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
@@ -81,6 +86,10 @@ public:
     // Any power event (suspend, resume): the profile is uploaded again.
     void OnPowerBroadcast();
 
+    // Shows and restores the window, also from the tray (the tray's show entry, a second start
+    // of the program).
+    void ShowWindow();
+
     // ---- Painting and hit-testing ----
     // The current page composed into a back buffer of skinWidth x skinHeight.
     QImage ComposePage();
@@ -115,6 +124,12 @@ public:
     CMenuDlg* OpenChoiceList() const { return menuList_.data(); }
     // The warning asked before a choice list opens; result 1 confirms, 2 cancels.
     int RunWarningDialog();
+    // The owner-drawn menus of the edition and the tray icon.
+    const CZelMenu& stepMenu() const { return stepMenu_; }
+    const CZelMenu& trayMenu() const { return trayMenu_; }
+    TrayIcon& tray() { return *tray_; }
+    // Shows the step list's context menu at `globalPos`; the chosen command, 0 for none.
+    int RunStepMenu(const QPoint& globalPos);
 
 signals:
     // The shutdown sequence has finished: the program ends.
@@ -188,6 +203,13 @@ private:
     // While recording: true when the key event was dealt with and filtering ends there.
     bool OnRecordKeyMessage(QKeyEvent& event);
     void OpenStepMenu(const QPoint& globalPos);
+    // Resume from suspend uploads the settings again (from the end of the initialisation).
+    void WatchPowerEvents();
+    settings::ProfileActionContext ProfileContext();
+    EditionSwitchContext EditionContext();
+    bool ReloadLayouts();
+    bool LoadDefaultMacros(const std::filesystem::path& file);
+    void AfterMacrosReplaced();
 
     AppServices services_;
     platform::AppPaths paths_;
@@ -211,6 +233,11 @@ private:
     bool manualDrag_ = false;
     QPoint dragOffset_;
     bool shutDown_ = false;
+
+    CZelMenu stepMenu_;
+    CZelMenu trayMenu_;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<PowerEvents> power_;
 
     // The input reader and the macro player; last, so that they stop before anything they use
     // goes away.

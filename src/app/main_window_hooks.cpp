@@ -1,48 +1,163 @@
 // Actions of the main window that belong to the profile, tray, edition and macro-page parts
-// of the program. Each is called from its place in the initialisation,
-// the click dispatch or the shutdown; until its part is built it does nothing, apart from
-// HideToTray, which minimises so that a close request never loses the window.
+// of the program. Each is called from its place in the initialisation, the click dispatch or
+// the shutdown; those of parts not built yet do nothing.
 
 #include <QKeyEvent>
+#include <filesystem>
+#include <vector>
 
+#include "app/edition_menus.h"
 #include "app/main_window.h"
+#include "app/page_table.h"
+#include "app/power_events.h"
+#include "app/profile_file_dialogs.h"
+#include "app/tray_icon.h"
+#include "macro/macro_files.h"
+#include "skin/layout_loader.h"
 
 namespace zel::app {
 
 // ---- Tray, menus, profile actions and edition switch ----
 
 // Initialisation: the step list's context menu and the tray menu of the edition, owner-drawn.
-void CZEL_GMouseDlg::LoadMenus() {}
+void CZEL_GMouseDlg::LoadMenus() {
+    LoadEditionMenus(stepMenu_, trayMenu_, state_.languageFlag);
+}
+
+int CZEL_GMouseDlg::RunStepMenu(const QPoint& globalPos) {
+    return stepMenu_.TrackPopup(globalPos);
+}
 
 // End of the initialisation, HideToTray and RevertAndHide: one tray icon at most.
-void CZEL_GMouseDlg::AddTrayIcon() {}
+void CZEL_GMouseDlg::AddTrayIcon() {
+    tray_->AddTrayIcon();
+}
 
 // Shutdown, first step.
-void CZEL_GMouseDlg::RemoveTrayIcon() {}
+void CZEL_GMouseDlg::RemoveTrayIcon() {
+    tray_->RemoveTrayIcon();
+}
 
 // Close request (window manager close, Alt+F4, the close button): minimise, hide, tray icon.
-// Without a tray icon to bring it back, the window is only minimised.
+// Without a notification area to bring it back from, the window is only minimised.
 void CZEL_GMouseDlg::HideToTray() {
-    showMinimized();
+    tray_->HideToTray();
+}
+
+void CZEL_GMouseDlg::ShowWindow() {
+    if (!shutDown_) {
+        tray_->ShowWindow();
+    }
+}
+
+void CZEL_GMouseDlg::WatchPowerEvents() {
+    if (!power_) {
+        power_ = std::make_unique<PowerEvents>([this] { OnPowerBroadcast(); });
+        power_->Start();
+    }
+}
+
+settings::ProfileActionContext CZEL_GMouseDlg::ProfileContext() {
+    settings::ProfileActionHooks hooks;
+    hooks.repaint = [this] { update(); };
+    hooks.clearHotButton = [this] { state_.hot.HotButton = kNone; };
+    hooks.hideToTray = [this] { HideToTray(); };
+    hooks.loadDefaultMacros = [this](const std::filesystem::path& file) {
+        return LoadDefaultMacros(file);
+    };
+    hooks.saveUserMacros = [this](const std::filesystem::path& file) {
+        return macro::SaveUserMacros(services_.macros, file);
+    };
+    hooks.upload = [this](std::int32_t /*currentProfile*/) { UploadSettings(); };
+    return {services_.profile, state_.currentProfile, state_.languageFlag, paths_.configPath,
+            paths_.skinsDir,   paths_.macroPath,      services_.messages,  std::move(hooks)};
+}
+
+// The reset's default macros are read into a store of their own first, so that a file that
+// cannot be read leaves the user's macros alone.
+bool CZEL_GMouseDlg::LoadDefaultMacros(const std::filesystem::path& file) {
+    auto defaults = std::make_unique<macro::MacroStore>();
+    if (!macro::LoadUserMacros(*defaults, file, services_.messages)) {
+        return false;
+    }
+    std::vector<macro::MacroRecord> records;
+    for (int i = 0; i < defaults->UserCount(); ++i) {
+        records.push_back(defaults->CopyUserMacro(i));
+    }
+    services_.macros.ReplaceUserMacros(records);
+    AfterMacrosReplaced();
+    return true;
+}
+
+void CZEL_GMouseDlg::AfterMacrosReplaced() {
+    if (state_.currentPage == kAdvancedPage) {
+        RefreshMacroList();
+    }
+    update();
 }
 
 // Release of frame button 0.
-void CZEL_GMouseDlg::SaveCurrentProfile() {}
+void CZEL_GMouseDlg::SaveCurrentProfile() {
+    settings::SaveCurrentProfile(ProfileContext());
+}
 
 // Release of frame button 2.
-void CZEL_GMouseDlg::RevertAndHide() {}
+void CZEL_GMouseDlg::RevertAndHide() {
+    settings::RevertAndHide(ProfileContext());
+}
 
 // Release of frame buttons 4 ... 8: profile 1 ... 5 is loaded for editing, not uploaded.
-void CZEL_GMouseDlg::SelectProfile(int /*profile*/) {}
+void CZEL_GMouseDlg::SelectProfile(int profile) {
+    settings::SelectProfile(ProfileContext(), profile);
+}
 
 // Releases of frame buttons 14, 15 and 16.
-void CZEL_GMouseDlg::ImportProfile() {}
-void CZEL_GMouseDlg::ExportProfile() {}
-void CZEL_GMouseDlg::ResetAllProfiles() {}
+void CZEL_GMouseDlg::ImportProfile() {
+    if (const auto file = AskProfileFileToImport(this, QString::fromStdString(paths_.exeDir))) {
+        settings::ImportProfile(ProfileContext(), *file);
+    }
+}
+
+void CZEL_GMouseDlg::ExportProfile() {
+    if (const auto file = AskProfileFileToExport(this, QString::fromStdString(paths_.exeDir))) {
+        settings::ExportProfile(ProfileContext(), *file);
+    }
+}
+
+void CZEL_GMouseDlg::ResetAllProfiles() {
+    settings::ResetAllProfiles(ProfileContext());
+}
+
+bool CZEL_GMouseDlg::ReloadLayouts() {
+    skin::SkinLayoutLoader loader(
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
+    loader.LoadMainLayout(layout_, state_.languageFlag);
+    loader.LoadColorLayout(layout_, state_.languageFlag);
+    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
+    loader.LoadWarningLayout(layout_, state_.languageFlag);
+    return !shutDown_;
+}
+
+EditionSwitchContext CZEL_GMouseDlg::EditionContext() {
+    EditionSwitchHooks hooks;
+    hooks.reloadLayouts = [this] { return ReloadLayouts(); };
+    hooks.loadUserMacros = [this](const std::filesystem::path& file) {
+        macro::LoadUserMacros(services_.macros, file, services_.messages);
+        AfterMacrosReplaced();
+    };
+    hooks.loadMenus = [this](std::int32_t flag) { LoadEditionMenus(stepMenu_, trayMenu_, flag); };
+    hooks.setWindowTitle = [this] { setWindowTitle(QString::fromUtf8(kWindowTitle)); };
+    return {state_.languageFlag, paths_, std::move(hooks)};
+}
 
 // Releases of frame buttons 17 and 18.
-void CZEL_GMouseDlg::SelectEditionCN() {}
-void CZEL_GMouseDlg::SelectEditionEN() {}
+void CZEL_GMouseDlg::SelectEditionCN() {
+    app::SelectEditionCN(EditionContext());
+}
+
+void CZEL_GMouseDlg::SelectEditionEN() {
+    app::SelectEditionEN(EditionContext());
+}
 
 // ---- Macro page ----
 

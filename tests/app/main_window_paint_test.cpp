@@ -61,7 +61,8 @@ TEST_F(MainWindowPaintTest, HoverAndPressPicturesAreCopiedAtTheButtonsRectangles
         {buttons::kApply, kMainOver, kMainDown, kMainOver},
         // The current profile stays pressed.
         {buttons::kFirstProfile, kMainDown, kMainDown, kMainDown},
-        {buttons::kFirstProfile + 1, kMainOver, kMainDown, kMainOver},
+        // Choosing profile 2 makes it the current one.
+        {buttons::kFirstProfile + 1, kMainOver, kMainDown, kMainDown},
         // The hovered button of the page shown shows its over picture.
         {buttons::kMainPageButton, kMainOver, kMainDown, kMainOver},
         {buttons::kEditionCN, kMainOver, kMainDown, kMainOver},
