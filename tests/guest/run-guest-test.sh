@@ -252,11 +252,9 @@ done
 expected_macro+=("${release_all[@]}")
 expected_gaps+=($((previous_delay + 10)) 10)
 
-# >>> STEP TO ENABLE: macro playback has not landed in the headless program yet, so by default
-# the click is checked only up to the press reaching the program (and nothing being sent
-# back). Once playback lands, change the default below to 1 so the macro reports and their
-# timing are checked too. ZEL_GUEST_EXPECT_MACRO=1 checks them already now.
-expect_macro=${ZEL_GUEST_EXPECT_MACRO:-0}
+# The click plays the macro: its reports and their timing are checked. ZEL_GUEST_EXPECT_MACRO=0
+# checks only that the press reached the program.
+expect_macro=${ZEL_GUEST_EXPECT_MACRO:-1}
 cat >"$root/guest/params.sh" <<EOF
 CHECK_TIMEOUT=60
 CHECK_ARGS="${ZEL_GUEST_CHECK_ARGS:-}"
