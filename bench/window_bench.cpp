@@ -148,7 +148,7 @@ std::string MakeRuntimeCopy(const QTemporaryDir& dir) {
 struct Program {
     explicit Program(std::string exeDir)
         : window(app::AppServices{std::move(exeDir), messages, messages, pointer, &transport,
-                                  launcher, link, profile, macros}) {}
+                                  launcher, link, profile, macros, recordClock}) {}
 
     platform::StderrMessageSink messages;
     RememberingPointer pointer;
@@ -157,6 +157,7 @@ struct Program {
     device::DeviceLink link;
     settings::ProfileSettings profile;
     macro::MacroStore macros;
+    macro::SystemRecordClock recordClock;
     app::CZEL_GMouseDlg window;
 };
 

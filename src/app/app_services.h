@@ -7,6 +7,7 @@
 
 #include "device/device_link.h"
 #include "macro/macro_store.h"
+#include "macro/recorder.h"
 #include "platform/hid_transport.h"
 #include "platform/launcher.h"
 #include "platform/message_sink.h"
@@ -28,6 +29,7 @@ struct AppServices {
     device::DeviceLink& link;
     settings::ProfileSettings& profile;
     macro::MacroStore& macros;
+    macro::RecordClock& recordClock;  // times the pauses of a macro recording
 };
 
 }  // namespace zel::app

@@ -26,7 +26,7 @@ int CZEL_GMouseApp::InitInstance(int stopFd, SingleInstance* instance) {
     }
 
     CZEL_GMouseDlg window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
-                                      launcher_, link_, profile_, macros_});
+                                      launcher_, link_, profile_, macros_, recordClock_});
     messages_.SetOwner(&window);
     QObject::connect(&window, &CZEL_GMouseDlg::shutdownComplete, QCoreApplication::instance(),
                      [] { QCoreApplication::exit(0); });

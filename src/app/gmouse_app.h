@@ -10,6 +10,7 @@
 #include "app/message_box_sink.h"
 #include "device/device_link.h"
 #include "macro/macro_store.h"
+#include "macro/recorder.h"
 #include "platform/hid_transport.h"
 #include "platform/launcher.h"
 #include "platform/message_sink.h"
@@ -44,6 +45,7 @@ private:
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
     macro::MacroStore macros_;
+    macro::SystemRecordClock recordClock_;
 };
 
 // `ZEL_GMouse`: the windowed program.

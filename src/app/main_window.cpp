@@ -22,6 +22,8 @@
 #include "device/shutdown.h"
 #include "device/upload.h"
 #include "macro/macro_files.h"
+#include "macro/ui/macro_page.h"
+#include "macro/ui/recording_capture.h"
 #include "settings/config_files.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"

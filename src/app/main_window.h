@@ -27,6 +27,8 @@
 #include "app/skin_fonts.h"
 #include "app/zel_menu.h"
 #include "macro/playback_threads.h"
+#include "macro/recorder.h"
+#include "macro/step_list.h"
 #include "platform/app_paths.h"
 #include "settings/led_preview.h"
 #include "settings/profile_actions.h"
@@ -35,6 +37,11 @@
 
 class QKeyEvent;
 class QSocketNotifier;
+
+namespace zel::macro::ui {
+class MacroPageControls;
+class RecordingCapture;
+}  // namespace zel::macro::ui
 
 namespace zel::app {
 
@@ -61,9 +68,6 @@ struct MainWindowState {
     // Read by the macro player when it saves a DPI level the mouse switched to.
     std::atomic<std::int32_t> currentProfile{0};
     std::int32_t languageFlag = 0;  // non-zero: EN edition
-    bool recording = false;         // a macro recording is running
-    int downCount = 0;              // press and release steps shown in the step list
-    int upCount = 0;
 };
 
 class CZEL_GMouseDlg : public QWidget {
@@ -130,6 +134,11 @@ public:
     TrayIcon& tray() { return *tray_; }
     // Shows the step list's context menu at `globalPos`; the chosen command, 0 for none.
     int RunStepMenu(const QPoint& globalPos);
+    // The macro page: its state (the step counters, the recording; null before the
+    // initialisation), and its four controls while the advanced page is shown (null otherwise).
+    const macro::MacroPageModel* macroPage() const { return macroPage_.get(); }
+    macro::ui::MacroPageControls* macroControls() const { return pageControls_.get(); }
+    bool IsRecording() const { return macroPage_ && macroPage_->state.recording; }
 
 signals:
     // The shutdown sequence has finished: the program ends.
@@ -238,6 +247,13 @@ private:
     CZelMenu trayMenu_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<PowerEvents> power_;
+
+    // The macro page: the page state and a recording live as long as the window, the controls
+    // only while the page is shown. Declared in this order so that they go in the reverse one.
+    std::unique_ptr<macro::MacroPageModel> macroPage_;
+    std::unique_ptr<macro::Recorder> recorder_;
+    std::unique_ptr<macro::ui::RecordingCapture> recordCapture_;
+    std::unique_ptr<macro::ui::MacroPageControls> pageControls_;
 
     // The input reader and the macro player; last, so that they stop before anything they use
     // goes away.

@@ -1,6 +1,6 @@
 // Actions of the main window that belong to the profile, tray, edition and macro-page parts
 // of the program. Each is called from its place in the initialisation, the click dispatch or
-// the shutdown; those of parts not built yet do nothing.
+// the shutdown.
 
 #include <QKeyEvent>
 #include <filesystem>
@@ -13,6 +13,8 @@
 #include "app/profile_file_dialogs.h"
 #include "app/tray_icon.h"
 #include "macro/macro_files.h"
+#include "macro/ui/macro_page.h"
+#include "macro/ui/recording_capture.h"
 #include "skin/layout_loader.h"
 
 namespace zel::app {
@@ -161,32 +163,109 @@ void CZEL_GMouseDlg::SelectEditionEN() {
 
 // ---- Macro page ----
 
-// Initialisation: the objects of the four macro-page controls, without their windows.
-void CZEL_GMouseDlg::ConstructMacroControls() {}
+// Initialisation: the page state, the recorder and its keyboard capture, without the four
+// controls' windows. The macro file is set once the edition's file is known.
+void CZEL_GMouseDlg::ConstructMacroControls() {
+    if (macroPage_) {
+        return;
+    }
+    macroPage_ = std::make_unique<macro::MacroPageModel>(services_.macros, services_.messages,
+                                                         paths_.macroPath, kApplicationName);
+    recorder_ = std::make_unique<macro::Recorder>(*macroPage_, services_.recordClock);
+    recordCapture_ = std::make_unique<macro::ui::RecordingCapture>(*recorder_, *this);
+}
 
 // Initialisation: the step list's selected line is the last step of the current macro.
-void CZEL_GMouseDlg::InitStepSelection() {}
+void CZEL_GMouseDlg::InitStepSelection() {
+    macroPage_->SetMacroFile(paths_.macroPath);
+    macroPage_->InitStepSelection();
+}
 
 // Entering and leaving the advanced page.
-void CZEL_GMouseDlg::CreateMacroControls() {}
-void CZEL_GMouseDlg::DestroyMacroControls() {}
-void CZEL_GMouseDlg::RefreshMacroList() {}
+void CZEL_GMouseDlg::CreateMacroControls() {
+    if (pageControls_ || !macroPage_) {
+        return;
+    }
+    pageControls_ = std::make_unique<macro::ui::MacroPageControls>(
+        *this, macro::ui::ControlRectsOf(layout_), *macroPage_, *recordCapture_,
+        [this](QWidget& /*owner*/, const QPoint& globalPos) { return RunStepMenu(globalPos); },
+        [this] { update(); });
+}
+
+void CZEL_GMouseDlg::DestroyMacroControls() {
+    pageControls_.reset();
+}
+
+void CZEL_GMouseDlg::RefreshMacroList() {
+    if (pageControls_) {
+        pageControls_->RefreshMacroList();
+    } else if (macroPage_) {
+        macroPage_->RefreshMacroList();
+    }
+}
 
 // Presses of advanced buttons 0 ... 6.
-void CZEL_GMouseDlg::ImportMacros() {}
-void CZEL_GMouseDlg::ExportMacros() {}
-void CZEL_GMouseDlg::AddMacroFromNameEdit() {}
-void CZEL_GMouseDlg::DeleteSelectedMacro() {}
-void CZEL_GMouseDlg::ToggleRecording() {}
-void CZEL_GMouseDlg::ApplyRepeatCount() {}
-void CZEL_GMouseDlg::ToggleRepeatOfCurrentMacro() {}
+void CZEL_GMouseDlg::ImportMacros() {
+    const auto file = AskMacroFileToImport(this, QString::fromStdString(paths_.exeDir));
+    if (!file) {
+        return;
+    }
+    macro::LoadUserMacros(services_.macros, *file, services_.messages);
+    RefreshMacroList();
+    update();
+}
 
-// While recording, every key event of the window passes here first.
-bool CZEL_GMouseDlg::OnRecordKeyMessage(QKeyEvent& /*event*/) {
-    return false;
+void CZEL_GMouseDlg::ExportMacros() {
+    const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.exeDir));
+    if (file && !macro::SaveUserMacros(services_.macros, *file)) {
+        services_.messages.ShowMessage("Cannot save the macros to " + file->string(),
+                                       kApplicationName);
+    }
+}
+
+void CZEL_GMouseDlg::AddMacroFromNameEdit() {
+    if (pageControls_) {
+        pageControls_->Add();
+    }
+}
+
+void CZEL_GMouseDlg::DeleteSelectedMacro() {
+    if (pageControls_) {
+        pageControls_->Delete();
+    }
+}
+
+void CZEL_GMouseDlg::ToggleRecording() {
+    if (pageControls_) {
+        pageControls_->ToggleRecording();
+    }
+}
+
+// Apply saves to the macro file of the edition shown now.
+void CZEL_GMouseDlg::ApplyRepeatCount() {
+    if (pageControls_) {
+        macroPage_->SetMacroFile(paths_.macroPath);
+        pageControls_->Apply();
+    }
+}
+
+void CZEL_GMouseDlg::ToggleRepeatOfCurrentMacro() {
+    if (pageControls_) {
+        pageControls_->ToggleRepeat();
+    }
+}
+
+// While recording, every key event of the window passes here first. A key the recorder drops
+// goes straight to its receiver; the others go on through the window's own key filter.
+bool CZEL_GMouseDlg::OnRecordKeyMessage(QKeyEvent& event) {
+    return recordCapture_ && recordCapture_->OnKeyEvent(event) == macro::RecordKeyResult::Dropped;
 }
 
 // Right-button release on the advanced page while not recording.
-void CZEL_GMouseDlg::OpenStepMenu(const QPoint& /*globalPos*/) {}
+void CZEL_GMouseDlg::OpenStepMenu(const QPoint& globalPos) {
+    if (pageControls_) {
+        pageControls_->OpenStepMenu(globalPos);
+    }
+}
 
 }  // namespace zel::app

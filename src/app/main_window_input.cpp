@@ -339,11 +339,11 @@ bool CZEL_GMouseDlg::PreTranslateMessage(QWidget& receiver, QEvent& event) {
         }
     }
     const bool isKey = event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease;
-    if (isKey && state_.recording) {
+    if (isKey && IsRecording()) {
         if (OnRecordKeyMessage(static_cast<QKeyEvent&>(event))) {
             return false;
         }
-    } else if (event.type() == QEvent::MouseButtonRelease && !state_.recording &&
+    } else if (event.type() == QEvent::MouseButtonRelease && !IsRecording() &&
                state_.currentPage == kAdvancedPage &&
                static_cast<QMouseEvent&>(event).button() == Qt::RightButton) {
         OpenStepMenu(static_cast<QMouseEvent&>(event).globalPosition().toPoint());

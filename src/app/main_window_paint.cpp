@@ -147,7 +147,7 @@ void CZEL_GMouseDlg::PaintPageButtons(QImage& backBuffer, const QImage& over, co
             CopyIfValid(backBuffer, over, list, hotButton + buttons::kHoverCompanionOffset);
         }
     } else if (pageNumber == kAdvancedPage) {
-        if (state_.recording) {
+        if (IsRecording()) {
             CopyIfValid(backBuffer, down, list, buttons::kRecord);
         }
         const int pointerSpeed = profile.DPI_SPEED.load(kRelaxed);
@@ -232,11 +232,12 @@ void CZEL_GMouseDlg::PaintTexts(QImage& backBuffer, int textCount) {
     if (pageNumber == kAdvancedPage) {
         // Live values replace the captions in the layout itself.
         auto& adv = layout_.advancedButtons;
-        adv[buttons::kRecord].caption = RecordCaption(state_.recording, state_.languageFlag);
+        adv[buttons::kRecord].caption = RecordCaption(IsRecording(), state_.languageFlag);
         adv[buttons::kFireReadout].caption =
             std::to_string(profile.FIRE_TIME.load(kRelaxed)) + "ms";
-        adv[buttons::kPressCount].caption = "[\xE2\x86\x93]" + std::to_string(state_.downCount);
-        adv[buttons::kReleaseCount].caption = "[\xE2\x86\x91]" + std::to_string(state_.upCount);
+        const macro::StepListState steps = macroPage_ ? macroPage_->state : macro::StepListState{};
+        adv[buttons::kPressCount].caption = "[\xE2\x86\x93]" + std::to_string(steps.downCount);
+        adv[buttons::kReleaseCount].caption = "[\xE2\x86\x91]" + std::to_string(steps.upCount);
     }
 
     const QFont& font = TextFont();

@@ -110,7 +110,7 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
                                FakeHidTransport::MouseWriteCollection(kMousePath)});
     window_ = std::make_unique<app::CZEL_GMouseDlg>(
         app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
-                         profile_, macros_});
+                         profile_, macros_, recordClock_});
     int completions = 0;
     QObject::connect(window_.get(), &app::CZEL_GMouseDlg::shutdownComplete,
                      [&completions] { ++completions; });

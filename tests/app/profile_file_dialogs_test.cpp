@@ -37,22 +37,29 @@ protected:
     QWidget owner;
 };
 
-TEST_F(ProfileFileDialogs, BothOfferOnlyIniFilesFromTheProgramsFolder) {
+TEST_F(ProfileFileDialogs, EachOffersOnlyItsOwnFilesFromTheProgramsFolder) {
     const QString exeDir = folder.path();
     struct Case {
         const char* what;
         std::unique_ptr<QFileDialog> dialog;
         QFileDialog::AcceptMode mode;
         QString suffix;
+        QString filter;
     };
     Case cases[] = {
-        {"import", MakeImportProfileDialog(&owner, exeDir), QFileDialog::AcceptOpen, ""},
-        {"export", MakeExportProfileDialog(&owner, exeDir), QFileDialog::AcceptSave, "ini"},
+        {"profile import", MakeImportProfileDialog(&owner, exeDir), QFileDialog::AcceptOpen, "",
+         "All Files(*.ini)"},
+        {"profile export", MakeExportProfileDialog(&owner, exeDir), QFileDialog::AcceptSave, "ini",
+         "All Files(*.ini)"},
+        {"macro import", MakeImportMacroDialog(&owner, exeDir), QFileDialog::AcceptOpen, "",
+         "All Files(*.dat)"},
+        {"macro export", MakeExportMacroDialog(&owner, exeDir), QFileDialog::AcceptSave, "dat",
+         "All Files(*.dat)"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         QFileDialog& d = *c.dialog;
-        EXPECT_EQ(d.nameFilters(), QStringList{"All Files(*.ini)"});
+        EXPECT_EQ(d.nameFilters(), QStringList{c.filter});
         EXPECT_EQ(QDir(d.directory()).canonicalPath(), QDir(exeDir).canonicalPath());
         EXPECT_EQ(d.acceptMode(), c.mode);
         EXPECT_EQ(d.defaultSuffix(), c.suffix);
@@ -61,15 +68,24 @@ TEST_F(ProfileFileDialogs, BothOfferOnlyIniFilesFromTheProgramsFolder) {
         EXPECT_TRUE(d.isModal());
     }
     EXPECT_EQ(cases[0].dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(cases[2].dialog->fileMode(), QFileDialog::ExistingFile);
 }
 
 TEST_F(ProfileFileDialogs, ExportAddsTheExtensionToABareName) {
-    auto dialog = MakeExportProfileDialog(&owner, folder.path());
-    const auto chosen = RunAs(*dialog, "mine");
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(chosen->filename(), "mine.ini");
-    EXPECT_EQ(QDir(QString::fromStdString(chosen->parent_path().string())).canonicalPath(),
-              QDir(folder.path()).canonicalPath());
+    struct Case {
+        std::unique_ptr<QFileDialog> dialog;
+        const char* expected;
+    };
+    Case cases[] = {{MakeExportProfileDialog(&owner, folder.path()), "mine.ini"},
+                    {MakeExportMacroDialog(&owner, folder.path()), "mine.dat"}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const auto chosen = RunAs(*c.dialog, "mine");
+        ASSERT_TRUE(chosen.has_value());
+        EXPECT_EQ(chosen->filename(), c.expected);
+        EXPECT_EQ(QDir(QString::fromStdString(chosen->parent_path().string())).canonicalPath(),
+                  QDir(folder.path()).canonicalPath());
+    }
 }
 
 TEST_F(ProfileFileDialogs, ImportReturnsTheChosenFileAndCancelReturnsNothing) {

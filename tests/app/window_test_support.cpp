@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/warning_dlg.h"
+#include "macro/macro_files.h"
 
 namespace zel::test {
 
@@ -208,9 +209,15 @@ bool WindowTest::Start(const WindowSetup& setup) {
             config << key << "=" << value << "\r\n";
         }
     }
-    // Empty macro files: the macro page's content is not what these tests look at.
+    // Empty macro files but for the user macros a test asks for.
     for (const char* name : {"/Macro_EN.dat", "/Macro_CN.dat", "/constMacro.dat"}) {
         std::ofstream(ExeDir() + name, std::ios::binary) << "[Macros]\r\nmacroNum=0\r\n";
+    }
+    if (!setup.userMacros.empty()) {
+        macro::MacroStore store;
+        store.ReplaceUserMacros(setup.userMacros);
+        const char* file = setup.languageFlag != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat";
+        EXPECT_TRUE(macro::SaveUserMacros(store, ExeDir() + file));
     }
     if (setup.mousePresent) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
@@ -218,7 +225,7 @@ bool WindowTest::Start(const WindowSetup& setup) {
     }
     window_ = std::make_unique<app::CZEL_GMouseDlg>(
         app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
-                         profile_, macros_});
+                         profile_, macros_, recordClock_});
     QObject::connect(window_.get(), &app::CZEL_GMouseDlg::paintCompleted, [this] { ++paints_; });
     if (!window_->OnInitDialog()) {
         return false;

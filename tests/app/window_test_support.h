@@ -31,6 +31,7 @@
 #include "tests/support/fake_hid.h"
 #include "tests/support/fake_launcher.h"
 #include "tests/support/fake_pointer_settings.h"
+#include "tests/support/fake_record_clock.h"
 
 namespace zel::test {
 
@@ -90,6 +91,8 @@ struct WindowSetup {
     ProfileKeys profile = DefaultProfileKeys();
     bool mousePresent = true;
     std::map<std::string, std::string> layoutOverrides;
+    // The user macros of the edition's macro file (the other files stay empty).
+    std::vector<macro::MacroRecord> userMacros;
 };
 
 inline WindowSetup ProfileAndEdition(int currentProfile, int languageFlag) {
@@ -163,6 +166,7 @@ protected:
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
     macro::MacroStore macros_;
+    FakeRecordClock recordClock_;
     std::unique_ptr<app::CZEL_GMouseDlg> window_;
 
     static constexpr const char* kMousePath = "/dev/hidraw-test";

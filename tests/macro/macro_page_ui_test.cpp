@@ -14,6 +14,7 @@
 #include "macro/ui/key_event_vk.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
+#include "tests/support/fake_record_clock.h"
 
 namespace zel::macro::ui {
 namespace {
@@ -27,11 +28,7 @@ void EnsureApplication() {
     }
 }
 
-class FakeClock final : public RecordClock {
-public:
-    std::int64_t MillisecondsSinceMidnightUtc() override { return now; }
-    std::int64_t now = 0;
-};
+using FakeClock = test::FakeRecordClock;
 
 const std::string kDown(kPressMark);
 const std::string kUp(kReleaseMark);
@@ -426,7 +423,7 @@ TEST_F(MacroPageUiTest, RecordingOutlivesThePageAndTheGrabEndsWithTheCapture) {
 TEST_F(MacroPageUiTest, KeysOutsideARecordingAreNotTaken) {
     Open({FiveLineMacro("M")});
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0, 0);
-    EXPECT_FALSE(capture_->OnKeyEvent(press));
+    EXPECT_EQ(capture_->OnKeyEvent(press), RecordKeyResult::NotAKey);
 }
 
 TEST(EditableListBox, EditNotifications) {

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "macro/macro_name.h"
+#include "tests/support/fake_record_clock.h"
 
 namespace zel::macro {
 namespace {
 
-class FakeClock final : public RecordClock {
-public:
-    std::int64_t MillisecondsSinceMidnightUtc() override { return now; }
-    std::int64_t now = 0;
-};
+using FakeClock = test::FakeRecordClock;
 
 constexpr int kVkA = 65;
 constexpr int kVkB = 66;

@@ -22,20 +22,20 @@ RecordingChange RecordingCapture::Toggle() {
     return change;
 }
 
-bool RecordingCapture::OnKeyEvent(QKeyEvent& event) {
-    if (!recorder_.recording() ||
-        (event.type() != QEvent::KeyPress && event.type() != QEvent::KeyRelease)) {
-        return false;
+RecordKeyResult RecordingCapture::OnKeyEvent(QKeyEvent& event) {
+    if (!recorder_.recording()) {
+        return RecordKeyResult::NotAKey;
     }
-    if (const std::optional<RecordedKey> key = RecordedKeyOf(event, source_)) {
-        const int before = recorder_.recordedCount();
-        recorder_.OnRecordKeyMessage(key->message, key->vk);
-        if (recorder_.recordedCount() != before && stepsChanged_) {
-            stepsChanged_();
-        }
+    const std::optional<RecordedKey> key = RecordedKeyOf(event, source_);
+    if (!key) {
+        return RecordKeyResult::NotAKey;
     }
-    event.accept();
-    return true;
+    const int before = recorder_.recordedCount();
+    const RecordKeyResult result = recorder_.OnRecordKeyMessage(key->message, key->vk);
+    if (recorder_.recordedCount() != before && stepsChanged_) {
+        stepsChanged_();
+    }
+    return result;
 }
 
 void RecordingCapture::ReleaseGrab() {

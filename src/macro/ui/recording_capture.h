@@ -30,9 +30,10 @@ public:
     // The Record button: the recorder starts (keyboard grabbed) or stops (grab released).
     RecordingChange Toggle();
 
-    // Every key event of the grabbing window while recording. True: the event is the
-    // recording's and goes no further (all key presses and releases while recording).
-    bool OnKeyEvent(QKeyEvent& event);
+    // Every key event of the grabbing window while recording: the recorder's verdict. NotAKey
+    // for other events, outside a recording, for the release half of an auto-repeat and for a
+    // key without a virtual-key code.
+    RecordKeyResult OnKeyEvent(QKeyEvent& event);
 
     // Called after a key event that added steps (the page shows them).
     void SetStepsChanged(std::function<void()> stepsChanged) {

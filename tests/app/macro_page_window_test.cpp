@@ -1,0 +1,449 @@
+// The macro page inside the main window: its controls come and go with the page, its skinned
+// buttons run the page actions, the step list's context menu is the edition's owner-drawn menu,
+// and a recording takes the window's key events.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "app/page_table.h"
+#include "macro/macro_files.h"
+#include "macro/macro_name.h"
+#include "macro/ui/editable_list_box.h"
+#include "macro/ui/macro_page.h"
+#include "window_test_support.h"
+
+namespace zel::test {
+namespace {
+
+namespace buttons = app::buttons;
+using macro::MacroRecord;
+using macro::MacroStep;
+
+const std::string kDown = "[\xE2\x86\x93]";
+const std::string kUp = "[\xE2\x86\x91]";
+
+MacroRecord MakeMacro(const std::string& name, std::vector<MacroStep> steps = {},
+                      std::vector<std::uint16_t> delays = {}) {
+    MacroRecord record{};
+    macro::SetName(record, name);
+    record.repeatCount.Set(1);
+    record.stepCount = static_cast<std::uint8_t>(steps.size());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        record.steps[k] = steps[k];
+        record.delays[k].Set(k < delays.size() ? delays[k] : 30);
+    }
+    return record;
+}
+
+// Three steps, five lines: [↓]A, 50ms, [↑]A, 40ms, [↓]L-KEY.
+MacroRecord FiveLineMacro(const std::string& name) {
+    return MakeMacro(name, {{4, 1}, {4, 2}, {240, 1}}, {50, 40, 30});
+}
+
+std::vector<std::string> Lines(const QListWidget& list) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < list.count(); ++i) {
+        lines.push_back(list.item(i)->text().toStdString());
+    }
+    return lines;
+}
+
+// The chain of actions that leads from `menu` to the action carrying `commandId`.
+bool PathTo(QMenu& menu, int commandId, std::vector<QAction*>& path) {
+    for (QAction* action : menu.actions()) {
+        path.push_back(action);
+        if (action->menu() != nullptr ? PathTo(*action->menu(), commandId, path)
+                                      : action->data().toInt() == commandId) {
+            return true;
+        }
+        path.pop_back();
+    }
+    return false;
+}
+
+class MacroPageWindowTest : public WindowTest {
+protected:
+    // Starts the window with `macros` in the edition's macro file and enters the advanced page.
+    bool StartOnMacroPage(std::vector<MacroRecord> macros, int languageFlag = 1) {
+        WindowSetup setup;
+        setup.languageFlag = languageFlag;
+        setup.userMacros = std::move(macros);
+        if (!Start(setup)) {
+            return false;
+        }
+        Click(MainButton(buttons::kAdvancedPageButton));
+        ProcessEvents();
+        return window().macroControls() != nullptr;
+    }
+
+    macro::ui::MacroPageControls& page() { return *window().macroControls(); }
+    std::vector<std::string> StepLines() { return Lines(*page().stepList()); }
+    const macro::StepListState& pageState() { return window().macroPage()->state; }
+
+    void ClickAdvanced(int button) {
+        Click(AdvancedButton(button));
+        ProcessEvents();
+    }
+
+    // The captions the advanced page paints for its step counters.
+    std::string Counters() {
+        window().ComposePage();
+        return layout().advancedButtons[buttons::kPressCount].caption + " " +
+               layout().advancedButtons[buttons::kReleaseCount].caption;
+    }
+
+    // A right-button release over line `line` of the step list, through the window's filter.
+    // `commandId` is chosen from the menu that opens (0: the menu is closed without a choice);
+    // `menuOpened` tells whether one did.
+    void RightClickLine(int line, int commandId, bool* menuOpened = nullptr) {
+        QListWidget& list = *page().stepList();
+        if (line < list.count()) {
+            list.scrollToItem(list.item(line));  // as the user scrolls to the line first
+        }
+        const QPoint local = line < list.count() ? list.visualItemRect(list.item(line)).center()
+                                                 : QPoint(5, list.viewport()->height() - 2);
+        bool opened = false;
+        QTimer::singleShot(0, [this, commandId, &opened] { ChooseFromPopup(commandId, opened); });
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local),
+                            QPointF(list.viewport()->mapToGlobal(local)), Qt::RightButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &release);
+        ProcessEvents();
+        if (menuOpened != nullptr) {
+            *menuOpened = opened;
+        }
+    }
+
+    // Plays the user in the open pop-up: walks down to the command with the keyboard and
+    // confirms it, or closes the menu.
+    void ChooseFromPopup(int commandId, bool& opened) {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup == nullptr) {
+            return;  // no menu was shown
+        }
+        opened = true;
+        menuTitle_ = popup->title().toStdString();
+        std::vector<QAction*> path;
+        if (commandId == 0 || !PathTo(*popup, commandId, path)) {
+            popup->close();
+            return;
+        }
+        WalkPath(popup, path, 0);
+    }
+
+    void WalkPath(QMenu* menu, std::vector<QAction*> path, std::size_t depth) {
+        menu->setActiveAction(path[depth]);
+        const bool last = depth + 1 == path.size();
+        QKeyEvent key(QEvent::KeyPress, last ? Qt::Key_Return : Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(menu, &key);
+        if (!last) {
+            QMenu* next = path[depth]->menu();
+            QTimer::singleShot(0, [this, next, path, depth] { WalkPath(next, path, depth + 1); });
+        }
+    }
+
+    // A key as the window receives it while it holds the keyboard.
+    void SendKey(QEvent::Type type, int key, bool autoRepeat = false) {
+        QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+        QWidget* target =
+            QWidget::keyboardGrabber() != nullptr ? QWidget::keyboardGrabber() : &window();
+        QApplication::sendEvent(target, &event);
+    }
+    void PressAndRelease(int key) {
+        SendKey(QEvent::KeyPress, key);
+        SendKey(QEvent::KeyRelease, key);
+    }
+
+    MacroRecord SavedMacro(int index) {
+        macro::MacroStore saved;
+        platform::RecordingMessageSink quiet;
+        EXPECT_TRUE(macro::LoadUserMacros(saved, ExeDir() + "/Macro_EN.dat", quiet));
+        return index < saved.UserCount() ? saved.CopyUserMacro(index) : MacroRecord{};
+    }
+
+    std::string menuTitle_;
+};
+
+TEST_F(MacroPageWindowTest, ControlsComeAndGoWithThePage) {
+    ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}));
+    const skin::ControlRect& stepRect = layout().macroDisplayRect2;
+    EXPECT_EQ(page().stepList()->geometry(),
+              QRect(stepRect.rect.left, stepRect.rect.top, stepRect.rect.right - stepRect.rect.left,
+                    stepRect.rect.bottom - stepRect.rect.top));
+    EXPECT_EQ(page().stepList()->parentWidget(), &window());
+    EXPECT_EQ(window().findChildren<QListWidget*>().size(), 2);
+    EXPECT_EQ(window().findChildren<QLineEdit*>().size(), 2);
+
+    Click(MainButton(buttons::kColorPageButton));
+    ProcessEvents();
+    EXPECT_EQ(window().macroControls(), nullptr);
+    EXPECT_TRUE(window().findChildren<QListWidget*>().empty());
+    EXPECT_TRUE(window().findChildren<QLineEdit*>().empty());
+
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    ASSERT_NE(window().macroControls(), nullptr);
+    EXPECT_EQ(StepLines().size(), 5u);
+}
+
+TEST_F(MacroPageWindowTest, FiveLineMacroAndItsPaintedCounters) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("First"), FiveLineMacro("M")}));
+    EXPECT_EQ(Lines(*page().macroList()), (std::vector<std::string>{"First", "M"}));
+    EXPECT_EQ(page().macroList()->currentRow(), 1) << "the last macro is the current one";
+    EXPECT_EQ(page().nameEdit()->text(), "M");
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{kDown + "A", "    50ms", kUp + "A", "    40ms",
+                                                     kDown + "L-KEY"}));
+    EXPECT_EQ(page().stepList()->currentRow(), 4) << "the last step line at start-up";
+    EXPECT_EQ(Counters(), kDown + "2 " + kUp + "1");
+
+    page().macroList()->setCurrentRow(0);
+    ProcessEvents();
+    EXPECT_TRUE(StepLines().empty());
+    EXPECT_EQ(Counters(), kDown + "0 " + kUp + "0");
+}
+
+TEST_F(MacroPageWindowTest, ModifyDelayFromTheContextMenu) {
+    ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}));
+    RightClickLine(3, 32780);  // "Modify Delay" on "    40ms"
+    ASSERT_NE(page().stepList()->editor(), nullptr) << "the delay line is edited in place";
+    EXPECT_EQ(menuTitle_, "Menu_Macro");
+    page().stepList()->editor()->setText("250");
+    // The window's filter takes the key-down of Return; its key-up ends the edit.
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent enter(type, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(page().stepList()->editor(), &enter);
+    }
+    ProcessEvents();
+    EXPECT_EQ(macros_.UserMacro(0).delays[1].Value(), 250);
+    EXPECT_EQ(StepLines()[3], "    250ms");
+    EXPECT_EQ(SavedMacro(0).delays[1].Value(), 40) << "only Apply saves";
+}
+
+TEST_F(MacroPageWindowTest, InsertAndDeleteFromTheMenuOfEitherEdition) {
+    struct Case {
+        int languageFlag;
+        int insertBeforeLeftDown;
+        int insertAfterMiddleUp;
+        int deleteId;
+        const char* title;
+    };
+    const Case cases[] = {{1, 32802, 32814, 32781, "Menu_Macro"},
+                          {0, 32817, 32834, 32836, "Macro"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.languageFlag);
+        window_.reset();
+        macros_.ReplaceUserMacros({});
+        ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}, c.languageFlag));
+
+        RightClickLine(2, c.insertBeforeLeftDown);  // before [↑]A
+        EXPECT_EQ(menuTitle_, c.title);
+        EXPECT_EQ(StepLines(),
+                  (std::vector<std::string>{kDown + "A", "    50ms", kDown + "L-KEY", "    30ms",
+                                            kUp + "A", "    40ms", kDown + "L-KEY"}));
+        RightClickLine(0, c.insertAfterMiddleUp);  // after [↓]A
+        EXPECT_EQ(StepLines()[2], kUp + "M-KEY");
+        EXPECT_EQ(macros_.UserMacro(0).stepCount, 5);
+
+        RightClickLine(3, c.deleteId);  // a delay line deletes the step before it
+        EXPECT_EQ(macros_.UserMacro(0).stepCount, 4);
+        EXPECT_EQ(StepLines()[2], kDown + "L-KEY");
+    }
+}
+
+TEST_F(MacroPageWindowTest, MenuOnlyOverLinesAndNotWhileRecording) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("M", {{4, 1}})}));
+    bool opened = false;
+    RightClickLine(0, 0, &opened);
+    EXPECT_TRUE(opened);
+    RightClickLine(3, 0, &opened);  // below the only line
+    EXPECT_FALSE(opened);
+    ClickAdvanced(buttons::kRecord);
+    ASSERT_TRUE(window().IsRecording());
+    RightClickLine(0, 0, &opened);
+    EXPECT_FALSE(opened);
+    ClickAdvanced(buttons::kRecord);
+}
+
+TEST_F(MacroPageWindowTest, InsertIntoAFullMacroOverflows) {
+    std::vector<MacroStep> steps(254, MacroStep{4, 1});
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("Full", steps)}));
+    RightClickLine(0, 32809);
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0], "Overflow !!!");
+    EXPECT_EQ(macros_.UserMacro(0).stepCount, 254);
+}
+
+TEST_F(MacroPageWindowTest, AddDeleteAndApplyFromTheSkinnedButtons) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("One"), MakeMacro("Two"), MakeMacro("Three")}));
+
+    // Add with a name that exists selects that macro and adds nothing.
+    page().nameEdit()->setText("One");
+    ClickAdvanced(buttons::kAddMacro);
+    EXPECT_EQ(macros_.UserCount(), 3);
+    EXPECT_EQ(page().macroList()->currentRow(), 0);
+
+    page().nameEdit()->setText("Four");
+    ClickAdvanced(buttons::kAddMacro);
+    EXPECT_EQ(Lines(*page().macroList()),
+              (std::vector<std::string>{"One", "Two", "Three", "Four"}));
+    EXPECT_EQ(macros_.CurrentMacro(), 3);
+
+    // Delete of the middle macro selects the one before it.
+    page().macroList()->setCurrentRow(1);
+    ProcessEvents();
+    ClickAdvanced(buttons::kDeleteMacro);
+    EXPECT_EQ(Lines(*page().macroList()), (std::vector<std::string>{"One", "Three", "Four"}));
+    EXPECT_EQ(page().macroList()->currentRow(), 0);
+    EXPECT_EQ(page().nameEdit()->text(), "One");
+    EXPECT_EQ(SavedMacro(1).name, MakeMacro("Two").name) << "nothing saved before Apply";
+
+    // Apply clamps the count and saves; the repeat switch shows the stored count.
+    struct Case {
+        const char* typed;
+        const char* shown;
+        int stored;
+    };
+    const Case cases[] = {{"0", "1", 1}, {"70000", "65535", 65535}, {" 12x", " 12x", 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ClickAdvanced(buttons::kRepeatSwitch);
+        if (!page().repeatEdit()->isEnabled()) {
+            ClickAdvanced(buttons::kRepeatSwitch);
+        }
+        ASSERT_TRUE(page().repeatEdit()->isEnabled());
+        page().repeatEdit()->setText(c.typed);
+        ClickAdvanced(buttons::kApplyRepeatCount);
+        EXPECT_EQ(page().repeatEdit()->text().toStdString(), c.shown);
+        EXPECT_EQ(macros_.UserMacro(0).repeatCount.Value(), c.stored);
+        EXPECT_EQ(SavedMacro(0).repeatCount.Value(), c.stored);
+    }
+    macro::MacroStore saved;
+    platform::RecordingMessageSink quiet;
+    ASSERT_TRUE(macro::LoadUserMacros(saved, ExeDir() + "/Macro_EN.dat", quiet));
+    EXPECT_EQ(saved.UserCount(), 3);
+}
+
+TEST_F(MacroPageWindowTest, RecordingTakesTheWindowsKeysWithTheirPauses) {
+    ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("Rec")}));
+    recordClock_.now = 500;
+    ClickAdvanced(buttons::kRecord);
+    ASSERT_TRUE(window().IsRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), &window());
+    EXPECT_TRUE(StepLines().empty());
+    EXPECT_EQ(layout().advancedButtons[buttons::kRecord].caption, "Stop");
+
+    SendKey(QEvent::KeyRelease, Qt::Key_B);  // B was held before Record: no step
+    recordClock_.now = 1000;
+    SendKey(QEvent::KeyPress, Qt::Key_A);
+    for (int i = 0; i < 4; ++i) {  // auto-repeat while A is held
+        SendKey(QEvent::KeyRelease, Qt::Key_A, true);
+        SendKey(QEvent::KeyPress, Qt::Key_A, true);
+    }
+    recordClock_.now = 1080;
+    SendKey(QEvent::KeyRelease, Qt::Key_A);
+    recordClock_.now = 1200;
+    SendKey(QEvent::KeyPress, Qt::Key_B);
+    recordClock_.now = 1260;
+    SendKey(QEvent::KeyRelease, Qt::Key_B);
+    EXPECT_EQ(StepLines(),
+              (std::vector<std::string>{kDown + "A", "    80ms", kUp + "A", "    120ms",
+                                        kDown + "B", "    60ms", kUp + "B"}));
+    EXPECT_EQ(page().stepList()->currentRow(), 6);
+    EXPECT_EQ(Counters(), kDown + "2 " + kUp + "2");
+
+    ClickAdvanced(buttons::kRecord);
+    EXPECT_FALSE(window().IsRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    const MacroRecord& m = macros_.UserMacro(0);
+    ASSERT_EQ(m.stepCount, 4);
+    const std::uint16_t delays[] = {80, 120, 60, 30};
+    const MacroStep steps[] = {{4, 1}, {4, 2}, {5, 1}, {5, 2}};
+    for (std::size_t k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(m.steps[k].code, steps[k].code);
+        EXPECT_EQ(m.steps[k].action, steps[k].action);
+        EXPECT_EQ(m.delays[k].Value(), delays[k]);
+    }
+    EXPECT_EQ(macro::NameText(m), "Rec");
+    EXPECT_EQ(SavedMacro(0).stepCount, 3) << "recording saves nothing";
+    ClickAdvanced(buttons::kApplyRepeatCount);
+    EXPECT_EQ(SavedMacro(0).stepCount, 4);
+}
+
+TEST_F(MacroPageWindowTest, RecordingStopsTakingPressesAtItsLimitAndOutlivesThePage) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("Long")}));
+    ClickAdvanced(buttons::kRecord);
+    for (int i = 0; i < 108; ++i) {
+        PressAndRelease(i % 2 == 0 ? Qt::Key_A : Qt::Key_B);
+    }
+    EXPECT_EQ(pageState().downCount, 108);
+    SendKey(QEvent::KeyPress, Qt::Key_C);  // the 109th press
+    EXPECT_EQ(pageState().downCount, 108);
+    EXPECT_EQ(Counters(), kDown + "108 " + kUp + "108");
+
+    // Leaving the page leaves the recording running; it keeps the keyboard.
+    Click(MainButton(buttons::kMainPageButton));
+    ProcessEvents();
+    EXPECT_EQ(window().macroControls(), nullptr);
+    EXPECT_TRUE(window().IsRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), &window());
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    ClickAdvanced(buttons::kRecord);
+    EXPECT_EQ(macros_.UserMacro(0).stepCount, 216);
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+}
+
+TEST_F(MacroPageWindowTest, RecordedMacroOnAButtonPlaysThroughTheMouse) {
+    WindowSetup setup;
+    setup.userMacros = {MakeMacro("Rec")};
+    setup.profile["K3"] = "41";  // button 4 plays user macro 0
+    ASSERT_TRUE(Start(setup));
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    ClickAdvanced(buttons::kRecord);
+    recordClock_.now = 1000;
+    SendKey(QEvent::KeyPress, Qt::Key_A);
+    recordClock_.now = 1020;
+    SendKey(QEvent::KeyRelease, Qt::Key_A);
+    ClickAdvanced(buttons::kRecord);
+    ClickAdvanced(buttons::kApplyRepeatCount);
+    ASSERT_EQ(SavedMacro(0).stepCount, 2);
+
+    auto reader = transport_.LastChannel(kMousePath, platform::HidAccess::Read);
+    auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_NE(writer, nullptr);
+    writer->ClearSent();
+    reader->PushInputReport({0x06, 0xF4, 0x01, 0, 0, 0, 0, 0});
+    reader->PushInputReport({0x06, 0xF4, 0x80, 0, 0, 0, 0, 0});
+    // The key of A (usage 4) goes down, then every key is up again.
+    const Bytes down{0x07, 0x15, 0x04, 0, 0, 0, 0, 0};
+    const Bytes up{0x07, 0x15, 0x00, 0, 0, 0, 0, 0};
+    std::vector<Bytes> keyReports;
+    for (int i = 0; i < 200 && keyReports.size() < 2; ++i) {
+        keyReports.clear();
+        for (const Bytes& report : writer->SentReports()) {
+            if (report.size() >= 2 && report[1] == 0x15) {
+                keyReports.push_back(report);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GE(keyReports.size(), 2u);
+    EXPECT_EQ(keyReports[0], down);
+    EXPECT_EQ(keyReports[1], up);
+    window().ShutdownLink();
+}
+
+}  // namespace
+}  // namespace zel::test
