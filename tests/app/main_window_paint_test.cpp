@@ -295,12 +295,14 @@ TEST_P(ColourPagePaintTest, ShowsLedModeAndPreview) {
 }
 
 // LED mode 2 is steady in the current level's colour; 3 is dark.
-INSTANTIATE_TEST_SUITE_P(LedModes, ColourPagePaintTest,
-                         ::testing::Values(LedCase{"2", "0", kColorBlue},
-                                           LedCase{"2", "1", kColorPink},
-                                           LedCase{"2", "2", kColorRed},
-                                           LedCase{"2", "3", kColorPurple},
-                                           LedCase{"3", "1", kColorGray}));
+INSTANTIATE_TEST_SUITE_P(
+    LedModes, ColourPagePaintTest,
+    ::testing::Values(LedCase{"2", "0", kColorBlue}, LedCase{"2", "1", kColorPink},
+                      LedCase{"2", "2", kColorRed}, LedCase{"2", "3", kColorPurple},
+                      LedCase{"3", "1", kColorGray}),
+    [](const ::testing::TestParamInfo<LedCase>& info) {
+        return std::string("Led") + info.param.ledStatus + "Level" + info.param.dpiLevel;
+    });
 
 }  // namespace
 }  // namespace zel::test
