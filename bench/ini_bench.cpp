@@ -26,7 +26,7 @@ std::string ReadBytes(const std::filesystem::path& file) {
 
 // A private copy of the shipped file, so that saving does not change the installed one.
 class ConfigCopy {
-  public:
+public:
     ConfigCopy() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "zel-bench-XXXXXX").string();
@@ -43,7 +43,7 @@ class ConfigCopy {
     ConfigCopy& operator=(const ConfigCopy&) = delete;
     std::filesystem::path path() const { return folder_ / "config.ini"; }
 
-  private:
+private:
     std::filesystem::path folder_;
 };
 

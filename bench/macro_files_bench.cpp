@@ -19,7 +19,7 @@ using zel::macro::MacroRecord;
 using zel::macro::MacroStore;
 
 class TempFolder {
-  public:
+public:
     TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "zel-macro-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
@@ -32,7 +32,7 @@ class TempFolder {
     }
     const fs::path& path() const { return path_; }
 
-  private:
+private:
     fs::path path_;
 };
 

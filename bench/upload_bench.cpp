@@ -38,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 
 // Counts replacements (rename onto) and in-place writes of one file of a folder.
 class ReplacementCounter {
-  public:
+public:
     ReplacementCounter(const fs::path& dir, std::string name) : name_(std::move(name)) {
         fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ::inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
@@ -60,7 +60,7 @@ class ReplacementCounter {
         return count;
     }
 
-  private:
+private:
     std::string name_;
     int fd_ = -1;
 };

@@ -9,7 +9,7 @@ namespace zel::sim {
 
 // Builds one flat JSON object, member by member, in insertion order.
 class JsonObject {
-  public:
+public:
     JsonObject& AddString(std::string_view key, std::string_view value);
     JsonObject& AddInt(std::string_view key, std::int64_t value);
     JsonObject& AddBool(std::string_view key, bool value);
@@ -21,7 +21,7 @@ class JsonObject {
     // The finished object, e.g. {"a":1,"b":"x"}.
     std::string Text() const { return "{" + members_ + "}"; }
 
-  private:
+private:
     void Key(std::string_view key);
     std::string members_;
 };

@@ -116,7 +116,7 @@ struct ButtonResult {
 // The mouse's side of the report protocol, without any transport: feature reports in, state
 // changes; button events in, input reports out. Not thread-safe; the front-end serialises.
 class MouseModel {
-  public:
+public:
     // Lengths outside what CheckReportLengths accepts are brought into range.
     explicit MouseModel(ReportLengths lengths = {});
 
@@ -134,7 +134,7 @@ class MouseModel {
     // Loss of power: held keys, mouse buttons and pressed buttons go up; configuration stays.
     void PowerOff();
 
-  private:
+private:
     FeatureResult Apply(FeatureCommand command, std::span<const std::uint8_t> report);
     ButtonResult ButtonEvent(int button, bool press);
     std::vector<std::uint8_t> InputReport(int button, std::uint8_t value) const;

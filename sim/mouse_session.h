@@ -14,7 +14,7 @@ namespace zel::sim {
 
 // The bus side of the mouse as a front-end provides it (a Unix socket, a kernel uhid device).
 class HostPort {
-  public:
+public:
     virtual ~HostPort() = default;
     // Hands one input report to every host reader; returns how many took it.
     virtual std::size_t SendInput(std::span<const std::uint8_t> report) = 0;
@@ -36,7 +36,7 @@ struct CommandOutcome {
 // Carries out control commands and host feature reports against the model, with presence on
 // the bus and the event log; the same for every front-end. Single-threaded.
 class MouseSession {
-  public:
+public:
     MouseSession(MouseModel& model, EventLog& log, HostPort& port, bool present);
 
     bool present() const { return present_; }
@@ -54,7 +54,7 @@ class MouseSession {
     // "state": presence, the front-end's status, the model.
     std::string StateJson() const;
 
-  private:
+private:
     CommandOutcome Button(int button, bool press);
     CommandOutcome RawInput(std::span<const std::uint8_t> report);
     CommandOutcome Unplug();

@@ -25,7 +25,7 @@ struct ServeOptions {
 // control commands of `zel-mouse-sim send` on one SOCK_SEQPACKET socket (sim/PROTOCOL.md).
 // One thread runs Run(); Stop() may be called from any thread.
 class SocketServer final : private HostPort {
-  public:
+public:
     SocketServer(ServeOptions options, EventLog& log);
     ~SocketServer() override;
     SocketServer(const SocketServer&) = delete;
@@ -39,7 +39,7 @@ class SocketServer final : private HostPort {
     void Run(int stopFd = -1);
     void Stop();
 
-  private:
+private:
     enum class Role { Fresh, Reader, Writer, Watcher, Control };
     struct Connection {
         int fd = -1;  // -1 once closed; removed from the list after the poll round

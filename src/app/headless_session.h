@@ -23,7 +23,7 @@ namespace zel::app {
 std::string NoMouseMessage(std::int32_t languageFlag);
 
 class HeadlessSession {
-  public:
+public:
     // transport may be null (no HID access at all): the run then finds no mouse.
     HeadlessSession(platform::AppPaths paths, std::unique_ptr<platform::HidTransport> transport,
                     std::unique_ptr<platform::PointerSettings> pointer,
@@ -57,7 +57,7 @@ class HeadlessSession {
     std::int32_t currentProfile() const { return currentProfile_; }
     std::int32_t languageFlag() const { return languageFlag_; }
 
-  private:
+private:
     void Shutdown();
     int FollowDevice(int stopFd);
 

@@ -6,7 +6,7 @@ namespace zel::app {
 // the main thread before any other thread starts: the signals are blocked in the calling
 // thread, and threads started afterwards inherit that, so only the descriptor sees them.
 class TerminationSignals {
-  public:
+public:
     TerminationSignals();
     ~TerminationSignals();
     TerminationSignals(const TerminationSignals&) = delete;
@@ -17,7 +17,7 @@ class TerminationSignals {
     // Consumes the pending signals; true when there was one.
     bool Take();
 
-  private:
+private:
     int fd_ = -1;
 };
 

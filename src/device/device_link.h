@@ -46,7 +46,7 @@ struct InputReport {
 };
 
 class DeviceLink {
-  public:
+public:
     // The mouse's own number of each configurable button; entry n belongs to K<n>.
     static constexpr std::array<std::uint8_t, 6> buttonNumbers = {1, 2, 3, 4, 5, 6};
     static constexpr std::chrono::milliseconds kReleaseAllPause{10};
@@ -137,7 +137,7 @@ class DeviceLink {
     // One byte of the last report read; 0 beyond the buffer.
     std::uint8_t InputByte(std::size_t index) const;
 
-  private:
+private:
     // Sends the first featureLength_ bytes of the buffer; sendMutex_ must be held.
     bool SendFeatureReport();
     void WriteHeader(Command command);

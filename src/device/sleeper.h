@@ -8,14 +8,14 @@
 namespace zel::device {
 
 class Sleeper {
-  public:
+public:
     virtual ~Sleeper() = default;
     virtual void SleepFor(std::chrono::milliseconds duration) = 0;
 };
 
 // Really waits.
 class SystemSleeper final : public Sleeper {
-  public:
+public:
     void SleepFor(std::chrono::milliseconds duration) override;
 };
 

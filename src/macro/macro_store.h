@@ -28,7 +28,7 @@ inline constexpr int kFirstUserMacroFunction = 41;     // ButtonFunction of user
 inline constexpr int kFirstBuiltinMacroFunction = 31;  // ButtonFunction of built-in macro 0
 
 class MacroStore {
-  public:
+public:
     MacroStore() = default;
     MacroStore(const MacroStore&) = delete;
     MacroStore& operator=(const MacroStore&) = delete;
@@ -92,7 +92,7 @@ class MacroStore {
     // Empty for any other function code.
     std::string MacroLabel(int functionCode) const;
 
-  private:
+private:
     static bool IsUserIndex(int index) { return index >= 0 && index < kUserMacroCapacity; }
     static bool IsBuiltinIndex(int index) { return index >= 0 && index < kBuiltinMacroCapacity; }
     int FindUnits(std::u16string_view units) const;

@@ -108,7 +108,7 @@ std::string Hex(std::uint32_t value) {
 }
 
 class DescriptorParser {
-  public:
+public:
     explicit DescriptorParser(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     HidReportDescriptor Run() {
@@ -139,7 +139,7 @@ class DescriptorParser {
         return result;
     }
 
-  private:
+private:
     struct Globals {
         std::uint32_t usagePage = 0;
         std::uint32_t reportSize = 0;

@@ -25,7 +25,7 @@ struct HidrawChannelOptions {
 
 // An open hidraw node (or, in tests, any descriptor that delivers one report per read).
 class HidrawChannel final : public HidChannel {
-  public:
+public:
     // Takes the descriptor, which must be non-blocking; nullptr when no wake-up eventfd can
     // be made.
     static std::unique_ptr<HidrawChannel> Adopt(UniqueFd device,
@@ -35,7 +35,7 @@ class HidrawChannel final : public HidChannel {
     std::optional<std::size_t> ReadInputReport(std::span<std::uint8_t> buffer) override;
     void Cancel() override;
 
-  private:
+private:
     HidrawChannel(UniqueFd device, UniqueFd wake, const HidrawChannelOptions& options);
 
     UniqueFd device_;

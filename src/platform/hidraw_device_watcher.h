@@ -34,7 +34,7 @@ std::optional<HidDeviceEvent> HidrawEventFrom(std::string_view subsystem, std::s
 std::optional<HidDeviceEvent> HidrawEventFrom(const UeventMessage& message);
 
 class HidrawDeviceWatcher final : public HidDeviceWatcher {
-  public:
+public:
     // nullptr, with the reason in *error, when the source cannot be listened to.
     static std::unique_ptr<HidrawDeviceWatcher> Create(HidrawEventSource source,
                                                        std::string* error = nullptr);
@@ -48,7 +48,7 @@ class HidrawDeviceWatcher final : public HidDeviceWatcher {
     int PollFd() const override;
     std::vector<HidDeviceEvent> TakeEvents() override;
 
-  private:
+private:
     HidrawDeviceWatcher() = default;
     std::vector<HidDeviceEvent> TakeUdevEvents();
     std::vector<HidDeviceEvent> TakeKernelEvents();

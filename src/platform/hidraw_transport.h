@@ -39,7 +39,7 @@ std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collecti
 
 // HID interfaces through the kernel's hidraw nodes, found with libudev.
 class HidrawTransport final : public HidTransport {
-  public:
+public:
     explicit HidrawTransport(HidrawDiagnostics diagnostics = WriteHidrawDiagnosticToStderr);
 
     // Collections of every /dev/hidrawN, ordered by N, then in descriptor order. Nodes whose
@@ -53,7 +53,7 @@ class HidrawTransport final : public HidTransport {
     // Follows udev when its daemon runs, the kernel's uevents otherwise.
     std::unique_ptr<HidDeviceWatcher> Watch() override;
 
-  private:
+private:
     void Report(const std::string& text) const;
 
     HidrawDiagnostics diagnostics_;

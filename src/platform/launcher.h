@@ -39,7 +39,7 @@ enum class HostProgram { Calculator, Terminal };
 std::span<const std::string_view> CandidatePrograms(HostProgram program);
 
 class Launcher {
-  public:
+public:
     virtual ~Launcher() = default;
     // Starts the program; false (and nothing started) when none is available.
     virtual bool Start(HostProgram program) = 0;
@@ -48,12 +48,12 @@ class Launcher {
 // Starts the first candidate found on the search path, detached. When none can be started it
 // writes one line on standard error.
 class PathLauncher final : public Launcher {
-  public:
+public:
     explicit PathLauncher(std::optional<std::string> searchPath = std::nullopt)
         : searchPath_(std::move(searchPath)) {}
     bool Start(HostProgram program) override;
 
-  private:
+private:
     std::optional<std::string> searchPath_;
 };
 

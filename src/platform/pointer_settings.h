@@ -22,7 +22,7 @@ inline constexpr int kDefaultPointerSpeed = 10;
 inline constexpr int kDefaultWheelScrollLines = 3;
 
 class PointerSettings {
-  public:
+public:
     virtual ~PointerSettings() = default;
     // The current value; nullopt when the system cannot tell, and then the caller leaves the
     // setting alone.
@@ -51,7 +51,7 @@ Desktop DesktopFromName(std::string_view xdgCurrentDesktop);
 // the destructor waits (bounded) for the writes still queued, so the last value reaches the
 // desktop before the program ends.
 class DesktopPointerSettings final : public PointerSettings {
-  public:
+public:
     // searchPath: the directories to find the helper programs in (PATH when empty).
     explicit DesktopPointerSettings(Desktop desktop, std::string searchPath = {});
     ~DesktopPointerSettings() override;
@@ -66,7 +66,7 @@ class DesktopPointerSettings final : public PointerSettings {
     // Waits until the queued helper runs are done; true when they all finished in time.
     bool Flush(int timeoutMs);
 
-  private:
+private:
     enum class Setting { PointerSpeed, WheelLines };
     std::optional<std::string> SearchPath() const;
     std::optional<int> ReadFromDesktop(Setting setting);

@@ -73,7 +73,7 @@ int Request(const std::string& socketPath, MessageType request,
 }
 
 class SimChannel final : public HidChannel {
-  public:
+public:
     SimChannel(int fd, HidAccess access) : fd_(fd), access_(access) {}
     ~SimChannel() override { ::close(fd_); }
     SimChannel(const SimChannel&) = delete;
@@ -127,7 +127,7 @@ class SimChannel final : public HidChannel {
         ::shutdown(fd_, SHUT_RDWR);  // wakes a blocked receive; the fd stays valid until closed
     }
 
-  private:
+private:
     const int fd_;
     const HidAccess access_;
     std::atomic<bool> cancelled_{false};
@@ -135,7 +135,7 @@ class SimChannel final : public HidChannel {
 };
 
 class SimWatcher final : public HidDeviceWatcher {
-  public:
+public:
     // fd: a connection that has been answered Watching (present), or -1 when none could be made.
     SimWatcher(int fd, bool present, std::string path)
         : fd_(fd), present_(present), path_(std::move(path)) {
@@ -187,7 +187,7 @@ class SimWatcher final : public HidDeviceWatcher {
         return events;
     }
 
-  private:
+private:
     // Keeps PollFd() the same number but never readable again, so an event loop watching it
     // does not spin on the closed connection.
     void FallSilent() {

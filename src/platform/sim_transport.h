@@ -21,7 +21,7 @@ inline constexpr std::string_view kSimPathPrefix = "sim:";
 // removed hidraw node ends its open files. Thread-safe in the way of the interface: one thread
 // per channel, Cancel() from any thread.
 class SimTransport final : public HidTransport {
-  public:
+public:
     explicit SimTransport(std::string socketPath);
     // The transport ZEL_GMOUSE_SIM asks for; nullptr when the variable is unset or empty.
     static std::unique_ptr<SimTransport> FromEnvironment();
@@ -39,7 +39,7 @@ class SimTransport final : public HidTransport {
     // ends, a present mouse is reported removed and the watcher falls silent.
     std::unique_ptr<HidDeviceWatcher> Watch() override;
 
-  private:
+private:
     std::string socketPath_;
 };
 

@@ -25,7 +25,7 @@ inline constexpr std::size_t kDefaultBufferSize = 260;
 // A parsed INI file that remembers its encoding, line endings and every line, so that writing
 // a key changes only that key's line.
 class IniDocument {
-  public:
+public:
     IniDocument();
     ~IniDocument();
     IniDocument(IniDocument&&) noexcept;
@@ -55,7 +55,7 @@ class IniDocument {
     // For a document that was not changed these are the bytes it was parsed from.
     std::string Serialize() const;
 
-  private:
+private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
@@ -74,7 +74,7 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
 // current file is read again, the writes are applied in order and the result replaces it.
 // If any write is refused, Commit writes nothing and returns false.
 class IniWriteBatch {
-  public:
+public:
     explicit IniWriteBatch(std::filesystem::path file);
     void Write(std::string_view section, std::string_view key, std::string_view value);
     bool Commit();
@@ -82,7 +82,7 @@ class IniWriteBatch {
     const std::filesystem::path& file() const { return file_; }
     std::size_t size() const { return writes_.size(); }
 
-  private:
+private:
     struct PendingWrite {
         std::string section;
         std::string key;

@@ -15,7 +15,7 @@ namespace {
 
 // Closes a descriptor on every path out of a function.
 class FileDescriptor {
-  public:
+public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) {
@@ -32,7 +32,7 @@ class FileDescriptor {
         return fd < 0 || ::close(fd) == 0;
     }
 
-  private:
+private:
     int fd_;
 };
 

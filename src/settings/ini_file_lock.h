@@ -11,13 +11,13 @@ namespace zel::ini::detail {
 // Held for the lifetime of the object. target must be a resolved path (ResolveWriteTarget),
 // so that two spellings of one file share one lock.
 class FileWriteLock {
-  public:
+public:
     explicit FileWriteLock(const std::filesystem::path& target);
     ~FileWriteLock();
     FileWriteLock(const FileWriteLock&) = delete;
     FileWriteLock& operator=(const FileWriteLock&) = delete;
 
-  private:
+private:
     std::unique_lock<std::mutex> threadLock_;
     int folderFd_ = -1;
 };

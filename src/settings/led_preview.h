@@ -21,7 +21,7 @@
 namespace zel::settings {
 
 class LedPreview {
-  public:
+public:
     static constexpr std::chrono::milliseconds kFastPhase{800};   // mode 1
     static constexpr std::chrono::milliseconds kSlowPhase{1200};  // every other mode
     static constexpr std::chrono::milliseconds kLevelChangeHold{2000};
@@ -45,7 +45,7 @@ class LedPreview {
     std::atomic<bool> previewDark{false};
     std::atomic<std::uint8_t> previewLevel{0};  // always 0 ... 3
 
-  private:
+private:
     std::chrono::milliseconds PhaseLength() const;
 
     const ProfileSettings& settings_;

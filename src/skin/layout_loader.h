@@ -24,7 +24,7 @@ inline constexpr std::string_view kDefaultMessageCaption = "ZEL_GMouse";
 LayoutFields ReadLayoutEntry(const ini::IniDocument& file, std::string_view section, int key);
 
 class SkinLayoutLoader {
-  public:
+public:
     // requestShutdown runs when a layout file is missing: the program cannot show its window
     // without it. messageCaption is the caption of the loader's messages (the program's name).
     SkinLayoutLoader(std::filesystem::path skinsDir, platform::MessageSink& messages,
@@ -43,7 +43,7 @@ class SkinLayoutLoader {
     bool shutdownRequested() const { return shutdownRequested_; }
     const std::filesystem::path& skinsDir() const { return skinsDir_; }
 
-  private:
+private:
     // The parsed file; a missing file reports "Perfil no encontrado" and asks for the shutdown
     // (once: the program is ending), then reads as an empty file.
     ini::IniDocument OpenLayoutFile(LayoutSurface surface, int languageFlag);

@@ -111,7 +111,7 @@ TEST(DeviceLinkChannels, DevicePathAndFound) {
 }
 
 class DeviceLinkInput : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(channel), 8), ChannelError::None);
     }
@@ -253,10 +253,9 @@ TEST(DeviceLinkThreads, ReportsFromTwoThreadsNeverMix) {
     for (const Bytes& r : sent) {
         ++perCommand[r[1]];
     }
-    EXPECT_EQ(perCommand, (std::map<int, int>{{0x09, kRounds},
-                                              {0x10, kRounds},
-                                              {0x15, 2 * kRounds},
-                                              {0x17, kRounds}}));
+    EXPECT_EQ(perCommand,
+              (std::map<int, int>{
+                  {0x09, kRounds}, {0x10, kRounds}, {0x15, 2 * kRounds}, {0x17, kRounds}}));
     for (std::size_t n = 0; n < sent.size(); ++n) {
         const Bytes& r = sent[n];
         ASSERT_EQ(r.size(), 8u);

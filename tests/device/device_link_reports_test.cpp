@@ -26,7 +26,7 @@ using test::FakeHidChannel;
 
 // Records the waits instead of taking them.
 class RecordingSleeper final : public Sleeper {
-  public:
+public:
     void SleepFor(std::chrono::milliseconds duration) override {
         waits.push_back(duration);
         if (onSleep) {
@@ -38,7 +38,7 @@ class RecordingSleeper final : public Sleeper {
 };
 
 class DeviceLinkReports : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(channel), 8), ChannelError::None);
     }

@@ -18,7 +18,7 @@ using test::Bytes;
 
 // Puts every step of the sequence into one list, in the order it happened.
 class ShutdownTest : public ::testing::Test {
-  protected:
+protected:
     ShutdownTest() {
         channel_->SetSendHook([this](std::span<const std::uint8_t> report) {
             steps_.push_back("report " + Hex(report));

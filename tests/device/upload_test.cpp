@@ -36,7 +36,7 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 
 // Counts how often a file in a folder is replaced (renamed onto) or written and closed.
 class FileReplacementCounter {
-  public:
+public:
     FileReplacementCounter(const fs::path& dir, std::string name) : name_(std::move(name)) {
         fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ::inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
@@ -57,14 +57,14 @@ class FileReplacementCounter {
         return count_;
     }
 
-  private:
+private:
     std::string name_;
     int fd_ = -1;
     int count_ = 0;
 };
 
 class UploadTest : public ::testing::Test {
-  protected:
+protected:
     UploadTest() {
         std::string pattern = (fs::temp_directory_path() / "zel-upload-XXXXXX").string();
         dir_ = ::mkdtemp(pattern.data());

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class MacroFilesTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "zel-macro-files-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);

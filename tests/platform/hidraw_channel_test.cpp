@@ -19,7 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A sequenced-packet socket pair stands in for a hidraw node: like hidraw, each read returns
 // exactly one report, and closing the far end looks like an unplug (POLLHUP).
 class HidrawChannelTest : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<HidrawChannel> MakeChannel(const HidrawChannelOptions& options) {
         int ends[2];
         EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);

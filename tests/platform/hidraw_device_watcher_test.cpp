@@ -38,7 +38,7 @@ TEST(HidrawDeviceWatcher, DefaultSourceFollowsTheUdevDaemon) {
 }
 
 class KernelUeventFeed : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         int ends[2];
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);

@@ -88,7 +88,7 @@ TEST(CollectionsOfNode, OneEntryPerTopLevelCollectionOnTheSamePath) {
 }
 
 class HidrawTransportTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("zel_hidraw_test_" + std::to_string(::getpid()) + "_" +

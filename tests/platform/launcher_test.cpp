@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class TempDir {
-  public:
+public:
     TempDir() {
         std::string pattern = (fs::temp_directory_path() / "zel-launcher-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
@@ -30,7 +30,7 @@ class TempDir {
     }
     const fs::path& path() const { return path_; }
 
-  private:
+private:
     fs::path path_;
 };
 
@@ -138,7 +138,7 @@ TEST(RunProgram, ChildStartsWithNoBlockedSignals) {
 }
 
 class PathLauncherTest : public ::testing::Test {
-  protected:
+protected:
     // A fake program that writes its name, session and blocked signals to the marker file.
     void AddProgram(const fs::path& dir, const std::string& name) {
         WriteScript(dir / name,

@@ -51,7 +51,7 @@ TEST(DesktopFromName, RecognisesGnomeAndKdeInTheColonList) {
 
 // A folder of fake helper programs that log their arguments.
 class DesktopPointerSettingsTest : public ::testing::Test {
-  protected:
+protected:
     DesktopPointerSettingsTest() {
         std::string pattern = (fs::temp_directory_path() / "zel-pointer-XXXXXX").string();
         dir_ = ::mkdtemp(pattern.data());

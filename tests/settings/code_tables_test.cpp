@@ -20,11 +20,23 @@ struct DpiStepCase {
 };
 
 const DpiStepCase kDpiSteps[] = {
-    {0, 1, 300},    {1, 2, 600},    {2, 3, 900},  {3, 4, 1200},  {4, 5, 1500},
-    {5, 6, 1800},   {6, 7, 2400},   {7, 9, 3000}, {8, 11, 3600}, {9, 13, 4800},
-    {10, 14, 6400}, {11, 15, 7200}, {12, 1, 300},  // outside the table: uploads as step 0 and shows
-                                                   // what it uploads
-    {200, 1, 300},  {255, 1, 300},  {-1, 1, 300},
+    {0, 1, 300},
+    {1, 2, 600},
+    {2, 3, 900},
+    {3, 4, 1200},
+    {4, 5, 1500},
+    {5, 6, 1800},
+    {6, 7, 2400},
+    {7, 9, 3000},
+    {8, 11, 3600},
+    {9, 13, 4800},
+    {10, 14, 6400},
+    {11, 15, 7200},
+    {12, 1, 300},  // outside the table: uploads as step 0 and shows
+                   // what it uploads
+    {200, 1, 300},
+    {255, 1, 300},
+    {-1, 1, 300},
 };
 
 TEST(DpiStepTable, DeviceCodeOfEachStepAndTheDpiItShows) {

@@ -16,7 +16,7 @@
 namespace zel::testing {
 
 class TempFolder {
-  public:
+public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zel-ini-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
@@ -36,7 +36,7 @@ class TempFolder {
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

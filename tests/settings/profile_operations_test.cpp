@@ -15,7 +15,7 @@ using Flags = std::array<std::uint8_t, 4>;
 using Codes = std::array<std::int32_t, 6>;
 
 class ProfileOperations : public testing::Test {
-  protected:
+protected:
     void SetUp() override { StoreProfileValues(settings, kResetDefaults); }
 
     ProfileValues Values() const { return TakeProfileValues(settings); }

@@ -34,7 +34,7 @@ namespace proto = zel::platform::sim_protocol;
 using namespace std::chrono_literals;
 
 class TempDir {
-  public:
+public:
     TempDir() {
         char pattern[] = "/tmp/zelsim.XXXXXX";  // short: socket paths must stay under 108 bytes
         path_ = ::mkdtemp(pattern);
@@ -45,7 +45,7 @@ class TempDir {
     }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-  private:
+private:
     std::string path_;
 };
 
@@ -95,7 +95,7 @@ inline bool WaitUntil(const std::function<bool()>& condition,
 
 // zel-mouse-sim serve, in this process, on its own thread.
 class InProcessSimulator {
-  public:
+public:
     explicit InProcessSimulator(ReportLengths lengths = {}, bool startUnplugged = false) {
         socketPath = dir_.File("mouse.sock");
         logPath = dir_.File("mouse.log");
@@ -128,7 +128,7 @@ class InProcessSimulator {
     std::string logPath;
     bool listening = false;
 
-  private:
+private:
     TempDir dir_;
     int logFd_ = -1;
     std::unique_ptr<EventLog> log_;
@@ -138,7 +138,7 @@ class InProcessSimulator {
 
 // One connection speaking the wire protocol directly.
 class RawClient {
-  public:
+public:
     explicit RawClient(const std::string& socketPath) {
         std::string error;
         fd_ = proto::Connect(socketPath, &error);
@@ -182,7 +182,7 @@ class RawClient {
         return answer && !answer->empty() ? answer->front() : 0;
     }
 
-  private:
+private:
     int fd_ = -1;
 };
 
@@ -192,7 +192,7 @@ inline std::string SimulatorBinary() {
 
 // A child process with standard output and error sent to files.
 class ChildProcess {
-  public:
+public:
     ChildProcess(std::vector<std::string> args, const std::string& stdoutPath,
                  const std::string& stderrPath) {
         args.insert(args.begin(), SimulatorBinary());
@@ -233,7 +233,7 @@ class ChildProcess {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-  private:
+private:
     pid_t pid_ = -1;
     bool exited_ = false;
 };

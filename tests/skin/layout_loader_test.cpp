@@ -15,7 +15,7 @@ using testing::TempDir;
 
 // A skins folder with the four files of one edition; every file holds `body` unless given.
 class LayoutFixture : public ::testing::Test {
-  protected:
+protected:
     void WriteEdition(bool english, const std::string& main, const std::string& color = "",
                       const std::string& advanced = "", const std::string& warning = "") {
         const int flag = english ? 1 : 0;

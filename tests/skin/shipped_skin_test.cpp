@@ -47,7 +47,7 @@ const std::vector<int> kColorRoles = {0, 1, 2, 3, 9, 11};
 const std::vector<int> kWarningRoles = {0, 1, 2};
 
 class ShippedSkin : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         platform::RecordingMessageSink messages;
         int shutdowns = 0;

@@ -22,7 +22,7 @@ QImage Solid(QSize size, QColor color) {
 }
 
 class ImageStoreFixture : public ::testing::Test {
-  protected:
+protected:
     void Save(const char* name, const QImage& image) {
         const std::filesystem::path path = dir_.path() / name;
         ASSERT_TRUE(image.save(QString::fromStdString(path.string()), "jpg", 95));

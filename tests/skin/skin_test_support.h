@@ -13,7 +13,7 @@
 namespace zel::skin::testing {
 
 class TempDir {
-  public:
+public:
     TempDir() {
         std::random_device seed;
         path_ = std::filesystem::temp_directory_path() /
@@ -38,7 +38,7 @@ class TempDir {
         return file;
     }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

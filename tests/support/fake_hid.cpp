@@ -16,7 +16,7 @@ using platform::HidDeviceEvent;
 // ---- FakeHidChannel ----
 
 class FakeHidChannelHandle final : public platform::HidChannel {
-  public:
+public:
     explicit FakeHidChannelHandle(std::shared_ptr<FakeHidChannel> target)
         : target_(std::move(target)) {}
     ~FakeHidChannelHandle() override { target_->MarkReleased(); }
@@ -28,7 +28,7 @@ class FakeHidChannelHandle final : public platform::HidChannel {
     }
     void Cancel() override { target_->Cancel(); }
 
-  private:
+private:
     std::shared_ptr<FakeHidChannel> target_;
 };
 
@@ -219,13 +219,13 @@ void FakeHidDeviceWatcher::PushRemoval(std::string path) {
 namespace {
 
 class FakeHidDeviceWatcherHandle final : public platform::HidDeviceWatcher {
-  public:
+public:
     explicit FakeHidDeviceWatcherHandle(std::shared_ptr<FakeHidDeviceWatcher> target)
         : target_(std::move(target)) {}
     int PollFd() const override { return target_->PollFd(); }
     std::vector<HidDeviceEvent> TakeEvents() override { return target_->TakeEvents(); }
 
-  private:
+private:
     std::shared_ptr<FakeHidDeviceWatcher> target_;
 };
 

@@ -40,7 +40,7 @@ namespace zel::test {
 using Bytes = std::vector<std::uint8_t>;
 
 class FakeHidChannel final : public platform::HidChannel {
-  public:
+public:
     FakeHidChannel() = default;
     FakeHidChannel(const FakeHidChannel&) = delete;
     FakeHidChannel& operator=(const FakeHidChannel&) = delete;
@@ -91,7 +91,7 @@ class FakeHidChannel final : public platform::HidChannel {
     bool IsDisconnected() const;
     bool HandleReleased() const;
 
-  private:
+private:
     friend class FakeHidChannelHandle;
     void MarkReleased();
 
@@ -109,7 +109,7 @@ class FakeHidChannel final : public platform::HidChannel {
 };
 
 class FakeHidDeviceWatcher final : public platform::HidDeviceWatcher {
-  public:
+public:
     FakeHidDeviceWatcher();
     ~FakeHidDeviceWatcher() override;
     FakeHidDeviceWatcher(const FakeHidDeviceWatcher&) = delete;
@@ -124,14 +124,14 @@ class FakeHidDeviceWatcher final : public platform::HidDeviceWatcher {
     void PushArrival(std::string path);
     void PushRemoval(std::string path);
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::vector<platform::HidDeviceEvent> events_;
     int fd_ = -1;
 };
 
 class FakeHidTransport final : public platform::HidTransport {
-  public:
+public:
     // The mouse's two vendor collections (vendor 0x18F8, product 0x1286).
     static platform::HidCollectionInfo MouseReadCollection(std::string path,
                                                            std::size_t inputReportLength = 8);
@@ -172,7 +172,7 @@ class FakeHidTransport final : public platform::HidTransport {
     std::size_t EnumerateCount() const;
     std::shared_ptr<FakeHidDeviceWatcher> Watcher() const { return watcher_; }
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::vector<platform::HidCollectionInfo> collections_;
     std::map<std::string, bool> openFails_;

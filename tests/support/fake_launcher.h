@@ -9,7 +9,7 @@ namespace zel::test {
 
 // Records each program the code under test asked for, without starting anything.
 class FakeLauncher final : public platform::Launcher {
-  public:
+public:
     bool Start(platform::HostProgram program) override {
         std::lock_guard lock(mutex_);
         started_.push_back(program);
@@ -22,7 +22,7 @@ class FakeLauncher final : public platform::Launcher {
 
     bool available = true;  // false: as if no such program were installed
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::vector<platform::HostProgram> started_;
 };

@@ -12,7 +12,7 @@ namespace zel::test {
 // Records every call in order ("GetPointerSpeed", "SetPointerSpeed 10", ...). A read can be
 // made to fail, as a system that cannot tell its setting would.
 class FakePointerSettings final : public platform::PointerSettings {
-  public:
+public:
     std::optional<int> GetPointerSpeed() override {
         std::lock_guard lock(mutex_);
         calls_.push_back("GetPointerSpeed");
@@ -56,7 +56,7 @@ class FakePointerSettings final : public platform::PointerSettings {
     bool pointerSpeedReadable = true;
     bool wheelLinesReadable = true;
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
 };

@@ -61,7 +61,7 @@ QFont CaptionFont(int languageFlag) {
 }
 
 class PreviewPainter {
-  public:
+public:
     PreviewPainter(const PreviewOptions& options, platform::MessageSink& messages)
         : options_(options), store_(options.skinsDir, messages) {}
 
@@ -293,7 +293,7 @@ class PreviewPainter {
         return Shaped(back, mask);
     }
 
-  private:
+private:
     static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
     static int CodeOfStep(int step) {
         constexpr int kCodes[12] = {1, 2, 3, 4, 5, 6, 7, 9, 11, 13, 14, 15};

@@ -13,7 +13,7 @@ namespace {
 
 // Collects the loader's messages instead of showing them.
 class CollectingSink final : public platform::MessageSink {
-  public:
+public:
     void ShowMessage(std::string_view text, std::string_view) override {
         messages.emplace_back(text);
     }

@@ -239,7 +239,7 @@ QImage WithLooks(QImage base, const std::vector<PlannedButton>& buttons, ButtonS
 // The main window: frame and three pages
 
 class MainWindowArt {
-  public:
+public:
     explicit MainWindowArt(const SkinGeometry& geometry)
         : layout_(geometry.english), size_(geometry.sizes.main) {}
 
@@ -342,7 +342,7 @@ class MainWindowArt {
     QSize size() const { return size_; }
     const SkinLayout& layout() const { return layout_; }
 
-  private:
+private:
     // Background, top bar, side bar and bottom bar: identical on every page, so the frame
     // buttons look the same whichever page's pictures they are copied from.
     void DrawChrome(QPainter& painter) const {
@@ -741,7 +741,7 @@ QImage SolidMask(QSize size) {
 // Warning window
 
 class WarningArt {
-  public:
+public:
     explicit WarningArt(const SkinGeometry& geometry)
         : layout_(geometry.english), size_(geometry.sizes.warning) {}
 
@@ -799,7 +799,7 @@ class WarningArt {
         return image;
     }
 
-  private:
+private:
     std::vector<PlannedButton> Buttons() const {
         return {{Rect(layout_.warningButtons[0]), {Look::kWarningAction, 0}},
                 {Rect(layout_.warningButtons[1]), {Look::kWarningAction, 0}}};

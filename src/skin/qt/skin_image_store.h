@@ -21,7 +21,7 @@ namespace zel::skin {
 inline constexpr std::uint32_t kMissingLayerColor = 0xFF101418;
 
 class SkinImageStore {
-  public:
+public:
     SkinImageStore(std::filesystem::path skinsDir, platform::MessageSink& messages);
 
     // The picture skinsDir/fileName at its own pixel size, or a null image when it is missing
@@ -37,7 +37,7 @@ class SkinImageStore {
     void SetCaching(bool enabled);
     const std::filesystem::path& skinsDir() const { return skinsDir_; }
 
-  private:
+private:
     struct CachedPicture {
         std::filesystem::file_time_type modified;
         std::uintmax_t size = 0;
