@@ -419,13 +419,8 @@ TEST_F(MacroPageWindowTest, RecordedMacroOnAButtonPlaysThroughTheMouse) {
     ClickAdvanced(buttons::kApplyRepeatCount);
     ASSERT_EQ(SavedMacro(0).stepCount, 2);
 
-    auto reader = transport_.LastChannel(kMousePath, platform::HidAccess::Read);
-    auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
-    ASSERT_NE(reader, nullptr);
+    const auto writer = ClickMouseButton(4);
     ASSERT_NE(writer, nullptr);
-    writer->ClearSent();
-    reader->PushInputReport({0x06, 0xF4, 0x01, 0, 0, 0, 0, 0});
-    reader->PushInputReport({0x06, 0xF4, 0x80, 0, 0, 0, 0, 0});
     // The key of A (usage 4) goes down, then every key is up again.
     const Bytes down{0x07, 0x15, 0x04, 0, 0, 0, 0, 0};
     const Bytes up{0x07, 0x15, 0x00, 0, 0, 0, 0, 0};

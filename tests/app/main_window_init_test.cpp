@@ -48,14 +48,8 @@ TEST_F(MainWindowInitTest, ButtonPressesReportedByTheMousePlayTheirFunction) {
     WindowSetup setup;
     setup.profile["K2"] = "24";  // volume up, sent by the program as a consumer key
     ASSERT_TRUE(Start(setup));
-    auto reader = transport_.LastChannel(kMousePath, platform::HidAccess::Read);
-    auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
-    ASSERT_NE(reader, nullptr);
+    const auto writer = ClickMouseButton(3);
     ASSERT_NE(writer, nullptr);
-    writer->ClearSent();
-    // Button 3 pressed and released, as the mouse reports it.
-    reader->PushInputReport({0x06, 0xF3, 0x01, 0, 0, 0, 0, 0});
-    reader->PushInputReport({0x06, 0xF3, 0x80, 0, 0, 0, 0, 0});
     bool consumerKeySent = false;
     for (int i = 0; i < 200 && !consumerKeySent; ++i) {
         for (const Bytes& report : writer->SentReports()) {

@@ -279,6 +279,19 @@ void WindowTest::Key(QWidget& target, QEvent::Type type, int key, Qt::KeyboardMo
     QApplication::sendEvent(&target, &event);
 }
 
+std::shared_ptr<FakeHidChannel> WindowTest::ClickMouseButton(int button) {
+    auto reader = transport_.LastChannel(kMousePath, platform::HidAccess::Read);
+    auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    if (reader == nullptr || writer == nullptr) {
+        return nullptr;
+    }
+    writer->ClearSent();
+    const auto code = static_cast<std::uint8_t>(0xF0 + button);
+    reader->PushInputReport({0x06, code, 0x01, 0, 0, 0, 0, 0});
+    reader->PushInputReport({0x06, code, 0x80, 0, 0, 0, 0, 0});
+    return writer;
+}
+
 QPoint WindowTest::Centre(const skin::SkinButton& button) {
     return {button.x + button.width / 2, button.y + button.height / 2};
 }

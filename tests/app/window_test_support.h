@@ -127,6 +127,10 @@ protected:
     void Key(QWidget& target, QEvent::Type type, int key,
              Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
+    // The mouse reports a press and a release of its button `button` (1 ... 6). The reports the
+    // program sent before are forgotten; the channel it writes to is returned (null: none).
+    std::shared_ptr<FakeHidChannel> ClickMouseButton(int button);
+
     // Centre of button `index` of a list.
     static QPoint Centre(const skin::SkinButton& button);
     QPoint MainButton(int index) { return Centre(layout().mainButtons[std::size_t(index)]); }
