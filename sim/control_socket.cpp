@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/sim_protocol.h"
+#include "sim/unix_socket_path.h"
 
 namespace zel::sim {
 namespace {
@@ -19,27 +20,6 @@ using proto::MessageType;
 
 // Messages handled from one connection before the others get their turn.
 constexpr int kMessagesPerTurn = 64;
-
-sockaddr_un Address(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.data(), path.size());
-    return address;
-}
-
-// Whether something answers on the socket file at path.
-bool SomeoneListens(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    const sockaddr_un address = Address(path);
-    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    const int error = errno;
-    ::close(fd);
-    // A live stream socket at the path refuses the packet type instead of the connection.
-    return result == 0 || (error != ECONNREFUSED && error != ENOENT);
-}
 
 }  // namespace
 
@@ -65,7 +45,7 @@ bool ControlSocket::Listen(const std::string& path, std::string* error) {
         ::unlink(path.c_str());  // left behind by a simulator that did not end cleanly
     }
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_un address = Address(path);
+    const sockaddr_un address = UnixSocketAddress(path);
     if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
         ::listen(fd, 16) < 0) {
         *error = "cannot listen on " + path + ": " + std::strerror(errno);

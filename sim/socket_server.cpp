@@ -14,6 +14,7 @@
 
 #include "platform/sim_protocol.h"
 #include "sim/control_command.h"
+#include "sim/unix_socket_path.h"
 
 namespace zel::sim {
 namespace {
@@ -26,27 +27,6 @@ constexpr int kMessagesPerTurn = 64;
 
 std::string_view AccessName(bool reader) {
     return reader ? "read" : "write";
-}
-
-sockaddr_un Address(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.data(), path.size());
-    return address;
-}
-
-// Whether something answers on the socket file at path.
-bool SomeoneListens(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    const sockaddr_un address = Address(path);
-    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    const int error = errno;
-    ::close(fd);
-    // A live stream socket at the path refuses the packet type instead of the connection.
-    return result == 0 || (error != ECONNREFUSED && error != ENOENT);
 }
 
 }  // namespace
@@ -91,7 +71,7 @@ bool SocketServer::Listen(std::string* error) {
     }
 
     listenFd_ = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_un address = Address(path);
+    const sockaddr_un address = UnixSocketAddress(path);
     if (listenFd_ < 0 ||
         ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
         ::listen(listenFd_, 64) < 0) {
@@ -128,20 +108,7 @@ void SocketServer::Run(int stopFd) {
         }
 
         timespec wait{};
-        timespec* timeout = nullptr;
-        if (!clicks_.empty()) {
-            const auto due = std::min_element(clicks_.begin(), clicks_.end(),
-                                              [](const PendingClick& a, const PendingClick& b) {
-                                                  return a.due < b.due;
-                                              })
-                                 ->due;
-            const auto left = std::max(due - std::chrono::steady_clock::now(),
-                                       std::chrono::steady_clock::duration::zero());
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-            timeout = &wait;
-        }
+        timespec* timeout = TimeUntilNextRelease(clicks_, wait);
         if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
             std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
             break;

@@ -12,6 +12,7 @@
 #include "sim/event_log.h"
 #include "sim/mouse_model.h"
 #include "sim/mouse_session.h"
+#include "sim/pending_click.h"
 
 namespace zel::sim {
 
@@ -45,12 +46,6 @@ private:
         int fd = -1;  // -1 once closed; removed from the list after the poll round
         int id = 0;
         Role role = Role::Fresh;
-    };
-    struct PendingClick {
-        std::chrono::steady_clock::time_point due;
-        int button = 0;
-        int client = 0;
-        std::string pressText;
     };
 
     void AcceptAll();

@@ -93,20 +93,7 @@ bool UhidFrontend::Run(int stopFd) {
         }
 
         timespec wait{};
-        timespec* timeout = nullptr;
-        if (!clicks_.empty()) {
-            const auto due = std::min_element(clicks_.begin(), clicks_.end(),
-                                              [](const PendingClick& a, const PendingClick& b) {
-                                                  return a.due < b.due;
-                                              })
-                                 ->due;
-            const auto left = std::max(due - std::chrono::steady_clock::now(),
-                                       std::chrono::steady_clock::duration::zero());
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-            timeout = &wait;
-        }
+        timespec* timeout = TimeUntilNextRelease(clicks_, wait);
         if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
             std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
             break;

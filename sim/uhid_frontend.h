@@ -11,6 +11,7 @@
 #include "sim/event_log.h"
 #include "sim/mouse_model.h"
 #include "sim/mouse_session.h"
+#include "sim/pending_click.h"
 #include "sim/socket_server.h"
 #include "sim/uhid_device.h"
 
@@ -42,13 +43,6 @@ public:
     void Stop();
 
 private:
-    struct PendingClick {
-        std::chrono::steady_clock::time_point due;
-        int button = 0;
-        int client = 0;
-        std::string pressText;
-    };
-
     // False when the descriptor failed or closed.
     bool DrainDevice();
     void OnRequest(const UhidRequest& request, std::int64_t tUs);

@@ -1,0 +1,31 @@
+#include "sim/unix_socket_path.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace zel::sim {
+
+sockaddr_un UnixSocketAddress(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    return address;
+}
+
+bool SomeoneListens(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const sockaddr_un address = UnixSocketAddress(path);
+    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(fd);
+    // A live stream socket at the path refuses the packet type instead of the connection.
+    return result == 0 || (error != ECONNREFUSED && error != ENOENT);
+}
+
+}  // namespace zel::sim
