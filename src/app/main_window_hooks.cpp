@@ -144,6 +144,10 @@ EditionSwitchContext CZEL_GMouseDlg::EditionContext() {
     EditionSwitchHooks hooks;
     hooks.reloadLayouts = [this] { return ReloadLayouts(); };
     hooks.loadUserMacros = [this](const std::filesystem::path& file) {
+        // Apply saves to the macro file of the edition shown.
+        if (macroPage_) {
+            macroPage_->SetMacroFile(file);
+        }
         macro::LoadUserMacros(services_.macros, file, services_.messages);
         AfterMacrosReplaced();
     };
@@ -211,15 +215,13 @@ void CZEL_GMouseDlg::ImportMacros() {
         return;
     }
     macro::LoadUserMacros(services_.macros, *file, services_.messages);
-    RefreshMacroList();
-    update();
+    AfterMacrosReplaced();
 }
 
 void CZEL_GMouseDlg::ExportMacros() {
     const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.exeDir));
     if (file && !macro::SaveUserMacros(services_.macros, *file)) {
-        services_.messages.ShowMessage("Cannot save the macros to " + file->string(),
-                                       kApplicationName);
+        services_.messages.ShowMessage(macro::SaveFailedMessage(*file), kApplicationName);
     }
 }
 
@@ -241,10 +243,8 @@ void CZEL_GMouseDlg::ToggleRecording() {
     }
 }
 
-// Apply saves to the macro file of the edition shown now.
 void CZEL_GMouseDlg::ApplyRepeatCount() {
     if (pageControls_) {
-        macroPage_->SetMacroFile(paths_.macroPath);
         pageControls_->Apply();
     }
 }

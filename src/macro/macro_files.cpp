@@ -95,4 +95,8 @@ RepeatCountResult SetRepeatCount(MacroStore& store, long long value,
     return {stored, SaveUserMacros(store, macroFile)};
 }
 
+std::string SaveFailedMessage(const std::filesystem::path& file) {
+    return "Cannot save the macros to " + file.string();
+}
+
 }  // namespace zel::macro

@@ -4,6 +4,7 @@
 // of macros and keys "0", "1", ... with one encoded record each (macro_file_format.h).
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "macro/macro_store.h"
@@ -36,6 +37,9 @@ bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
 // replacement; other keys of the file stay. False when the file could not be written (it is then
 // unchanged). Window thread.
 bool SaveUserMacros(const MacroStore& store, const std::filesystem::path& file);
+
+// What the user is told when the user macros could not be written to `file`.
+std::string SaveFailedMessage(const std::filesystem::path& file);
 
 struct RepeatCountResult {
     int storedValue;  // the count as stored, 1 ... 65535, for the repeat edit box

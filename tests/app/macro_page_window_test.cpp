@@ -19,6 +19,7 @@
 #include "macro/macro_name.h"
 #include "macro/ui/editable_list_box.h"
 #include "macro/ui/macro_page.h"
+#include "tests/support/macro_page_fixtures.h"
 #include "window_test_support.h"
 
 namespace zel::test {
@@ -31,30 +32,9 @@ using macro::MacroStep;
 const std::string kDown = "[\xE2\x86\x93]";
 const std::string kUp = "[\xE2\x86\x91]";
 
-MacroRecord MakeMacro(const std::string& name, std::vector<MacroStep> steps = {},
-                      std::vector<std::uint16_t> delays = {}) {
-    MacroRecord record{};
-    macro::SetName(record, name);
-    record.repeatCount.Set(1);
-    record.stepCount = static_cast<std::uint8_t>(steps.size());
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        record.steps[k] = steps[k];
-        record.delays[k].Set(k < delays.size() ? delays[k] : 30);
-    }
-    return record;
-}
-
 // Three steps, five lines: [↓]A, 50ms, [↑]A, 40ms, [↓]L-KEY.
 MacroRecord FiveLineMacro(const std::string& name) {
     return MakeMacro(name, {{4, 1}, {4, 2}, {240, 1}}, {50, 40, 30});
-}
-
-std::vector<std::string> Lines(const QListWidget& list) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < list.count(); ++i) {
-        lines.push_back(list.item(i)->text().toStdString());
-    }
-    return lines;
 }
 
 // The chain of actions that leads from `menu` to the action carrying `commandId`.

@@ -15,6 +15,7 @@
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
 #include "tests/support/fake_record_clock.h"
+#include "tests/support/macro_page_fixtures.h"
 
 namespace zel::macro::ui {
 namespace {
@@ -29,22 +30,11 @@ void EnsureApplication() {
 }
 
 using FakeClock = test::FakeRecordClock;
+using test::Lines;
+using test::MakeMacro;
 
 const std::string kDown(kPressMark);
 const std::string kUp(kReleaseMark);
-
-MacroRecord MakeMacro(const std::string& name, std::vector<MacroStep> steps,
-                      std::vector<std::uint16_t> delays) {
-    MacroRecord record{};
-    SetName(record, name);
-    record.repeatCount.Set(1);
-    record.stepCount = static_cast<std::uint8_t>(steps.size());
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        record.steps[k] = steps[k];
-        record.delays[k].Set(delays[k]);
-    }
-    return record;
-}
 
 MacroRecord FiveLineMacro(const std::string& name) {
     return MakeMacro(name, {{4, 1}, {4, 2}, {240, 1}}, {0, 120, 30});
@@ -52,14 +42,6 @@ MacroRecord FiveLineMacro(const std::string& name) {
 
 const MacroControlRects kRects{
     {10, 10, 60, 20}, {80, 10, 120, 20}, {10, 40, 190, 150}, {210, 40, 190, 300}};
-
-std::vector<std::string> Lines(const QListWidget& list) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < list.count(); ++i) {
-        lines.push_back(list.item(i)->text().toStdString());
-    }
-    return lines;
-}
 
 // A key event as X11 delivers it: the X key code as native scan code.
 void SendKey(RecordingCapture& capture, QEvent::Type type, std::uint32_t xKeycode,
