@@ -158,7 +158,7 @@ struct Program {
     settings::ProfileSettings profile;
     macro::MacroStore macros;
     macro::SystemRecordClock recordClock;
-    app::CZEL_GMouseDlg window;
+    app::MainWindow window;
 };
 
 // ---- Children ----
@@ -168,12 +168,12 @@ int FirstPaintChild(int argc, char** argv) {
     QApplication application(argc, argv);
     QTemporaryDir dir;
     Program program(MakeRuntimeCopy(dir));
-    QObject::connect(&program.window, &app::CZEL_GMouseDlg::paintCompleted, [] {
+    QObject::connect(&program.window, &app::MainWindow::paintCompleted, [] {
         std::printf("%.3f\n", MonotonicMs());
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });
-    if (!program.window.OnInitDialog()) {
+    if (!program.window.Initialise()) {
         return 1;
     }
     program.window.show();
@@ -186,7 +186,7 @@ int IdleChild(int argc, char** argv) {
     QApplication application(argc, argv);
     QTemporaryDir dir;
     Program program(MakeRuntimeCopy(dir));
-    if (!program.window.OnInitDialog()) {
+    if (!program.window.Initialise()) {
         return 1;
     }
     program.window.show();
@@ -254,7 +254,7 @@ QPoint CentreOf(const skin::SkinButton& b) {
 Program* hoverProgram = nullptr;
 
 void BM_HoverRepaint(benchmark::State& state) {
-    app::CZEL_GMouseDlg& window = hoverProgram->window;
+    app::MainWindow& window = hoverProgram->window;
     const auto page = static_cast<std::uint8_t>(state.range(0));
     if (page == app::kMainPage) {
         window.EnterMainPage();
@@ -280,7 +280,7 @@ void BM_HoverRepaint(benchmark::State& state) {
     }
     int paints = 0;
     const auto connection =
-        QObject::connect(&window, &app::CZEL_GMouseDlg::paintCompleted, [&paints] { ++paints; });
+        QObject::connect(&window, &app::MainWindow::paintCompleted, [&paints] { ++paints; });
     bool flip = false;
     for (auto _ : state) {
         SendMove(window, flip ? a : b);
@@ -338,7 +338,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QTemporaryDir dir;
     Program program(MakeRuntimeCopy(dir));
-    if (!program.window.OnInitDialog()) {
+    if (!program.window.Initialise()) {
         std::fprintf(stderr, "window_bench: the window did not start\n");
         return 1;
     }

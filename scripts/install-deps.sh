@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon

@@ -1,6 +1,6 @@
 #pragma once
 
-// What the function choice lists (CMenuDlg, CSubMenuDlg) share: the objects they read, the
+// What the function choice lists (ChoiceList, ChoiceSubList) share: the objects they read, the
 // callbacks into the main window, and how a row is measured and written.
 
 #include <QFont>

@@ -109,13 +109,13 @@ std::vector<MenuItemTemplate> MenuItems(int menuNumber) {
     }
 }
 
-void LoadOwnerDrawnMenu(CZelMenu& menu, int menuNumber) {
+void LoadOwnerDrawnMenu(SkinnedMenu& menu, int menuNumber) {
     menu.ClearRecords();
     menu.Attach(BuildMenu(MenuItems(menuNumber)));
     menu.MakeOwnerDrawn(menu.AttachedMenu());
 }
 
-void LoadEditionMenus(CZelMenu& stepMenu, CZelMenu& trayMenu, int languageFlag) {
+void LoadEditionMenus(SkinnedMenu& stepMenu, SkinnedMenu& trayMenu, int languageFlag) {
     LoadOwnerDrawnMenu(stepMenu, StepMenuFor(languageFlag));
     LoadOwnerDrawnMenu(trayMenu, TrayMenuFor(languageFlag));
 }

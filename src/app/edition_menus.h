@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/zel_menu.h"
+#include "app/skinned_menu.h"
 
 namespace zel::app {
 
@@ -32,10 +32,10 @@ std::vector<MenuItemTemplate> MenuItems(int menuNumber);
 
 // Replaces what `menu` holds by menu `menuNumber`, owner-drawn: the records are emptied, the
 // new menu attached (the old one destroyed) and converted.
-void LoadOwnerDrawnMenu(CZelMenu& menu, int menuNumber);
+void LoadOwnerDrawnMenu(SkinnedMenu& menu, int menuNumber);
 
 // Both menus of the edition.
-void LoadEditionMenus(CZelMenu& stepMenu, CZelMenu& trayMenu, int languageFlag);
+void LoadEditionMenus(SkinnedMenu& stepMenu, SkinnedMenu& trayMenu, int languageFlag);
 
 // What a chosen menu item asks for, the same for both editions.
 enum class MenuCommand {

@@ -92,8 +92,8 @@ int HeadlessSession::FollowDevice(int stopFd) {
         }
         if (fds[kWatcher].revents != 0) {
             for (const auto& event : watcher_->TakeEvents()) {
-                device::OnDeviceChange(event, link_, *transport_, messages_,
-                                       [this] { Shutdown(); });
+                device::FollowDeviceChange(event, link_, *transport_, messages_,
+                                           [this] { Shutdown(); });
                 if (finished_) {
                     return 0;
                 }

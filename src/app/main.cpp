@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "app/gmouse_app.h"
+#include "app/application.h"
 #include "app/headless_playback.h"
 #include "app/headless_session.h"
 

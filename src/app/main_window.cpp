@@ -12,9 +12,9 @@
 #include <utility>
 
 #include "app/app_icon.h"
+#include "app/choice_list.h"
 #include "app/headless_session.h"
 #include "app/key_filter.h"
-#include "app/menu_dlg.h"
 #include "app/page_table.h"
 #include "app/power_events.h"
 #include "app/tray_icon.h"
@@ -39,7 +39,7 @@ constexpr QSize kFallbackSkinSize(880, 580);
 
 }  // namespace
 
-CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
+MainWindow::MainWindow(AppServices services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(std::move(services)),
       ledPreview_(services_.profile),
@@ -56,7 +56,7 @@ CZEL_GMouseDlg::CZEL_GMouseDlg(AppServices services)
     connect(tray_.get(), &TrayIcon::exitRequested, this, [this] { ShutdownLink(); });
 }
 
-CZEL_GMouseDlg::~CZEL_GMouseDlg() {
+MainWindow::~MainWindow() {
     StopWorkerThreads();
     // The notifier goes before the watcher whose descriptor it watches.
     delete watcherNotifier_;
@@ -66,11 +66,12 @@ CZEL_GMouseDlg::~CZEL_GMouseDlg() {
     }
 }
 
-bool CZEL_GMouseDlg::OnInitDialog() {
+bool MainWindow::Initialise() {
     // Keys and the step list's right-click pass the pre-filter first.
-    preTranslate_ = std::make_unique<PreTranslateFilter>(
-        *this,
-        [this](QWidget& receiver, QEvent& event) { return PreTranslateMessage(receiver, event); });
+    preTranslate_ =
+        std::make_unique<PreTranslateFilter>(*this, [this](QWidget& receiver, QEvent& event) {
+            return FilterKeyBeforeReceiver(receiver, event);
+        });
     QCoreApplication::instance()->installEventFilter(preTranslate_.get());
 
     StartWorkerThreads();
@@ -126,7 +127,7 @@ bool CZEL_GMouseDlg::OnInitDialog() {
     return !shutDown_;
 }
 
-void CZEL_GMouseDlg::StartWorkerThreads() {
+void MainWindow::StartWorkerThreads() {
     if (playback_) {
         return;
     }
@@ -146,13 +147,13 @@ void CZEL_GMouseDlg::StartWorkerThreads() {
     playback_->Start();
 }
 
-void CZEL_GMouseDlg::StopWorkerThreads() {
+void MainWindow::StopWorkerThreads() {
     if (playback_) {
         playback_->Stop();
     }
 }
 
-void CZEL_GMouseDlg::ShapeWindow() {
+void MainWindow::ShapeWindow() {
     paths_.maskPath = platform::MaskPathIn(paths_.skinsDir);
     const QImage mask = images_->LoadSkinImage(skin::pictures::kMainMask);
     const skin::MainWindowShape shape =
@@ -166,7 +167,7 @@ void CZEL_GMouseDlg::ShapeWindow() {
     }
 }
 
-bool CZEL_GMouseDlg::DiscoverAndWatch() {
+bool MainWindow::DiscoverAndWatch() {
     if (services_.transport == nullptr) {
         return false;
     }
@@ -175,18 +176,18 @@ bool CZEL_GMouseDlg::DiscoverAndWatch() {
     if (watcher_ && watcher_->PollFd() >= 0) {
         watcherNotifier_ = new QSocketNotifier(watcher_->PollFd(), QSocketNotifier::Read, this);
         connect(watcherNotifier_, &QSocketNotifier::activated, this,
-                &CZEL_GMouseDlg::OnDeviceEvents);
+                &MainWindow::FollowDeviceEvents);
     }
     return device::DiscoverMouse(services_.link, *services_.transport, services_.messages);
 }
 
-void CZEL_GMouseDlg::OnDeviceEvents() {
+void MainWindow::FollowDeviceEvents() {
     if (!watcher_ || services_.transport == nullptr || shutDown_) {
         return;
     }
     for (const platform::HidDeviceEvent& event : watcher_->TakeEvents()) {
-        device::OnDeviceChange(event, services_.link, *services_.transport, services_.messages,
-                               [this] { ShutdownLink(); });
+        device::FollowDeviceChange(event, services_.link, *services_.transport, services_.messages,
+                                   [this] { ShutdownLink(); });
         if (shutDown_) {
             return;
         }
@@ -199,19 +200,19 @@ void CZEL_GMouseDlg::OnDeviceEvents() {
     }
 }
 
-void CZEL_GMouseDlg::UploadSettings() {
+void MainWindow::UploadSettings() {
     device::UploadSettings({services_.profile, services_.link, services_.pointer, paths_.configPath,
                             [this] { update(); }},
                            state_.currentProfile);
 }
 
-void CZEL_GMouseDlg::OnPowerBroadcast() {
+void MainWindow::UploadAgainAfterPowerEvent() {
     if (!shutDown_) {
         UploadSettings();
     }
 }
 
-void CZEL_GMouseDlg::ShutdownLink() {
+void MainWindow::ShutdownLink() {
     if (shutDown_) {
         return;
     }
@@ -231,7 +232,7 @@ void CZEL_GMouseDlg::ShutdownLink() {
     device::ShutdownLink(services_.link, services_.pointer, hooks);
 }
 
-void CZEL_GMouseDlg::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (shutDown_) {
         event->accept();
         return;
@@ -241,7 +242,7 @@ void CZEL_GMouseDlg::closeEvent(QCloseEvent* event) {
     HideToTray();
 }
 
-void CZEL_GMouseDlg::childEvent(QChildEvent* event) {
+void MainWindow::childEvent(QChildEvent* event) {
     QWidget::childEvent(event);
     if (event->type() == QEvent::ChildPolished && event->child()->isWidgetType()) {
         auto* control = static_cast<QWidget*>(event->child());
@@ -251,7 +252,7 @@ void CZEL_GMouseDlg::childEvent(QChildEvent* event) {
     }
 }
 
-void CZEL_GMouseDlg::ColourChildControl(QWidget& control) {
+void MainWindow::ColourChildControl(QWidget& control) {
     QPalette palette = control.palette();
     for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button}) {
         palette.setColor(role, Qt::black);

@@ -1,6 +1,6 @@
 #pragma once
 
-// CZEL_GMouseDlg: the one main window. A frameless, mask-shaped top-level window that paints
+// MainWindow: the one main window. A frameless, mask-shaped top-level window that paints
 // one of three pages from skin pictures and turns pointer moves, clicks and keys into actions.
 //
 // Files of this class:
@@ -20,12 +20,12 @@
 #include <span>
 
 #include "app/app_services.h"
+#include "app/choice_list.h"
 #include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
-#include "app/menu_dlg.h"
 #include "app/skin_fonts.h"
-#include "app/zel_menu.h"
+#include "app/skinned_menu.h"
 #include "macro/playback_threads.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -70,17 +70,17 @@ struct MainWindowState {
     std::int32_t languageFlag = 0;  // non-zero: EN edition
 };
 
-class CZEL_GMouseDlg : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CZEL_GMouseDlg(AppServices services);
-    ~CZEL_GMouseDlg() override;
-    CZEL_GMouseDlg(const CZEL_GMouseDlg&) = delete;
-    CZEL_GMouseDlg& operator=(const CZEL_GMouseDlg&) = delete;
+    explicit MainWindow(AppServices services);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     // The initialisation sequence. False when the program ends instead (no mouse, a missing
     // skin layout): the shutdown sequence has run and the window is not to be shown.
-    bool OnInitDialog();
+    bool Initialise();
 
     // The program's only exit sequence: tray icon removed, workers stopped, shutdown report,
     // pointer speed 10, window closed; then shutdownComplete() is emitted. Runs once.
@@ -88,7 +88,7 @@ public:
     bool IsShutDown() const { return shutDown_; }
 
     // Any power event (suspend, resume): the profile is uploaded again.
-    void OnPowerBroadcast();
+    void UploadAgainAfterPowerEvent();
 
     // Shows and restores the window, also from the tray (the tray's show entry, a second start
     // of the program).
@@ -102,16 +102,16 @@ public:
     void PaintTexts(QImage& backBuffer, int textCount);
     // Pointer at (x, y) in window coordinates: recomputes the hot indices and repaints at once
     // for each one that changed.
-    void OnMouseMove(int x, int y);
+    void HoverAt(int x, int y);
 
     // ---- Input dispatch ----
-    void OnLButtonDown(int x, int y);
-    void OnLButtonUp(int x, int y);
+    void PressAt(int x, int y);
+    void ReleaseAt(int x, int y);
     void EnterMainPage();
     void EnterAdvancedPage();
     void EnterColorPage();
     // True when the event is consumed before its receiver (inside this window) sees it.
-    bool PreTranslateMessage(QWidget& receiver, QEvent& event);
+    bool FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event);
 
     // ---- What tests and the other windows read ----
     const MainWindowState& state() const { return state_; }
@@ -125,12 +125,12 @@ public:
     const settings::LedPreview& ledPreview() const { return ledPreview_; }
     bool IsLedPreviewRunning() const { return ledDriver_.IsRunning(); }
     // The open first-level choice list, if any.
-    CMenuDlg* OpenChoiceList() const { return menuList_.data(); }
+    ChoiceList* OpenChoiceList() const { return menuList_.data(); }
     // The warning asked before a choice list opens; result 1 confirms, 2 cancels.
     int RunWarningDialog();
     // The owner-drawn menus of the edition and the tray icon.
-    const CZelMenu& stepMenu() const { return stepMenu_; }
-    const CZelMenu& trayMenu() const { return trayMenu_; }
+    const SkinnedMenu& stepMenu() const { return stepMenu_; }
+    const SkinnedMenu& trayMenu() const { return trayMenu_; }
     TrayIcon& tray() { return *tray_; }
     // Shows the step list's context menu at `globalPos`; the chosen command, 0 for none.
     int RunStepMenu(const QPoint& globalPos);
@@ -158,7 +158,7 @@ private:
     // Initialisation steps.
     void ShapeWindow();
     bool DiscoverAndWatch();
-    void OnDeviceEvents();
+    void FollowDeviceEvents();
     void UploadSettings();
 
     // Painting helpers.
@@ -210,7 +210,7 @@ private:
     void ApplyRepeatCount();
     void ToggleRepeatOfCurrentMacro();
     // While recording: true when the key event was dealt with and filtering ends there.
-    bool OnRecordKeyMessage(QKeyEvent& event);
+    bool RecordKey(QKeyEvent& event);
     void OpenStepMenu(const QPoint& globalPos);
     // Resume from suspend uploads the settings again (from the end of the initialisation).
     void WatchPowerEvents();
@@ -233,7 +233,7 @@ private:
     settings::LedPreview ledPreview_;
     LedPreviewDriver ledDriver_;
 
-    QPointer<CMenuDlg> menuList_;
+    QPointer<ChoiceList> menuList_;
     std::unique_ptr<PreTranslateFilter> preTranslate_;
 
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
@@ -243,8 +243,8 @@ private:
     QPoint dragOffset_;
     bool shutDown_ = false;
 
-    CZelMenu stepMenu_;
-    CZelMenu trayMenu_;
+    SkinnedMenu stepMenu_;
+    SkinnedMenu trayMenu_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<PowerEvents> power_;
 

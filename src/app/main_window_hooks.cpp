@@ -22,44 +22,44 @@ namespace zel::app {
 // ---- Tray, menus, profile actions and edition switch ----
 
 // Initialisation: the step list's context menu and the tray menu of the edition, owner-drawn.
-void CZEL_GMouseDlg::LoadMenus() {
+void MainWindow::LoadMenus() {
     LoadEditionMenus(stepMenu_, trayMenu_, state_.languageFlag);
 }
 
-int CZEL_GMouseDlg::RunStepMenu(const QPoint& globalPos) {
+int MainWindow::RunStepMenu(const QPoint& globalPos) {
     return stepMenu_.TrackPopup(globalPos);
 }
 
 // End of the initialisation, HideToTray and RevertAndHide: one tray icon at most.
-void CZEL_GMouseDlg::AddTrayIcon() {
+void MainWindow::AddTrayIcon() {
     tray_->AddTrayIcon();
 }
 
 // Shutdown, first step.
-void CZEL_GMouseDlg::RemoveTrayIcon() {
+void MainWindow::RemoveTrayIcon() {
     tray_->RemoveTrayIcon();
 }
 
 // Close request (window manager close, Alt+F4, the close button): minimise, hide, tray icon.
 // Without a notification area to bring it back from, the window is only minimised.
-void CZEL_GMouseDlg::HideToTray() {
+void MainWindow::HideToTray() {
     tray_->HideToTray();
 }
 
-void CZEL_GMouseDlg::ShowWindow() {
+void MainWindow::ShowWindow() {
     if (!shutDown_) {
         tray_->ShowWindow();
     }
 }
 
-void CZEL_GMouseDlg::WatchPowerEvents() {
+void MainWindow::WatchPowerEvents() {
     if (!power_) {
-        power_ = std::make_unique<PowerEvents>([this] { OnPowerBroadcast(); });
+        power_ = std::make_unique<PowerEvents>([this] { UploadAgainAfterPowerEvent(); });
         power_->Start();
     }
 }
 
-settings::ProfileActionContext CZEL_GMouseDlg::ProfileContext() {
+settings::ProfileActionContext MainWindow::ProfileContext() {
     settings::ProfileActionHooks hooks;
     hooks.repaint = [this] { update(); };
     hooks.clearHotButton = [this] { state_.hot.HotButton = kNone; };
@@ -77,7 +77,7 @@ settings::ProfileActionContext CZEL_GMouseDlg::ProfileContext() {
 
 // The reset's default macros are read into a store of their own first, so that a file that
 // cannot be read leaves the user's macros alone.
-bool CZEL_GMouseDlg::LoadDefaultMacros(const std::filesystem::path& file) {
+bool MainWindow::LoadDefaultMacros(const std::filesystem::path& file) {
     auto defaults = std::make_unique<macro::MacroStore>();
     if (!macro::LoadUserMacros(*defaults, file, services_.messages)) {
         return false;
@@ -91,7 +91,7 @@ bool CZEL_GMouseDlg::LoadDefaultMacros(const std::filesystem::path& file) {
     return true;
 }
 
-void CZEL_GMouseDlg::AfterMacrosReplaced() {
+void MainWindow::AfterMacrosReplaced() {
     if (state_.currentPage == kAdvancedPage) {
         RefreshMacroList();
     }
@@ -99,38 +99,38 @@ void CZEL_GMouseDlg::AfterMacrosReplaced() {
 }
 
 // Release of frame button 0.
-void CZEL_GMouseDlg::SaveCurrentProfile() {
+void MainWindow::SaveCurrentProfile() {
     settings::SaveCurrentProfile(ProfileContext());
 }
 
 // Release of frame button 2.
-void CZEL_GMouseDlg::RevertAndHide() {
+void MainWindow::RevertAndHide() {
     settings::RevertAndHide(ProfileContext());
 }
 
 // Release of frame buttons 4 ... 8: profile 1 ... 5 is loaded for editing, not uploaded.
-void CZEL_GMouseDlg::SelectProfile(int profile) {
+void MainWindow::SelectProfile(int profile) {
     settings::SelectProfile(ProfileContext(), profile);
 }
 
 // Releases of frame buttons 14, 15 and 16.
-void CZEL_GMouseDlg::ImportProfile() {
+void MainWindow::ImportProfile() {
     if (const auto file = AskProfileFileToImport(this, QString::fromStdString(paths_.exeDir))) {
         settings::ImportProfile(ProfileContext(), *file);
     }
 }
 
-void CZEL_GMouseDlg::ExportProfile() {
+void MainWindow::ExportProfile() {
     if (const auto file = AskProfileFileToExport(this, QString::fromStdString(paths_.exeDir))) {
         settings::ExportProfile(ProfileContext(), *file);
     }
 }
 
-void CZEL_GMouseDlg::ResetAllProfiles() {
+void MainWindow::ResetAllProfiles() {
     settings::ResetAllProfiles(ProfileContext());
 }
 
-bool CZEL_GMouseDlg::ReloadLayouts() {
+bool MainWindow::ReloadLayouts() {
     skin::SkinLayoutLoader loader(
         paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
     loader.LoadMainLayout(layout_, state_.languageFlag);
@@ -140,7 +140,7 @@ bool CZEL_GMouseDlg::ReloadLayouts() {
     return !shutDown_;
 }
 
-EditionSwitchContext CZEL_GMouseDlg::EditionContext() {
+EditionSwitchContext MainWindow::EditionContext() {
     EditionSwitchHooks hooks;
     hooks.reloadLayouts = [this] { return ReloadLayouts(); };
     hooks.loadUserMacros = [this](const std::filesystem::path& file) {
@@ -157,11 +157,11 @@ EditionSwitchContext CZEL_GMouseDlg::EditionContext() {
 }
 
 // Releases of frame buttons 17 and 18.
-void CZEL_GMouseDlg::SelectEditionCN() {
+void MainWindow::SelectEditionCN() {
     app::SelectEditionCN(EditionContext());
 }
 
-void CZEL_GMouseDlg::SelectEditionEN() {
+void MainWindow::SelectEditionEN() {
     app::SelectEditionEN(EditionContext());
 }
 
@@ -169,7 +169,7 @@ void CZEL_GMouseDlg::SelectEditionEN() {
 
 // Initialisation: the page state, the recorder and its keyboard capture, without the four
 // controls' windows. The macro file is set once the edition's file is known.
-void CZEL_GMouseDlg::ConstructMacroControls() {
+void MainWindow::ConstructMacroControls() {
     if (macroPage_) {
         return;
     }
@@ -180,13 +180,13 @@ void CZEL_GMouseDlg::ConstructMacroControls() {
 }
 
 // Initialisation: the step list's selected line is the last step of the current macro.
-void CZEL_GMouseDlg::InitStepSelection() {
+void MainWindow::InitStepSelection() {
     macroPage_->SetMacroFile(paths_.macroPath);
     macroPage_->InitStepSelection();
 }
 
 // Entering and leaving the advanced page.
-void CZEL_GMouseDlg::CreateMacroControls() {
+void MainWindow::CreateMacroControls() {
     if (pageControls_ || !macroPage_) {
         return;
     }
@@ -196,11 +196,11 @@ void CZEL_GMouseDlg::CreateMacroControls() {
         [this] { update(); });
 }
 
-void CZEL_GMouseDlg::DestroyMacroControls() {
+void MainWindow::DestroyMacroControls() {
     pageControls_.reset();
 }
 
-void CZEL_GMouseDlg::RefreshMacroList() {
+void MainWindow::RefreshMacroList() {
     if (pageControls_) {
         pageControls_->RefreshMacroList();
     } else if (macroPage_) {
@@ -209,7 +209,7 @@ void CZEL_GMouseDlg::RefreshMacroList() {
 }
 
 // Presses of advanced buttons 0 ... 6.
-void CZEL_GMouseDlg::ImportMacros() {
+void MainWindow::ImportMacros() {
     const auto file = AskMacroFileToImport(this, QString::fromStdString(paths_.exeDir));
     if (!file) {
         return;
@@ -218,38 +218,38 @@ void CZEL_GMouseDlg::ImportMacros() {
     AfterMacrosReplaced();
 }
 
-void CZEL_GMouseDlg::ExportMacros() {
+void MainWindow::ExportMacros() {
     const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.exeDir));
     if (file && !macro::SaveUserMacros(services_.macros, *file)) {
         services_.messages.ShowMessage(macro::SaveFailedMessage(*file), kApplicationName);
     }
 }
 
-void CZEL_GMouseDlg::AddMacroFromNameEdit() {
+void MainWindow::AddMacroFromNameEdit() {
     if (pageControls_) {
         pageControls_->Add();
     }
 }
 
-void CZEL_GMouseDlg::DeleteSelectedMacro() {
+void MainWindow::DeleteSelectedMacro() {
     if (pageControls_) {
         pageControls_->Delete();
     }
 }
 
-void CZEL_GMouseDlg::ToggleRecording() {
+void MainWindow::ToggleRecording() {
     if (pageControls_) {
         pageControls_->ToggleRecording();
     }
 }
 
-void CZEL_GMouseDlg::ApplyRepeatCount() {
+void MainWindow::ApplyRepeatCount() {
     if (pageControls_) {
         pageControls_->Apply();
     }
 }
 
-void CZEL_GMouseDlg::ToggleRepeatOfCurrentMacro() {
+void MainWindow::ToggleRepeatOfCurrentMacro() {
     if (pageControls_) {
         pageControls_->ToggleRepeat();
     }
@@ -257,12 +257,12 @@ void CZEL_GMouseDlg::ToggleRepeatOfCurrentMacro() {
 
 // While recording, every key event of the window passes here first. A key the recorder drops
 // goes straight to its receiver; the others go on through the window's own key filter.
-bool CZEL_GMouseDlg::OnRecordKeyMessage(QKeyEvent& event) {
-    return recordCapture_ && recordCapture_->OnKeyEvent(event) == macro::RecordKeyResult::Dropped;
+bool MainWindow::RecordKey(QKeyEvent& event) {
+    return recordCapture_ && recordCapture_->TakeKeyEvent(event) == macro::RecordKeyResult::Dropped;
 }
 
 // Right-button release on the advanced page while not recording.
-void CZEL_GMouseDlg::OpenStepMenu(const QPoint& globalPos) {
+void MainWindow::OpenStepMenu(const QPoint& globalPos) {
     if (pageControls_) {
         pageControls_->OpenStepMenu(globalPos);
     }

@@ -8,12 +8,12 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "app/choice_list.h"
 #include "app/choice_list_rows.h"
 #include "app/key_filter.h"
 #include "app/main_window.h"
-#include "app/menu_dlg.h"
 #include "app/page_table.h"
-#include "app/warning_dlg.h"
+#include "app/warning_window.h"
 #include "settings/profile_operations.h"
 
 namespace zel::app {
@@ -33,7 +33,7 @@ bool InRange(int index, int first, int last) {
 
 // ---- Qt events ----
 
-void CZEL_GMouseDlg::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (manualDrag_) {
         if (event->buttons() & Qt::LeftButton) {
             move(event->globalPosition().toPoint() - dragOffset_);
@@ -42,21 +42,21 @@ void CZEL_GMouseDlg::mouseMoveEvent(QMouseEvent* event) {
         manualDrag_ = false;
     }
     const QPoint p = event->position().toPoint();
-    OnMouseMove(p.x(), p.y());
+    HoverAt(p.x(), p.y());
 }
 
-void CZEL_GMouseDlg::mousePressEvent(QMouseEvent* event) {
+void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
-        OnLButtonDown(p.x(), p.y());
+        PressAt(p.x(), p.y());
     }
 }
 
-void CZEL_GMouseDlg::mouseReleaseEvent(QMouseEvent* event) {
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         manualDrag_ = false;
         const QPoint p = event->position().toPoint();
-        OnLButtonUp(p.x(), p.y());
+        ReleaseAt(p.x(), p.y());
     } else if (event->button() == Qt::RightButton && state_.currentPage != kAdvancedPage &&
                state_.hot == HotIndices{}) {
         // Empty skin area: the window menu, as a title bar would offer it.
@@ -66,7 +66,7 @@ void CZEL_GMouseDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- Left button ----
 
-void CZEL_GMouseDlg::OnLButtonDown(int x, int y) {
+void MainWindow::PressAt(int x, int y) {
     const HotIndices hot = state_.hot;
     if (hot.HotButton != kNone || hot.colorHot != kNone || hot.advHot != kNone) {
         state_.pressedVisual = true;
@@ -181,7 +181,7 @@ void CZEL_GMouseDlg::OnLButtonDown(int x, int y) {
     }
 }
 
-void CZEL_GMouseDlg::OnLButtonUp(int /*x*/, int /*y*/) {
+void MainWindow::ReleaseAt(int /*x*/, int /*y*/) {
     state_.pressedVisual = false;
     update();
 
@@ -199,7 +199,7 @@ void CZEL_GMouseDlg::OnLButtonUp(int /*x*/, int /*y*/) {
         case buttons::kMinimise:
             state_.hot.HotButton = kNone;
             // Posted, as a system command is: the release finishes first.
-            QMetaObject::invokeMethod(this, &CZEL_GMouseDlg::Minimise, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &MainWindow::Minimise, Qt::QueuedConnection);
             break;
         case buttons::kClose:
             state_.hot.HotButton = kNone;
@@ -228,7 +228,7 @@ void CZEL_GMouseDlg::OnLButtonUp(int /*x*/, int /*y*/) {
     }
 }
 
-void CZEL_GMouseDlg::StartWindowDrag(const QPoint& globalPos) {
+void MainWindow::StartWindowDrag(const QPoint& globalPos) {
     // The window manager moves the window with the pointer; without one (a bare X server)
     // the window follows the pointer itself until the button is released.
     QWindow* handle = windowHandle();
@@ -239,13 +239,13 @@ void CZEL_GMouseDlg::StartWindowDrag(const QPoint& globalPos) {
     dragOffset_ = globalPos - pos();
 }
 
-void CZEL_GMouseDlg::Minimise() {
+void MainWindow::Minimise() {
     showMinimized();
 }
 
 // ---- Page changes ----
 
-void CZEL_GMouseDlg::EnterMainPage() {
+void MainWindow::EnterMainPage() {
     const bool leavingAdvanced = state_.currentPage == kAdvancedPage;
     state_.currentPage = kMainPage;
     if (leavingAdvanced) {
@@ -254,7 +254,7 @@ void CZEL_GMouseDlg::EnterMainPage() {
     update();
 }
 
-void CZEL_GMouseDlg::EnterAdvancedPage() {
+void MainWindow::EnterAdvancedPage() {
     state_.currentPage = kAdvancedPage;
     update(repaintRegion_);
     CreateMacroControls();
@@ -263,7 +263,7 @@ void CZEL_GMouseDlg::EnterAdvancedPage() {
     repaint(repaintRegion_);
 }
 
-void CZEL_GMouseDlg::EnterColorPage() {
+void MainWindow::EnterColorPage() {
     const bool leavingAdvanced = state_.currentPage == kAdvancedPage;
     state_.currentPage = kColorPage;
     ledDriver_.Start();
@@ -275,7 +275,7 @@ void CZEL_GMouseDlg::EnterColorPage() {
 
 // ---- Choice lists and the warning ----
 
-ChoiceListContext CZEL_GMouseDlg::MakeChoiceListContext() {
+ChoiceListContext MainWindow::MakeChoiceListContext() {
     ChoiceListContext context;
     context.images = images_.get();
     context.functionNames = &layout_.functionNames;
@@ -293,7 +293,7 @@ ChoiceListContext CZEL_GMouseDlg::MakeChoiceListContext() {
     return context;
 }
 
-void CZEL_GMouseDlg::OpenFunctionChoiceList(int button) {
+void MainWindow::OpenFunctionChoiceList(int button) {
     state_.editedButton = button;
     const skin::SkinButton& field = layout_.mainButtons[static_cast<std::size_t>(button)];
     const QPoint windowTopLeft = mapToGlobal(QPoint(0, 0));
@@ -302,11 +302,11 @@ void CZEL_GMouseDlg::OpenFunctionChoiceList(int button) {
 
     if (settings::NeedsPrimaryClickWarning(services_.profile,
                                            button - buttons::kFirstFunctionField) &&
-        RunWarningDialog() == WarningDlg::kCancel) {
+        RunWarningDialog() == WarningWindow::kCancel) {
         return;
     }
 
-    auto* list = new CMenuDlg(*this, MakeChoiceListContext());
+    auto* list = new ChoiceList(*this, MakeChoiceListContext());
     menuList_ = list;
     state_.popupOpen = true;
     list->move(state_.popupX, state_.popupY);
@@ -315,12 +315,13 @@ void CZEL_GMouseDlg::OpenFunctionChoiceList(int button) {
     list->show();
 }
 
-int CZEL_GMouseDlg::RunWarningDialog() {
-    WarningDlg warning(*images_, layout_.warningButtons, TextFont(), state_.popupX, state_.popupY);
+int MainWindow::RunWarningDialog() {
+    WarningWindow warning(*images_, layout_.warningButtons, TextFont(), state_.popupX,
+                          state_.popupY);
     return warning.exec();
 }
 
-void CZEL_GMouseDlg::CloseChoiceList() {
+void MainWindow::CloseChoiceList() {
     if (menuList_) {
         menuList_->Destroy();
         menuList_ = nullptr;
@@ -330,7 +331,7 @@ void CZEL_GMouseDlg::CloseChoiceList() {
 
 // ---- Keyboard pre-filter and the window menu ----
 
-bool CZEL_GMouseDlg::PreTranslateMessage(QWidget& receiver, QEvent& event) {
+bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
     // Only the window itself, its controls and its choice lists: dialogs and menus opened
     // from it run their own keyboard handling.
     for (QWidget* w = &receiver; w != this; w = w->parentWidget()) {
@@ -340,7 +341,7 @@ bool CZEL_GMouseDlg::PreTranslateMessage(QWidget& receiver, QEvent& event) {
     }
     const bool isKey = event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease;
     if (isKey && IsRecording()) {
-        if (OnRecordKeyMessage(static_cast<QKeyEvent&>(event))) {
+        if (RecordKey(static_cast<QKeyEvent&>(event))) {
             return false;
         }
     } else if (event.type() == QEvent::MouseButtonRelease && !IsRecording() &&
@@ -364,15 +365,15 @@ bool CZEL_GMouseDlg::PreTranslateMessage(QWidget& receiver, QEvent& event) {
     return false;
 }
 
-void CZEL_GMouseDlg::ShowSystemMenu(const QPoint& globalPos) {
+void MainWindow::ShowSystemMenu(const QPoint& globalPos) {
     QMenu menu(this);
-    menu.addAction(QString::fromUtf8(kMinimiseItem), this, &CZEL_GMouseDlg::Minimise);
+    menu.addAction(QString::fromUtf8(kMinimiseItem), this, &MainWindow::Minimise);
     menu.addSeparator();
-    menu.addAction(QString::fromUtf8(kAboutItem), this, &CZEL_GMouseDlg::ShowAboutBox);
+    menu.addAction(QString::fromUtf8(kAboutItem), this, &MainWindow::ShowAboutBox);
     menu.exec(globalPos);
 }
 
-void CZEL_GMouseDlg::ShowAboutBox() {
+void MainWindow::ShowAboutBox() {
     QMessageBox about(QMessageBox::NoIcon, QString::fromUtf8(kAboutCaption),
                       QString::fromUtf8(kAboutText), QMessageBox::Ok, this);
     about.setWindowIcon(windowIcon());

@@ -13,8 +13,8 @@
 #include <array>
 #include <cstdint>
 
+#include "app/choice_list.h"
 #include "app/main_window.h"
-#include "app/menu_dlg.h"
 #include "app/page_table.h"
 #include "settings/dpi_step_table.h"
 #include "skin/qt/button_image.h"
@@ -49,12 +49,12 @@ std::string RecordCaption(bool recording, int languageFlag) {
 
 }  // namespace
 
-void CZEL_GMouseDlg::paintEvent(QPaintEvent* /*event*/) {
+void MainWindow::paintEvent(QPaintEvent* /*event*/) {
     PaintMainWindow();
     emit paintCompleted();
 }
 
-void CZEL_GMouseDlg::PaintMainWindow() {
+void MainWindow::PaintMainWindow() {
     if (state_.closeListPending) {
         // A second-level choice was made: the first-level list goes now. popupOpen stays set
         // until the next press in this window.
@@ -76,7 +76,7 @@ void CZEL_GMouseDlg::PaintMainWindow() {
     painter.drawImage(0, 0, backBuffer, 0, 0, skinWidth_, skinHeight_);
 }
 
-QImage CZEL_GMouseDlg::ComposePage() {
+QImage MainWindow::ComposePage() {
     const PageInfo& page = PageOf(state_.currentPage);
     const QSize size(skinWidth_, skinHeight_);
     QImage backBuffer = images_->Layer(page.normalLayer, size);
@@ -88,14 +88,14 @@ QImage CZEL_GMouseDlg::ComposePage() {
     return backBuffer;
 }
 
-void CZEL_GMouseDlg::CopyIfValid(QImage& backBuffer, const QImage& layer,
-                                 std::span<const skin::SkinButton> list, int index) {
+void MainWindow::CopyIfValid(QImage& backBuffer, const QImage& layer,
+                             std::span<const skin::SkinButton> list, int index) {
     if (index >= 0 && index < static_cast<int>(list.size())) {
         skin::CopyButtonImage(backBuffer, layer, list[static_cast<std::size_t>(index)]);
     }
 }
 
-void CZEL_GMouseDlg::PaintPageButtons(QImage& backBuffer, const QImage& over, const QImage& down) {
+void MainWindow::PaintPageButtons(QImage& backBuffer, const QImage& over, const QImage& down) {
     const settings::ProfileSettings& profile = services_.profile;
     const std::uint8_t pageNumber = state_.currentPage;
     std::span<const skin::SkinButton> list = layout_.mainButtons;
@@ -204,7 +204,7 @@ void CZEL_GMouseDlg::PaintPageButtons(QImage& backBuffer, const QImage& over, co
     }
 }
 
-void CZEL_GMouseDlg::PaintFrameButtons(QImage& backBuffer, const QImage& over, const QImage& down) {
+void MainWindow::PaintFrameButtons(QImage& backBuffer, const QImage& over, const QImage& down) {
     const int pageButton = PageOf(state_.currentPage).frameButton;
     const int currentProfile = state_.currentProfile;
     for (int i = 0; i <= buttons::kLastFrameButton; ++i) {
@@ -225,7 +225,7 @@ void CZEL_GMouseDlg::PaintFrameButtons(QImage& backBuffer, const QImage& over, c
     }
 }
 
-void CZEL_GMouseDlg::PaintTexts(QImage& backBuffer, int textCount) {
+void MainWindow::PaintTexts(QImage& backBuffer, int textCount) {
     const settings::ProfileSettings& profile = services_.profile;
     const std::uint8_t pageNumber = state_.currentPage;
 
@@ -303,7 +303,7 @@ void CZEL_GMouseDlg::PaintTexts(QImage& backBuffer, int textCount) {
     }
 }
 
-void CZEL_GMouseDlg::OnMouseMove(int x, int y) {
+void MainWindow::HoverAt(int x, int y) {
     state_.hot = ComputeHotIndices(x, y, layout_, state_.currentPage);
     HotIndices& remembered = state_.remembered;
     if (state_.hot.HotButton != remembered.HotButton) {
@@ -320,7 +320,7 @@ void CZEL_GMouseDlg::OnMouseMove(int x, int y) {
     }
 }
 
-void CZEL_GMouseDlg::RepaintForHotChange() {
+void MainWindow::RepaintForHotChange() {
     // On the advanced page the repaint leaves the macro page's controls alone.
     if (state_.currentPage == kAdvancedPage) {
         repaint(repaintRegion_);

@@ -86,7 +86,7 @@ bool SingleInstance::Listen() {
         server_.reset();
         return false;
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::AcceptConnections);
     return true;
 }
 
@@ -94,19 +94,19 @@ bool SingleInstance::IsListening() const {
     return server_ && server_->isListening();
 }
 
-void SingleInstance::OnNewConnection() {
+void SingleInstance::AcceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnRequestData(*socket); });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequest(*socket); });
         // A silent client does not keep its connection.
         QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
         if (socket->bytesAvailable() > 0) {
-            OnRequestData(*socket);
+            ReadRequest(*socket);
         }
     }
 }
 
-void SingleInstance::OnRequestData(QLocalSocket& socket) {
+void SingleInstance::ReadRequest(QLocalSocket& socket) {
     // The request is one line; the bytes of an unfinished line wait on the socket itself.
     if (!socket.canReadLine()) {
         if (socket.bytesAvailable() > kMaxRequestBytes) {

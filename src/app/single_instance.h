@@ -56,8 +56,8 @@ signals:
     void showRequested();
 
 private:
-    void OnNewConnection();
-    void OnRequestData(QLocalSocket& socket);
+    void AcceptConnections();
+    void ReadRequest(QLocalSocket& socket);
 
     QString runtimeDir_;
     std::unique_ptr<QLockFile> lock_;

@@ -5,15 +5,15 @@
 #include <QWidget>
 
 #include "app/edition_menus.h"
+#include "app/skinned_menu.h"
 #include "app/tray_picture.h"
-#include "app/zel_menu.h"
 
 namespace zel::app {
 
-TrayIcon::TrayIcon(QWidget& window, CZelMenu& trayMenu, Availability available, QObject* parent)
+TrayIcon::TrayIcon(QWidget& window, SkinnedMenu& trayMenu, Availability available, QObject* parent)
     : QObject(parent), window_(window), trayMenu_(trayMenu), available_(std::move(available)) {
-    connect(&trayMenu_, &CZelMenu::commandTriggered, this,
-            [this](int commandId) { OnMenuCommand(commandId); });
+    connect(&trayMenu_, &SkinnedMenu::commandTriggered, this,
+            [this](int commandId) { RunMenuCommand(commandId); });
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -29,7 +29,7 @@ void TrayIcon::AddTrayIcon() {
         // and always the one of the current edition.
         connect(icon_.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
-                    OnActivated(reason, QCursor::pos());
+                    HandleActivation(reason, QCursor::pos());
                 });
     }
     icon_->show();
@@ -61,7 +61,7 @@ void TrayIcon::ShowWindow() {
     window_.activateWindow();
 }
 
-void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer) {
+void TrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
         // Trays that speak the StatusNotifierItem protocol report a single activation only.
@@ -78,7 +78,7 @@ void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason, const QPoin
     }
 }
 
-bool TrayIcon::OnMenuCommand(int commandId) {
+bool TrayIcon::RunMenuCommand(int commandId) {
     const auto choice = MenuChoiceOf(commandId);
     if (!choice) {
         return false;

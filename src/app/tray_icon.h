@@ -16,7 +16,7 @@ class QWidget;
 
 namespace zel::app {
 
-class CZelMenu;
+class SkinnedMenu;
 
 inline constexpr const char* kTrayTip = "KV270 Gaming Mouse";
 
@@ -27,7 +27,7 @@ public:
     using Availability = std::function<bool()>;
 
     // `window` is shown and hidden; `trayMenu` holds the menu whose first pop-up the icon shows.
-    TrayIcon(QWidget& window, CZelMenu& trayMenu,
+    TrayIcon(QWidget& window, SkinnedMenu& trayMenu,
              Availability available = &QSystemTrayIcon::isSystemTrayAvailable,
              QObject* parent = nullptr);
     ~TrayIcon() override;
@@ -47,11 +47,11 @@ public:
 
     // A mouse action on the icon: a click or double click shows the window, the context click
     // shows the tray menu at `pointer`.
-    void OnActivated(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer);
+    void HandleActivation(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer);
 
     // A command of the tray menu: the show entries show the window, the exit entries ask the
     // program to end. Other identifiers are not the tray's and do nothing (false).
-    bool OnMenuCommand(int commandId);
+    bool RunMenuCommand(int commandId);
 
     QSystemTrayIcon* icon() const { return icon_.get(); }
 
@@ -61,7 +61,7 @@ signals:
 
 private:
     QWidget& window_;
-    CZelMenu& trayMenu_;
+    SkinnedMenu& trayMenu_;
     Availability available_;
     std::unique_ptr<QSystemTrayIcon> icon_;
 };

@@ -107,9 +107,9 @@ bool SameDevicePath(std::string_view a, std::string_view b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-void OnDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
-                    platform::HidTransport& transport, platform::MessageSink& messages,
-                    const std::function<void()>& shutdownLink) {
+void FollowDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
+                        platform::HidTransport& transport, platform::MessageSink& messages,
+                        const std::function<void()>& shutdownLink) {
     const std::string path = link.DevicePath();
     if (path.empty() || !SameDevicePath(event.path, path)) {
         return;

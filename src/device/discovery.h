@@ -39,8 +39,8 @@ bool SameDevicePath(std::string_view a, std::string_view b);
 // One arrival or removal event. Arrival of the device path while the mouse is not found
 // repeats the discovery (nothing else: no upload). Removal of the device path marks the mouse
 // absent and calls `shutdownLink`. Other events and other paths are ignored.
-void OnDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
-                    platform::HidTransport& transport, platform::MessageSink& messages,
-                    const std::function<void()>& shutdownLink);
+void FollowDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
+                        platform::HidTransport& transport, platform::MessageSink& messages,
+                        const std::function<void()>& shutdownLink);
 
 }  // namespace zel::device

@@ -63,7 +63,7 @@ RecordingChange Recorder::ToggleRecording() {
     return RecordingChange::Stopped;
 }
 
-RecordKeyResult Recorder::OnRecordKeyMessage(int msg, int vk) {
+RecordKeyResult Recorder::RecordKey(int msg, int vk) {
     if (!IsDown(msg) && !IsUp(msg)) {
         return RecordKeyResult::NotAKey;
     }

@@ -2,7 +2,7 @@
 
 // Macro recording: keystrokes become press and release steps of the macro selected on the
 // macro page, with the measured pauses between them. The keyboard capture itself (a keyboard
-// grab while recording) is the window's; it hands every key event to OnRecordKeyMessage as a
+// grab while recording) is the window's; it hands every key event to RecordKey as a
 // Windows key message and virtual-key code.
 
 #include <array>
@@ -60,7 +60,7 @@ public:
     // One key message while recording: msg one of the four key messages, vk the virtual-key
     // code. Repeated messages (same message, same key) are recorded once; at most 216 steps,
     // 108 presses and 9 keys held at a time (a tenth held key is dropped, its release too).
-    RecordKeyResult OnRecordKeyMessage(int msg, int vk);
+    RecordKeyResult RecordKey(int msg, int vk);
 
     // Milliseconds since the previous call, across midnight, at most 65535.
     std::uint16_t ElapsedMs();

@@ -1,15 +1,16 @@
 // The function choice lists and the warning before them, driven through the main window.
 
+#include "app/choice_list.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QPointer>
 #include <QThread>
 
-#include "app/menu_dlg.h"
+#include "app/choice_sub_list.h"
 #include "app/page_table.h"
-#include "app/sub_menu_dlg.h"
-#include "app/warning_dlg.h"
+#include "app/warning_window.h"
 #include "macro/macro_name.h"
 #include "window_test_support.h"
 
@@ -26,7 +27,7 @@ QPoint RowPoint(int row, int rowHeight) {
 
 class ChoiceListTest : public WindowTest {
 protected:
-    app::CMenuDlg* OpenListOf(int mouseButton) {
+    app::ChoiceList* OpenListOf(int mouseButton) {
         Click(MainButton(25 + mouseButton));
         ProcessEvents();
         return window().OpenChoiceList();
@@ -43,8 +44,8 @@ protected:
     }
 
     // Hovers a first-level row and lets the second-level list be rebuilt.
-    app::CSubMenuDlg* HoverGroup(app::CMenuDlg& list, int row) {
-        MoveTo(list, RowPoint(row, kMenuRowHeight));
+    app::ChoiceSubList* HoverGroup(app::ChoiceList& list, int row) {
+        HoverAt(list, RowPoint(row, kMenuRowHeight));
         ProcessEvents();
         return list.subList();
     }
@@ -57,7 +58,7 @@ protected:
 
 TEST_F(ChoiceListTest, FirstLevelListOpensUnderTheFieldAndChoosesRowsOneToSix) {
     ASSERT_TRUE(Start());
-    app::CMenuDlg* list = OpenListOf(2);
+    app::ChoiceList* list = OpenListOf(2);
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(state().popupOpen);
     EXPECT_EQ(state().editedButton, 27);
@@ -75,8 +76,8 @@ TEST_F(ChoiceListTest, FirstLevelListOpensUnderTheFieldAndChoosesRowsOneToSix) {
     EXPECT_EQ(list->mask(), QRegion(0, 0, kMenuWidth, 10 * kMenuRowHeight + 1));
     EXPECT_EQ(list->menuHotRow(), kNone);
 
-    MoveTo(*list, RowPoint(7, kMenuRowHeight));
-    MoveTo(*list, RowPoint(3, kMenuRowHeight));
+    HoverAt(*list, RowPoint(7, kMenuRowHeight));
+    HoverAt(*list, RowPoint(3, kMenuRowHeight));
     EXPECT_EQ(list->menuHotRow(), 3);
     QImage image = list->Compose();
     EXPECT_TRUE(Near(Band(image, 3, kMenuRowHeight), kMenuOver));
@@ -91,7 +92,7 @@ TEST_F(ChoiceListTest, FirstLevelListOpensUnderTheFieldAndChoosesRowsOneToSix) {
     // Stays set until the next press in the main window.
     EXPECT_TRUE(state().popupOpen);
     // (The main window's hot button is still the field: the pointer has to come back first.)
-    MoveTo(MainButton(60));
+    HoverAt(MainButton(60));
     Press(MainButton(60));
     EXPECT_FALSE(state().popupOpen);
     Release(MainButton(60));
@@ -104,14 +105,14 @@ TEST_F(ChoiceListTest, FirstLevelListOpensUnderTheFieldAndChoosesRowsOneToSix) {
 
 TEST_F(ChoiceListTest, GroupRowsKeepTheListOpenAndOpenTheGroupBesideIt) {
     ASSERT_TRUE(Start());
-    app::CMenuDlg* list = OpenListOf(2);
+    app::ChoiceList* list = OpenListOf(2);
     ASSERT_NE(list, nullptr);
     Click(*list, RowPoint(7, kMenuRowHeight));
     ProcessEvents();
     EXPECT_EQ(profile_.K[2].load(), 3) << "a group row chooses nothing";
     EXPECT_TRUE(list->isVisible());
 
-    app::CSubMenuDlg* sub = HoverGroup(*list, 7);
+    app::ChoiceSubList* sub = HoverGroup(*list, 7);
     ASSERT_NE(sub, nullptr);
     EXPECT_TRUE(sub->isVisible());
     EXPECT_EQ(sub->subItemCount(), 6);
@@ -138,14 +139,14 @@ TEST_F(ChoiceListTest, GroupRowsKeepTheListOpenAndOpenTheGroupBesideIt) {
 
 TEST_F(ChoiceListTest, SecondLevelChoiceAssignsTheGroupCodeAndClosesBothLists) {
     ASSERT_TRUE(Start());
-    app::CMenuDlg* list = OpenListOf(1);
+    app::ChoiceList* list = OpenListOf(1);
     ASSERT_NE(list, nullptr);
-    app::CSubMenuDlg* sub = HoverGroup(*list, 7);
+    app::ChoiceSubList* sub = HoverGroup(*list, 7);
     ASSERT_NE(sub, nullptr);
-    const QPointer<app::CMenuDlg> listAlive(list);
-    const QPointer<app::CSubMenuDlg> subAlive(sub);
+    const QPointer<app::ChoiceList> listAlive(list);
+    const QPointer<app::ChoiceSubList> subAlive(sub);
 
-    MoveTo(*sub, RowPoint(4, kSubRowHeight));
+    HoverAt(*sub, RowPoint(4, kSubRowHeight));
     EXPECT_EQ(sub->subHotRow(), 4);
     EXPECT_TRUE(Near(Band(sub->Compose(), 4, kSubRowHeight), kSubOver));
     Press(*sub, RowPoint(4, kSubRowHeight));
@@ -168,9 +169,9 @@ TEST_F(ChoiceListTest, SecondLevelChoiceAssignsTheGroupCodeAndClosesBothLists) {
 TEST_F(ChoiceListTest, MacroGroupListsTheUserMacrosByName) {
     ASSERT_TRUE(Start());
     SetUserMacros({"Alpha", "Beta", "Gamma"});
-    app::CMenuDlg* list = OpenListOf(3);
+    app::ChoiceList* list = OpenListOf(3);
     ASSERT_NE(list, nullptr);
-    app::CSubMenuDlg* sub = HoverGroup(*list, 9);
+    app::ChoiceSubList* sub = HoverGroup(*list, 9);
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(sub->subItemCount(), 3);
     // Its last item is level with row 9: the list starts 6 rows below the first list's top.
@@ -193,7 +194,7 @@ TEST_F(ChoiceListTest, MacroGroupListsTheUserMacrosByName) {
 
 TEST_F(ChoiceListTest, ReleasesOnTheOnePixelStripsChooseNothing) {
     ASSERT_TRUE(Start());
-    app::CMenuDlg* list = OpenListOf(2);
+    app::ChoiceList* list = OpenListOf(2);
     ASSERT_NE(list, nullptr);
     const QPoint firstStrip(kMenuWidth / 2, 10 * kMenuRowHeight);
     Click(*list, firstStrip);
@@ -201,7 +202,7 @@ TEST_F(ChoiceListTest, ReleasesOnTheOnePixelStripsChooseNothing) {
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(profile_.K[2].load(), 3);
 
-    app::CSubMenuDlg* sub = HoverGroup(*list, 10);
+    app::ChoiceSubList* sub = HoverGroup(*list, 10);
     ASSERT_NE(sub, nullptr);
     const QPoint secondStrip(kMenuWidth / 2, 8 * kSubRowHeight);
     Click(*sub, secondStrip);
@@ -215,10 +216,10 @@ TEST_F(ChoiceListTest, ReleasesOnTheOnePixelStripsChooseNothing) {
 
 TEST_F(ChoiceListTest, APressInTheMainWindowClosesTheListBeforeActing) {
     ASSERT_TRUE(Start());
-    const QPointer<app::CMenuDlg> first(OpenListOf(3));
+    const QPointer<app::ChoiceList> first(OpenListOf(3));
     ASSERT_FALSE(first.isNull());
     // Another function field: the open list closes and the new one opens.
-    const QPointer<app::CMenuDlg> second(OpenListOf(2));
+    const QPointer<app::ChoiceList> second(OpenListOf(2));
     ASSERT_FALSE(second.isNull());
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(state().editedButton, 27);
@@ -233,12 +234,12 @@ TEST_F(ChoiceListTest, APressInTheMainWindowClosesTheListBeforeActing) {
 
 TEST_F(ChoiceListTest, ReopenedListHighlightsTheRowUnderThePointerAtOnce) {
     ASSERT_TRUE(Start());
-    app::CMenuDlg* list = OpenListOf(2);
-    MoveTo(*list, RowPoint(4, kMenuRowHeight));
+    app::ChoiceList* list = OpenListOf(2);
+    HoverAt(*list, RowPoint(4, kMenuRowHeight));
     Click(MainButton(60));
     list = OpenListOf(2);
     ASSERT_NE(list, nullptr);
-    MoveTo(*list, RowPoint(4, kMenuRowHeight));
+    HoverAt(*list, RowPoint(4, kMenuRowHeight));
     EXPECT_TRUE(Near(Band(list->Compose(), 4, kMenuRowHeight), kMenuOver));
 }
 
@@ -260,7 +261,7 @@ TEST_F(ChoiceListTest, WarningBeforeTakingTheLastPrimaryClick) {
 
     // Confirm opens it; choosing another function gives the primary click to button 1.
     AnswerNextWarning(0);
-    app::CMenuDlg* list = OpenListOf(0);
+    app::ChoiceList* list = OpenListOf(0);
     EXPECT_EQ(warningsSeen(), 2);
     ASSERT_NE(list, nullptr);
     Click(*list, RowPoint(2, kMenuRowHeight));
@@ -274,7 +275,7 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
     setup.profile["K1"] = "2";
     ASSERT_TRUE(Start(setup));
     bool checked = false;
-    OnNextWarning([&](app::WarningDlg& warning) {
+    OnNextWarning([&](app::WarningWindow& warning) {
         EXPECT_EQ(warning.pos(), QPoint(state().popupX, state().popupY));
         EXPECT_EQ(warning.size(), QSize(200, 100));
         EXPECT_FALSE(warning.mask().contains(QPoint(5, 5)));
@@ -282,18 +283,18 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
         EXPECT_EQ(warning.hotButton(), kNone);
         const auto& confirm = layout().warningButtons[0];
         const auto& cancel = layout().warningButtons[1];
-        MoveTo(warning, Centre(confirm));
+        HoverAt(warning, Centre(confirm));
         EXPECT_EQ(warning.hotButton(), 1);
         QImage image = warning.Compose();
         EXPECT_TRUE(Near(Corner(image, confirm), kWarningOver));
         EXPECT_TRUE(Near(Corner(image, cancel), kWarningNormal));
-        MoveTo(warning, Centre(cancel));
+        HoverAt(warning, Centre(cancel));
         EXPECT_EQ(warning.hotButton(), 2);
         image = warning.Compose();
         EXPECT_TRUE(Near(Corner(image, confirm), kWarningNormal));
         EXPECT_TRUE(Near(Corner(image, cancel), kWarningOver));
         // A release outside both buttons leaves it open.
-        MoveTo(warning, {100, 30});
+        HoverAt(warning, {100, 30});
         Release(warning, {100, 30});
         EXPECT_TRUE(warning.isVisible());
         checked = true;
@@ -304,9 +305,9 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
     EXPECT_TRUE(checked);
 
     // Opened again, it starts without a highlighted button.
-    OnNextWarning([&](app::WarningDlg& warning) {
+    OnNextWarning([&](app::WarningWindow& warning) {
         EXPECT_EQ(warning.hotButton(), kNone);
-        warning.done(app::WarningDlg::kConfirm);
+        warning.done(app::WarningWindow::kConfirm);
     });
     EXPECT_NE(OpenListOf(0), nullptr);
 }

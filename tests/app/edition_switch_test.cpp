@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/edition_menus.h"
-#include "app/zel_menu.h"
+#include "app/skinned_menu.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/macro_store.h"
@@ -89,8 +89,8 @@ protected:
     platform::AppPaths paths;
     macro::MacroStore store;
     platform::RecordingMessageSink messages;
-    CZelMenu stepMenu;
-    CZelMenu trayMenu;
+    SkinnedMenu stepMenu;
+    SkinnedMenu trayMenu;
     std::vector<std::string> calls;
     bool layoutsPresent = true;
 };

@@ -102,13 +102,13 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n";
     transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                FakeHidTransport::MouseWriteCollection(kMousePath)});
-    window_ = std::make_unique<app::CZEL_GMouseDlg>(
+    window_ = std::make_unique<app::MainWindow>(
         app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
                          profile_, macros_, recordClock_});
     int completions = 0;
-    QObject::connect(window_.get(), &app::CZEL_GMouseDlg::shutdownComplete,
+    QObject::connect(window_.get(), &app::MainWindow::shutdownComplete,
                      [&completions] { ++completions; });
-    EXPECT_FALSE(window().OnInitDialog());
+    EXPECT_FALSE(window().Initialise());
     EXPECT_EQ(completions, 1);
     ASSERT_FALSE(messages_.messages.empty());
     EXPECT_EQ(messages_.messages.front(), "Perfil no encontrado");
@@ -120,10 +120,10 @@ TEST_F(MainWindowInitTest, MissingPicturePaintsDarkAndIsReportedOnce) {
     ASSERT_TRUE(dir_.isValid());
     ASSERT_TRUE(Start());
     std::filesystem::remove(ExeDir() + "/skins/main_over.jpg");
-    MoveTo(MainButton(3));
+    HoverAt(MainButton(3));
     const QImage image = Grab();
     EXPECT_TRUE(Near(Corner(image, layout().mainButtons[3]), QColor(0x10, 0x14, 0x18), 4));
-    MoveTo(MainButton(60));
+    HoverAt(MainButton(60));
     Grab();
     EXPECT_EQ(diagnostics_.messages.size(), 1u);
     EXPECT_TRUE(messages_.messages.empty());

@@ -134,7 +134,7 @@ TEST_F(MainWindowInputTest, ProfileButtonsActOnReleaseOnly) {
     ASSERT_NE(channel, nullptr);
     channel->ClearSent();
     const QPoint profile4 = MainButton(buttons::kFirstProfile + 3);
-    MoveTo(profile4);
+    HoverAt(profile4);
     Press(profile4);
     EXPECT_EQ(state().currentProfile, 1);
     Release(profile4);
@@ -166,7 +166,7 @@ TEST_F(MainWindowInputTest, PressOnEmptySkinAreaDragsTheWindow) {
     ASSERT_TRUE(Start());
     const QPoint start = window().pos();
     const QPoint empty(kSkinWidth - 10, kSkinHeight - 10);
-    MoveTo(empty);
+    HoverAt(empty);
     ASSERT_EQ(state().hot, app::HotIndices{});
     Press(empty);
     // Offscreen there is no window manager to move it: the window follows the pointer itself.
@@ -178,7 +178,7 @@ TEST_F(MainWindowInputTest, PressOnEmptySkinAreaDragsTheWindow) {
     Release(empty);
     // A press on a button does not drag.
     const QPoint moved = window().pos();
-    MoveTo(MainButton(60));
+    HoverAt(MainButton(60));
     Press(MainButton(60));
     QMouseEvent noDrag(QEvent::MouseMove, QPointF(MainButton(60)),
                        QPointF(window().mapToGlobal(MainButton(60)) + QPoint(30, 20)), Qt::NoButton,
@@ -212,7 +212,7 @@ TEST_F(MainWindowInputTest, KeyFilterConsumesEscapeReturnAndF10) {
         QKeyEvent event(c.type, c.key, Qt::NoModifier, c.key == Qt::Key_Y ? "y" : QString());
         EXPECT_EQ(app::IsConsumedDialogKey(event), c.consumed) << c.key;
         for (QWidget* target : {static_cast<QWidget*>(&window()), static_cast<QWidget*>(edit)}) {
-            EXPECT_EQ(window().PreTranslateMessage(*target, event), c.consumed) << c.key;
+            EXPECT_EQ(window().FilterKeyBeforeReceiver(*target, event), c.consumed) << c.key;
         }
     }
     // Delivered for real: Return never reaches the edit box, letters do.

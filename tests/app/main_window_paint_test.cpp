@@ -73,7 +73,7 @@ TEST_F(MainWindowPaintTest, HoverAndPressPicturesAreCopiedAtTheButtonsRectangles
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         const QPoint p = MainButton(c.button);
-        MoveTo(p);
+        HoverAt(p);
         EXPECT_EQ(state().hot.HotButton, c.button);
         const auto& b = layout().mainButtons[std::size_t(c.button)];
         EXPECT_TRUE(Near(Corner(Grab(), b), c.hover));
@@ -84,7 +84,7 @@ TEST_F(MainWindowPaintTest, HoverAndPressPicturesAreCopiedAtTheButtonsRectangles
         EXPECT_FALSE(state().pressedVisual);
         EXPECT_TRUE(Near(Corner(Grab(), b), c.released));
         // Away from it again: the normal picture (or the pressed one of a selected button).
-        MoveTo({kSkinWidth - 2, kSkinHeight - 2});
+        HoverAt({kSkinWidth - 2, kSkinHeight - 2});
     }
     EXPECT_TRUE(Near(Corner(Grab(), layout().mainButtons[buttons::kApply]), kMainNormal));
 }
@@ -96,7 +96,7 @@ TEST_F(MainWindowPaintTest, HoveringAFunctionFieldLightsItsCompanionAndRedLabel)
     EXPECT_GT(CountPixels(before, RectOf(field), QColor(255, 255, 255), 60), 0);
     EXPECT_EQ(CountPixels(before, RectOf(field), QColor(255, 0, 0), 60), 0);
 
-    MoveTo(MainButton(27));
+    HoverAt(MainButton(27));
     const QImage image = Grab();
     EXPECT_TRUE(Near(Corner(image, field), kMainOver));
     EXPECT_TRUE(Near(Corner(image, layout().mainButtons[117]), kMainOver));
@@ -104,7 +104,7 @@ TEST_F(MainWindowPaintTest, HoveringAFunctionFieldLightsItsCompanionAndRedLabel)
     EXPECT_GT(CountPixels(image, RectOf(field), QColor(255, 0, 0), 60), 0);
     EXPECT_EQ(CountPixels(image, RectOf(field), QColor(255, 255, 255), 60), 0);
     // The mouse diagram (31) has a companion too, but no label.
-    MoveTo(MainButton(31));
+    HoverAt(MainButton(31));
     EXPECT_TRUE(Near(Corner(Grab(), layout().mainButtons[121]), kMainOver));
 }
 
@@ -209,17 +209,17 @@ TEST_F(MainWindowPaintTest, OnlyChangesOfAHotIndexRepaint) {
     ASSERT_TRUE(Start());
     ResetPaints();
     const auto& apply = layout().mainButtons[buttons::kApply];
-    MoveTo({apply.x + 2, apply.y + 2});
+    HoverAt({apply.x + 2, apply.y + 2});
     EXPECT_EQ(paints(), 1);
-    MoveTo({apply.x + 5, apply.y + 6});  // same button
+    HoverAt({apply.x + 5, apply.y + 6});  // same button
     EXPECT_EQ(paints(), 1);
-    MoveTo({kSkinWidth - 2, kSkinHeight - 2});  // off every button
+    HoverAt({kSkinWidth - 2, kSkinHeight - 2});  // off every button
     EXPECT_EQ(paints(), 2);
-    MoveTo({kSkinWidth - 3, kSkinHeight - 3});
+    HoverAt({kSkinWidth - 3, kSkinHeight - 3});
     EXPECT_EQ(paints(), 2);
     // Main button 22 shares its place with colour button 2 and advanced button 2: three
     // indices change, three immediate repaints.
-    MoveTo(MainButton(22));
+    HoverAt(MainButton(22));
     EXPECT_EQ(state().hot, (app::HotIndices{22, 2, 2}));
     EXPECT_EQ(paints(), 5);
     EXPECT_EQ(state().remembered, state().hot);
@@ -235,7 +235,7 @@ TEST_F(MainWindowPaintTest, AdvancedPageShowsSpeedsSwitchesSliderAndLiveCaptions
     ASSERT_TRUE(Start(setup));
     Click(MainButton(buttons::kAdvancedPageButton));
     ASSERT_EQ(state().currentPage, app::kAdvancedPage);
-    MoveTo({kSkinWidth - 2, kSkinHeight - 2});
+    HoverAt({kSkinWidth - 2, kSkinHeight - 2});
     const QImage image = Grab();
     const auto& adv = layout().advancedButtons;
     EXPECT_TRUE(Near(Corner(image, adv[11]), kAdvancedDown));
@@ -257,7 +257,7 @@ TEST_F(MainWindowPaintTest, AdvancedPageShowsSpeedsSwitchesSliderAndLiveCaptions
     EXPECT_EQ(adv[buttons::kReleaseCount].caption, "[\xE2\x86\x91]0");
 
     // Pressing on the slider shows no press picture on it.
-    MoveTo(AdvancedButton(buttons::kFireSlider));
+    HoverAt(AdvancedButton(buttons::kFireSlider));
     Press(AdvancedButton(buttons::kFireSlider));
     const QImage pressed = Grab();
     EXPECT_TRUE(Near(pressed.pixelColor(slider.x + slider.width - 1, slider.y + slider.height - 1),
@@ -282,7 +282,7 @@ TEST_P(ColourPagePaintTest, ShowsLedModeAndPreview) {
     Click(MainButton(buttons::kColorPageButton));
     ASSERT_EQ(state().currentPage, app::kColorPage);
     EXPECT_TRUE(window().IsLedPreviewRunning());
-    MoveTo({kSkinWidth - 2, kSkinHeight - 2});
+    HoverAt({kSkinWidth - 2, kSkinHeight - 2});
     const QImage image = Grab();
     EXPECT_TRUE(Near(Corner(image, layout().colorButtons[buttons::kLedPreview]), c.preview));
     const int led = std::stoi(c.ledStatus);

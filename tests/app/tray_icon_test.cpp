@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include "app/edition_menus.h"
+#include "app/skinned_menu.h"
 #include "app/tray_picture.h"
-#include "app/zel_menu.h"
 #include "shell_test_qt.h"
 
 namespace zel::app {
@@ -33,7 +33,7 @@ protected:
 
     shell_testing::ApplicationGuard application;
     QWidget window;
-    CZelMenu trayMenu;
+    SkinnedMenu trayMenu;
     bool trayAvailable = true;
     TrayIcon tray{window, trayMenu, [this] { return trayAvailable; }};
     int exits = 0;
@@ -65,18 +65,18 @@ TEST_F(Tray, ClicksOnTheIconShowAndRestoreTheWindow) {
         SCOPED_TRACE(reason);
         tray.HideToTray();
         ASSERT_TRUE(window.isHidden());
-        tray.OnActivated(reason, QPoint(5, 5));
+        tray.HandleActivation(reason, QPoint(5, 5));
         EXPECT_FALSE(window.isHidden());
         EXPECT_FALSE(Minimised());
     }
     tray.HideToTray();
-    tray.OnActivated(QSystemTrayIcon::MiddleClick, QPoint(5, 5));
+    tray.HandleActivation(QSystemTrayIcon::MiddleClick, QPoint(5, 5));
     EXPECT_TRUE(window.isHidden());
 }
 
 TEST_F(Tray, ContextClickShowsTheEditionsMenuAtThePointer) {
     tray.HideToTray();
-    tray.OnActivated(QSystemTrayIcon::Context, QPoint(40, 30));
+    tray.HandleActivation(QSystemTrayIcon::Context, QPoint(40, 30));
     QMenu* popup = trayMenu.Popup();
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(popup->isVisible());
@@ -113,7 +113,7 @@ TEST_F(Tray, MenuEntriesOfBothEditionsShowOrExit) {
 TEST_F(Tray, CommandsOfTheStepMenuAreNotTheTrays) {
     tray.HideToTray();
     for (const int id : {32780, 32836, 0, 12345}) {
-        EXPECT_FALSE(tray.OnMenuCommand(id)) << id;
+        EXPECT_FALSE(tray.RunMenuCommand(id)) << id;
     }
     EXPECT_TRUE(window.isHidden());
     EXPECT_EQ(exits, 0);

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/warning_dlg.h"
+#include "app/warning_window.h"
 #include "macro/macro_files.h"
 
 namespace zel::test {
@@ -223,11 +223,11 @@ bool WindowTest::Start(const WindowSetup& setup) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                    FakeHidTransport::MouseWriteCollection(kMousePath)});
     }
-    window_ = std::make_unique<app::CZEL_GMouseDlg>(
+    window_ = std::make_unique<app::MainWindow>(
         app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
                          profile_, macros_, recordClock_});
-    QObject::connect(window_.get(), &app::CZEL_GMouseDlg::paintCompleted, [this] { ++paints_; });
-    if (!window_->OnInitDialog()) {
+    QObject::connect(window_.get(), &app::MainWindow::paintCompleted, [this] { ++paints_; });
+    if (!window_->Initialise()) {
         return false;
     }
     window_->move(100, 50);
@@ -247,7 +247,7 @@ void SendMouse(QWidget& target, QEvent::Type type, QPoint local, Qt::MouseButton
 
 }  // namespace
 
-void WindowTest::MoveTo(QWidget& target, QPoint p) {
+void WindowTest::HoverAt(QWidget& target, QPoint p) {
     SendMouse(target, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
 }
 void WindowTest::Press(QWidget& target, QPoint p) {
@@ -257,12 +257,12 @@ void WindowTest::Release(QWidget& target, QPoint p) {
     SendMouse(target, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
 }
 void WindowTest::Click(QWidget& target, QPoint p) {
-    MoveTo(target, p);
+    HoverAt(target, p);
     Press(target, p);
     Release(target, p);
 }
-void WindowTest::MoveTo(QPoint p) {
-    MoveTo(*window_, p);
+void WindowTest::HoverAt(QPoint p) {
+    HoverAt(*window_, p);
 }
 void WindowTest::Press(QPoint p) {
     Press(*window_, p);
@@ -311,12 +311,12 @@ void WindowTest::ProcessEvents() {
     }
 }
 
-void WindowTest::OnNextWarning(std::function<void(app::WarningDlg&)> act) {
+void WindowTest::OnNextWarning(std::function<void(app::WarningWindow&)> act) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(
         timer, &QTimer::timeout, [this, timer, act = std::move(act), tries = 0]() mutable {
-            auto* warning = qobject_cast<app::WarningDlg*>(QApplication::activeModalWidget());
+            auto* warning = qobject_cast<app::WarningWindow*>(QApplication::activeModalWidget());
             if (warning == nullptr) {
                 // Give up after two seconds: the warning was not asked.
                 if (++tries > 400) {
@@ -334,9 +334,9 @@ void WindowTest::OnNextWarning(std::function<void(app::WarningDlg&)> act) {
 }
 
 void WindowTest::AnswerNextWarning(int entry) {
-    OnNextWarning([this, entry](app::WarningDlg& warning) {
+    OnNextWarning([this, entry](app::WarningWindow& warning) {
         const QPoint target = Centre(layout().warningButtons[std::size_t(entry)]);
-        MoveTo(warning, target);
+        HoverAt(warning, target);
         Release(warning, target);
     });
 }

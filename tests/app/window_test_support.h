@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/warning_dlg.h"
+#include "app/warning_window.h"
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/message_sink.h"
@@ -111,16 +111,16 @@ protected:
     // initialisation ended the program.
     bool Start(const WindowSetup& setup = {});
 
-    app::CZEL_GMouseDlg& window() { return *window_; }
+    app::MainWindow& window() { return *window_; }
     const app::MainWindowState& state() { return window_->state(); }
     const skin::SkinLayout& layout() { return window_->layout(); }
 
     // Pointer events in window coordinates, delivered through the application as real ones.
-    void MoveTo(QPoint p);
+    void HoverAt(QPoint p);
     void Press(QPoint p);
     void Release(QPoint p);
     void Click(QPoint p);
-    void MoveTo(QWidget& target, QPoint p);
+    void HoverAt(QWidget& target, QPoint p);
     void Press(QWidget& target, QPoint p);
     void Release(QWidget& target, QPoint p);
     void Click(QWidget& target, QPoint p);
@@ -148,7 +148,7 @@ protected:
     static void ProcessEvents();
 
     // Runs `act` on the next warning window once it runs modally.
-    void OnNextWarning(std::function<void(app::WarningDlg&)> act);
+    void OnNextWarning(std::function<void(app::WarningWindow&)> act);
     // Answers the next warning window with a release on its button `entry` (0 confirm,
     // 1 cancel).
     void AnswerNextWarning(int entry);
@@ -171,7 +171,7 @@ protected:
     settings::ProfileSettings profile_;
     macro::MacroStore macros_;
     FakeRecordClock recordClock_;
-    std::unique_ptr<app::CZEL_GMouseDlg> window_;
+    std::unique_ptr<app::MainWindow> window_;
 
     static constexpr const char* kMousePath = "/dev/hidraw-test";
 

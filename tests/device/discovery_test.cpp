@@ -273,9 +273,9 @@ struct ChangeCase {
     bool foundAfter;
 };
 
-class OnDeviceChangeTable : public ::testing::TestWithParam<ChangeCase> {};
+class FollowDeviceChangeTable : public ::testing::TestWithParam<ChangeCase> {};
 
-TEST_P(OnDeviceChangeTable, ActsOnlyOnTheMousePath) {
+TEST_P(FollowDeviceChangeTable, ActsOnlyOnTheMousePath) {
     const ChangeCase& c = GetParam();
     FakeHidTransport transport;
     transport.SetCollections({Read("/dev/hidraw3"), Write("/dev/hidraw3")});
@@ -286,7 +286,7 @@ TEST_P(OnDeviceChangeTable, ActsOnlyOnTheMousePath) {
     const std::size_t enumerationsBefore = transport.EnumerateCount();
 
     int shutdowns = 0;
-    OnDeviceChange({c.kind, c.eventPath}, link, transport, messages, [&] { ++shutdowns; });
+    FollowDeviceChange({c.kind, c.eventPath}, link, transport, messages, [&] { ++shutdowns; });
     EXPECT_EQ(shutdowns, c.shutdowns);
     EXPECT_EQ(transport.EnumerateCount() - enumerationsBefore, c.enumerations);
     EXPECT_EQ(link.found.load(), c.foundAfter);
@@ -294,7 +294,7 @@ TEST_P(OnDeviceChangeTable, ActsOnlyOnTheMousePath) {
 
 using Kind = platform::HidDeviceEvent::Kind;
 INSTANTIATE_TEST_SUITE_P(
-    Events, OnDeviceChangeTable,
+    Events, FollowDeviceChangeTable,
     ::testing::Values(
         ChangeCase{"RemovalOfTheMouse", Kind::Removal, "/dev/hidraw3", true, 1, 0, false},
         ChangeCase{"RemovalInUpperCase", Kind::Removal, "/DEV/HIDRAW3", true, 1, 0, false},
@@ -305,13 +305,13 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"ArrivalOfAnotherDevice", Kind::Arrival, "/dev/hidraw5", false, 0, 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(OnDeviceChange, NothingMatchesBeforeTheMouseWasEverSeen) {
+TEST(FollowDeviceChange, NothingMatchesBeforeTheMouseWasEverSeen) {
     FakeHidTransport transport;
     DeviceLink link;
     platform::RecordingMessageSink messages;
     int shutdowns = 0;
-    OnDeviceChange({Kind::Removal, ""}, link, transport, messages, [&] { ++shutdowns; });
-    OnDeviceChange({Kind::Arrival, ""}, link, transport, messages, [&] { ++shutdowns; });
+    FollowDeviceChange({Kind::Removal, ""}, link, transport, messages, [&] { ++shutdowns; });
+    FollowDeviceChange({Kind::Arrival, ""}, link, transport, messages, [&] { ++shutdowns; });
     EXPECT_EQ(shutdowns, 0);
     EXPECT_EQ(transport.EnumerateCount(), 0u);
 }

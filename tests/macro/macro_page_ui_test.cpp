@@ -47,7 +47,7 @@ const MacroControlRects kRects{
 void SendKey(RecordingCapture& capture, QEvent::Type type, std::uint32_t xKeycode,
              bool autoRepeat = false) {
     QKeyEvent event(type, 0, Qt::NoModifier, xKeycode, 0, 0, QString(), autoRepeat);
-    capture.OnKeyEvent(event);
+    capture.TakeKeyEvent(event);
 }
 
 class MacroPageUiTest : public ::testing::Test {
@@ -86,7 +86,7 @@ protected:
     }
 
     QPoint LineCentre(int line) const {
-        CEditableListBox& list = *page_->stepList();
+        EditableListBox& list = *page_->stepList();
         return list.viewport()->mapToGlobal(list.visualItemRect(list.item(line)).center());
     }
     void RightClick(int line, int choice) {
@@ -173,7 +173,7 @@ TEST_F(MacroPageUiTest, ModifyDelayOnLineThreeTyping250AndReturn) {
     Open({FiveLineMacro("M")});
     RightClick(3, 32780);
     EXPECT_EQ(menusShown_, 1);
-    CEditHelper* editor = page_->stepList()->editor();
+    DelayLineEditor* editor = page_->stepList()->editor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), "    120ms");
     EXPECT_EQ(editor->selectedText(), "    120ms");
@@ -189,29 +189,29 @@ TEST_F(MacroPageUiTest, ModifyDelayOnLineThreeTyping250AndReturn) {
 TEST_F(MacroPageUiTest, DelayEditEndings) {
     struct Case {
         const char* what;
-        std::function<void(CEditHelper&)> end;
+        std::function<void(DelayLineEditor&)> end;
         std::uint16_t stored;
     } const cases[] = {
         {"Escape discards",
-         [](CEditHelper& e) {
+         [](DelayLineEditor& e) {
              QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
              QApplication::sendEvent(&e, &release);
          },
          120},
         {"focus loss keeps",
-         [](CEditHelper& e) {
+         [](DelayLineEditor& e) {
              QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
              QApplication::sendEvent(&e, &out);
          },
          77},
         {"keypad Enter keeps",
-         [](CEditHelper& e) {
+         [](DelayLineEditor& e) {
              QKeyEvent release(QEvent::KeyRelease, Qt::Key_Enter, Qt::KeypadModifier);
              QApplication::sendEvent(&e, &release);
          },
          77},
         {"another key does not end it",
-         [](CEditHelper& e) {
+         [](DelayLineEditor& e) {
              QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier);
              QApplication::sendEvent(&e, &release);
          },
@@ -221,7 +221,7 @@ TEST_F(MacroPageUiTest, DelayEditEndings) {
         SCOPED_TRACE(c.what);
         Open({FiveLineMacro("M")});
         RightClick(3, 32780);
-        CEditHelper* editor = page_->stepList()->editor();
+        DelayLineEditor* editor = page_->stepList()->editor();
         ASSERT_NE(editor, nullptr);
         editor->setText("77ms");
         c.end(*editor);
@@ -405,20 +405,20 @@ TEST_F(MacroPageUiTest, RecordingOutlivesThePageAndTheGrabEndsWithTheCapture) {
 TEST_F(MacroPageUiTest, KeysOutsideARecordingAreNotTaken) {
     Open({FiveLineMacro("M")});
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0, 0);
-    EXPECT_EQ(capture_->OnKeyEvent(press), RecordKeyResult::NotAKey);
+    EXPECT_EQ(capture_->TakeKeyEvent(press), RecordKeyResult::NotAKey);
 }
 
 TEST(EditableListBox, EditNotifications) {
     EnsureApplication();
-    CEditableListBox list;
+    EditableListBox list;
     list.addItems({"one", "two"});
     list.resize(200, 100);
     list.show();
     std::vector<std::pair<int, QString>> changed;
     int ended = 0;
-    QObject::connect(&list, &CEditableListBox::itemTextChanged,
+    QObject::connect(&list, &EditableListBox::itemTextChanged,
                      [&](int index, const QString& old) { changed.emplace_back(index, old); });
-    QObject::connect(&list, &CEditableListBox::editEnded, [&] { ++ended; });
+    QObject::connect(&list, &EditableListBox::editEnded, [&] { ++ended; });
 
     list.setCurrentRow(1);
     list.SendChar(2);  // any other character starts nothing
@@ -457,7 +457,7 @@ TEST(EditableListBox, EditNotifications) {
     EXPECT_EQ(ended, 3);
 
     // Destroyed with an open editor.
-    auto other = std::make_unique<CEditableListBox>();
+    auto other = std::make_unique<EditableListBox>();
     other->addItem("x");
     other->setCurrentRow(0);
     other->SendChar(kBeginEditChar);

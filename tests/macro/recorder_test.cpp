@@ -39,7 +39,7 @@ protected:
     // A key message at `ms` after the start of the test's clock.
     RecordKeyResult Key(std::int64_t ms, int msg, int vk) {
         clock_.now = 12 * 3600 * 1000 + ms;
-        return recorder_.OnRecordKeyMessage(msg, vk);
+        return recorder_.RecordKey(msg, vk);
     }
     RecordKeyResult Down(int vk, std::int64_t ms = 0) { return Key(ms, kKeyDownMessage, vk); }
     RecordKeyResult Up(int vk, std::int64_t ms = 0) { return Key(ms, kKeyUpMessage, vk); }

@@ -13,9 +13,9 @@ bool IsReturn(int key) {
 
 }  // namespace
 
-CEditHelper::CEditHelper(QWidget* parent) : QLineEdit(parent) {}
+DelayLineEditor::DelayLineEditor(QWidget* parent) : QLineEdit(parent) {}
 
-void CEditHelper::keyPressEvent(QKeyEvent* event) {
+void DelayLineEditor::keyPressEvent(QKeyEvent* event) {
     // The edit ends on the key's release; its press must not reach the window (a dialog would
     // take Return or Escape for itself).
     if (IsReturn(event->key()) || event->key() == Qt::Key_Escape) {
@@ -25,7 +25,7 @@ void CEditHelper::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-void CEditHelper::keyReleaseEvent(QKeyEvent* event) {
+void DelayLineEditor::keyReleaseEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) {
         if (IsReturn(event->key())) {
             emit endEdit(true);
@@ -36,26 +36,26 @@ void CEditHelper::keyReleaseEvent(QKeyEvent* event) {
     QLineEdit::keyReleaseEvent(event);
 }
 
-void CEditHelper::focusOutEvent(QFocusEvent* event) {
+void DelayLineEditor::focusOutEvent(QFocusEvent* event) {
     emit endEdit(true);
     QLineEdit::focusOutEvent(event);
 }
 
-CEditableListBox::CEditableListBox(QWidget* parent) : QListWidget(parent) {}
+EditableListBox::EditableListBox(QWidget* parent) : QListWidget(parent) {}
 
-CEditableListBox::~CEditableListBox() {
+EditableListBox::~EditableListBox() {
     // The editor goes with the list's children; it must not call back meanwhile.
     if (!editor_.isNull()) {
         editor_->disconnect(this);
     }
 }
 
-void CEditableListBox::SendChar(int code) {
+void EditableListBox::SendChar(int code) {
     pendingChar_ = code;
     BeginEdit();
 }
 
-void CEditableListBox::BeginEdit() {
+void EditableListBox::BeginEdit() {
     if (pendingChar_ != kBeginEditChar) {
         return;
     }
@@ -69,24 +69,24 @@ void CEditableListBox::BeginEdit() {
     scrollToItem(line);
     QRect rect = visualItemRect(line);
     rect.adjust(0, -2, 0, 2);
-    auto* editor = new CEditHelper(viewport());
+    auto* editor = new DelayLineEditor(viewport());
     editor->setFont(font());
     editor->setGeometry(rect);
     editor->setText(line->text());
     editor->selectAll();
     editIndex_ = index;
     editor_ = editor;
-    connect(editor, &CEditHelper::endEdit, this, &CEditableListBox::EndEdit);
+    connect(editor, &DelayLineEditor::endEdit, this, &EditableListBox::EndEdit);
     editor->show();
     editor->setFocus(Qt::OtherFocusReason);
 }
 
-void CEditableListBox::EndEdit(bool keep) {
+void EditableListBox::EndEdit(bool keep) {
     if (editor_.isNull()) {
         return;
     }
     // Taken first: hiding the editor moves the focus, which ends the edit once more.
-    CEditHelper* editor = editor_.data();
+    DelayLineEditor* editor = editor_.data();
     editor_.clear();
     editor->disconnect(this);
     if (keep && editIndex_ != -1 && editIndex_ < count()) {
@@ -107,11 +107,11 @@ void CEditableListBox::EndEdit(bool keep) {
     emit editEnded();
 }
 
-void CEditableListBox::AbandonEdit() {
+void EditableListBox::AbandonEdit() {
     if (editor_.isNull()) {
         return;
     }
-    CEditHelper* editor = editor_.data();
+    DelayLineEditor* editor = editor_.data();
     editor_.clear();
     editor->disconnect(this);
     editIndex_ = -1;
@@ -119,7 +119,7 @@ void CEditableListBox::AbandonEdit() {
     editor->deleteLater();
 }
 
-void CEditableListBox::keyPressEvent(QKeyEvent* event) {
+void EditableListBox::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (!text.isEmpty()) {
         SendChar(text.at(0).unicode());
@@ -131,12 +131,12 @@ void CEditableListBox::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
-void CEditableListBox::resizeEvent(QResizeEvent* event) {
+void EditableListBox::resizeEvent(QResizeEvent* event) {
     QListWidget::resizeEvent(event);
     EndEdit(true);
 }
 
-void CEditableListBox::scrollContentsBy(int dx, int dy) {
+void EditableListBox::scrollContentsBy(int dx, int dy) {
     EndEdit(true);
     QListWidget::scrollContentsBy(dx, dy);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// CEditableListBox: a list whose selected line can be edited in place. A character message
-// with code 1 (Ctrl+A typed in the list, or SendChar(1)) opens a CEditHelper over the selected
+// EditableListBox: a list whose selected line can be edited in place. A character message
+// with code 1 (Ctrl+A typed in the list, or SendChar(1)) opens a DelayLineEditor over the selected
 // line holding its text; Return or leaving the edit keeps the new text, Escape discards it.
 // Every end of an edit is announced with editEnded(), a kept change first with
 // itemTextChanged().
@@ -14,10 +14,10 @@ namespace zel::macro::ui {
 
 inline constexpr int kBeginEditChar = 1;
 
-class CEditHelper final : public QLineEdit {
+class DelayLineEditor final : public QLineEdit {
     Q_OBJECT
 public:
-    explicit CEditHelper(QWidget* parent);
+    explicit DelayLineEditor(QWidget* parent);
 
 signals:
     // true: keep the text; false: discard it.
@@ -29,11 +29,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
 
-class CEditableListBox final : public QListWidget {
+class EditableListBox final : public QListWidget {
     Q_OBJECT
 public:
-    explicit CEditableListBox(QWidget* parent = nullptr);
-    ~CEditableListBox() override;
+    explicit EditableListBox(QWidget* parent = nullptr);
+    ~EditableListBox() override;
 
     // A character message: code 1 begins editing the selected line.
     void SendChar(int code);
@@ -42,7 +42,7 @@ public:
     // Closes an open editor without keeping its text and without any notification.
     void AbandonEdit();
 
-    CEditHelper* editor() const { return editor_.data(); }
+    DelayLineEditor* editor() const { return editor_.data(); }
     int editIndex() const { return editIndex_; }
     // Whether kept changes are announced with itemTextChanged (the list's notify style).
     void SetNotify(bool notify) { notify_ = notify; }
@@ -57,7 +57,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    QPointer<CEditHelper> editor_;
+    QPointer<DelayLineEditor> editor_;
     int editIndex_ = -1;
     int pendingChar_ = 0;
     bool notify_ = true;

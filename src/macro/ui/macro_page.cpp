@@ -176,11 +176,11 @@ MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& r
     nameEdit_ = MakeEdit(parent, "nameEdit", kNameEditId, rects.nameEdit);
     macroList_ = new QListWidget(&parent);
     SetupList(*macroList_, "macroList", kMacroListId, rects.macroList);
-    stepList_ = new CEditableListBox(&parent);
+    stepList_ = new EditableListBox(&parent);
     SetupList(*stepList_, "stepList", kStepListId, rects.stepList);
 
     connect(macroList_, &QListWidget::currentRowChanged, this, [this] { SelectMacro(); });
-    connect(stepList_, &CEditableListBox::editEnded, this, [this] { OnDelayEditEnded(); });
+    connect(stepList_, &EditableListBox::editEnded, this, [this] { FinishDelayEdit(); });
     capture_.SetStepsChanged([this] { ShowModel(); });
 }
 
@@ -336,7 +336,7 @@ void MacroPageControls::RunStepCommand(int commandId) {
     }
 }
 
-void MacroPageControls::OnDelayEditEnded() {
+void MacroPageControls::FinishDelayEdit() {
     const QListWidgetItem* line = stepList_->item(model_.state.selectedLine);
     model_.ApplyDelayEdit(line != nullptr ? line->text().toStdString() : std::string());
     ShowModel();

@@ -62,7 +62,7 @@ public:
     QLineEdit* repeatEdit() const { return repeatEdit_.data(); }
     QLineEdit* nameEdit() const { return nameEdit_.data(); }
     QListWidget* macroList() const { return macroList_.data(); }
-    CEditableListBox* stepList() const { return stepList_.data(); }
+    EditableListBox* stepList() const { return stepList_.data(); }
 
     void RefreshMacroList();
     void SelectMacro();
@@ -81,7 +81,7 @@ public:
 
 private:
     void ReadInputs();
-    void OnDelayEditEnded();
+    void FinishDelayEdit();
     int StepItemHeight() const;
 
     QWidget& parent_;
@@ -92,7 +92,7 @@ private:
     QPointer<QLineEdit> repeatEdit_;
     QPointer<QLineEdit> nameEdit_;
     QPointer<QListWidget> macroList_;
-    QPointer<CEditableListBox> stepList_;
+    QPointer<EditableListBox> stepList_;
     int shownDownCount_ = -1;
     int shownUpCount_ = -1;
 };

@@ -22,7 +22,7 @@ RecordingChange RecordingCapture::Toggle() {
     return change;
 }
 
-RecordKeyResult RecordingCapture::OnKeyEvent(QKeyEvent& event) {
+RecordKeyResult RecordingCapture::TakeKeyEvent(QKeyEvent& event) {
     if (!recorder_.recording()) {
         return RecordKeyResult::NotAKey;
     }
@@ -31,7 +31,7 @@ RecordKeyResult RecordingCapture::OnKeyEvent(QKeyEvent& event) {
         return RecordKeyResult::NotAKey;
     }
     const int before = recorder_.recordedCount();
-    const RecordKeyResult result = recorder_.OnRecordKeyMessage(key->message, key->vk);
+    const RecordKeyResult result = recorder_.RecordKey(key->message, key->vk);
     if (recorder_.recordedCount() != before && stepsChanged_) {
         stepsChanged_();
     }

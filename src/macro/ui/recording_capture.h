@@ -33,7 +33,7 @@ public:
     // Every key event of the grabbing window while recording: the recorder's verdict. NotAKey
     // for other events, outside a recording, for the release half of an auto-repeat and for a
     // key without a virtual-key code.
-    RecordKeyResult OnKeyEvent(QKeyEvent& event);
+    RecordKeyResult TakeKeyEvent(QKeyEvent& event);
 
     // Called after a key event that added steps (the page shows them).
     void SetStepsChanged(std::function<void()> stepsChanged) {

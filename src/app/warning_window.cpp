@@ -1,4 +1,4 @@
-#include "app/warning_dlg.h"
+#include "app/warning_window.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -25,9 +25,9 @@ QSize FallbackSize(const std::array<skin::SkinButton, skin::kWarningButtonCount>
 
 }  // namespace
 
-WarningDlg::WarningDlg(skin::SkinImageStore& images,
-                       const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons,
-                       QFont font, int x, int y)
+WarningWindow::WarningWindow(skin::SkinImageStore& images,
+                             const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons,
+                             QFont font, int x, int y)
     : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint),
       images_(images),
       buttons_(buttons),
@@ -50,7 +50,7 @@ WarningDlg::WarningDlg(skin::SkinImageStore& images,
     move(x, y);
 }
 
-QImage WarningDlg::Compose() {
+QImage WarningWindow::Compose() {
     QImage back = images_.Layer(skin::pictures::kWarningNormal, size_);
     if (hotButton_ == 1 || hotButton_ == 2) {
         const QImage over = images_.Layer(skin::pictures::kWarningOver, size_);
@@ -72,13 +72,13 @@ QImage WarningDlg::Compose() {
     return back;
 }
 
-void WarningDlg::paintEvent(QPaintEvent* /*event*/) {
+void WarningWindow::paintEvent(QPaintEvent* /*event*/) {
     const QImage back = Compose();
     QPainter painter(this);
     painter.drawImage(0, 0, back);
 }
 
-void WarningDlg::OnMouseMove(int x, int y) {
+void WarningWindow::HoverAt(int x, int y) {
     int hot = kNone;
     if (buttons_[0].Rect().Contains(x, y)) {
         hot = 1;
@@ -91,7 +91,7 @@ void WarningDlg::OnMouseMove(int x, int y) {
     }
 }
 
-void WarningDlg::OnLButtonUp() {
+void WarningWindow::ReleaseAt() {
     if (hotButton_ == 1) {
         done(kConfirm);
     } else if (hotButton_ == 2) {
@@ -99,18 +99,18 @@ void WarningDlg::OnLButtonUp() {
     }
 }
 
-void WarningDlg::reject() {
+void WarningWindow::reject() {
     done(kCancel);
 }
 
-void WarningDlg::mouseMoveEvent(QMouseEvent* event) {
+void WarningWindow::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    OnMouseMove(p.x(), p.y());
+    HoverAt(p.x(), p.y());
 }
 
-void WarningDlg::mouseReleaseEvent(QMouseEvent* event) {
+void WarningWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        OnLButtonUp();
+        ReleaseAt();
     }
 }
 

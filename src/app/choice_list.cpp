@@ -1,4 +1,4 @@
-#include "app/menu_dlg.h"
+#include "app/choice_list.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -6,14 +6,14 @@
 #include <utility>
 
 #include "app/choice_list_rows.h"
+#include "app/choice_sub_list.h"
 #include "app/page_table.h"
-#include "app/sub_menu_dlg.h"
 #include "skin/qt/button_image.h"
 #include "skin/skin_files.h"
 
 namespace zel::app {
 
-CMenuDlg::CMenuDlg(QWidget& owner, ChoiceListContext context)
+ChoiceList::ChoiceList(QWidget& owner, ChoiceListContext context)
     : QWidget(&owner, Qt::Tool | Qt::FramelessWindowHint), context_(std::move(context)) {
     setWindowTitle(QString::fromLatin1(kTitle));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -32,9 +32,9 @@ CMenuDlg::CMenuDlg(QWidget& owner, ChoiceListContext context)
     menuHotRow_ = kNone;
 }
 
-CMenuDlg::~CMenuDlg() = default;
+ChoiceList::~ChoiceList() = default;
 
-void CMenuDlg::Destroy() {
+void ChoiceList::Destroy() {
     if (subList_) {
         subList_->hide();
     }
@@ -42,7 +42,7 @@ void CMenuDlg::Destroy() {
     deleteLater();
 }
 
-QImage CMenuDlg::Compose() {
+QImage ChoiceList::Compose() {
     const QSize size(width_, listHeight());
     QImage back = context_.images->Layer(skin::pictures::kMenuNormal, size);
     const QImage band = context_.images->Layer(
@@ -60,7 +60,7 @@ QImage CMenuDlg::Compose() {
     return back;
 }
 
-void CMenuDlg::paintEvent(QPaintEvent* /*event*/) {
+void ChoiceList::paintEvent(QPaintEvent* /*event*/) {
     const QImage back = Compose();
     {
         QPainter painter(this);
@@ -70,16 +70,16 @@ void CMenuDlg::paintEvent(QPaintEvent* /*event*/) {
     // for, once the paint is over.
     if (rebuildAfterPaint_) {
         rebuildAfterPaint_ = false;
-        QMetaObject::invokeMethod(this, &CMenuDlg::RebuildSubList, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &ChoiceList::RebuildSubList, Qt::QueuedConnection);
     }
 }
 
-void CMenuDlg::Invalidate() {
+void ChoiceList::Invalidate() {
     rebuildAfterPaint_ = true;
     update();
 }
 
-void CMenuDlg::RebuildSubList() {
+void ChoiceList::RebuildSubList() {
     if (subList_) {
         subList_->hide();
         subList_->deleteLater();
@@ -89,7 +89,7 @@ void CMenuDlg::RebuildSubList() {
         return;
     }
     const int userCount = context_.macros->UserCount();
-    auto* sub = new CSubMenuDlg(*this, menuHotRow_, context_);
+    auto* sub = new ChoiceSubList(*this, menuHotRow_, context_);
     subList_ = sub;
     const QPoint topLeft = mapToGlobal(QPoint(0, 0));
     sub->move(topLeft.x() + width_,
@@ -101,7 +101,7 @@ void CMenuDlg::RebuildSubList() {
     }
 }
 
-void CMenuDlg::OnMouseMove(int x, int y) {
+void ChoiceList::HoverAt(int x, int y) {
     menuHotRow_ = RowAt(x, y, width_, rowHeight_, kRowsHitTested);
     if (menuHotRow_ != rememberedRow_) {
         Invalidate();
@@ -109,12 +109,12 @@ void CMenuDlg::OnMouseMove(int x, int y) {
     }
 }
 
-void CMenuDlg::OnLButtonDown() {
+void ChoiceList::PressAt() {
     menuPressed_ = true;
     Invalidate();
 }
 
-void CMenuDlg::OnLButtonUp() {
+void ChoiceList::ReleaseAt() {
     menuPressed_ = false;
     Invalidate();
     if (menuHotRow_ >= 1 && menuHotRow_ <= kLastDirectChoiceRow) {
@@ -125,20 +125,20 @@ void CMenuDlg::OnLButtonUp() {
     }
 }
 
-void CMenuDlg::mouseMoveEvent(QMouseEvent* event) {
+void ChoiceList::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    OnMouseMove(p.x(), p.y());
+    HoverAt(p.x(), p.y());
 }
 
-void CMenuDlg::mousePressEvent(QMouseEvent* event) {
+void ChoiceList::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        OnLButtonDown();
+        PressAt();
     }
 }
 
-void CMenuDlg::mouseReleaseEvent(QMouseEvent* event) {
+void ChoiceList::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        OnLButtonUp();
+        ReleaseAt();
     }
 }
 

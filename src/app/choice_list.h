@@ -1,8 +1,8 @@
 #pragma once
 
-// CMenuDlg: the first-level function choice list. It opens under the clicked function field
+// ChoiceList: the first-level function choice list. It opens under the clicked function field
 // with ten rows: rows 1 ... 6 choose function 1 ... 6 and close the list, rows 7 ... 10 open a
-// second-level list (CSubMenuDlg) beside it while they are hot. A frameless tool window owned
+// second-level list (ChoiceSubList) beside it while they are hot. A frameless tool window owned
 // by the main window, drawn from the "menu" pictures.
 
 #include <QImage>
@@ -10,18 +10,18 @@
 #include <QWidget>
 
 #include "app/choice_list_context.h"
-#include "app/sub_menu_dlg.h"
+#include "app/choice_sub_list.h"
 
 namespace zel::app {
 
-class CMenuDlg final : public QWidget {
+class ChoiceList final : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "MainMenuDlg";
     static constexpr int kRowsHitTested = 12;
 
-    CMenuDlg(QWidget& owner, ChoiceListContext context);
-    ~CMenuDlg() override;
+    ChoiceList(QWidget& owner, ChoiceListContext context);
+    ~ChoiceList() override;
 
     int menuHotRow() const { return menuHotRow_; }
     bool menuPressed() const { return menuPressed_; }
@@ -29,16 +29,16 @@ public:
     int rowHeight() const { return rowHeight_; }
     // Ten rows and the one-pixel strip below them.
     int listHeight() const { return 10 * rowHeight_ + 1; }
-    CSubMenuDlg* subList() const { return subList_.data(); }
+    ChoiceSubList* subList() const { return subList_.data(); }
     const ChoiceListContext& context() const { return context_; }
 
     // The list as painted: width x list height.
     QImage Compose();
 
     // The handlers, in list coordinates.
-    void OnMouseMove(int x, int y);
-    void OnLButtonDown();
-    void OnLButtonUp();
+    void HoverAt(int x, int y);
+    void PressAt();
+    void ReleaseAt();
 
     // Hides the list at once and destroys it (and its second-level list) when control returns
     // to the event loop.
@@ -64,7 +64,7 @@ private:
     int rememberedRow_ = 255;
     bool menuPressed_ = false;
     bool rebuildAfterPaint_ = false;
-    QPointer<CSubMenuDlg> subList_;
+    QPointer<ChoiceSubList> subList_;
 };
 
 }  // namespace zel::app

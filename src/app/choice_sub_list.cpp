@@ -1,4 +1,4 @@
-#include "app/sub_menu_dlg.h"
+#include "app/choice_sub_list.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -6,15 +6,15 @@
 #include <QTimer>
 #include <utility>
 
+#include "app/choice_list.h"
 #include "app/choice_list_rows.h"
-#include "app/menu_dlg.h"
 #include "app/page_table.h"
 #include "skin/qt/button_image.h"
 #include "skin/skin_files.h"
 
 namespace zel::app {
 
-CSubMenuDlg::CSubMenuDlg(CMenuDlg& owner, int firstRow, ChoiceListContext context)
+ChoiceSubList::ChoiceSubList(ChoiceList& owner, int firstRow, ChoiceListContext context)
     : QWidget(&owner, Qt::Tool | Qt::FramelessWindowHint),
       owner_(owner),
       firstRow_(firstRow),
@@ -37,7 +37,7 @@ CSubMenuDlg::CSubMenuDlg(CMenuDlg& owner, int firstRow, ChoiceListContext contex
     subPressed_ = false;
 }
 
-QImage CSubMenuDlg::Compose() {
+QImage ChoiceSubList::Compose() {
     const QSize size(width_, listHeight());
     QImage back = context_.images->Layer(skin::pictures::kSubMenuNormal, size);
     const QImage band = context_.images->Layer(
@@ -55,7 +55,7 @@ QImage CSubMenuDlg::Compose() {
     return back;
 }
 
-void CSubMenuDlg::paintEvent(QPaintEvent* /*event*/) {
+void ChoiceSubList::paintEvent(QPaintEvent* /*event*/) {
     if (listHeight() <= 0 || width_ <= 0) {
         return;
     }
@@ -64,7 +64,7 @@ void CSubMenuDlg::paintEvent(QPaintEvent* /*event*/) {
     painter.drawImage(0, 0, back, 0, 0, width_, listHeight());
 }
 
-void CSubMenuDlg::OnMouseMove(int x, int y) {
+void ChoiceSubList::HoverAt(int x, int y) {
     subHotRow_ = RowAt(x, y, width_, rowHeight_, subItemCount_);
     if (subHotRow_ != rememberedItem_) {
         update();
@@ -72,12 +72,12 @@ void CSubMenuDlg::OnMouseMove(int x, int y) {
     }
 }
 
-void CSubMenuDlg::OnLButtonDown() {
+void ChoiceSubList::PressAt() {
     subPressed_ = true;
     update();
 }
 
-void CSubMenuDlg::OnLButtonUp() {
+void ChoiceSubList::ReleaseAt() {
     subPressed_ = false;
     if (subHotRow_ == kNone) {
         update();
@@ -99,20 +99,20 @@ void CSubMenuDlg::OnLButtonUp() {
     });
 }
 
-void CSubMenuDlg::mouseMoveEvent(QMouseEvent* event) {
+void ChoiceSubList::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    OnMouseMove(p.x(), p.y());
+    HoverAt(p.x(), p.y());
 }
 
-void CSubMenuDlg::mousePressEvent(QMouseEvent* event) {
+void ChoiceSubList::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        OnLButtonDown();
+        PressAt();
     }
 }
 
-void CSubMenuDlg::mouseReleaseEvent(QMouseEvent* event) {
+void ChoiceSubList::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        OnLButtonUp();
+        ReleaseAt();
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// WarningDlg: the small skinned question asked before a mouse button's function is changed
+// WarningWindow: the small skinned question asked before a mouse button's function is changed
 // while no other button has the primary click. Modal and shaped by its mask; its first button
 // confirms (result 1), its second cancels (result 2). Closing it any other way (Escape, the
 // window manager) cancels too.
@@ -15,23 +15,23 @@
 
 namespace zel::app {
 
-class WarningDlg final : public QDialog {
+class WarningWindow final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kConfirm = 1;
     static constexpr int kCancel = 2;
 
     // Opens at screen position (x, y), the main window's popupX and popupY.
-    WarningDlg(skin::SkinImageStore& images,
-               const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons, QFont font,
-               int x, int y);
+    WarningWindow(skin::SkinImageStore& images,
+                  const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons,
+                  QFont font, int x, int y);
 
     // 1 over the confirm button, 2 over the cancel button, 255 elsewhere.
     int hotButton() const { return hotButton_; }
     QImage Compose();
 
-    void OnMouseMove(int x, int y);
-    void OnLButtonUp();
+    void HoverAt(int x, int y);
+    void ReleaseAt();
 
     void reject() override;
 

@@ -1,4 +1,4 @@
-#include "app/zel_menu.h"
+#include "app/skinned_menu.h"
 
 #include <QAction>
 #include <QColor>
@@ -106,7 +106,7 @@ void ForEachAction(QMenu& menu, const std::function<void(QAction&)>& visit) {
 // normal style. The panel around the items takes the item colour.
 class ZelMenuStyle final : public QProxyStyle {
 public:
-    explicit ZelMenuStyle(const CZelMenu& owner) : owner_(owner) {}
+    explicit ZelMenuStyle(const SkinnedMenu& owner) : owner_(owner) {}
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
@@ -136,7 +136,7 @@ public:
         } else if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
             record.commandId = kSubMenuCommandId;
         }
-        QSize measured = CZelMenu::MeasureItem(record);
+        QSize measured = SkinnedMenu::MeasureItem(record);
         measured.rwidth() += kCheckMarkRoom;
         if (record.commandId == kSubMenuCommandId) {
             measured.rwidth() += kSubMenuArrowRoom;
@@ -169,7 +169,7 @@ public:
             if (const MenuItemRecord* record = owner_.RecordOf(action)) {
                 const bool selected = (option->state & State_Selected) != 0;
                 painter->save();
-                CZelMenu::DrawItem(*painter, option->rect, selected, *record);
+                SkinnedMenu::DrawItem(*painter, option->rect, selected, *record);
                 if (action->menu() != nullptr) {
                     DrawSubMenuArrow(*painter, option->rect);
                 }
@@ -181,32 +181,32 @@ public:
     }
 
 private:
-    const CZelMenu& owner_;
+    const SkinnedMenu& owner_;
 };
 
-CZelMenu::CZelMenu(QObject* parent)
+SkinnedMenu::SkinnedMenu(QObject* parent)
     : QObject(parent), style_(std::make_unique<ZelMenuStyle>(*this)) {}
 
-CZelMenu::~CZelMenu() {
+SkinnedMenu::~SkinnedMenu() {
     // The menus use the style: they go first.
     menu_.reset();
 }
 
-void CZelMenu::Attach(std::unique_ptr<QMenu> menu) {
+void SkinnedMenu::Attach(std::unique_ptr<QMenu> menu) {
     menu_ = std::move(menu);
     if (menu_) {
         ConnectCommands(*menu_);
     }
 }
 
-std::unique_ptr<QMenu> CZelMenu::Detach() {
+std::unique_ptr<QMenu> SkinnedMenu::Detach() {
     if (menu_) {
         ForEachAction(*menu_, [this](QAction& action) { action.disconnect(this); });
     }
     return std::move(menu_);
 }
 
-void CZelMenu::ConnectCommands(QMenu& menu) {
+void SkinnedMenu::ConnectCommands(QMenu& menu) {
     ForEachAction(menu, [this](QAction& action) {
         if (action.menu() == nullptr && !action.isSeparator()) {
             connect(&action, &QAction::triggered, this,
@@ -215,7 +215,7 @@ void CZelMenu::ConnectCommands(QMenu& menu) {
     });
 }
 
-void CZelMenu::MakeOwnerDrawn(QMenu* menu) {
+void SkinnedMenu::MakeOwnerDrawn(QMenu* menu) {
     if (menu == nullptr) {
         return;
     }
@@ -236,7 +236,7 @@ void CZelMenu::MakeOwnerDrawn(QMenu* menu) {
     }
 }
 
-const MenuItemRecord* CZelMenu::RecordOf(const QAction* action) const {
+const MenuItemRecord* SkinnedMenu::RecordOf(const QAction* action) const {
     if (action == nullptr) {
         return nullptr;
     }
@@ -249,14 +249,14 @@ const MenuItemRecord* CZelMenu::RecordOf(const QAction* action) const {
     return &records_[static_cast<std::size_t>(i)];
 }
 
-QMenu* CZelMenu::Popup() const {
+QMenu* SkinnedMenu::Popup() const {
     if (!menu_ || menu_->actions().isEmpty()) {
         return nullptr;
     }
     return menu_->actions().front()->menu();
 }
 
-int CZelMenu::TrackPopup(const QPoint& globalPos) {
+int SkinnedMenu::TrackPopup(const QPoint& globalPos) {
     QMenu* popup = Popup();
     if (popup == nullptr) {
         return 0;
@@ -264,14 +264,14 @@ int CZelMenu::TrackPopup(const QPoint& globalPos) {
     return CommandIdOf(popup->exec(globalPos));
 }
 
-QSize CZelMenu::MeasureItem(const MenuItemRecord& record) {
+QSize SkinnedMenu::MeasureItem(const MenuItemRecord& record) {
     const int height =
         record.commandId == kSeparatorCommandId ? kMenuSeparatorHeight : kMenuItemHeight;
     return {static_cast<int>(record.text.size()) * kMenuCharacterWidth, height};
 }
 
-void CZelMenu::DrawItem(QPainter& painter, const QRect& itemRect, bool selected,
-                        const MenuItemRecord& record) {
+void SkinnedMenu::DrawItem(QPainter& painter, const QRect& itemRect, bool selected,
+                           const MenuItemRecord& record) {
     if (record.commandId == kSeparatorCommandId) {
         QRect line = itemRect;
         line.setLeft(itemRect.left() + kMenuSeparatorIndent);

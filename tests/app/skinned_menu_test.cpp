@@ -1,4 +1,4 @@
-#include "app/zel_menu.h"
+#include "app/skinned_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ protected:
 TEST_F(ZelMenu, EveryEditionMenuGivesItsRecordsDepthFirst) {
     for (const int number : {kTrayMenuEN, kTrayMenuCN, kStepMenuEN, kStepMenuCN}) {
         SCOPED_TRACE(number);
-        CZelMenu menu;
+        SkinnedMenu menu;
         LoadOwnerDrawnMenu(menu, number);
         EXPECT_EQ(menu.records(), ExpectedRecords(number));
         EXPECT_EQ(menu.ItemCount(), static_cast<int>(ExpectedRecords(number).size()));
@@ -99,8 +99,8 @@ TEST_F(ZelMenu, EveryEditionMenuGivesItsRecordsDepthFirst) {
 }
 
 TEST_F(ZelMenu, AnEditionSwitchReplacesTheRecordsInsteadOfAddingThem) {
-    CZelMenu step;
-    CZelMenu tray;
+    SkinnedMenu step;
+    SkinnedMenu tray;
     LoadEditionMenus(step, tray, 1);
     QPointer<QMenu> oldPopup = step.Popup();
     LoadEditionMenus(step, tray, 0);
@@ -128,7 +128,7 @@ TEST_F(ZelMenu, MeasuresEightPixelsPerCharacterByTwenty) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(CZelMenu::MeasureItem({QString::fromUtf8(c.text), c.commandId}), c.size);
+        EXPECT_EQ(SkinnedMenu::MeasureItem({QString::fromUtf8(c.text), c.commandId}), c.size);
     }
 }
 
@@ -158,7 +158,7 @@ protected:
         return popup->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
-    CZelMenu menu;
+    SkinnedMenu menu;
     QMenu* popup = nullptr;
     QList<QAction*> actions;
 };
@@ -243,7 +243,7 @@ TEST_F(ShownMenu, SeparatorIsALineStartingTwentyFivePixelsIn) {
 
 TEST_F(ShownMenu, ChosenItemsReportTheirCommandIdentifier) {
     std::vector<int> chosen;
-    QObject::connect(&menu, &CZelMenu::commandTriggered,
+    QObject::connect(&menu, &SkinnedMenu::commandTriggered,
                      [&chosen](int id) { chosen.push_back(id); });
     actions[3]->trigger();
     actions[2]->menu()->actions().front()->trigger();
@@ -251,7 +251,7 @@ TEST_F(ShownMenu, ChosenItemsReportTheirCommandIdentifier) {
 }
 
 TEST_F(ZelMenu, TrackPopupReturnsTheChosenCommandOrNothing) {
-    CZelMenu menu;
+    SkinnedMenu menu;
     LoadOwnerDrawnMenu(menu, kStepMenuCN);
     QMenu* popup = menu.Popup();
     auto pressLater = [popup](QAction* item, int key) {
@@ -265,7 +265,7 @@ TEST_F(ZelMenu, TrackPopupReturnsTheChosenCommandOrNothing) {
     EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 32836);  // "Eliminar"
     pressLater(popup->actions().last(), Qt::Key_Escape);
     EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 0);
-    EXPECT_EQ(CZelMenu().TrackPopup(QPoint(0, 0)), 0) << "no menu attached";
+    EXPECT_EQ(SkinnedMenu().TrackPopup(QPoint(0, 0)), 0) << "no menu attached";
 }
 
 TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
@@ -273,7 +273,7 @@ TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
     image.fill(Qt::black);
     {
         QPainter painter(&image);
-        CZelMenu::DrawItem(painter, QRect(0, 0, 60, 4), false, {"", 0});
+        SkinnedMenu::DrawItem(painter, QRect(0, 0, 60, 4), false, {"", 0});
     }
     EXPECT_EQ(QColor(image.pixel(24, 0)), QColor(0, 0, 0));
     EXPECT_EQ(QColor(image.pixel(25, 0)), QColor(255, 0, 0));  // top

@@ -1,6 +1,6 @@
 #pragma once
 
-// CSubMenuDlg: the second-level function choice list of one group (device functions,
+// ChoiceSubList: the second-level function choice list of one group (device functions,
 // multimedia keys, user macros, built-in macros), opened beside the first-level list while the
 // group's row is hot. A choice gives the edited button the item's function and closes both
 // lists. A frameless tool window owned by the first-level list, drawn from the
@@ -13,16 +13,16 @@
 
 namespace zel::app {
 
-class CMenuDlg;
+class ChoiceList;
 
-class CSubMenuDlg final : public QWidget {
+class ChoiceSubList final : public QWidget {
     Q_OBJECT
 public:
     // Waited between a choice and the list's destruction.
     static constexpr int kCloseDelayMs = 10;
 
     // The group that first-level row `firstRow` (7 ... 10) opens.
-    CSubMenuDlg(CMenuDlg& owner, int firstRow, ChoiceListContext context);
+    ChoiceSubList(ChoiceList& owner, int firstRow, ChoiceListContext context);
 
     int firstRow() const { return firstRow_; }
     int subItemCount() const { return subItemCount_; }
@@ -36,9 +36,9 @@ public:
     // The list as painted: width x list height.
     QImage Compose();
 
-    void OnMouseMove(int x, int y);
-    void OnLButtonDown();
-    void OnLButtonUp();
+    void HoverAt(int x, int y);
+    void PressAt();
+    void ReleaseAt();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,7 +47,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    CMenuDlg& owner_;
+    ChoiceList& owner_;
     int firstRow_;
     ChoiceListContext context_;
     int width_ = 0;

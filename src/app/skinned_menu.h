@@ -1,6 +1,6 @@
 #pragma once
 
-// CZelMenu: a pop-up menu drawn by the program so that it matches the dark skin: white text on
+// SkinnedMenu: a pop-up menu drawn by the program so that it matches the dark skin: white text on
 // dark teal, a blue-to-cyan gradient behind the selected item, a thin line for separators.
 //
 // The menu is a tree of QMenus (the "attached" menu: a root whose first item opens the pop-up
@@ -40,13 +40,13 @@ inline constexpr int kMenuSeparatorHeight = 1;
 inline constexpr int kMenuTextIndent = 10;
 inline constexpr int kMenuSeparatorIndent = 25;
 
-class CZelMenu : public QObject {
+class SkinnedMenu : public QObject {
     Q_OBJECT
 public:
-    explicit CZelMenu(QObject* parent = nullptr);
-    ~CZelMenu() override;
-    CZelMenu(const CZelMenu&) = delete;
-    CZelMenu& operator=(const CZelMenu&) = delete;
+    explicit SkinnedMenu(QObject* parent = nullptr);
+    ~SkinnedMenu() override;
+    SkinnedMenu(const SkinnedMenu&) = delete;
+    SkinnedMenu& operator=(const SkinnedMenu&) = delete;
 
     // Takes a freshly built menu; a menu attached before is destroyed.
     void Attach(std::unique_ptr<QMenu> menu);

@@ -1,6 +1,6 @@
 #pragma once
 
-// CZEL_GMouseApp: the application object of the windowed program. It owns the program-wide
+// Application: the application object of the windowed program. It owns the program-wide
 // objects (device link, profile, macros, transport, desktop pointer settings, message sinks)
 // and runs the main window until the shutdown sequence ends it.
 
@@ -21,12 +21,12 @@ namespace zel::app {
 
 class SingleInstance;
 
-class CZEL_GMouseApp {
+class Application {
 public:
-    CZEL_GMouseApp();
-    ~CZEL_GMouseApp();
-    CZEL_GMouseApp(const CZEL_GMouseApp&) = delete;
-    CZEL_GMouseApp& operator=(const CZEL_GMouseApp&) = delete;
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     // Runs the main window inside the running QApplication. `stopFd` (-1: none) becomes
     // readable when the program is asked to end (SIGINT, SIGTERM), which runs the shutdown

@@ -1,4 +1,4 @@
-#include "app/gmouse_app.h"
+#include "app/application.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -12,23 +12,23 @@
 
 namespace zel::app {
 
-CZEL_GMouseApp::CZEL_GMouseApp()
+Application::Application()
     : exeDir_(platform::ExecutableDirectory()),
       pointer_(std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop())) {}
 
-CZEL_GMouseApp::~CZEL_GMouseApp() = default;
+Application::~Application() = default;
 
-int CZEL_GMouseApp::InitInstance(int stopFd, SingleInstance* instance) {
+int Application::InitInstance(int stopFd, SingleInstance* instance) {
     // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
     transport_ = platform::SimTransport::FromEnvironment();
     if (!transport_) {
         transport_ = platform::MakeHidTransport();
     }
 
-    CZEL_GMouseDlg window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
-                                      launcher_, link_, profile_, macros_, recordClock_});
+    MainWindow window(AppServices{exeDir_, messages_, diagnostics_, *pointer_, transport_.get(),
+                                  launcher_, link_, profile_, macros_, recordClock_});
     messages_.SetOwner(&window);
-    QObject::connect(&window, &CZEL_GMouseDlg::shutdownComplete, QCoreApplication::instance(),
+    QObject::connect(&window, &MainWindow::shutdownComplete, QCoreApplication::instance(),
                      [] { QCoreApplication::exit(0); });
 
     QSocketNotifier* stopNotifier = nullptr;
@@ -38,7 +38,7 @@ int CZEL_GMouseApp::InitInstance(int stopFd, SingleInstance* instance) {
                          [&window] { window.ShutdownLink(); });
     }
 
-    if (!window.OnInitDialog()) {
+    if (!window.Initialise()) {
         messages_.SetOwner(nullptr);
         return 1;
     }
@@ -65,7 +65,7 @@ int RunWindowed(int argc, char** argv) {
         instance.AskFirstToShow();
         return 0;
     }
-    CZEL_GMouseApp program;
+    Application program;
     return program.InitInstance(stopSignals.fd(), &instance);
 }
 
