@@ -5,8 +5,8 @@
 
 #include "macro/key_codes.h"
 #include "macro/macro_name.h"
-#include "macro/utf16_text.h"
 #include "settings/parse_decimal.h"
+#include "settings/unicode_text.h"
 
 namespace zel::macro {
 namespace {
@@ -94,7 +94,7 @@ std::string EncodeMacroRecord(const MacroRecord& record) {
 }
 
 MacroRecord DecodeMacroRecord(std::string_view value) {
-    std::u16string units = Utf8ToUtf16(value);
+    std::u16string units = text::Utf8ToUtf16(value);
     if (units.size() > kEncodedRecordLength) {
         units.resize(kEncodedRecordLength);
     }

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "macro/macro_file_format.h"
-#include "macro/utf16_text.h"
 #include "settings/ini_file.h"
 #include "settings/parse_decimal.h"
+#include "settings/unicode_text.h"
 
 namespace zel::macro {
 namespace {
@@ -29,12 +29,12 @@ bool IsReadableFile(const std::filesystem::path& file) {
 
 // The first `characters` UTF-16 units of a value, as UTF-8.
 std::string FirstCharacters(const std::string& value, std::size_t characters) {
-    std::u16string units = Utf8ToUtf16(value);
+    std::u16string units = text::Utf8ToUtf16(value);
     if (units.size() <= characters) {
         return value;
     }
     units.resize(characters);
-    return Utf16ToUtf8(units);
+    return text::Utf16ToUtf8(units);
 }
 
 // The records of a macro file, at most `capacity` of them; empty when the file is missing.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "macro/utf16_text.h"
+#include "settings/unicode_text.h"
 
 namespace zel::macro {
 namespace {
@@ -31,12 +31,12 @@ std::u16string_view NameUnits(const MacroRecord& record) {
 }
 
 std::string NameText(const MacroRecord& record) {
-    return Utf16ToUtf8(NameUnits(record));
+    return text::Utf16ToUtf8(NameUnits(record));
 }
 
 std::u16string NameUnitsFor(std::string_view text) {
     text = text.substr(0, text.find('\0'));
-    std::u16string units = Utf8ToUtf16(text);
+    std::u16string units = text::Utf8ToUtf16(text);
     units.resize(FittingLength(units, kMaxNameLength));
     return units;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "macro/macro_name.h"
-#include "macro/utf16_text.h"
+#include "settings/unicode_text.h"
 
 namespace zel::macro {
 namespace {
@@ -66,7 +66,7 @@ int MacroStore::FindUnits(std::u16string_view units) const {
 }
 
 int MacroStore::FindMacro(std::string_view text) const {
-    const std::u16string units = Utf8ToUtf16(text.substr(0, text.find('\0')));
+    const std::u16string units = text::Utf8ToUtf16(text.substr(0, text.find('\0')));
     // A text longer than a name can hold is the name of no macro.
     if (units.size() > static_cast<std::size_t>(kMaxNameLength)) {
         return UserCount();

@@ -1,6 +1,6 @@
 #include "settings/ini_case_fold.h"
 
-#include "settings/ini_encoding.h"
+#include "settings/unicode_text.h"
 
 namespace zel::ini::detail {
 namespace {
@@ -52,7 +52,7 @@ std::string FoldCase(std::string_view utf8) {
             ++pos;
             continue;
         }
-        AppendUtf8(out, FoldCodePoint(NextCodePoint(utf8, pos)));
+        text::AppendUtf8(out, FoldCodePoint(text::NextCodePoint(utf8, pos)));
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include "settings/ini_encoding.h"
 #include "settings/ini_file.h"
 #include "settings/ini_file_io.h"
+#include "settings/unicode_text.h"
 
 namespace zel::ini {
 
@@ -324,7 +325,7 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
             value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
         }
-        return std::string(value.substr(0, detail::PrefixBytes(value, bufferSize - 1)));
+        return std::string(value.substr(0, text::PrefixBytes(value, bufferSize - 1)));
     }
     return {};
 }
@@ -341,7 +342,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
         section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
         (!keyStart.empty() && (keyStart.front() == ';' || keyStart.front() == '[')) ||
-        !detail::IsValidUtf8(section) || !detail::IsValidUtf8(key) || !detail::IsValidUtf8(value)) {
+        !text::IsValidUtf8(section) || !text::IsValidUtf8(key) || !text::IsValidUtf8(value)) {
         return false;
     }
     if (!impl_) {
@@ -405,7 +406,7 @@ std::string IniDocument::Serialize() const {
     // and would then read back as other characters. Such a document is written as UTF-16LE,
     // which both systems read correctly. (The first line is never rewritten, so no change can
     // make a document start with a byte order mark.)
-    if (impl.encoding == Encoding::kWindows1252 && !IsAscii(out) && detail::IsValidUtf8(out)) {
+    if (impl.encoding == Encoding::kWindows1252 && !IsAscii(out) && text::IsValidUtf8(out)) {
         return impl.SerializeAs(Encoding::kUtf16LeBom);
     }
     return out;

@@ -2,10 +2,14 @@
 
 #include <array>
 
-namespace zel::ini::detail {
-namespace {
+#include "settings/unicode_text.h"
 
-constexpr char32_t kReplacement = 0xFFFD;
+namespace zel::ini::detail {
+
+using text::AppendUtf8;
+using text::IsValidUtf8;
+using text::NextCodePoint;
+namespace {
 
 // Bytes 0x80 ... 0x9F; the rest of Windows-1252 equals Latin-1.
 constexpr std::array<char32_t, 32> kWindows1252High = {
@@ -15,43 +19,21 @@ constexpr std::array<char32_t, 32> kWindows1252High = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
-bool IsContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char high = 0xBF) {
-    return byte >= low && byte <= high;
-}
-
 void AppendUtf16Le(std::string& out, char32_t unit) {
     out.push_back(static_cast<char>(unit & 0xFF));
     out.push_back(static_cast<char>((unit >> 8) & 0xFF));
 }
 
 std::string DecodeUtf16Le(std::string_view raw, bool& lossless) {
-    std::string out;
-    out.reserve(raw.size() / 2);
-    const std::size_t units = raw.size() / 2;
-    auto unitAt = [&](std::size_t i) {
-        return static_cast<char32_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                     (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-    };
-    for (std::size_t i = 0; i < units; ++i) {
-        const char32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
-            const char32_t next = unitAt(i + 1);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
-            lossless = false;
-            AppendUtf8(out, kReplacement);
-            continue;
-        }
-        AppendUtf8(out, unit);
+    std::u16string units(raw.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                         (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
     }
+    std::string out = text::Utf16ToUtf8(units, &lossless);
     if (raw.size() % 2 != 0) {
         lossless = false;
-        AppendUtf8(out, kReplacement);
+        text::AppendUtf8(out, text::kReplacement);
     }
     return out;
 }
@@ -82,102 +64,6 @@ std::string_view ByteOrderMark(Encoding encoding) {
             break;
     }
     return {};
-}
-
-char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    char32_t value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0) {
-            secondLow = 0xA0;
-        } else if (lead == 0xED) {
-            secondHigh = 0x9F;  // no surrogates
-        }
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0) {
-            secondLow = 0x90;
-        } else if (lead == 0xF4) {
-            secondHigh = 0x8F;
-        }
-    } else {
-        ++pos;
-        return kReplacement;
-    }
-    std::size_t i = pos + 1;
-    for (std::size_t k = 1; k < length; ++k, ++i) {
-        const bool ok = i < text.size() && (k == 1 ? IsContinuation(byte(i), secondLow, secondHigh)
-                                                   : IsContinuation(byte(i)));
-        if (!ok) {
-            pos = i;
-            return kReplacement;
-        }
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    pos = i;
-    return value;
-}
-
-bool IsValidUtf8(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        // Plain ASCII runs are the common case.
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
-        const std::size_t start = pos;
-        if (NextCodePoint(text, pos) == kReplacement) {
-            // U+FFFD itself is valid; anything else that decodes to it is not.
-            if (text.substr(start, pos - start) != "\xEF\xBF\xBD") {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-        cp = kReplacement;
-    }
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-std::size_t PrefixBytes(std::string_view text, std::size_t maxCodePoints) {
-    std::size_t pos = 0;
-    for (std::size_t count = 0; count < maxCodePoints && pos < text.size(); ++count) {
-        NextCodePoint(text, pos);
-    }
-    return pos;
 }
 
 char32_t Windows1252ToUnicode(std::uint8_t byte) {

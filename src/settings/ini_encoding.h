@@ -26,19 +26,6 @@ DetectedEncoding DetectEncoding(std::string_view bytes);
 
 std::string_view ByteOrderMark(Encoding encoding);
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text);
-
-// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value above U+10FFFF).
-void AppendUtf8(std::string& out, char32_t codePoint);
-
-// Decodes the next code point of valid or invalid UTF-8 starting at pos and advances pos;
-// an invalid sequence gives U+FFFD and advances past its longest valid-looking prefix.
-char32_t NextCodePoint(std::string_view text, std::size_t& pos);
-
-// Number of bytes of the first maxCodePoints code points of text (never cuts a sequence).
-std::size_t PrefixBytes(std::string_view text, std::size_t maxCodePoints);
-
 // One line of the file (without its line break) to UTF-8. Sets lossless to false when
 // encoding the result again would not give back the same bytes (invalid input).
 std::string DecodeLine(std::string_view raw, Encoding encoding, bool& lossless);

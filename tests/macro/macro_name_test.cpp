@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "macro/utf16_text.h"
+#include "settings/unicode_text.h"
 
 namespace zel::macro {
 namespace {
@@ -44,7 +44,7 @@ TEST(MacroName, SetNameStoresAtMost19UnitsAtACharacterBoundary) {
             EXPECT_EQ(record.name[i], u'\0') << c.label << " unit " << i;
         }
         const std::string text = NameText(record);
-        EXPECT_EQ(Utf8ToUtf16(text), c.stored) << c.label;
+        EXPECT_EQ(text::Utf8ToUtf16(text), c.stored) << c.label;
     }
 }
 
@@ -69,12 +69,12 @@ TEST(MacroName, TerminateNameCutsOnlyUnterminatedNames) {
 }
 
 TEST(MacroName, UnpairedSurrogatesReadAsReplacement) {
-    EXPECT_EQ(Utf16ToUtf8(u"a\xD800z"), "a\xEF\xBF\xBDz");
-    EXPECT_EQ(Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(text::Utf16ToUtf8(u"a\xD800z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(text::Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
+    EXPECT_EQ(text::Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
     // Overlong encodings and encoded surrogates are malformed.
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(text::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(text::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
 }
 
 }  // namespace
