@@ -60,10 +60,17 @@ start_simulator_for_user() {
     chmod 666 "$socket"
 }
 
-# start_installed EXE: the program as the user, with nothing of this shell's environment.
+# start_installed EXE: the program as the user, with nothing of this shell's environment but
+# the sanitizers' options.
 start_installed() {
+    local keep=()
+    local name
+    for name in ASAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS LSAN_OPTIONS; do
+        [ -n "${!name+set}" ] && keep+=("$name=${!name}")
+    done
     "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" \
-        XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "$1" --headless 2>"$work/app.err" &
+        XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "${keep[@]}" "$1" --headless \
+        2>"$work/app.err" &
     app_pid=$!
 }
 
