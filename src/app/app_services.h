@@ -17,7 +17,7 @@
 namespace zel::app {
 
 struct AppServices {
-    std::string exeDir;  // every file is found beside the executable
+    std::string exeDir;  // the executable's folder: the files' places follow from it
     // What the user must see (message boxes in the program).
     platform::MessageSink& messages;
     // What the user need not be stopped for, such as a skin picture that cannot be read: a

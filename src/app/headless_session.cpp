@@ -140,7 +140,15 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     // Before any thread exists, so that every thread inherits the blocked signals.
     TerminationSignals signals;
     platform::StderrMessageSink messages;
-    auto paths = platform::AppPaths::ForRunningExecutable(0);
+    auto resolved = platform::ResolveAppPaths(platform::ExecutableDirectory(),
+                                              platform::UserEnvironment::FromProcess(), 0);
+    if (!resolved.problem.empty()) {
+        messages.ShowMessage(resolved.problem, kApplicationName);
+    }
+    if (!resolved.usable) {
+        return 1;
+    }
+    auto paths = std::move(resolved.paths);
     auto pointer = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
     HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
                             messages);

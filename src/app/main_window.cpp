@@ -74,10 +74,20 @@ bool MainWindow::Initialise() {
         });
     QCoreApplication::instance()->installEventFilter(preTranslate_.get());
 
+    // Where the files are: beside the executable, or shipped data and the user's folder.
+    const platform::ResolvedPaths resolved =
+        platform::ResolveAppPaths(services_.exeDir, platform::UserEnvironment::FromProcess(), 0);
+    paths_ = resolved.paths;
+    if (!resolved.problem.empty()) {
+        services_.messages.ShowMessage(resolved.problem, kApplicationName);
+    }
+    if (!resolved.usable) {
+        return false;
+    }
+
     StartWorkerThreads();
 
     // The profile and the edition.
-    paths_.configPath = platform::ConfigPathIn(paths_.exeDir);
     state_.currentProfile = settings::ReadCurrentProfile(paths_.configPath);
     state_.languageFlag = settings::ReadEditionFlag(paths_.configPath);
     settings::LoadProfile(paths_.configPath, state_.currentProfile, false,
@@ -87,7 +97,6 @@ bool MainWindow::Initialise() {
 
     // The skin's layouts: main, colour and advanced page now, the warning window after the
     // macro page's controls.
-    paths_.skinsDir = platform::SkinsDirIn(paths_.exeDir);
     images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
     skin::SkinLayoutLoader loader(
         paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
@@ -105,8 +114,7 @@ bool MainWindow::Initialise() {
     ShapeWindow();
 
     // The macros of the edition and the built-in ones.
-    paths_.macroPath = platform::MacroPathIn(paths_.exeDir, state_.languageFlag);
-    paths_.constMacroPath = platform::ConstMacroPathIn(paths_.exeDir);
+    paths_.SetLanguage(state_.languageFlag);
     macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
     macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
 
@@ -136,7 +144,7 @@ void MainWindow::StartWorkerThreads() {
         services_.profile,
         services_.macros,
         services_.launcher,
-        platform::ConfigPathIn(paths_.exeDir),
+        paths_.configPath,
         [this] { return state_.currentProfile.load(); },
         // From the player thread: the paint happens on the window thread.
         [this] {
@@ -154,7 +162,6 @@ void MainWindow::StopWorkerThreads() {
 }
 
 void MainWindow::ShapeWindow() {
-    paths_.maskPath = platform::MaskPathIn(paths_.skinsDir);
     const QImage mask = images_->LoadSkinImage(skin::pictures::kMainMask);
     const skin::MainWindowShape shape =
         skin::BuildMainWindowShape(mask, layout_, kFallbackSkinSize);

@@ -115,13 +115,13 @@ void MainWindow::SelectProfile(int profile) {
 
 // Releases of frame buttons 14, 15 and 16.
 void MainWindow::ImportProfile() {
-    if (const auto file = AskProfileFileToImport(this, QString::fromStdString(paths_.exeDir))) {
+    if (const auto file = AskProfileFileToImport(this, QString::fromStdString(paths_.userDir))) {
         settings::ImportProfile(ProfileContext(), *file);
     }
 }
 
 void MainWindow::ExportProfile() {
-    if (const auto file = AskProfileFileToExport(this, QString::fromStdString(paths_.exeDir))) {
+    if (const auto file = AskProfileFileToExport(this, QString::fromStdString(paths_.userDir))) {
         settings::ExportProfile(ProfileContext(), *file);
     }
 }
@@ -210,7 +210,7 @@ void MainWindow::RefreshMacroList() {
 
 // Presses of advanced buttons 0 ... 6.
 void MainWindow::ImportMacros() {
-    const auto file = AskMacroFileToImport(this, QString::fromStdString(paths_.exeDir));
+    const auto file = AskMacroFileToImport(this, QString::fromStdString(paths_.userDir));
     if (!file) {
         return;
     }
@@ -219,7 +219,7 @@ void MainWindow::ImportMacros() {
 }
 
 void MainWindow::ExportMacros() {
-    const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.exeDir));
+    const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.userDir));
     if (file && !macro::SaveUserMacros(services_.macros, *file)) {
         services_.messages.ShowMessage(macro::SaveFailedMessage(*file), kApplicationName);
     }

@@ -1,7 +1,14 @@
 #include "platform/app_paths.h"
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace zel::platform {
@@ -63,14 +70,59 @@ std::string MacroPathIn(std::string_view exeDir, int languageFlag) {
     return Join(exeDir, languageFlag != 0 ? "Macro_EN.dat" : "Macro_CN.dat");
 }
 
+std::string ShareDirOf(std::string_view exeDir) {
+    const std::string prefix = ExeDirOf(exeDir);
+    return prefix + "/share/zel-gmouse";
+}
+
+UserEnvironment UserEnvironment::FromProcess() {
+    UserEnvironment environment;
+    if (const char* value = std::getenv("XDG_CONFIG_HOME")) {
+        environment.xdgConfigHome = value;
+    }
+    if (const char* value = std::getenv("HOME")) {
+        environment.home = value;
+    } else if (const passwd* user = ::getpwuid(::getuid())) {
+        // Started without HOME (by a service manager, say): the account's home folder.
+        environment.home = user->pw_dir != nullptr ? user->pw_dir : "";
+    }
+    return environment;
+}
+
+std::string UserConfigDirFor(const UserEnvironment& environment) {
+    if (!environment.xdgConfigHome.empty() && environment.xdgConfigHome.front() == '/') {
+        return Join(environment.xdgConfigHome, "zel-gmouse");
+    }
+    if (!environment.home.empty() && environment.home.front() == '/') {
+        return Join(environment.home, ".config/zel-gmouse");
+    }
+    return {};
+}
+
+InstallLayout DetectLayout(std::string_view exeDir) {
+    std::error_code error;
+    if (exeDir.empty() || std::filesystem::exists(ConfigPathIn(exeDir), error)) {
+        return InstallLayout::kPortable;
+    }
+    return std::filesystem::is_directory(ShareDirOf(exeDir), error) ? InstallLayout::kInstalled
+                                                                    : InstallLayout::kPortable;
+}
+
 AppPaths AppPaths::ForDirectory(std::string_view exeDir, int languageFlag) {
+    return ForInstallation(exeDir, exeDir, exeDir, languageFlag);
+}
+
+AppPaths AppPaths::ForInstallation(std::string_view exeDir, std::string_view dataDir,
+                                   std::string_view userDir, int languageFlag) {
     AppPaths paths;
     paths.exeDir = std::string(exeDir);
-    paths.configPath = ConfigPathIn(exeDir);
-    paths.skinsDir = SkinsDirIn(exeDir);
+    paths.dataDir = std::string(dataDir);
+    paths.userDir = std::string(userDir);
+    paths.configPath = ConfigPathIn(userDir);
+    paths.skinsDir = SkinsDirIn(dataDir);
     paths.maskPath = MaskPathIn(paths.skinsDir);
-    paths.macroPath = MacroPathIn(exeDir, languageFlag);
-    paths.constMacroPath = ConstMacroPathIn(exeDir);
+    paths.macroPath = MacroPathIn(userDir, languageFlag);
+    paths.constMacroPath = ConstMacroPathIn(dataDir);
     return paths;
 }
 
@@ -79,7 +131,138 @@ AppPaths AppPaths::ForRunningExecutable(int languageFlag) {
 }
 
 void AppPaths::SetLanguage(int languageFlag) {
-    macroPath = MacroPathIn(exeDir, languageFlag);
+    macroPath = MacroPathIn(userDir, languageFlag);
+}
+
+namespace {
+
+// The files of the user's folder that start as copies of the shipped ones.
+constexpr const char* kUserFileNames[] = {"config.ini", "Macro_EN.dat", "Macro_CN.dat"};
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+// Creates `folder` and its missing parents, private to the user (mode 0700, as the XDG base
+// directory rules ask). 0 or the errno of the step that failed.
+int MakeFolders(const std::string& folder) {
+    std::string partial;
+    std::size_t start = 1;
+    while (start <= folder.size()) {
+        std::size_t slash = folder.find('/', start);
+        if (slash == std::string::npos) {
+            slash = folder.size();
+        }
+        partial = folder.substr(0, slash);
+        start = slash + 1;
+        if (partial.empty() || partial.back() == '/') {
+            continue;
+        }
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+            return errno;
+        }
+    }
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return errno;
+    }
+    return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+}
+
+// Reads a whole small file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    char buffer[65536];
+    ssize_t count = 0;
+    while ((count = ::read(fd, buffer, sizeof buffer)) > 0) {
+        contents.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(fd);
+    return count == 0;
+}
+
+// Copies `source` to `target` unless `target` exists. The copy is written to a temporary file
+// and linked into place, so a program starting at the same moment sees no file or the whole
+// file, and a file that appeared meanwhile is kept. 0, or the errno of the failed step.
+int CopyIfMissing(const std::string& source, const std::string& target) {
+    if (::access(target.c_str(), F_OK) == 0) {
+        return 0;
+    }
+    std::string contents;
+    if (!ReadWholeFile(source, contents)) {
+        // Nothing shipped under this name: the program starts from its factory defaults.
+        return 0;
+    }
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    std::size_t written = 0;
+    while (written < contents.size() && error == 0) {
+        const ssize_t count = ::write(fd, contents.data() + written, contents.size() - written);
+        if (count < 0) {
+            error = errno;
+        } else {
+            written += static_cast<std::size_t>(count);
+        }
+    }
+    if (error == 0 && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::link(temporary.c_str(), target.c_str()) != 0 && errno != EEXIST) {
+        error = errno;
+    }
+    ::unlink(temporary.c_str());
+    return error;
+}
+
+// Makes the user's folder ready; the message for the user when it cannot be used.
+std::string PrepareUserFolder(const std::string& dataDir, const std::string& userDir) {
+    const std::string consequence = "; settings and macros cannot be saved";
+    if (const int error = MakeFolders(userDir); error != 0) {
+        return "cannot create the settings folder " + userDir + ": " + ErrorText(error) +
+               consequence;
+    }
+    if (::access(userDir.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write in the settings folder " + userDir + ": " + ErrorText(errno) +
+               consequence;
+    }
+    for (const char* name : kUserFileNames) {
+        const std::string target = Join(userDir, name);
+        if (const int error = CopyIfMissing(Join(dataDir, name), target); error != 0) {
+            return "cannot copy " + Join(dataDir, name) + " to " + target + ": " +
+                   ErrorText(error) + consequence;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+ResolvedPaths ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
+                              int languageFlag) {
+    if (DetectLayout(exeDir) == InstallLayout::kPortable) {
+        return {AppPaths::ForDirectory(exeDir, languageFlag), {}, true};
+    }
+    const std::string dataDir = ShareDirOf(exeDir);
+    const std::string userDir = UserConfigDirFor(environment);
+    if (userDir.empty()) {
+        return {AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag),
+                "cannot find the settings folder: neither XDG_CONFIG_HOME nor HOME names an "
+                "absolute path",
+                false};
+    }
+    std::string problem = PrepareUserFolder(dataDir, userDir);
+    return {AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag), std::move(problem),
+            true};
 }
 
 }  // namespace zel::platform

@@ -1,7 +1,10 @@
 #pragma once
 
-// Where the program finds its files: everything lies beside the executable, never relative to
-// the working directory. Each path is a function of a folder, so tests can use any folder.
+// Where the program finds its files, never relative to the working directory. Two layouts:
+// - portable: the executable's folder holds everything (the build folder, a copied folder);
+// - installed: <prefix>/bin/ZEL_GMouse reads its shipped data from <prefix>/share/zel-gmouse
+//   and keeps what it writes in the user's $XDG_CONFIG_HOME/zel-gmouse.
+// Each path is a function of folders, so tests can use any folder.
 
 #include <string>
 #include <string_view>
@@ -22,22 +25,64 @@ std::string ConstMacroPathIn(std::string_view exeDir);  // exeDir/constMacro.dat
 // exeDir/Macro_EN.dat for the EN edition (languageFlag non-zero), exeDir/Macro_CN.dat otherwise.
 std::string MacroPathIn(std::string_view exeDir, int languageFlag);
 
+// exeDir/../share/zel-gmouse, written without the "..": the shipped data of an installation.
+std::string ShareDirOf(std::string_view exeDir);
+
+// The part of the environment that names the user's configuration folder.
+struct UserEnvironment {
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME, empty when unset
+    std::string home;           // $HOME, empty when unset
+
+    static UserEnvironment FromProcess();
+};
+
+// $XDG_CONFIG_HOME/zel-gmouse, or $HOME/.config/zel-gmouse when XDG_CONFIG_HOME is unset or
+// not an absolute path (as the XDG base directory rules say); empty when neither is usable.
+std::string UserConfigDirFor(const UserEnvironment& environment);
+
+enum class InstallLayout { kPortable, kInstalled };
+
+// Installed when exeDir holds no config.ini and ShareDirOf(exeDir) is a folder; portable
+// otherwise, so a portable folder that lost its config.ini stays portable.
+InstallLayout DetectLayout(std::string_view exeDir);
+
 // The paths of one run, computed once at start and updated by the edition switch.
 struct AppPaths {
     std::string exeDir;
+    std::string dataDir;  // read only: skins, constMacro.dat, the shipped files
+    std::string userDir;  // what the program writes: config.ini and the user macro files
     std::string configPath;
     std::string skinsDir;
     std::string maskPath;
     std::string macroPath;
     std::string constMacroPath;
 
-    // Every path derived from exeDir.
+    // The portable layout: every path lies in exeDir.
     static AppPaths ForDirectory(std::string_view exeDir, int languageFlag);
+    // The installed layout: shipped data in dataDir, written files in userDir.
+    static AppPaths ForInstallation(std::string_view exeDir, std::string_view dataDir,
+                                    std::string_view userDir, int languageFlag);
     // ForDirectory(ExecutableDirectory(), languageFlag).
     static AppPaths ForRunningExecutable(int languageFlag);
 
     // The macro file follows the edition.
     void SetLanguage(int languageFlag);
 };
+
+// The paths of a run and, when the user's folder cannot be used, why (a message for the user;
+// empty when all is well). When a folder is named but unusable the program can go on: reads of
+// missing files give the factory defaults and failed writes are reported where they happen.
+// When no folder can be named at all, `usable` is false and the program must not start.
+struct ResolvedPaths {
+    AppPaths paths;
+    std::string problem;
+    bool usable = true;
+};
+
+// Decides the layout of exeDir. In the installed layout, the user's folder is created when
+// missing and the shipped config.ini and user macro files are copied into it when they are not
+// there yet; a file already there is never replaced.
+ResolvedPaths ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
+                              int languageFlag);
 
 }  // namespace zel::platform

@@ -57,7 +57,7 @@ finish() {
     sed 's/^/ZEL-APPERR /' /tmp/app.err 2>/dev/null
     sed 's/^/ZEL-SIMERR /' /tmp/sim.err 2>/dev/null
     say "VERDICT check=$check_status upload=$upload_status click=$click_status" \
-        "macro=$macro_status app_exit=$app_status elapsed_ms=$(now_ms)"
+        "macro=$macro_status app_exit=$app_status udev=$udev_status elapsed_ms=$(now_ms)"
     sync
     poweroff -f
 }
@@ -67,6 +67,7 @@ upload_status=not-run
 click_status=not-run
 macro_status=not-run
 app_status=not-run
+udev_status=not-run
 
 # 1. Our descriptor parser against the kernel's.
 say "step descriptor check"
@@ -87,6 +88,18 @@ if ! wait_for 15 test -S /tmp/mouse.sock; then
     finish
 fi
 wait_for 15 test -c /dev/hidraw0 || say "no hidraw node for the virtual mouse"
+
+# The udev rule on the node: access for the seat's user and the user service started.
+if [ -x /guest/bin/udevadm ]; then
+    /guest/bin/udevadm test --action=add /sys/class/hidraw/hidraw0 >/tmp/udev.out 2>&1
+    udev_status=ok
+    grep -q '^TAGS=.*:uaccess:' /tmp/udev.out || udev_status=no-uaccess-tag
+    grep -q '^TAGS=.*:systemd:' /tmp/udev.out || udev_status=no-systemd-tag
+    grep -qx 'SYSTEMD_USER_WANTS=zel-gmouse.service' /tmp/udev.out || udev_status=no-user-wants
+    [ "$udev_status" = ok ] || sed 's/^/ZEL-GUEST udevadm: /' /tmp/udev.out
+else
+    udev_status=no-udevadm
+fi
 
 say "step program"
 unset ZEL_GMOUSE_SIM

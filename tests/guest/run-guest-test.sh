@@ -3,7 +3,8 @@
 # (software emulation), makes the virtual mouse a kernel HID device there through uhid, runs
 # `ZEL_GMouse --headless` on the hidraw backend against it, clicks a macro button, unplugs the
 # mouse, and checks what the kernel-side mouse received. The same guest also compares our
-# report-descriptor parser with the kernel's.
+# report-descriptor parser with the kernel's, and has udevadm read the udev rule on the virtual
+# mouse's node (the uaccess and systemd tags, the user service it asks for).
 #
 # Usage: run-guest-test.sh PROGRAM SIMULATOR CHECKER
 #   PROGRAM    the built ZEL_GMouse; its folder's data files go with it
@@ -171,6 +172,13 @@ copy_with_libraries() {  # FILE DESTINATION
 copy_with_libraries "$simulator" "$root/guest/bin/zel-mouse-sim"
 copy_with_libraries "$checker" "$root/guest/bin/zel-hid-kernel-check"
 copy_with_libraries "$program" "$root/guest/app/ZEL_GMouse"
+# udev's own reading of the rule on the virtual mouse's node (udevadm test, no daemon).
+rule="$(dirname "$program")/70-zel-gmouse.rules"
+if command -v udevadm >/dev/null && [ -f "$rule" ]; then
+    copy_with_libraries "$(command -v udevadm)" "$root/guest/bin/udevadm"
+    mkdir -p "$root/etc/udev/rules.d"
+    cp "$rule" "$root/etc/udev/rules.d/"
+fi
 # The data the program reads beside itself (not the skins: the headless run draws nothing).
 find "$(dirname "$program")" -maxdepth 1 -type f \( -name '*.ini' -o -name '*.dat' \) \
     -exec cp {} "$root/guest/app/" \;
@@ -326,6 +334,10 @@ if [ "${ZEL_GUEST_CHECK_ONLY:-0}" = 1 ]; then
     echo "PASS (descriptor check only)"
     exit 0
 fi
+
+echo "== udev rule on the virtual mouse's node: $(field udev)"
+[ "$(field udev)" = ok ] ||
+    problems+=("the udev rule did not give the node its tags and service ($(field udev))")
 
 echo "== upload as received by the kernel-side mouse"
 for ((i = 0; i < ${#expected_upload[@]}; i++)); do

@@ -1,13 +1,54 @@
 #include "platform/app_paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zel::platform {
 namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "zel-paths-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& contents) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
 
 TEST(AppPaths, ExeDirIsEverythingBeforeTheLastSlash) {
     struct Case {
@@ -72,6 +113,166 @@ TEST(AppPaths, RunningExecutableFolderHoldsThisProgram) {
     ASSERT_FALSE(paths.exeDir.empty());
     EXPECT_EQ(paths.exeDir.front(), '/');
     EXPECT_TRUE(std::filesystem::exists(paths.exeDir + "/platform_tests"));
+}
+
+TEST(AppPaths, UserFolderFollowsTheXdgRules) {
+    struct Case {
+        const char* xdgConfigHome;
+        const char* home;
+        const char* userDir;
+    };
+    const Case cases[] = {
+        {"/xdg", "/home/u", "/xdg/zel-gmouse"},
+        {"", "/home/u", "/home/u/.config/zel-gmouse"},
+        {"relative/xdg", "/home/u", "/home/u/.config/zel-gmouse"},  // ignored: not absolute
+        {"/xdg", "", "/xdg/zel-gmouse"},
+        {"", "", ""},
+        {"", "relative", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UserConfigDirFor({c.xdgConfigHome, c.home}), c.userDir)
+            << c.xdgConfigHome << " | " << c.home;
+    }
+}
+
+TEST(AppPaths, ShareFolderLiesBesideTheExecutablesFolder) {
+    EXPECT_EQ(ShareDirOf("/usr/bin"), "/usr/share/zel-gmouse");
+    EXPECT_EQ(ShareDirOf("/opt/zel/bin"), "/opt/zel/share/zel-gmouse");
+}
+
+// The layout each tree of files gives, and where config.ini, the skins and the macro file are
+// then read and written.
+TEST(AppPaths, LayoutIsDecidedByTheFilesBesideTheExecutable) {
+    struct Case {
+        const char* name;
+        bool configBesideExe;
+        const char* shareEntry;  // "" none, "dir" a folder, "file" a plain file
+        InstallLayout layout;
+    };
+    const Case cases[] = {
+        {"build folder", true, "", InstallLayout::kPortable},
+        {"portable folder that lost config.ini", false, "", InstallLayout::kPortable},
+        {"config.ini beside the executable wins over a share folder", true, "dir",
+         InstallLayout::kPortable},
+        {"installed", false, "dir", InstallLayout::kInstalled},
+        {"share/zel-gmouse is not a folder", false, "file", InstallLayout::kPortable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        const std::string exeDir = root / "prefix/bin";
+        const std::string shareDir = root / "prefix/share/zel-gmouse";
+        fs::create_directories(exeDir);
+        if (c.configBesideExe) {
+            WriteFile(exeDir + "/config.ini", "[Init]\n");
+        }
+        if (std::string(c.shareEntry) == "dir") {
+            WriteFile(shareDir + "/config.ini", "[Init]\n");
+        } else if (std::string(c.shareEntry) == "file") {
+            WriteFile(shareDir, "not a folder");
+        }
+        EXPECT_EQ(DetectLayout(exeDir), c.layout);
+
+        const UserEnvironment environment{root / "xdg", root / "home"};
+        const ResolvedPaths resolved = ResolveAppPaths(exeDir, environment, 1);
+        EXPECT_TRUE(resolved.usable);
+        EXPECT_EQ(resolved.problem, "");
+        const std::string dataDir = c.layout == InstallLayout::kPortable ? exeDir : shareDir;
+        const std::string userDir =
+            c.layout == InstallLayout::kPortable ? exeDir : root / "xdg/zel-gmouse";
+        EXPECT_EQ(resolved.paths.exeDir, exeDir);
+        EXPECT_EQ(resolved.paths.configPath, userDir + "/config.ini");
+        EXPECT_EQ(resolved.paths.macroPath, userDir + "/Macro_EN.dat");
+        EXPECT_EQ(resolved.paths.skinsDir, dataDir + "/skins");
+        EXPECT_EQ(resolved.paths.constMacroPath, dataDir + "/constMacro.dat");
+        // Only an installation creates the user's folder.
+        EXPECT_EQ(fs::exists(root / "xdg"), c.layout == InstallLayout::kInstalled);
+    }
+}
+
+struct Installation {
+    TempFolder root;
+    std::string exeDir = root / "usr/bin";
+    std::string shareDir = root / "usr/share/zel-gmouse";
+    std::string userDir = root / "home/.config/zel-gmouse";
+    UserEnvironment environment{"", root / "home"};
+
+    Installation() {
+        fs::create_directories(exeDir);
+        WriteFile(shareDir + "/config.ini", "shipped config");
+        WriteFile(shareDir + "/Macro_EN.dat", "shipped EN macros");
+        WriteFile(shareDir + "/Macro_CN.dat", "shipped CN macros");
+        WriteFile(shareDir + "/constMacro.dat", "built-in macros");
+    }
+};
+
+TEST(AppPaths, FirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
+    Installation install;
+    const ResolvedPaths first = ResolveAppPaths(install.exeDir, install.environment, 0);
+    ASSERT_EQ(first.problem, "");
+    EXPECT_EQ(first.paths.macroPath, install.userDir + "/Macro_CN.dat");
+    EXPECT_EQ(ReadFile(install.userDir + "/config.ini"), "shipped config");
+    EXPECT_EQ(ReadFile(install.userDir + "/Macro_EN.dat"), "shipped EN macros");
+    EXPECT_EQ(ReadFile(install.userDir + "/Macro_CN.dat"), "shipped CN macros");
+    // Read-only data is used where it was shipped, not copied.
+    EXPECT_FALSE(fs::exists(install.userDir + "/constMacro.dat"));
+    // No temporary file of the copy is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(install.userDir), fs::directory_iterator()), 3);
+    struct stat folder {};
+    ASSERT_EQ(::stat(install.userDir.c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+
+    WriteFile(install.userDir + "/config.ini", "user's config");
+    fs::remove(install.userDir + "/Macro_EN.dat");
+    WriteFile(install.shareDir + "/config.ini", "newer shipped config");
+    const ResolvedPaths second = ResolveAppPaths(install.exeDir, install.environment, 0);
+    EXPECT_EQ(second.problem, "");
+    EXPECT_EQ(ReadFile(install.userDir + "/config.ini"), "user's config");
+    // A file the user lost comes back from the shipped one.
+    EXPECT_EQ(ReadFile(install.userDir + "/Macro_EN.dat"), "shipped EN macros");
+}
+
+TEST(AppPaths, MissingShippedFilesAreLeftToTheFactoryDefaults) {
+    Installation install;
+    fs::remove(install.shareDir + "/config.ini");
+    fs::remove(install.shareDir + "/Macro_CN.dat");
+    const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
+    EXPECT_EQ(resolved.problem, "");
+    EXPECT_FALSE(fs::exists(install.userDir + "/config.ini"));
+    EXPECT_FALSE(fs::exists(install.userDir + "/Macro_CN.dat"));
+    EXPECT_TRUE(fs::exists(install.userDir + "/Macro_EN.dat"));
+}
+
+// A user folder that cannot be made or written is reported, the paths still name it, and the
+// program can go on; without any folder to name the program cannot start.
+TEST(AppPaths, UnusableUserFolderIsReported) {
+    {
+        Installation install;
+        WriteFile(install.root / "home/.config", "a file where the folder should be");
+        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
+        EXPECT_TRUE(resolved.usable);
+        EXPECT_NE(resolved.problem.find("cannot create the settings folder " + install.userDir),
+                  std::string::npos)
+            << resolved.problem;
+        EXPECT_EQ(resolved.paths.configPath, install.userDir + "/config.ini");
+    }
+    {
+        Installation install;
+        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, {"", ""}, 0);
+        EXPECT_FALSE(resolved.usable);
+        EXPECT_NE(resolved.problem.find("XDG_CONFIG_HOME"), std::string::npos);
+    }
+    if (::geteuid() != 0) {
+        // Root may write anywhere: the write-protected folder is only a fault for a user.
+        Installation install;
+        fs::create_directories(install.userDir);
+        fs::permissions(install.userDir, fs::perms::owner_read | fs::perms::owner_exec);
+        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
+        EXPECT_TRUE(resolved.usable);
+        EXPECT_NE(resolved.problem.find("cannot write in the settings folder"), std::string::npos)
+            << resolved.problem;
+        fs::permissions(install.userDir, fs::perms::owner_all);
+    }
 }
 
 }  // namespace

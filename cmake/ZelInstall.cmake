@@ -1,0 +1,87 @@
+# What `cmake --install` puts where, in the usual GNU layout under any prefix, and the Debian
+# package built from it. The program finds its shipped data as ../share/zel-gmouse from its own
+# folder, so no path is compiled into it.
+set(ZEL_APP_ID com.zel.GMouse)  # platform::kAppId
+set(ZEL_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/zel-gmouse)
+set(zel_data ${PROJECT_SOURCE_DIR}/data)
+
+install(TARGETS ZEL_GMouse zel-mouse-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Read-only data; config.ini and the macro files are copied to the user's folder at first start.
+# The skins come from the build, which paints their pictures; the other files from the sources,
+# since the build folder's copies are the portable installation's own, changed as it runs.
+install(DIRECTORY ${ZEL_RUNTIME_DIR}/skins DESTINATION ${ZEL_DATA_DESTINATION})
+install(FILES ${zel_data}/config.ini ${zel_data}/constMacro.dat ${zel_data}/Macro_EN.dat
+              ${zel_data}/Macro_CN.dat
+        DESTINATION ${ZEL_DATA_DESTINATION})
+# Offered, not active: the user copies it to ~/.config/autostart to start at login.
+install(FILES ${zel_data}/zel-gmouse-autostart.desktop
+        DESTINATION ${ZEL_DATA_DESTINATION}/autostart RENAME zel-gmouse.desktop)
+
+# udev and systemd read their vendor files from <prefix>/lib, never from a multiarch libdir.
+install(FILES ${zel_data}/70-zel-gmouse.rules DESTINATION lib/udev/rules.d)
+set(ZEL_INSTALL_FULL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
+configure_file(${zel_data}/zel-gmouse.service.in ${CMAKE_BINARY_DIR}/zel-gmouse.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/zel-gmouse.service DESTINATION lib/systemd/user)
+
+# The desktop: menu entry, icons, AppStream data.
+install(FILES ${zel_data}/${ZEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${zel_data}/icons/${ZEL_APP_ID}.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The PNG sizes the build renders beside the executable (icons/hicolor/<N>x<N>/apps/).
+install(DIRECTORY ${ZEL_RUNTIME_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons OPTIONAL)
+
+# AppStream wants screenshots as web addresses: they are listed once the pictures of
+# docs/screenshots are published under ZEL_SCREENSHOT_BASE_URL.
+set(ZEL_SCREENSHOT_BASE_URL "" CACHE STRING
+    "Web address of docs/screenshots, for the AppStream screenshots (none when empty)")
+set(ZEL_METAINFO_SCREENSHOTS "")
+if(ZEL_SCREENSHOT_BASE_URL)
+  string(APPEND ZEL_METAINFO_SCREENSHOTS "  <screenshots>\n")
+  foreach(shot IN ITEMS "main-en|Button functions and DPI levels"
+                        "advanced-en|Macros, pointer and wheel speed" "lighting-en|Lighting")
+    string(REPLACE "|" ";" shot "${shot}")
+    list(GET shot 0 picture)
+    list(GET shot 1 caption)
+    if(picture STREQUAL "main-en")
+      set(kind " type=\"default\"")
+    else()
+      set(kind "")
+    endif()
+    string(APPEND ZEL_METAINFO_SCREENSHOTS
+           "    <screenshot${kind}>\n      <caption>${caption}</caption>\n"
+           "      <image>${ZEL_SCREENSHOT_BASE_URL}/${picture}.png</image>\n    </screenshot>\n")
+  endforeach()
+  string(APPEND ZEL_METAINFO_SCREENSHOTS "  </screenshots>\n")
+endif()
+configure_file(${zel_data}/${ZEL_APP_ID}.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${ZEL_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/${ZEL_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zel-gmouse
+        RENAME copyright)
+
+# The Debian package (scripts/package.sh): its prefix is the configured one, so the unit's
+# ExecStart and the packaged files agree.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zel-gmouse)
+set(CPACK_PACKAGE_VENDOR ZEL)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "settings utility of the KV270 gaming mouse (buttons, DPI, macros, lighting)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "ZEL_GMouse sets up the buttons, DPI levels, macros and lighting of the KV270 gaming mouse
+(USB 18F8:1286) and gives it its profile whenever it is plugged in, with a window or as a
+systemd user service. A udev rule gives the user at the seat access to the mouse.")
+set(CPACK_PACKAGE_CONTACT "ZEL_GMouse maintainers")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/deb/postinst
+                                       ${PROJECT_SOURCE_DIR}/cmake/deb/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR})
+include(CPack)
