@@ -1,6 +1,9 @@
 #include "sim/command_runner.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -51,8 +54,14 @@ void CommandRunner::AbandonClicks(std::string_view why) {
     }
 }
 
-timespec* CommandRunner::TimeUntilNextRelease(timespec& storage) const {
-    return sim::TimeUntilNextRelease(clicks_, storage);
+bool CommandRunner::Poll(std::vector<pollfd>& fds) const {
+    timespec wait{};
+    timespec* timeout = TimeUntilNextRelease(clicks_, wait);
+    if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
+        std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zel::sim

@@ -2,10 +2,11 @@
 
 // The control commands of `zel-mouse-sim send` as every front-end carries them out: parsed,
 // run on the session, and answered; a click answers once its release, kClickHold after the
-// press, is done. The front-end polls with TimeUntilNextRelease and calls FinishDueClicks after
-// each poll. Single-threaded.
+// press, is done. The front-end waits in Poll and calls FinishDueClicks after each poll.
+// Single-threaded.
 
-#include <ctime>
+#include <poll.h>
+
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,9 @@ public:
     // Answers the senders of clicks not yet released ("<press answer>; <why>") and forgets
     // the clicks.
     void AbandonClicks(std::string_view why);
-    // The poll timeout until the next release; null when no click waits.
-    timespec* TimeUntilNextRelease(timespec& storage) const;
+    // Polls `fds` until one is ready or the next click's release is due (without end while no
+    // click waits). False, with a message on standard error, when polling failed.
+    bool Poll(std::vector<pollfd>& fds) const;
 
 private:
     MouseSession& session_;

@@ -94,10 +94,7 @@ bool UhidFrontend::Run(int stopFd) {
             control_.AppendPollFds(fds);
         }
 
-        timespec wait{};
-        timespec* timeout = commands_.TimeUntilNextRelease(wait);
-        if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
-            std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
+        if (!commands_.Poll(fds)) {
             break;
         }
         if (fds[1].revents != 0 || fds[2].revents != 0) {

@@ -27,18 +27,12 @@ std::string DescribeSchedule(ThreadSchedule schedule) {
 LinuxSchedulingCalls::LinuxSchedulingCalls(RealtimeKitCall realtimeKit)
     : realtimeKit_(std::move(realtimeKit)) {}
 
-bool LinuxSchedulingCalls::SetFifo(int priority) {
-    sched_param param{};
-    param.sched_priority = priority;
-    // SCHED_RESET_ON_FORK: programs the player starts (calculator, terminal) run normally.
-    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0;
-}
+namespace {
 
-bool LinuxSchedulingCalls::AskRealtimeKit(int priority) {
-    if (!realtimeKit_) {
-        return false;
-    }
-    // RealtimeKit only serves processes that cap the CPU time of their real-time threads.
+// Caps the CPU time a real-time thread may take without blocking (RLIMIT_RTTIME): a thread that
+// spun by mistake would be stopped by SIGXCPU instead of holding a core. RealtimeKit requires
+// the cap.
+bool CapRealtimeCpuTime() {
     rlimit limit{};
     if (::getrlimit(RLIMIT_RTTIME, &limit) != 0) {
         return false;
@@ -47,7 +41,21 @@ bool LinuxSchedulingCalls::AskRealtimeKit(int priority) {
         limit.rlim_max = kRealtimeCpuLimitUs;
     }
     limit.rlim_cur = limit.rlim_max;
-    if (::setrlimit(RLIMIT_RTTIME, &limit) != 0) {
+    return ::setrlimit(RLIMIT_RTTIME, &limit) == 0;
+}
+
+}  // namespace
+
+bool LinuxSchedulingCalls::SetFifo(int priority) {
+    CapRealtimeCpuTime();
+    sched_param param{};
+    param.sched_priority = priority;
+    // SCHED_RESET_ON_FORK: programs the player starts (calculator, terminal) run normally.
+    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0;
+}
+
+bool LinuxSchedulingCalls::AskRealtimeKit(int priority) {
+    if (!realtimeKit_ || !CapRealtimeCpuTime()) {
         return false;
     }
     return realtimeKit_(static_cast<std::uint64_t>(::gettid()),

@@ -26,8 +26,9 @@ namespace zel::platform {
 inline constexpr int kRealtimePriority = 5;
 // Nice value asked for when real-time scheduling is not allowed.
 inline constexpr int kRaisedNice = -10;
-// CPU time a real-time thread may use without blocking, in microseconds (RLIMIT_RTTIME);
-// RealtimeKit refuses processes whose limit is above its own maximum (200 ms by default).
+// CPU time a real-time thread may use without blocking, in microseconds (RLIMIT_RTTIME, set
+// for the process before a thread becomes real-time); RealtimeKit refuses processes whose
+// limit is above its own maximum (200 ms by default).
 inline constexpr std::uint64_t kRealtimeCpuLimitUs = 200'000;
 
 enum class ThreadSchedule { Fifo, RealtimeKit, RaisedNice, Normal };
