@@ -486,7 +486,8 @@ int main(int argc, char** argv) {
     // builds a write can stall for milliseconds, which would be the mouse's time, not the
     // program's. A memory file system keeps the log out of the figures.
     fs::path base = fs::temp_directory_path();
-    for (const char* memory : {std::getenv("XDG_RUNTIME_DIR"), "/dev/shm"}) {
+    const char* const memoryFolders[] = {std::getenv("XDG_RUNTIME_DIR"), "/dev/shm"};
+    for (const char* memory : memoryFolders) {
         std::error_code error;
         if (memory != nullptr && *memory != '\0' && fs::is_directory(memory, error) &&
             ::access(memory, W_OK) == 0) {
