@@ -5,12 +5,15 @@
 //            key report at the mouse (median, 99th percentile, worst)
 //   timing   a 200-step macro with delays of 15 ... 100 ms: each step report's deviation from
 //            its scheduled time (the first report's time plus the delays before it), and the
-//            drift of the last step
+//            drift after 40 steps and of the last step
 //
-// The program's own threads, transport and report code do the work; the mouse runs as its own
-// process, reached through ZEL_GMOUSE_SIM like the program reaches it.
+// The program's own threads, transport and report code do the work, with the scheduling the
+// program asks for; the mouse runs as its own process, reached through ZEL_GMOUSE_SIM like the
+// program reaches it.
 //
-// Usage: playback_bench [PRESSES [RUNS]]   (defaults 200 presses, 2 runs of the long macro)
+// Usage: playback_bench [--load] [PRESSES [RUNS]]   (defaults 200 presses, 2 runs of the long
+// macro). With --load the figures are taken twice, idle and with one busy process per core at
+// normal priority, and printed side by side.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -43,6 +46,7 @@
 #include "platform/hid_transport_factory.h"
 #include "platform/launcher.h"
 #include "platform/message_sink.h"
+#include "platform/thread_priority.h"
 #include "settings/button_function.h"
 #include "settings/profile_settings.h"
 #include "settings/upload_derivations.h"
@@ -59,6 +63,7 @@ using zel::macro::MacroRecord;
 constexpr int kLatencyButton = 4;  // K3: user macro 0, one step
 constexpr int kTimingButton = 5;   // K4: user macro 1, 200 steps
 constexpr int kTimingSteps = 200;
+constexpr int kDriftSteps = 40;
 
 class NoLauncher final : public zel::platform::Launcher {
 public:
@@ -262,179 +267,302 @@ bool PlayOnce(VirtualMouse& mouse, zel::macro::PlaybackState& state, int button,
     return mouse.Send("release " + std::to_string(button)) && raised && done;
 }
 
+struct Timing {
+    std::vector<double> latency;    // ms from the press
+    std::vector<double> deviation;  // ms, |actual - scheduled|
+    std::vector<double> drift40;    // ms, step kDriftSteps, signed
+    std::vector<double> drift;      // ms, last step, signed
+    std::vector<double> release;    // ms, first ReleaseAll report, signed
+};
+
+struct Measurement {
+    Timing atMouse;  // the mouse's log
+    Timing atHost;   // when the program began each send
+    bool ok = false;
+};
+
+// One busy process per core at normal priority, for as long as the object lives.
+class BusyProcesses {
+public:
+    explicit BusyProcesses(unsigned count) {
+        for (unsigned i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                volatile std::uint64_t spin = 0;
+                for (;;) {
+                    spin = spin + 1;
+                }
+            }
+            if (pid > 0) {
+                pids_.push_back(pid);
+            }
+        }
+    }
+    ~BusyProcesses() {
+        for (const pid_t pid : pids_) {
+            ::kill(pid, SIGKILL);
+        }
+        for (const pid_t pid : pids_) {
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    BusyProcesses(const BusyProcesses&) = delete;
+    BusyProcesses& operator=(const BusyProcesses&) = delete;
+    std::size_t size() const { return pids_.size(); }
+
+private:
+    std::vector<pid_t> pids_;
+};
+
+Measurement Measure(const fs::path& folder, int presses, int runs) {
+    Measurement result;
+    VirtualMouse mouse(folder);
+    if (!mouse.Running()) {
+        std::fprintf(stderr, "the virtual mouse did not start (%s/zel-mouse-sim)\n",
+                     ZEL_RUNTIME_DIR);
+        return result;
+    }
+    ::setenv("ZEL_GMOUSE_SIM", mouse.socket().c_str(), 1);
+    auto transport = std::make_unique<TimedTransport>(zel::platform::MakeHidTransport());
+    zel::platform::StderrMessageSink messages;
+    zel::device::DeviceLink link;
+    // The socket file exists a moment before the mouse accepts connections.
+    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); }, 5s)) {
+        std::fprintf(stderr,
+                     "the program's transport did not find the virtual mouse on %s "
+                     "(ZEL_GMOUSE_SIM)\n",
+                     mouse.socket().c_str());
+        return result;
+    }
+
+    // Buttons 4 and 5 play user macros 0 and 1; the mouse reports them (device code 0).
+    zel::settings::ProfileSettings profile;
+    const std::array<std::int32_t, 6> functions = {1, 2, 3, 41, 42, 6};
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        profile.K[i] = functions[i];
+        profile.reportsDpiLevel[i] = zel::settings::ReportsDpiLevel(functions[i]);
+        link.SendButtonFunction(i, zel::settings::DeviceButtonCode(functions[i]));
+    }
+
+    std::vector<std::uint16_t> delays;
+    std::uint32_t seed = 12345;
+    for (int k = 0; k < kTimingSteps; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        delays.push_back(static_cast<std::uint16_t>(15 + (seed >> 16) % 86));  // 15 ... 100
+    }
+    std::vector<std::array<std::uint16_t, 3>> longSteps;
+    for (int k = 0; k < kTimingSteps; ++k) {
+        longSteps.push_back({static_cast<std::uint16_t>(4 + (k / 2) % 26),
+                             static_cast<std::uint16_t>(1 + k % 2),
+                             delays[static_cast<std::size_t>(k)]});
+    }
+    zel::macro::MacroStore macros;
+    macros.ReplaceUserMacros(std::vector<MacroRecord>{Macro({{4, 1, 15}}), Macro(longSteps)});
+
+    NoLauncher launcher;
+    zel::macro::PlaybackThreads playback({link,
+                                          profile,
+                                          macros,
+                                          launcher,
+                                          folder / "config.ini",
+                                          [] { return 1; },
+                                          {},
+                                          zel::platform::ThreadPriority::ForLinux()});
+    playback.Start();
+    std::this_thread::sleep_for(50ms);
+
+    bool ok = true;
+    for (int i = 0; i < presses && ok; ++i) {
+        ok = PlayOnce(mouse, playback.state(), kLatencyButton, 5s);
+    }
+    for (int r = 0; r < runs && ok; ++r) {
+        ok = PlayOnce(mouse, playback.state(), kTimingButton, 60s);
+    }
+    playback.Stop();
+    if (!ok) {
+        std::fprintf(stderr, "a press was not played in time\n");
+    }
+
+    // The mouse's log gives when each input report left the mouse and each feature report
+    // arrived there; the transport gives when each feature report left the program. The n-th
+    // feature report of the log is the n-th one sent.
+    const std::vector<LogEvent> events = ReadLog(mouse.log());
+    const std::vector<std::int64_t> sendTimes = transport->SendTimes();
+    auto measure = [&](Timing& timing, const std::vector<std::int64_t>& reports,
+                       std::int64_t pressTime, bool latencyRun) {
+        if (latencyRun) {
+            timing.latency.push_back((reports[0] - pressTime) / 1000.0);
+            return;
+        }
+        std::int64_t scheduled = reports[0];
+        for (int k = 1; k < kTimingSteps; ++k) {
+            scheduled += delays[static_cast<std::size_t>(k - 1)] * 1000;
+            const double dev = (reports[static_cast<std::size_t>(k)] - scheduled) / 1000.0;
+            timing.deviation.push_back(std::fabs(dev));
+            if (k == kDriftSteps) {
+                timing.drift40.push_back(dev);
+            }
+            if (k == kTimingSteps - 1) {
+                timing.drift.push_back(dev);
+            }
+        }
+        scheduled += delays.back() * 1000 + 10'000;  // ReleaseAll waits 10 ms first
+        timing.release.push_back((reports[kTimingSteps] - scheduled) / 1000.0);
+    };
+    std::size_t featureIndex = 0;
+    int pressIndex = -1;
+    std::int64_t pressTime = 0;
+    std::vector<std::int64_t> mouseTimes;
+    std::vector<std::int64_t> hostTimes;
+    auto finishPress = [&] {
+        const bool latencyRun = pressIndex < presses;
+        const std::size_t needed = latencyRun ? 1 : kTimingSteps + 1;
+        if (pressIndex >= 0 && mouseTimes.size() >= needed && hostTimes.size() >= needed) {
+            measure(result.atMouse, mouseTimes, pressTime, latencyRun);
+            measure(result.atHost, hostTimes, pressTime, latencyRun);
+        }
+        mouseTimes.clear();
+        hostTimes.clear();
+    };
+    for (const LogEvent& e : events) {
+        if (e.event == "input" && e.source == "press") {
+            finishPress();
+            ++pressIndex;
+            pressTime = e.tUs;
+        } else if (e.event == "feature") {
+            if (pressIndex >= 0) {
+                mouseTimes.push_back(e.tUs);
+                if (featureIndex < sendTimes.size()) {
+                    hostTimes.push_back(sendTimes[featureIndex]);
+                }
+            }
+            ++featureIndex;
+        }
+    }
+    finishPress();
+    if (result.atMouse.latency.size() != static_cast<std::size_t>(presses) ||
+        result.atMouse.drift.size() != static_cast<std::size_t>(runs) ||
+        sendTimes.size() != featureIndex) {
+        std::fprintf(stderr, "the log lacks some presses or reports\n");
+        ok = false;
+    }
+    result.ok = ok;
+    return result;
+}
+
+double Worst(const std::vector<double>& values) {
+    double worst = 0;
+    for (const double v : values) {
+        worst = std::max(worst, std::fabs(v));
+    }
+    return values.empty() ? NAN : worst;
+}
+
+void PrintRow(const char* what, const std::vector<Measurement>& columns,
+              const std::function<double(const Measurement&)>& figure, const char* target) {
+    std::printf("  %-42s", what);
+    for (const Measurement& m : columns) {
+        std::printf(" %9.3f", figure(m));
+    }
+    std::printf("   %s\n", target);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int presses = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+    bool load = false;
+    std::vector<int> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--load") {
+            load = true;
+        } else {
+            numbers.push_back(std::max(1, std::atoi(argv[i])));
+        }
+    }
+    const int presses = numbers.size() > 0 ? numbers[0] : 200;
+    const int runs = numbers.size() > 1 ? numbers[1] : 2;
 
-    std::string pattern = (fs::temp_directory_path() / "zel-playback-bench-XXXXXX").string();
+    // The mouse writes its log synchronously before it answers; on a disk shared with busy
+    // builds a write can stall for milliseconds, which would be the mouse's time, not the
+    // program's. A memory file system keeps the log out of the figures.
+    fs::path base = fs::temp_directory_path();
+    const char* const memoryFolders[] = {std::getenv("XDG_RUNTIME_DIR"), "/dev/shm"};
+    for (const char* memory : memoryFolders) {
+        std::error_code error;
+        if (memory != nullptr && *memory != '\0' && fs::is_directory(memory, error) &&
+            ::access(memory, W_OK) == 0) {
+            base = memory;
+            break;
+        }
+    }
+    std::string pattern = (base / "zel-playback-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
     }
     const fs::path folder = pattern;
-    int result = 0;
-    {
-        VirtualMouse mouse(folder);
-        if (!mouse.Running()) {
-            std::fprintf(stderr, "the virtual mouse did not start (%s/zel-mouse-sim)\n",
-                         ZEL_RUNTIME_DIR);
-            return 1;
-        }
-        ::setenv("ZEL_GMOUSE_SIM", mouse.socket().c_str(), 1);
-        auto transport = std::make_unique<TimedTransport>(zel::platform::MakeHidTransport());
-        zel::platform::StderrMessageSink messages;
-        zel::device::DeviceLink link;
-        // The socket file exists a moment before the mouse accepts connections.
-        if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); },
-                       5s)) {
-            std::fprintf(stderr,
-                         "the program's transport did not find the virtual mouse on %s "
-                         "(ZEL_GMOUSE_SIM)\n",
-                         mouse.socket().c_str());
-            return 1;
-        }
-
-        // Buttons 4 and 5 play user macros 0 and 1; the mouse reports them (device code 0).
-        zel::settings::ProfileSettings profile;
-        const std::array<std::int32_t, 6> functions = {1, 2, 3, 41, 42, 6};
-        for (std::size_t i = 0; i < functions.size(); ++i) {
-            profile.K[i] = functions[i];
-            profile.reportsDpiLevel[i] = zel::settings::ReportsDpiLevel(functions[i]);
-            link.SendButtonFunction(i, zel::settings::DeviceButtonCode(functions[i]));
-        }
-
-        std::vector<std::uint16_t> delays;
-        std::uint32_t seed = 12345;
-        for (int k = 0; k < kTimingSteps; ++k) {
-            seed = seed * 1103515245u + 12345u;
-            delays.push_back(static_cast<std::uint16_t>(15 + (seed >> 16) % 86));  // 15 ... 100
-        }
-        std::vector<std::array<std::uint16_t, 3>> longSteps;
-        for (int k = 0; k < kTimingSteps; ++k) {
-            longSteps.push_back({static_cast<std::uint16_t>(4 + (k / 2) % 26),
-                                 static_cast<std::uint16_t>(1 + k % 2),
-                                 delays[static_cast<std::size_t>(k)]});
-        }
-        zel::macro::MacroStore macros;
-        macros.ReplaceUserMacros(std::vector<MacroRecord>{Macro({{4, 1, 15}}), Macro(longSteps)});
-
-        NoLauncher launcher;
-        zel::macro::PlaybackThreads playback(
-            {link, profile, macros, launcher, folder / "config.ini", [] { return 1; }, {}});
-        playback.Start();
-        std::this_thread::sleep_for(50ms);
-
-        bool ok = true;
-        for (int i = 0; i < presses && ok; ++i) {
-            ok = PlayOnce(mouse, playback.state(), kLatencyButton, 5s);
-        }
-        for (int r = 0; r < runs && ok; ++r) {
-            ok = PlayOnce(mouse, playback.state(), kTimingButton, 60s);
-        }
-        playback.Stop();
-        if (!ok) {
-            std::fprintf(stderr, "a press was not played in time\n");
-            result = 1;
-        }
-
-        // ---- Figures ----
-        // The mouse's log gives when each input report left the mouse and each feature report
-        // arrived there; the transport gives when each feature report left the program. The
-        // n-th feature report of the log is the n-th one sent.
-        const std::vector<LogEvent> events = ReadLog(mouse.log());
-        const std::vector<std::int64_t> sendTimes = transport->SendTimes();
-        struct Timing {
-            std::vector<double> latency;    // ms from the press
-            std::vector<double> deviation;  // ms, |actual - scheduled|
-            std::vector<double> drift;      // ms, last step, signed
-            std::vector<double> release;    // ms, first ReleaseAll report, signed
-        };
-        Timing atMouse;
-        Timing atHost;
-        auto measure = [&](Timing& timing, const std::vector<std::int64_t>& reports,
-                           std::int64_t pressTime, bool latencyRun) {
-            if (latencyRun) {
-                timing.latency.push_back((reports[0] - pressTime) / 1000.0);
-                return;
-            }
-            std::int64_t scheduled = reports[0];
-            for (int k = 1; k < kTimingSteps; ++k) {
-                scheduled += delays[static_cast<std::size_t>(k - 1)] * 1000;
-                const double dev = (reports[static_cast<std::size_t>(k)] - scheduled) / 1000.0;
-                timing.deviation.push_back(std::fabs(dev));
-                if (k == kTimingSteps - 1) {
-                    timing.drift.push_back(dev);
-                }
-            }
-            scheduled += delays.back() * 1000 + 10'000;  // ReleaseAll waits 10 ms first
-            timing.release.push_back((reports[kTimingSteps] - scheduled) / 1000.0);
-        };
-        std::size_t featureIndex = 0;
-        int pressIndex = -1;
-        std::int64_t pressTime = 0;
-        std::vector<std::int64_t> mouseTimes;
-        std::vector<std::int64_t> hostTimes;
-        auto finishPress = [&] {
-            const bool latencyRun = pressIndex < presses;
-            const std::size_t needed = latencyRun ? 1 : kTimingSteps + 1;
-            if (pressIndex >= 0 && mouseTimes.size() >= needed && hostTimes.size() >= needed) {
-                measure(atMouse, mouseTimes, pressTime, latencyRun);
-                measure(atHost, hostTimes, pressTime, latencyRun);
-            }
-            mouseTimes.clear();
-            hostTimes.clear();
-        };
-        for (const LogEvent& e : events) {
-            if (e.event == "input" && e.source == "press") {
-                finishPress();
-                ++pressIndex;
-                pressTime = e.tUs;
-            } else if (e.event == "feature") {
-                if (pressIndex >= 0) {
-                    mouseTimes.push_back(e.tUs);
-                    if (featureIndex < sendTimes.size()) {
-                        hostTimes.push_back(sendTimes[featureIndex]);
-                    }
-                }
-                ++featureIndex;
-            }
-        }
-        finishPress();
-
-        auto figures = [](const std::vector<double>& v) {
-            char text[128];
-            std::snprintf(text, sizeof text, "median %.3f ms, p99 %.3f ms, max %.3f ms",
-                          Percentile(v, 50), Percentile(v, 99), Percentile(v, 100));
-            return std::string(text);
-        };
-        std::printf("Macro playback against the virtual mouse\n");
-        std::printf("(at the mouse: its log's t_us; leaving the program: when the send began)\n");
-        std::printf("press -> first report, %zu presses (target: median < 0.5 ms)\n",
-                    atMouse.latency.size());
-        std::printf("  at the mouse:         %s\n", figures(atMouse.latency).c_str());
-        std::printf("  leaving the program:  %s\n", figures(atHost.latency).c_str());
-        std::printf(
-            "200-step macro, delays 15...100 ms, %zu runs: each step report's deviation from its "
-            "schedule (target: p99 < 1 ms)\n",
-            atMouse.drift.size());
-        std::printf("  at the mouse:         %s\n", figures(atMouse.deviation).c_str());
-        std::printf("  leaving the program:  %s\n", figures(atHost.deviation).c_str());
-        for (std::size_t r = 0; r < atMouse.drift.size(); ++r) {
-            std::printf(
-                "  run %zu: drift of the last step %+.3f ms at the mouse, %+.3f ms leaving the "
-                "program (target: < 2 ms); first ReleaseAll report %+.3f ms\n",
-                r + 1, atMouse.drift[r], atHost.drift[r], atMouse.release[r]);
-        }
-        if (atMouse.latency.size() != static_cast<std::size_t>(presses) ||
-            atMouse.drift.size() != static_cast<std::size_t>(runs) ||
-            sendTimes.size() != featureIndex) {
-            std::fprintf(stderr, "the log lacks some presses or reports\n");
-            result = 1;
-        }
+    std::vector<Measurement> columns;
+    std::vector<std::string> names;
+    fs::create_directories(folder / "idle");
+    columns.push_back(Measure(folder / "idle", presses, runs));
+    names.push_back("idle");
+    unsigned busy = 0;
+    if (load && columns.back().ok) {
+        fs::create_directories(folder / "loaded");
+        BusyProcesses processes(std::max(1u, std::thread::hardware_concurrency()));
+        busy = static_cast<unsigned>(processes.size());
+        columns.push_back(Measure(folder / "loaded", presses, runs));
+        names.push_back("loaded");
     }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
-    return result;
+
+    std::printf("Macro playback against the virtual mouse, in ms\n");
+    std::printf(
+        "(at the mouse: its log's t_us, the kernel's arrival stamps; leaving the program:\n"
+        " when the send began)\n");
+    if (busy > 0) {
+        std::printf("loaded: %u busy processes (one per core) at normal priority\n", busy);
+    }
+    std::printf("  %-42s", "");
+    for (const std::string& name : names) {
+        std::printf(" %9s", name.c_str());
+    }
+    std::printf("   target\n");
+    using M = const Measurement&;
+    std::printf("press -> first report, %d presses\n", presses);
+    PrintRow(
+        "median at the mouse", columns, [](M m) { return Percentile(m.atMouse.latency, 50); },
+        "< 0.5");
+    PrintRow(
+        "max at the mouse", columns, [](M m) { return Percentile(m.atMouse.latency, 100); },
+        "< 2 (loaded)");
+    PrintRow(
+        "max leaving the program", columns, [](M m) { return Percentile(m.atHost.latency, 100); },
+        "");
+    std::printf("200-step macro, delays 15...100 ms, %d runs: deviation from the schedule\n", runs);
+    PrintRow(
+        "step deviation p99 at the mouse", columns,
+        [](M m) { return Percentile(m.atMouse.deviation, 99); }, "< 1");
+    PrintRow(
+        "step deviation max at the mouse", columns,
+        [](M m) { return Percentile(m.atMouse.deviation, 100); }, "");
+    PrintRow(
+        "step deviation p99 leaving the program", columns,
+        [](M m) { return Percentile(m.atHost.deviation, 99); }, "");
+    PrintRow(
+        "drift over 40 steps, worst run", columns, [](M m) { return Worst(m.atMouse.drift40); },
+        "< 2");
+    PrintRow(
+        "drift over 200 steps, worst run", columns, [](M m) { return Worst(m.atMouse.drift); },
+        "< 2");
+    PrintRow(
+        "first ReleaseAll report, worst run", columns, [](M m) { return Worst(m.atMouse.release); },
+        "");
+    for (const Measurement& m : columns) {
+        if (!m.ok) {
+            return 1;
+        }
+    }
+    return 0;
 }

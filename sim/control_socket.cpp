@@ -1,16 +1,11 @@
 #include "sim/control_socket.h"
 
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "platform/sim_protocol.h"
-#include "sim/unix_socket_path.h"
 
 namespace zel::sim {
 namespace {
@@ -28,45 +23,15 @@ ControlSocket::~ControlSocket() {
 }
 
 bool ControlSocket::Listen(const std::string& path, std::string* error) {
-    if (std::string problem = proto::CheckSocketPath(path); !problem.empty()) {
-        *error = problem;
+    if (!listener_.Listen(path, 16, error)) {
         return false;
     }
-    struct stat existing {};
-    if (::lstat(path.c_str(), &existing) == 0) {
-        if (!S_ISSOCK(existing.st_mode)) {
-            *error = path + " exists and is not a socket";
-            return false;
-        }
-        if (SomeoneListens(path)) {
-            *error = "another program is serving on " + path;
-            return false;
-        }
-        ::unlink(path.c_str());  // left behind by a simulator that did not end cleanly
-    }
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_un address = UnixSocketAddress(path);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
-        ::listen(fd, 16) < 0) {
-        *error = "cannot listen on " + path + ": " + std::strerror(errno);
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return false;
-    }
-    struct stat created {};
-    if (::stat(path.c_str(), &created) == 0) {
-        socketDevice_ = created.st_dev;
-        socketInode_ = created.st_ino;
-    }
-    listenFd_ = fd;
-    path_ = path;
     buffer_.resize(proto::kMaxMessageLength);
     return true;
 }
 
 void ControlSocket::AppendPollFds(std::vector<pollfd>& fds) const {
-    fds.push_back({listenFd_, POLLIN, 0});
+    fds.push_back({listener_.fd(), POLLIN, 0});
     for (const Connection& connection : connections_) {
         fds.push_back({connection.fd, POLLIN, 0});
     }
@@ -81,21 +46,8 @@ void ControlSocket::Service(std::span<const pollfd> polled, const CommandHandler
         }
     }
     std::erase_if(connections_, [](const Connection& c) { return c.fd < 0; });
-    if (!polled.empty() && polled[0].revents != 0 && listenFd_ >= 0) {
-        AcceptAll();
-    }
-}
-
-void ControlSocket::AcceptAll() {
-    for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) {
-                continue;
-            }
-            return;  // EAGAIN, or out of descriptors: try again on the next turn
-        }
-        connections_.push_back({fd, nextId_++});
+    if (!polled.empty() && polled[0].revents != 0) {
+        listener_.AcceptAll([this](int fd) { connections_.push_back({fd, nextId_++}); });
     }
 }
 
@@ -164,15 +116,7 @@ void ControlSocket::Close() {
         CloseConnection(connection);
     }
     connections_.clear();
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        listenFd_ = -1;
-        struct stat current {};
-        if (::lstat(path_.c_str(), &current) == 0 && current.st_dev == socketDevice_ &&
-            current.st_ino == socketInode_) {
-            ::unlink(path_.c_str());
-        }
-    }
+    listener_.Close();
 }
 
 }  // namespace zel::sim

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <poll.h>
-#include <sys/types.h>
 
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sim/listening_socket.h"
 
 namespace zel::sim {
 
@@ -28,7 +29,7 @@ public:
     // Creates the socket (replacing a stale one left by a dead simulator). False with *error
     // when the path is unusable or another program serves on it.
     bool Listen(const std::string& path, std::string* error);
-    bool listening() const { return listenFd_ >= 0; }
+    bool listening() const { return listener_.listening(); }
 
     // Appends what to poll: the listening socket, then every connection.
     void AppendPollFds(std::vector<pollfd>& fds) const;
@@ -47,15 +48,11 @@ private:
         int id = 0;
     };
 
-    void AcceptAll();
     void Drain(Connection& connection, const CommandHandler& onCommand);
     void Send(Connection& connection, std::span<const std::uint8_t> message);
     static void CloseConnection(Connection& connection);
 
-    std::string path_;
-    int listenFd_ = -1;
-    dev_t socketDevice_ = 0;
-    ino_t socketInode_ = 0;
+    ListeningSocket listener_;
     std::vector<Connection> connections_;
     std::vector<std::uint8_t> buffer_;
     int nextId_ = 1;

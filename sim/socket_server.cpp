@@ -3,8 +3,6 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,8 +11,7 @@
 #include <cstring>
 
 #include "platform/sim_protocol.h"
-#include "sim/control_command.h"
-#include "sim/unix_socket_path.h"
+#include "sim/arrival_time.h"
 
 namespace zel::sim {
 namespace {
@@ -36,6 +33,8 @@ SocketServer::SocketServer(ServeOptions options, EventLog& log)
       log_(log),
       model_(options_.lengths),
       session_(model_, log_, *this, !options_.startUnplugged),
+      commands_(session_, [this](int client, bool ok,
+                                 std::string_view text) { ReplyCommand(client, ok, text); }),
       receiveBuffer_(zel::platform::sim_protocol::kMaxMessageLength) {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
@@ -48,46 +47,11 @@ SocketServer::~SocketServer() {
 }
 
 bool SocketServer::Listen(std::string* error) {
-    const std::string& path = options_.socketPath;
-    if (std::string problem = proto::CheckSocketPath(path); !problem.empty()) {
-        *error = problem;
-        return false;
-    }
     if (wakeFd_ < 0) {
         *error = std::string("eventfd: ") + std::strerror(errno);
         return false;
     }
-    struct stat existing {};
-    if (::lstat(path.c_str(), &existing) == 0) {
-        if (!S_ISSOCK(existing.st_mode)) {
-            *error = path + " exists and is not a socket";
-            return false;
-        }
-        if (SomeoneListens(path)) {
-            *error = "another program is serving on " + path;
-            return false;
-        }
-        ::unlink(path.c_str());  // left behind by a simulator that did not end cleanly
-    }
-
-    listenFd_ = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_un address = UnixSocketAddress(path);
-    if (listenFd_ < 0 ||
-        ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
-        ::listen(listenFd_, 64) < 0) {
-        *error = "cannot listen on " + path + ": " + std::strerror(errno);
-        if (listenFd_ >= 0) {
-            ::close(listenFd_);
-            listenFd_ = -1;
-        }
-        return false;
-    }
-    struct stat created {};
-    if (::stat(path.c_str(), &created) == 0) {
-        socketDevice_ = created.st_dev;
-        socketInode_ = created.st_ino;
-    }
-    return true;
+    return listener_.Listen(options_.socketPath, 64, error);
 }
 
 void SocketServer::Stop() {
@@ -97,9 +61,9 @@ void SocketServer::Stop() {
 
 void SocketServer::Run(int stopFd) {
     std::vector<pollfd> fds;
-    while (!quit_ && listenFd_ >= 0) {
+    while (!quit_ && listener_.listening()) {
         fds.clear();
-        fds.push_back({listenFd_, POLLIN, 0});
+        fds.push_back({listener_.fd(), POLLIN, 0});
         fds.push_back({wakeFd_, POLLIN, 0});
         fds.push_back({stopFd, POLLIN, 0});  // a negative fd is skipped by poll
         const std::size_t polled = connections_.size();
@@ -107,10 +71,7 @@ void SocketServer::Run(int stopFd) {
             fds.push_back({connection.fd, POLLIN, 0});
         }
 
-        timespec wait{};
-        timespec* timeout = TimeUntilNextRelease(clicks_, wait);
-        if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
-            std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
+        if (!commands_.Poll(fds)) {
             break;
         }
         if (fds[1].revents != 0 || fds[2].revents != 0) {
@@ -121,7 +82,7 @@ void SocketServer::Run(int stopFd) {
                 Drain(connections_[i]);
             }
         }
-        FinishDueClicks();
+        commands_.FinishDueClicks();
         std::erase_if(connections_, [](const Connection& c) { return c.fd < 0; });
         if (fds[0].revents != 0 && !quit_) {
             AcceptAll();
@@ -131,23 +92,19 @@ void SocketServer::Run(int stopFd) {
 }
 
 void SocketServer::AcceptAll() {
-    for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) {
-                continue;
-            }
-            return;  // EAGAIN, or out of descriptors: try again on the next turn
-        }
+    listener_.AcceptAll([this](int fd) {
+        // Feature reports are logged with the time the kernel queued them for the mouse.
+        StampArrivals(fd);
         connections_.push_back({fd, nextId_++, Role::Fresh});
-    }
+    });
 }
 
 void SocketServer::Drain(Connection& connection) {
     std::vector<std::uint8_t>& buffer = receiveBuffer_;
     for (int turn = 0; turn < kMessagesPerTurn && connection.fd >= 0 && !quit_; ++turn) {
-        const proto::Received received = proto::ReceiveMessage(connection.fd, buffer, MSG_DONTWAIT);
-        const std::int64_t arrived = MonotonicMicros();
+        std::int64_t arrived = 0;
+        const proto::Received received =
+            ReceiveStampedMessage(connection.fd, buffer, MSG_DONTWAIT, &arrived);
         switch (received.status) {
             case proto::ReceiveStatus::WouldBlock:
                 return;
@@ -257,36 +214,8 @@ void SocketServer::HandleCommand(Connection& connection, std::span<const std::ui
     }
     connection.role = Role::Control;
     const std::string_view text(reinterpret_cast<const char*>(payload.data()), payload.size());
-    const ControlCommandParse parsed = ParseControlCommand(text);
-    if (!parsed.command) {
-        ReplyCommand(connection.id, false, parsed.error);
-        return;
-    }
-    CommandOutcome outcome = session_.Execute(*parsed.command);
-    if (outcome.releaseLater) {
-        clicks_.push_back({std::chrono::steady_clock::now() + kClickHold, *outcome.releaseLater,
-                           connection.id, std::move(outcome.text)});
-        return;
-    }
-    ReplyCommand(connection.id, outcome.ok, outcome.text);
-    if (outcome.quit) {
+    if (commands_.Run(connection.id, text)) {
         quit_ = true;
-    }
-}
-
-void SocketServer::FinishDueClicks() {
-    const auto now = std::chrono::steady_clock::now();
-    std::vector<PendingClick> due;
-    std::erase_if(clicks_, [&](PendingClick& click) {
-        if (click.due > now) {
-            return false;
-        }
-        due.push_back(std::move(click));
-        return true;
-    });
-    for (const PendingClick& click : due) {
-        const CommandOutcome release = session_.FinishClick(click.button);
-        ReplyCommand(click.client, release.ok, click.pressText + "; " + release.text);
     }
 }
 
@@ -342,17 +271,8 @@ void SocketServer::CloseAll() {
         Close(connection, "quit");
     }
     connections_.clear();
-    clicks_.clear();
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        listenFd_ = -1;
-        // Remove the socket file unless another simulator has taken the path since.
-        struct stat current {};
-        if (::lstat(options_.socketPath.c_str(), &current) == 0 &&
-            current.st_dev == socketDevice_ && current.st_ino == socketInode_) {
-            ::unlink(options_.socketPath.c_str());
-        }
-    }
+    commands_.AbandonClicks("the simulator ended first");
+    listener_.Close();
 }
 
 std::size_t SocketServer::SendInput(std::span<const std::uint8_t> report) {
@@ -388,10 +308,7 @@ void SocketServer::Unplugged() {
     }
     Notify(Role::Watcher,
            proto::EncodeMessage(MessageType::Removal, std::span<const std::uint8_t>{}));
-    for (const PendingClick& click : clicks_) {
-        ReplyCommand(click.client, false, click.pressText + "; unplugged before the release");
-    }
-    clicks_.clear();
+    commands_.AbandonClicks("unplugged before the release");
 }
 
 void SocketServer::Plugged() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdint>
 #include <span>
@@ -9,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/command_runner.h"
 #include "sim/event_log.h"
+#include "sim/listening_socket.h"
 #include "sim/mouse_model.h"
 #include "sim/mouse_session.h"
-#include "sim/pending_click.h"
 
 namespace zel::sim {
 
@@ -57,7 +56,6 @@ private:
     void ReplyError(Connection& connection, std::string_view text);
     void ReplyCommand(int client, bool ok, std::string_view text);
     void Close(Connection& connection, std::string_view reason);
-    void FinishDueClicks();
     void CloseAll();
     Connection* Find(int id);
 
@@ -72,12 +70,10 @@ private:
     EventLog& log_;
     MouseModel model_;
     MouseSession session_;
-    int listenFd_ = -1;
+    CommandRunner commands_;
+    ListeningSocket listener_;
     int wakeFd_ = -1;
-    dev_t socketDevice_ = 0;
-    ino_t socketInode_ = 0;
     std::vector<Connection> connections_;
-    std::vector<PendingClick> clicks_;
     std::vector<std::uint8_t> receiveBuffer_;
     int nextId_ = 1;
     bool quit_ = false;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim/control_command.h"
 #include "sim/hex.h"
 #include "sim/report_descriptor.h"
 
@@ -40,7 +39,10 @@ UhidFrontend::UhidFrontend(ServeOptions options, EventLog& log, std::unique_ptr<
       log_(log),
       device_(std::move(device)),
       model_(options_.lengths),
-      session_(model_, log_, *this, !options_.startUnplugged) {
+      session_(model_, log_, *this, !options_.startUnplugged),
+      commands_(session_, [this](int client, bool ok, std::string_view text) {
+          control_.Reply(client, ok, text);
+      }) {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
@@ -92,10 +94,7 @@ bool UhidFrontend::Run(int stopFd) {
             control_.AppendPollFds(fds);
         }
 
-        timespec wait{};
-        timespec* timeout = TimeUntilNextRelease(clicks_, wait);
-        if (::ppoll(fds.data(), fds.size(), timeout, nullptr) < 0 && errno != EINTR) {
-            std::fprintf(stderr, "zel-mouse-sim: poll: %s\n", std::strerror(errno));
+        if (!commands_.Poll(fds)) {
             break;
         }
         if (fds[1].revents != 0 || fds[2].revents != 0) {
@@ -110,12 +109,9 @@ bool UhidFrontend::Run(int stopFd) {
                 OnCommand(client, text);
             });
         }
-        FinishDueClicks();
+        commands_.FinishDueClicks();
     }
-    for (const PendingClick& click : clicks_) {
-        control_.Reply(click.client, false, click.pressText + "; the simulator ended first");
-    }
-    clicks_.clear();
+    commands_.AbandonClicks("the simulator ended first");
     if (deviceOk && device_->created()) {
         Leave("quit");
     }
@@ -242,36 +238,8 @@ void UhidFrontend::OnCommand(int client, std::string_view text) {
         control_.Reply(client, false, "the simulator is quitting");
         return;
     }
-    const ControlCommandParse parsed = ParseControlCommand(text);
-    if (!parsed.command) {
-        control_.Reply(client, false, parsed.error);
-        return;
-    }
-    CommandOutcome outcome = session_.Execute(*parsed.command);
-    if (outcome.releaseLater) {
-        clicks_.push_back({std::chrono::steady_clock::now() + kClickHold, *outcome.releaseLater,
-                           client, std::move(outcome.text)});
-        return;
-    }
-    control_.Reply(client, outcome.ok, outcome.text);
-    if (outcome.quit) {
+    if (commands_.Run(client, text)) {
         quit_ = true;
-    }
-}
-
-void UhidFrontend::FinishDueClicks() {
-    const auto now = std::chrono::steady_clock::now();
-    std::vector<PendingClick> due;
-    std::erase_if(clicks_, [&](PendingClick& click) {
-        if (click.due > now) {
-            return false;
-        }
-        due.push_back(std::move(click));
-        return true;
-    });
-    for (const PendingClick& click : due) {
-        const CommandOutcome release = session_.FinishClick(click.button);
-        control_.Reply(click.client, release.ok, click.pressText + "; " + release.text);
     }
 }
 
@@ -313,10 +281,7 @@ std::size_t UhidFrontend::SendInput(std::span<const std::uint8_t> report) {
 
 void UhidFrontend::Unplugged() {
     Leave("unplug");
-    for (const PendingClick& click : clicks_) {
-        control_.Reply(click.client, false, click.pressText + "; unplugged before the release");
-    }
-    clicks_.clear();
+    commands_.AbandonClicks("unplugged before the release");
 }
 
 void UhidFrontend::Plugged() {

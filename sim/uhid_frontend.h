@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "sim/command_runner.h"
 #include "sim/control_socket.h"
 #include "sim/event_log.h"
 #include "sim/mouse_model.h"
 #include "sim/mouse_session.h"
-#include "sim/pending_click.h"
 #include "sim/socket_server.h"
 #include "sim/uhid_device.h"
 
@@ -49,7 +49,6 @@ private:
     void OnSetReport(const UhidRequest& request, std::int64_t tUs);
     void OnGetReport(const UhidRequest& request, std::int64_t tUs);
     void OnCommand(int client, std::string_view text);
-    void FinishDueClicks();
     void LogHostOpen(bool open, std::string_view reason);
     bool CreateDevice(std::string* error);
     void Leave(std::string_view reason);
@@ -66,8 +65,8 @@ private:
     MouseModel model_;
     MouseSession session_;
     ControlSocket control_;
+    CommandRunner commands_;
     int wakeFd_ = -1;
-    std::vector<PendingClick> clicks_;
     // The host has the device open (between the kernel's open and close requests).
     bool hostOpen_ = false;
     // Numbers the host's open periods; logged as "client" like a socket connection.

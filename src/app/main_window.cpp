@@ -17,6 +17,7 @@
 #include "app/key_filter.h"
 #include "app/page_table.h"
 #include "app/power_events.h"
+#include "app/realtime_kit.h"
 #include "app/tray_icon.h"
 #include "device/discovery.h"
 #include "device/shutdown.h"
@@ -151,6 +152,7 @@ void MainWindow::StartWorkerThreads() {
             QMetaObject::invokeMethod(
                 this, [this] { update(); }, Qt::QueuedConnection);
         },
+        platform::ThreadPriority::ForLinux(MakeThreadRealtimeThroughRealtimeKit),
     });
     playback_->Start();
 }

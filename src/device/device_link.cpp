@@ -25,12 +25,15 @@ ChannelError DeviceLink::AttachReadChannel(std::unique_ptr<platform::HidChannel>
     if (const ChannelError e = CheckReportLength(inputReportLength); e != ChannelError::None) {
         return e;
     }
-    std::lock_guard lock(readMutex_);
-    if (readChannel_) {
-        return ChannelError::AlreadyOpen;
+    {
+        std::lock_guard lock(readMutex_);
+        if (readChannel_) {
+            return ChannelError::AlreadyOpen;
+        }
+        readChannel_ = std::move(channel);
+        readLength_ = inputReportLength;
     }
-    readChannel_ = std::move(channel);
-    readLength_ = inputReportLength;
+    readAttached_.notify_all();
     return ChannelError::None;
 }
 
@@ -272,6 +275,11 @@ void DeviceLink::CancelRead() {
     if (readChannel_) {
         readChannel_->Cancel();
     }
+}
+
+bool DeviceLink::WaitForReadChannel(std::stop_token stop) {
+    std::unique_lock lock(readMutex_);
+    return readAttached_.wait(lock, stop, [this] { return readChannel_ != nullptr; });
 }
 
 InputReport DeviceLink::LastInputReport() const {

@@ -23,11 +23,13 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <stop_token>
 #include <string>
 
 #include "device/channel_check.h"
@@ -132,6 +134,9 @@ public:
     // Wakes a blocked ReadInputReport (it returns false), and makes every later read on the
     // open read channel fail at once. For shutdown; callable from any thread.
     void CancelRead();
+    // Blocks until a read channel is attached (true) or `stop` is requested (false); returns
+    // at once when one is. The reader thread waits here instead of retrying on a timer.
+    bool WaitForReadChannel(std::stop_token stop);
     // The last report read; any thread.
     InputReport LastInputReport() const;
     // One byte of the last report read; 0 beyond the buffer.
@@ -157,6 +162,7 @@ private:
 
     // Reading: the channel is set once under readMutex_ and never replaced.
     mutable std::mutex readMutex_;
+    std::condition_variable_any readAttached_;
     std::unique_ptr<platform::HidChannel> readChannel_;
     std::size_t readLength_ = 0;
 

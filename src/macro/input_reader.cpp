@@ -1,5 +1,9 @@
 #include "macro/input_reader.h"
 
+#include <pthread.h>
+
+#include <algorithm>
+
 #include "device/feature_report.h"
 #include "macro/playback_clock.h"
 
@@ -22,7 +26,7 @@ void InterpretInputReport(std::span<const std::uint8_t> report, std::int32_t mac
         if (value == device::kReleaseValue) {
             state.buttonHeld.store(0);
             if (holdMode) {
-                state.stopRequest.store(1);
+                state.RaiseStopRequest();
             }
             return;
         }
@@ -35,7 +39,7 @@ void InterpretInputReport(std::span<const std::uint8_t> report, std::int32_t mac
             state.pressedValue.store(value);
         }
         if (!holdMode) {
-            state.stopRequest.store(1);
+            state.RaiseStopRequest();
         }
         return;
     }
@@ -43,15 +47,15 @@ void InterpretInputReport(std::span<const std::uint8_t> report, std::int32_t mac
     const std::int32_t held = state.buttonHeld.load() == 0 ? 1 : 0;
     state.buttonHeld.store(held);
     if (holdMode) {
-        state.stopRequest.store(1);
+        state.RaiseStopRequest();
     } else if (state.playRequest.load() == 1 && held == 1) {
-        state.stopRequest.store(1);
+        state.RaiseStopRequest();
     }
 }
 
 InputReader::InputReader(device::DeviceLink& link, const settings::ProfileSettings& profile,
-                         PlaybackState& state)
-    : link_(link), profile_(profile), state_(state) {}
+                         PlaybackState& state, platform::ThreadPriority* priority)
+    : link_(link), profile_(profile), state_(state), priority_(priority) {}
 
 InputReader::~InputReader() {
     Stop();
@@ -74,14 +78,24 @@ void InputReader::Stop() {
 }
 
 void InputReader::Run(std::stop_token stop) {
-    while (!stop.stop_requested()) {
+    ::pthread_setname_np(::pthread_self(), kInputReaderThreadName);
+    if (priority_ != nullptr) {
+        priority_->RaiseCurrentThread("input reader");
+    }
+    std::chrono::milliseconds retryPause = kReaderRetryPause;
+    while (link_.WaitForReadChannel(stop)) {
         if (link_.ReadInputReport()) {
             const device::InputReport report = link_.LastInputReport();
             InterpretInputReport(report.Received(), profile_.MACRO_MODE2.load(), state_);
+            retryPause = kReaderRetryPause;
             continue;
         }
-        // Not open, unplugged, failed or cancelled.
-        PauseFor(kReaderRetryPause, stop);
+        // The read failed or was cancelled. A channel whose device is gone fails every read
+        // at once; it is tried again ever less often, so that it costs next to nothing.
+        if (!PauseFor(retryPause, stop)) {
+            break;
+        }
+        retryPause = std::min(retryPause * 2, kReaderLongestRetryPause);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "macro/macro_player.h"
 
+#include <pthread.h>
 #include <sys/prctl.h>
 
 #include <algorithm>
@@ -35,14 +36,16 @@ void MacroPlayer::Stop() {
 }
 
 void MacroPlayer::Run(std::stop_token stop) {
-    // Step delays end on time to the microsecond rather than within the default 50 us slack.
+    ::pthread_setname_np(::pthread_self(), kMacroPlayerThreadName);
+    // Step delays end on time to the microsecond rather than within the default 50 us slack
+    // (a real-time thread has none anyway).
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    while (!stop.stop_requested()) {
-        if (state_.WaitForPlayRequest(stop, kPlayerIdlePoll) && !stop.stop_requested()) {
-            RunPressedFunction(stop);
-            state_.playRequest.store(0);
-        }
-        state_.stopRequest.store(0);
+    if (services_.threadPriority) {
+        services_.threadPriority->RaiseCurrentThread("macro player");
+    }
+    while (state_.WaitForPlayRequest(stop)) {
+        RunPressedFunction(stop);
+        state_.FinishPlayRequest();
     }
 }
 
@@ -194,8 +197,11 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
             std::max(std::chrono::milliseconds(record.delays[static_cast<std::size_t>(k)].Value()),
                      kMinStepDelay);
         scheduled += delay;
+        // A report's time is the start of its send (the mouse has it a moment later): the
+        // next one starts no sooner than the floor after it, however late this one was.
         const PlaybackClock::TimePoint due =
-            std::max({scheduled, started + delay - kMaxCatchUpPerStep, sent + delay / 2});
+            std::max({scheduled, started + delay - kMaxCatchUpPerStep, started + kMinStepDelay,
+                      sent + delay / 2});
         if (!clock_.SleepUntil(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <thread>
@@ -18,23 +19,25 @@
 #include "macro/playback_clock.h"
 #include "macro/playback_state.h"
 #include "platform/launcher.h"
+#include "platform/thread_priority.h"
 #include "settings/profile_settings.h"
 
 namespace zel::macro {
 
-// The shortest pause after a macro step; shorter delays are waited this long.
+// The shortest pause after a macro step; shorter delays are waited this long. The sends of two
+// steps never start closer than this, even while a macro catches up after a stall.
 inline constexpr std::chrono::milliseconds kMinStepDelay{15};
-// While idle the player clears a stop request this often (a stop raised with nothing playing,
-// such as the release of a hold-mode button, must not end the next macro).
-inline constexpr std::chrono::milliseconds kPlayerIdlePoll{2};
 // Passes of a user macro in hold mode (MACRO_MODE2 != 0): it repeats until the release.
 inline constexpr std::uint32_t kHoldModePasses = 10000;
 // Steps are due at fixed times from the start of the pass (the sum of the delays before
 // them), so send times do not add up over a long macro. After a stall (a wake-up or a send far
 // too late) the macro catches up with that schedule gradually: a step starts at most this much
-// sooner than its delay after the start of the report before it, and never sooner than half
-// its delay after that report was sent. No burst of steps.
+// sooner than its delay after the start of the report before it, never sooner than
+// kMinStepDelay after that start, and never sooner than half its delay after that report was
+// sent. No burst of steps.
 inline constexpr std::chrono::milliseconds kMaxCatchUpPerStep{1};
+// The thread's name (in /proc/PID/task/TID/comm, top, gdb).
+inline constexpr const char* kMacroPlayerThreadName = "zel-player";
 
 // What the player works with. The references must outlive the player.
 struct PlaybackServices {
@@ -49,6 +52,8 @@ struct PlaybackServices {
     // Asks the window to repaint; called on the player thread, so the window must forward it
     // to its own thread (a queued call). May be empty.
     std::function<void()> requestRepaint;
+    // Raises the reader's and the player's scheduling as each starts; empty: normal priority.
+    std::shared_ptr<platform::ThreadPriority> threadPriority = {};
 };
 
 // How playing a macro ended.
@@ -71,6 +76,8 @@ public:
     void Start();
     // Ends the thread and joins it. A macro in progress ends at once: the rest of its pass is
     // skipped and every injected key and button is released. Safe to call twice.
+    // Between requests the thread sleeps until the reader raises one; between steps until the
+    // next step is due.
     void Stop();
     bool Running() const { return thread_.joinable(); }
 

@@ -6,11 +6,11 @@ namespace zel::macro {
 
 PlaybackThreads::PlaybackThreads(PlaybackServices services)
     : ownClock_(std::make_unique<SteadyPlaybackClock>()),
-      reader_(services.link, services.profile, state_),
+      reader_(services.link, services.profile, state_, services.threadPriority.get()),
       player_(std::move(services), state_, *ownClock_) {}
 
 PlaybackThreads::PlaybackThreads(PlaybackServices services, PlaybackClock& clock)
-    : reader_(services.link, services.profile, state_),
+    : reader_(services.link, services.profile, state_, services.threadPriority.get()),
       player_(std::move(services), state_, clock) {}
 
 PlaybackThreads::~PlaybackThreads() {

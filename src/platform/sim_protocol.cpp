@@ -123,12 +123,31 @@ bool SendMessage(int fd, std::span<const std::uint8_t> message, int flags) {
     return sent == static_cast<ssize_t>(message.size());
 }
 
-Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer, int flags) {
+Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer, int flags, timespec* arrival) {
     Received received;
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(timespec))];
+    iovec part{buffer.data(), buffer.size()};
+    msghdr message{};
     ssize_t length;
     do {
-        length = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC | flags);
+        message = {};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        if (arrival != nullptr) {
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+        }
+        length = ::recvmsg(fd, &message, MSG_TRUNC | flags);
     } while (length < 0 && errno == EINTR);
+    if (arrival != nullptr) {
+        *arrival = {};
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); length > 0 && c != nullptr;
+             c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+                std::memcpy(arrival, CMSG_DATA(c), sizeof *arrival);
+            }
+        }
+    }
     if (length < 0) {
         received.status = (errno == EAGAIN || errno == EWOULDBLOCK) ? ReceiveStatus::WouldBlock
                                                                     : ReceiveStatus::Failed;

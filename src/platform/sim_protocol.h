@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -82,7 +83,10 @@ struct Received {
     std::size_t length = 0;  // bytes in the buffer
     bool truncated = false;  // the message was longer than the buffer
 };
-// Receives one message (retrying on EINTR). A zero-length packet reads as Closed.
-Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer, int flags = 0);
+// Receives one message (retrying on EINTR). A zero-length packet reads as Closed. With
+// `arrival`, also the kernel's stamp of the message's arrival (CLOCK_REALTIME, SO_TIMESTAMPNS
+// on the socket), or {0, 0} when there is none.
+Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer, int flags = 0,
+                        timespec* arrival = nullptr);
 
 }  // namespace zel::platform::sim_protocol

@@ -4,6 +4,8 @@
 #include "macro/input_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,7 +15,9 @@
 #include <string>
 #include <thread>
 
+#include "platform/hidraw_channel.h"
 #include "playback_test_rig.h"
+#include "tests/support/thread_wakeups.h"
 
 namespace zel::macro {
 namespace {
@@ -151,10 +155,8 @@ TEST(InterpretInputReport, EachReportChangesTheRequestsAsItMeans) {
 TEST(InterpretInputReport, RaisedRequestWakesAWaitingPlayerAtOnce) {
     PlaybackState state;
     std::stop_source stop;
-    auto waiting = std::async(std::launch::async, [&] {
-        // A long timeout: only the request can end this wait in time.
-        return state.WaitForPlayRequest(stop.get_token(), 60s);
-    });
+    auto waiting =
+        std::async(std::launch::async, [&] { return state.WaitForPlayRequest(stop.get_token()); });
     InterpretInputReport(test::Bytes{6, 0xF2, 0x01}, 0, state);
     ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
     EXPECT_TRUE(waiting.get());
@@ -163,8 +165,8 @@ TEST(InterpretInputReport, RaisedRequestWakesAWaitingPlayerAtOnce) {
 TEST(InterpretInputReport, StopRequestEndsThePlayersWait) {
     PlaybackState state;
     std::stop_source stop;
-    auto waiting = std::async(std::launch::async,
-                              [&] { return state.WaitForPlayRequest(stop.get_token(), 60s); });
+    auto waiting =
+        std::async(std::launch::async, [&] { return state.WaitForPlayRequest(stop.get_token()); });
     stop.request_stop();
     ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
     EXPECT_FALSE(waiting.get());
@@ -300,6 +302,98 @@ TEST(InputReaderThread, GarbageReportsOfAnyLengthAndContentAreSafe) {
         ASSERT_EQ(report.size(), testing::kReportLength);
         EXPECT_EQ(report[0], 0x07);
     }
+}
+
+// ---- No wake-ups without work ----
+
+// Switches of the reader thread over a stretch of idle time; the thread must exist.
+std::int64_t ReaderWakeupsWhileIdle(std::chrono::milliseconds idle) {
+    const std::optional<std::int64_t> before = test::ThreadContextSwitches(kInputReaderThreadName);
+    EXPECT_TRUE(before.has_value()) << "no thread named " << kInputReaderThreadName;
+    std::this_thread::sleep_for(idle);
+    return test::ThreadContextSwitches(kInputReaderThreadName).value_or(0) - before.value_or(0);
+}
+
+TEST(InputReaderThread, WithoutAChannelItSleepsUntilOneIsAttached) {
+    PlaybackRig rig;
+    rig.SetFunctions({1, 2, 3, 4, 5, 6});
+    rig.threads->Start();
+    std::this_thread::sleep_for(20ms);  // the thread is up and waiting
+    // A reader retrying every 2 ms would wake about 100 times.
+    EXPECT_LE(ReaderWakeupsWhileIdle(200ms), 3);
+    rig.AttachChannels();
+    ASSERT_TRUE(rig.input->WaitForBlockedReader(PlaybackRig::kWait));
+    rig.Feed({6, 0x00, 0x00});
+    EXPECT_EQ(rig.state().buttonHeld.load(), 1);
+}
+
+// The reader on a real hidraw channel (a sequenced-packet socket pair standing in for the
+// node): it sleeps in the kernel until a report, the unplug, or the stop.
+class HidrawReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        int ends[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);
+        mouse_ = ends[1];
+        platform::HidrawChannelOptions options;
+        options.access = platform::HidAccess::Read;
+        ASSERT_EQ(link_.AttachReadChannel(
+                      platform::HidrawChannel::Adopt(platform::UniqueFd(ends[0]), options), 8),
+                  device::ChannelError::None);
+        reader_.Start();
+        std::this_thread::sleep_for(20ms);  // blocked in poll() by now
+    }
+    void TearDown() override {
+        if (mouse_ >= 0) {
+            ::close(mouse_);
+        }
+    }
+    void MouseSends(const test::Bytes& report) {
+        ASSERT_EQ(::write(mouse_, report.data(), report.size()),
+                  static_cast<ssize_t>(report.size()));
+    }
+    bool Eventually(const std::function<bool()>& condition) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    device::DeviceLink link_;
+    settings::ProfileSettings profile_;
+    PlaybackState state_;
+    InputReader reader_{link_, profile_, state_};
+    int mouse_ = -1;
+};
+
+TEST_F(HidrawReaderTest, SleepsUntilAReportArrives) {
+    EXPECT_LE(ReaderWakeupsWhileIdle(200ms), 3);
+    MouseSends({6, 0x00, 0x00});
+    EXPECT_TRUE(Eventually([&] { return state_.buttonHeld.load() == 1; }));
+    ASSERT_TRUE(StopsInTime(reader_));
+}
+
+TEST_F(HidrawReaderTest, StopWakesTheBlockedReader) {
+    ASSERT_TRUE(StopsInTime(reader_));
+    EXPECT_FALSE(reader_.Running());
+}
+
+TEST_F(HidrawReaderTest, UnplugWakesTheReaderWhichThenRetriesEverLessOften) {
+    const std::int64_t before = test::ThreadContextSwitches(kInputReaderThreadName).value_or(0);
+    ::close(mouse_);  // POLLHUP, as an unplugged hidraw node
+    mouse_ = -1;
+    // Woken by the hang-up, then pauses of 2, 4, 8, ... ms: a handful of wake-ups in 500 ms,
+    // not one per 2 ms.
+    std::this_thread::sleep_for(500ms);
+    const std::int64_t wakeups =
+        test::ThreadContextSwitches(kInputReaderThreadName).value_or(0) - before;
+    EXPECT_GE(wakeups, 1);
+    EXPECT_LE(wakeups, 20);
+    ASSERT_TRUE(StopsInTime(reader_));
 }
 
 }  // namespace

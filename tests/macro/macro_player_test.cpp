@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "playback_test_rig.h"
+#include "tests/support/thread_wakeups.h"
 
 namespace zel::macro {
 namespace {
@@ -138,6 +139,66 @@ TEST(MacroPlayer, AfterAStallTheMacroCatchesUpGradually) {
             EXPECT_EQ(left[i] - left[0], c.expected[i]) << "report " << i;
         }
     }
+}
+
+// Catching up never starts two step reports closer than 15 ms, whatever made the player late.
+TEST(MacroPlayer, LateStepsCatchUpNoCloserThan15ms) {
+    struct Case {
+        const char* what;
+        microseconds sendCost;  // every send takes this long
+        microseconds lateWake;  // the wake-up for the third step comes this late
+    };
+    const Case cases[] = {
+        {"a late wake-up", 0ms, 12ms},
+        {"a very late wake-up", 0ms, 200ms},
+        {"slow sends and a late wake-up", 4ms, 9ms},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlaybackRig rig;
+        std::vector<testing::StepSpec> steps;
+        for (int k = 0; k < 8; ++k) {
+            steps.push_back({kA, static_cast<std::uint8_t>(1 + k % 2),
+                             static_cast<std::uint16_t>(k % 2 == 0 ? 0 : 15)});
+        }
+        SetUserMacros(rig, {MakeMacro(steps)});
+        rig.Start({41, 2, 3, 4, 5, 6});
+        int sends = 0;
+        std::vector<microseconds> arrived;  // when each step report's send began
+        rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
+            arrived.push_back(rig.clock.Elapsed());
+            if (++sends == 2) {
+                rig.clock.WakeLateOnce(c.lateWake);
+            }
+            rig.clock.Advance(c.sendCost);
+        });
+        rig.Click(1);
+        ASSERT_EQ(arrived.size(), steps.size() + 2);
+        for (std::size_t k = 1; k < steps.size(); ++k) {
+            EXPECT_GE(arrived[k] - arrived[k - 1], kMinStepDelay) << "step " << k;
+        }
+        // Still on schedule in the end (1 ms caught up per step where it was late).
+        const microseconds due = microseconds{15ms} * static_cast<int>(steps.size() - 1);
+        EXPECT_GE(arrived[steps.size() - 1] - arrived[0], due);
+    }
+}
+
+// ---- Sleeping while idle ----
+
+TEST(MacroPlayer, IdlePlayerSleepsUntilARequestWakesIt) {
+    PlaybackRig rig;
+    SetUserMacros(rig, {TapA()});
+    rig.Start({41, 2, 3, 4, 5, 6});
+    std::this_thread::sleep_for(20ms);
+    const auto before = test::ThreadContextSwitches(kMacroPlayerThreadName);
+    ASSERT_TRUE(before.has_value());
+    std::this_thread::sleep_for(200ms);
+    // A player polling every 2 ms would have woken about 100 times.
+    EXPECT_LE(*test::ThreadContextSwitches(kMacroPlayerThreadName) - *before, 3);
+    // The press wakes it: the macro plays in full without any poll interval to wait out.
+    rig.Click(1);
+    EXPECT_EQ(ReleaseAllCount(rig.Sent()), 1);
+    EXPECT_EQ(rig.Sent().front().bytes, KeysReport({kA}));
 }
 
 TEST(MacroPlayer, RepeatSettingsGiveThePassCount) {

@@ -1,0 +1,111 @@
+#include "platform/thread_priority.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace zel::platform {
+
+std::string DescribeSchedule(ThreadSchedule schedule) {
+    switch (schedule) {
+        case ThreadSchedule::Fifo:
+            return "SCHED_FIFO priority " + std::to_string(kRealtimePriority);
+        case ThreadSchedule::RealtimeKit:
+            return "SCHED_RR priority " + std::to_string(kRealtimePriority) +
+                   " through RealtimeKit";
+        case ThreadSchedule::RaisedNice:
+            return "nice " + std::to_string(kRaisedNice) + " (real-time scheduling not allowed)";
+        case ThreadSchedule::Normal:
+            break;
+    }
+    return "normal priority (neither real-time scheduling nor a raised nice value allowed)";
+}
+
+LinuxSchedulingCalls::LinuxSchedulingCalls(RealtimeKitCall realtimeKit)
+    : realtimeKit_(std::move(realtimeKit)) {}
+
+namespace {
+
+// Caps the CPU time a real-time thread may take without blocking (RLIMIT_RTTIME): a thread that
+// spun by mistake would be stopped by SIGXCPU instead of holding a core. RealtimeKit requires
+// the cap.
+bool CapRealtimeCpuTime() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_RTTIME, &limit) != 0) {
+        return false;
+    }
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max > kRealtimeCpuLimitUs) {
+        limit.rlim_max = kRealtimeCpuLimitUs;
+    }
+    limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_RTTIME, &limit) == 0;
+}
+
+}  // namespace
+
+bool LinuxSchedulingCalls::SetFifo(int priority) {
+    CapRealtimeCpuTime();
+    sched_param param{};
+    param.sched_priority = priority;
+    // SCHED_RESET_ON_FORK: programs the player starts (calculator, terminal) run normally.
+    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0;
+}
+
+bool LinuxSchedulingCalls::AskRealtimeKit(int priority) {
+    if (!realtimeKit_ || !CapRealtimeCpuTime()) {
+        return false;
+    }
+    return realtimeKit_(static_cast<std::uint64_t>(::gettid()),
+                        static_cast<std::uint32_t>(priority));
+}
+
+bool LinuxSchedulingCalls::SetNice(int nice) {
+    // On Linux the nice value is per thread: PRIO_PROCESS with a thread ID sets that thread.
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice) == 0;
+}
+
+ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls) {
+    if (calls.SetFifo(kRealtimePriority)) {
+        return ThreadSchedule::Fifo;
+    }
+    if (calls.AskRealtimeKit(kRealtimePriority)) {
+        return ThreadSchedule::RealtimeKit;
+    }
+    if (calls.SetNice(kRaisedNice)) {
+        return ThreadSchedule::RaisedNice;
+    }
+    return ThreadSchedule::Normal;
+}
+
+ThreadPriority::ThreadPriority(SchedulingCalls& calls, Log log)
+    : calls_(calls), log_(std::move(log)) {}
+
+std::shared_ptr<ThreadPriority> ThreadPriority::ForLinux(RealtimeKitCall realtimeKit) {
+    auto calls = std::make_unique<LinuxSchedulingCalls>(std::move(realtimeKit));
+    auto priority = std::make_shared<ThreadPriority>(*calls);
+    priority->ownCalls_ = std::move(calls);
+    return priority;
+}
+
+ThreadSchedule ThreadPriority::RaiseCurrentThread(std::string_view threadName) {
+    const ThreadSchedule schedule = platform::RaiseCurrentThread(calls_);
+    std::lock_guard lock(mutex_);
+    if (logged_ == schedule) {
+        return schedule;
+    }
+    const std::string line = std::string(logged_ ? std::string(threadName) + " thread"
+                                                 : "input reader and macro player threads") +
+                             ": " + DescribeSchedule(schedule);
+    logged_ = schedule;
+    if (log_) {
+        log_(line);
+    } else {
+        std::fprintf(stderr, "ZEL_GMouse: %s\n", line.c_str());
+    }
+    return schedule;
+}
+
+}  // namespace zel::platform

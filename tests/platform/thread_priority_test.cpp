@@ -1,0 +1,107 @@
+// The scheduling chooser: which step it takes when the system allows or refuses each, and what
+// it logs for the two playback threads.
+
+#include "platform/thread_priority.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zel::platform {
+namespace {
+
+// Allows the steps it is told to, and records every call with its argument.
+class FakeSchedulingCalls final : public SchedulingCalls {
+public:
+    FakeSchedulingCalls(bool fifo, bool realtimeKit, bool nice) { Allow(fifo, realtimeKit, nice); }
+    void Allow(bool fifo, bool realtimeKit, bool nice) {
+        fifo_ = fifo;
+        realtimeKit_ = realtimeKit;
+        nice_ = nice;
+    }
+    bool SetFifo(int priority) override {
+        calls.push_back("fifo " + std::to_string(priority));
+        return fifo_;
+    }
+    bool AskRealtimeKit(int priority) override {
+        calls.push_back("rtkit " + std::to_string(priority));
+        return realtimeKit_;
+    }
+    bool SetNice(int nice) override {
+        calls.push_back("nice " + std::to_string(nice));
+        return nice_;
+    }
+    std::vector<std::string> calls;
+
+private:
+    bool fifo_ = false;
+    bool realtimeKit_ = false;
+    bool nice_ = false;
+};
+
+TEST(RaiseCurrentThread, TakesTheFirstStepTheSystemAllows) {
+    struct Case {
+        const char* what;
+        bool fifo, realtimeKit, nice;
+        ThreadSchedule expected;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"root or CAP_SYS_NICE: SCHED_FIFO directly",
+         true,
+         true,
+         true,
+         ThreadSchedule::Fifo,
+         {"fifo 5"}},
+        {"an ordinary user with RealtimeKit",
+         false,
+         true,
+         true,
+         ThreadSchedule::RealtimeKit,
+         {"fifo 5", "rtkit 5"}},
+        {"no real-time, a nice limit",
+         false,
+         false,
+         true,
+         ThreadSchedule::RaisedNice,
+         {"fifo 5", "rtkit 5", "nice -10"}},
+        {"nothing allowed",
+         false,
+         false,
+         false,
+         ThreadSchedule::Normal,
+         {"fifo 5", "rtkit 5", "nice -10"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSchedulingCalls calls(c.fifo, c.realtimeKit, c.nice);
+        EXPECT_EQ(RaiseCurrentThread(calls), c.expected);
+        EXPECT_EQ(calls.calls, c.calls);
+    }
+}
+
+TEST(ThreadPriority, SaysOnceWhatBothThreadsGotAndAgainOnlyWhenOneGetsSomethingElse) {
+    FakeSchedulingCalls calls(false, false, true);
+    std::vector<std::string> lines;
+    ThreadPriority priority(calls, [&](std::string_view line) { lines.emplace_back(line); });
+    EXPECT_EQ(priority.RaiseCurrentThread("input reader"), ThreadSchedule::RaisedNice);
+    EXPECT_EQ(priority.RaiseCurrentThread("macro player"), ThreadSchedule::RaisedNice);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("nice -10"), std::string::npos) << lines[0];
+
+    // The limit changed between the two threads: the second one's line names it.
+    calls.Allow(false, false, false);
+    EXPECT_EQ(priority.RaiseCurrentThread("macro player"), ThreadSchedule::Normal);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("macro player"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find("normal priority"), std::string::npos) << lines[1];
+}
+
+TEST(ThreadPriority, WithoutARealtimeKitClientTheLinuxCallsSkipThatStep) {
+    LinuxSchedulingCalls calls;
+    EXPECT_FALSE(calls.AskRealtimeKit(kRealtimePriority));
+}
+
+}  // namespace
+}  // namespace zel::platform
