@@ -8,7 +8,7 @@
 namespace zel::control {
 namespace {
 
-constexpr std::string_view kToolHelp = R"(Usage: zel-gmousectl [--config-dir DIR] COMMAND [ARGS]
+constexpr std::string_view kToolHelp = R"TEXT(Usage: zel-gmousectl [--config-dir DIR] COMMAND [ARGS]
 
 Changes and applies the profiles of the KV270 mouse from scripts, with the files of ZEL_GMouse.
 When ZEL_GMouse runs for this user, the command is carried out by it (its window shows the
@@ -38,9 +38,9 @@ Exit status: 0 done, 1 the mouse or a file could not be used (the reason is prin
 2 bad usage or a bad value (nothing was changed).
 Environment: ZEL_GMOUSE_SIM names the socket of a virtual mouse (zel-mouse-sim) to use
 instead of the machine's devices.
-)";
+)TEXT";
 
-constexpr std::string_view kSetHelp = R"(Usage: zel-gmousectl set [--profile N] [--apply] KEY=VALUE ...
+constexpr std::string_view kSetHelp = R"TEXT(Usage: zel-gmousectl set [--profile N] [--apply] KEY=VALUE ...
 
 Changes values of profile N (the current profile by default) and saves them. Every pair is
 checked first: a bad key or value prints what is allowed, exits with status 2 and changes
@@ -59,9 +59,9 @@ Keys:
   pointer-speed         1 ... 10
   wheel-speed           1 ... 10
   macro-mode            normal (each macro plays as set) or hold (repeats while held)
-)";
+)TEXT";
 
-constexpr std::string_view kShowHelp = R"(Usage: zel-gmousectl show [--profile N] [--json]
+constexpr std::string_view kShowHelp = R"TEXT(Usage: zel-gmousectl show [--profile N] [--json]
 
 Prints profile N (the current profile by default) as saved in config.ini, one "KEY VALUE"
 line per value, with the keys and values `set` takes (fire-interval in ms; a disabled DPI
@@ -81,45 +81,45 @@ level shows its value and "(off)").
   wheel_speed    1 ... 10
   macro_mode     normal or hold
 A value outside the known names is given as its number.
-)";
+)TEXT";
 
-constexpr std::string_view kListHelp = R"(Usage: zel-gmousectl list
+constexpr std::string_view kListHelp = R"TEXT(Usage: zel-gmousectl list
 
 Lists every HID interface of the mouse: the node, the collection (usage page:usage), what the
 program uses it for (read or write) and "ok" or why it cannot be opened. Exit status 1 when no
 mouse is found.
-)";
+)TEXT";
 
-constexpr std::string_view kProfileHelp = R"(Usage: zel-gmousectl profile N
+constexpr std::string_view kProfileHelp = R"TEXT(Usage: zel-gmousectl profile N
 
 Makes profile N (1 ... 5) current and applies it to the mouse: the same reports as the
 window's Apply, and CurConfig written. Exit status 1 when the mouse cannot be used.
-)";
+)TEXT";
 
-constexpr std::string_view kApplyHelp = R"(Usage: zel-gmousectl apply
+constexpr std::string_view kApplyHelp = R"TEXT(Usage: zel-gmousectl apply
 
 Applies the current profile to the mouse as the window's Apply does.
-)";
+)TEXT";
 
-constexpr std::string_view kExportHelp = R"(Usage: zel-gmousectl export FILE [--profile N]
+constexpr std::string_view kExportHelp = R"TEXT(Usage: zel-gmousectl export FILE [--profile N]
 
 Writes profile N (the current profile by default) into section Config7 of FILE, the exchange
 file of the window's Export; the file's other sections stay.
-)";
+)TEXT";
 
-constexpr std::string_view kImportHelp = R"(Usage: zel-gmousectl import FILE [--profile N]
+constexpr std::string_view kImportHelp = R"TEXT(Usage: zel-gmousectl import FILE [--profile N]
 
 Reads the profile of an exchange file (section Config7) and saves it as profile N (the current
 profile by default). A file without that section is refused and nothing changes.
-)";
+)TEXT";
 
-constexpr std::string_view kResetHelp = R"(Usage: zel-gmousectl reset
+constexpr std::string_view kResetHelp = R"TEXT(Usage: zel-gmousectl reset
 
 Puts every profile back to its factory state, the user macros of the edition back to the
 default macros, and applies the current profile, as the window's Reset all does.
-)";
+)TEXT";
 
-constexpr std::string_view kMacrosHelp = R"(Usage: zel-gmousectl macros list
+constexpr std::string_view kMacrosHelp = R"TEXT(Usage: zel-gmousectl macros list
        zel-gmousectl macros show NAME
        zel-gmousectl macros export FILE
        zel-gmousectl macros import FILE
@@ -127,7 +127,7 @@ constexpr std::string_view kMacrosHelp = R"(Usage: zel-gmousectl macros list
 The user macros of the edition in use (Macro_EN.dat or Macro_CN.dat), in the window's file
 format. list prints number, name, step count and repeat; show prints the steps as the macro
 page lists them; import replaces every user macro with those of FILE.
-)";
+)TEXT";
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kCommandHelp = {{
     {"list", kListHelp},

@@ -127,10 +127,10 @@ bool InstanceServer::Listen(const std::string& path) {
     if (!fd.valid()) {
         return false;
     }
-    // A socket file left by a program that ended without removing it; the lock says nobody
-    // else listens there.
+    // A file left by a program that ended without removing it; the lock says nobody else
+    // listens there.
     struct stat status {};
-    if (::lstat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) {
+    if (::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
         ::unlink(path.c_str());
     }
     const mode_t previous = ::umask(0077);
