@@ -91,13 +91,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile,
         if (!code) {
             return Bad(change, FunctionList(naming));
         }
-        const bool hadPrimary = HasPrimaryClick(profile);
         profile.K[*button].store(*code, kRelaxed);
-        if (hadPrimary && !HasPrimaryClick(profile)) {
-            return "bad value \"" + change.value + "\" for " + change.key +
-                   ": no button would be left with " + naming.NameOf(settings::kPrimaryClickFunction) +
-                   " (give it to another button in the same command)";
-        }
         return std::nullopt;
     }
     if (const auto level = KeyIndex(key, "dpi", settings::kDpiLevelCount)) {
@@ -194,6 +188,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile,
 std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profile,
                                                std::span<const SettingChange> changes,
                                                const FunctionNaming& naming) {
+    const bool hadPrimary = HasPrimaryClick(profile);
     for (const bool levelPass : {false, true}) {
         for (const SettingChange& change : changes) {
             if ((change.key == "dpi-level") != levelPass) {
@@ -203,6 +198,11 @@ std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profil
                 return error;
             }
         }
+    }
+    // The window warns before the last primary click goes; a script gets a refusal.
+    if (hadPrimary && !HasPrimaryClick(profile)) {
+        return "no button would be left with " + naming.NameOf(settings::kPrimaryClickFunction) +
+               ": give it to one of button1 ... button6 in the same command";
     }
     return std::nullopt;
 }
