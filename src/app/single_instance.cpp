@@ -86,6 +86,15 @@ void SingleInstance::AcceptConnections() {
     }
 }
 
+bool SingleInstance::AskFirstToShow(int timeoutMs) {
+    if (runtimeDir_.isEmpty()) {
+        return false;
+    }
+    control::UniqueSocket socket = control::ConnectToInstance(socketPath().toStdString());
+    return socket.valid() &&
+           control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs);
+}
+
 SingleInstance::FirstAnswer SingleInstance::AskFirst(int timeoutMs, int stepAsideMs) {
     if (runtimeDir_.isEmpty()) {
         return FirstAnswer::NoAnswer;

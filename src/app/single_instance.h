@@ -52,8 +52,8 @@ public:
     // Later instance: asks the first to show its window; a headless first steps aside, and
     // this waits up to `stepAsideMs` for it to end.
     FirstAnswer AskFirst(int timeoutMs = 2000, int stepAsideMs = 10000);
-    // True when the running program took the request.
-    bool AskFirstToShow(int timeoutMs = 2000) { return AskFirst(timeoutMs) != FirstAnswer::NoAnswer; }
+    // Only sends the request, without waiting for the answer: true when it was sent.
+    bool AskFirstToShow(int timeoutMs = 2000);
 
     // Carries out zel-gmousectl commands (on the window thread); without a handler they are
     // answered with a failure.

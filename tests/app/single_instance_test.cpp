@@ -163,7 +163,6 @@ TEST_F(SingleInstanceTest, ACommandIsAnsweredByTheHandlerAndAShowIsConfirmed) {
         received = request.args;
         return control::ControlReply{false, 2, "out\n", "err\n"};
     });
-    std::optional<control::ControlReply> reply;
     const int child = RunChild([this] {
         control::UniqueSocket socket =
             control::ConnectToInstance(first.socketPath().toStdString());
