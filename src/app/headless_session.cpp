@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <chrono>
 #include <thread>
 
 #include "app/termination_signals.h"
@@ -164,8 +164,7 @@ void HeadlessSession::AnswerRequests() {
         }
         if (request->show) {
             // A window is starting: it takes over once this run has let go of the mouse.
-            control::SendReply(connection.get(),
-                               std::string(control::kSteppingAsideReply) + "\n");
+            control::SendReply(connection.get(), std::string(control::kSteppingAsideReply) + "\n");
             if (handover_ != nullptr) {
                 *handover_ = std::move(connection);
             }

@@ -79,9 +79,10 @@ void SingleInstance::AcceptConnections() {
             continue;
         }
         const control::ControlReply reply =
-            commandHandler_ ? commandHandler_(*request)
-                            : control::ControlReply{false, control::kExitFailed, {},
-                                                    "ZEL_GMouse cannot take commands yet\n"};
+            commandHandler_
+                ? commandHandler_(*request)
+                : control::ControlReply{
+                      false, control::kExitFailed, {}, "ZEL_GMouse cannot take commands yet\n"};
         control::SendReply(connection.get(), control::EncodeReply(reply));
     }
 }

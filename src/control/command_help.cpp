@@ -40,7 +40,8 @@ Environment: ZEL_GMOUSE_SIM names the socket of a virtual mouse (zel-mouse-sim) 
 instead of the machine's devices.
 )TEXT";
 
-constexpr std::string_view kSetHelp = R"TEXT(Usage: zel-gmousectl set [--profile N] [--apply] KEY=VALUE ...
+constexpr std::string_view kSetHelp =
+    R"TEXT(Usage: zel-gmousectl set [--profile N] [--apply] KEY=VALUE ...
 
 Changes values of profile N (the current profile by default) and saves them. Every pair is
 checked first: a bad key or value prints what is allowed, exits with status 2 and changes

@@ -83,8 +83,8 @@ ParseResult ParseRest(Cursor& cursor, ParsedCommand command, std::size_t operand
     }
     if (plain.size() != operands) {
         return Fail(name + ": " +
-                    (plain.size() < operands ? "missing operand" : "unexpected \"" +
-                                                                       plain[operands] + "\"") +
+                    (plain.size() < operands ? "missing operand"
+                                             : "unexpected \"" + plain[operands] + "\"") +
                     " (see " + name + " --help)");
     }
     if (operands == 1) {
@@ -230,7 +230,8 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
                                              : CommandKind::MacrosImport;
             return ParseRest(cursor, std::move(command), 1, false, false, false, false);
         }
-        return Fail("macros: unknown \"" + sub + "\": give list, show NAME, export FILE or import FILE");
+        return Fail("macros: unknown \"" + sub +
+                    "\": give list, show NAME, export FILE or import FILE");
     }
     return Fail("unknown command \"" + word +
                 "\": the commands are list, show, profile, apply, set, export, import, reset and "

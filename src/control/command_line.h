@@ -36,13 +36,13 @@ struct SettingChange {
 
 struct ParsedCommand {
     CommandKind kind = CommandKind::Help;
-    std::string configDir;        // --config-dir DIR; empty: the program's files
-    std::optional<int> profile;   // --profile N, or the N of `profile N`
-    bool json = false;            // show --json
-    bool apply = false;           // set --apply
+    std::string configDir;       // --config-dir DIR; empty: the program's files
+    std::optional<int> profile;  // --profile N, or the N of `profile N`
+    bool json = false;           // show --json
+    bool apply = false;          // set --apply
     std::vector<SettingChange> changes;
-    std::string operand;          // FILE of export/import, NAME of macros show
-    std::string helpTopic;        // the command --help was given for ("" for the whole tool)
+    std::string operand;             // FILE of export/import, NAME of macros show
+    std::string helpTopic;           // the command --help was given for ("" for the whole tool)
     std::vector<std::string> words;  // the words after the global options, as given
 
     friend bool operator==(const ParsedCommand&, const ParsedCommand&) = default;

@@ -299,8 +299,7 @@ ControlReply CommandRun::Reset() {
                              std::to_string(target_.currentProfile.load()) + " applied\n"));
 }
 
-bool CommandRun::LoadMacroFile(macro::MacroStore& store, const fs::path& file,
-                               std::string& error) {
+bool CommandRun::LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error) {
     if (!ini::IniDocument::Load(file).HasSection(macro::kMacroSection)) {
         error = "\"" + file.string() + "\" holds no macros (section [" +
                 std::string(macro::kMacroSection) + "] is missing or the file cannot be read)";
@@ -343,10 +342,10 @@ ControlReply CommandRun::MacrosShow() {
         return Failed("no user macro is named \"" + command_.operand + "\" (see macros list)");
     }
     const macro::MacroRecord& record = store.UserMacro(index);
-    std::string out = macro::NameText(record) + "\n" +
-                      (record.repeatOn != 0
-                           ? "repeat " + std::to_string(record.repeatCount.Value()) + " times\n"
-                           : std::string("play once\n"));
+    std::string out =
+        macro::NameText(record) + "\n" +
+        (record.repeatOn != 0 ? "repeat " + std::to_string(record.repeatCount.Value()) + " times\n"
+                              : std::string("play once\n"));
     for (int step = 0; step < record.stepCount; ++step) {
         const auto n = static_cast<std::size_t>(step);
         out += macro::StepLineText(record.steps[n]) + "\n" +
@@ -422,15 +421,15 @@ ControlReply ListMouseInterfaces(platform::HidTransport& transport,
         found = true;
         const bool reading = collection.usagePage == device::kReadUsagePage;
         takeReason();
-        const auto channel = transport.Open(collection, reading ? platform::HidAccess::Read
-                                                                : platform::HidAccess::Write);
+        const auto channel = transport.Open(
+            collection, reading ? platform::HidAccess::Read : platform::HidAccess::Write);
         std::string state = "ok";
         if (!channel) {
             const std::string reason = takeReason();
             state = reason.empty() ? "cannot be opened" : reason;
         }
-        out += collection.path + "\t" + Hex4(collection.usagePage) + ":" +
-               Hex4(collection.usage) + "\t" + (reading ? "read" : "write") + "\t" + state + "\n";
+        out += collection.path + "\t" + Hex4(collection.usagePage) + ":" + Hex4(collection.usage) +
+               "\t" + (reading ? "read" : "write") + "\t" + state + "\n";
     }
     if (!found) {
         return Failed("no mouse found (vendor 18f8, product 1286)");

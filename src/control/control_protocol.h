@@ -30,9 +30,9 @@ inline constexpr std::size_t kMaxRequestBytes = 64 * 1024;
 inline constexpr std::size_t kMaxReplyBytes = 16 * 1024 * 1024;
 
 struct ControlRequest {
-    bool show = false;                // the "show" request; the rest is empty then
-    std::string configDir;            // empty: the program's own files
-    std::vector<std::string> args;    // the command line after the options the tool took
+    bool show = false;              // the "show" request; the rest is empty then
+    std::string configDir;          // empty: the program's own files
+    std::vector<std::string> args;  // the command line after the options the tool took
 };
 
 struct ControlReply {

@@ -11,7 +11,8 @@ constexpr int kReplyTimeoutMs = 5000;
 
 bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
-    return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
+    return std::filesystem::weakly_canonical(a, error) ==
+           std::filesystem::weakly_canonical(b, error);
 }
 
 }  // namespace

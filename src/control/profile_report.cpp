@@ -53,8 +53,8 @@ std::string JsonString(std::string_view text) {
 
 std::string ProfileAsText(const ProfileReport& report, const FunctionNaming& naming) {
     const settings::ProfileValues& v = report.values;
-    std::string text = "Profile " + std::to_string(report.profile) +
-                       (report.current ? " (current)" : "") + "\n";
+    std::string text =
+        "Profile " + std::to_string(report.profile) + (report.current ? " (current)" : "") + "\n";
     for (std::size_t i = 0; i < v.K.size(); ++i) {
         text += Line("button" + std::to_string(i + 1), naming.NameOf(v.K[i]));
     }

@@ -82,8 +82,8 @@ bool HasPrimaryClick(const settings::ProfileSettings& profile) {
     return false;
 }
 
-std::optional<std::string> ApplyOne(settings::ProfileSettings& profile,
-                                    const SettingChange& change, const FunctionNaming& naming) {
+std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const SettingChange& change,
+                                    const FunctionNaming& naming) {
     const std::string_view key = change.key;
     const std::string_view value = change.value;
     if (const auto button = KeyIndex(key, "button", settings::kButtonCount)) {

@@ -17,8 +17,8 @@ namespace zel::control {
 
 // Every key `set` takes, in the order `show` prints them.
 inline constexpr std::string_view kSettingKeys[] = {
-    "button1", "button2", "button3",       "button4", "button5",       "button6",
-    "dpi1",    "dpi2",    "dpi3",          "dpi4",    "dpi-level",     "led",
+    "button1", "button2",       "button3",       "button4",     "button5",    "button6",
+    "dpi1",    "dpi2",          "dpi3",          "dpi4",        "dpi-level",  "led",
     "wheel",   "fire-interval", "pointer-speed", "wheel-speed", "macro-mode",
 };
 

@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <optional>
@@ -164,8 +164,7 @@ TEST_F(SingleInstanceTest, ACommandIsAnsweredByTheHandlerAndAShowIsConfirmed) {
         return control::ControlReply{false, 2, "out\n", "err\n"};
     });
     const int child = RunChild([this] {
-        control::UniqueSocket socket =
-            control::ConnectToInstance(first.socketPath().toStdString());
+        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
         const auto request = control::EncodeRequest({false, "", {"set", "dpi1=800"}});
         if (!socket.valid() || !control::WriteAll(socket.get(), *request, 2000)) {
             return 10;

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "tests/settings/ini_test_files.h"
-#include "tests/support/fake_hid.h"
 #include "settings/config_files.h"
 #include "settings/profile_values.h"
+#include "tests/settings/ini_test_files.h"
+#include "tests/support/fake_hid.h"
 
 namespace zel::control {
 namespace {
@@ -169,8 +169,7 @@ TEST(ListMouseInterfaces, GivesEachCollectionAndWhyItCannotBeOpened) {
                               test::FakeHidTransport::MouseWriteCollection("/dev/hidraw3")});
     ControlReply reply = ListMouseInterfaces(transport, [] { return std::string(); });
     EXPECT_EQ(reply.status, kExitDone);
-    EXPECT_EQ(reply.out,
-              "/dev/hidraw3\tff00:0001\tread\tok\n/dev/hidraw3\tff01:0001\twrite\tok\n");
+    EXPECT_EQ(reply.out, "/dev/hidraw3\tff00:0001\tread\tok\n/dev/hidraw3\tff01:0001\twrite\tok\n");
 
     transport.SetOpenFails("/dev/hidraw3");
     std::string said;
@@ -183,8 +182,7 @@ TEST(ListMouseInterfaces, GivesEachCollectionAndWhyItCannotBeOpened) {
         return ++opens % 2 == 0 ? std::string("Permission denied (install the udev rule)")
                                 : std::string();
     });
-    EXPECT_NE(reply.out.find("read\tPermission denied (install the udev rule)"),
-              std::string::npos)
+    EXPECT_NE(reply.out.find("read\tPermission denied (install the udev rule)"), std::string::npos)
         << reply.out;
 
     transport.SetCollections({});

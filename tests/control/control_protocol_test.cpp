@@ -32,10 +32,10 @@ TEST(ControlProtocol, AWordWithALineBreakCannotBeSent) {
 }
 
 TEST(ControlProtocol, GarbageIsNoRequest) {
-    for (const std::string& bytes : std::vector<std::string>{
-             "", "show", "showshow\n", "show\nshow\n", "hide\n", "ctl\n", "ctl\narg x\n",
-          "ctl\nbogus\nend\n", "ctl\narg x\nend\nmore", "ctl\narg x\ndir /y\nend\n",
-          std::string("sh\0ow\n", 6)}) {
+    for (const std::string& bytes :
+         std::vector<std::string>{"", "show", "showshow\n", "show\nshow\n", "hide\n", "ctl\n",
+                                  "ctl\narg x\n", "ctl\nbogus\nend\n", "ctl\narg x\nend\nmore",
+                                  "ctl\narg x\ndir /y\nend\n", std::string("sh\0ow\n", 6)}) {
         SCOPED_TRACE(bytes);
         EXPECT_FALSE(DecodeRequest(bytes));
     }

@@ -43,14 +43,29 @@ TEST(SettingChanges, CarriesOutEveryKey) {
         {{{"button5", "24"}}, [](ProfileValues& v) { v.K[4] = 24; }},
         {{{"button6", "Save"}}, [](ProfileValues& v) { v.K[5] = 42; }},
         {{{"button1", "Forward"}, {"button4", "Left Click"}},
-         [](ProfileValues& v) { v.K[0] = 4; v.K[3] = 1; }},
+         [](ProfileValues& v) {
+             v.K[0] = 4;
+             v.K[3] = 1;
+         }},
         {{{"dpi1", "7200"}}, [](ProfileValues& v) { v.DPI_SET[0] = 11; }},
-        {{{"dpi4", "300"}}, [](ProfileValues& v) { v.DPI_SET[3] = 0; v.DPI_SET_EN[3] = 1; }},
+        {{{"dpi4", "300"}},
+         [](ProfileValues& v) {
+             v.DPI_SET[3] = 0;
+             v.DPI_SET_EN[3] = 1;
+         }},
         {{{"dpi2", "off"}}, [](ProfileValues& v) { v.DPI_SET_EN[1] = 0; }},
         {{{"dpi4", "off"}}, [](ProfileValues&) {}},
-        {{{"dpi1", "off"}}, [](ProfileValues& v) { v.DPI_SET_EN[0] = 0; v.DPI_LEVEL = 1; }},
+        {{{"dpi1", "off"}},
+         [](ProfileValues& v) {
+             v.DPI_SET_EN[0] = 0;
+             v.DPI_LEVEL = 1;
+         }},
         {{{"dpi-level", "4"}, {"dpi4", "600"}},
-         [](ProfileValues& v) { v.DPI_SET[3] = 1; v.DPI_SET_EN[3] = 1; v.DPI_LEVEL = 3; }},
+         [](ProfileValues& v) {
+             v.DPI_SET[3] = 1;
+             v.DPI_SET_EN[3] = 1;
+             v.DPI_LEVEL = 3;
+         }},
         {{{"led", "steady"}}, [](ProfileValues& v) { v.LED_STATUS = 2; }},
         {{{"wheel", "alternate"}}, [](ProfileValues& v) { v.WHEEL_STATUS = 1; }},
         {{{"macro-mode", "hold"}}, [](ProfileValues& v) { v.MACRO_MODE2 = 1; }},

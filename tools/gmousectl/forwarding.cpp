@@ -35,9 +35,9 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
                 result.error = "ZEL_GMouse did not take the command";
                 return result;
             }
-            const auto bytes = control::ReadMessage(socket.get(), control::kMaxReplyBytes,
-                                                    kReplyTimeoutMs,
-                                                    [](const std::string&) { return false; });
+            const auto bytes =
+                control::ReadMessage(socket.get(), control::kMaxReplyBytes, kReplyTimeoutMs,
+                                     [](const std::string&) { return false; });
             const auto reply = bytes ? control::DecodeReply(*bytes) : std::nullopt;
             if (!reply) {
                 result.error = "ZEL_GMouse did not answer the command";

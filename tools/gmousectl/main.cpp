@@ -33,7 +33,8 @@ int Finish(const control::ControlReply& reply) {
 bool UsesTheMouse(const control::ParsedCommand& command) {
     using control::CommandKind;
     return command.kind == CommandKind::Profile || command.kind == CommandKind::Apply ||
-           command.kind == CommandKind::Reset || (command.kind == CommandKind::Set && command.apply);
+           command.kind == CommandKind::Reset ||
+           (command.kind == CommandKind::Set && command.apply);
 }
 
 // The files of --config-dir, or those the program uses. The names of the button functions come
