@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
+  # the zel-gmousectl round-trip test reads its JSON
+  jq
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside
   qemu-system-x86 linux-image-amd64 busybox-static
 )

@@ -51,7 +51,8 @@ reference_upload() {
     kill -TERM "$ref_app"
     "$simulator" send --socket "$work/ref.sock" quit >/dev/null
     wait "$ref_app" "$ref_sim" 2>/dev/null
-    grep '"event":"feature"' "$work/ref.log" | sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'
+    # The start-up upload only, without the shutdown report the end may have added.
+    grep '"event":"feature"' "$work/ref.log" | head -13 | sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'
 }
 
 # The feature reports after the first N.
