@@ -4,13 +4,19 @@
 # Usage: ctl_e2e.sh SCENARIO PROGRAM SIMULATOR
 #   PROGRAM    the built ZEL_GMouse; its folder (with zel-gmousectl beside it) is copied first
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
-#            json-round-trip, list.
+#            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
+#            as a kernel device, listed by a user who may not open its node).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
 
 scenario=$1
 program=$2
 simulator=$3
+if [ "$scenario" = list-hidraw ]; then
+    [ -c /dev/uhid ] && [ -w /dev/uhid ] || { echo "SKIP: no writable /dev/uhid"; exit 77; }
+    [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null ||
+        { echo "SKIP: needs root and setpriv to list as another user"; exit 77; }
+fi
 if [ "$scenario" = profile-window ]; then
     for tool in Xvfb xdotool import; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
@@ -194,6 +200,23 @@ list)
     status=$?
     [ "$status" -eq 1 ] || fail "list without a mouse exited $status, expected 1"
     grep -q "no mouse" "$work/err" || fail "no reason given: $(cat "$work/err")"
+    ;;
+list-hidraw)
+    "$simulator" serve --uhid --socket "$socket" --log "$log" 2>"$work/sim.err" &
+    sim_pid=$!
+    hidraw_listed() { "$ctl" list >"$work/out" 2>"$work/err" && grep -q '^/dev/hidraw' "$work/out"; }
+    wait_until 10 hidraw_listed || fail "the kernel's mouse was not listed: $(cat "$work/out" "$work/err")"
+    grep -qE "	ff00:0001	read	ok$" "$work/out" || fail "root cannot open the node: $(cat "$work/out")"
+    node=$(grep -m1 -oE '^/dev/hidraw[0-9]+' "$work/out")
+    chown root:root "$node" && chmod 600 "$node"
+    # Someone without access to the node, with the program's folder readable.
+    chmod 755 "$work" && chmod -R a+rX "$app"
+    setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR TMPDIR=/tmp \
+        "$ctl" list >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 0 ] || fail "list exited $status: $(cat "$work/err")"
+    grep -qE "^$node	ff00:0001	read	.*Permission denied.*udev" "$work/out" ||
+        fail "the refusal and its reason are not listed: $(cat "$work/out")"
     ;;
 *)
     fail "unknown scenario"
