@@ -1,6 +1,7 @@
 // zel-gmousectl commands that reach the running window: they act on the window's own model,
 // files and mouse link, so the window stays the one writer and shows each change at once.
 
+#include <QApplication>
 #include <filesystem>
 #include <vector>
 
@@ -33,6 +34,17 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
         [this](std::span<const macro::MacroRecord> records) {
             services_.macros.ReplaceUserMacros(records);
             AfterMacrosReplaced();
+        },
+        // A change under an open list or dialog would land in the middle of the user's choice.
+        [this]() -> std::optional<std::string> {
+            if (IsRecording()) {
+                return std::string("ZEL_GMouse is recording a macro");
+            }
+            if (state_.popupOpen || QApplication::activeModalWidget() != nullptr ||
+                QApplication::activePopupWidget() != nullptr) {
+                return std::string("ZEL_GMouse has a list or a dialog open");
+            }
+            return std::nullopt;
         },
     };
     return control::AnswerControlRequest(

@@ -54,6 +54,20 @@ ControlReply Usage(std::string err) {
     return reply;
 }
 
+bool Changes(CommandKind kind) {
+    switch (kind) {
+        case CommandKind::Profile:
+        case CommandKind::Apply:
+        case CommandKind::Set:
+        case CommandKind::Import:
+        case CommandKind::Reset:
+        case CommandKind::MacrosImport:
+            return true;
+        default:
+            return false;
+    }
+}
+
 class CommandRun {
 public:
     CommandRun(const ParsedCommand& command, ControlTarget& target)
@@ -149,6 +163,11 @@ ControlReply CommandRun::Run() {
     }
     if (command_.kind != CommandKind::List && !fs::exists(target_.configPath)) {
         return Failed(target_.configPath.string() + ": no such file (use --config-dir DIR)");
+    }
+    if (Changes(command_.kind) && target_.busy) {
+        if (const auto reason = target_.busy()) {
+            return Failed(*reason + "; nothing was changed, try again once it is done");
+        }
     }
     switch (command_.kind) {
         case CommandKind::Show:

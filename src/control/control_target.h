@@ -40,6 +40,9 @@ struct ControlTarget {
     // The user macro file now holds `records`; the owner's macros in memory follow (empty:
     // nothing in memory).
     std::function<void(std::span<const macro::MacroRecord> records)> userMacrosReplaced;
+    // Why the owner cannot take a change now (the window has a choice list or a dialog open,
+    // or records a macro); nullopt when it can. Commands that only read run all the same.
+    std::function<std::optional<std::string>()> busy = {};
 };
 
 }  // namespace zel::control

@@ -49,7 +49,8 @@ protected:
                              [this] { uploads.push_back(currentProfile.load()); },
                              [this](std::span<const macro::MacroRecord> records) {
                                  replacedMacros = static_cast<int>(records.size());
-                             }};
+                             },
+                             [this] { return busy; }};
         return RunCommand(*parsed.command, target);
     }
 
@@ -59,6 +60,7 @@ protected:
     settings::ProfileSettings profile;
     std::atomic<std::int32_t> currentProfile{0};
     std::optional<std::string> mouseProblem;
+    std::optional<std::string> busy;
     std::vector<std::int32_t> uploads;
     int repaints = 0;
     int replacedMacros = -1;
@@ -87,6 +89,22 @@ TEST_F(ControlCommandsTest, CommandsThatUploadChangeNothingWithoutTheMouse) {
     EXPECT_TRUE(uploads.empty());
     EXPECT_EQ(Config(), before);
     EXPECT_EQ(currentProfile.load(), 1);
+}
+
+TEST_F(ControlCommandsTest, ABusyOwnerTakesNoChangeButStillAnswersReads) {
+    busy = "ZEL_GMouse has a list or a dialog open";
+    const std::string before = Config();
+    for (const char* line : {"profile 3", "apply", "reset", "set fire-interval=99", "import x.ini",
+                             "macros import x.dat"}) {
+        SCOPED_TRACE(line);
+        const ControlReply reply = Run(line);
+        EXPECT_EQ(reply.status, kExitFailed);
+        EXPECT_NE(reply.err.find("a list or a dialog"), std::string::npos);
+    }
+    EXPECT_EQ(Config(), before);
+    EXPECT_TRUE(uploads.empty());
+    EXPECT_EQ(Run("show").status, kExitDone);
+    EXPECT_EQ(Run("macros list").status, kExitDone);
 }
 
 TEST_F(ControlCommandsTest, SetSavesOneProfileAndAShownProfileIsReloaded) {
