@@ -9,6 +9,8 @@ packages=(
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
   # the package and the checks of its desktop files
   dpkg-dev desktop-file-utils appstream udev
+  # the zel-gmousectl round-trip test reads its JSON
+  jq
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside
   qemu-system-x86 linux-image-amd64 busybox-static
 )

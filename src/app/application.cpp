@@ -47,6 +47,9 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
     if (instance != nullptr) {
         QObject::connect(instance, &SingleInstance::showRequested, &window,
                          [&window] { window.ShowWindow(); });
+        instance->SetCommandHandler([&window](const control::ControlRequest& request) {
+            return window.AnswerControlRequest(request);
+        });
         instance->Listen();
     }
     const int status = QApplication::exec();
@@ -64,9 +67,12 @@ int RunWindowed(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
+    // A headless instance steps aside for the window instead.
     if (!instance.TryBecomeFirst()) {
-        instance.AskFirstToShow();
-        return 0;
+        if (instance.AskFirst() != SingleInstance::FirstAnswer::SteppedAside ||
+            !instance.TryBecomeFirst()) {
+            return 0;
+        }
     }
     Application program;
     return program.InitInstance(stopSignals.fd(), &instance);

@@ -20,6 +20,9 @@ HeadlessPlayback::~HeadlessPlayback() {
 void HeadlessPlayback::Attach(HeadlessSession& session) {
     session.onStart = [this](HeadlessSession& s) { Start(s); };
     session.onStop = [this](HeadlessSession&) { Stop(); };
+    session.onUserMacrosReplaced = [this](std::span<const macro::MacroRecord> records) {
+        macros_.ReplaceUserMacros(records);
+    };
 }
 
 void HeadlessPlayback::Start(HeadlessSession& session) {

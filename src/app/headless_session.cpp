@@ -6,9 +6,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "app/termination_signals.h"
+#include "control/instance_requests.h"
 #include "device/discovery.h"
 #include "device/shutdown.h"
 #include "device/upload.h"
@@ -52,7 +55,7 @@ int HeadlessSession::Run(int stopFd) {
     currentProfile_ = settings::ReadCurrentProfile(configPath);
     languageFlag_ = settings::ReadEditionFlag(configPath);
     paths_.SetLanguage(languageFlag_);
-    settings::LoadProfile(configPath, currentProfile_, false,
+    settings::LoadProfile(configPath, currentProfile_.load(), false,
                           static_cast<std::uint8_t>(languageFlag_), profile_);
 
     // Watch before looking, so a removal right after discovery is not missed.
@@ -68,7 +71,7 @@ int HeadlessSession::Run(int stopFd) {
     }
 
     std::this_thread::sleep_for(kSettleTime);
-    device::UploadSettings({profile_, link_, *pointer_, configPath, {}}, currentProfile_);
+    device::UploadSettings({profile_, link_, *pointer_, configPath, {}}, currentProfile_.load());
     if (onStart) {
         onStart(*this);
     }
@@ -76,11 +79,13 @@ int HeadlessSession::Run(int stopFd) {
 }
 
 int HeadlessSession::FollowDevice(int stopFd) {
-    enum { kWatcher, kStop, kWake };
-    pollfd fds[3] = {
-        {watcher_ ? watcher_->PollFd() : -1, POLLIN, 0}, {stopFd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    enum { kWatcher, kStop, kWake, kRequests };
+    pollfd fds[4] = {{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
+                     {stopFd, POLLIN, 0},
+                     {wakeFd_, POLLIN, 0},
+                     {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}};
     while (!finished_) {
-        int ready = ::poll(fds, 3, -1);
+        int ready = ::poll(fds, 4, -1);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -110,8 +115,78 @@ int HeadlessSession::FollowDevice(int stopFd) {
             Shutdown();
             break;
         }
+        if (fds[kRequests].revents != 0) {
+            AnswerRequests();
+        }
     }
     return 0;
+}
+
+void HeadlessSession::ServeRequests(control::InstanceServer* server,
+                                    control::UniqueSocket* handover) {
+    server_ = server;
+    handover_ = handover;
+}
+
+void HeadlessSession::AnswerRequests() {
+    control::ControlTarget target{
+        paths_.configPath,
+        paths_.skinsDir,
+        paths_.macroPath,
+        languageFlag_,
+        profile_,
+        currentProfile_,
+        {},
+        [this]() -> std::optional<std::string> {
+            if (link_.found && link_.IsWriteOpen()) {
+                return std::nullopt;
+            }
+            return std::string("ZEL_GMouse has no connection to the mouse");
+        },
+        [this] {
+            device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
+                                   currentProfile_.load());
+        },
+        [this](std::span<const macro::MacroRecord> records) {
+            if (onUserMacrosReplaced) {
+                onUserMacrosReplaced(records);
+            }
+        },
+    };
+    for (;;) {
+        control::UniqueSocket connection = server_->Accept();
+        if (!connection.valid()) {
+            return;
+        }
+        const auto request = control::ReadRequest(connection.get());
+        if (!request) {
+            continue;
+        }
+        if (request->show) {
+            // A window is starting: it takes over once this run has let go of the mouse.
+            control::SendReply(connection.get(), std::string(control::kSteppingAsideReply) + "\n");
+            if (handover_ != nullptr) {
+                *handover_ = std::move(connection);
+            }
+            StepAside();
+            return;
+        }
+        const control::ControlReply reply = control::AnswerControlRequest(
+            *request, std::filesystem::path(paths_.configPath).parent_path(), target);
+        control::SendReply(connection.get(), control::EncodeReply(reply));
+    }
+}
+
+void HeadlessSession::StepAside() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    steppedAside_ = true;
+    if (onStop) {
+        onStop(*this);
+    }
+    finished_ = true;
 }
 
 void HeadlessSession::RequestShutdown() {
@@ -139,6 +214,18 @@ void HeadlessSession::Shutdown() {
 int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     // Before any thread exists, so that every thread inherits the blocked signals.
     TerminationSignals signals;
+    // Destroyed in reverse: the session lets go of the mouse, then the socket and the lock go,
+    // and only then is a window that asked for the mouse told (its connection closes).
+    control::UniqueSocket handover;
+    control::InstanceLock lock;
+    control::InstanceServer server;
+    if (const std::string folder = control::UserRuntimeFolder(); !folder.empty()) {
+        if (!lock.TryLock(control::InstanceLockPath(folder))) {
+            std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
+            return 0;
+        }
+        server.Listen(control::InstanceSocketPath(folder));
+    }
     platform::StderrMessageSink messages;
     auto resolved = platform::ResolveAppPaths(platform::ExecutableDirectory(),
                                               platform::UserEnvironment::FromProcess(), 0);
@@ -155,6 +242,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     if (prepare) {
         prepare(session);
     }
+    session.ServeRequests(server.IsListening() ? &server : nullptr, &handover);
     return session.Run(signals.fd());
 }
 

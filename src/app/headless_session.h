@@ -8,9 +8,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 
+#include "control/instance_channel.h"
 #include "device/device_link.h"
+#include "macro/macro_record.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport.h"
 #include "platform/message_sink.h"
@@ -41,11 +44,20 @@ public:
     // Ends Run() through the shutdown sequence; callable from any thread.
     void RequestShutdown();
 
+    // While it runs, takes the requests of later starts and of zel-gmousectl from `server`
+    // (set before Run(); null: none). A window start makes the run step aside: the worker
+    // threads stop and the run ends without the shutdown report, the window's connection moved
+    // into `handover` for the caller to close once the lock is free.
+    void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
+    bool steppedAside() const { return steppedAside_; }
+
     // Called on the run's thread after the first upload (start the reader and player threads
     // here) and inside the shutdown before the shutdown report (stop and join them here; the
     // link is still open). Set them before Run().
     std::function<void(HeadlessSession&)> onStart;
     std::function<void(HeadlessSession&)> onStop;
+    // zel-gmousectl replaced the user macros in their file: the macros in memory follow.
+    std::function<void(std::span<const macro::MacroRecord>)> onUserMacrosReplaced;
 
     // What the hooks work with.
     const platform::AppPaths& paths() const { return paths_; }
@@ -54,12 +66,14 @@ public:
     platform::HidTransport* transport() { return transport_.get(); }
     platform::PointerSettings& pointer() { return *pointer_; }
     platform::MessageSink& messages() { return messages_; }
-    std::int32_t currentProfile() const { return currentProfile_; }
+    std::int32_t currentProfile() const { return currentProfile_.load(); }
     std::int32_t languageFlag() const { return languageFlag_; }
 
 private:
     void Shutdown();
+    void StepAside();
     int FollowDevice(int stopFd);
+    void AnswerRequests();
 
     platform::AppPaths paths_;
     std::unique_ptr<platform::HidTransport> transport_;
@@ -68,15 +82,20 @@ private:
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
-    std::int32_t currentProfile_ = 0;
+    // Changed by zel-gmousectl's `profile N` while the player thread reads it.
+    std::atomic<std::int32_t> currentProfile_{0};
     std::int32_t languageFlag_ = 0;
     int wakeFd_ = -1;
     bool shutDown_ = false;
     bool finished_ = false;
+    bool steppedAside_ = false;
+    control::InstanceServer* server_ = nullptr;
+    control::UniqueSocket* handover_ = nullptr;
 };
 
 // `ZEL_GMouse --headless`: the session with the real transport, desktop and standard error.
-// `prepare` runs before the session starts, to set its hooks (playback threads).
+// `prepare` runs before the session starts, to set its hooks (playback threads). While another
+// instance runs for this user, it ends at once with status 0 and a line on standard error.
 int RunHeadless(const std::function<void(HeadlessSession&)>& prepare = {});
 
 }  // namespace zel::app

@@ -26,6 +26,7 @@
 #include "app/led_preview_driver.h"
 #include "app/skin_fonts.h"
 #include "app/skinned_menu.h"
+#include "control/control_protocol.h"
 #include "macro/playback_threads.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -93,6 +94,11 @@ public:
     // Shows and restores the window, also from the tray (the tray's show entry, a second start
     // of the program).
     void ShowWindow();
+
+    // A zel-gmousectl command forwarded by the single-instance socket, carried out on the
+    // window's profile, files and mouse; the window shows the result at once.
+    // (main_window_control.cpp)
+    control::ControlReply AnswerControlRequest(const control::ControlRequest& request);
 
     // ---- Painting and hit-testing ----
     // The current page composed into a back buffer of skinWidth x skinHeight.

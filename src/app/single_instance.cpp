@@ -1,124 +1,89 @@
 #include "app/single_instance.h"
 
-#include <unistd.h>
-
 #include <QDir>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QStandardPaths>
-#include <QTimer>
+#include <QSocketNotifier>
+
+#include "control/command_line.h"
+#include "control/instance_requests.h"
 
 namespace zel::app {
-namespace {
-
-// A request is one short word; anything longer is not ours.
-constexpr qsizetype kMaxRequestBytes = 16;
-// A connection that says nothing is dropped after this long.
-constexpr int kRequestTimeoutMs = 2000;
-
-bool IsPrivateFolder(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isDir() || info.ownerId() != static_cast<uint>(::getuid())) {
-        return false;
-    }
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    return (info.permissions() & others) == 0;
-}
-
-}  // namespace
 
 SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
     : QObject(parent), runtimeDir_(runtimeDir.isEmpty() ? DefaultRuntimeDir() : runtimeDir) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_) {
-        server_->close();
-    }
+    delete notifier_;  // before the descriptor it watches closes
+    notifier_ = nullptr;
+    server_.Close();
 }
 
 QString SingleInstance::DefaultRuntimeDir() {
-    // Qt makes the folder (or fixes its mode) when it has to fall back to /tmp.
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return !dir.isEmpty() && IsPrivateFolder(dir) ? dir : QString();
+    return QString::fromStdString(control::UserRuntimeFolder());
 }
 
 QString SingleInstance::lockPath() const {
-    return runtimeDir_.isEmpty() ? QString()
-                                 : QDir(runtimeDir_).filePath(QString(kInstanceName) + ".lock");
+    return runtimeDir_.isEmpty()
+               ? QString()
+               : QString::fromStdString(control::InstanceLockPath(runtimeDir_.toStdString()));
 }
 
 QString SingleInstance::socketPath() const {
-    return runtimeDir_.isEmpty() ? QString()
-                                 : QDir(runtimeDir_).filePath(QString(kInstanceName) + ".socket");
+    return runtimeDir_.isEmpty()
+               ? QString()
+               : QString::fromStdString(control::InstanceSocketPath(runtimeDir_.toStdString()));
 }
 
 bool SingleInstance::TryBecomeFirst() {
-    if (lock_) {
+    if (lock_.IsLocked()) {
         return true;
     }
-    if (runtimeDir_.isEmpty() || !IsPrivateFolder(runtimeDir_)) {
+    if (runtimeDir_.isEmpty() || !control::IsPrivateFolder(runtimeDir_.toStdString())) {
         return true;
     }
-    auto lock = std::make_unique<QLockFile>(lockPath());
-    // The first instance may run for days: only a lock whose program has ended is stale.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        return false;
-    }
-    lock_ = std::move(lock);
-    return true;
+    return lock_.TryLock(lockPath().toStdString());
 }
 
 bool SingleInstance::Listen() {
-    if (server_ && server_->isListening()) {
+    if (server_.IsListening()) {
         return true;
     }
-    if (!lock_) {
+    if (!lock_.IsLocked()) {
         return false;  // only the lock holder may replace the socket
     }
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket file left by a program that ended without closing it.
-    QLocalServer::removeServer(socketPath());
-    if (!server_->listen(socketPath())) {
-        server_.reset();
+    if (!server_.Listen(socketPath().toStdString())) {
         return false;
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::AcceptConnections);
+    notifier_ = new QSocketNotifier(server_.fd(), QSocketNotifier::Read);
+    connect(notifier_, &QSocketNotifier::activated, this, &SingleInstance::AcceptConnections);
     return true;
 }
 
 bool SingleInstance::IsListening() const {
-    return server_ && server_->isListening();
+    return server_.IsListening();
 }
 
 void SingleInstance::AcceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadRequest(*socket); });
-        // A silent client does not keep its connection.
-        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
-        if (socket->bytesAvailable() > 0) {
-            ReadRequest(*socket);
+    for (;;) {
+        control::UniqueSocket connection = server_.Accept();
+        if (!connection.valid()) {
+            break;
         }
-    }
-}
-
-void SingleInstance::ReadRequest(QLocalSocket& socket) {
-    // The request is one line; the bytes of an unfinished line wait on the socket itself.
-    if (!socket.canReadLine()) {
-        if (socket.bytesAvailable() > kMaxRequestBytes) {
-            socket.abort();
+        const auto request = control::ReadRequest(connection.get());
+        if (!request) {
+            continue;  // not ours: dropped
         }
-        return;
-    }
-    const QByteArray line = socket.readLine(kMaxRequestBytes + 1).trimmed();
-    socket.disconnect(this);
-    socket.disconnectFromServer();
-    if (line == kShowRequest) {
-        emit showRequested();
+        if (request->show) {
+            control::SendReply(connection.get(), std::string(control::kShownReply) + "\n");
+            connection.Reset();
+            emit showRequested();
+            continue;
+        }
+        const control::ControlReply reply =
+            commandHandler_
+                ? commandHandler_(*request)
+                : control::ControlReply{
+                      false, control::kExitFailed, {}, "ZEL_GMouse cannot take commands yet\n"};
+        control::SendReply(connection.get(), control::EncodeReply(reply));
     }
 }
 
@@ -126,18 +91,33 @@ bool SingleInstance::AskFirstToShow(int timeoutMs) {
     if (runtimeDir_.isEmpty()) {
         return false;
     }
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(timeoutMs)) {
-        return false;
+    control::UniqueSocket socket = control::ConnectToInstance(socketPath().toStdString());
+    return socket.valid() &&
+           control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs);
+}
+
+SingleInstance::FirstAnswer SingleInstance::AskFirst(int timeoutMs, int stepAsideMs) {
+    if (runtimeDir_.isEmpty()) {
+        return FirstAnswer::NoAnswer;
     }
-    socket.write(QByteArray(kShowRequest) + '\n');
-    const bool sent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(timeoutMs);
+    control::UniqueSocket socket = control::ConnectToInstance(socketPath().toStdString());
+    if (!socket.valid() ||
+        !control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs)) {
+        return FirstAnswer::NoAnswer;
     }
-    return sent;
+    const auto line = control::ReadMessage(socket.get(), 64, timeoutMs, [](const std::string& b) {
+        return b.find('\n') != std::string::npos;
+    });
+    if (!line) {
+        return FirstAnswer::NoAnswer;
+    }
+    if (*line != std::string(control::kSteppingAsideReply) + "\n") {
+        return FirstAnswer::Shown;
+    }
+    // The headless instance closes the connection after it has let go of the lock.
+    const auto rest = control::ReadMessage(socket.get(), 64, stepAsideMs,
+                                           [](const std::string&) { return false; });
+    return rest ? FirstAnswer::SteppedAside : FirstAnswer::NoAnswer;
 }
 
 }  // namespace zel::app

@@ -1,22 +1,24 @@
 #pragma once
 
-// One running program per user. The first start takes a lock file in the user's runtime folder
-// and, once its window exists, listens on a local socket beside it; a later start finds the lock
-// taken, asks the running program through the socket to show its window, and ends. A start
-// while the first one is still initialising finds nobody listening and ends without showing
-// anything.
+// One running program per user, window or headless. The first start takes the instance lock in
+// the user's runtime folder and, once its window exists, listens on a local socket beside it
+// (src/control/instance_channel.h; zel-gmousectl meets the program there too). A later window
+// start finds the lock taken and asks the running program to show its window; a headless
+// instance answers by stepping aside, and once it has let go of the mouse and the lock the
+// window starts. A start while the first one is still initialising finds nobody listening and
+// ends without showing anything.
 //
 // The runtime folder belongs to the user alone (mode 0700) and the socket is made reachable by
 // its owner only, so no other user can send requests.
 
-#include <QByteArray>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
-#include <memory>
+#include <functional>
 
-class QLocalServer;
-class QLocalSocket;
+#include "control/control_protocol.h"
+#include "control/instance_channel.h"
+
+class QSocketNotifier;
 
 namespace zel::app {
 
@@ -27,7 +29,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // `runtimeDir`: the folder of the lock and the socket; empty picks the user's runtime folder
-    // (XDG_RUNTIME_DIR, or a private folder Qt makes under /tmp).
+    // (XDG_RUNTIME_DIR, or a private folder under the temporary folder).
     explicit SingleInstance(QString runtimeDir = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -41,9 +43,22 @@ public:
     bool Listen();
     bool IsListening() const;
 
-    // Later instance: asks the first to show its window. False when nobody answered within
-    // `timeoutMs` (the first is still initialising, or gone).
+    // What the running program answered a later start.
+    enum class FirstAnswer {
+        NoAnswer,      // nobody listened or answered within the time
+        Shown,         // a window showed itself
+        SteppedAside,  // a headless instance let go of the mouse and the lock and ended
+    };
+    // Later instance: asks the first to show its window; a headless first steps aside, and
+    // this waits up to `stepAsideMs` for it to end.
+    FirstAnswer AskFirst(int timeoutMs = 2000, int stepAsideMs = 10000);
+    // Only sends the request, without waiting for the answer: true when it was sent.
     bool AskFirstToShow(int timeoutMs = 2000);
+
+    // Carries out zel-gmousectl commands (on the window thread); without a handler they are
+    // answered with a failure.
+    using CommandHandler = std::function<control::ControlReply(const control::ControlRequest&)>;
+    void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
 
     QString lockPath() const;
     QString socketPath() const;
@@ -57,11 +72,12 @@ signals:
 
 private:
     void AcceptConnections();
-    void ReadRequest(QLocalSocket& socket);
 
     QString runtimeDir_;
-    std::unique_ptr<QLockFile> lock_;
-    std::unique_ptr<QLocalServer> server_;
+    control::InstanceLock lock_;
+    control::InstanceServer server_;
+    QSocketNotifier* notifier_ = nullptr;
+    CommandHandler commandHandler_;
 };
 
 }  // namespace zel::app

@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "shell_test_qt.h"
 
@@ -149,6 +153,33 @@ TEST_F(SingleInstanceTest, OtherMessagesAreIgnored) {
     EXPECT_TRUE(second.AskFirstToShow());
     RunEventsUntil([this] { return shows > 0; });
     EXPECT_EQ(shows, 1);
+}
+
+TEST_F(SingleInstanceTest, ACommandIsAnsweredByTheHandlerAndAShowIsConfirmed) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.Listen());
+    std::vector<std::string> received;
+    first.SetCommandHandler([&received](const control::ControlRequest& request) {
+        received = request.args;
+        return control::ControlReply{false, 2, "out\n", "err\n"};
+    });
+    const int child = RunChild([this] {
+        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        const auto request = control::EncodeRequest({false, "", {"set", "dpi1=800"}});
+        if (!socket.valid() || !control::WriteAll(socket.get(), *request, 2000)) {
+            return 10;
+        }
+        const auto bytes = control::ReadMessage(socket.get(), 4096, 5000,
+                                                [](const std::string&) { return false; });
+        const auto decoded = bytes ? control::DecodeReply(*bytes) : std::nullopt;
+        return decoded && decoded->status == 2 && decoded->out == "out\n" ? 0 : 11;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(received, (std::vector<std::string>{"set", "dpi1=800"}));
+
+    SingleInstance second(folder.path());
+    EXPECT_EQ(RunChild([&second] { return static_cast<int>(second.AskFirst()); }),
+              static_cast<int>(SingleInstance::FirstAnswer::Shown));
 }
 
 TEST_F(SingleInstanceTest, AFolderOthersCanReadIsNotUsed) {

@@ -31,6 +31,11 @@ wait_until() {
     done
 }
 
+# A runtime folder of its own: runs side by side are separate users to the program's
+# one-instance rule.
+mkdir -m 700 "$work/xdg"
+export XDG_RUNTIME_DIR="$work/xdg"
+
 app="$work/app"
 cp -a "$(dirname "$program")" "$app" || fail "cannot copy the program folder"
 exe="$app/$(basename "$program")"

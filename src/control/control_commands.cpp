@@ -1,0 +1,459 @@
+#include "control/control_commands.h"
+
+#include <memory>
+#include <vector>
+
+#include "control/command_help.h"
+#include "control/profile_report.h"
+#include "control/setting_changes.h"
+#include "device/discovery.h"
+#include "macro/macro_files.h"
+#include "macro/macro_name.h"
+#include "macro/macro_store.h"
+#include "macro/step_list.h"
+#include "platform/hidraw_transport.h"
+#include "platform/message_sink.h"
+#include "platform/sim_transport.h"
+#include "settings/config_files.h"
+#include "settings/ini_file.h"
+#include "settings/profile_actions.h"
+#include "settings/profile_values.h"
+#include "skin/layout_loader.h"
+
+namespace zel::control {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Collects the messages the shared actions show, for the reply.
+class ReplyMessages final : public platform::MessageSink {
+public:
+    void ShowMessage(std::string_view text, std::string_view /*caption*/ = {}) override {
+        text_ += std::string(text) + "\n";
+    }
+    std::string Take() { return std::exchange(text_, {}); }
+
+private:
+    std::string text_;
+};
+
+ControlReply Done(std::string out = {}) {
+    return {false, kExitDone, std::move(out), {}};
+}
+
+ControlReply Failed(std::string err) {
+    if (!err.empty() && err.back() != '\n') {
+        err += '\n';
+    }
+    return {false, kExitFailed, {}, std::move(err)};
+}
+
+ControlReply Usage(std::string err) {
+    ControlReply reply = Failed(std::move(err));
+    reply.status = kExitUsage;
+    return reply;
+}
+
+bool Changes(CommandKind kind) {
+    switch (kind) {
+        case CommandKind::Profile:
+        case CommandKind::Apply:
+        case CommandKind::Set:
+        case CommandKind::Import:
+        case CommandKind::Reset:
+        case CommandKind::MacrosImport:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class CommandRun {
+public:
+    CommandRun(const ParsedCommand& command, ControlTarget& target)
+        : command_(command), target_(target) {}
+
+    ControlReply Run();
+
+private:
+    ControlReply Show();
+    ControlReply SelectAndApply(std::int32_t profile);
+    ControlReply Apply();
+    ControlReply Set();
+    ControlReply Export();
+    ControlReply Import();
+    ControlReply Reset();
+    ControlReply MacrosList();
+    ControlReply MacrosShow();
+    ControlReply MacrosExport();
+    ControlReply MacrosImport();
+
+    std::int32_t StoredCurrentProfile() const {
+        return settings::ReadCurrentProfile(target_.configPath);
+    }
+    std::int32_t ChosenProfile() const { return command_.profile.value_or(StoredCurrentProfile()); }
+    FunctionNaming Naming();
+    std::optional<std::string> MouseProblem() const {
+        return target_.mouseProblem ? target_.mouseProblem() : std::optional<std::string>();
+    }
+    // The actions' context on `profile` (the live one or a scratch copy).
+    settings::ProfileActionContext Context(settings::ProfileSettings& profile,
+                                           std::atomic<std::int32_t>& current);
+    // After profile `profile` changed in the file: the window shows it again when it is the one
+    // loaded.
+    void ReloadIfShown(std::int32_t profile);
+    ControlReply WithMessages(ControlReply reply);
+    bool LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error);
+
+    const ParsedCommand& command_;
+    ControlTarget& target_;
+    ReplyMessages messages_;
+};
+
+FunctionNaming CommandRun::Naming() {
+    FunctionNaming naming;
+    platform::RecordingMessageSink ignored;
+    skin::SkinLayoutLoader loader(target_.skinsDir, ignored, [] {});
+    skin::SkinLayout layout;
+    loader.LoadMainLayout(layout, target_.languageFlag);
+    naming.functionNames = layout.functionNames;
+    macro::MacroStore macros;
+    if (macro::LoadUserMacros(macros, target_.userMacroPath, ignored)) {
+        for (int i = 0; i < macros.UserCount(); ++i) {
+            naming.userMacroNames.push_back(macro::NameText(macros.UserMacro(i)));
+        }
+    }
+    return naming;
+}
+
+settings::ProfileActionContext CommandRun::Context(settings::ProfileSettings& profile,
+                                                   std::atomic<std::int32_t>& current) {
+    return {profile,
+            current,
+            target_.languageFlag,
+            target_.configPath,
+            target_.skinsDir,
+            target_.userMacroPath,
+            messages_,
+            {}};
+}
+
+void CommandRun::ReloadIfShown(std::int32_t profile) {
+    if (target_.currentProfile.load() != profile) {
+        return;
+    }
+    settings::LoadProfile(target_.configPath, profile, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), target_.profile);
+    if (target_.repaint) {
+        target_.repaint();
+    }
+}
+
+ControlReply CommandRun::WithMessages(ControlReply reply) {
+    reply.err = messages_.Take() + reply.err;
+    return reply;
+}
+
+ControlReply CommandRun::Run() {
+    if (command_.kind == CommandKind::Help) {
+        return Done(HelpText(command_.helpTopic));
+    }
+    if (command_.kind == CommandKind::Version) {
+        return Done(VersionText());
+    }
+    if (command_.kind != CommandKind::List && !fs::exists(target_.configPath)) {
+        return Failed(target_.configPath.string() + ": no such file (use --config-dir DIR)");
+    }
+    if (Changes(command_.kind) && target_.busy) {
+        if (const auto reason = target_.busy()) {
+            return Failed(*reason + "; nothing was changed, try again once it is done");
+        }
+    }
+    switch (command_.kind) {
+        case CommandKind::Show:
+            return Show();
+        case CommandKind::Profile:
+            return SelectAndApply(*command_.profile);
+        case CommandKind::Apply:
+            return Apply();
+        case CommandKind::Set:
+            return Set();
+        case CommandKind::Export:
+            return Export();
+        case CommandKind::Import:
+            return Import();
+        case CommandKind::Reset:
+            return Reset();
+        case CommandKind::MacrosList:
+            return MacrosList();
+        case CommandKind::MacrosShow:
+            return MacrosShow();
+        case CommandKind::MacrosExport:
+            return MacrosExport();
+        case CommandKind::MacrosImport:
+            return MacrosImport();
+        default:
+            return Usage("this command is not carried out here");
+    }
+}
+
+ControlReply CommandRun::Show() {
+    ProfileReport report;
+    report.profile = ChosenProfile();
+    report.current = report.profile == StoredCurrentProfile();
+    settings::ProfileSettings scratch;
+    settings::LoadProfile(target_.configPath, report.profile, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    report.values = settings::TakeProfileValues(scratch);
+    const FunctionNaming naming = Naming();
+    return Done(command_.json ? ProfileAsJson(report, naming) : ProfileAsText(report, naming));
+}
+
+ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
+    if (const auto problem = MouseProblem()) {
+        return Failed(*problem);
+    }
+    settings::SelectProfile(Context(target_.profile, target_.currentProfile), profile);
+    if (target_.repaint) {
+        target_.repaint();
+    }
+    target_.upload();
+    return WithMessages(Done("profile " + std::to_string(profile) + " applied\n"));
+}
+
+ControlReply CommandRun::Apply() {
+    if (const auto problem = MouseProblem()) {
+        return Failed(*problem);
+    }
+    target_.upload();
+    return WithMessages(
+        Done("profile " + std::to_string(target_.currentProfile.load()) + " applied\n"));
+}
+
+ControlReply CommandRun::Set() {
+    const std::int32_t profile = ChosenProfile();
+    settings::ProfileSettings scratch;
+    settings::LoadProfile(target_.configPath, profile, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    if (auto error = ApplySettingChanges(scratch, command_.changes, Naming())) {
+        return Usage(*error);
+    }
+    if (command_.apply) {
+        if (const auto problem = MouseProblem()) {
+            return Failed(*problem);
+        }
+    }
+    if (!settings::SaveProfile(target_.configPath, profile, scratch)) {
+        return Failed("the profile could not be written to \"" + target_.configPath.string() +
+                      "\"");
+    }
+    ReloadIfShown(profile);
+    if (command_.apply) {
+        return SelectAndApply(profile);
+    }
+    return Done();
+}
+
+ControlReply CommandRun::Export() {
+    const std::int32_t profile = ChosenProfile();
+    settings::ProfileSettings scratch;
+    settings::LoadProfile(target_.configPath, profile, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    std::atomic<std::int32_t> number{profile};
+    if (!settings::ExportProfile(Context(scratch, number), command_.operand)) {
+        return WithMessages(Failed({}));
+    }
+    return Done();
+}
+
+ControlReply CommandRun::Import() {
+    const std::int32_t profile = ChosenProfile();
+    settings::ProfileSettings scratch;
+    std::atomic<std::int32_t> number{profile};
+    if (settings::ImportProfile(Context(scratch, number), command_.operand) !=
+        settings::ImportResult::Loaded) {
+        return WithMessages(Failed({}));
+    }
+    if (!settings::SaveProfile(target_.configPath, profile, scratch)) {
+        return Failed("the profile could not be written to \"" + target_.configPath.string() +
+                      "\"");
+    }
+    ReloadIfShown(profile);
+    return Done();
+}
+
+ControlReply CommandRun::Reset() {
+    if (const auto problem = MouseProblem()) {
+        return Failed(*problem);
+    }
+    auto defaults = std::make_shared<macro::MacroStore>();
+    bool defaultsLoaded = false;
+    bool macrosSaved = true;
+    settings::ProfileActionContext context = Context(target_.profile, target_.currentProfile);
+    context.hooks.repaint = target_.repaint;
+    context.hooks.loadDefaultMacros = [&](const fs::path& file) {
+        defaultsLoaded = macro::LoadUserMacros(*defaults, file, messages_);
+        return defaultsLoaded;
+    };
+    context.hooks.saveUserMacros = [&](const fs::path& file) {
+        macrosSaved = macro::SaveUserMacros(*defaults, file);
+        return macrosSaved;
+    };
+    context.hooks.upload = [this](std::int32_t) { target_.upload(); };
+    settings::ResetAllProfiles(context);
+    if (defaultsLoaded && macrosSaved && target_.userMacrosReplaced) {
+        std::vector<macro::MacroRecord> records;
+        for (int i = 0; i < defaults->UserCount(); ++i) {
+            records.push_back(defaults->CopyUserMacro(i));
+        }
+        target_.userMacrosReplaced(records);
+    }
+    if (target_.repaint) {
+        target_.repaint();
+    }
+    if (!macrosSaved) {
+        return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath)));
+    }
+    return WithMessages(Done("every profile reset and profile " +
+                             std::to_string(target_.currentProfile.load()) + " applied\n"));
+}
+
+bool CommandRun::LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error) {
+    if (!ini::IniDocument::Load(file).HasSection(macro::kMacroSection)) {
+        error = "\"" + file.string() + "\" holds no macros (section [" +
+                std::string(macro::kMacroSection) + "] is missing or the file cannot be read)";
+        return false;
+    }
+    platform::RecordingMessageSink ignored;
+    if (!macro::LoadUserMacros(store, file, ignored)) {
+        error = "\"" + file.string() + "\" cannot be read";
+        return false;
+    }
+    return true;
+}
+
+ControlReply CommandRun::MacrosList() {
+    macro::MacroStore store;
+    std::string error;
+    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
+        return Failed(error);
+    }
+    std::string out;
+    for (int i = 0; i < store.UserCount(); ++i) {
+        const macro::MacroRecord& record = store.UserMacro(i);
+        out += std::to_string(i + 1) + "\t" + macro::NameText(record) + "\t" +
+               std::to_string(record.stepCount) + " steps\t" +
+               (record.repeatOn != 0 ? "repeat " + std::to_string(record.repeatCount.Value())
+                                     : std::string("once")) +
+               "\n";
+    }
+    return Done(out);
+}
+
+ControlReply CommandRun::MacrosShow() {
+    macro::MacroStore store;
+    std::string error;
+    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
+        return Failed(error);
+    }
+    const int index = store.FindMacro(command_.operand);
+    if (index >= store.UserCount()) {
+        return Failed("no user macro is named \"" + command_.operand + "\" (see macros list)");
+    }
+    const macro::MacroRecord& record = store.UserMacro(index);
+    std::string out =
+        macro::NameText(record) + "\n" +
+        (record.repeatOn != 0 ? "repeat " + std::to_string(record.repeatCount.Value()) + " times\n"
+                              : std::string("play once\n"));
+    for (int step = 0; step < record.stepCount; ++step) {
+        const auto n = static_cast<std::size_t>(step);
+        out += macro::StepLineText(record.steps[n]) + "\n" +
+               macro::DelayLineText(record.delays[n].Value()) + "\n";
+    }
+    return Done(out);
+}
+
+ControlReply CommandRun::MacrosExport() {
+    macro::MacroStore store;
+    std::string error;
+    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
+        return Failed(error);
+    }
+    if (!macro::SaveUserMacros(store, command_.operand)) {
+        return Failed(macro::SaveFailedMessage(command_.operand));
+    }
+    return Done();
+}
+
+ControlReply CommandRun::MacrosImport() {
+    macro::MacroStore store;
+    std::string error;
+    if (!LoadMacroFile(store, command_.operand, error)) {
+        return Failed(error + "; nothing was imported");
+    }
+    if (!macro::SaveUserMacros(store, target_.userMacroPath)) {
+        return Failed(macro::SaveFailedMessage(target_.userMacroPath));
+    }
+    if (target_.userMacrosReplaced) {
+        std::vector<macro::MacroRecord> records;
+        for (int i = 0; i < store.UserCount(); ++i) {
+            records.push_back(store.CopyUserMacro(i));
+        }
+        target_.userMacrosReplaced(records);
+    }
+    return Done();
+}
+
+std::string Hex4(unsigned value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i, value >>= 4) {
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    }
+    return text;
+}
+
+}  // namespace
+
+ControlReply RunCommand(const ParsedCommand& command, ControlTarget& target) {
+    if (command.kind == CommandKind::List) {
+        std::string lastReason;
+        if (auto sim = platform::SimTransport::FromEnvironment()) {
+            return ListMouseInterfaces(*sim, [] { return std::string(); });
+        }
+        platform::HidrawTransport hidraw(
+            [&lastReason](std::string_view text) { lastReason = std::string(text); });
+        return ListMouseInterfaces(hidraw, [&lastReason] { return std::exchange(lastReason, {}); });
+    }
+    return CommandRun(command, target).Run();
+}
+
+ControlReply ListMouseInterfaces(platform::HidTransport& transport,
+                                 const std::function<std::string()>& takeReason) {
+    std::string out;
+    bool found = false;
+    for (const platform::HidCollectionInfo& collection : transport.Enumerate()) {
+        if (collection.vendorId != device::kMouseVendorId ||
+            collection.productId != device::kMouseProductId) {
+            continue;
+        }
+        found = true;
+        const bool reading = collection.usagePage == device::kReadUsagePage;
+        takeReason();
+        const auto channel = transport.Open(
+            collection, reading ? platform::HidAccess::Read : platform::HidAccess::Write);
+        std::string state = "ok";
+        if (!channel) {
+            const std::string reason = takeReason();
+            state = reason.empty() ? "cannot be opened" : reason;
+        }
+        out += collection.path + "\t" + Hex4(collection.usagePage) + ":" + Hex4(collection.usage) +
+               "\t" + (reading ? "read" : "write") + "\t" + state + "\n";
+    }
+    if (!found) {
+        return Failed("no mouse found (vendor 18f8, product 1286)");
+    }
+    return Done(out);
+}
+
+}  // namespace zel::control

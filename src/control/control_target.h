@@ -1,0 +1,48 @@
+#pragma once
+
+// What zel-gmousectl's commands act on: the files and the live profile of whoever carries the
+// command out. zel-gmousectl fills it with the files it was pointed at and a mouse it opens on
+// demand; the running program fills it with its own state, so that its window shows a change
+// at once and it stays the one writer of its files and the one user of the mouse.
+//
+// The commands run on the owner's main thread, one at a time.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "macro/macro_record.h"
+#include "settings/profile_settings.h"
+
+namespace zel::control {
+
+struct ControlTarget {
+    std::filesystem::path configPath;
+    std::filesystem::path skinsDir;
+    std::filesystem::path userMacroPath;  // the user macro file of the edition in use
+    std::int32_t languageFlag = 0;        // non-zero: EN edition
+
+    // The profile loaded for editing (the window's model) and its number.
+    settings::ProfileSettings& profile;
+    std::atomic<std::int32_t>& currentProfile;
+
+    // Shows the model as it now is (empty: no window).
+    std::function<void()> repaint;
+    // Why the mouse cannot take an upload now; nullopt when it can. Asked before any command
+    // that uploads writes anything.
+    std::function<std::optional<std::string>()> mouseProblem;
+    // The Apply of the window: sends the loaded profile as profile `currentProfile`.
+    std::function<void()> upload;
+    // The user macro file now holds `records`; the owner's macros in memory follow (empty:
+    // nothing in memory).
+    std::function<void(std::span<const macro::MacroRecord> records)> userMacrosReplaced;
+    // Why the owner cannot take a change now (the window has a choice list or a dialog open,
+    // or records a macro); nullopt when it can. Commands that only read run all the same.
+    std::function<std::optional<std::string>()> busy = {};
+};
+
+}  // namespace zel::control

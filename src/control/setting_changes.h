@@ -1,0 +1,32 @@
+#pragma once
+
+// The KEY=VALUE pairs of `set`, checked and carried out on a loaded profile. All pairs are
+// checked against the profile as the earlier pairs left it, and the caller saves only when
+// every pair was good, so a bad pair leaves the files as they were.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "control/command_line.h"
+#include "control/setting_names.h"
+#include "settings/profile_settings.h"
+
+namespace zel::control {
+
+// Every key `set` takes, in the order `show` prints them.
+inline constexpr std::string_view kSettingKeys[] = {
+    "button1", "button2",       "button3",       "button4",     "button5",    "button6",
+    "dpi1",    "dpi2",          "dpi3",          "dpi4",        "dpi-level",  "led",
+    "wheel",   "fire-interval", "pointer-speed", "wheel-speed", "macro-mode",
+};
+
+// Changes `profile` pair by pair (dpi-level last, so that it may name a level the same command
+// enables). The first bad key or value stops it: the message says what is allowed, and
+// `profile` may then hold some of the changes (the caller drops it).
+std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profile,
+                                               std::span<const SettingChange> changes,
+                                               const FunctionNaming& naming);
+
+}  // namespace zel::control

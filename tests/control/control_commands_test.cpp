@@ -1,0 +1,213 @@
+#include "control/control_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "settings/config_files.h"
+#include "settings/profile_values.h"
+#include "tests/settings/ini_test_files.h"
+#include "tests/support/fake_hid.h"
+
+namespace zel::control {
+namespace {
+
+namespace fs = std::filesystem;
+using zel::testing::ReadBytes;
+using zel::testing::TempFolder;
+using zel::testing::WriteBytes;
+
+const fs::path kData = fs::path(ZEL_SOURCE_DIR) / "data";
+
+// The shipped files in a folder of their own, and a target on them whose mouse is a script.
+class ControlCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy_file(kData / "config.ini", folder / "config.ini");
+        fs::copy_file(kData / "Macro_EN.dat", folder / "Macro_EN.dat");
+        currentProfile = settings::ReadCurrentProfile(folder / "config.ini");
+        settings::LoadProfile(folder / "config.ini", currentProfile, false, 1, profile);
+    }
+
+    ControlReply Run(const std::string& line) {
+        std::istringstream stream(line);
+        std::vector<std::string> words;
+        for (std::string word; stream >> word;) {
+            words.push_back(word);
+        }
+        const ParseResult parsed = ParseCommandLine(words);
+        EXPECT_TRUE(parsed.command) << parsed.error;
+        ControlTarget target{folder / "config.ini",
+                             kData / "skins",
+                             folder / "Macro_EN.dat",
+                             1,
+                             profile,
+                             currentProfile,
+                             [this] { ++repaints; },
+                             [this] { return mouseProblem; },
+                             [this] { uploads.push_back(currentProfile.load()); },
+                             [this](std::span<const macro::MacroRecord> records) {
+                                 replacedMacros = static_cast<int>(records.size());
+                             },
+                             [this] { return busy; }};
+        return RunCommand(*parsed.command, target);
+    }
+
+    std::string Config() { return ReadBytes(folder / "config.ini"); }
+
+    TempFolder folder;
+    settings::ProfileSettings profile;
+    std::atomic<std::int32_t> currentProfile{0};
+    std::optional<std::string> mouseProblem;
+    std::optional<std::string> busy;
+    std::vector<std::int32_t> uploads;
+    int repaints = 0;
+    int replacedMacros = -1;
+};
+
+TEST_F(ControlCommandsTest, ProfileSelectsLoadsAndUploadsThatProfile) {
+    const ControlReply reply = Run("profile 3");
+    EXPECT_EQ(reply.status, kExitDone) << reply.err;
+    EXPECT_EQ(currentProfile.load(), 3);
+    EXPECT_EQ(uploads, std::vector<std::int32_t>{3});
+    settings::ProfileSettings stored;
+    settings::LoadProfile(folder / "config.ini", 3, false, 1, stored);
+    EXPECT_EQ(settings::TakeProfileValues(profile), settings::TakeProfileValues(stored));
+    EXPECT_GT(repaints, 0);
+}
+
+TEST_F(ControlCommandsTest, CommandsThatUploadChangeNothingWithoutTheMouse) {
+    mouseProblem = "no mouse found";
+    const std::string before = Config();
+    for (const char* line : {"profile 3", "apply", "reset", "set --apply fire-interval=99"}) {
+        SCOPED_TRACE(line);
+        const ControlReply reply = Run(line);
+        EXPECT_EQ(reply.status, kExitFailed);
+        EXPECT_NE(reply.err.find("no mouse found"), std::string::npos);
+    }
+    EXPECT_TRUE(uploads.empty());
+    EXPECT_EQ(Config(), before);
+    EXPECT_EQ(currentProfile.load(), 1);
+}
+
+TEST_F(ControlCommandsTest, ABusyOwnerTakesNoChangeButStillAnswersReads) {
+    busy = "ZEL_GMouse has a list or a dialog open";
+    const std::string before = Config();
+    for (const char* line : {"profile 3", "apply", "reset", "set fire-interval=99", "import x.ini",
+                             "macros import x.dat"}) {
+        SCOPED_TRACE(line);
+        const ControlReply reply = Run(line);
+        EXPECT_EQ(reply.status, kExitFailed);
+        EXPECT_NE(reply.err.find("a list or a dialog"), std::string::npos);
+    }
+    EXPECT_EQ(Config(), before);
+    EXPECT_TRUE(uploads.empty());
+    EXPECT_EQ(Run("show").status, kExitDone);
+    EXPECT_EQ(Run("macros list").status, kExitDone);
+}
+
+TEST_F(ControlCommandsTest, SetSavesOneProfileAndAShownProfileIsReloaded) {
+    EXPECT_EQ(Run("set --profile 2 fire-interval=80").status, kExitDone);
+    EXPECT_EQ(zel::ini::IniDocument::Load(folder / "config.ini").HasSection("Config2"), true);
+    settings::ProfileSettings stored;
+    settings::LoadProfile(folder / "config.ini", 2, false, 1, stored);
+    EXPECT_EQ(stored.FIRE_TIME.load(), 80);
+    EXPECT_EQ(repaints, 0) << "profile 2 is not the one shown";
+
+    EXPECT_EQ(Run("set led=off").status, kExitDone);
+    EXPECT_EQ(profile.LED_STATUS.load(), 3) << "the shown profile follows its file";
+    EXPECT_EQ(repaints, 1);
+    EXPECT_TRUE(uploads.empty());
+}
+
+TEST_F(ControlCommandsTest, ABadPairWritesNothing) {
+    const std::string before = Config();
+    const ControlReply reply = Run("set --profile 2 fire-interval=80 dpi1=12345");
+    EXPECT_EQ(reply.status, kExitUsage);
+    EXPECT_NE(reply.err.find("7200"), std::string::npos);
+    EXPECT_EQ(Config(), before);
+}
+
+TEST_F(ControlCommandsTest, ExportAndImportUseTheExchangeFile) {
+    const fs::path file = folder / "exchange.ini";
+    ASSERT_EQ(Run("export " + file.string() + " --profile 3").status, kExitDone);
+    EXPECT_NE(ReadBytes(file).find("[Config7]"), std::string::npos);
+    ASSERT_EQ(Run("import " + file.string() + " --profile 5").status, kExitDone);
+    settings::ProfileSettings three;
+    settings::ProfileSettings five;
+    settings::LoadProfile(folder / "config.ini", 3, false, 1, three);
+    settings::LoadProfile(folder / "config.ini", 5, false, 1, five);
+    EXPECT_EQ(settings::TakeProfileValues(three), settings::TakeProfileValues(five));
+}
+
+TEST_F(ControlCommandsTest, AFileWithoutAProfileIsRefused) {
+    const fs::path file = folder / "other.ini";
+    WriteBytes(file, "[Config1]\r\nK0=4\r\n");
+    const std::string before = Config();
+    const ControlReply reply = Run("import " + file.string());
+    EXPECT_EQ(reply.status, kExitFailed);
+    EXPECT_NE(reply.err.find("Config7"), std::string::npos);
+    EXPECT_EQ(Config(), before);
+}
+
+TEST_F(ControlCommandsTest, MacrosComeFromAndGoToTheEditionsFile) {
+    const ControlReply list = Run("macros list");
+    ASSERT_EQ(list.status, kExitDone) << list.err;
+    EXPECT_NE(list.out.find("Type Hello"), std::string::npos);
+    EXPECT_NE(Run("macros show Save").out.find("[↓]"), std::string::npos);
+    EXPECT_EQ(Run("macros show Nothing").status, kExitFailed);
+
+    const fs::path copy = folder / "copy.dat";
+    ASSERT_EQ(Run("macros export " + copy.string()).status, kExitDone);
+    const fs::path notMacros = folder / "not.dat";
+    WriteBytes(notMacros, "[Other]\r\nx=1\r\n");
+    const std::string macrosBefore = ReadBytes(folder / "Macro_EN.dat");
+    EXPECT_EQ(Run("macros import " + notMacros.string()).status, kExitFailed);
+    EXPECT_EQ(ReadBytes(folder / "Macro_EN.dat"), macrosBefore);
+    EXPECT_EQ(replacedMacros, -1);
+
+    ASSERT_EQ(Run("macros import " + copy.string()).status, kExitDone);
+    EXPECT_EQ(replacedMacros, 4);
+}
+
+TEST_F(ControlCommandsTest, ShowPrintsWhatSetTakes) {
+    const ControlReply text = Run("show --profile 2");
+    EXPECT_NE(text.out.find("button6        DPI -\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("dpi4           3000 (off)\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("fire-interval  30\n"), std::string::npos) << text.out;
+    const ControlReply json = Run("show --profile 2 --json");
+    EXPECT_NE(json.out.find("\"profile\":2,\"current\":false"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("{\"level\":4,\"dpi\":3000,\"enabled\":false}"), std::string::npos);
+}
+
+TEST(ListMouseInterfaces, GivesEachCollectionAndWhyItCannotBeOpened) {
+    test::FakeHidTransport transport;
+    transport.SetCollections({test::FakeHidTransport::MouseReadCollection("/dev/hidraw3"),
+                              test::FakeHidTransport::MouseWriteCollection("/dev/hidraw3")});
+    ControlReply reply = ListMouseInterfaces(transport, [] { return std::string(); });
+    EXPECT_EQ(reply.status, kExitDone);
+    EXPECT_EQ(reply.out, "/dev/hidraw3\tff00:0001\tread\tok\n/dev/hidraw3\tff01:0001\twrite\tok\n");
+
+    transport.SetOpenFails("/dev/hidraw3");
+    std::string said;
+    reply = ListMouseInterfaces(transport, [&said] { return std::exchange(said, {}); });
+    EXPECT_NE(reply.out.find("read\tcannot be opened"), std::string::npos) << reply.out;
+
+    // The reason the transport gave for the refusal is the one listed.
+    int opens = 0;
+    reply = ListMouseInterfaces(transport, [&opens] {
+        return ++opens % 2 == 0 ? std::string("Permission denied (install the udev rule)")
+                                : std::string();
+    });
+    EXPECT_NE(reply.out.find("read\tPermission denied (install the udev rule)"), std::string::npos)
+        << reply.out;
+
+    transport.SetCollections({});
+    reply = ListMouseInterfaces(transport, [] { return std::string(); });
+    EXPECT_EQ(reply.status, kExitFailed);
+    EXPECT_NE(reply.err.find("no mouse found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zel::control

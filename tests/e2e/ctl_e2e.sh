@@ -1,0 +1,225 @@
+#!/usr/bin/env bash
+# End-to-end runs of zel-gmousectl against the virtual mouse, alone and with the program
+# running (headless, or its window on an X server of its own).
+# Usage: ctl_e2e.sh SCENARIO PROGRAM SIMULATOR
+#   PROGRAM    the built ZEL_GMouse; its folder (with zel-gmousectl beside it) is copied first
+# Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
+#            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
+#            as a kernel device, listed by a user who may not open its node).
+# Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
+set -u
+
+scenario=$1
+program=$2
+simulator=$3
+if [ "$scenario" = list-hidraw ]; then
+    [ -c /dev/uhid ] && [ -w /dev/uhid ] || { echo "SKIP: no writable /dev/uhid"; exit 77; }
+    [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null ||
+        { echo "SKIP: needs root and setpriv to list as another user"; exit 77; }
+fi
+if [ "$scenario" = profile-window ]; then
+    for tool in Xvfb xdotool import; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
+    done
+fi
+
+source "$(dirname "$0")/e2e_common.sh"
+
+ctl="$app/zel-gmousectl"
+[ -x "$ctl" ] || fail "zel-gmousectl is not beside the program"
+run_ctl() { ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" "$ctl" "$@"; }
+set_current() { sed -i "s/^CurConfig=.*/CurConfig=$1/" "$app/config.ini"; }
+current_in_file() { sed -n 's/^CurConfig=//p' "$app/config.ini" | tr -d '\r'; }
+# value SECTION KEY: the value of KEY in [SECTION] of config.ini.
+value() {
+    awk -F= -v section="[$1]" -v key="$2" '
+        { sub(/\r$/, "") } /^\[/ { current = $0 } current == section && $1 == key { print $2; exit }
+    ' "$app/config.ini"
+}
+mouse_state() { "$simulator" send --socket "$socket" state; }
+state_field() { mouse_state | sed -E "s/.*\"$1\":([0-9a-z]+).*/\1/"; }
+
+# The reports the program itself sends for profile 3: its start-up upload with CurConfig=3, in
+# a folder and on a virtual mouse of their own.
+reference_upload() {
+    local ref="$work/ref"
+    cp -a "$app" "$ref"
+    sed -i "s/^CurConfig=.*/CurConfig=3/" "$ref/config.ini"
+    "$simulator" serve --socket "$work/ref.sock" --log "$work/ref.log" 2>/dev/null &
+    local ref_sim=$!
+    wait_until 10 test -S "$work/ref.sock" || fail "the reference simulator did not start"
+    mkdir -m 700 "$work/ref-xdg"
+    ZEL_GMOUSE_SIM="$work/ref.sock" XDG_CURRENT_DESKTOP="" XDG_RUNTIME_DIR="$work/ref-xdg" \
+        "$ref/$(basename "$program")" --headless 2>/dev/null &
+    local ref_app=$!
+    ref_count() { [ "$(grep -c '"event":"feature"' "$work/ref.log")" -ge 13 ]; }
+    wait_until 10 ref_count || fail "the reference upload did not arrive"
+    kill -TERM "$ref_app"
+    "$simulator" send --socket "$work/ref.sock" quit >/dev/null
+    wait "$ref_app" "$ref_sim" 2>/dev/null
+    # The start-up upload only, without the shutdown report the end may have added.
+    grep '"event":"feature"' "$work/ref.log" | head -13 | sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'
+}
+
+# The feature reports after the first N.
+features_after() { features | tail -n +$(($1 + 1)); }
+
+check_profile3_upload() {  # features already there before the command
+    local before=$1 expected got
+    expected=$(cat "$work/expected")
+    wait_until 5 has_features $((before + 13)) || fail "profile 3's upload did not arrive"
+    sleep 0.2
+    got=$(features_after "$before")
+    [ "$got" = "$expected" ] || fail "profile 3's upload differs:
+$got
+--- expected
+$expected"
+    [ "$(current_in_file)" = 3 ] || fail "CurConfig is $(current_in_file), expected 3"
+}
+
+case "$scenario" in
+profile-alone)
+    reference_upload >"$work/expected"
+    set_current 1
+    start_simulator
+    run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
+    check_profile3_upload 0
+    [ "$(state_field readers)" = 0 ] && [ "$(state_field writers)" = 0 ] ||
+        fail "the tool left a channel open: $(mouse_state)"
+    # Without a mouse: status 1 and nothing written.
+    "$simulator" send --socket "$socket" unplug >/dev/null
+    cp "$app/config.ini" "$work/before.ini"
+    run_ctl profile 2 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "profile 2 without a mouse exited $status, expected 1"
+    cmp -s "$app/config.ini" "$work/before.ini" || fail "config.ini changed without a mouse"
+    ;;
+profile-headless)
+    reference_upload >"$work/expected"
+    set_current 1
+    start_simulator
+    start_program "$socket"
+    wait_features 13 10
+    sleep 0.2
+    run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
+    check_profile3_upload 13
+    # The program carried it out: nobody else opened the mouse.
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "another program opened the mouse"
+    ended "$app_pid" && fail "the program ended"
+    ;;
+profile-window)
+    reference_upload >"$work/expected"
+    set_current 1
+    # Xvfb picks a free display itself, so that runs side by side never share one.
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
+    wait_until 10 test -s "$work/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -1 "$work/display")"
+    wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer"
+    start_simulator
+    ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
+    app_pid=$!
+    window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
+    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_features 13 10
+    sleep 0.5
+    # The profile buttons of the main layout: profile N at (20, 56 + 44 N), 132 x 36.
+    grab() {  # NAME PROFILE
+        import -window "$(window_id)" -crop "132x36+20+$((56 + 44 * $2))" +repage \
+            "$work/$1.rgb" 2>/dev/null
+    }
+    grab p1-before 1
+    grab p3-before 3
+    run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
+    check_profile3_upload 13
+    sleep 0.5
+    grab p1-after 1
+    grab p3-after 3
+    cmp -s "$work/p3-before.rgb" "$work/p3-after.rgb" && fail "the window does not show profile 3"
+    cmp -s "$work/p1-before.rgb" "$work/p1-after.rgb" && fail "the window still shows profile 1"
+    run_ctl profile 1 >/dev/null 2>"$work/err" || fail "profile 1 failed: $(cat "$work/err")"
+    sleep 0.5
+    grab p1-again 1
+    grab p3-again 3
+    cmp -s "$work/p1-before.rgb" "$work/p1-again.rgb" || fail "the window does not show profile 1 again"
+    cmp -s "$work/p3-before.rgb" "$work/p3-again.rgb" || fail "profile 3 still looks selected"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "another program opened the mouse"
+    ;;
+set-fire-interval)
+    cp "$app/config.ini" "$work/before.ini"
+    run_ctl set --profile 2 fire-interval=80 2>"$work/err" || fail "set failed: $(cat "$work/err")"
+    [ "$(value Config2 FIRE_TIME)" = 80 ] || fail "FIRE_TIME of Config2 is $(value Config2 FIRE_TIME)"
+    [ "$(value Config1 FIRE_TIME)" = "$(awk -F= '/^\[Config1\]/{s=1} s&&/^FIRE_TIME/{print $2; exit}' "$work/before.ini" | tr -d '\r')" ] ||
+        fail "Config1 changed"
+    # The same through a running program.
+    start_simulator
+    start_program "$socket"
+    wait_features 13 10
+    run_ctl set --profile 2 fire-interval=120 2>"$work/err" || fail "set failed: $(cat "$work/err")"
+    [ "$(value Config2 FIRE_TIME)" = 120 ] || fail "FIRE_TIME of Config2 is $(value Config2 FIRE_TIME) with the program"
+    ;;
+bad-value)
+    cp "$app/config.ini" "$work/before.ini"
+    for args in "dpi1=12345" "--profile 2 fire-interval=80 dpi1=12345" "colour=red" \
+        "led=rainbow" "button1=Forward" "dpi-level=9" "pointer-speed=0" "fire-interval=301"; do
+        # shellcheck disable=SC2086
+        run_ctl set $args >"$work/out" 2>"$work/err"
+        status=$?
+        [ "$status" -eq 2 ] || fail "set $args exited $status, expected 2"
+        [ -s "$work/err" ] || fail "set $args said nothing"
+        cmp -s "$app/config.ini" "$work/before.ini" || fail "set $args changed config.ini"
+    done
+    run_ctl set dpi1=12345 2>"$work/err"
+    grep -q '7200' "$work/err" || fail "the allowed DPI values were not listed: $(cat "$work/err")"
+    ;;
+json-round-trip)
+    # Profile 3 as JSON, given to profile 4 through set: profile 4 then shows the same.
+    run_ctl show --profile 3 --json >"$work/p3.json" || fail "show failed"
+    mapfile -t pairs < <(jq -r '
+        (.buttons[] | "button\(.button)=\(.code)"),
+        (.dpi[] | "dpi\(.level)=\(.dpi)"),
+        (.dpi[] | select(.enabled | not) | "dpi\(.level)=off"),
+        "dpi-level=\(.dpi_level)", "led=\(.led)", "wheel=\(.wheel)",
+        "fire-interval=\(.fire_interval)", "pointer-speed=\(.pointer_speed)",
+        "wheel-speed=\(.wheel_speed)", "macro-mode=\(.macro_mode)"' "$work/p3.json")
+    [ "${#pairs[@]}" -ge 17 ] || fail "unexpected JSON: $(cat "$work/p3.json")"
+    run_ctl set --profile 4 "${pairs[@]}" 2>"$work/err" || fail "set ${pairs[*]} failed: $(cat "$work/err")"
+    run_ctl show --profile 4 --json >"$work/p4.json" || fail "show failed"
+    diff <(jq -S 'del(.profile, .current)' "$work/p3.json") \
+        <(jq -S 'del(.profile, .current)' "$work/p4.json") >"$work/diff" ||
+        fail "profile 4 differs from profile 3: $(cat "$work/diff")"
+    ;;
+list)
+    start_simulator
+    run_ctl list >"$work/out" 2>"$work/err" || fail "list failed: $(cat "$work/err")"
+    grep -qE "^sim:$socket	ff00:0001	read	ok$" "$work/out" || fail "no read collection: $(cat "$work/out")"
+    grep -qE "^sim:$socket	ff01:0001	write	ok$" "$work/out" || fail "no write collection: $(cat "$work/out")"
+    "$simulator" send --socket "$socket" unplug >/dev/null
+    run_ctl list >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "list without a mouse exited $status, expected 1"
+    grep -q "no mouse" "$work/err" || fail "no reason given: $(cat "$work/err")"
+    ;;
+list-hidraw)
+    "$simulator" serve --uhid --socket "$socket" --log "$log" 2>"$work/sim.err" &
+    sim_pid=$!
+    hidraw_listed() { "$ctl" list >"$work/out" 2>"$work/err" && grep -q '^/dev/hidraw' "$work/out"; }
+    wait_until 10 hidraw_listed || fail "the kernel's mouse was not listed: $(cat "$work/out" "$work/err")"
+    grep -qE "	ff00:0001	read	ok$" "$work/out" || fail "root cannot open the node: $(cat "$work/out")"
+    node=$(grep -m1 -oE '^/dev/hidraw[0-9]+' "$work/out")
+    chown root:root "$node" && chmod 600 "$node"
+    # Someone without access to the node, with the program's folder readable.
+    chmod 755 "$work" && chmod -R a+rX "$app"
+    setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR TMPDIR=/tmp \
+        "$ctl" list >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 0 ] || fail "list exited $status: $(cat "$work/err")"
+    grep -qE "^$node	ff00:0001	read	.*Permission denied.*udev" "$work/out" ||
+        fail "the refusal and its reason are not listed: $(cat "$work/out")"
+    ;;
+*)
+    fail "unknown scenario"
+    ;;
+esac
+echo "PASS ($scenario)"

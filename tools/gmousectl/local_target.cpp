@@ -1,0 +1,63 @@
+#include "local_target.h"
+
+#include <chrono>
+#include <thread>
+
+#include "device/discovery.h"
+#include "device/upload.h"
+#include "platform/hid_transport_factory.h"
+#include "platform/message_sink.h"
+#include "settings/config_files.h"
+
+namespace zel::gmousectl {
+namespace {
+
+// Between finding the mouse and the first report, as the program waits.
+constexpr auto kSettleTime = std::chrono::milliseconds(5);
+
+}  // namespace
+
+LocalTarget::LocalTarget(const platform::AppPaths& paths)
+    : target_{paths.configPath,
+              paths.skinsDir,
+              paths.macroPath,
+              settings::ReadEditionFlag(paths.configPath),
+              profile_,
+              currentProfile_,
+              {},
+              [this] { return OpenMouse(); },
+              [this] { Upload(); },
+              {}} {
+    currentProfile_ = settings::ReadCurrentProfile(paths.configPath);
+    settings::LoadProfile(paths.configPath, currentProfile_, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), profile_);
+}
+
+std::optional<std::string> LocalTarget::OpenMouse() {
+    if (opened_) {
+        return link_.found ? std::nullopt : std::optional<std::string>("no mouse found");
+    }
+    opened_ = true;
+    transport_ = platform::MakeHidTransport();
+    pointer_ = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
+    platform::RecordingMessageSink messages;
+    if (!transport_ || !device::DiscoverMouse(link_, *transport_, messages)) {
+        std::string reason = "no mouse found (see zel-gmousectl list)";
+        for (const std::string& message : messages.messages) {
+            reason += "\n" + message;
+        }
+        return reason;
+    }
+    std::this_thread::sleep_for(kSettleTime);
+    return std::nullopt;
+}
+
+void LocalTarget::Upload() {
+    if (!pointer_) {
+        return;  // the mouse was never opened
+    }
+    device::UploadSettings({profile_, link_, *pointer_, target_.configPath, {}},
+                           currentProfile_.load());
+}
+
+}  // namespace zel::gmousectl
