@@ -172,7 +172,9 @@ package)
     deb=$(ls "$build"/zel-gmouse_*.deb 2>/dev/null | head -1)
     [ -n "$deb" ] || fail "no package was made"
     dpkg-deb --contents "$deb" | awk '{print $NF}' >"$work/contents"
-    for path in usr/bin/ZEL_GMouse usr/bin/zel-mouse-sim \
+    for path in usr/bin/ZEL_GMouse usr/bin/zel-mouse-sim usr/bin/zel-gmousectl \
+        usr/share/man/man1/zel-gmousectl.1 usr/share/man/man1/ZEL_GMouse.1 \
+        usr/share/bash-completion/completions/zel-gmousectl \
         usr/lib/udev/rules.d/70-zel-gmouse.rules usr/lib/systemd/user/zel-gmouse.service \
         usr/share/applications/com.zel.GMouse.desktop \
         usr/share/icons/hicolor/scalable/apps/com.zel.GMouse.svg \
