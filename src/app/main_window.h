@@ -26,6 +26,7 @@
 #include "app/led_preview_driver.h"
 #include "app/skin_fonts.h"
 #include "app/skinned_menu.h"
+#include "device/discovery.h"
 #include "macro/playback_threads.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -157,9 +158,15 @@ protected:
 private:
     // Initialisation steps.
     void ShapeWindow();
-    bool DiscoverAndWatch();
+    device::DiscoveryResult DiscoverAndWatch();
     void FollowDeviceEvents();
-    void UploadSettings();
+    // The mouse is plugged in but its node could not be opened: each arrival tries again.
+    void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
+    // Sends the profile to the mouse and records it in config.ini; false when the file could
+    // not be written.
+    bool UploadSettings();
+    // The Apply button: the upload, and a failed save reported as Save reports it.
+    void ApplySettings();
 
     // Painting helpers.
     void PaintMainWindow();
@@ -176,8 +183,10 @@ private:
     void ShowAboutBox();
     ChoiceListContext MakeChoiceListContext();
 
-    // Child controls (the macro page's edits and lists) take the skin's colours and font.
+    // Child controls (the macro page's edits and lists) take the skin's colours and the font of
+    // the edition shown: each when it is first polished, all of them when the edition changes.
     void ColourChildControl(QWidget& control);
+    void ColourChildControls();
 
     // The input reader and the macro player.
     void StartWorkerThreads();
@@ -209,10 +218,10 @@ private:
     void ToggleRecording();
     void ApplyRepeatCount();
     void ToggleRepeatOfCurrentMacro();
-    // While recording: true when the key event was dealt with and filtering ends there.
-    bool RecordKey(QKeyEvent& event);
+    // While recording: the key event goes to the recorder (and nowhere else).
+    void RecordKey(QKeyEvent& event);
     void OpenStepMenu(const QPoint& globalPos);
-    // Resume from suspend uploads the settings again (from the end of the initialisation).
+    // Suspend and resume upload the settings again (from the end of the initialisation).
     void WatchPowerEvents();
     settings::ProfileActionContext ProfileContext();
     EditionSwitchContext EditionContext();
@@ -238,6 +247,8 @@ private:
 
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     QSocketNotifier* watcherNotifier_ = nullptr;
+
+    bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 
     bool manualDrag_ = false;
     QPoint dragOffset_;

@@ -70,7 +70,7 @@ settings::ProfileActionContext MainWindow::ProfileContext() {
     hooks.saveUserMacros = [this](const std::filesystem::path& file) {
         return macro::SaveUserMacros(services_.macros, file);
     };
-    hooks.upload = [this](std::int32_t /*currentProfile*/) { UploadSettings(); };
+    hooks.upload = [this](std::int32_t /*currentProfile*/) { return UploadSettings(); };
     return {services_.profile, state_.currentProfile, state_.languageFlag, paths_.configPath,
             paths_.skinsDir,   paths_.macroPath,      services_.messages,  std::move(hooks)};
 }
@@ -159,10 +159,12 @@ EditionSwitchContext MainWindow::EditionContext() {
 // Releases of frame buttons 17 and 18.
 void MainWindow::SelectEditionCN() {
     app::SelectEditionCN(EditionContext());
+    ColourChildControls();
 }
 
 void MainWindow::SelectEditionEN() {
     app::SelectEditionEN(EditionContext());
+    ColourChildControls();
 }
 
 // ---- Macro page ----
@@ -255,10 +257,11 @@ void MainWindow::ToggleRepeatOfCurrentMacro() {
     }
 }
 
-// While recording, every key event of the window passes here first. A key the recorder drops
-// goes straight to its receiver; the others go on through the window's own key filter.
-bool MainWindow::RecordKey(QKeyEvent& event) {
-    return recordCapture_ && recordCapture_->TakeKeyEvent(event) == macro::RecordKeyResult::Dropped;
+// While recording, every key event of the window passes here and goes no further.
+void MainWindow::RecordKey(QKeyEvent& event) {
+    if (recordCapture_) {
+        recordCapture_->TakeKeyEvent(event);
+    }
 }
 
 // Right-button release on the advanced page while not recording.

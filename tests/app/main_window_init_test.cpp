@@ -99,7 +99,7 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     ASSERT_TRUE(dir_.isValid());
     WriteSyntheticSkin(ExeDir() + "/skins");
     std::filesystem::remove(ExeDir() + "/skins/INI_EN/skin_color_en.ini");
-    std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n";
+    std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
     transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                FakeHidTransport::MouseWriteCollection(kMousePath)});
     window_ = std::make_unique<app::MainWindow>(
