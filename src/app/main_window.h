@@ -53,6 +53,8 @@ struct ChoiceListContext;
 
 inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
 inline constexpr const char* kApplicationName = "ZEL_GMouse";
+// How long a window manager may take to take a minimised window off the screen.
+inline constexpr int kMinimiseSettleTime = 500;  // ms
 
 // The state other parts of the program read and change: the page, the three hot indices, the
 // choice list, the profile and edition shown.
@@ -200,6 +202,8 @@ private:
     void AddTrayIcon();
     void RemoveTrayIcon();
     void HideToTray();
+    // After a minimise: shows the window normal again when nothing took it off the screen.
+    void RestoreIfMinimiseIgnored();
     void SaveCurrentProfile();
     void RevertAndHide();
     void SelectProfile(int profile);

@@ -3,6 +3,8 @@
 // the shutdown.
 
 #include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <vector>
 
@@ -44,12 +46,31 @@ void MainWindow::RemoveTrayIcon() {
 // Without a notification area to bring it back from, the window is only minimised.
 void MainWindow::HideToTray() {
     tray_->HideToTray();
+    RestoreIfMinimiseIgnored();
 }
 
 void MainWindow::ShowWindow() {
-    if (!shutDown_) {
-        tray_->ShowWindow();
+    if (shutDown_) {
+        return;
     }
+    if (isMinimized() || !isVisible()) {
+        // Without a window manager nothing takes the window out of its minimised state, and Qt
+        // does not paint a window it believes minimised: it is mapped anew in the normal state.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    tray_->ShowWindow();
+}
+
+void MainWindow::RestoreIfMinimiseIgnored() {
+    // A window manager takes a minimised window off the screen at once. Without one it stays
+    // mapped but unpainted: a black rectangle. Then it is shown normal again.
+    QTimer::singleShot(kMinimiseSettleTime, this, [this] {
+        if (isMinimized() && isVisible() && windowHandle() != nullptr &&
+            windowHandle()->isExposed()) {
+            ShowWindow();
+        }
+    });
 }
 
 void MainWindow::WatchPowerEvents() {

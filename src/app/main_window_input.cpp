@@ -242,6 +242,7 @@ void MainWindow::StartWindowDrag(const QPoint& globalPos) {
 
 void MainWindow::Minimise() {
     showMinimized();
+    RestoreIfMinimiseIgnored();
 }
 
 // ---- Page changes ----
