@@ -178,6 +178,9 @@ std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path) {
     return folder / path.filename();
 }
 
+namespace {
+
+// Whether the running user may change the file itself (not only rename over it).
 bool MayWrite(const std::filesystem::path& file, const struct stat& info) {
     if (::geteuid() == 0) {
         // Root may write anything; a file without any write bit was meant to stay as it is.
@@ -185,6 +188,8 @@ bool MayWrite(const std::filesystem::path& file, const struct stat& info) {
     }
     return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
 }
+
+}  // namespace
 
 bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     struct stat existing {};

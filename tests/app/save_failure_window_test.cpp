@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,8 @@
 #include <string>
 
 #include "app/page_table.h"
+#include "macro/macro_name.h"
+#include "macro/ui/macro_page.h"
 #include "window_test_support.h"
 
 namespace zel::test {
@@ -72,6 +75,36 @@ TEST_F(SaveFailureWindowTest, ResetThatCannotSaveSaysSoOnce) {
 
     EXPECT_EQ(ConfigBytes(), before);
     EXPECT_EQ(WriteFailures(), 1) << testing::PrintToString(messages_.messages);
+}
+
+// The same for a write-protected macro file: the macro page's Apply leaves it as it was and
+// says so once.
+TEST_F(SaveFailureWindowTest, WriteProtectedMacroFileIsLeftAsItWas) {
+    WindowSetup setup;
+    macro::MacroRecord record{};
+    macro::SetName(record, "Mine");
+    record.repeatCount.Set(1);
+    setup.userMacros = {record};
+    ASSERT_TRUE(Start(setup));
+    const std::string macroFile = ExeDir() + "/Macro_EN.dat";
+    std::filesystem::permissions(macroFile, std::filesystem::perms::owner_read);
+    std::ifstream in(macroFile, std::ios::binary);
+    const std::string before{std::istreambuf_iterator<char>(in), {}};
+    messages_.messages.clear();
+
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    Click(AdvancedButton(buttons::kRepeatSwitch));
+    ProcessEvents();
+    ASSERT_NE(window().macroControls(), nullptr);
+    window().macroControls()->repeatEdit()->setText("5");
+    Click(AdvancedButton(buttons::kApplyRepeatCount));
+    ProcessEvents();
+
+    std::ifstream after(macroFile, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), before);
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].find(macroFile), std::string::npos) << messages_.messages[0];
 }
 
 }  // namespace
