@@ -24,7 +24,6 @@
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
-#include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/startup_config.h"
 #include "skin/layout_loader.h"
