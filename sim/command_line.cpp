@@ -58,6 +58,8 @@ CommandLine ParseServe(std::span<const std::string> args) {
             line.serve.startUnplugged = true;
         } else if (args[i] == "--uhid") {
             line.uhid = true;
+        } else if (args[i] == "--help" || args[i] == "-h") {
+            return CommandLine{};
         } else {
             return Error("serve: unknown argument '" + args[i] + "'");
         }
@@ -93,6 +95,9 @@ CommandLine ParseSend(std::span<const std::string> args) {
                 return Error("send: " + error);
             }
             continue;
+        }
+        if (words.empty() && (args[i] == "--help" || args[i] == "-h")) {
+            return CommandLine{};
         }
         if (words.empty() && args[i].starts_with("--")) {
             return Error("send: unknown option '" + args[i] + "'");

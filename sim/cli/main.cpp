@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const CommandLine line = zel::sim::ParseCommandLine(args);
     if (!line.error.empty()) {
-        std::fprintf(stderr, "zel-mouse-sim: %s\nRun 'zel-mouse-sim --help' for usage.\n",
-                     line.error.c_str());
+        std::fprintf(stderr, "zel-mouse-sim: %s\n%s", line.error.c_str(),
+                     zel::sim::UsageText().c_str());
         return kExitUsage;
     }
     switch (line.mode) {

@@ -16,7 +16,7 @@
 #include "device/shutdown.h"
 #include "device/upload.h"
 #include "platform/hid_transport_factory.h"
-#include "settings/config_files.h"
+#include "settings/startup_config.h"
 
 namespace zel::app {
 
@@ -51,31 +51,56 @@ HeadlessSession::~HeadlessSession() {
 }
 
 int HeadlessSession::Run(int stopFd) {
-    const auto& configPath = paths_.configPath;
-    currentProfile_ = settings::ReadCurrentProfile(configPath);
-    languageFlag_ = settings::ReadEditionFlag(configPath);
+    const settings::StartupConfig config = settings::LoadStartupConfig(paths_.configPath, profile_);
+    currentProfile_ = config.currentProfile;
+    languageFlag_ = config.languageFlag;
     paths_.SetLanguage(languageFlag_);
-    settings::LoadProfile(configPath, currentProfile_.load(), false,
-                          static_cast<std::uint8_t>(languageFlag_), profile_);
+    if (!config.notice.empty()) {
+        messages_.ShowMessage(config.notice, kApplicationName);
+    }
 
     // Watch before looking, so a removal right after discovery is not missed.
-    bool found = false;
+    device::DiscoveryResult discovery;
     if (transport_) {
         watcher_ = transport_->Watch();
-        found = device::DiscoverMouse(link_, *transport_, messages_);
+        discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
     }
-    if (!found) {
+    if (!discovery.refusedNode.empty()) {
+        // Plugged in but not to be opened: say how to fix it and wait for the replug.
+        awaitingAccess_ = true;
+        messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
+                              kApplicationName);
+        return FollowDevice(stopFd);
+    }
+    if (!discovery.found) {
         messages_.ShowMessage(NoMouseMessage(languageFlag_), kApplicationName);
         Shutdown();
         return 1;
     }
+    StartWithMouse();
+    return FollowDevice(stopFd);
+}
 
+void HeadlessSession::StartWithMouse() {
     std::this_thread::sleep_for(kSettleTime);
-    device::UploadSettings({profile_, link_, *pointer_, configPath, {}}, currentProfile_.load());
+    device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
+                           currentProfile_.load());
     if (onStart) {
         onStart(*this);
     }
-    return FollowDevice(stopFd);
+}
+
+void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
+    const device::DiscoveryResult discovery =
+        device::RetryDiscoveryOnArrival(event, link_, *transport_, messages_);
+    if (discovery.found) {
+        awaitingAccess_ = false;
+        StartWithMouse();
+    } else if (!discovery.refusedNode.empty() &&
+               device::SameDevicePath(event.path, discovery.refusedNode)) {
+        messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
+                              kApplicationName);
+    }
 }
 
 int HeadlessSession::FollowDevice(int stopFd) {
@@ -97,6 +122,10 @@ int HeadlessSession::FollowDevice(int stopFd) {
         }
         if (fds[kWatcher].revents != 0) {
             for (const auto& event : watcher_->TakeEvents()) {
+                if (awaitingAccess_) {
+                    FollowArrivalWhileAwaitingAccess(event);
+                    continue;
+                }
                 device::FollowDeviceChange(event, link_, *transport_, messages_,
                                            [this] { Shutdown(); });
                 if (finished_) {

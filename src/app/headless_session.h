@@ -38,7 +38,8 @@ public:
     // Loads the current profile, finds the mouse and uploads, then runs until the mouse is
     // removed, `stopFd` becomes readable (a signal descriptor; -1 for none) or
     // RequestShutdown() is called; every way out goes through the shutdown sequence. Returns
-    // the exit status: 0 after a run with the mouse, 1 when no mouse was found.
+    // the exit status: 0 after a run with the mouse (or one waiting for access to it), 1 when
+    // no mouse was found.
     int Run(int stopFd = -1);
 
     // Ends Run() through the shutdown sequence; callable from any thread.
@@ -74,6 +75,10 @@ private:
     void StepAside();
     int FollowDevice(int stopFd);
     void AnswerRequests();
+    // The first upload and onStart, once the mouse is open.
+    void StartWithMouse();
+    // The mouse is plugged in but its node could not be opened: each arrival tries again.
+    void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
 
     platform::AppPaths paths_;
     std::unique_ptr<platform::HidTransport> transport_;
@@ -91,6 +96,7 @@ private:
     bool steppedAside_ = false;
     control::InstanceServer* server_ = nullptr;
     control::UniqueSocket* handover_ = nullptr;
+    bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 };
 
 // `ZEL_GMouse --headless`: the session with the real transport, desktop and standard error.

@@ -24,6 +24,7 @@ bool PreTranslateFilter::eventFilter(QObject* receiver, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
         case QEvent::MouseButtonRelease:
             break;
         default:

@@ -1,16 +1,17 @@
-#include <string_view>
-
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/headless_playback.h"
 #include "app/headless_session.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--headless") {
-            zel::app::HeadlessPlayback playback;
-            return zel::app::RunHeadless(
-                [&playback](zel::app::HeadlessSession& session) { playback.Attach(session); });
-        }
+    const zel::app::CommandLine line = zel::app::ParseCommandLine(argc, argv);
+    if (const int status = zel::app::AnswerWithoutRunning(line); status >= 0) {
+        return status;
+    }
+    if (line.action == zel::app::CommandLine::Action::RunHeadless) {
+        zel::app::HeadlessPlayback playback;
+        return zel::app::RunHeadless(
+            [&playback](zel::app::HeadlessSession& session) { playback.Attach(session); });
     }
     return zel::app::RunWindowed(argc, argv);
 }

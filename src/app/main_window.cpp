@@ -25,7 +25,8 @@
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
-#include "settings/config_files.h"
+#include "settings/ini_file.h"
+#include "settings/startup_config.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
 
@@ -89,10 +90,13 @@ bool MainWindow::Initialise() {
     StartWorkerThreads();
 
     // The profile and the edition.
-    state_.currentProfile = settings::ReadCurrentProfile(paths_.configPath);
-    state_.languageFlag = settings::ReadEditionFlag(paths_.configPath);
-    settings::LoadProfile(paths_.configPath, state_.currentProfile, false,
-                          static_cast<std::uint8_t>(state_.languageFlag), services_.profile);
+    const settings::StartupConfig config =
+        settings::LoadStartupConfig(paths_.configPath, services_.profile);
+    state_.currentProfile = config.currentProfile;
+    state_.languageFlag = config.languageFlag;
+    if (!config.notice.empty()) {
+        services_.messages.ShowMessage(config.notice, kApplicationName);
+    }
 
     setWindowTitle(QString::fromUtf8(kWindowTitle));
 
@@ -116,6 +120,9 @@ bool MainWindow::Initialise() {
 
     // The macros of the edition and the built-in ones.
     paths_.SetLanguage(state_.languageFlag);
+    for (const std::int32_t edition : {0, 1}) {
+        ini::RemoveStaleWriteTemporaries(platform::MacroPathIn(paths_.userDir, edition));
+    }
     macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
     macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
 
@@ -123,14 +130,21 @@ bool MainWindow::Initialise() {
     InitStepSelection();
     LoadMenus();
 
-    if (!DiscoverAndWatch()) {
+    const device::DiscoveryResult discovery = DiscoverAndWatch();
+    if (!discovery.refusedNode.empty()) {
+        // The mouse is there but may not be opened: say how to fix it and wait for the replug.
+        awaitingAccess_ = true;
+        services_.messages.ShowMessage(
+            device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
+            kApplicationName);
+    } else if (!discovery.found) {
         services_.messages.ShowMessage(NoMouseMessage(state_.languageFlag), kApplicationName);
         ShutdownLink();
         return false;
+    } else {
+        std::this_thread::sleep_for(kSettleTime);
+        UploadSettings();
     }
-
-    std::this_thread::sleep_for(kSettleTime);
-    UploadSettings();
     AddTrayIcon();
     WatchPowerEvents();
     return !shutDown_;
@@ -176,9 +190,9 @@ void MainWindow::ShapeWindow() {
     }
 }
 
-bool MainWindow::DiscoverAndWatch() {
+device::DiscoveryResult MainWindow::DiscoverAndWatch() {
     if (services_.transport == nullptr) {
-        return false;
+        return {};
     }
     // Watch before looking, so that a removal right after discovery is not missed.
     watcher_ = services_.transport->Watch();
@@ -187,7 +201,8 @@ bool MainWindow::DiscoverAndWatch() {
         connect(watcherNotifier_, &QSocketNotifier::activated, this,
                 &MainWindow::FollowDeviceEvents);
     }
-    return device::DiscoverMouse(services_.link, *services_.transport, services_.messages);
+    return device::DiscoverMouseReportingAccess(services_.link, *services_.transport,
+                                                services_.messages);
 }
 
 void MainWindow::FollowDeviceEvents() {
@@ -195,6 +210,10 @@ void MainWindow::FollowDeviceEvents() {
         return;
     }
     for (const platform::HidDeviceEvent& event : watcher_->TakeEvents()) {
+        if (awaitingAccess_) {
+            FollowArrivalWhileAwaitingAccess(event);
+            continue;
+        }
         device::FollowDeviceChange(event, services_.link, *services_.transport, services_.messages,
                                    [this] { ShutdownLink(); });
         if (shutDown_) {
@@ -209,10 +228,33 @@ void MainWindow::FollowDeviceEvents() {
     }
 }
 
-void MainWindow::UploadSettings() {
-    device::UploadSettings({services_.profile, services_.link, services_.pointer, paths_.configPath,
-                            [this] { update(); }},
-                           state_.currentProfile);
+void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
+    const device::DiscoveryResult discovery = device::RetryDiscoveryOnArrival(
+        event, services_.link, *services_.transport, services_.messages);
+    if (discovery.found) {
+        awaitingAccess_ = false;
+        std::this_thread::sleep_for(kSettleTime);
+        UploadSettings();
+    } else if (!discovery.refusedNode.empty() &&
+               device::SameDevicePath(event.path, discovery.refusedNode)) {
+        // Plugged in again without the rule: the same advice once more.
+        services_.messages.ShowMessage(
+            device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
+            kApplicationName);
+    }
+}
+
+bool MainWindow::UploadSettings() {
+    return device::UploadSettings({services_.profile, services_.link, services_.pointer,
+                                   paths_.configPath, [this] { update(); }},
+                                  state_.currentProfile);
+}
+
+void MainWindow::ApplySettings() {
+    if (!UploadSettings()) {
+        services_.messages.ShowMessage(
+            settings::ProfileWriteFailedMessage(paths_.configPath, state_.languageFlag));
+    }
 }
 
 void MainWindow::UploadAgainAfterPowerEvent() {
@@ -255,6 +297,14 @@ void MainWindow::childEvent(QChildEvent* event) {
     QWidget::childEvent(event);
     if (event->type() == QEvent::ChildPolished && event->child()->isWidgetType()) {
         auto* control = static_cast<QWidget*>(event->child());
+        if (!control->isWindow()) {
+            ColourChildControl(*control);
+        }
+    }
+}
+
+void MainWindow::ColourChildControls() {
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!control->isWindow()) {
             ColourChildControl(*control);
         }

@@ -27,6 +27,7 @@
 #include "app/skin_fonts.h"
 #include "app/skinned_menu.h"
 #include "control/control_protocol.h"
+#include "device/discovery.h"
 #include "macro/playback_threads.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -53,6 +54,8 @@ struct ChoiceListContext;
 
 inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
 inline constexpr const char* kApplicationName = "ZEL_GMouse";
+// How long a window manager may take to take a minimised window off the screen.
+inline constexpr int kMinimiseSettleTime = 500;  // ms
 
 // The state other parts of the program read and change: the page, the three hot indices, the
 // choice list, the profile and edition shown.
@@ -163,9 +166,15 @@ protected:
 private:
     // Initialisation steps.
     void ShapeWindow();
-    bool DiscoverAndWatch();
+    device::DiscoveryResult DiscoverAndWatch();
     void FollowDeviceEvents();
-    void UploadSettings();
+    // The mouse is plugged in but its node could not be opened: each arrival tries again.
+    void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
+    // Sends the profile to the mouse and records it in config.ini; false when the file could
+    // not be written.
+    bool UploadSettings();
+    // The Apply button: the upload, and a failed save reported as Save reports it.
+    void ApplySettings();
 
     // Painting helpers.
     void PaintMainWindow();
@@ -182,8 +191,10 @@ private:
     void ShowAboutBox();
     ChoiceListContext MakeChoiceListContext();
 
-    // Child controls (the macro page's edits and lists) take the skin's colours and font.
+    // Child controls (the macro page's edits and lists) take the skin's colours and the font of
+    // the edition shown: each when it is first polished, all of them when the edition changes.
     void ColourChildControl(QWidget& control);
+    void ColourChildControls();
 
     // The input reader and the macro player.
     void StartWorkerThreads();
@@ -197,6 +208,8 @@ private:
     void AddTrayIcon();
     void RemoveTrayIcon();
     void HideToTray();
+    // After a minimise: shows the window normal again when nothing took it off the screen.
+    void RestoreIfMinimiseIgnored();
     void SaveCurrentProfile();
     void RevertAndHide();
     void SelectProfile(int profile);
@@ -215,10 +228,10 @@ private:
     void ToggleRecording();
     void ApplyRepeatCount();
     void ToggleRepeatOfCurrentMacro();
-    // While recording: true when the key event was dealt with and filtering ends there.
-    bool RecordKey(QKeyEvent& event);
+    // While recording: the key event goes to the recorder (and nowhere else).
+    void RecordKey(QKeyEvent& event);
     void OpenStepMenu(const QPoint& globalPos);
-    // Resume from suspend uploads the settings again (from the end of the initialisation).
+    // Suspend and resume upload the settings again (from the end of the initialisation).
     void WatchPowerEvents();
     settings::ProfileActionContext ProfileContext();
     EditionSwitchContext EditionContext();
@@ -244,6 +257,8 @@ private:
 
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     QSocketNotifier* watcherNotifier_ = nullptr;
+
+    bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 
     bool manualDrag_ = false;
     QPoint dragOffset_;

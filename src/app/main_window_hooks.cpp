@@ -3,6 +3,8 @@
 // the shutdown.
 
 #include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
 #include <filesystem>
 #include <vector>
 
@@ -44,12 +46,31 @@ void MainWindow::RemoveTrayIcon() {
 // Without a notification area to bring it back from, the window is only minimised.
 void MainWindow::HideToTray() {
     tray_->HideToTray();
+    RestoreIfMinimiseIgnored();
 }
 
 void MainWindow::ShowWindow() {
-    if (!shutDown_) {
-        tray_->ShowWindow();
+    if (shutDown_) {
+        return;
     }
+    if (isMinimized() || !isVisible()) {
+        // Without a window manager nothing takes the window out of its minimised state, and Qt
+        // does not paint a window it believes minimised: it is mapped anew in the normal state.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    tray_->ShowWindow();
+}
+
+void MainWindow::RestoreIfMinimiseIgnored() {
+    // A window manager takes a minimised window off the screen at once. Without one it stays
+    // mapped but unpainted: a black rectangle. Then it is shown normal again.
+    QTimer::singleShot(kMinimiseSettleTime, this, [this] {
+        if (isMinimized() && isVisible() && windowHandle() != nullptr &&
+            windowHandle()->isExposed()) {
+            ShowWindow();
+        }
+    });
 }
 
 void MainWindow::WatchPowerEvents() {
@@ -70,7 +91,7 @@ settings::ProfileActionContext MainWindow::ProfileContext() {
     hooks.saveUserMacros = [this](const std::filesystem::path& file) {
         return macro::SaveUserMacros(services_.macros, file);
     };
-    hooks.upload = [this](std::int32_t /*currentProfile*/) { UploadSettings(); };
+    hooks.upload = [this](std::int32_t /*currentProfile*/) { return UploadSettings(); };
     return {services_.profile, state_.currentProfile, state_.languageFlag, paths_.configPath,
             paths_.skinsDir,   paths_.macroPath,      services_.messages,  std::move(hooks)};
 }
@@ -159,10 +180,12 @@ EditionSwitchContext MainWindow::EditionContext() {
 // Releases of frame buttons 17 and 18.
 void MainWindow::SelectEditionCN() {
     app::SelectEditionCN(EditionContext());
+    ColourChildControls();
 }
 
 void MainWindow::SelectEditionEN() {
     app::SelectEditionEN(EditionContext());
+    ColourChildControls();
 }
 
 // ---- Macro page ----
@@ -255,10 +278,11 @@ void MainWindow::ToggleRepeatOfCurrentMacro() {
     }
 }
 
-// While recording, every key event of the window passes here first. A key the recorder drops
-// goes straight to its receiver; the others go on through the window's own key filter.
-bool MainWindow::RecordKey(QKeyEvent& event) {
-    return recordCapture_ && recordCapture_->TakeKeyEvent(event) == macro::RecordKeyResult::Dropped;
+// While recording, every key event of the window passes here and goes no further.
+void MainWindow::RecordKey(QKeyEvent& event) {
+    if (recordCapture_) {
+        recordCapture_->TakeKeyEvent(event);
+    }
 }
 
 // Right-button release on the advanced page while not recording.

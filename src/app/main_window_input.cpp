@@ -1,6 +1,7 @@
 // Input dispatch of the main window: presses and releases of the left button run the action of
 // the hot button, a press on empty skin area drags the window, and the keyboard pre-filter
-// keeps Escape, Return and F10 away from the window and its controls.
+// keeps Escape, Return and F10 away from the window and its controls, and every key away from
+// them while a macro is recorded.
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -194,7 +195,7 @@ void MainWindow::ReleaseAt(int /*x*/, int /*y*/) {
             RevertAndHide();
             break;
         case buttons::kApply:
-            UploadSettings();
+            ApplySettings();
             break;
         case buttons::kMinimise:
             state_.hot.HotButton = kNone;
@@ -241,6 +242,7 @@ void MainWindow::StartWindowDrag(const QPoint& globalPos) {
 
 void MainWindow::Minimise() {
     showMinimized();
+    RestoreIfMinimiseIgnored();
 }
 
 // ---- Page changes ----
@@ -340,13 +342,18 @@ bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
         }
     }
     const bool isKey = event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease;
-    if (isKey && IsRecording()) {
-        if (RecordKey(static_cast<QKeyEvent&>(event))) {
-            return false;
+    if (IsRecording() && (isKey || event.type() == QEvent::ShortcutOverride)) {
+        // While recording every key belongs to the recorder alone: no shortcut, menu or
+        // control acts on it. An accepted override keeps shortcuts from taking the key.
+        if (isKey) {
+            RecordKey(static_cast<QKeyEvent&>(event));
         }
-    } else if (event.type() == QEvent::MouseButtonRelease && !IsRecording() &&
-               state_.currentPage == kAdvancedPage &&
-               static_cast<QMouseEvent&>(event).button() == Qt::RightButton) {
+        event.accept();
+        return true;
+    }
+    if (event.type() == QEvent::MouseButtonRelease && !IsRecording() &&
+        state_.currentPage == kAdvancedPage &&
+        static_cast<QMouseEvent&>(event).button() == Qt::RightButton) {
         OpenStepMenu(static_cast<QMouseEvent&>(event).globalPosition().toPoint());
     }
     if (!isKey) {

@@ -216,7 +216,7 @@ void MainWindow::PaintFrameButtons(QImage& backBuffer, const QImage& over, const
         } else if (i == pageButton) {
             source = &down;
         } else if ((i == buttons::kEditionCN && state_.languageFlag == 0) ||
-                   (i == buttons::kEditionEN && state_.languageFlag != 0)) {
+                   (i == buttons::kEditionEN && state_.languageFlag == 1)) {
             source = &down;
         }
         if (source != nullptr) {

@@ -10,8 +10,8 @@ constexpr const char* kPrepareForSleep = "PrepareForSleep";
 
 }  // namespace
 
-PowerEvents::PowerEvents(std::function<void()> onResume, QObject* parent)
-    : QObject(parent), onResume_(std::move(onResume)) {}
+PowerEvents::PowerEvents(std::function<void()> onPowerEvent, QObject* parent)
+    : QObject(parent), onPowerEvent_(std::move(onPowerEvent)) {}
 
 bool PowerEvents::Start() {
     return Start(QDBusConnection::systemBus());
@@ -31,9 +31,9 @@ bool PowerEvents::Start(QDBusConnection bus) {
     return watching_;
 }
 
-void PowerEvents::OnPrepareForSleep(bool goingToSleep) {
-    if (!goingToSleep && onResume_) {
-        onResume_();
+void PowerEvents::OnPrepareForSleep(bool /*goingToSleep*/) {
+    if (onPowerEvent_) {
+        onPowerEvent_();
     }
 }
 

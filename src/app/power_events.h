@@ -1,8 +1,9 @@
 #pragma once
 
-// Resume from suspend, as logind announces it on the system bus (PrepareForSleep with false).
-// The mouse may have lost its settings while the machine slept, so the window sends them again.
-// Without a system bus, or without logind on it, nothing is watched and nothing is reported.
+// Suspend and resume, as logind announces them on the system bus (PrepareForSleep with true
+// before the machine sleeps, false once it has woken up). Either may leave the mouse without its
+// settings, so the window sends them again on both. Without a system bus, or without logind on
+// it, nothing is watched and nothing is reported.
 
 #include <QDBusConnection>
 #include <QObject>
@@ -13,7 +14,7 @@ namespace zel::app {
 class PowerEvents : public QObject {
     Q_OBJECT
 public:
-    explicit PowerEvents(std::function<void()> onResume, QObject* parent = nullptr);
+    explicit PowerEvents(std::function<void()> onPowerEvent, QObject* parent = nullptr);
 
     // Starts watching `bus` (the system bus when none is given). False, quietly, when the bus
     // cannot be reached.
@@ -23,10 +24,11 @@ public:
 
 public slots:
     // logind's PrepareForSleep: true before the machine sleeps, false once it has woken up.
+    // Both run the callback.
     void OnPrepareForSleep(bool goingToSleep);
 
 private:
-    std::function<void()> onResume_;
+    std::function<void()> onPowerEvent_;
     bool watching_ = false;
 };
 

@@ -44,6 +44,11 @@ bool RefusedLength(const platform::HidCollectionInfo& c, platform::MessageSink& 
 
 bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
                    platform::MessageSink& messages) {
+    return DiscoverMouseReportingAccess(link, transport, messages).found;
+}
+
+DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTransport& transport,
+                                             platform::MessageSink& messages) {
     const auto collections = transport.Enumerate();
     const std::size_t count = std::min(collections.size(), kDiscoveryIndexCount);
 
@@ -56,6 +61,7 @@ bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
     const platform::HidCollectionInfo* lastMatch = nullptr;
     bool found = link.found.load();
     bool refused = false;
+    std::string refusedNode;
 
     for (std::size_t index = 0; index < count; ++index) {
         const auto& collection = collections[index];
@@ -72,10 +78,16 @@ bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
         if (IsReadCollection(collection) && !link.IsReadOpen() && !newRead) {
             newRead = transport.Open(collection, platform::HidAccess::Read);
             readInfo = &collection;
+            if (!newRead && refusedNode.empty()) {
+                refusedNode = collection.path;
+            }
         }
         if (IsWriteCollection(collection) && !link.IsWriteOpen() && !newWrite) {
             newWrite = transport.Open(collection, platform::HidAccess::Write);
             writeInfo = &collection;
+            if (!newWrite && refusedNode.empty()) {
+                refusedNode = collection.path;
+            }
         }
         const bool readOpen = link.IsReadOpen() || newRead;
         const bool writeOpen = link.IsWriteOpen() || newWrite;
@@ -86,7 +98,14 @@ bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
 
     if (refused) {
         link.found = false;
-        return false;
+        return {};
+    }
+    if (!refusedNode.empty()) {
+        // A mouse that cannot be driven is not kept half open: it is opened whole once the
+        // user may open every node.
+        link.SetDevicePath(refusedNode);
+        link.found = false;
+        return {false, refusedNode};
     }
     if (lastMatch) {
         link.SetDevicePath(lastMatch->path);
@@ -98,7 +117,30 @@ bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
         link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength);
     }
     link.found = found;
-    return found;
+    return {found, {}};
+}
+
+std::string AccessRefusedMessage(std::string_view node, std::int32_t languageFlag) {
+    const std::string where(node);
+    if (languageFlag != 0) {
+        return "The【KV270 Gaming Mouse】is plugged in (" + where +
+               "), but access to it was refused.\n"
+               "Install the udev rule (see docs/udev.md), then unplug the mouse and plug it in "
+               "again.";
+    }
+    return "El【KV270 Gaming Mouse】est\xC3\xA1 conectado (" + where +
+           "), pero se ha denegado el acceso.\n"
+           "Instale la regla de udev (v\xC3\xA9"
+           "ase docs/udev.md) y vuelva a conectar el rat\xC3\xB3n.";
+}
+
+DiscoveryResult RetryDiscoveryOnArrival(const platform::HidDeviceEvent& event, DeviceLink& link,
+                                        platform::HidTransport& transport,
+                                        platform::MessageSink& messages) {
+    if (event.kind != platform::HidDeviceEvent::Kind::Arrival) {
+        return {};
+    }
+    return DiscoverMouseReportingAccess(link, transport, messages);
 }
 
 bool SameDevicePath(std::string_view a, std::string_view b) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/hid_transport.h"
@@ -32,6 +33,30 @@ inline constexpr std::size_t kDiscoveryIndexCount = 100;
 // opened. Also stores the result in the link's `found`.
 bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
                    platform::MessageSink& messages);
+
+// What a discovery found out beyond the link's `found`.
+struct DiscoveryResult {
+    bool found = false;
+    // A node of the mouse that is present but could not be opened (the user has no access to
+    // it: the udev rule is missing). The mouse then counts as not found and nothing of it stays
+    // open. Empty otherwise.
+    std::string refusedNode;
+};
+
+// DiscoverMouse, telling also which node of a present mouse could not be opened.
+DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTransport& transport,
+                                             platform::MessageSink& messages);
+
+// The message for a mouse whose node could not be opened, in the edition's language: it was
+// found, access was refused, and how to fix it (the udev rule, then a replug).
+std::string AccessRefusedMessage(std::string_view node, std::int32_t languageFlag);
+
+// While the mouse waits for access (present, node refused): any arrival repeats the discovery,
+// as the replugged mouse may come back under another node; removals change nothing, the
+// program keeps waiting. Returns the repeated discovery's result (nothing found for a removal).
+DiscoveryResult RetryDiscoveryOnArrival(const platform::HidDeviceEvent& event, DeviceLink& link,
+                                        platform::HidTransport& transport,
+                                        platform::MessageSink& messages);
 
 // Path comparison of device events: ASCII letters compare without regard to case.
 bool SameDevicePath(std::string_view a, std::string_view b);

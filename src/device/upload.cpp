@@ -14,7 +14,7 @@ namespace {
 constexpr std::int32_t kLastUploadedProfile = 6;
 }
 
-void UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
+bool UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
     auto& profile = context.profile;
     auto& link = context.link;
 
@@ -71,7 +71,7 @@ void UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
 
     // Read again: a DPI level the mouse reported during the upload is the newer value.
     settings::SaveProfile(batch, currentProfile, profile);
-    batch.Commit();
+    return batch.Commit();
 }
 
 }  // namespace zel::device

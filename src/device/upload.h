@@ -29,7 +29,8 @@ struct UploadContext {
 // and stores the profile under its own number. The three file writes are committed together at
 // the end as one atomic replacement of the configuration file (none when nothing changed).
 // Reports are skipped while the write channel is not open; the file and the desktop settings
-// are updated all the same. A failed send does not stop it.
-void UploadSettings(const UploadContext& context, std::int32_t currentProfile);
+// are updated all the same. A failed send does not stop it. Returns whether the file writes
+// were made (false: a write-protected file, a full disk; the reports were sent all the same).
+bool UploadSettings(const UploadContext& context, std::int32_t currentProfile);
 
 }  // namespace zel::device

@@ -40,7 +40,7 @@ std::string ProfileSectionName(std::int32_t profile) {
 }
 
 std::string TemplateSectionName(std::int32_t profile, std::uint8_t languageFlag) {
-    if (profile == 5 && languageFlag != 0) {
+    if (profile == 5 && languageFlag == 1) {
         return "CfgReset_EN5";
     }
     return Numbered("CfgReset", profile);

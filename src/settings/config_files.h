@@ -23,7 +23,8 @@ inline constexpr std::size_t kShortReadBuffer = 5;
 inline constexpr std::size_t kLongReadBuffer = 10;
 
 std::string ProfileSectionName(std::int32_t profile);  // "Config<n>"
-// "CfgReset_EN5" for profile 5 in the EN edition (languageFlag non-zero), else "CfgReset<n>".
+// "CfgReset_EN5" for profile 5 when languageFlag is exactly 1, else "CfgReset<n>": a flag of 2
+// selects the EN files and texts, but the CN template of profile 5.
 std::string TemplateSectionName(std::int32_t profile, std::uint8_t languageFlag);
 
 // Reads every stored field of the profile's section (or its reset template) into settings; a

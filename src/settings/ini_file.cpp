@@ -22,6 +22,13 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
     return batch.Commit();
 }
 
+void RemoveStaleWriteTemporaries(const std::filesystem::path& file) {
+    const std::filesystem::path target = detail::ResolveWriteTarget(file);
+    if (!target.empty()) {
+        detail::RemoveStaleTemporaries(target);
+    }
+}
+
 IniWriteBatch::IniWriteBatch(std::filesystem::path file) : file_(std::move(file)) {}
 
 void IniWriteBatch::Write(std::string_view section, std::string_view key, std::string_view value) {

@@ -70,6 +70,10 @@ std::string ReadString(const std::filesystem::path& file, std::string_view secti
 bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view value);
 
+// Removes what writes of `file` by processes that were killed left behind (their temporary
+// files beside it). Writers that still run keep theirs. For the program's start.
+void RemoveStaleWriteTemporaries(const std::filesystem::path& file);
+
 // Several writes to one file committed as one atomic replacement: under the file's lock the
 // current file is read again, the writes are applied in order and the result replaces it.
 // If any write is refused, Commit writes nothing and returns false.

@@ -1,6 +1,7 @@
 #include "settings/ini_file_io.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,11 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closing can report a delayed write error, so the writer checks it.
     bool Close() {
         const int fd = fd_;
@@ -62,11 +68,71 @@ std::filesystem::path TemporaryName(const std::filesystem::path& target, unsigne
     return target.parent_path() / name;
 }
 
+// An unnamed file in `folder` (O_TMPFILE); -1 where the file system does not offer them.
+int OpenUnnamedFile(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+    // 0666 less the umask, as for any new file; an existing file's mode is copied later.
+    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#else
+    (void)folder;
+    return -1;
+#endif
+}
+
+// Links an unnamed file into target's folder under a fresh temporary name; empty on failure.
+std::filesystem::path NameUnnamedFile(int fd, const std::filesystem::path& target) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path name = TemporaryName(target, attempt);
+        // Without privileges AT_EMPTY_PATH is refused; the descriptor's /proc link does it.
+        if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ||
+            ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            return {};
+        }
+    }
+    return {};
+}
+
+// "<pid>" of ".<file>.tmp-<pid>-...", or 0 when `name` is not a temporary of `file`.
+pid_t WriterOfTemporary(const std::string& name, const std::string& file) {
+    const std::string prefix = "." + file + ".tmp-";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+        return 0;
+    }
+    long long pid = 0;
+    std::size_t at = prefix.size();
+    for (; at < name.size() && name[at] >= '0' && name[at] <= '9' && pid < (1LL << 31); ++at) {
+        pid = pid * 10 + (name[at] - '0');
+    }
+    return at < name.size() && name[at] == '-' ? static_cast<pid_t>(pid) : 0;
+}
+
 }  // namespace
+
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(target.parent_path(), error);
+    if (error) {
+        return;
+    }
+    const std::string file = target.filename().string();
+    for (const auto& entry : entries) {
+        const pid_t writer = WriterOfTemporary(entry.path().filename().string(), file);
+        // Only files of writers that are gone: a live writer may be about to rename its own.
+        if (writer > 0 && ::kill(writer, 0) != 0 && errno == ESRCH) {
+            ::unlink(entry.path().c_str());
+        }
+    }
+}
 
 ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     bytes.clear();
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO or a device in the file's place cannot hang the open; the
+    // type is checked before anything is read.
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
     }
@@ -112,26 +178,49 @@ std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path) {
     return folder / path.filename();
 }
 
+namespace {
+
+// Whether the running user may change the file itself (not only rename over it).
+bool MayWrite(const std::filesystem::path& file, const struct stat& info) {
+    if (::geteuid() == 0) {
+        // Root may write anything; a file without any write bit was meant to stay as it is.
+        return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    }
+    return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+}  // namespace
+
 bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
+    if (exists && (!S_ISREG(existing.st_mode) || !MayWrite(target, existing))) {
+        // The rename would succeed in a writable folder, but a file its owner write-protected
+        // is never replaced.
         return false;
     }
 
+    // The new content goes into an unnamed file first, so that a crash while it is written
+    // and flushed leaves nothing behind; it gets a name only for the moment before the rename.
+    FileDescriptor unnamed(OpenUnnamedFile(target.parent_path()));
     std::filesystem::path temporary;
     int rawFd = -1;
-    for (unsigned attempt = 0; attempt < 100 && rawFd < 0; ++attempt) {
-        temporary = TemporaryName(target, attempt);
-        // 0666 less the umask, as for any new file; an existing file's mode is copied below.
-        rawFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (rawFd < 0 && errno != EEXIST) {
+    if (unnamed.get() < 0) {
+        for (unsigned attempt = 0; attempt < 100 && rawFd < 0; ++attempt) {
+            temporary = TemporaryName(target, attempt);
+            // 0666 less the umask, as for any new file; an existing file's mode is copied below.
+            rawFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (rawFd < 0 && errno != EEXIST) {
+                return false;
+            }
+        }
+        if (rawFd < 0) {
             return false;
         }
+    } else {
+        rawFd = unnamed.Release();
     }
-    if (rawFd < 0) {
-        return false;
-    }
+    const bool named = !temporary.empty();
     FileDescriptor fd(rawFd);
     bool ok = true;
     if (exists) {
@@ -144,10 +233,16 @@ bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view
         ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
     }
     ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    if (ok && !named) {
+        temporary = NameUnnamedFile(fd.get(), target);
+        ok = !temporary.empty();
+    }
     ok = fd.Close() && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
-        ::unlink(temporary.c_str());
+        if (!temporary.empty()) {
+            ::unlink(temporary.c_str());
+        }
         return false;
     }
     // Make the rename itself durable; the file is already replaced if this fails.

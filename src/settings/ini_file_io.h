@@ -22,9 +22,15 @@ ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
 std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path);
 
 // Writes bytes to a new file in the same folder, flushes it to disk and renames it over target,
-// so a reader sees either the old or the new file, never a part. An existing file's permission
-// bits are kept. On any failure the temporary file is removed, target is untouched and the
-// result is false.
+// so a reader sees either the old or the new file, never a part. The new file stays unnamed
+// (O_TMPFILE) until just before the rename where the file system allows it. An existing file's
+// permission bits are kept. A file the running user may not write (for root: one without any
+// write bit) is not replaced. On any failure the temporary file is removed, target is untouched
+// and the result is false.
 bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// Removes the temporary files that writers of target left behind when they were killed before
+// their rename: those of processes that no longer run.
+void RemoveStaleTemporaries(const std::filesystem::path& target);
 
 }  // namespace zel::ini::detail

@@ -18,6 +18,9 @@ constexpr ProfileActionTexts kEnglishTexts = {
     .missingTemplate =
         "The reset template [{section}] is missing from \"{file}\".\n"
         "That profile was set to the factory defaults instead.",
+    .resetNotSaved =
+        "The factory settings could not be written to \"{file}\".\n"
+        "The reset is not saved.",
 };
 
 constexpr ProfileActionTexts kSpanishTexts = {
@@ -28,6 +31,9 @@ constexpr ProfileActionTexts kSpanishTexts = {
     .missingTemplate =
         "Falta la plantilla [{section}] en \"{file}\".\n"
         "Ese perfil ha recibido los valores de fábrica.",
+    .resetNotSaved =
+        "No se han podido guardar los valores de fábrica en \"{file}\".\n"
+        "El restablecimiento no se ha guardado.",
 };
 
 void Call(const std::function<void()>& hook) {
@@ -75,6 +81,11 @@ const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag) {
     return languageFlag != 0 ? kEnglishTexts : kSpanishTexts;
 }
 
+std::string ProfileWriteFailedMessage(const std::filesystem::path& file,
+                                      std::int32_t languageFlag) {
+    return Fill(ProfileActionTextsFor(languageFlag).writeFailed, file);
+}
+
 bool SaveCurrentProfile(const ProfileActionContext& context) {
     const bool saved = SaveOrReport(context, context.configPath, context.currentProfile.load());
     Call(context.hooks.repaint);
@@ -120,12 +131,18 @@ bool ExportProfile(const ProfileActionContext& context, const std::filesystem::p
     return saved;
 }
 
-void ResetAllProfiles(const ProfileActionContext& context) {
+bool ResetAllProfiles(const ProfileActionContext& context) {
     const auto flag = static_cast<std::uint8_t>(context.languageFlag);
     ProfileSettings& profile = context.profile;
+    std::filesystem::path notWritten;  // the first file a write of the reset failed on
+    auto note = [&notWritten](bool written, const std::filesystem::path& file) {
+        if (!written && notWritten.empty()) {
+            notWritten = file;
+        }
+    };
 
     ApplyResetDefaults(profile);
-    SaveProfile(context.configPath, kFirstUserProfile, profile);
+    note(SaveProfile(context.configPath, kFirstUserProfile, profile), context.configPath);
 
     // The templates are only read, never written, so one reading of the file serves them all.
     const ini::IniDocument config = ini::IniDocument::Load(context.configPath);
@@ -138,7 +155,7 @@ void ResetAllProfiles(const ProfileActionContext& context) {
             StoreProfileValues(profile, kResetDefaults);
             missingTemplates.push_back(templateSection);
         }
-        SaveProfile(context.configPath, n, profile);
+        note(SaveProfile(context.configPath, n, profile), context.configPath);
     }
     for (const std::string& section : missingTemplates) {
         context.messages.ShowMessage(
@@ -153,12 +170,16 @@ void ResetAllProfiles(const ProfileActionContext& context) {
         hooks.loadDefaultMacros &&
         hooks.loadDefaultMacros(DefaultMacroFileIn(context.skinsDir, context.languageFlag));
     if (defaultsLoaded && hooks.saveUserMacros) {
-        hooks.saveUserMacros(context.macroPath);
+        note(hooks.saveUserMacros(context.macroPath), context.macroPath);
     }
 
     if (hooks.upload) {
-        hooks.upload(current);
+        note(hooks.upload(current), context.configPath);
     }
+    if (!notWritten.empty()) {
+        context.messages.ShowMessage(Fill(Texts(context).resetNotSaved, notWritten));
+    }
+    return notWritten.empty();
 }
 
 }  // namespace zel::settings

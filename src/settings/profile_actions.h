@@ -40,8 +40,8 @@ struct ProfileActionHooks {
     // Writes the user macros in memory to `file`.
     std::function<bool(const std::filesystem::path& file)> saveUserMacros;
     // Sends the current profile to the mouse (which also writes CurConfig, Config6 and the
-    // profile's own section).
-    std::function<void(std::int32_t currentProfile)> upload;
+    // profile's own section); false when those writes failed.
+    std::function<bool(std::int32_t currentProfile)> upload;
 };
 
 // Everything an action reads or changes. The window builds one for each action, so the
@@ -69,8 +69,12 @@ struct ProfileActionTexts {
     std::string_view noProfileInFile;
     std::string_view writeFailed;
     std::string_view missingTemplate;
+    std::string_view resetNotSaved;
 };
 const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag);
+
+// The message of a profile that could not be written to `file` (Save, Export, Apply).
+std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag);
 
 // Writes the loaded profile into its own section of config.ini and nothing else; repaints. A
 // file that cannot be written is reported, the model stays as it is. Returns whether it was
@@ -109,7 +113,10 @@ bool ExportProfile(const ProfileActionContext& context, const std::filesystem::p
 //
 // A template missing from config.ini would leave its profile all 0; that profile gets the
 // built-in defaults instead and the user is told. When the default macro file cannot be read,
-// the user macros stay as they were, in memory and in their file.
-void ResetAllProfiles(const ProfileActionContext& context);
+// the user macros stay as they were, in memory and in their file. When any of its writes fails
+// (config.ini or the user macro file) the user is told once, naming the first file that could
+// not be written; the rest of the reset, the upload included, still runs. Returns whether
+// everything was written.
+bool ResetAllProfiles(const ProfileActionContext& context);
 
 }  // namespace zel::settings

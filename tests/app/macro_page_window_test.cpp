@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <thread>
@@ -141,6 +142,40 @@ protected:
     void PressAndRelease(int key) {
         SendKey(QEvent::KeyPress, key);
         SendKey(QEvent::KeyRelease, key);
+    }
+
+    // A left click on line `row` of a list, at the line's place on screen.
+    void ClickRow(QListWidget& list, int row) {
+        list.scrollToItem(list.item(row));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list.visualItemRect(list.item(row)).center());
+        ProcessEvents();
+    }
+
+    // A key typed as the window gets it: the window while it holds the keyboard, else the
+    // control with the focus. Through the shortcut map, as a real key is.
+    void Type(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = QWidget::keyboardGrabber();
+        if (target == nullptr) {
+            target =
+                QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &window();
+        }
+        QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+        ProcessEvents();
+    }
+
+    // Types Alt+Space and tells whether the window menu opened (it is closed again).
+    bool WindowMenuOpensOnAltSpace() {
+        bool opened = false;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                opened = true;
+                popup->close();
+            }
+        });
+        Type(Qt::Key_Space, Qt::AltModifier);
+        ProcessEvents();
+        return opened;
     }
 
     MacroRecord SavedMacro(int index) {
@@ -418,6 +453,103 @@ TEST_F(MacroPageWindowTest, RecordedMacroOnAButtonPlaysThroughTheMouse) {
     EXPECT_EQ(keyReports[0], down);
     EXPECT_EQ(keyReports[1], up);
     window().ShutdownLink();
+}
+
+// A click on a macro selects it for everything that follows: the name box, the step list, its
+// menu, Delete and Record all act on the clicked macro.
+TEST_F(MacroPageWindowTest, ClickingAMacroSelectsItForTheActionsThatFollow) {
+    ASSERT_TRUE(StartOnMacroPage(
+        {FiveLineMacro("One"), MakeMacro("Two", {{5, 1}, {5, 2}}), MakeMacro("Three")}));
+    QListWidget& list = *page().macroList();
+    ClickRow(list, 0);
+    EXPECT_EQ(page().nameEdit()->text(), "One");
+    EXPECT_EQ(StepLines().size(), 5u);
+    EXPECT_EQ(macros_.CurrentMacro(), 0);
+
+    ClickRow(list, 1);
+    EXPECT_EQ(list.currentRow(), 1);
+    EXPECT_EQ(page().nameEdit()->text(), "Two");
+    EXPECT_EQ(StepLines(), (std::vector<std::string>{kDown + "B", "    30ms", kUp + "B"}));
+    EXPECT_EQ(Counters(), kDown + "1 " + kUp + "1");
+
+    // The step menu works on the clicked macro.
+    bool opened = false;
+    RightClickLine(0, 32781, &opened);  // "Delete" on [↓]B
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(macros_.UserMacro(1).stepCount, 1);
+    EXPECT_EQ(macros_.UserMacro(0).stepCount, 3) << "the first macro is left alone";
+
+    // Delete removes the clicked macro.
+    ClickRow(list, 2);
+    EXPECT_EQ(page().nameEdit()->text(), "Three");
+    ClickAdvanced(buttons::kDeleteMacro);
+    EXPECT_EQ(Lines(list), (std::vector<std::string>{"One", "Two"}));
+
+    // Record writes into the clicked macro, and Apply saves it there.
+    ClickRow(list, 1);
+    ClickAdvanced(buttons::kRecord);
+    ASSERT_TRUE(window().IsRecording());
+    PressAndRelease(Qt::Key_C);
+    ClickAdvanced(buttons::kRecord);
+    ClickAdvanced(buttons::kApplyRepeatCount);
+    EXPECT_EQ(macros_.UserMacro(1).stepCount, 2);
+    EXPECT_EQ(macros_.UserMacro(1).steps[0].code, 6) << "C";
+    EXPECT_EQ(macros_.UserMacro(0).stepCount, 3);
+    EXPECT_EQ(SavedMacro(1).stepCount, 2);
+    EXPECT_EQ(SavedMacro(0).stepCount, 3);
+
+    // The arrow keys select as well.
+    QTest::keyClick(&list, Qt::Key_Up);
+    ProcessEvents();
+    EXPECT_EQ(page().nameEdit()->text(), "One");
+    EXPECT_EQ(StepLines().size(), 5u);
+}
+
+// While recording, a key reaches the recorder and nothing else: no window menu, no control.
+// After Stop both work again.
+TEST_F(MacroPageWindowTest, WhileRecordingKeysGoToTheRecorderAlone) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("Rec")}));
+    page().nameEdit()->setFocus();
+    EXPECT_TRUE(WindowMenuOpensOnAltSpace());
+
+    ClickAdvanced(buttons::kRecord);
+    ASSERT_TRUE(window().IsRecording());
+    page().nameEdit()->setFocus();
+    EXPECT_FALSE(WindowMenuOpensOnAltSpace());
+    // Typed straight at the name box, as a key would arrive without the grab.
+    QTest::keyClick(page().nameEdit(), Qt::Key_X);
+    EXPECT_EQ(page().nameEdit()->text(), "Rec") << "the name box took no key";
+    Type(Qt::Key_Escape);
+    EXPECT_TRUE(window().IsRecording());
+    EXPECT_GE(pageState().downCount, 3) << "Alt, Space, X and Escape are recorded";
+    ClickAdvanced(buttons::kRecord);
+    ASSERT_FALSE(window().IsRecording());
+
+    page().nameEdit()->setFocus();
+    EXPECT_TRUE(WindowMenuOpensOnAltSpace());
+    QTest::keyClick(page().nameEdit(), Qt::Key_X);
+    EXPECT_EQ(page().nameEdit()->text(), "Recx");
+}
+
+// The macro controls take the font of the edition as soon as it is switched.
+TEST_F(MacroPageWindowTest, AnEditionSwitchChangesTheControlsFontAtOnce) {
+    ASSERT_TRUE(StartOnMacroPage({MakeMacro("One")}, 1));
+    const QFont english = window().fonts().fontEN;
+    const QFont spanish = window().fonts().fontCN;
+    ASSERT_NE(english, spanish) << "the two editions' fonts must differ for this test";
+    auto controlFonts = [this] {
+        return std::vector<QFont>{page().macroList()->font(), page().stepList()->font(),
+                                  page().nameEdit()->font(), page().repeatEdit()->font()};
+    };
+    EXPECT_EQ(controlFonts(), std::vector<QFont>(4, english));
+    Click(MainButton(buttons::kEditionCN));
+    ProcessEvents();
+    ASSERT_EQ(state().languageFlag, 0);
+    ASSERT_NE(window().macroControls(), nullptr);
+    EXPECT_EQ(controlFonts(), std::vector<QFont>(4, spanish));
+    Click(MainButton(buttons::kEditionEN));
+    ProcessEvents();
+    EXPECT_EQ(controlFonts(), std::vector<QFont>(4, english));
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     ASSERT_TRUE(dir_.isValid());
     WriteSyntheticSkin(ExeDir() + "/skins");
     std::filesystem::remove(ExeDir() + "/skins/INI_EN/skin_color_en.ini");
-    std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n";
+    std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
     transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                FakeHidTransport::MouseWriteCollection(kMousePath)});
     window_ = std::make_unique<app::MainWindow>(
@@ -114,6 +114,30 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     EXPECT_EQ(messages_.messages.front(), "Perfil no encontrado");
     // The mouse was never looked for.
     EXPECT_EQ(transport_.EnumerateCount(), 0u);
+}
+
+// A config.ini pointing at a profile it does not hold (here CurConfig=99 and no Config1): the
+// window shows and uploads the factory profile, writes it back and says so once.
+TEST_F(MainWindowInitTest, DamagedConfigGivesTheFactoryProfileAndOneNotice) {
+    ASSERT_TRUE(dir_.isValid());
+    WriteSyntheticSkin(ExeDir() + "/skins");
+    std::ofstream(ConfigPath()) << "[Init]\r\nCurConfig=99\r\nVER_SEL=1\r\n[Config99]\r\n";
+    for (const char* name : {"/Macro_EN.dat", "/Macro_CN.dat", "/constMacro.dat"}) {
+        std::ofstream(ExeDir() + name, std::ios::binary) << "[Macros]\r\nmacroNum=0\r\n";
+    }
+    transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
+                               FakeHidTransport::MouseWriteCollection(kMousePath)});
+    window_ = std::make_unique<app::MainWindow>(
+        app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
+                         profile_, macros_, recordClock_});
+    ASSERT_TRUE(window().Initialise());
+    EXPECT_EQ(state().currentProfile, 1);
+    EXPECT_NE(profile_.K[0].load(), 0) << "button 1 keeps its click";
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].find("profile 1"), std::string::npos) << messages_.messages[0];
+    EXPECT_TRUE(ini::IniDocument::Load(ConfigPath()).HasSection("Config1"));
+    EXPECT_EQ(ini::ReadString(ConfigPath(), "Config99", "K0"), "") << "no all-zero section";
+    EXPECT_EQ(ini::ReadString(ConfigPath(), "Config0", "K0"), "");
 }
 
 TEST_F(MainWindowInitTest, MissingPicturePaintsDarkAndIsReportedOnce) {

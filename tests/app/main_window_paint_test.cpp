@@ -49,6 +49,32 @@ TEST_F(MainWindowPaintTest, NothingIsHoveredBeforeThePointerMoves) {
     }
 }
 
+// VER_SEL as the file holds it: the CN button is drawn active for 0, the EN button only for
+// exactly 1; any other value lights neither.
+struct EditionButtonsCase {
+    int verSel;
+    bool cnDown;
+    bool enDown;
+};
+class EditionButtonsPaintTest : public WindowTest,
+                                public ::testing::WithParamInterface<EditionButtonsCase> {};
+
+TEST_P(EditionButtonsPaintTest, EachButtonIsActiveOnlyForItsOwnFlag) {
+    const EditionButtonsCase c = GetParam();
+    ASSERT_TRUE(Start(ProfileAndEdition(1, c.verSel)));
+    const QImage image = Grab();
+    EXPECT_TRUE(Near(Corner(image, layout().mainButtons[buttons::kEditionCN]),
+                     c.cnDown ? kMainDown : kMainNormal));
+    EXPECT_TRUE(Near(Corner(image, layout().mainButtons[buttons::kEditionEN]),
+                     c.enDown ? kMainDown : kMainNormal));
+}
+
+INSTANTIATE_TEST_SUITE_P(VerSel, EditionButtonsPaintTest,
+                         ::testing::Values(EditionButtonsCase{0, true, false},
+                                           EditionButtonsCase{1, false, true},
+                                           EditionButtonsCase{2, false, false},
+                                           EditionButtonsCase{-1, false, false}));
+
 TEST_F(MainWindowPaintTest, HoverAndPressPicturesAreCopiedAtTheButtonsRectangles) {
     ASSERT_TRUE(Start(ProfileAndEdition(1, 0)));
     struct Case {
@@ -144,7 +170,7 @@ TEST_F(MainWindowPaintTest, DpiBarsAreColouredPerLevelWithTheirEnableBoxes) {
 
 TEST_F(MainWindowPaintTest, OutOfRangeValuesFromTheFilePaintWithoutCrash) {
     WindowSetup setup;
-    setup.currentProfile = 9;  // no profile button
+    setup.currentProfile = 1;
     setup.languageFlag = 1;
     setup.profile["DPI_SET0"] = "200";
     setup.profile["DPI_SET_EN0"] = "1";
@@ -175,9 +201,10 @@ TEST_F(MainWindowPaintTest, OutOfRangeValuesFromTheFilePaintWithoutCrash) {
         EXPECT_TRUE(
             Near(Corner(image, layout().mainButtons[std::size_t(54 + level)]), kMainNormal));
     }
-    // No profile button is drawn selected for a profile number without one.
     for (int i = buttons::kSave; i <= buttons::kLastProfile; ++i) {
-        EXPECT_TRUE(Near(Corner(image, layout().mainButtons[std::size_t(i)]), kMainNormal)) << i;
+        EXPECT_TRUE(Near(Corner(image, layout().mainButtons[std::size_t(i)]),
+                         i == buttons::kFirstProfile ? kMainDown : kMainNormal))
+            << i;
     }
     // Function codes without a name draw no label.
     for (const int field : {25, 26, 27}) {

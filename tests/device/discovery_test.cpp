@@ -156,13 +156,14 @@ INSTANTIATE_TEST_SUITE_P(
                       0,
                       0},
         DiscoveryCase{"NothingPresent", {}, {}, false, "", false, false, 0, 0},
-        // A channel that cannot be opened stays not open; the match still counts.
+        // A node of the mouse that cannot be opened (no access): the mouse is not found and
+        // nothing of it stays open; the link remembers the refused node.
         DiscoveryCase{"WriteOpenFails",
                       {Read("/dev/hidraw1"), Write("/dev/hidraw2")},
                       {"/dev/hidraw2"},
-                      true,
+                      false,
                       "/dev/hidraw2",
-                      true,
+                      false,
                       false,
                       2,
                       0},
@@ -218,6 +219,42 @@ TEST(DiscoverMouse, RefusalSaysWhichReportAndHowLong) {
     auto read = transport.LastChannel("/dev/hidraw1", HidAccess::Read);
     ASSERT_TRUE(read);
     EXPECT_TRUE(read->HandleReleased());
+}
+
+TEST(DiscoverMouse, ANodeThatCannotBeOpenedIsNamedAndTriedAgainOnArrival) {
+    using Kind = platform::HidDeviceEvent::Kind;
+    FakeHidTransport transport;
+    transport.SetCollections({Read("/dev/hidraw3"), Write("/dev/hidraw3")});
+    transport.SetOpenFails("/dev/hidraw3");
+    DeviceLink link;
+    platform::RecordingMessageSink messages;
+    const DiscoveryResult refused = DiscoverMouseReportingAccess(link, transport, messages);
+    EXPECT_FALSE(refused.found);
+    EXPECT_EQ(refused.refusedNode, "/dev/hidraw3");
+    EXPECT_FALSE(link.found.load());
+
+    // Unplugged: nothing to do. Plugged in again under another node, with the rule installed.
+    EXPECT_FALSE(
+        RetryDiscoveryOnArrival({Kind::Removal, "/dev/hidraw3"}, link, transport, messages).found);
+    transport.SetCollections({Read("/dev/hidraw5"), Write("/dev/hidraw5")});
+    const DiscoveryResult opened =
+        RetryDiscoveryOnArrival({Kind::Arrival, "/dev/hidraw5"}, link, transport, messages);
+    EXPECT_TRUE(opened.found);
+    EXPECT_TRUE(opened.refusedNode.empty());
+    EXPECT_TRUE(link.IsReadOpen());
+    EXPECT_TRUE(link.IsWriteOpen());
+    EXPECT_EQ(link.DevicePath(), "/dev/hidraw5");
+    EXPECT_TRUE(messages.messages.empty()) << "the caller words the message";
+}
+
+TEST(AccessRefusedMessage, NamesTheNodeAndTheFixInBothEditions) {
+    for (const int flag : {0, 1}) {
+        const std::string text = AccessRefusedMessage("/dev/hidraw7", flag);
+        EXPECT_NE(text.find("/dev/hidraw7"), std::string::npos) << text;
+        EXPECT_NE(text.find("docs/udev.md"), std::string::npos) << text;
+        EXPECT_NE(text.find("KV270 Gaming Mouse"), std::string::npos) << text;
+    }
+    EXPECT_NE(AccessRefusedMessage("/dev/hidraw7", 1).find("refused"), std::string::npos);
 }
 
 TEST(DiscoverMouse, LaterDiscoveryKeepsChannelsOpenedEarlier) {

@@ -180,7 +180,7 @@ std::vector<LoadCase> LoadCases() {
                     v.WHEEL_STATUS = 1;
                 })},
         {"template 5, EN", templates, 5, true, 1, fire(6)},
-        {"template 5, any non-zero flag is EN", templates, 5, true, 2, fire(6)},
+        {"template 5, only flag 1 is EN", templates, 5, true, 2, fire(5)},
         {"template 5, CN", templates, 5, true, 0, fire(5)},
         {"template 3, EN has no own", templates, 3, true, 1, fire(3)},
         {"no template flag", templates, 5, false, 1, fire(1)},
@@ -370,6 +370,26 @@ TEST(ConfigSections, NamesFollowProfileNumberAndEdition) {
     EXPECT_EQ(TemplateSectionName(2, 1), "CfgReset2");
     EXPECT_EQ(TemplateSectionName(5, 1), "CfgReset_EN5");
     EXPECT_EQ(TemplateSectionName(5, 0), "CfgReset5");
+}
+
+// VER_SEL as written in the file: only exactly 1 takes the EN template of profile 5.
+TEST(ConfigSections, OnlyEditionFlagOneReadsTheEnglishTemplateOfProfileFive) {
+    const struct {
+        const char* verSel;
+        std::uint8_t flag;
+        std::int32_t fireTime;
+    } cases[] = {{"0", 0, 5}, {"1", 1, 6}, {"2", 2, 5}, {"-1", 255, 5}};
+    TempFolder dir;
+    const auto path = dir / "config.ini";
+    for (const auto& c : cases) {
+        WriteBytes(path, std::string("[Init]\r\nVER_SEL=") + c.verSel +
+                             "\r\n[CfgReset5]\r\nFIRE_TIME=5\r\n[CfgReset_EN5]\r\nFIRE_TIME=6\r\n");
+        const std::uint8_t flag = ReadEditionFlag(path);
+        EXPECT_EQ(flag, c.flag) << c.verSel;
+        ProfileSettings settings;
+        LoadProfile(path, 5, true, flag, settings);
+        EXPECT_EQ(settings.FIRE_TIME.load(), c.fireTime) << "VER_SEL=" << c.verSel;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -559,6 +560,117 @@ TEST(IniFileFailure, ReadOnlyFolderOrUnreadableFileFails) {
     EXPECT_FALSE(WriteWithoutPrivileges(path, "W"));
     std::filesystem::permissions(path, perms::owner_read);
     EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+// A file write-protected for the running user is never replaced, although the rename would
+// succeed in its writable folder. For root, whom permissions do not stop, that is a file
+// without any write bit.
+TEST(IniFileFailure, WriteProtectedFileIsNeverReplaced) {
+    using std::filesystem::perms;
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    const std::string before = "[S]\r\nK=V\r\n";
+    WriteBytes(path, before);
+    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
+    EXPECT_FALSE(WriteString(path, "S", "K", "W"));
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(EntriesIn(folder.path()), 1u);
+
+    // Writable by its owner only, in a folder anybody may write: another user leaves it alone.
+    std::filesystem::permissions(path, perms::owner_write, std::filesystem::perm_options::add);
+    std::filesystem::permissions(folder.path(), perms::all);
+    if (::geteuid() == 0) {
+        EXPECT_FALSE(WriteWithoutPrivileges(path, "W"));
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(EntriesIn(folder.path()), 1u);
+    }
+    EXPECT_TRUE(WriteString(path, "S", "K", "W")) << "its owner may write it";
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nK=W\r\n");
+}
+
+// A FIFO in the file's place: reading and writing give up at once instead of waiting for a
+// writer, and the FIFO stays. Run in a child that an alarm ends, so a hang fails the test.
+TEST(IniFileFailure, AFifoInTheFilesPlaceNeitherBlocksNorIsReplaced) {
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10);
+        const bool read =
+            ReadString(path, "S", "K").empty() && !IniDocument::Load(path).HasSection("S");
+        const bool refused = !WriteString(path, "S", "K", "V");
+        ::_exit(read && refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child hung on the FIFO";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+}
+
+// A process id that no longer runs: a child that has ended and been reaped.
+pid_t EndedProcess() {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST(IniFileCrash, StaleTemporariesOfEndedWritersAreRemoved) {
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    WriteBytes(path, "[S]\r\nK=V\r\n");
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> names = {
+        ".config.ini.tmp-" + dead + "-0-17", ".config.ini.tmp-" + alive + "-0-17",
+        ".other.ini.tmp-" + dead + "-0-17", ".config.ini.tmp-x-0", "config.ini.tmp-" + dead + "-1"};
+    for (const std::string& name : names) {
+        WriteBytes(folder / name, "partial");
+    }
+    RemoveStaleWriteTemporaries(path);
+    EXPECT_FALSE(std::filesystem::exists(folder / (".config.ini.tmp-" + dead + "-0-17")));
+    EXPECT_TRUE(std::filesystem::exists(folder / (".config.ini.tmp-" + alive + "-0-17")))
+        << "a writer that runs keeps its file";
+    EXPECT_TRUE(std::filesystem::exists(folder / (".other.ini.tmp-" + dead + "-0-17")));
+    EXPECT_TRUE(std::filesystem::exists(folder / ".config.ini.tmp-x-0"));
+    EXPECT_TRUE(std::filesystem::exists(folder / ("config.ini.tmp-" + dead + "-1")));
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nK=V\r\n");
+}
+
+// kill -9 of a process in the middle of its saves: the file stays whole, and once the next run
+// has started (and cleaned up) nothing of the killed writes is left beside it.
+TEST(IniFileCrash, KilledWritersLeaveNothingBehind) {
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    WriteBytes(path, "[S]\r\nK=0\r\n");
+    std::mt19937 random(7);
+    for (int kill = 0; kill < 40; ++kill) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned n = 1;; ++n) {
+                WriteString(path, "S", "K", std::to_string(n) + std::string(4000, 'x'));
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 4000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    EXPECT_EQ(ReadString(path, "S", "K", 5000).size() > 4000 || ReadString(path, "S", "K") == "0",
+              true)
+        << "the file is whole";
+    RemoveStaleWriteTemporaries(path);
     EXPECT_EQ(EntriesIn(folder.path()), 1u);
 }
 

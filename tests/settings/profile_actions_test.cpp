@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -125,6 +126,7 @@ protected:
         hooks.upload = [this](std::int32_t n) {
             calls.push_back("upload " + std::to_string(n));
             uploadedValues = TakeProfileValues(profile);
+            return uploadWrites;
         };
         return ProfileActionContext{
             .profile = profile,
@@ -144,8 +146,38 @@ protected:
     platform::RecordingMessageSink messages;
     std::vector<std::string> calls;
     bool defaultMacrosReadable = true;
+    bool uploadWrites = true;
     ProfileValues uploadedValues;
 };
+
+// A reset whose writes fail says so once, whichever of them failed; the upload still runs.
+TEST_F(ProfileActions, ResetThatCannotWriteTellsTheUserOnce) {
+    const std::string before = ReadBytes(configPath());
+    std::filesystem::permissions(configPath(), std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::group_read |
+                                                   std::filesystem::perms::others_read);
+    uploadWrites = false;  // the upload's own writes fail on the same file
+    EXPECT_FALSE(ResetAllProfiles(Context()));
+    EXPECT_EQ(ReadBytes(configPath()), before) << "a write-protected file stays as it was";
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find(configPath().string()), std::string::npos);
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "upload 2"), calls.end());
+
+    // Only the macro file fails: named once as well.
+    std::filesystem::permissions(configPath(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    uploadWrites = true;
+    messages.messages.clear();
+    ProfileActionContext context = Context();
+    context.hooks.saveUserMacros = [](const std::filesystem::path&) { return false; };
+    EXPECT_FALSE(ResetAllProfiles(context));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("Macro_EN.dat"), std::string::npos);
+
+    messages.messages.clear();
+    EXPECT_TRUE(ResetAllProfiles(Context()));
+    EXPECT_TRUE(messages.messages.empty());
+}
 
 TEST_F(ProfileActions, SaveWritesOnlyTheCurrentSection) {
     currentProfile = 3;
@@ -322,6 +354,9 @@ TEST_F(ProfileActions, ResetRestoresEveryProfileInOrderPerEdition) {
     const Case cases[] = {
         {1, kEnglishTemplateMark, "skins/INI_EN/defMacro.dat", "Macro_EN.dat"},
         {0, kTemplateMark + 5, "skins/INI_CN/defMacro.dat", "Macro_CN.dat"},
+        // Any other flag picks the EN files but the CN template of profile 5.
+        {2, kTemplateMark + 5, "skins/INI_EN/defMacro.dat", "Macro_EN.dat"},
+        {255, kTemplateMark + 5, "skins/INI_EN/defMacro.dat", "Macro_EN.dat"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.languageFlag);

@@ -52,6 +52,9 @@ TEST(SimulatorProgram, BadCommandLinesFailClearly) {
         const RunResult run = RunSimulator(dir, args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        if (c.exitCode == 2) {
+            EXPECT_NE(run.err.find("Usage:"), std::string::npos) << "with the usage";
+        }
         EXPECT_EQ(run.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists(nobody));
@@ -59,9 +62,12 @@ TEST(SimulatorProgram, BadCommandLinesFailClearly) {
 
 TEST(SimulatorProgram, HelpGoesToStandardOutput) {
     TempDir dir;
-    const RunResult run = RunSimulator(dir, {"--help"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("zel-mouse-sim serve --socket PATH"), std::string::npos) << run.out;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"serve", "--help"}, {"send", "--help"}}) {
+        const RunResult run = RunSimulator(dir, args);
+        EXPECT_EQ(run.exitCode, 0) << args.back();
+        EXPECT_NE(run.out.find("zel-mouse-sim serve --socket PATH"), std::string::npos) << run.out;
+    }
 }
 
 TEST(SimulatorProgram, SignalsEndServeCleanly) {

@@ -1,4 +1,4 @@
-// zel-make-macros DATA_DIR
+// zel-make-macros DATA_DIR | --help
 //
 // Writes the shipped macro files under DATA_DIR with the program's own save code:
 //   constMacro.dat                 the eight built-in macros
@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -37,11 +38,22 @@ bool WriteTable(const fs::path& file, const std::vector<MacroRecord>& records) {
     return true;
 }
 
+constexpr const char* kUsage =
+    "usage: zel-make-macros DATA_DIR\n"
+    "Writes the shipped macro files under DATA_DIR: constMacro.dat, skins/INI_EN/defMacro.dat,\n"
+    "skins/INI_CN/defMacro.dat, Macro_EN.dat and Macro_CN.dat (existing files are replaced).\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zel-make-macros DATA_DIR\n");
+    const std::string_view first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (first == "--help" || first == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    // A folder name never starts with a dash here: that is an option nobody knows.
+    if (argc != 2 || first.starts_with("-")) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const fs::path data = argv[1];

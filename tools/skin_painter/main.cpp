@@ -14,11 +14,13 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: zel_skin_painter --layouts DIR --out DIR\n"
+    "       zel_skin_painter --preview --layouts DIR --skins DIR --out DIR [--outlines]\n"
+    "       zel_skin_painter --help\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: zel_skin_painter --layouts DIR --out DIR\n"
-                 "       zel_skin_painter --preview --layouts DIR --skins DIR --out DIR "
-                 "[--outlines]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (arg == "--layouts" && hasValue) {
             layouts = args[++i];
         } else if (arg == "--skins" && hasValue) {

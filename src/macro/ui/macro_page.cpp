@@ -179,7 +179,10 @@ MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& r
     stepList_ = new EditableListBox(&parent);
     SetupList(*stepList_, "stepList", kStepListId, rects.stepList);
 
-    connect(macroList_, &QListWidget::currentRowChanged, this, [this] { SelectMacro(); });
+    // A click makes the row current before it selects it, a key selects before it moves the
+    // current row; either way the page follows once the current row is the selected one.
+    connect(macroList_, &QListWidget::currentRowChanged, this, [this] { FollowMacroList(); });
+    connect(macroList_, &QListWidget::itemSelectionChanged, this, [this] { FollowMacroList(); });
     connect(stepList_, &EditableListBox::editEnded, this, [this] { FinishDelayEdit(); });
     capture_.SetStepsChanged([this] { ShowModel(); });
 }
@@ -244,6 +247,14 @@ void MacroPageControls::ShowModel() {
 void MacroPageControls::RefreshMacroList() {
     model_.RefreshMacroList();
     ShowModel();
+}
+
+void MacroPageControls::FollowMacroList() {
+    // Half-way through a change (current row not yet selected, or the reverse) there is nothing
+    // to follow; the second half's signal comes next.
+    if (SelectionOf(*macroList_) != kNoLine) {
+        SelectMacro();
+    }
 }
 
 void MacroPageControls::SelectMacro() {

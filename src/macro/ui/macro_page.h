@@ -80,6 +80,8 @@ public:
     void ShowModel();
 
 private:
+    // Any change of the macro list's current row or selection, by click, key or program.
+    void FollowMacroList();
     void ReadInputs();
     void FinishDelayEdit();
     int StepItemHeight() const;

@@ -1,0 +1,32 @@
+#pragma once
+
+// config.ini as the program reads it at start: the current profile, the edition and the
+// profile's settings. A file that holds the profile is read key by key as it is; a missing file
+// or a missing profile section gets the factory settings (and they are written back), so the
+// mouse never receives a profile of zeros.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "settings/profile_settings.h"
+
+namespace zel::settings {
+
+struct StartupConfig {
+    std::int32_t currentProfile = 1;  // CurConfig; outside 1 ... 5 it counts as 1
+    std::uint8_t languageFlag = 0;    // VER_SEL
+    // What the user is told once, in the edition's language; empty when the file was fine.
+    std::string notice;
+};
+
+// Loads the current profile into `profile`:
+// - the file holds section Config<n>: read as LoadProfile reads it, nothing is written;
+// - the file or that section is missing (an empty or damaged file too): the factory settings,
+//   written back complete as Config<n> (with CurConfig and VER_SEL when the file has none);
+// - the file cannot be read (no permission, not a regular file: a FIFO never blocks here):
+//   the factory settings in memory only, the file is left alone.
+// Temporary files that killed writers of the file left behind are removed first.
+StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile);
+
+}  // namespace zel::settings

@@ -1,0 +1,140 @@
+// --headless as a user meets it on a first run: a damaged config.ini, and a mouse that is
+// plugged in but whose node may not be opened yet.
+
+#include "app/headless_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "settings/config_files.h"
+#include "settings/profile_operations.h"
+#include "settings/profile_values.h"
+#include "tests/support/fake_hid.h"
+#include "tests/support/fake_pointer_settings.h"
+
+namespace zel::app {
+namespace {
+
+using test::FakeHidTransport;
+constexpr const char* kNode = "/dev/hidraw-test";
+
+// What the session would print on standard error, collected across threads.
+class MessageLog final : public platform::MessageSink {
+public:
+    void ShowMessage(std::string_view text, std::string_view /*caption*/ = {}) override {
+        std::lock_guard lock(mutex_);
+        messages_.emplace_back(text);
+        changed_.notify_all();
+    }
+    bool WaitForCount(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5),
+                                 [&] { return messages_.size() >= count; });
+    }
+    std::vector<std::string> Taken() {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> messages_;
+};
+
+class HeadlessSessionTest : public ::testing::Test {
+protected:
+    std::string Dir() const { return dir_.path().toStdString(); }
+    std::string Config() const { return Dir() + "/config.ini"; }
+
+    // A session on the fake mouse, run on a thread of its own.
+    void Run() {
+        auto transport = std::make_unique<FakeHidTransport>();
+        transport_ = transport.get();
+        transport_->SetCollections({FakeHidTransport::MouseReadCollection(kNode),
+                                    FakeHidTransport::MouseWriteCollection(kNode)});
+        transport_->SetOpenFails(kNode, refuseAccess_);
+        session_ = std::make_unique<HeadlessSession>(
+            platform::AppPaths::ForDirectory(Dir(), 1), std::move(transport),
+            std::make_unique<test::FakePointerSettings>(), messages_);
+        session_->onStart = [this](HeadlessSession&) {
+            std::lock_guard lock(startMutex_);
+            ++starts_;
+            started_.notify_all();
+        };
+        runner_ = std::thread([this] { status_ = session_->Run(-1); });
+    }
+    bool WaitForStart() {
+        std::unique_lock lock(startMutex_);
+        return started_.wait_for(lock, std::chrono::seconds(5), [&] { return starts_ > 0; });
+    }
+    int Stop() {
+        session_->RequestShutdown();
+        runner_.join();
+        return status_;
+    }
+    ~HeadlessSessionTest() override {
+        if (runner_.joinable()) {
+            Stop();
+        }
+    }
+
+    QTemporaryDir dir_;
+    MessageLog messages_;
+    bool refuseAccess_ = false;
+    FakeHidTransport* transport_ = nullptr;
+    std::unique_ptr<HeadlessSession> session_;
+    std::thread runner_;
+    int status_ = -1;
+    std::mutex startMutex_;
+    std::condition_variable started_;
+    int starts_ = 0;
+};
+
+TEST_F(HeadlessSessionTest, RefusedNodeIsExplainedAndOpenedAfterTheReplug) {
+    std::ofstream(Config()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
+    refuseAccess_ = true;
+    Run();
+    ASSERT_TRUE(messages_.WaitForCount(1));
+    const std::string text = messages_.Taken().front();
+    EXPECT_NE(text.find(kNode), std::string::npos) << text;
+    EXPECT_NE(text.find("docs/udev.md"), std::string::npos) << text;
+    EXPECT_EQ(text.find("plug-in"), std::string::npos) << text;
+
+    // The rule installed, the mouse plugged in again: opened and given the profile.
+    transport_->SetOpenFails(kNode, false);
+    transport_->Watcher()->PushRemoval(kNode);
+    transport_->Watcher()->PushArrival(kNode);
+    ASSERT_TRUE(WaitForStart());
+    const auto writer = transport_->LastChannel(kNode, platform::HidAccess::Write);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_FALSE(writer->SentReports().empty());
+    EXPECT_EQ(Stop(), 0);
+    EXPECT_EQ(messages_.Taken().size(), 1u);
+}
+
+// No config.ini: the mouse gets the factory profile (button 1 clicks), the file is written
+// back complete, and the user is told once.
+TEST_F(HeadlessSessionTest, MissingConfigUploadsTheFactoryProfileAndSaysSo) {
+    Run();
+    ASSERT_TRUE(WaitForStart());
+    EXPECT_EQ(Stop(), 0);
+    const auto notices = messages_.Taken();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(Config()), std::string::npos) << notices[0];
+    settings::ProfileSettings written;
+    settings::LoadProfile(Config(), 1, false, 0, written);
+    EXPECT_EQ(settings::TakeProfileValues(written).K, settings::kResetDefaults.K);
+    EXPECT_EQ(settings::ReadCurrentProfile(Config()), 1);
+}
+
+}  // namespace
+}  // namespace zel::app

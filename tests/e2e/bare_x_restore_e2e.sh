@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The window on an X server without a window manager (Xvfb alone), as a user meets it: after
+# the minimise button, and after the close button (to the tray, when trayer is installed) and a
+# second start, the page is on screen, never a black rectangle.
+# Usage: bare_x_restore_e2e.sh PROGRAM SIMULATOR
+# Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb, xdotool or ImageMagick).
+set -u
+
+scenario=bare-x-restore
+program=$1
+simulator=$2
+for tool in Xvfb xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
+done
+source "$(dirname "$0")/e2e_common.sh"
+
+display=:$((200 + RANDOM % 300))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+tray_pid=""
+trap 'kill $tray_pid "$xvfb_pid" 2>/dev/null; cleanup' EXIT
+export DISPLAY=$display
+wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+
+# A notification area when trayer is there, for the close button's hiding to the tray.
+if command -v trayer >/dev/null; then
+    trayer --edge bottom --align left --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
+    tray_pid=$!
+    sleep 0.5
+fi
+
+write_config 1
+start_simulator
+mkdir -m 700 "$work/run"
+run_program() {
+    XDG_RUNTIME_DIR="$work/run" ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" \
+        QT_QPA_PLATFORM=xcb "$exe" 2>>"$work/app.err" "$@"
+}
+run_program &
+app_pid=$!
+
+window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
+wait_until 20 window_id >/dev/null || fail "the window did not appear"
+wait_features 13 10
+wid=$(window_id)
+xdotool windowmove "$wid" 0 0
+sleep 0.5
+
+# Mean brightness (0 ... 1) of the screen where the window is.
+brightness() {
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop 880x580+0+0 -colorspace gray -format '%[fx:mean]' info:
+}
+# True when the screen shows the page as it did at first (same brightness within 10 %).
+page_shown() {
+    local now
+    now=$(brightness)
+    awk -v a="$now" -v b="$shown" 'BEGIN { exit !(a > 0.02 && a > b * 0.9 && a < b * 1.1) }'
+}
+xdotool mousemove 1200 700
+sleep 0.3
+shown=$(brightness)
+awk -v a="$shown" 'BEGIN { exit !(a > 0.02) }' || fail "the page is not on screen at first ($shown)"
+
+entry() {  # BUTTONPOS key -> centre "x y" of the main page's button
+    awk -F'[=,]' -v key="$1" '{ sub(/\r$/, "") } /^\[/ { s = $0 }
+        s == "[BUTTONPOS]" && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }' \
+        "$app/skins/INI_EN/skin_main_en.ini"
+}
+click_button() {
+    local x y
+    read -r x y < <(entry "$1")
+    [ -n "$x" ] || fail "no button $1"
+    xdotool mousemove "$x" "$y"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.2
+    xdotool mousemove 1200 700
+}
+
+# The minimise button: nothing can take the window off the screen, so the page stays.
+click_button 12
+wait_until 5 page_shown || fail "after minimise the window is black ($(brightness) vs $shown)"
+
+if [ -z "$tray_pid" ]; then
+    # Without a notification area the close button only minimises: the page stays as well.
+    click_button 13
+    wait_until 5 page_shown || fail "after close the window is black ($(brightness) vs $shown)"
+else
+    # The close button hides the window to the tray; a second start shows it again.
+    click_button 13
+    sleep 1
+    [ -z "$(window_id)" ] || fail "the close button did not hide the window to the tray"
+    run_program || fail "the second start failed"
+    wait_until 5 page_shown || fail "after a second start the window is black ($(brightness) vs $shown)"
+fi
+kill "$app_pid"
+wait_exit 10
+echo "PASS"

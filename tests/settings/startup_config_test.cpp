@@ -1,0 +1,153 @@
+// config.ini as the program finds it at start: whole, missing, empty, damaged, pointing at a
+// profile it does not hold, or not a file at all.
+
+#include "settings/startup_config.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "ini_test_files.h"
+#include "settings/config_files.h"
+#include "settings/ini_file.h"
+#include "settings/profile_operations.h"
+#include "settings/profile_values.h"
+
+namespace zel::settings {
+namespace {
+
+using zel::testing::ReadBytes;
+using zel::testing::TempFolder;
+using zel::testing::WriteBytes;
+
+ProfileValues SectionValues(const std::filesystem::path& file, std::int32_t profile) {
+    ProfileSettings loaded;
+    LoadProfile(file, profile, false, 1, loaded);
+    return TakeProfileValues(loaded);
+}
+
+struct DamagedCase {
+    const char* name;
+    const char* content;  // nullptr: no file
+    std::int32_t profile;
+    std::uint8_t languageFlag;
+};
+
+class DamagedConfig : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedConfig, GetsTheFactorySettingsWrittenBackAndSaysSoOnce) {
+    const DamagedCase& c = GetParam();
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    if (c.content != nullptr) {
+        WriteBytes(path, c.content);
+    }
+    ProfileSettings profile;
+    const StartupConfig config = LoadStartupConfig(path, profile);
+
+    EXPECT_EQ(config.currentProfile, c.profile);
+    EXPECT_EQ(config.languageFlag, c.languageFlag);
+    EXPECT_EQ(TakeProfileValues(profile), kResetDefaults) << "button 1 still clicks";
+    EXPECT_NE(profile.K[0].load(), 0);
+    EXPECT_FALSE(config.notice.empty());
+    EXPECT_NE(config.notice.find(path.string()), std::string::npos) << config.notice;
+
+    // Written back complete under the profile's own section; no Config0 or Config99.
+    const ini::IniDocument written = ini::IniDocument::Load(path);
+    EXPECT_TRUE(written.HasSection(ProfileSectionName(c.profile)));
+    EXPECT_EQ(SectionValues(path, c.profile), kResetDefaults);
+    for (const int other : {-3, 0, 6, 99}) {
+        EXPECT_FALSE(written.HasSection(ProfileSectionName(other))) << other;
+    }
+    EXPECT_EQ(ReadCurrentProfile(path), c.profile);
+
+    // The next start finds the profile and says nothing.
+    ProfileSettings again;
+    EXPECT_TRUE(LoadStartupConfig(path, again).notice.empty());
+    EXPECT_EQ(TakeProfileValues(again), kResetDefaults);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedConfig,
+    ::testing::Values(DamagedCase{"Missing", nullptr, 1, 0}, DamagedCase{"Empty", "", 1, 0},
+                      DamagedCase{"Garbage", "\x01\xFF\xFE\x00garbage\r\n\x80\x81=\x82", 1, 0},
+                      DamagedCase{"CurConfigZero", "[Init]\r\nCurConfig=0\r\nVER_SEL=1\r\n", 1, 1},
+                      DamagedCase{"CurConfig99", "[Init]\r\nCurConfig=99\r\n", 1, 0},
+                      DamagedCase{"CurConfigNegative", "[Init]\r\nCurConfig=-3\r\n", 1, 0},
+                      DamagedCase{"ProfileSectionMissing",
+                                  "[Init]\r\nCurConfig=3\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n", 3,
+                                  1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file that holds the profile is read key by key as it is: a missing key is 0, nothing is
+// written and nothing is said. A CurConfig outside 1 ... 5 reads profile 1.
+TEST(StartupConfig, AFileWithTheProfileIsReadAsItIs) {
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    const struct {
+        const char* curConfig;
+        std::int32_t profile;
+    } cases[] = {{"4", 4}, {"0", 1}, {"77", 1}};
+    for (const auto& c : cases) {
+        const std::string text = std::string("[Init]\r\nCurConfig=") + c.curConfig +
+                                 "\r\nVER_SEL=1\r\n[Config1]\r\nK0=5\r\nFIRE_TIME=40\r\n"
+                                 "[Config4]\r\nK0=6\r\n";
+        WriteBytes(path, text);
+        ProfileSettings profile;
+        const StartupConfig config = LoadStartupConfig(path, profile);
+        EXPECT_EQ(config.currentProfile, c.profile) << c.curConfig;
+        EXPECT_TRUE(config.notice.empty()) << config.notice;
+        EXPECT_EQ(profile.K[0].load(), c.profile == 4 ? 6 : 5);
+        EXPECT_EQ(profile.K[1].load(), 0) << "a missing key stays 0";
+        EXPECT_EQ(ReadBytes(path), text) << "nothing written";
+    }
+}
+
+// Not a regular file (a FIFO, a folder) or unreadable: refused at once with a message, the
+// factory settings in memory, the file left alone. The FIFO check runs in a child that an
+// alarm ends, so a blocked open fails the test instead of hanging it.
+TEST(StartupConfig, NotARegularFileIsRefusedWithoutBlocking) {
+    TempFolder folder;
+    const auto fifo = folder / "config.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10);
+        ProfileSettings profile;
+        const StartupConfig config = LoadStartupConfig(fifo, profile);
+        const bool sound = !config.notice.empty() && TakeProfileValues(profile) == kResetDefaults &&
+                           config.currentProfile == 1;
+        ::_exit(sound ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the start blocked on the FIFO";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    TempFolder other;
+    std::filesystem::create_directory(other / "config.ini");
+    ProfileSettings profile;
+    const StartupConfig config = LoadStartupConfig(other / "config.ini", profile);
+    EXPECT_FALSE(config.notice.empty());
+    EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+    EXPECT_TRUE(std::filesystem::is_directory(other / "config.ini"));
+}
+
+// A folder where the file cannot be written back: the notice says that too.
+TEST(StartupConfig, MissingFileThatCannotBeWrittenIsSaidOnce) {
+    TempFolder folder;
+    ProfileSettings profile;
+    const StartupConfig config =
+        LoadStartupConfig(folder / "no-such-folder" / "config.ini", profile);
+    EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+    EXPECT_NE(config.notice.find("No se han podido guardar"), std::string::npos) << config.notice;
+}
+
+}  // namespace
+}  // namespace zel::settings
