@@ -173,8 +173,8 @@ void HeadlessSession::AnswerRequests() {
             return std::string("ZEL_GMouse has no connection to the mouse");
         },
         [this] {
-            device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
-                                   currentProfile_.load());
+            return device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
+                                          currentProfile_.load());
         },
         [this](std::span<const macro::MacroRecord> records) {
             if (onUserMacrosReplaced) {

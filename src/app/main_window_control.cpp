@@ -30,7 +30,7 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
             }
             return std::string("ZEL_GMouse has no connection to the mouse");
         },
-        [this] { UploadSettings(); },
+        [this] { return UploadSettings(); },
         [this](std::span<const macro::MacroRecord> records) {
             services_.macros.ReplaceUserMacros(records);
             AfterMacrosReplaced();

@@ -103,6 +103,10 @@ private:
     // loaded.
     void ReloadIfShown(std::int32_t profile);
     ControlReply WithMessages(ControlReply reply);
+    // The reports went out but config.ini kept its old content.
+    std::string UploadWriteFailed() const {
+        return settings::ProfileWriteFailedMessage(target_.configPath, target_.languageFlag);
+    }
     bool LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error);
 
     const ParsedCommand& command_;
@@ -217,7 +221,9 @@ ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
     if (target_.repaint) {
         target_.repaint();
     }
-    target_.upload();
+    if (!target_.upload()) {
+        return WithMessages(Failed(UploadWriteFailed()));
+    }
     return WithMessages(Done("profile " + std::to_string(profile) + " applied\n"));
 }
 
@@ -225,7 +231,9 @@ ControlReply CommandRun::Apply() {
     if (const auto problem = MouseProblem()) {
         return Failed(*problem);
     }
-    target_.upload();
+    if (!target_.upload()) {
+        return WithMessages(Failed(UploadWriteFailed()));
+    }
     return WithMessages(
         Done("profile " + std::to_string(target_.currentProfile.load()) + " applied\n"));
 }
@@ -299,8 +307,8 @@ ControlReply CommandRun::Reset() {
         macrosSaved = macro::SaveUserMacros(*defaults, file);
         return macrosSaved;
     };
-    context.hooks.upload = [this](std::int32_t) { target_.upload(); };
-    settings::ResetAllProfiles(context);
+    context.hooks.upload = [this](std::int32_t) { return target_.upload(); };
+    const bool everythingWritten = settings::ResetAllProfiles(context);
     if (defaultsLoaded && macrosSaved && target_.userMacrosReplaced) {
         std::vector<macro::MacroRecord> records;
         for (int i = 0; i < defaults->UserCount(); ++i) {
@@ -313,6 +321,9 @@ ControlReply CommandRun::Reset() {
     }
     if (!macrosSaved) {
         return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath)));
+    }
+    if (!everythingWritten) {
+        return WithMessages(Failed({}));  // the reset's own message names the file
     }
     return WithMessages(Done("every profile reset and profile " +
                              std::to_string(target_.currentProfile.load()) + " applied\n"));

@@ -46,7 +46,10 @@ protected:
                              currentProfile,
                              [this] { ++repaints; },
                              [this] { return mouseProblem; },
-                             [this] { uploads.push_back(currentProfile.load()); },
+                             [this] {
+                                 uploads.push_back(currentProfile.load());
+                                 return uploadWrites;
+                             },
                              [this](std::span<const macro::MacroRecord> records) {
                                  replacedMacros = static_cast<int>(records.size());
                              },
@@ -62,6 +65,7 @@ protected:
     std::optional<std::string> mouseProblem;
     std::optional<std::string> busy;
     std::vector<std::int32_t> uploads;
+    bool uploadWrites = true;  // whether the upload's config.ini writes succeed
     int repaints = 0;
     int replacedMacros = -1;
 };
@@ -89,6 +93,19 @@ TEST_F(ControlCommandsTest, CommandsThatUploadChangeNothingWithoutTheMouse) {
     EXPECT_TRUE(uploads.empty());
     EXPECT_EQ(Config(), before);
     EXPECT_EQ(currentProfile.load(), 1);
+}
+
+// The reports went out but config.ini could not be written: a script must not take that for
+// success, or the setting is gone at the next start.
+TEST_F(ControlCommandsTest, AnUploadWhoseSaveFailsExitsWithFailure) {
+    uploadWrites = false;
+    for (const char* command : {"profile 2", "apply", "reset"}) {
+        uploads.clear();
+        const ControlReply reply = Run(command);
+        EXPECT_EQ(reply.status, kExitFailed) << command;
+        EXPECT_EQ(uploads.size(), 1u) << command << ": the reports are sent all the same";
+        EXPECT_NE(reply.err.find("config.ini"), std::string::npos) << command << ": " << reply.err;
+    }
 }
 
 TEST_F(ControlCommandsTest, ABusyOwnerTakesNoChangeButStillAnswersReads) {

@@ -26,7 +26,7 @@ LocalTarget::LocalTarget(const platform::AppPaths& paths)
               currentProfile_,
               {},
               [this] { return OpenMouse(); },
-              [this] { Upload(); },
+              [this] { return Upload(); },
               {}} {
     currentProfile_ = settings::ReadCurrentProfile(paths.configPath);
     settings::LoadProfile(paths.configPath, currentProfile_, false,
@@ -52,12 +52,12 @@ std::optional<std::string> LocalTarget::OpenMouse() {
     return std::nullopt;
 }
 
-void LocalTarget::Upload() {
+bool LocalTarget::Upload() {
     if (!pointer_) {
-        return;  // the mouse was never opened
+        return true;  // the mouse was never opened: nothing was sent, nothing written
     }
-    device::UploadSettings({profile_, link_, *pointer_, target_.configPath, {}},
-                           currentProfile_.load());
+    return device::UploadSettings({profile_, link_, *pointer_, target_.configPath, {}},
+                                  currentProfile_.load());
 }
 
 }  // namespace zel::gmousectl

@@ -27,7 +27,8 @@ public:
 
 private:
     std::optional<std::string> OpenMouse();
-    void Upload();
+    // Whether the upload's writes to config.ini succeeded.
+    bool Upload();
 
     settings::ProfileSettings profile_;
     std::atomic<std::int32_t> currentProfile_{0};
