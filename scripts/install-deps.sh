@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libudev-dev
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
+  # the window's look on a compositing X server and on Wayland
+  xcompmgr x11-utils weston qt6-wayland
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside
   qemu-system-x86 linux-image-amd64 busybox-static
 )

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "platform/app_identity.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport_factory.h"
 #include "platform/sim_transport.h"
@@ -58,6 +59,7 @@ int RunWindowed(int argc, char** argv) {
     TerminationSignals stopSignals;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
