@@ -11,7 +11,8 @@
 #                   not the 1x picture enlarged, and a click on each page tab shows its page.
 #
 # Usage: outline_e2e.sh SCENARIO PROGRAM SIMULATOR [SCREENSHOT]
-# With SCREENSHOT, the screenshot taken is also copied there.
+# With SCREENSHOT, the screenshot taken is also copied there (docs/screenshots/main-en-2x.png
+# and main-en-wayland.png come from the scale2 and wayland scenarios).
 # Exit status: 0 passed, 1 failed, 77 skipped (a needed program is missing; the reason is printed).
 set -u
 
@@ -148,7 +149,7 @@ case $scenario in
 [core]
 idle-time=0
 [shell]
-background-color=0xff00ff00
+background-color=0xff506070
 panel-position=none
 locking=false
 animation=none
@@ -170,6 +171,9 @@ EOF
         read -r bw bh bx by <<<"$box"
         [ "$bw $bh" = "880 580" ] || fail "the window occupies ${bw}x$bh, not 880x580"
         check_outline "${bx#+}" "${by#+}"
+        # What is kept: the window with a margin of the desktop around it.
+        convert "$shot" -crop "$((bw + 48))x$((bh + 48))+$((${bx#+} - 24))+$((${by#+} - 24))" \
+            +repage "$shot"
         ;;
     scale2)
         start_x_server 1920x1280
