@@ -38,7 +38,7 @@ void ChoiceList::AfterPaint() {
     }
 }
 
-void ChoiceList::Invalidate() {
+void ChoiceList::Repaint() {
     rebuildAfterPaint_ = true;
     update();
 }
@@ -65,20 +65,9 @@ void ChoiceList::RebuildSubList() {
     }
 }
 
-void ChoiceList::HoverAt(int x, int y) {
-    if (TrackHotRow(x, y, kRowsHitTested)) {
-        Invalidate();
-    }
-}
-
-void ChoiceList::PressAt() {
-    pressed_ = true;
-    Invalidate();
-}
-
 void ChoiceList::ReleaseAt() {
     pressed_ = false;
-    Invalidate();
+    Repaint();
     if (hotRow_ >= 1 && hotRow_ <= kLastDirectChoiceRow) {
         if (context_.choose) {
             context_.choose(hotRow_);

@@ -26,8 +26,6 @@ public:
     bool menuPressed() const { return pressed_; }
     ChoiceSubList* subList() const { return subList_.data(); }
 
-    void HoverAt(int x, int y) override;
-    void PressAt() override;
     void ReleaseAt() override;
 
     // Hides the list at once and destroys it (and its second-level list) when control returns
@@ -35,14 +33,15 @@ public:
     void Destroy();
 
 protected:
+    int HitRows() const override { return kRowsHitTested; }
     QString RowText(int row) const override;
+    // Invalidates the list; the paint that follows rebuilds the second-level list.
+    void Repaint() override;
     // The second-level list follows the hot row: rebuilt after every repaint this list asked
     // for, once the paint is over.
     void AfterPaint() override;
 
 private:
-    // Invalidates the list; the paint that follows rebuilds the second-level list.
-    void Invalidate();
     void RebuildSubList();
 
     bool rebuildAfterPaint_ = false;

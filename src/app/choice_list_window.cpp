@@ -52,13 +52,17 @@ QImage ChoiceListWindow::Compose() {
     return back;
 }
 
-bool ChoiceListWindow::TrackHotRow(int x, int y, int hitRows) {
-    hotRow_ = RowAt(x, y, width_, rowHeight_, hitRows);
-    if (hotRow_ == rememberedRow_) {
-        return false;
+void ChoiceListWindow::HoverAt(int x, int y) {
+    hotRow_ = RowAt(x, y, width_, rowHeight_, HitRows());
+    if (hotRow_ != rememberedRow_) {
+        Repaint();
+        rememberedRow_ = hotRow_;
     }
-    rememberedRow_ = hotRow_;
-    return true;
+}
+
+void ChoiceListWindow::PressAt() {
+    pressed_ = true;
+    Repaint();
 }
 
 void ChoiceListWindow::paintEvent(QPaintEvent* /*event*/) {

@@ -36,9 +36,10 @@ public:
     // The list as painted: width x list height.
     QImage Compose();
 
-    // The handlers, in list coordinates.
-    virtual void HoverAt(int x, int y) = 0;
-    virtual void PressAt() = 0;
+    // The handlers, in list coordinates. A move makes the row under the pointer hot and a press
+    // draws it pressed, each repainting the list when something changed.
+    void HoverAt(int x, int y);
+    void PressAt();
     virtual void ReleaseAt() = 0;
 
 protected:
@@ -46,11 +47,12 @@ protected:
 
     // Sets the number of rows shown, and with it the outline.
     void SetRowCount(int rows);
-    // Row `hitRows` rows are hit-tested under the pointer at (x, y): the hot row becomes the one
-    // there (kNone outside). True when it differs from the row last repainted for.
-    bool TrackHotRow(int x, int y, int hitRows);
+    // How many rows the pointer can make hot.
+    virtual int HitRows() const = 0;
     // The text of row 1 ... row count.
     virtual QString RowText(int row) const = 0;
+    // Asks for a repaint after a change of the hot row or the press.
+    virtual void Repaint() { update(); }
     // Called after every paint.
     virtual void AfterPaint() {}
 

@@ -26,17 +26,6 @@ QString ChoiceSubList::RowText(int item) const {
         SubItemText(firstRow_, item, *context_.functionNames, *context_.macros));
 }
 
-void ChoiceSubList::HoverAt(int x, int y) {
-    if (TrackHotRow(x, y, subItemCount_)) {
-        update();
-    }
-}
-
-void ChoiceSubList::PressAt() {
-    pressed_ = true;
-    update();
-}
-
 void ChoiceSubList::ReleaseAt() {
     pressed_ = false;
     if (hotRow_ == kNone) {

@@ -27,11 +27,10 @@ public:
     int subHotRow() const { return hotRow_; }
     bool subPressed() const { return pressed_; }
 
-    void HoverAt(int x, int y) override;
-    void PressAt() override;
     void ReleaseAt() override;
 
 protected:
+    int HitRows() const override { return subItemCount_; }
     QString RowText(int item) const override;
 
 private:
