@@ -11,6 +11,8 @@ packages=(
   dpkg-dev desktop-file-utils appstream udev
   # the zel-gmousectl round-trip test reads its JSON
   jq
+  # the window's look on a compositing X server and on Wayland
+  xcompmgr x11-utils weston qt6-wayland
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside
   qemu-system-x86 linux-image-amd64 busybox-static
 )

@@ -5,16 +5,15 @@
 // second-level list (ChoiceSubList) beside it while they are hot. A frameless tool window owned
 // by the main window, drawn from the "menu" pictures.
 
-#include <QImage>
 #include <QPointer>
-#include <QWidget>
 
 #include "app/choice_list_context.h"
+#include "app/choice_list_window.h"
 #include "app/choice_sub_list.h"
 
 namespace zel::app {
 
-class ChoiceList final : public QWidget {
+class ChoiceList final : public ChoiceListWindow {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "MainMenuDlg";
@@ -23,46 +22,28 @@ public:
     ChoiceList(QWidget& owner, ChoiceListContext context);
     ~ChoiceList() override;
 
-    int menuHotRow() const { return menuHotRow_; }
-    bool menuPressed() const { return menuPressed_; }
-    int listWidth() const { return width_; }
-    int rowHeight() const { return rowHeight_; }
-    // Ten rows and the one-pixel strip below them.
-    int listHeight() const { return 10 * rowHeight_ + 1; }
+    int menuHotRow() const { return hotRow_; }
+    bool menuPressed() const { return pressed_; }
     ChoiceSubList* subList() const { return subList_.data(); }
-    const ChoiceListContext& context() const { return context_; }
 
-    // The list as painted: width x list height.
-    QImage Compose();
-
-    // The handlers, in list coordinates.
-    void HoverAt(int x, int y);
-    void PressAt();
-    void ReleaseAt();
+    void ReleaseAt() override;
 
     // Hides the list at once and destroys it (and its second-level list) when control returns
     // to the event loop.
     void Destroy();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    int HitRows() const override { return kRowsHitTested; }
+    QString RowText(int row) const override;
+    // Invalidates the list; the paint that follows rebuilds the second-level list.
+    void Repaint() override;
+    // The second-level list follows the hot row: rebuilt after every repaint this list asked
+    // for, once the paint is over.
+    void AfterPaint() override;
 
 private:
-    // Invalidates the list; the paint that follows rebuilds the second-level list.
-    void Invalidate();
     void RebuildSubList();
 
-    ChoiceListContext context_;
-    int width_ = 0;
-    int rowHeight_ = 0;
-    int menuHotRow_ = 255;
-    // The row last repainted for. Each list starts without one, so the first row the pointer
-    // reaches is always drawn hot.
-    int rememberedRow_ = 255;
-    bool menuPressed_ = false;
     bool rebuildAfterPaint_ = false;
     QPointer<ChoiceSubList> subList_;
 };

@@ -6,16 +6,14 @@
 // lists. A frameless tool window owned by the first-level list, drawn from the
 // "advanced menu" pictures.
 
-#include <QImage>
-#include <QWidget>
-
 #include "app/choice_list_context.h"
+#include "app/choice_list_window.h"
 
 namespace zel::app {
 
 class ChoiceList;
 
-class ChoiceSubList final : public QWidget {
+class ChoiceSubList final : public ChoiceListWindow {
     Q_OBJECT
 public:
     // Waited between a choice and the list's destruction.
@@ -26,37 +24,19 @@ public:
 
     int firstRow() const { return firstRow_; }
     int subItemCount() const { return subItemCount_; }
-    int subHotRow() const { return subHotRow_; }
-    bool subPressed() const { return subPressed_; }
-    int listWidth() const { return width_; }
-    int rowHeight() const { return rowHeight_; }
-    // The items and the one-pixel strip below them; 0 without items.
-    int listHeight() const { return subItemCount_ > 0 ? subItemCount_ * rowHeight_ + 1 : 0; }
+    int subHotRow() const { return hotRow_; }
+    bool subPressed() const { return pressed_; }
 
-    // The list as painted: width x list height.
-    QImage Compose();
-
-    void HoverAt(int x, int y);
-    void PressAt();
-    void ReleaseAt();
+    void ReleaseAt() override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    int HitRows() const override { return subItemCount_; }
+    QString RowText(int item) const override;
 
 private:
     ChoiceList& owner_;
     int firstRow_;
-    ChoiceListContext context_;
-    int width_ = 0;
-    int rowHeight_ = 0;
     int subItemCount_ = 0;
-    int subHotRow_ = 255;
-    // The item last repainted for; each list starts without one.
-    int rememberedItem_ = 255;
-    bool subPressed_ = false;
 };
 
 }  // namespace zel::app

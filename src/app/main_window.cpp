@@ -29,6 +29,7 @@
 #include "settings/startup_config.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
+#include "skin/qt/window_outline.h"
 
 namespace zel::app {
 
@@ -51,7 +52,7 @@ MainWindow::MainWindow(AppServices services)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
-    setWindowIcon(AppIcon());
+    setWindowIcon(AppIcon(services_.exeDir));
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
     tray_ = std::make_unique<TrayIcon>(*this, trayMenu_);
@@ -184,10 +185,10 @@ void MainWindow::ShapeWindow() {
     skinWidth_ = shape.size.width();
     skinHeight_ = shape.size.height();
     repaintRegion_ = shape.repaintRegion;
+    outline_ = shape.outline;
     setFixedSize(shape.size);
-    if (!shape.outline.isEmpty()) {
-        setMask(shape.outline);
-    }
+    skin::PrepareShapedWindow(*this);
+    skin::ApplyOutline(*this, outline_);
 }
 
 device::DiscoveryResult MainWindow::DiscoverAndWatch() {

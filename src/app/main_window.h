@@ -131,6 +131,7 @@ public:
     skin::SkinImageStore& images() { return *images_; }
     QSize skinSize() const { return {skinWidth_, skinHeight_}; }
     const QRegion& repaintRegion() const { return repaintRegion_; }
+    const QRegion& outline() const { return outline_; }
     const settings::LedPreview& ledPreview() const { return ledPreview_; }
     bool IsLedPreviewRunning() const { return ledDriver_.IsRunning(); }
     // The open first-level choice list, if any.
@@ -247,6 +248,7 @@ private:
     SkinFonts fonts_;
     int skinWidth_ = 0;
     int skinHeight_ = 0;
+    QRegion outline_;  // the mask picture's outline; transparent outside
     QRegion repaintRegion_;
 
     settings::LedPreview ledPreview_;

@@ -18,6 +18,7 @@
 #include "app/page_table.h"
 #include "settings/dpi_step_table.h"
 #include "skin/qt/button_image.h"
+#include "skin/qt/window_outline.h"
 
 namespace zel::app {
 
@@ -73,15 +74,17 @@ void MainWindow::PaintMainWindow() {
         return;
     }
     const QImage backBuffer = ComposePage();
-    painter.drawImage(0, 0, backBuffer, 0, 0, skinWidth_, skinHeight_);
+    skin::PaintInsideOutline(painter, rect(), outline_, backBuffer);
 }
 
 QImage MainWindow::ComposePage() {
     const PageInfo& page = PageOf(state_.currentPage);
     const QSize size(skinWidth_, skinHeight_);
-    QImage backBuffer = images_->Layer(page.normalLayer, size);
-    const QImage over = images_->Layer(page.overLayer, size);
-    const QImage down = images_->Layer(page.downLayer, size);
+    // On a scaled screen the pictures drawn at 2x; positions stay in layout pixels.
+    const int scale = skin::PictureScaleFor(devicePixelRatioF());
+    QImage backBuffer = images_->Layer(page.normalLayer, size, scale);
+    const QImage over = images_->Layer(page.overLayer, size, scale);
+    const QImage down = images_->Layer(page.downLayer, size, scale);
     PaintPageButtons(backBuffer, over, down);
     PaintFrameButtons(backBuffer, over, down);
     PaintTexts(backBuffer, page.textCount);
@@ -182,14 +185,18 @@ void MainWindow::PaintPageButtons(QImage& backBuffer, const QImage& over, const 
         const skin::SkinButton& preview = list[buttons::kLedPreview];
         if (ledPreview_.previewDark.load(kRelaxed)) {
             skin::CopyButtonImage(
-                backBuffer, images_->Layer(skin::pictures::kColorNormalGray, backBuffer.size()),
+                backBuffer,
+                images_->Layer(skin::pictures::kColorNormalGray, skinSize(),
+                               skin::PictureScaleFor(backBuffer.devicePixelRatio())),
                 preview);
         } else {
             switch (ledPreview_.previewLevel.load(kRelaxed)) {
                 case 0:
                     skin::CopyButtonImage(
                         backBuffer,
-                        images_->Layer(skin::pictures::kColorOverBlue, backBuffer.size()), preview);
+                        images_->Layer(skin::pictures::kColorOverBlue, skinSize(),
+                                       skin::PictureScaleFor(backBuffer.devicePixelRatio())),
+                        preview);
                     break;
                 case 2:
                     skin::CopyButtonImage(backBuffer, over, preview);

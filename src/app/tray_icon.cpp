@@ -6,7 +6,6 @@
 
 #include "app/edition_menus.h"
 #include "app/skinned_menu.h"
-#include "app/tray_picture.h"
 
 namespace zel::app {
 
@@ -23,7 +22,8 @@ void TrayIcon::AddTrayIcon() {
         return;
     }
     if (!icon_) {
-        icon_ = std::make_unique<QSystemTrayIcon>(TrayPicture());
+        // The tray shows the window's icon.
+        icon_ = std::make_unique<QSystemTrayIcon>(window_.windowIcon());
         icon_->setToolTip(QString::fromLatin1(kTrayTip));
         // The menu is not handed to the icon: it is shown by the program itself, owner-drawn,
         // and always the one of the current edition.

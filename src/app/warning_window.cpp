@@ -8,6 +8,7 @@
 #include "app/page_table.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/mask_region.h"
+#include "skin/qt/window_outline.h"
 #include "skin/skin_files.h"
 
 namespace zel::app {
@@ -34,6 +35,7 @@ WarningWindow::WarningWindow(skin::SkinImageStore& images,
       font_(std::move(font)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    skin::PrepareShapedWindow(*this);
     setModal(true);
     setMouseTracking(true);
     hotButton_ = kNone;
@@ -41,7 +43,8 @@ WarningWindow::WarningWindow(skin::SkinImageStore& images,
     const QImage mask = images_.LoadSkinImage(skin::pictures::kWarningMask);
     if (!mask.isNull()) {
         size_ = mask.size();
-        setMask(skin::BuildMaskRegion(mask));
+        outline_ = skin::BuildMaskRegion(mask);
+        skin::ApplyOutline(*this, outline_);
     } else {
         const QImage normal = images_.LoadSkinImage(skin::pictures::kWarningNormal);
         size_ = normal.isNull() ? FallbackSize(buttons_) : normal.size();
@@ -51,9 +54,10 @@ WarningWindow::WarningWindow(skin::SkinImageStore& images,
 }
 
 QImage WarningWindow::Compose() {
-    QImage back = images_.Layer(skin::pictures::kWarningNormal, size_);
+    const int scale = skin::PictureScaleFor(devicePixelRatioF());
+    QImage back = images_.Layer(skin::pictures::kWarningNormal, size_, scale);
     if (hotButton_ == 1 || hotButton_ == 2) {
-        const QImage over = images_.Layer(skin::pictures::kWarningOver, size_);
+        const QImage over = images_.Layer(skin::pictures::kWarningOver, size_, scale);
         skin::CopyButtonImage(back, over, buttons_[static_cast<std::size_t>(hotButton_ - 1)]);
     }
     QPainter painter(&back);
@@ -75,7 +79,7 @@ QImage WarningWindow::Compose() {
 void WarningWindow::paintEvent(QPaintEvent* /*event*/) {
     const QImage back = Compose();
     QPainter painter(this);
-    painter.drawImage(0, 0, back);
+    skin::PaintInsideOutline(painter, rect(), outline_, back);
 }
 
 void WarningWindow::HoverAt(int x, int y) {

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 #include <array>
 
 #include "skin/qt/skin_image_store.h"
@@ -45,6 +46,7 @@ private:
     std::array<skin::SkinButton, skin::kWarningButtonCount> buttons_;
     QFont font_;
     QSize size_;
+    QRegion outline_;  // from the mask picture; empty without one (the whole window)
     int hotButton_ = 255;
 };
 

@@ -7,9 +7,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/app_icon.h"
 #include "app/edition_menus.h"
 #include "app/skinned_menu.h"
-#include "app/tray_picture.h"
 #include "shell_test_qt.h"
 
 namespace zel::app {
@@ -19,6 +19,7 @@ class Tray : public ::testing::Test {
 protected:
     void SetUp() override {
         LoadOwnerDrawnMenu(trayMenu, kTrayMenuEN);
+        window.setWindowIcon(AppIcon(ZEL_RUNTIME_DIR));
         window.resize(200, 100);
         window.show();
         QObject::connect(&tray, &TrayIcon::exitRequested, [this] { ++exits; });
@@ -129,10 +130,20 @@ TEST_F(Tray, RemoveTakesTheIconAwayAndAddBringsItBack) {
     EXPECT_TRUE(tray.IsPresent());
 }
 
-TEST_F(Tray, PictureIsASmallTealMouse) {
-    const QIcon icon = TrayPicture();
+TEST_F(Tray, ShowsTheWindowsIcon) {
+    tray.AddTrayIcon();
+    ASSERT_NE(tray.icon(), nullptr);
+    EXPECT_EQ(tray.icon()->icon().cacheKey(), window.windowIcon().cacheKey());
+}
+
+TEST_F(Tray, PictureIsASmallTealMouseAtEverySizeUpTo256) {
+    const QIcon icon = AppIcon(ZEL_RUNTIME_DIR);
     ASSERT_FALSE(icon.isNull());
-    for (const int size : {16, 22, 32}) {
+    const QList<QSize> sizes = icon.availableSizes();
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    }
+    for (const int size : {16, 32, 48, 256}) {
         const QImage image =
             icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(image.size(), QSize(size, size));

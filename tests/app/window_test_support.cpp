@@ -200,6 +200,10 @@ std::string WindowTest::ConfigPath() const {
 bool WindowTest::Start(const WindowSetup& setup) {
     EXPECT_TRUE(dir_.isValid());
     WriteSyntheticSkin(ExeDir() + "/skins", setup.layoutOverrides);
+    // The program's icons, as the build puts them beside the executable.
+    std::filesystem::copy(ZEL_RUNTIME_DIR "/icons", ExeDir() + "/icons",
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
     {
         std::ofstream config(ConfigPath(), std::ios::binary);
         config << "[Init]\r\nCurConfig=" << setup.currentProfile

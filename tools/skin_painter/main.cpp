@@ -1,6 +1,6 @@
 // zel_skin_painter: renders the skin pictures from the layout files, or composes previews.
 //
-//   zel_skin_painter --layouts DIR --out DIR
+//   zel_skin_painter --layouts DIR --out DIR [--icons DIR]
 //   zel_skin_painter --preview --layouts DIR --skins DIR --out DIR [--outlines]
 
 #include <QGuiApplication>
@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app_icon_art.h"
+#include "platform/app_identity.h"
 #include "preview.h"
 #include "skin_geometry.h"
 #include "surfaces.h"
@@ -15,7 +17,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zel_skin_painter --layouts DIR --out DIR\n"
+    "usage: zel_skin_painter --layouts DIR --out DIR [--icons DIR]\n"
     "       zel_skin_painter --preview --layouts DIR --skins DIR --out DIR [--outlines]\n"
     "       zel_skin_painter --help\n";
 
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
     QString layouts;
     QString skins;
     QString out;
+    QString icons;
     bool preview = false;
     bool outlines = false;
     for (int i = 1; i < args.size(); ++i) {
@@ -62,6 +65,8 @@ int main(int argc, char** argv) {
             skins = args[++i];
         } else if (arg == "--out" && hasValue) {
             out = args[++i];
+        } else if (arg == "--icons" && hasValue) {
+            icons = args[++i];
         } else if (arg == "--preview") {
             preview = true;
         } else if (arg == "--outlines") {
@@ -95,7 +100,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     QString error;
-    if (!zel::skin::painter::SavePictures(zel::skin::painter::RenderSkin(geometry), out, error)) {
+    // 1x for ordinary screens, 2x (name@2x.jpg) for scaled ones.
+    for (const int scale : {1, 2}) {
+        if (!zel::skin::painter::SavePictures(zel::skin::painter::RenderSkin(geometry, scale), out,
+                                              scale, error)) {
+            std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    if (!icons.isEmpty() && !zel::skin::painter::SaveAppIcons(
+                                icons, QString::fromLatin1(zel::platform::kAppId), error)) {
         std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
         return 1;
     }

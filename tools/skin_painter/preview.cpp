@@ -12,6 +12,7 @@
 #include "skin/layout_loader.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/mask_region.h"
+#include "skin/qt/skin_fonts.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_files.h"
 
@@ -52,12 +53,9 @@ struct Scene {
     std::vector<std::pair<int, bool>> extraFrame;
 };
 
+// The program's caption font of the edition.
 QFont CaptionFont(int languageFlag) {
-    // Stand-ins for the program's fonts: a monospace face for EN, a proportional one for CN.
-    QFont font(languageFlag != 0 ? QStringLiteral("DejaVu Sans Mono")
-                                 : QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    return font;
+    return CreateSkinFonts().ForEdition(languageFlag);
 }
 
 class PreviewPainter {

@@ -17,6 +17,7 @@
 
 #include "looks.h"
 #include "mouse_art.h"
+#include "skin/qt/skin_image_store.h"
 #include "skin/skin_files.h"
 #include "theme.h"
 
@@ -179,8 +180,8 @@ QPainterPath WindowPath(QSize size, qreal cut) {
     return OctagonPath(QRectF(0, 0, size.width(), size.height()), cut);
 }
 
-QImage RenderMask(QSize size, qreal cut) {
-    QImage mask(size, QImage::Format_RGB32);
+QImage RenderMask(QSize size, qreal cut, int scale) {
+    QImage mask = NewPicture(size, scale);
     mask.fill(Qt::white);
     QPainter painter(&mask);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -225,8 +226,10 @@ QImage WithLooks(QImage base, const std::vector<PlannedButton>& buttons, ButtonS
         }
         if (button.art.look == Look::kLitCopy) {
             if (!lit.isNull()) {
-                const QRect area = button.rect.toAlignedRect();
-                painter.drawImage(area.topLeft(), lit, area);
+                // The source rectangle is in the lit picture's own pixels.
+                const QRectF area = button.rect.toAlignedRect();
+                const qreal ratio = lit.devicePixelRatio();
+                painter.drawImage(area, lit, QRectF(area.topLeft() * ratio, area.size() * ratio));
             }
             continue;
         }
@@ -240,13 +243,13 @@ QImage WithLooks(QImage base, const std::vector<PlannedButton>& buttons, ButtonS
 
 class MainWindowArt {
 public:
-    explicit MainWindowArt(const SkinGeometry& geometry)
-        : layout_(geometry.english), size_(geometry.sizes.main) {}
+    MainWindowArt(const SkinGeometry& geometry, int scale)
+        : layout_(geometry.english), size_(geometry.sizes.main), scale_(scale) {}
 
-    QImage Mask() const { return RenderMask(size_, kWindowCut); }
+    QImage Mask() const { return RenderMask(size_, kWindowCut, scale_); }
 
     QImage Base(Page page, const BaseVariant& variant) const {
-        QImage image(size_, QImage::Format_RGB32);
+        QImage image = NewPicture(size_, scale_);
         image.fill(kVoid);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -665,6 +668,7 @@ private:
 
     const SkinLayout& layout_;
     QSize size_;
+    int scale_;
 };
 
 SurfaceLayers RenderPage(const MainWindowArt& art, Page page, const BaseVariant& normal,
@@ -683,17 +687,17 @@ SurfaceLayers RenderPage(const MainWindowArt& art, Page page, const BaseVariant&
 // ---------------------------------------------------------------------------------------
 // Choice lists: rows of one height, the hot row's band copied from the over or down picture
 
-QImage RenderListLayer(QSize cell, int rows, ButtonState state, bool groupChevrons) {
+QImage RenderListLayer(QSize cell, int rows, ButtonState state, bool groupChevrons, int scale) {
     const int width = cell.width();
     const int rowHeight = cell.height();
     const int height = rows * rowHeight + 1;  // the strip below the last row belongs to the list
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = NewPicture(QSize(width, height), scale);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     QLinearGradient ground(0, 0, 0, height);
     ground.setColorAt(0, QColor(16, 24, 31));
     ground.setColorAt(1, QColor(10, 15, 20));
-    painter.fillRect(image.rect(), ground);
+    painter.fillRect(QRect(0, 0, width, height), ground);
     for (int row = 0; row < rows; ++row) {
         const QRectF band(0, row * rowHeight, width, rowHeight);
         if (state != ButtonState::kNormal) {
@@ -731,8 +735,8 @@ QImage RenderListLayer(QSize cell, int rows, ButtonState state, bool groupChevro
     return image;
 }
 
-QImage SolidMask(QSize size) {
-    QImage mask(size, QImage::Format_RGB32);
+QImage SolidMask(QSize size, int scale) {
+    QImage mask = NewPicture(size, scale);
     mask.fill(Qt::black);
     return mask;
 }
@@ -742,13 +746,13 @@ QImage SolidMask(QSize size) {
 
 class WarningArt {
 public:
-    explicit WarningArt(const SkinGeometry& geometry)
-        : layout_(geometry.english), size_(geometry.sizes.warning) {}
+    WarningArt(const SkinGeometry& geometry, int scale)
+        : layout_(geometry.english), size_(geometry.sizes.warning), scale_(scale) {}
 
-    QImage Mask() const { return RenderMask(size_, kWarningCut); }
+    QImage Mask() const { return RenderMask(size_, kWarningCut, scale_); }
 
     QImage Layer(ButtonState state) const {
-        QImage image(size_, QImage::Format_RGB32);
+        QImage image = NewPicture(size_, scale_);
         image.fill(kVoid);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -807,18 +811,19 @@ private:
 
     const SkinLayout& layout_;
     QSize size_;
+    int scale_;
 };
 
 }  // namespace
 
-PictureSet RenderSkin(const SkinGeometry& geometry) {
+PictureSet RenderSkin(const SkinGeometry& geometry, int scale) {
     namespace files = pictures;
     PictureSet out;
     auto put = [&out](std::string_view name, QImage image) {
         out.emplace(std::string(name), std::move(image));
     };
 
-    const MainWindowArt main(geometry);
+    const MainWindowArt main(geometry, scale);
     put(files::kMainMask, main.Mask());
     {
         const BaseVariant plain;
@@ -855,30 +860,36 @@ PictureSet RenderSkin(const SkinGeometry& geometry) {
     }
 
     const QSize menu = geometry.sizes.menu;
-    put(files::kMenuMask, SolidMask(QSize(menu.width(), kMenuRowCount * menu.height() + 1)));
-    put(files::kMenuNormal, RenderListLayer(menu, kMenuRowCount, ButtonState::kNormal, true));
-    put(files::kMenuOver, RenderListLayer(menu, kMenuRowCount, ButtonState::kOver, true));
-    put(files::kMenuDown, RenderListLayer(menu, kMenuRowCount, ButtonState::kDown, true));
+    put(files::kMenuMask, SolidMask(QSize(menu.width(), kMenuRowCount * menu.height() + 1), scale));
+    put(files::kMenuNormal,
+        RenderListLayer(menu, kMenuRowCount, ButtonState::kNormal, true, scale));
+    put(files::kMenuOver, RenderListLayer(menu, kMenuRowCount, ButtonState::kOver, true, scale));
+    put(files::kMenuDown, RenderListLayer(menu, kMenuRowCount, ButtonState::kDown, true, scale));
     const QSize sub = geometry.sizes.subMenu;
-    put(files::kSubMenuMask, SolidMask(QSize(sub.width(), kSubMenuRowCount * sub.height() + 1)));
-    put(files::kSubMenuNormal, RenderListLayer(sub, kSubMenuRowCount, ButtonState::kNormal, false));
-    put(files::kSubMenuOver, RenderListLayer(sub, kSubMenuRowCount, ButtonState::kOver, false));
-    put(files::kSubMenuDown, RenderListLayer(sub, kSubMenuRowCount, ButtonState::kDown, false));
+    put(files::kSubMenuMask,
+        SolidMask(QSize(sub.width(), kSubMenuRowCount * sub.height() + 1), scale));
+    put(files::kSubMenuNormal,
+        RenderListLayer(sub, kSubMenuRowCount, ButtonState::kNormal, false, scale));
+    put(files::kSubMenuOver,
+        RenderListLayer(sub, kSubMenuRowCount, ButtonState::kOver, false, scale));
+    put(files::kSubMenuDown,
+        RenderListLayer(sub, kSubMenuRowCount, ButtonState::kDown, false, scale));
 
-    const WarningArt warning(geometry);
+    const WarningArt warning(geometry, scale);
     put(files::kWarningMask, warning.Mask());
     put(files::kWarningNormal, warning.Layer(ButtonState::kNormal));
     put(files::kWarningOver, warning.Layer(ButtonState::kOver));
     return out;
 }
 
-bool SavePictures(const PictureSet& pictures, const QString& folder, QString& error) {
+bool SavePictures(const PictureSet& pictures, const QString& folder, int scale, QString& error) {
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("cannot create ") + folder;
         return false;
     }
     for (const auto& [name, image] : pictures) {
-        const QString path = QDir(folder).filePath(QString::fromStdString(name));
+        const QString path =
+            QDir(folder).filePath(QString::fromStdString(ScaledPictureName(name, scale)));
         const QString temporary = path + QStringLiteral(".part");
         QImageWriter writer(temporary, "jpg");
         const bool mask = name.find("mask") != std::string::npos;

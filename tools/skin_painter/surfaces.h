@@ -14,9 +14,12 @@ namespace zel::skin::painter {
 // File name (as the program asks for it) -> picture.
 using PictureSet = std::map<std::string, QImage>;
 
-PictureSet RenderSkin(const SkinGeometry& geometry);
+// Every picture at `scale` device pixels per layout pixel (1 or 2); the sizes the program sees
+// stay the layout's.
+PictureSet RenderSkin(const SkinGeometry& geometry, int scale);
 
-// Saves every picture as JPEG into `folder`; false with a message on the first failure.
-bool SavePictures(const PictureSet& pictures, const QString& folder, QString& error);
+// Saves every picture as JPEG into `folder`, each under the name the program asks for at
+// `scale` (`name@2x.jpg` for 2); false with a message on the first failure.
+bool SavePictures(const PictureSet& pictures, const QString& folder, int scale, QString& error);
 
 }  // namespace zel::skin::painter

@@ -71,6 +71,12 @@ QFont BrandFont(int pixelSize) {
     return font;
 }
 
+QImage NewPicture(QSize logicalSize, int scale, QImage::Format format) {
+    QImage image(logicalSize * scale, format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
 QImage Blurred(const QImage& image, int radius) {
     if (radius <= 1) {
         return image;

@@ -39,6 +39,11 @@ inline const QColor kLevel[4] = {{0, 0, 255}, {255, 0, 255}, {255, 0, 0}, {128, 
 
 QColor WithAlpha(QColor color, int alpha);
 
+// An empty picture of `logicalSize` layout pixels drawn at `scale` device pixels per layout
+// pixel: a painter on it draws in layout pixels, so every surface is drawn by the same code at
+// 1x and 2x.
+QImage NewPicture(QSize logicalSize, int scale, QImage::Format format = QImage::Format_RGB32);
+
 // A rectangle with its top-left and bottom-right corners cut by `cut` pixels.
 QPainterPath BevelPath(const QRectF& rect, qreal cut);
 // All four corners cut.

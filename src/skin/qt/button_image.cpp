@@ -1,6 +1,7 @@
 #include "skin/qt/button_image.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 
 namespace zel::skin {
@@ -17,8 +18,30 @@ QRect ToQRect(const SkinButton& button) {
     return ToQRect(button.Rect());
 }
 
+namespace {
+
+// A rectangle in layout pixels as the device pixels of a picture drawn at `scale`.
+QRect InPixels(const QRect& rect, int scale) {
+    return {rect.x() * scale, rect.y() * scale, rect.width() * scale, rect.height() * scale};
+}
+
+int ScaleOf(const QImage& image) {
+    return std::max(1, qRound(image.devicePixelRatio()));
+}
+
+}  // namespace
+
 void CopyLayerRect(QImage& backBuffer, const QImage& source, const QRect& rect) {
-    const QRect area = rect & backBuffer.rect() & source.rect();
+    const int scale = ScaleOf(backBuffer);
+    if (ScaleOf(source) != scale) {
+        // Layers of different scales: the painter resamples the source into place.
+        QPainter painter(&backBuffer);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setClipRect(QRect(QPoint(0, 0), backBuffer.deviceIndependentSize().toSize()));
+        painter.drawImage(QRectF(rect), source, QRectF(InPixels(rect, ScaleOf(source))));
+        return;
+    }
+    const QRect area = InPixels(rect, scale) & backBuffer.rect() & source.rect();
     if (area.isEmpty()) {
         return;
     }
@@ -33,7 +56,8 @@ void CopyLayerRect(QImage& backBuffer, const QImage& source, const QRect& rect) 
     }
     QPainter painter(&backBuffer);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), source, area);
+    painter.drawImage(QRectF(QPointF(area.topLeft()) / scale, QSizeF(area.size()) / scale), source,
+                      QRectF(area));
 }
 
 void CopyButtonImage(QImage& backBuffer, const QImage& source, const SkinButton& button) {

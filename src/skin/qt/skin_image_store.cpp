@@ -15,10 +15,26 @@ constexpr QImage::Format kLayerFormat = QImage::Format_RGB32;
 
 }  // namespace
 
-QImage MissingLayer(QSize size) {
-    QImage layer(size.expandedTo(QSize(0, 0)), kLayerFormat);
+QImage MissingLayer(QSize size, int scale) {
+    QImage layer(size.expandedTo(QSize(0, 0)) * scale, kLayerFormat);
+    layer.setDevicePixelRatio(scale);
     layer.fill(QColor::fromRgba(kMissingLayerColor));
     return layer;
+}
+
+std::string ScaledPictureName(std::string_view fileName, int scale) {
+    std::string name(fileName);
+    if (scale == 1) {
+        return name;
+    }
+    const std::size_t dot = name.rfind('.');
+    const std::string suffix = "@" + std::to_string(scale) + "x";
+    name.insert(dot == std::string::npos ? name.size() : dot, suffix);
+    return name;
+}
+
+int PictureScaleFor(qreal devicePixelRatio) {
+    return devicePixelRatio > 1.0 ? 2 : 1;
 }
 
 SkinImageStore::SkinImageStore(std::filesystem::path skinsDir, platform::MessageSink& messages)
@@ -51,13 +67,19 @@ void SkinImageStore::ReportOnce(const std::string& fileName, const std::filesyst
 }
 
 QImage SkinImageStore::LoadSkinImage(std::string_view fileName) {
+    return Load(fileName, true);
+}
+
+QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
     const std::filesystem::path path = skinsDir_ / std::filesystem::path(std::string(fileName));
     std::error_code error;
     const auto modified = std::filesystem::last_write_time(path, error);
     const std::uintmax_t size = error ? 0 : std::filesystem::file_size(path, error);
     if (error) {
         cache_.erase(std::string(fileName));
-        ReportOnce(std::string(fileName), path);
+        if (reportMissing) {
+            ReportOnce(std::string(fileName), path);
+        }
         return {};
     }
     if (caching_) {
@@ -80,7 +102,23 @@ QImage SkinImageStore::LoadSkinImage(std::string_view fileName) {
     return image;
 }
 
-QImage SkinImageStore::Layer(std::string_view fileName, QSize size) {
+QImage SkinImageStore::Layer(std::string_view fileName, QSize size, int scale) {
+    if (scale > 1) {
+        QImage scaled = Load(ScaledPictureName(fileName, scale), false);
+        if (!scaled.isNull() && scaled.size() == size * scale) {
+            scaled.setDevicePixelRatio(scale);
+            return scaled;
+        }
+        // No picture drawn for this scale: the 1x one, enlarged.
+        QImage enlarged =
+            Layer(fileName, size, 1)
+                .scaled(size * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (enlarged.format() != kLayerFormat) {
+            enlarged = std::move(enlarged).convertToFormat(kLayerFormat);
+        }
+        enlarged.setDevicePixelRatio(scale);
+        return enlarged;
+    }
     QImage picture = LoadSkinImage(fileName);
     if (!picture.isNull() && picture.size() == size) {
         return picture;

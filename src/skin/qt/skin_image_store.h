@@ -3,6 +3,11 @@
 // Decoded skin pictures. A paint asks for its layers by file name; the store hands back the
 // decoded picture, decoding a file again whenever its modification time or size changed, so a
 // designer who replaces a picture sees it at the next paint without a restart.
+//
+// Every picture may also exist at twice its size for scaled screens (`name@2x.jpg`, the naming
+// Qt uses). A layer asked for at scale 2 comes from that file when it has exactly twice the
+// size, and is the 1x picture scaled up otherwise; either way it carries a device pixel ratio
+// of 2, so painters on it and copies between layers keep working in layout pixels.
 
 #include <QImage>
 #include <QSize>
@@ -28,10 +33,11 @@ public:
     // or cannot be decoded; that is reported once per file through the message sink.
     QImage LoadSkinImage(std::string_view fileName);
 
-    // A layer of exactly `size`: the picture, or a plain dark layer when the picture is
-    // missing; a picture of another size is placed at (0, 0) on the dark layer, so every copy
-    // from it stays inside the surface.
-    QImage Layer(std::string_view fileName, QSize size);
+    // A layer of exactly `size` layout pixels at `scale` (1 or 2) device pixels per layout
+    // pixel: the picture, or a plain dark layer when the picture is missing; a picture of
+    // another size is placed at (0, 0) on the dark layer, so every copy from it stays inside
+    // the surface.
+    QImage Layer(std::string_view fileName, QSize size, int scale = 1);
 
     // With caching off every call decodes the file again.
     void SetCaching(bool enabled);
@@ -45,6 +51,8 @@ private:
     };
 
     QImage Decode(const std::filesystem::path& path) const;
+    // LoadSkinImage without the report: a missing 2x picture is not an error.
+    QImage Load(std::string_view fileName, bool reportMissing);
     void ReportOnce(const std::string& fileName, const std::filesystem::path& path);
 
     std::filesystem::path skinsDir_;
@@ -54,7 +62,14 @@ private:
     std::set<std::string, std::less<>> reported_;
 };
 
-// A plain dark picture of `size`, what a missing layer shows.
-QImage MissingLayer(QSize size);
+// A plain dark picture of `size` layout pixels at `scale`, what a missing layer shows.
+QImage MissingLayer(QSize size, int scale = 1);
+
+// The file name of a picture at `scale`: "main_normal.jpg" at 2 is "main_normal@2x.jpg".
+std::string ScaledPictureName(std::string_view fileName, int scale);
+
+// The picture scale for a window's device pixel ratio: 2 for any ratio above 1 (Qt scales the
+// 2x picture down where the ratio is smaller), 1 otherwise.
+int PictureScaleFor(qreal devicePixelRatio);
 
 }  // namespace zel::skin

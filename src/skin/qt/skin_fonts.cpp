@@ -1,10 +1,10 @@
-#include "app/skin_fonts.h"
+#include "skin/qt/skin_fonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <algorithm>
 
-namespace zel::app {
+namespace zel::skin {
 
 QFont MakeSkinFont(const QStringList& families, QFont::StyleHint fallbackHint) {
     QFont font;
@@ -61,4 +61,4 @@ SkinFonts CreateSkinFonts() {
     return fonts;
 }
 
-}  // namespace zel::app
+}  // namespace zel::skin
