@@ -14,13 +14,9 @@ for tool in Xvfb xdotool import convert; do
 done
 source "$(dirname "$0")/e2e_common.sh"
 
-display=:$((200 + RANDOM % 300))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
 tray_pid=""
-trap 'kill $tray_pid "$xvfb_pid" 2>/dev/null; cleanup' EXIT
-export DISPLAY=$display
-wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+trap '[ -n "$tray_pid" ] && kill "$tray_pid" 2>/dev/null; cleanup' EXIT
+start_xvfb
 
 # A notification area when trayer is there, for the close button's hiding to the tray.
 if command -v trayer >/dev/null; then

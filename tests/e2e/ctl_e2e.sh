@@ -110,13 +110,7 @@ profile-headless)
 profile-window)
     reference_upload >"$work/expected"
     set_current 1
-    # Xvfb picks a free display itself, so that runs side by side never share one.
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    trap 'kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
-    wait_until 10 test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -1 "$work/display")"
-    wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer"
+    start_xvfb
     start_simulator
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
     app_pid=$!

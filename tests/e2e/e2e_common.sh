@@ -5,9 +5,11 @@
 work=$(mktemp -d "${TMPDIR:-/tmp}/zel-e2e-XXXXXX")
 sim_pid=""
 app_pid=""
+xvfb_pid=""
 cleanup() {
     [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null
     [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -31,6 +33,17 @@ wait_until() {
     done
 }
 
+# start_xvfb [WIDTHxHEIGHT]: an X server of this run's own (the default 1280x800) as DISPLAY.
+# Xvfb picks a free display itself, so that runs side by side never share one.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_until 10 test -s "$work/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -1 "$work/display")"
+    wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer"
+}
+
 # A runtime folder of its own: runs side by side are separate users to the program's
 # one-instance rule.
 mkdir -m 700 "$work/xdg"
@@ -41,6 +54,21 @@ cp -a "$(dirname "$program")" "$app" || fail "cannot copy the program folder"
 exe="$app/$(basename "$program")"
 log="$work/sim.log"
 socket="$work/mouse.sock"
+
+# What the mouse receives when the shipped (and write_config's) profile 1 is uploaded.
+default_profile_upload="0710010100000000
+0710020200000000
+0710030300000000
+0710040400000000
+0710050500000000
+0710060600000000
+0711000000000000
+070940480f000000
+070940790f000000
+070940da0f000000
+070940eb0f000000
+07137f100f000000
+0712000600000000"
 
 # write_config VER_SEL [KEY=VALUE ...]: config.ini with the reset defaults as profile 1, the
 # given keys replaced.

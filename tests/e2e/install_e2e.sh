@@ -21,19 +21,7 @@ source "$(dirname "$0")/e2e_common.sh"
 # The installed tree is write-protected: give it back before the work folder goes.
 trap 'chmod -R u+w "$work" 2>/dev/null; cleanup' EXIT
 
-expected_upload="0710010100000000
-0710020200000000
-0710030300000000
-0710040400000000
-0710050500000000
-0710060600000000
-0711000000000000
-070940480f000000
-070940790f000000
-070940da0f000000
-070940eb0f000000
-07137f100f000000
-0712000600000000"
+expected_upload=$default_profile_upload
 
 prefix="$work/prefix"
 home="$work/home"

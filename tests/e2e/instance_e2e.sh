@@ -19,14 +19,9 @@ for tool in Xvfb xdotool; do
 done
 source "$(dirname "$0")/e2e_common.sh"
 
-# Xvfb picks a free display itself, so that runs side by side never share one.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
 second_pid=""
-trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
-wait_until 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$work/display")"
-wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; cleanup' EXIT
+start_xvfb
 start_simulator
 
 start_window() {

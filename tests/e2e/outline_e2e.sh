@@ -92,11 +92,7 @@ check_outline() {
 }
 
 start_x_server() {  # WIDTHxHEIGHT
-    display=:$((200 + RANDOM % 300))
-    Xvfb "$display" -screen 0 "$1"x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    helpers+=($!)
-    export DISPLAY=$display
-    wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+    start_xvfb "$1"
 }
 
 start_window() {  # extra environment assignments

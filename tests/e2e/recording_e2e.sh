@@ -16,12 +16,7 @@ done
 source "$(dirname "$0")/e2e_common.sh"
 
 # An X server of our own; the keyboard and pointer are driven through XTEST.
-display=:$((200 + RANDOM % 300))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
-export DISPLAY=$display
-wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+start_xvfb
 
 write_config 1
 printf '[Macros]\r\nmacroNum=0\r\n' >"$app/Macro_EN.dat"
