@@ -35,7 +35,6 @@ run_program() {
 run_program &
 app_pid=$!
 
-window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
 wait_until 20 window_id >/dev/null || fail "the window did not appear"
 wait_features 13 10
 wid=$(window_id)

@@ -44,6 +44,14 @@ start_xvfb() {
     wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer"
 }
 
+# window_id: the id of the program's visible main window; fails while there is none, so that
+# `wait_until 20 window_id` really waits for it.
+window_id() {
+    local id
+    id=$(xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1)
+    [ -n "$id" ] && echo "$id"
+}
+
 # A runtime folder of its own: runs side by side are separate users to the program's
 # one-instance rule.
 mkdir -m 700 "$work/xdg"

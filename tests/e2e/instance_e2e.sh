@@ -30,7 +30,6 @@ start_window() {
 start_headless() {
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" "$exe" --headless 2>>"$work/app.err" &
 }
-window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
 mouse_state() { "$simulator" send --socket "$socket" state; }
 state_field() { mouse_state | sed -E "s/.*\"$1\":([0-9a-z]+).*/\1/"; }
 one_attached() { [ "$(state_field readers)" = 1 ] && [ "$(state_field writers)" = 1 ]; }

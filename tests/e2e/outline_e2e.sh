@@ -103,7 +103,6 @@ start_window() {  # extra environment assignments
     wait_features 13 20
 }
 
-window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
 
 show_on_x() {  # the window at (40, 40), its id in `window`
     wait_until 20 window_id >/dev/null || fail "the window did not appear"

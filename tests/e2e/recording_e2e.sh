@@ -27,7 +27,6 @@ XDG_RUNTIME_DIR="$work/run" ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_Q
     "$exe" 2>"$work/app.err" &
 app_pid=$!
 
-window_id() { xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1; }
 wait_until 20 window_id >/dev/null || fail "the window did not appear"
 wait_features 13 10
 xdotool windowmove "$(window_id)" 40 40
