@@ -9,10 +9,8 @@ set -u
 scenario=bare-x-restore
 program=$1
 simulator=$2
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
-done
 source "$(dirname "$0")/e2e_common.sh"
+require_tools Xvfb xdotool import convert
 
 tray_pid=""
 trap '[ -n "$tray_pid" ] && kill "$tray_pid" 2>/dev/null; cleanup' EXIT

@@ -17,13 +17,8 @@ if [ "$scenario" = list-hidraw ]; then
     [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null ||
         { echo "SKIP: needs root and setpriv to list as another user"; exit 77; }
 fi
-if [ "$scenario" = profile-window ]; then
-    for tool in Xvfb xdotool import; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
-    done
-fi
-
 source "$(dirname "$0")/e2e_common.sh"
+[ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
 
 ctl="$app/zel-gmousectl"
 [ -x "$ctl" ] || fail "zel-gmousectl is not beside the program"

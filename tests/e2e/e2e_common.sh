@@ -2,6 +2,14 @@
 # the virtual mouse with its log, the program, and bounded waits. Source it after setting
 # `scenario`, `program` and `simulator`.
 
+# require_tools TOOL...: the test is skipped (status 77) when one of them is not installed.
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
+    done
+}
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/zel-e2e-XXXXXX")
 sim_pid=""
 app_pid=""

@@ -14,10 +14,8 @@ set -u
 scenario=$1
 program=$2
 simulator=$3
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
-done
 source "$(dirname "$0")/e2e_common.sh"
+require_tools Xvfb xdotool
 
 second_pid=""
 trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; cleanup' EXIT

@@ -25,10 +25,9 @@ case $scenario in
     x11-compositor) needed="Xvfb xcompmgr xdotool xwininfo import convert compare" ;;
     *) needed="Xvfb xdotool import convert compare" ;;
 esac
-for tool in $needed; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
-done
 source "$(dirname "$0")/e2e_common.sh"
+# shellcheck disable=SC2086  # one word per tool
+require_tools $needed
 
 helpers=()
 stop_helpers() {

@@ -10,10 +10,8 @@ set -u
 scenario=record-assign-play
 program=$1
 simulator=$2
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps.sh)"; exit 77; }
-done
 source "$(dirname "$0")/e2e_common.sh"
+require_tools Xvfb xdotool
 
 # An X server of our own; the keyboard and pointer are driven through XTEST.
 start_xvfb

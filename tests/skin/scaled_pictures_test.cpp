@@ -15,17 +15,13 @@
 #include "skin/qt/window_outline.h"
 #include "skin/skin_files.h"
 #include "skin_test_support.h"
+#include "solid_image.h"
 
 namespace zel::skin {
 namespace {
 
+using testing::Solid;
 using testing::TempDir;
-
-QImage Solid(QSize size, QColor color) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
 
 // The sum of the brightness steps between horizontal neighbours: larger for sharper pictures.
 long long EdgeEnergy(const QImage& picture) {

@@ -9,17 +9,13 @@
 #include "platform/message_sink.h"
 #include "skin/qt/button_image.h"
 #include "skin_test_support.h"
+#include "solid_image.h"
 
 namespace zel::skin {
 namespace {
 
+using testing::Solid;
 using testing::TempDir;
-
-QImage Solid(QSize size, QColor color) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
 
 class ImageStoreFixture : public ::testing::Test {
 protected:
