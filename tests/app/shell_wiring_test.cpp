@@ -234,6 +234,23 @@ TEST_F(ShellWiring, ImportAndExportDialogsOpenInTheDocumentsFolderElseHomeWhenIn
     EXPECT_EQ(folderOfDialog(AdvancedButton(buttons::kExportMacros)), home + "/Documents");
 }
 
+TEST_F(ShellWiring, FirstStartOfAnInstalledWindowTakesTheEditionOfASpanishLocale) {
+    const std::string home = ExeDir() + "/home";
+    std::filesystem::create_directories(home);
+    ScopedEnvironment homeVariable("HOME", home.c_str());
+    ScopedEnvironment configVariable("XDG_CONFIG_HOME", nullptr);
+    ScopedEnvironment all("LC_ALL", nullptr);
+    ScopedEnvironment messages("LC_MESSAGES", "");
+    ScopedEnvironment lang("LANG", "es_ES.UTF-8");
+    WindowSetup setup;
+    setup.installed = true;
+    setup.languageFlag = 1;  // as shipped
+    ASSERT_TRUE(Start(setup));
+    EXPECT_EQ(state().languageFlag, 0);
+    EXPECT_EQ(settings::ReadEditionFlag(window().paths().configPath), 0);
+    EXPECT_EQ(window().trayMenu().Popup()->actions()[0]->text(), "Mostrar ventana");
+}
+
 TEST_F(ShellWiring, ImportDialogOpensInTheProgramsFolderWhenPortable) {
     ASSERT_TRUE(Start());
     std::string folder;
