@@ -104,6 +104,7 @@ run_every_command() {
     mkdir -p "$out"
     chmod 777 "$out"
     local -a commands=(
+        "list"
         "show"
         "show --json --profile 2"
         "set --profile 2 fire-interval=80 button4=volume-up led=steady"
@@ -114,6 +115,7 @@ run_every_command() {
         "import $out/exchange.ini --profile 4"
         "show --profile 4 --json"
         "macros list"
+        "macros show Save"
         "macros export $out/macros.dat"
         "macros import $out/macros.dat"
         "reset"
@@ -137,8 +139,8 @@ case "$scenario" in
 commands)
     new_user alone
     run_every_command "$work/alone"
-    grep -q '^button1        Left Click$' "$work/alone/0.out" ||
-        fail "show does not name button1: $(cat "$work/alone/0.out")"
+    grep -q '^button1        Left Click$' "$work/alone/1.out" ||
+        fail "show does not name button1: $(cat "$work/alone/1.out")"
     [ -f "$(user_files)/config.ini" ] || fail "the user's config.ini was not made"
     # --config-dir: the folder has no skins, the installed ones name the functions.
     ctl_ok --config-dir "$(user_files)" show >"$work/config-dir.out"
