@@ -16,6 +16,7 @@
 #include "device/shutdown.h"
 #include "device/upload.h"
 #include "platform/hid_transport_factory.h"
+#include "settings/program_files.h"
 #include "settings/startup_config.h"
 
 namespace zel::app {
@@ -256,8 +257,8 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         server.Listen(control::InstanceSocketPath(folder));
     }
     platform::StderrMessageSink messages;
-    auto resolved = platform::ResolveAppPaths(platform::ExecutableDirectory(),
-                                              platform::UserEnvironment::FromProcess(), 0);
+    auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
+                                                  platform::UserEnvironment::FromProcess());
     if (!resolved.problem.empty()) {
         messages.ShowMessage(resolved.problem, kApplicationName);
     }

@@ -26,6 +26,7 @@
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
 #include "settings/ini_file.h"
+#include "settings/program_files.h"
 #include "settings/startup_config.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
@@ -79,7 +80,7 @@ bool MainWindow::Initialise() {
 
     // Where the files are: beside the executable, or shipped data and the user's folder.
     const platform::ResolvedPaths resolved =
-        platform::ResolveAppPaths(services_.exeDir, platform::UserEnvironment::FromProcess(), 0);
+        settings::ResolveProgramFiles(services_.exeDir, platform::UserEnvironment::FromProcess());
     paths_ = resolved.paths;
     if (!resolved.problem.empty()) {
         services_.messages.ShowMessage(resolved.problem, kApplicationName);

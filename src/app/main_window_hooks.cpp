@@ -136,13 +136,13 @@ void MainWindow::SelectProfile(int profile) {
 
 // Releases of frame buttons 14, 15 and 16.
 void MainWindow::ImportProfile() {
-    if (const auto file = AskProfileFileToImport(this, QString::fromStdString(paths_.userDir))) {
+    if (const auto file = AskProfileFileToImport(this, FileDialogFolder(paths_))) {
         settings::ImportProfile(ProfileContext(), *file);
     }
 }
 
 void MainWindow::ExportProfile() {
-    if (const auto file = AskProfileFileToExport(this, QString::fromStdString(paths_.userDir))) {
+    if (const auto file = AskProfileFileToExport(this, FileDialogFolder(paths_))) {
         settings::ExportProfile(ProfileContext(), *file);
     }
 }
@@ -233,7 +233,7 @@ void MainWindow::RefreshMacroList() {
 
 // Presses of advanced buttons 0 ... 6.
 void MainWindow::ImportMacros() {
-    const auto file = AskMacroFileToImport(this, QString::fromStdString(paths_.userDir));
+    const auto file = AskMacroFileToImport(this, FileDialogFolder(paths_));
     if (!file) {
         return;
     }
@@ -242,7 +242,7 @@ void MainWindow::ImportMacros() {
 }
 
 void MainWindow::ExportMacros() {
-    const auto file = AskMacroFileToExport(this, QString::fromStdString(paths_.userDir));
+    const auto file = AskMacroFileToExport(this, FileDialogFolder(paths_));
     if (file && !macro::SaveUserMacros(services_.macros, *file)) {
         services_.messages.ShowMessage(macro::SaveFailedMessage(*file), kApplicationName);
     }

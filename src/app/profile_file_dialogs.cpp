@@ -1,8 +1,13 @@
 #include "app/profile_file_dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include "platform/app_paths.h"
 
 namespace zel::app {
 namespace {
@@ -35,6 +40,17 @@ std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const QString& exeDi
 }
 
 }  // namespace
+
+QString FileDialogFolder(const platform::AppPaths& paths) {
+    if (paths.IsPortable()) {
+        return QString::fromStdString(paths.exeDir);
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    return QDir::homePath();
+}
 
 std::unique_ptr<QFileDialog> MakeImportProfileDialog(QWidget* owner, const QString& exeDir) {
     return MakeOpenDialog(owner, exeDir, kProfileFileFilter);

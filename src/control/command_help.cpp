@@ -48,9 +48,12 @@ checked first: a bad key or value prints what is allowed, exits with status 2 an
 nothing. With --apply the profile is then made current and applied, as `profile N` does.
 
 Keys:
-  button1 ... button6   a function as the choice lists name it (for example "Left Click",
-                        "DPI Cycle", "Volume Up", a user macro's name) or its number;
-                        one button always keeps Left Click
+  button1 ... button6   a function by its identifier, the same in both editions
+                        (left-click, dpi-cycle, volume-up, user-macro-3, builtin-macro-2,
+                        calculator, ...; a bad value lists them all), by the name the
+                        window shows in either edition ("Volume Up", "Subir volumen", a
+                        user macro's name) or by its number; one button always keeps
+                        left-click
   dpi1 ... dpi4         300, 600, 900, 1200, 1500, 1800, 2400, 3000, 3600, 4800, 6400 or
                         7200 (enables the level), or off (one level stays enabled)
   dpi-level             1 ... 4, an enabled level
@@ -65,14 +68,15 @@ Keys:
 constexpr std::string_view kShowHelp = R"TEXT(Usage: zel-gmousectl show [--profile N] [--json]
 
 Prints profile N (the current profile by default) as saved in config.ini, one "KEY VALUE"
-line per value, with the keys and values `set` takes (fire-interval in ms; a disabled DPI
-level shows its value and "(off)").
+line per value, with the keys and values `set` takes (a function by the name the window
+shows; fire-interval in ms; a disabled DPI level shows its value and "(off)").
 
 --json prints one object instead:
   profile        the profile number, 1 ... 5
   current        true when it is the current profile (CurConfig)
   buttons        six objects: button (1 ... 6), code (the function number),
-                 function (the function's name as the choice lists show it)
+                 function (the function's identifier, the same in both editions),
+                 label (the function's name as the window shows it)
   dpi            four objects: level (1 ... 4), dpi (the value), enabled (true or false)
   dpi_level      the current DPI level, 1 ... 4
   led            cycle-slow, cycle-fast, steady or off

@@ -121,6 +121,9 @@ FunctionNaming CommandRun::Naming() {
     skin::SkinLayout layout;
     loader.LoadMainLayout(layout, target_.languageFlag);
     naming.functionNames = layout.functionNames;
+    // The names of the other edition are taken too, so a switch of edition breaks no script.
+    loader.LoadMainLayout(layout, target_.languageFlag != 0 ? 0 : 1);
+    naming.otherEditionNames = layout.functionNames;
     macro::MacroStore macros;
     if (macro::LoadUserMacros(macros, target_.userMacroPath, ignored)) {
         for (int i = 0; i < macros.UserCount(); ++i) {

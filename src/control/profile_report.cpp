@@ -80,7 +80,8 @@ std::string ProfileAsJson(const ProfileReport& report, const FunctionNaming& nam
     for (std::size_t i = 0; i < v.K.size(); ++i) {
         json += (i ? "," : "") + std::string("{\"button\":") + std::to_string(i + 1) +
                 ",\"code\":" + std::to_string(v.K[i]) +
-                ",\"function\":" + JsonString(naming.NameOf(v.K[i])) + "}";
+                ",\"function\":" + JsonString(naming.IdentifierOf(v.K[i])) +
+                ",\"label\":" + JsonString(naming.NameOf(v.K[i])) + "}";
     }
     json += "],\"dpi\":[";
     for (std::size_t i = 0; i < v.DPI_SET.size(); ++i) {

@@ -55,9 +55,10 @@ std::string DpiValues() {
 std::string FunctionList(const FunctionNaming& naming) {
     std::string text;
     for (const std::int32_t code : naming.OfferedCodes()) {
-        text += "\n  " + std::to_string(code) + "  " + naming.NameOf(code);
+        text += "\n  " + std::to_string(code) + "  " + naming.IdentifierOf(code) + "  " +
+                naming.NameOf(code);
     }
-    return "a function name or number:" + text;
+    return "a function identifier, name or number:" + text;
 }
 
 // "button3" -> 2 for prefix "button" and 6 entries.

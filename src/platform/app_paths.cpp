@@ -86,7 +86,20 @@ UserEnvironment UserEnvironment::FromProcess() {
         // Started without HOME (by a service manager, say): the account's home folder.
         environment.home = user->pw_dir != nullptr ? user->pw_dir : "";
     }
+    // An empty variable counts as unset, as setlocale() treats it.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
+            environment.messagesLocale = value;
+            break;
+        }
+    }
     return environment;
+}
+
+bool IsSpanishLocale(std::string_view locale) {
+    // language[_territory][.codeset][@modifier]
+    const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+    return language == "es";
 }
 
 std::string UserConfigDirFor(const UserEnvironment& environment) {
@@ -106,6 +119,11 @@ InstallLayout DetectLayout(std::string_view exeDir) {
     }
     return std::filesystem::is_directory(ShareDirOf(exeDir), error) ? InstallLayout::kInstalled
                                                                     : InstallLayout::kPortable;
+}
+
+std::string DataDirOf(std::string_view exeDir) {
+    return DetectLayout(exeDir) == InstallLayout::kInstalled ? ShareDirOf(exeDir)
+                                                             : std::string(exeDir);
 }
 
 AppPaths AppPaths::ForDirectory(std::string_view exeDir, int languageFlag) {
@@ -186,8 +204,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 
 // Copies `source` to `target` unless `target` exists. The copy is written to a temporary file
 // and linked into place, so a program starting at the same moment sees no file or the whole
-// file, and a file that appeared meanwhile is kept. 0, or the errno of the failed step.
-int CopyIfMissing(const std::string& source, const std::string& target) {
+// file, and a file that appeared meanwhile is kept. 0, or the errno of the failed step;
+// `copied` tells whether this call put the file in place.
+int CopyIfMissing(const std::string& source, const std::string& target, bool& copied) {
+    copied = false;
     if (::access(target.c_str(), F_OK) == 0) {
         return 0;
     }
@@ -217,15 +237,23 @@ int CopyIfMissing(const std::string& source, const std::string& target) {
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    if (error == 0 && ::link(temporary.c_str(), target.c_str()) != 0 && errno != EEXIST) {
-        error = errno;
+    if (error == 0) {
+        if (::link(temporary.c_str(), target.c_str()) == 0) {
+            copied = true;
+        } else if (errno != EEXIST) {
+            error = errno;
+        }
     }
     ::unlink(temporary.c_str());
     return error;
 }
 
+constexpr std::string_view kConfigFileName = "config.ini";
+
 // Makes the user's folder ready; the message for the user when it cannot be used.
-std::string PrepareUserFolder(const std::string& dataDir, const std::string& userDir) {
+// `seededConfig` tells whether config.ini was copied now.
+std::string PrepareUserFolder(const std::string& dataDir, const std::string& userDir,
+                              bool& seededConfig) {
     const std::string consequence = "; settings and macros cannot be saved";
     if (const int error = MakeFolders(userDir); error != 0) {
         return "cannot create the settings folder " + userDir + ": " + ErrorText(error) +
@@ -237,9 +265,13 @@ std::string PrepareUserFolder(const std::string& dataDir, const std::string& use
     }
     for (const char* name : kUserFileNames) {
         const std::string target = Join(userDir, name);
-        if (const int error = CopyIfMissing(Join(dataDir, name), target); error != 0) {
+        bool copied = false;
+        if (const int error = CopyIfMissing(Join(dataDir, name), target, copied); error != 0) {
             return "cannot copy " + Join(dataDir, name) + " to " + target + ": " +
                    ErrorText(error) + consequence;
+        }
+        if (copied && name == kConfigFileName) {
+            seededConfig = true;
         }
     }
     return {};
@@ -260,9 +292,10 @@ ResolvedPaths ResolveAppPaths(std::string_view exeDir, const UserEnvironment& en
                 "absolute path",
                 false};
     }
-    std::string problem = PrepareUserFolder(dataDir, userDir);
+    bool seededConfig = false;
+    std::string problem = PrepareUserFolder(dataDir, userDir, seededConfig);
     return {AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag), std::move(problem),
-            true};
+            true, seededConfig};
 }
 
 }  // namespace zel::platform

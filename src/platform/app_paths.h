@@ -32,6 +32,9 @@ std::string ShareDirOf(std::string_view exeDir);
 struct UserEnvironment {
     std::string xdgConfigHome;  // $XDG_CONFIG_HOME, empty when unset
     std::string home;           // $HOME, empty when unset
+    // The locale of messages: the first set one of $LC_ALL, $LC_MESSAGES and $LANG, as the C
+    // library decides it; empty when none is set.
+    std::string messagesLocale;
 
     static UserEnvironment FromProcess();
 };
@@ -42,9 +45,16 @@ std::string UserConfigDirFor(const UserEnvironment& environment);
 
 enum class InstallLayout { kPortable, kInstalled };
 
+// Whether a locale name ("es_ES.UTF-8", "es", "es_MX@euro") is of the Spanish language.
+bool IsSpanishLocale(std::string_view locale);
+
 // Installed when exeDir holds no config.ini and ShareDirOf(exeDir) is a folder; portable
 // otherwise, so a portable folder that lost its config.ini stays portable.
 InstallLayout DetectLayout(std::string_view exeDir);
+
+// Where the read-only data of exeDir's layout lies (skins, constMacro.dat): exeDir itself when
+// portable, ShareDirOf(exeDir) when installed. Touches no user file.
+std::string DataDirOf(std::string_view exeDir);
 
 // The paths of one run, computed once at start and updated by the edition switch.
 struct AppPaths {
@@ -67,6 +77,8 @@ struct AppPaths {
 
     // The macro file follows the edition.
     void SetLanguage(int languageFlag);
+    // Whether everything lies beside the executable (the user's folder is the executable's).
+    bool IsPortable() const { return userDir == exeDir; }
 };
 
 // The paths of a run and, when the user's folder cannot be used, why (a message for the user;
@@ -77,6 +89,9 @@ struct ResolvedPaths {
     AppPaths paths;
     std::string problem;
     bool usable = true;
+    // This resolution copied the shipped config.ini into the user's folder: a new user's first
+    // start, whose edition follows the locale.
+    bool seededConfig = false;
 };
 
 // Decides the layout of exeDir. In the installed layout, the user's folder is created when

@@ -6,8 +6,10 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -167,6 +169,99 @@ TEST_F(ShellWiring, ImportTakesAProfileFileAndRefusesOneWithout) {
     AnswerNextFileDialog("");  // cancelled: nothing happens
     Click(MainButton(buttons::kImportProfile));
     EXPECT_EQ(profile_.FIRE_TIME.load(), 77);
+}
+
+// Sets an environment variable for the life of the object (unsets it for nullptr).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Installed, the settings folder is hidden and holds config.ini itself: the dialogs open where
+// the user keeps documents instead. A portable program keeps its own folder.
+TEST_F(ShellWiring, ImportAndExportDialogsOpenInTheDocumentsFolderElseHomeWhenInstalled) {
+    const std::string home = ExeDir() + "/home";
+    std::filesystem::create_directories(home);
+    ScopedEnvironment homeVariable("HOME", home.c_str());
+    ScopedEnvironment configVariable("XDG_CONFIG_HOME", nullptr);
+    WindowSetup setup;
+    setup.installed = true;
+    ASSERT_TRUE(Start(setup));
+    ASSERT_EQ(window().paths().configPath, home + "/.config/zel-gmouse/config.ini");
+
+    // Clicks `button` and gives back the folder its dialog showed, cancelling it.
+    const auto folderOfDialog = [this](QPoint button) {
+        std::string folder;
+        QTimer::singleShot(0, [&folder] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            folder = dialog->directory().absolutePath().toStdString();
+            dialog->reject();
+        });
+        Click(button);
+        ProcessEvents();
+        return folder;
+    };
+    EXPECT_EQ(folderOfDialog(MainButton(buttons::kImportProfile)), home) << "no documents folder";
+    std::filesystem::create_directories(home + "/Documents");
+    EXPECT_EQ(folderOfDialog(MainButton(buttons::kImportProfile)), home + "/Documents");
+    EXPECT_EQ(folderOfDialog(MainButton(buttons::kExportProfile)), home + "/Documents");
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    EXPECT_EQ(folderOfDialog(AdvancedButton(buttons::kImportMacros)), home + "/Documents");
+    EXPECT_EQ(folderOfDialog(AdvancedButton(buttons::kExportMacros)), home + "/Documents");
+}
+
+TEST_F(ShellWiring, FirstStartOfAnInstalledWindowTakesTheEditionOfASpanishLocale) {
+    const std::string home = ExeDir() + "/home";
+    std::filesystem::create_directories(home);
+    ScopedEnvironment homeVariable("HOME", home.c_str());
+    ScopedEnvironment configVariable("XDG_CONFIG_HOME", nullptr);
+    ScopedEnvironment all("LC_ALL", nullptr);
+    ScopedEnvironment messages("LC_MESSAGES", "");
+    ScopedEnvironment lang("LANG", "es_ES.UTF-8");
+    WindowSetup setup;
+    setup.installed = true;
+    setup.languageFlag = 1;  // as shipped
+    ASSERT_TRUE(Start(setup));
+    EXPECT_EQ(state().languageFlag, 0);
+    EXPECT_EQ(settings::ReadEditionFlag(window().paths().configPath), 0);
+    EXPECT_EQ(window().trayMenu().Popup()->actions()[0]->text(), "Mostrar ventana");
+}
+
+TEST_F(ShellWiring, ImportDialogOpensInTheProgramsFolderWhenPortable) {
+    ASSERT_TRUE(Start());
+    std::string folder;
+    QTimer::singleShot(0, [&folder] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        folder = dialog->directory().absolutePath().toStdString();
+        dialog->reject();
+    });
+    Click(MainButton(buttons::kImportProfile));
+    EXPECT_EQ(folder, ExeDir());
 }
 
 TEST_F(ShellWiring, ResetRestoresTemplatesAndTheEditionsDefaultMacrosAndUploads) {

@@ -199,13 +199,16 @@ std::string WindowTest::ConfigPath() const {
 
 bool WindowTest::Start(const WindowSetup& setup) {
     EXPECT_TRUE(dir_.isValid());
-    WriteSyntheticSkin(ExeDir() + "/skins", setup.layoutOverrides);
+    const std::string dataDir = setup.installed ? ExeDir() + "/share/zel-gmouse" : ExeDir();
+    const std::string exeDir = setup.installed ? ExeDir() + "/bin" : ExeDir();
+    std::filesystem::create_directories(exeDir);
+    WriteSyntheticSkin(dataDir + "/skins", setup.layoutOverrides);
     // The program's icons, as the build puts them beside the executable.
-    std::filesystem::copy(ZEL_RUNTIME_DIR "/icons", ExeDir() + "/icons",
+    std::filesystem::copy(ZEL_RUNTIME_DIR "/icons", exeDir + "/icons",
                           std::filesystem::copy_options::recursive |
                               std::filesystem::copy_options::overwrite_existing);
     {
-        std::ofstream config(ConfigPath(), std::ios::binary);
+        std::ofstream config(dataDir + "/config.ini", std::ios::binary);
         config << "[Init]\r\nCurConfig=" << setup.currentProfile
                << "\r\nVER_SEL=" << setup.languageFlag << "\r\n";
         config << "[Config" << setup.currentProfile << "]\r\n";
@@ -215,20 +218,20 @@ bool WindowTest::Start(const WindowSetup& setup) {
     }
     // Empty macro files but for the user macros a test asks for.
     for (const char* name : {"/Macro_EN.dat", "/Macro_CN.dat", "/constMacro.dat"}) {
-        std::ofstream(ExeDir() + name, std::ios::binary) << "[Macros]\r\nmacroNum=0\r\n";
+        std::ofstream(dataDir + name, std::ios::binary) << "[Macros]\r\nmacroNum=0\r\n";
     }
     if (!setup.userMacros.empty()) {
         macro::MacroStore store;
         store.ReplaceUserMacros(setup.userMacros);
         const char* file = setup.languageFlag != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat";
-        EXPECT_TRUE(macro::SaveUserMacros(store, ExeDir() + file));
+        EXPECT_TRUE(macro::SaveUserMacros(store, dataDir + file));
     }
     if (setup.mousePresent) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                    FakeHidTransport::MouseWriteCollection(kMousePath)});
     }
     window_ = std::make_unique<app::MainWindow>(
-        app::AppServices{ExeDir(), messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
+        app::AppServices{exeDir, messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
                          profile_, macros_, recordClock_});
     QObject::connect(window_.get(), &app::MainWindow::paintCompleted, [this] { ++paints_; });
     if (!window_->Initialise()) {

@@ -93,6 +93,10 @@ struct WindowSetup {
     std::map<std::string, std::string> layoutOverrides;
     // The user macros of the edition's macro file (the other files stay empty).
     std::vector<macro::MacroRecord> userMacros;
+    // Installed: the files are shipped in <dir>/share/zel-gmouse and the executable's folder is
+    // <dir>/bin, so the window copies them into the user's folder (of $HOME, which the test
+    // sets). Otherwise every file lies in the executable's folder <dir>.
+    bool installed = false;
 };
 
 inline WindowSetup ProfileAndEdition(int currentProfile, int languageFlag) {

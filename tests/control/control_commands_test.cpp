@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "settings/config_files.h"
@@ -26,6 +27,7 @@ protected:
     void SetUp() override {
         fs::copy_file(kData / "config.ini", folder / "config.ini");
         fs::copy_file(kData / "Macro_EN.dat", folder / "Macro_EN.dat");
+        fs::copy_file(kData / "Macro_CN.dat", folder / "Macro_CN.dat");
         currentProfile = settings::ReadCurrentProfile(folder / "config.ini");
         settings::LoadProfile(folder / "config.ini", currentProfile, false, 1, profile);
     }
@@ -36,12 +38,16 @@ protected:
         for (std::string word; stream >> word;) {
             words.push_back(word);
         }
+        return RunWords(words);
+    }
+
+    ControlReply RunWords(const std::vector<std::string>& words) {
         const ParseResult parsed = ParseCommandLine(words);
         EXPECT_TRUE(parsed.command) << parsed.error;
         ControlTarget target{folder / "config.ini",
                              kData / "skins",
-                             folder / "Macro_EN.dat",
-                             1,
+                             folder / (edition != 0 ? "Macro_EN.dat" : "Macro_CN.dat"),
+                             edition,
                              profile,
                              currentProfile,
                              [this] { ++repaints; },
@@ -66,6 +72,7 @@ protected:
     std::optional<std::string> busy;
     std::vector<std::int32_t> uploads;
     bool uploadWrites = true;  // whether the upload's config.ini writes succeed
+    std::int32_t edition = 1;  // the target's languageFlag
     int repaints = 0;
     int replacedMacros = -1;
 };
@@ -196,6 +203,41 @@ TEST_F(ControlCommandsTest, ShowPrintsWhatSetTakes) {
     const ControlReply json = Run("show --profile 2 --json");
     EXPECT_NE(json.out.find("\"profile\":2,\"current\":false"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"level\":4,\"dpi\":3000,\"enabled\":false}"), std::string::npos);
+}
+
+// Scripts name functions by identifiers that do not change with the edition; the names the
+// window shows, of either edition, are taken too.
+TEST_F(ControlCommandsTest, FunctionIdentifiersAndNamesOfBothEditionsWorkInEitherEdition) {
+    std::string reference;
+    for (const std::int32_t language : {1, 0}) {
+        edition = language;
+        for (const char* value : {"volume-up", "Volume Up", "Subir volumen", "24"}) {
+            SCOPED_TRACE(std::string(value) + " in edition " + std::to_string(language));
+            ASSERT_EQ(RunWords({"set", "--profile", "2", "button4=left-click"}).status, kExitDone);
+            const ControlReply set =
+                RunWords({"set", "--profile", "2", std::string("button4=") + value});
+            ASSERT_EQ(set.status, kExitDone) << set.err;
+            const ControlReply json = Run("show --profile 2 --json");
+            EXPECT_NE(
+                json.out.find("{\"button\":4,\"code\":24,\"function\":\"volume-up\","
+                              "\"label\":\"" +
+                              std::string(language != 0 ? "Volume Up" : "Subir volumen") + "\"}"),
+                std::string::npos)
+                << json.out;
+            // The rest of the JSON is the same whichever way the function was named.
+            const std::string withoutLabels =
+                std::regex_replace(json.out, std::regex(R"(,"label":"[^"]*")"), "");
+            if (reference.empty()) {
+                reference = withoutLabels;
+            }
+            EXPECT_EQ(withoutLabels, reference);
+        }
+        const ControlReply text = Run("show --profile 2");
+        EXPECT_NE(text.out.find(language != 0 ? "button4        Volume Up\n"
+                                              : "button4        Subir volumen\n"),
+                  std::string::npos)
+            << text.out;
+    }
 }
 
 TEST(ListMouseInterfaces, GivesEachCollectionAndWhyItCannotBeOpened) {

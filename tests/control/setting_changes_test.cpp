@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
@@ -20,7 +21,11 @@ FunctionNaming Naming() {
     naming.functionNames[6] = "DPI Cycle";
     naming.functionNames[18] = "None";  // offered by no list
     naming.functionNames[24] = "Volume Up";
+    naming.functionNames[39] = "Calculator";  // offered by no list, but a whole function
     naming.functionNames[41] = "Macro 1";
+    naming.otherEditionNames[1] = "Clic izquierdo";
+    naming.otherEditionNames[24] = "Subir volumen";
+    naming.otherEditionNames[41] = "Macro 1";
     naming.userMacroNames = {"Type Hello", "Save"};
     return naming;
 }
@@ -41,6 +46,19 @@ TEST(SettingChanges, CarriesOutEveryKey) {
         {{{"button4", "Volume Up"}}, [](ProfileValues& v) { v.K[3] = 24; }},
         {{{"button4", "volume up"}}, [](ProfileValues& v) { v.K[3] = 24; }},
         {{{"button5", "24"}}, [](ProfileValues& v) { v.K[4] = 24; }},
+        {{{"button4", "volume-up"}}, [](ProfileValues& v) { v.K[3] = 24; }},
+        {{{"button4", "Volume-Up"}}, [](ProfileValues& v) { v.K[3] = 24; }},
+        {{{"button4", "subir volumen"}}, [](ProfileValues& v) { v.K[3] = 24; }},
+        {{{"button4", "volume-down"}}, [](ProfileValues& v) { v.K[3] = 25; }},  // no layout name
+        {{{"button4", "calculator"}}, [](ProfileValues& v) { v.K[3] = 39; }},
+        {{{"button4", "terminal"}}, [](ProfileValues& v) { v.K[3] = 40; }},
+        {{{"button4", "builtin-macro-2"}}, [](ProfileValues& v) { v.K[3] = 32; }},
+        {{{"button6", "user-macro-2"}}, [](ProfileValues& v) { v.K[5] = 42; }},
+        {{{"button1", "Forward"}, {"button4", "Clic izquierdo"}},
+         [](ProfileValues& v) {
+             v.K[0] = 4;
+             v.K[3] = 1;
+         }},
         {{{"button6", "Save"}}, [](ProfileValues& v) { v.K[5] = 42; }},
         {{{"button1", "Forward"}, {"button4", "Left Click"}},
          [](ProfileValues& v) {
@@ -94,9 +112,12 @@ TEST(SettingChanges, RefusesBadKeysAndValuesAndSaysWhatIsAllowed) {
         {{{"dpi0", "1200"}}, "unknown key"},
         {{{"button7", "1"}}, "unknown key"},
         {{{"colour", "red"}}, "the keys are button1"},
-        {{{"button2", "Teleport"}}, "24  Volume Up"},
-        {{{"button2", "18"}}, "a function name or number"},  // offered by no list
-        {{{"button2", "43"}}, "a function name or number"},  // only two user macros exist
+        {{{"button2", "Teleport"}}, "24  volume-up  Volume Up"},
+        {{{"button2", "Teleport"}}, "39  calculator  Calculator"},
+        {{{"button2", "18"}}, "a function identifier, name or number"},  // offered by no list
+        {{{"button2", "43"}}, "a function identifier, name or number"},  // two user macros exist
+        {{{"button2", "user-macro-3"}}, "a function identifier, name or number"},
+        {{{"button2", ""}}, "a function identifier, name or number"},
         {{{"button1", "Forward"}}, "no button would be left with Left Click"},
         {{{"dpi-level", "0"}}, "1, 2, 3 or 4"},
         {{{"dpi-level", "4"}}, "level 4 is off"},
@@ -130,6 +151,32 @@ TEST(FunctionNaming, NamesWhatTheListsShow) {
     EXPECT_EQ(naming.CodeOf("save"), 42);
     EXPECT_EQ(naming.CodeOf("Macro 1"), std::nullopt);  // the row shows the macro's name
     EXPECT_EQ(naming.CodeOf("0"), std::nullopt);
+}
+
+TEST(FunctionNaming, IdentifiersAreStableAsciiAndBeatMacroNames) {
+    FunctionNaming naming = Naming();
+    EXPECT_EQ(naming.IdentifierOf(1), "left-click");
+    EXPECT_EQ(naming.IdentifierOf(14), "report-rate");  // the row the window labels "OFF"
+    EXPECT_EQ(naming.IdentifierOf(30), "calculator-key");
+    EXPECT_EQ(naming.IdentifierOf(38), "builtin-macro-8");
+    EXPECT_EQ(naming.IdentifierOf(52), "user-macro-12");
+    EXPECT_EQ(naming.IdentifierOf(18), "18");  // offered by no list: its number
+    EXPECT_EQ(naming.IdentifierOf(99), "99");
+    // Every identifier is distinct, lower-case ASCII, and names the code it is given for.
+    std::set<std::string_view> seen;
+    for (std::int32_t code = -1; code <= 60; ++code) {
+        const std::string_view identifier = FunctionIdentifier(code);
+        if (identifier.empty()) {
+            continue;
+        }
+        EXPECT_TRUE(seen.insert(identifier).second) << identifier;
+        for (const char c : identifier) {
+            EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-') << identifier;
+        }
+    }
+    naming.userMacroNames = {"volume-up", "Save"};
+    EXPECT_EQ(naming.CodeOf("volume-up"), 24);
+    EXPECT_EQ(naming.CodeOf("user-macro-1"), 41);
 }
 
 }  // namespace

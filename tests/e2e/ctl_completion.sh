@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The bash completion of zel-gmousectl offers the commands, the keys of `set` and their values.
+# The bash completion of zel-gmousectl offers the commands, the keys of `set` and their values
+# (the functions by their identifiers, which do not change with the edition).
 # Usage: ctl_completion.sh COMPLETION_FILE
 set -u
 source "$1"
@@ -25,7 +26,10 @@ expect zel-gmousectl set le -- "led="
 expect zel-gmousectl set dpi -- "dpi1=|dpi2=|dpi3=|dpi4=|dpi-level="
 expect zel-gmousectl set led=st -- "led=steady"
 expect zel-gmousectl set wheel= -- "wheel=standard|wheel=alternate"
-expect zel-gmousectl set button1=Vol -- 'button1=Volume\ Up|button1=Volume\ Down'
+expect zel-gmousectl set button1=vol -- "button1=volume-up|button1=volume-down"
+expect zel-gmousectl set button4=user-macro-1 -- \
+    "button4=user-macro-1|button4=user-macro-10|button4=user-macro-11|button4=user-macro-12"
+expect zel-gmousectl set button2=calc -- "button2=calculator-key|button2=calculator"
 expect zel-gmousectl set --profile "" -- "1|2|3|4|5"
 expect zel-gmousectl show --j -- "--json"
 expect zel-gmousectl profile "" -- "1|2|3|4|5"

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -130,7 +132,7 @@ TEST(AppPaths, UserFolderFollowsTheXdgRules) {
         {"", "relative", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(UserConfigDirFor({c.xdgConfigHome, c.home}), c.userDir)
+        EXPECT_EQ(UserConfigDirFor({c.xdgConfigHome, c.home, ""}), c.userDir)
             << c.xdgConfigHome << " | " << c.home;
     }
 }
@@ -173,7 +175,7 @@ TEST(AppPaths, LayoutIsDecidedByTheFilesBesideTheExecutable) {
         }
         EXPECT_EQ(DetectLayout(exeDir), c.layout);
 
-        const UserEnvironment environment{root / "xdg", root / "home"};
+        const UserEnvironment environment{root / "xdg", root / "home", ""};
         const ResolvedPaths resolved = ResolveAppPaths(exeDir, environment, 1);
         EXPECT_TRUE(resolved.usable);
         EXPECT_EQ(resolved.problem, "");
@@ -195,7 +197,7 @@ struct Installation {
     std::string exeDir = root / "usr/bin";
     std::string shareDir = root / "usr/share/zel-gmouse";
     std::string userDir = root / "home/.config/zel-gmouse";
-    UserEnvironment environment{"", root / "home"};
+    UserEnvironment environment{"", root / "home", ""};
 
     Installation() {
         fs::create_directories(exeDir);
@@ -232,6 +234,82 @@ TEST(AppPaths, FirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
     EXPECT_EQ(ReadFile(install.userDir + "/Macro_EN.dat"), "shipped EN macros");
 }
 
+TEST(AppPaths, OnlyTheStartThatCopiesConfigIniSeedsIt) {
+    Installation install;
+    EXPECT_TRUE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
+    EXPECT_FALSE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
+    // A lost macro file comes back, but the user's config.ini is no new user's.
+    fs::remove(install.userDir + "/Macro_CN.dat");
+    EXPECT_FALSE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
+
+    TempFolder portable;
+    WriteFile(portable / "bin/config.ini", "[Init]\n");
+    EXPECT_FALSE(ResolveAppPaths(portable / "bin", install.environment, 0).seededConfig);
+}
+
+TEST(AppPaths, DataDirFollowsTheLayoutWithoutTouchingTheUsersFolder) {
+    Installation install;
+    EXPECT_EQ(DataDirOf(install.exeDir), install.shareDir);
+    EXPECT_FALSE(fs::exists(install.root / "home/.config"));
+    WriteFile(install.exeDir + "/config.ini", "[Init]\n");
+    EXPECT_EQ(DataDirOf(install.exeDir), install.exeDir);
+}
+
+TEST(AppPaths, SpanishLocalesAreTheLanguageEsWithAnyTerritoryCodesetOrModifier) {
+    const std::pair<const char*, bool> cases[] = {
+        {"es_ES.UTF-8", true},  {"es", true},
+        {"es_MX", true},        {"es_AR.utf8@euro", true},
+        {"es@euro", true},      {"en_US.UTF-8", false},
+        {"C", false},           {"C.UTF-8", false},
+        {"POSIX", false},       {"", false},
+        {"est_EE", false},      {"ES_es", false},
+        {"eu_ES.UTF-8", false}, {"ca_ES", false},
+    };
+    for (const auto& [locale, spanish] : cases) {
+        EXPECT_EQ(IsSpanishLocale(locale), spanish) << locale;
+    }
+}
+
+TEST(AppPaths, MessagesLocaleIsTheFirstSetOfLcAllLcMessagesLang) {
+    struct Case {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"es_ES.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "es_ES.UTF-8"},
+        {nullptr, "es_MX.UTF-8", "en_US.UTF-8", "es_MX.UTF-8"},
+        {"", "", "es_AR.UTF-8", "es_AR.UTF-8"},  // empty counts as unset
+        {nullptr, nullptr, "en_US.UTF-8", "en_US.UTF-8"},
+        {nullptr, nullptr, nullptr, ""},
+    };
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    for (const Case& c : cases) {
+        const char* values[] = {c.lcAll, c.lcMessages, c.lang};
+        for (int i = 0; i < 3; ++i) {
+            if (values[i] != nullptr) {
+                ::setenv(names[i], values[i], 1);
+            } else {
+                ::unsetenv(names[i]);
+            }
+        }
+        EXPECT_EQ(UserEnvironment::FromProcess().messagesLocale, c.expected) << c.expected;
+    }
+    for (const auto& [name, value] : saved) {
+        if (value) {
+            ::setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name.c_str());
+        }
+    }
+}
+
 TEST(AppPaths, MissingShippedFilesAreLeftToTheFactoryDefaults) {
     Installation install;
     fs::remove(install.shareDir + "/config.ini");
@@ -258,7 +336,7 @@ TEST(AppPaths, UnusableUserFolderIsReported) {
     }
     {
         Installation install;
-        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, {"", ""}, 0);
+        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, {"", "", ""}, 0);
         EXPECT_FALSE(resolved.usable);
         EXPECT_NE(resolved.problem.find("XDG_CONFIG_HOME"), std::string::npos);
     }

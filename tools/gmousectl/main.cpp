@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "local_target.h"
 #include "platform/app_paths.h"
 #include "settings/config_files.h"
+#include "settings/program_files.h"
 
 namespace {
 
@@ -37,18 +39,27 @@ bool UsesTheMouse(const control::ParsedCommand& command) {
            (command.kind == CommandKind::Set && command.apply);
 }
 
-// The files of --config-dir, or those the program uses. The names of the button functions come
-// from the program's skins when the folder has none.
-platform::AppPaths FilesFor(const control::ParsedCommand& command) {
-    platform::AppPaths programs = platform::AppPaths::ForRunningExecutable(0);
+// The files of --config-dir, or those the program uses, resolved as the program resolves them
+// (beside the executable, or the shipped data and the user's folder, seeded on first use).
+// The names of the button functions come from the program's skins when the folder has none.
+// nullopt when no files can be named; the reason is printed.
+std::optional<platform::AppPaths> FilesFor(const control::ParsedCommand& command) {
+    const std::string exeDir = platform::ExecutableDirectory();
     if (command.configDir.empty()) {
-        programs.SetLanguage(settings::ReadEditionFlag(programs.configPath));
-        return programs;
+        platform::ResolvedPaths resolved =
+            settings::ResolveProgramFiles(exeDir, platform::UserEnvironment::FromProcess());
+        if (!resolved.problem.empty()) {
+            Print(stderr, "zel-gmousectl: " + resolved.problem + "\n");
+        }
+        if (!resolved.usable) {
+            return std::nullopt;
+        }
+        return std::move(resolved.paths);
     }
     platform::AppPaths paths = platform::AppPaths::ForDirectory(command.configDir, 0);
     paths.SetLanguage(settings::ReadEditionFlag(paths.configPath));
     if (!std::filesystem::is_directory(paths.skinsDir)) {
-        paths.skinsDir = programs.skinsDir;
+        paths.skinsDir = platform::SkinsDirIn(platform::DataDirOf(exeDir));
     }
     return paths;
 }
@@ -97,6 +108,10 @@ int main(int argc, char** argv) {
               "the mouse; leave out --config-dir or end it first\n");
         return control::kExitFailed;
     }
-    gmousectl::LocalTarget local(FilesFor(command));
+    const std::optional<platform::AppPaths> files = FilesFor(command);
+    if (!files) {
+        return control::kExitFailed;
+    }
+    gmousectl::LocalTarget local(*files);
     return Finish(control::RunCommand(command, local.target()));
 }

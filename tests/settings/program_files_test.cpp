@@ -1,0 +1,87 @@
+#include "settings/program_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "settings/config_files.h"
+#include "tests/settings/ini_test_files.h"
+
+namespace zel::settings {
+namespace {
+
+namespace fs = std::filesystem;
+using zel::testing::ReadBytes;
+using zel::testing::TempFolder;
+using zel::testing::WriteBytes;
+
+constexpr std::string_view kShippedConfig = "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n";
+
+// <root>/usr/bin with the shipped files in <root>/usr/share/zel-gmouse; the user's home in
+// <root>/home.
+struct Installation {
+    TempFolder root;
+    fs::path exeDir = root / "usr/bin";
+    fs::path userConfig = root / "home/.config/zel-gmouse/config.ini";
+
+    Installation() {
+        fs::create_directories(exeDir);
+        fs::create_directories(root / "usr/share/zel-gmouse");
+        WriteBytes(root / "usr/share/zel-gmouse/config.ini", kShippedConfig);
+        WriteBytes(root / "usr/share/zel-gmouse/Macro_EN.dat", "[Macro]\r\n");
+        WriteBytes(root / "usr/share/zel-gmouse/Macro_CN.dat", "[Macro]\r\n");
+    }
+    platform::UserEnvironment Environment(std::string locale) const {
+        platform::UserEnvironment environment;
+        environment.home = (root / "home").string();
+        environment.messagesLocale = std::move(locale);
+        return environment;
+    }
+};
+
+TEST(ProgramFiles, FirstStartTakesTheEditionOfTheLocale) {
+    const std::pair<const char*, int> cases[] = {
+        {"es_ES.UTF-8", 0}, {"es_MX", 0}, {"en_US.UTF-8", 1}, {"de_DE.UTF-8", 1}, {"", 1},
+    };
+    for (const auto& [locale, edition] : cases) {
+        SCOPED_TRACE(locale);
+        Installation install;
+        const platform::ResolvedPaths resolved =
+            ResolveProgramFiles(install.exeDir.string(), install.Environment(locale));
+        EXPECT_EQ(resolved.problem, "");
+        EXPECT_EQ(ReadEditionFlag(install.userConfig), edition);
+        EXPECT_EQ(fs::path(resolved.paths.macroPath).filename(),
+                  edition == 0 ? "Macro_CN.dat" : "Macro_EN.dat");
+        // The rest of the shipped file is kept.
+        EXPECT_EQ(ReadCurrentProfile(install.userConfig), 1);
+    }
+}
+
+TEST(ProgramFiles, LaterStartsFollowTheStoredEdition) {
+    Installation install;
+    ResolveProgramFiles(install.exeDir.string(), install.Environment("es_ES.UTF-8"));
+    ASSERT_EQ(ReadEditionFlag(install.userConfig), 0);
+    // The user switched to EN in the window; a Spanish locale does not switch back.
+    ASSERT_TRUE(WriteEditionFlag(install.userConfig, 1));
+    const std::string before = ReadBytes(install.userConfig);
+    const platform::ResolvedPaths resolved =
+        ResolveProgramFiles(install.exeDir.string(), install.Environment("es_ES.UTF-8"));
+    EXPECT_EQ(ReadBytes(install.userConfig), before);
+    EXPECT_EQ(fs::path(resolved.paths.macroPath).filename(), "Macro_EN.dat");
+}
+
+TEST(ProgramFiles, PortableFolderKeepsItsEdition) {
+    TempFolder folder;
+    WriteBytes(folder / "config.ini", kShippedConfig);
+    platform::UserEnvironment environment;
+    environment.home = (folder / "home").string();
+    environment.messagesLocale = "es_ES.UTF-8";
+    const platform::ResolvedPaths resolved =
+        ResolveProgramFiles(folder.path().string(), environment);
+    EXPECT_EQ(resolved.paths.configPath, (folder / "config.ini").string());
+    EXPECT_EQ(ReadBytes(folder / "config.ini"), kShippedConfig);
+    EXPECT_FALSE(fs::exists(folder / "home"));
+}
+
+}  // namespace
+}  // namespace zel::settings
