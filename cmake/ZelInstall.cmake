@@ -5,7 +5,13 @@ set(ZEL_APP_ID com.zel.GMouse)  # platform::kAppId
 set(ZEL_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/zel-gmouse)
 set(zel_data ${PROJECT_SOURCE_DIR}/data)
 
-install(TARGETS ZEL_GMouse zel-mouse-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ZEL_GMouse RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The virtual mouse is for tests and demonstrations, not a command for the user's PATH.
+install(TARGETS zel-mouse-sim RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zel-gmouse)
+
+# `install` and the package build only what they install (scripts/package.sh builds
+# zel_packaged), not the tests and benchmarks of `all`.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # Read-only data; config.ini and the macro files are copied to the user's folder at first start.
 # The skins come from the build, which paints their pictures; the other files from the sources,
@@ -20,9 +26,48 @@ install(FILES ${zel_data}/zel-gmouse-autostart.desktop
 
 # udev and systemd read their vendor files from <prefix>/lib, never from a multiarch libdir.
 install(FILES ${zel_data}/70-zel-gmouse.rules DESTINATION lib/udev/rules.d)
-set(ZEL_INSTALL_FULL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
-configure_file(${zel_data}/zel-gmouse.service.in ${CMAKE_BINARY_DIR}/zel-gmouse.service @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/zel-gmouse.service DESTINATION lib/systemd/user)
+# The unit's ExecStart names the program under the prefix of this install (`--prefix` or the
+# package's), so the unit is written when installing, not when configuring.
+set(zel_unit ${CMAKE_BINARY_DIR}/install-files/zel-gmouse.service)
+install(CODE "
+  set(ZEL_INSTALL_FULL_BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  configure_file(\"${zel_data}/zel-gmouse.service.in\" \"${zel_unit}\" @ONLY)")
+install(FILES ${zel_unit} DESTINATION lib/systemd/user)
+
+# Man pages and the Debian changelog, compressed as Debian ships them (gzip -9n: no name or
+# time stamp, so the same sources give the same bytes).
+set(zel_compressed)
+foreach(doc IN ITEMS "docs/man/ZEL_GMouse.1|ZEL_GMouse.1" "docs/man/zel-gmousectl.1|zel-gmousectl.1"
+                     "cmake/deb/changelog|changelog.Debian")
+  string(REPLACE "|" ";" doc "${doc}")
+  list(GET doc 0 source)
+  list(GET doc 1 name)
+  set(plain ${CMAKE_BINARY_DIR}/install-files/${name})
+  add_custom_command(OUTPUT ${plain}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/${source} ${plain}
+    COMMAND gzip -9nf ${plain}
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+    COMMENT "Compressing ${name}" VERBATIM)
+  list(APPEND zel_compressed ${plain}.gz)
+endforeach()
+add_custom_target(zel_compressed_docs ALL DEPENDS ${zel_compressed})
+install(FILES ${CMAKE_BINARY_DIR}/install-files/ZEL_GMouse.1.gz
+              ${CMAKE_BINARY_DIR}/install-files/zel-gmousectl.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/install-files/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zel-gmouse)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/deb/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME zel-gmouse)
+
+# Relocations read-only and resolved at start (Debian's hardening), for what is installed.
+foreach(program IN ITEMS ZEL_GMouse zel-gmousectl zel-mouse-sim)
+  target_link_options(${program} PRIVATE LINKER:-z,relro LINKER:-z,now)
+endforeach()
+
+# Everything the install rules take from the build.
+add_custom_target(zel_packaged)
+add_dependencies(zel_packaged ZEL_GMouse zel-gmousectl zel-mouse-sim zel_runtime_data
+                 zel_compressed_docs)
 
 # The desktop: menu entry, icons, AppStream data.
 install(FILES ${zel_data}/${ZEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -68,13 +113,19 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zel-gmouse)
 set(CPACK_PACKAGE_VENDOR ZEL)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: a packaging of upstream version PROJECT_VERSION (cmake/deb/changelog).
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "settings utility of the KV270 gaming mouse (buttons, DPI, macros, lighting)")
+# Lines of at most 79 characters: the control file indents each by one space.
 set(CPACK_PACKAGE_DESCRIPTION
-    "ZEL_GMouse sets up the buttons, DPI levels, macros and lighting of the KV270 gaming mouse
-(USB 18F8:1286) and gives it its profile whenever it is plugged in, with a window or as a
-systemd user service. A udev rule gives the user at the seat access to the mouse.")
-set(CPACK_PACKAGE_CONTACT "ZEL_GMouse maintainers")
+    "ZEL_GMouse sets up the buttons, DPI levels, macros and lighting of the KV270
+gaming mouse (USB 18F8:1286) and gives it its profile whenever it is plugged
+in, with a window or as a systemd user service. A udev rule gives the user at
+the seat access to the mouse.")
+set(ZEL_PACKAGE_CONTACT "ZEL_GMouse maintainers <maintainers@users.noreply.c-seed-30a8edb9.example>"
+    CACHE STRING "The Debian package's maintainer: name and e-mail address")
+set(CPACK_PACKAGE_CONTACT ${ZEL_PACKAGE_CONTACT})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

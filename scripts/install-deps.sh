@@ -9,6 +9,9 @@ packages=(
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
   # the package and the checks of its desktop files
   dpkg-dev desktop-file-utils appstream udev
+  # the package's lint, the unit's check, GNOME's pointer speed (keyfile backend), and
+  # dbus-launch, which a program without a session bus must not autolaunch
+  lintian systemd libglib2.0-bin gsettings-desktop-schemas dbus-x11
   # the zel-gmousectl round-trip test reads its JSON
   jq
   # the window's look on a compositing X server and on Wayland

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -33,6 +34,43 @@ std::string NoMouseMessage(std::int32_t languageFlag) {
         return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
     }
     return std::string("Por favor inserte el【") + kMouseName + "】";
+}
+
+std::string HeadlessStartLine(const std::string& configPath) {
+    return std::string(kApplicationName) + " --headless: started (settings " + configPath + ")";
+}
+
+std::string HeadlessEndLine(HeadlessEnd reason, int signal) {
+    std::string why;
+    switch (reason) {
+        case HeadlessEnd::Running:
+            why = "still running";
+            break;
+        case HeadlessEnd::NoMouse:
+            why = "no mouse was found";
+            break;
+        case HeadlessEnd::MouseRemoved:
+            why = "the mouse was removed";
+            break;
+        case HeadlessEnd::DeviceEventsEnded:
+            why = "the device events ended";
+            break;
+        case HeadlessEnd::HandedOver:
+            why = "handed over to a window";
+            break;
+        case HeadlessEnd::Signal:
+            why = signal == SIGTERM  ? "signal SIGTERM"
+                  : signal == SIGINT ? "signal SIGINT"
+                                     : "a termination signal";
+            break;
+        case HeadlessEnd::Requested:
+            why = "asked to stop";
+            break;
+        case HeadlessEnd::WaitFailed:
+            why = "waiting for device events failed";
+            break;
+    }
+    return std::string(kApplicationName) + " --headless: ended: " + why;
 }
 
 HeadlessSession::HeadlessSession(platform::AppPaths paths,
@@ -75,7 +113,7 @@ int HeadlessSession::Run(int stopFd) {
     }
     if (!discovery.found) {
         messages_.ShowMessage(NoMouseMessage(languageFlag_), kApplicationName);
-        Shutdown();
+        Shutdown(HeadlessEnd::NoMouse);
         return 1;
     }
     StartWithMouse();
@@ -118,7 +156,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
             }
             messages_.ShowMessage("waiting for device events failed; shutting down",
                                   kApplicationName);
-            Shutdown();
+            Shutdown(HeadlessEnd::WaitFailed);
             break;
         }
         if (fds[kWatcher].revents != 0) {
@@ -128,7 +166,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
                     continue;
                 }
                 device::FollowDeviceChange(event, link_, *transport_, messages_,
-                                           [this] { Shutdown(); });
+                                           [this] { Shutdown(HeadlessEnd::MouseRemoved); });
                 if (finished_) {
                     return 0;
                 }
@@ -137,12 +175,12 @@ int HeadlessSession::FollowDevice(int stopFd) {
                 // The source of device events is gone (the virtual mouse ended): the mouse
                 // went with it.
                 link_.found = false;
-                Shutdown();
+                Shutdown(HeadlessEnd::DeviceEventsEnded);
                 break;
             }
         }
         if (fds[kStop].revents != 0 || fds[kWake].revents != 0) {
-            Shutdown();
+            Shutdown(fds[kStop].revents != 0 ? HeadlessEnd::Signal : HeadlessEnd::Requested);
             break;
         }
         if (fds[kRequests].revents != 0) {
@@ -213,9 +251,12 @@ void HeadlessSession::StepAside() {
     }
     shutDown_ = true;
     steppedAside_ = true;
+    endReason_ = HeadlessEnd::HandedOver;
     if (onStop) {
         onStop(*this);
     }
+    // The window that takes over finds the desktop as the user had it.
+    pointer_->RestoreDesktopValues();
     finished_ = true;
 }
 
@@ -226,11 +267,12 @@ void HeadlessSession::RequestShutdown() {
     }
 }
 
-void HeadlessSession::Shutdown() {
+void HeadlessSession::Shutdown(HeadlessEnd reason) {
     if (shutDown_) {
         return;
     }
     shutDown_ = true;
+    endReason_ = reason;
     device::ShutdownHooks hooks;
     hooks.stopWorkers = [this] {
         if (onStop) {
@@ -273,7 +315,13 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         prepare(session);
     }
     session.ServeRequests(server.IsListening() ? &server : nullptr, &handover);
-    return session.Run(signals.fd());
+    std::fprintf(stderr, "%s\n", HeadlessStartLine(session.paths().configPath).c_str());
+    const int status = session.Run(signals.fd());
+    const HeadlessEnd reason = session.endReason();
+    std::fprintf(
+        stderr, "%s\n",
+        HeadlessEndLine(reason, reason == HeadlessEnd::Signal ? signals.Take() : 0).c_str());
+    return status;
 }
 
 }  // namespace zel::app

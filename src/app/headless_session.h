@@ -25,6 +25,23 @@ namespace zel::app {
 // The start-up message when no mouse is found, for the edition flag (non-zero: EN).
 std::string NoMouseMessage(std::int32_t languageFlag);
 
+// Why a headless run ended; the service's last line in the journal says it.
+enum class HeadlessEnd {
+    Running,            // not ended yet
+    NoMouse,            // no mouse at the start
+    MouseRemoved,       // the mouse was unplugged
+    DeviceEventsEnded,  // the source of device events went away (the virtual mouse ended)
+    HandedOver,         // a window start took the mouse over
+    Signal,             // SIGTERM or SIGINT
+    Requested,          // RequestShutdown()
+    WaitFailed,         // waiting for events failed
+};
+
+// The line written to standard error when a headless run starts, and when it ends with
+// `reason` (`signal`: the signal's number for HeadlessEnd::Signal, 0 when unknown).
+std::string HeadlessStartLine(const std::string& configPath);
+std::string HeadlessEndLine(HeadlessEnd reason, int signal = 0);
+
 class HeadlessSession {
 public:
     // transport may be null (no HID access at all): the run then finds no mouse.
@@ -51,6 +68,7 @@ public:
     // into `handover` for the caller to close once the lock is free.
     void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
     bool steppedAside() const { return steppedAside_; }
+    HeadlessEnd endReason() const { return endReason_; }
 
     // Called on the run's thread after the first upload (start the reader and player threads
     // here) and inside the shutdown before the shutdown report (stop and join them here; the
@@ -71,7 +89,7 @@ public:
     std::int32_t languageFlag() const { return languageFlag_; }
 
 private:
-    void Shutdown();
+    void Shutdown(HeadlessEnd reason);
     void StepAside();
     int FollowDevice(int stopFd);
     void AnswerRequests();
@@ -94,6 +112,7 @@ private:
     bool shutDown_ = false;
     bool finished_ = false;
     bool steppedAside_ = false;
+    HeadlessEnd endReason_ = HeadlessEnd::Running;
     control::InstanceServer* server_ = nullptr;
     control::UniqueSocket* handover_ = nullptr;
     bool awaitingAccess_ = false;  // the mouse was found but access to it was refused

@@ -2,12 +2,15 @@
 #include "app/command_line.h"
 #include "app/headless_playback.h"
 #include "app/headless_session.h"
+#include "platform/session_bus.h"
 
 int main(int argc, char** argv) {
     const zel::app::CommandLine line = zel::app::ParseCommandLine(argc, argv);
     if (const int status = zel::app::AnswerWithoutRunning(line); status >= 0) {
         return status;
     }
+    // Before Qt, its platform theme, the tray or a gsettings run looks for a session bus.
+    zel::platform::KeepSessionBusFromAutolaunching();
     if (line.action == zel::app::CommandLine::Action::RunHeadless) {
         zel::app::HeadlessPlayback playback;
         return zel::app::RunHeadless(

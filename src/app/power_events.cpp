@@ -1,5 +1,7 @@
 #include "app/power_events.h"
 
+#include "platform/session_bus.h"
+
 namespace zel::app {
 namespace {
 
@@ -14,6 +16,10 @@ PowerEvents::PowerEvents(std::function<void()> onPowerEvent, QObject* parent)
     : QObject(parent), onPowerEvent_(std::move(onPowerEvent)) {}
 
 bool PowerEvents::Start() {
+    // Without the system bus's socket there is no logind to ask.
+    if (!platform::SystemBusReachable()) {
+        return false;
+    }
     return Start(QDBusConnection::systemBus());
 }
 

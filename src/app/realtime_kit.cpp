@@ -6,6 +6,8 @@
 #include <QDBusMessage>
 #include <QString>
 
+#include "platform/session_bus.h"
+
 namespace zel::app {
 
 namespace {
@@ -16,7 +18,7 @@ constexpr int kCallTimeoutMs = 1000;
 
 bool MakeThreadRealtimeThroughRealtimeKit(std::uint64_t threadId, std::uint32_t priority) {
     // Qt's D-Bus connections need the application object (the headless run has none).
-    if (QCoreApplication::instance() == nullptr) {
+    if (QCoreApplication::instance() == nullptr || !platform::SystemBusReachable()) {
         return false;
     }
     QDBusConnection bus = QDBusConnection::systemBus();

@@ -32,13 +32,13 @@ TerminationSignals::~TerminationSignals() {
     // with a different exit status.
 }
 
-bool TerminationSignals::Take() {
-    bool any = false;
+int TerminationSignals::Take() {
+    int last = 0;
     signalfd_siginfo info;
     while (fd_ >= 0) {
         ssize_t n = ::read(fd_, &info, sizeof info);
         if (n == static_cast<ssize_t>(sizeof info)) {
-            any = true;
+            last = static_cast<int>(info.ssi_signo);
             continue;
         }
         if (n < 0 && errno == EINTR) {
@@ -46,7 +46,7 @@ bool TerminationSignals::Take() {
         }
         break;
     }
-    return any;
+    return last;
 }
 
 }  // namespace zel::app

@@ -14,8 +14,8 @@ public:
 
     // Readable when a signal is pending; -1 when it could not be created.
     int fd() const { return fd_; }
-    // Consumes the pending signals; true when there was one.
-    bool Take();
+    // Consumes the pending signals; the number of the last one (SIGTERM, ...), 0 when none.
+    int Take();
 
 private:
     int fd_ = -1;

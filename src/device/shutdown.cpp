@@ -13,9 +13,7 @@ void ShutdownLink(DeviceLink& link, platform::PointerSettings& pointer,
         hooks.stopWorkers();
     }
     link.SendShutdown();
-    if (pointer.GetPointerSpeed()) {
-        pointer.SetPointerSpeed(kShutdownPointerSpeed);
-    }
+    pointer.RestoreDesktopValues();
     if (hooks.destroyWindow) {
         hooks.destroyWindow();
     }

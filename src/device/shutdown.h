@@ -20,12 +20,9 @@ struct ShutdownHooks {
     std::function<void()> destroyWindow;
 };
 
-// The pointer speed the shutdown leaves the desktop with.
-inline constexpr int kShutdownPointerSpeed = 10;
-
 // Removes the tray icon, stops the worker threads, sends the shutdown report (when the write
-// channel is open), sets the pointer speed to 10 when the current speed can be read, and
-// destroys the window.
+// channel is open), gives the desktop back the pointer speed and wheel lines it had before the
+// program changed them, and destroys the window.
 void ShutdownLink(DeviceLink& link, platform::PointerSettings& pointer, const ShutdownHooks& hooks);
 
 }  // namespace zel::device

@@ -149,17 +149,12 @@ void DesktopPointerSettings::SetPointerSpeed(int speed) {
         std::lock_guard lock(mutex_);
         pointerSpeed_ = speed;
     }
-    std::string value = FormatDecimal(PointerSpeedToGnome(speed));
-    if (desktop_ == Desktop::Gnome) {
-        Queue({"gsettings", "set", std::string(kGnomeSchema), "speed", value});
-    } else if (desktop_ == Desktop::Kde) {
-        Queue({"kwriteconfig", "--file", "kcminputrc", "--group", "Mouse", "--key",
-               "XLbInptPointerAcceleration", value});
-        Queue({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
-               "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"});
-    } else {
+    if (!WritesToDesktop(Setting::PointerSpeed)) {
         SayRememberedOnly(Setting::PointerSpeed);
+        return;
     }
+    NoteChange(Setting::PointerSpeed);
+    QueueWrite(Setting::PointerSpeed, FormatDecimal(PointerSpeedToGnome(speed)));
 }
 
 void DesktopPointerSettings::SetWheelScrollLines(int lines) {
@@ -168,14 +163,72 @@ void DesktopPointerSettings::SetWheelScrollLines(int lines) {
         std::lock_guard lock(mutex_);
         wheelLines_ = lines;
     }
-    if (desktop_ == Desktop::Kde) {
-        Queue({"kwriteconfig", "--file", "kdeglobals", "--group", "KDE", "--key",
-               "WheelScrollLines", std::to_string(lines)});
-        Queue({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
-               "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"});
-    } else {
+    if (!WritesToDesktop(Setting::WheelLines)) {
         SayRememberedOnly(Setting::WheelLines);
+        return;
     }
+    NoteChange(Setting::WheelLines);
+    QueueWrite(Setting::WheelLines, std::to_string(lines));
+}
+
+void DesktopPointerSettings::RestoreDesktopValues() {
+    for (Setting setting : {Setting::PointerSpeed, Setting::WheelLines}) {
+        std::string text;
+        {
+            std::lock_guard lock(mutex_);
+            auto& original =
+                setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
+            if (!original.changed || !original.text) {
+                continue;  // never changed, or the value before could not be read
+            }
+            text = *original.text;
+            original = {};
+            // The next read asks the desktop again.
+            (setting == Setting::PointerSpeed ? pointerSpeed_ : wheelLines_).reset();
+        }
+        QueueWrite(setting, text);
+    }
+}
+
+bool DesktopPointerSettings::WritesToDesktop(Setting setting) const {
+    return desktop_ == Desktop::Kde ||
+           (desktop_ == Desktop::Gnome && setting == Setting::PointerSpeed);
+}
+
+void DesktopPointerSettings::NoteChange(Setting setting) {
+    {
+        std::lock_guard lock(mutex_);
+        auto& original = setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
+        if (original.known) {
+            original.changed = true;
+            return;
+        }
+    }
+    // Read outside the lock: the helper may take its time.
+    auto text = ReadTextFromDesktop(setting);
+    std::lock_guard lock(mutex_);
+    auto& original = setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
+    if (!original.known) {
+        original.known = true;
+        original.text = std::move(text);
+    }
+    original.changed = true;
+}
+
+void DesktopPointerSettings::QueueWrite(Setting setting, const std::string& value) {
+    if (desktop_ == Desktop::Gnome) {
+        Queue({"gsettings", "set", std::string(kGnomeSchema), "speed", value});
+        return;
+    }
+    if (setting == Setting::PointerSpeed) {
+        Queue({"kwriteconfig", "--file", "kcminputrc", "--group", "Mouse", "--key",
+               "XLbInptPointerAcceleration", value});
+    } else {
+        Queue({"kwriteconfig", "--file", "kdeglobals", "--group", "KDE", "--key",
+               "WheelScrollLines", value});
+    }
+    Queue({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
+           "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"});
 }
 
 bool DesktopPointerSettings::Flush(int timeoutMs) {
@@ -188,42 +241,63 @@ std::optional<std::string> DesktopPointerSettings::SearchPath() const {
     return searchPath_.empty() ? std::nullopt : std::optional(searchPath_);
 }
 
-std::optional<int> DesktopPointerSettings::ReadFromDesktop(Setting setting) {
+std::optional<std::string> DesktopPointerSettings::ReadTextFromDesktop(Setting setting) {
+    std::vector<std::string> argv;
+    auto path = SearchPath();
     if (desktop_ == Desktop::Gnome && setting == Setting::PointerSpeed) {
-        std::string gsettings = FindProgramOnPath("gsettings", SearchPath());
-        if (gsettings.empty()) {
-            return std::nullopt;
-        }
-        auto result =
-            RunProgram({gsettings, "get", std::string(kGnomeSchema), "speed"}, kReadTimeoutMs);
-        auto value = result.exitedZero ? ParseDouble(result.output) : std::nullopt;
-        if (!value) {
-            return std::nullopt;
-        }
-        return PointerSpeedFromGnome(*value);
-    }
-    if (desktop_ == Desktop::Kde) {
-        auto path = SearchPath();
+        argv = {FindProgramOnPath("gsettings", path), "get", std::string(kGnomeSchema), "speed"};
+    } else if (desktop_ == Desktop::Kde) {
         std::string reader = FindProgramOnPath("kreadconfig6", path);
         if (reader.empty()) {
             reader = FindProgramOnPath("kreadconfig5", path);
         }
-        if (reader.empty()) {
-            return std::nullopt;
-        }
         if (setting == Setting::WheelLines) {
-            auto result = RunProgram({reader, "--file", "kdeglobals", "--group", "KDE", "--key",
-                                      "WheelScrollLines", "--default", "3"},
-                                     kReadTimeoutMs);
-            return result.exitedZero ? ParseInt(result.output) : std::nullopt;
+            argv = {reader,  "--file",           "kdeglobals", "--group", "KDE",
+                    "--key", "WheelScrollLines", "--default",  "3"};
+        } else {
+            argv = {reader,
+                    "--file",
+                    "kcminputrc",
+                    "--group",
+                    "Mouse",
+                    "--key",
+                    "XLbInptPointerAcceleration",
+                    "--default",
+                    "0"};
         }
-        auto result = RunProgram({reader, "--file", "kcminputrc", "--group", "Mouse", "--key",
-                                  "XLbInptPointerAcceleration", "--default", "0"},
-                                 kReadTimeoutMs);
-        auto value = result.exitedZero ? ParseDouble(result.output) : std::nullopt;
-        return value ? std::optional(PointerSpeedFromGnome(*value)) : std::nullopt;
     }
-    return std::nullopt;
+    if (argv.empty() || argv[0].empty()) {
+        return std::nullopt;
+    }
+    auto result = RunProgram(argv, kReadTimeoutMs);
+    if (!result.exitedZero) {
+        return std::nullopt;
+    }
+    // Only a number goes back to the desktop later.
+    std::string text(Trim(result.output));
+    bool isNumber =
+        setting == Setting::WheelLines ? ParseInt(text).has_value() : ParseDouble(text).has_value();
+    return isNumber ? std::optional(text) : std::nullopt;
+}
+
+std::optional<int> DesktopPointerSettings::ReadFromDesktop(Setting setting) {
+    auto text = ReadTextFromDesktop(setting);
+    {
+        // Read before any change: this is the value a restore puts back.
+        std::lock_guard lock(mutex_);
+        auto& original = setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
+        if (!original.changed) {
+            original.known = text.has_value();
+            original.text = text;
+        }
+    }
+    if (!text) {
+        return std::nullopt;
+    }
+    if (setting == Setting::WheelLines) {
+        return ParseInt(*text);
+    }
+    return PointerSpeedFromGnome(*ParseDouble(*text));
 }
 
 void DesktopPointerSettings::Queue(std::vector<std::string> argv) {
@@ -251,15 +325,19 @@ void DesktopPointerSettings::Queue(std::vector<std::string> argv) {
     argv[0] = std::move(program);
     {
         std::lock_guard lock(mutex_);
-        // A newer value of the same setting replaces one that has not been written yet.
-        // (Same command but for its last argument, the value.)
+        // A newer value of the same setting replaces one that has not been written yet
+        // (same command but for its last argument, the value). The same command again (a
+        // notice) moves to the end, so that it still follows every write queued before it.
         auto sameSetting = std::find_if(pending_.begin(), pending_.end(), [&](const auto& queued) {
             return queued.size() == argv.size() &&
                    std::equal(queued.begin(), queued.end() - 1, argv.begin());
         });
-        if (sameSetting != pending_.end()) {
+        if (sameSetting != pending_.end() && *sameSetting != argv) {
             *sameSetting = std::move(argv);
         } else {
+            if (sameSetting != pending_.end()) {
+                pending_.erase(sameSetting);
+            }
             pending_.push_back(std::move(argv));
         }
     }

@@ -32,6 +32,10 @@ public:
     virtual std::optional<int> GetWheelScrollLines() = 0;
     // Lines per wheel notch, 0 ... 255 (the model hands over an 8-bit value).
     virtual void SetWheelScrollLines(int lines) = 0;
+    // Puts each desktop setting this object changed back to the value it had before the first
+    // change, and leaves the ones it never changed alone. A setting that is only remembered
+    // has nothing to put back, hence the empty default.
+    virtual void RestoreDesktopValues() {}
 };
 
 // Maps the 1 ... 20 scale onto GNOME's -1 ... 1 with 10 at 0, and back.
@@ -47,9 +51,11 @@ Desktop DesktopFromName(std::string_view xdgCurrentDesktop);
 // Writes GNOME's `org.gnome.desktop.peripherals.mouse speed` with gsettings, KDE's
 // kdeglobals [KDE] WheelScrollLines and kcminputrc [Mouse] XLbInptPointerAcceleration with
 // kwriteconfig; a setting that the desktop lacks is only remembered, and that is said once on
-// standard error. The helper programs run on a worker thread, so a Set never waits for them;
-// the destructor waits (bounded) for the writes still queued, so the last value reaches the
-// desktop before the program ends.
+// standard error. The first Set of a setting reads the desktop's value first, exactly as the
+// desktop wrote it, so that RestoreDesktopValues writes back the user's own value rather than
+// one rounded through the 1 ... 20 scale. The helper programs run on a worker thread, so a Set
+// never waits for them; the destructor waits (bounded) for the writes still queued, so the
+// last value reaches the desktop before the program ends.
 class DesktopPointerSettings final : public PointerSettings {
 public:
     // searchPath: the directories to find the helper programs in (PATH when empty).
@@ -62,14 +68,26 @@ public:
     void SetPointerSpeed(int speed) override;
     std::optional<int> GetWheelScrollLines() override;
     void SetWheelScrollLines(int lines) override;
+    void RestoreDesktopValues() override;
 
     // Waits until the queued helper runs are done; true when they all finished in time.
     bool Flush(int timeoutMs);
 
 private:
     enum class Setting { PointerSpeed, WheelLines };
+    // The desktop's value before this object's first change of a setting, as the desktop's
+    // own text ("0.3"); `known` is false until it was read.
+    struct DesktopOriginal {
+        bool known = false;
+        bool changed = false;
+        std::optional<std::string> text;
+    };
     std::optional<std::string> SearchPath() const;
+    bool WritesToDesktop(Setting setting) const;
+    std::optional<std::string> ReadTextFromDesktop(Setting setting);
     std::optional<int> ReadFromDesktop(Setting setting);
+    void NoteChange(Setting setting);
+    void QueueWrite(Setting setting, const std::string& value);
     void Queue(std::vector<std::string> argv);
     void SayRememberedOnly(Setting setting);
     void Work(std::stop_token stop);
@@ -80,6 +98,8 @@ private:
     std::condition_variable_any changed_;
     std::optional<int> pointerSpeed_;
     std::optional<int> wheelLines_;
+    DesktopOriginal originalSpeed_;
+    DesktopOriginal originalWheelLines_;
     bool toldPointerSpeed_ = false;
     bool toldWheelLines_ = false;
     bool toldMissingHelper_ = false;

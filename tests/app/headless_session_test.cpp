@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -62,9 +63,12 @@ protected:
         transport_->SetCollections({FakeHidTransport::MouseReadCollection(kNode),
                                     FakeHidTransport::MouseWriteCollection(kNode)});
         transport_->SetOpenFails(kNode, refuseAccess_);
-        session_ = std::make_unique<HeadlessSession>(
-            platform::AppPaths::ForDirectory(Dir(), 1), std::move(transport),
-            std::make_unique<test::FakePointerSettings>(), messages_);
+        auto pointer = std::make_unique<test::FakePointerSettings>();
+        pointer_ = pointer.get();
+        pointer_->pointerSpeed = desktopPointerSpeed_;
+        session_ =
+            std::make_unique<HeadlessSession>(platform::AppPaths::ForDirectory(Dir(), 1),
+                                              std::move(transport), std::move(pointer), messages_);
         session_->onStart = [this](HeadlessSession&) {
             std::lock_guard lock(startMutex_);
             ++starts_;
@@ -91,6 +95,8 @@ protected:
     MessageLog messages_;
     bool refuseAccess_ = false;
     FakeHidTransport* transport_ = nullptr;
+    int desktopPointerSpeed_ = platform::kDefaultPointerSpeed;
+    test::FakePointerSettings* pointer_ = nullptr;
     std::unique_ptr<HeadlessSession> session_;
     std::thread runner_;
     int status_ = -1;
@@ -134,6 +140,56 @@ TEST_F(HeadlessSessionTest, MissingConfigUploadsTheFactoryProfileAndSaysSo) {
     settings::LoadProfile(Config(), 1, false, 0, written);
     EXPECT_EQ(settings::TakeProfileValues(written).K, settings::kResetDefaults.K);
     EXPECT_EQ(settings::ReadCurrentProfile(Config()), 1);
+}
+
+// However the run ends, it says why, and the desktop's pointer speed is the user's again (13),
+// not the profile's (DPI_SPEED=2 sets 4) nor a fixed default.
+TEST_F(HeadlessSessionTest, EndSaysWhyAndGivesTheDesktopItsPointerSpeedBack) {
+    enum class Ending { Unplug, Request };
+    const struct {
+        Ending ending;
+        HeadlessEnd reason;
+    } cases[] = {{Ending::Unplug, HeadlessEnd::MouseRemoved},
+                 {Ending::Request, HeadlessEnd::Requested}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.reason));
+        std::ofstream(Config()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n"
+                                   "DPI_SPEED=2\r\n";
+        desktopPointerSpeed_ = 13;
+        starts_ = 0;
+        Run();
+        ASSERT_TRUE(WaitForStart());
+        EXPECT_EQ(session_->endReason(), HeadlessEnd::Running);
+        if (c.ending == Ending::Unplug) {
+            transport_->Watcher()->PushRemoval(kNode);
+            runner_.join();
+        } else {
+            Stop();
+        }
+        EXPECT_EQ(session_->endReason(), c.reason);
+        EXPECT_EQ(pointer_->Writes().front(), "SetPointerSpeed 4");
+        EXPECT_EQ(pointer_->pointerSpeed, 13);
+    }
+}
+
+TEST(HeadlessLines, StartNamesTheSettingsAndEndNamesTheReason) {
+    EXPECT_EQ(HeadlessStartLine("/home/u/.config/zel-gmouse/config.ini"),
+              "ZEL_GMouse --headless: started (settings /home/u/.config/zel-gmouse/config.ini)");
+    const struct {
+        HeadlessEnd reason;
+        int signal;
+        const char* line;
+    } cases[] = {
+        {HeadlessEnd::MouseRemoved, 0, "ZEL_GMouse --headless: ended: the mouse was removed"},
+        {HeadlessEnd::HandedOver, 0, "ZEL_GMouse --headless: ended: handed over to a window"},
+        {HeadlessEnd::Signal, SIGTERM, "ZEL_GMouse --headless: ended: signal SIGTERM"},
+        {HeadlessEnd::Signal, SIGINT, "ZEL_GMouse --headless: ended: signal SIGINT"},
+        {HeadlessEnd::Signal, 0, "ZEL_GMouse --headless: ended: a termination signal"},
+        {HeadlessEnd::NoMouse, 0, "ZEL_GMouse --headless: ended: no mouse was found"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HeadlessEndLine(c.reason, c.signal), c.line);
+    }
 }
 
 }  // namespace

@@ -59,20 +59,37 @@ TEST_F(ShutdownTest, RunsEveryStepInOrderWithTheShutdownReportLast) {
     ShutdownLink(link_, pointer_, hooks_);
     EXPECT_EQ(steps_,
               (std::vector<std::string>{"removeTrayIcon", "stopWorkers", "report 0720000000000000",
-                                        "GetPointerSpeed", "SetPointerSpeed 10", "destroyWindow"}));
+                                        "RestoreDesktopValues", "destroyWindow"}));
 }
 
 TEST_F(ShutdownTest, WithoutWriteChannelNothingIsSentButTheRestRuns) {
     ShutdownLink(link_, pointer_, hooks_);
-    EXPECT_EQ(steps_, (std::vector<std::string>{"removeTrayIcon", "stopWorkers", "GetPointerSpeed",
-                                                "SetPointerSpeed 10", "destroyWindow"}));
+    EXPECT_EQ(steps_, (std::vector<std::string>{"removeTrayIcon", "stopWorkers",
+                                                "RestoreDesktopValues", "destroyWindow"}));
 }
 
-TEST_F(ShutdownTest, UnreadablePointerSpeedIsLeftAlone) {
+// The user's 13 and 5 were changed by uploads (last 4 and 9); the end gives back 13 and 5, not
+// a fixed default. Settings the program never changed stay as the user has them.
+TEST_F(ShutdownTest, GivesTheDesktopBackTheValuesItHadBeforeTheProgramChangedThem) {
     AttachWriteChannel();
+    test::FakePointerSettings desktop;
+    desktop.pointerSpeed = 13;
+    desktop.wheelLines = 5;
+    desktop.SetPointerSpeed(7);
+    desktop.SetPointerSpeed(4);
+    desktop.SetWheelScrollLines(9);
+    ShutdownLink(link_, desktop, hooks_);
+    EXPECT_EQ(desktop.pointerSpeed, 13);
+    EXPECT_EQ(desktop.wheelLines, 5);
+}
+
+TEST_F(ShutdownTest, SettingsNeverChangedAreLeftAlone) {
+    AttachWriteChannel();
+    pointer_.pointerSpeed = 13;
     pointer_.pointerSpeedReadable = false;
     ShutdownLink(link_, pointer_, hooks_);
     EXPECT_EQ(pointer_.Writes(), std::vector<std::string>{});
+    EXPECT_EQ(pointer_.pointerSpeed, 13);
     EXPECT_EQ(steps_.back(), "destroyWindow");
 }
 
@@ -82,7 +99,7 @@ TEST_F(ShutdownTest, RemovedMouseDoesNotStopTheSequence) {
     ShutdownLink(link_, pointer_, hooks_);
     EXPECT_EQ(channel_->AcceptedReports().size(), 0u);
     EXPECT_EQ(channel_->SentCount(), 1u);  // tried once, refused
-    EXPECT_EQ(pointer_.Writes(), std::vector<std::string>{"SetPointerSpeed 10"});
+    EXPECT_EQ(pointer_.Calls(), std::vector<std::string>{"RestoreDesktopValues"});
     EXPECT_EQ(steps_.back(), "destroyWindow");
 }
 
@@ -90,7 +107,7 @@ TEST_F(ShutdownTest, EmptyHooksAreSkipped) {
     AttachWriteChannel();
     ShutdownLink(link_, pointer_, {});
     EXPECT_EQ(channel_->SentCount(), 1u);
-    EXPECT_EQ(pointer_.Writes(), std::vector<std::string>{"SetPointerSpeed 10"});
+    EXPECT_EQ(pointer_.Calls(), std::vector<std::string>{"RestoreDesktopValues"});
 }
 
 }  // namespace

@@ -7,7 +7,13 @@
 #                    change saved there survives a restart
 #   unusable-folder  ~/.config cannot be created: a clear message, the mouse still gets a profile
 #   desktop-files    the desktop entries, AppStream data and udev rule pass their validators
-#   package          the package holds every file at its place and runs from its extracted tree
+#   package          the package holds every file at its place, passes lintian without an error
+#                    or a warning and runs from its extracted tree
+#   desktop-pointer-speed  under GNOME (the keyfile backend) the user's pointer speed is the
+#                    profile's while the program runs and the user's own again after it ends
+#   no-stray-bus     a window start without a session bus leaves no dbus-launch or dbus-daemon
+#   service          the unit passes systemd-analyze verify; the headless run says when it starts
+#                    and why it ends (mouse removed, signal, handed over to a window)
 # Every wait is bounded; a failure prints what was seen and exits non-zero.
 set -u
 
@@ -48,18 +54,36 @@ start_simulator_for_user() {
     chmod 666 "$socket"
 }
 
-# start_installed EXE: the program as the user, with nothing of this shell's environment but
-# the sanitizers' options.
+# start_installed EXE [VAR=VALUE...] [-- ARG...]: the program as the user (--headless unless
+# other arguments are given), with nothing of this shell's environment but the sanitizers'
+# options and the given variables.
 start_installed() {
+    local exe=$1
+    shift
+    local extra=() args=(--headless)
+    while [ $# -gt 0 ]; do
+        if [ "$1" = -- ]; then
+            shift
+            args=("$@")
+            break
+        fi
+        extra+=("$1")
+        shift
+    done
     local keep=()
     local name
     for name in ASAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS LSAN_OPTIONS; do
         [ -n "${!name+set}" ] && keep+=("$name=${!name}")
     done
     "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" \
-        XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "${keep[@]}" "$1" --headless \
-        2>"$work/app.err" &
+        XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "${keep[@]}" "${extra[@]}" "$exe" \
+        "${args[@]}" 2>"$work/app.err" &
     app_pid=$!
+}
+
+# as_user_run [VAR=VALUE...] COMMAND...: a command as the user, in the user's environment.
+as_user_run() {
+    "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" "$@"
 }
 
 # wait_upload FROM: the 13 reports of an upload arrive after the first FROM reports; sets `got`.
@@ -105,6 +129,117 @@ $got"
 0710020100000000" ] || fail "the restart did not upload the changed profile:
 $got"
     grep -q '^K0=2' "$user_dir/config.ini" || fail "the change was overwritten"
+    stop_program
+}
+
+# The GNOME pointer speed the user sees, through the keyfile backend (no dconf, no bus).
+gnome=(GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=GNOME)
+gnome_speed() { as_user_run "${gnome[@]}" gsettings get org.gnome.desktop.peripherals.mouse speed; }
+speed_is() { [ "$(gnome_speed)" = "$1" ]; }
+
+# The user's 0.3 becomes the profile's 0.2 (speed 12 of the shipped profile 1) while the
+# program runs and is 0.3 again once it has ended, by a signal or by the mouse's removal.
+desktop_pointer_speed() {
+    local exe=$1 before ending
+    as_user_run "${gnome[@]}" gsettings set org.gnome.desktop.peripherals.mouse speed 0.3 ||
+        fail "gsettings set failed"
+    local users
+    users=$(gnome_speed)
+    local profiles
+    profiles=$(as_user_run "${gnome[@]}" sh -c \
+        'gsettings set org.gnome.desktop.peripherals.mouse speed 0.2 &&
+         gsettings get org.gnome.desktop.peripherals.mouse speed')
+    as_user_run "${gnome[@]}" gsettings set org.gnome.desktop.peripherals.mouse speed "$users"
+    start_simulator_for_user
+    for ending in signal unplug; do
+        before=$(feature_count)
+        start_installed "$exe" "${gnome[@]}"
+        wait_upload "$before"
+        wait_until 5 speed_is "$profiles" ||
+            fail "($ending) the profile's speed was not set: $(gnome_speed)"
+        if [ "$ending" = signal ]; then
+            stop_program
+        else
+            send_mouse unplug
+            wait_exit 10
+            send_mouse plug
+        fi
+        speed_is "$users" || fail "($ending) the user's speed $users became $(gnome_speed)"
+    done
+}
+
+# dbus-launch and dbus-daemon processes started for this test's user runtime folder.
+stray_bus_processes() {
+    local pid
+    for pid in $(pgrep -x dbus-launch) $(pgrep -x dbus-daemon); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$runtime" &&
+            echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline")"
+    done
+}
+
+# A window start on a bare X server, without DBUS_SESSION_BUS_ADDRESS and without a bus socket
+# in XDG_RUNTIME_DIR: the window comes, the program ends, and no bus was started for it.
+no_stray_bus() {
+    local exe=$1
+    [ ! -e "$runtime/bus" ] || fail "$runtime/bus exists"
+    start_xvfb
+    start_simulator_for_user
+    start_installed "$exe" DISPLAY="$DISPLAY" --
+    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_upload 0
+    stop_program
+    local stray
+    stray=$(stray_bus_processes)
+    if [ -n "$stray" ]; then
+        for pid in $(echo "$stray" | cut -d' ' -f1); do kill "$pid" 2>/dev/null; done
+        fail "processes left behind: $stray"
+    fi
+}
+
+# has_line TEXT: the program's standard error holds exactly this line.
+has_line() { grep -qxF "$1" "$work/app.err"; }
+
+# The unit as systemd reads it, and the lines the headless run writes for the journal.
+service() {
+    local exe=$1 unit=$2
+    grep -qxF "ExecStart=$exe --headless" "$unit" || fail "the unit does not start $exe:
+$(cat "$unit")"
+    systemd-analyze --user verify "$unit" >"$work/verify.out" 2>&1 ||
+        fail "systemd-analyze verify: $(cat "$work/verify.out")"
+    if grep -F "$(basename "$unit")" "$work/verify.out"; then
+        fail "systemd-analyze complains: $(cat "$work/verify.out")"
+    fi
+    local started="ZEL_GMouse --headless: started (settings $home/.config/zel-gmouse/config.ini)"
+    start_simulator_for_user
+    start_installed "$exe"
+    wait_upload 0
+    has_line "$started" || fail "no start line"
+    send_mouse unplug
+    wait_exit 10
+    has_line "ZEL_GMouse --headless: ended: the mouse was removed" || fail "no end line (unplug)"
+    send_mouse plug
+
+    start_installed "$exe"
+    wait_upload "$(feature_count)"
+    stop_program
+    has_line "$started" || fail "no start line"
+    has_line "ZEL_GMouse --headless: ended: signal SIGTERM" || fail "no end line (SIGTERM)"
+
+    # A window start takes the mouse over from the headless run.
+    start_xvfb
+    start_installed "$exe"
+    wait_upload "$(feature_count)"
+    local headless_pid=$app_pid headless_err="$work/headless.err"
+    mv "$work/app.err" "$headless_err"
+    start_installed "$exe" DISPLAY="$DISPLAY" --
+    local window_pid=$app_pid
+    app_pid=$headless_pid
+    wait_exit 20
+    [ "$status" -eq 0 ] || fail "the headless run ended with status $status"
+    grep -qxF "ZEL_GMouse --headless: ended: handed over to a window" "$headless_err" ||
+        fail "no end line (window): $(cat "$headless_err")"
+    app_pid=$window_pid
+    wait_until 20 window_id >/dev/null || fail "the window did not appear"
     stop_program
 }
 
@@ -160,8 +295,9 @@ package)
     deb=$(ls "$build"/zel-gmouse_*.deb 2>/dev/null | head -1)
     [ -n "$deb" ] || fail "no package was made"
     dpkg-deb --contents "$deb" | awk '{print $NF}' >"$work/contents"
-    for path in usr/bin/ZEL_GMouse usr/bin/zel-mouse-sim usr/bin/zel-gmousectl \
-        usr/share/man/man1/zel-gmousectl.1 usr/share/man/man1/ZEL_GMouse.1 \
+    for path in usr/bin/ZEL_GMouse usr/libexec/zel-gmouse/zel-mouse-sim usr/bin/zel-gmousectl \
+        usr/share/man/man1/zel-gmousectl.1.gz usr/share/man/man1/ZEL_GMouse.1.gz \
+        usr/share/doc/zel-gmouse/changelog.Debian.gz \
         usr/share/bash-completion/completions/zel-gmousectl \
         usr/lib/udev/rules.d/70-zel-gmouse.rules usr/lib/systemd/user/zel-gmouse.service \
         usr/share/applications/com.zel.GMouse.desktop \
@@ -177,10 +313,40 @@ package)
         <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/user/zel-gmouse.service) ||
         fail "the service does not start /usr/bin/ZEL_GMouse"
     dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "Depends lacks Qt"
+    grep -q '^\./usr/bin/zel-mouse-sim$' "$work/contents" && fail "zel-mouse-sim is on the PATH"
+    tail -1 "$work/package.log" | grep -qxF "$deb" || fail "package.sh does not end with the path"
+    [ "$(wc -l <"$work/package.log")" -le 10 ] || fail "package.sh says too much:
+$(cat "$work/package.log")"
+    # Every error and warning fails; lintian's notes (I:, P:) do not.
+    lintian "$deb" >"$work/lintian.out" 2>&1
+    lintian_status=$?
+    if grep -E '^[EW]: ' "$work/lintian.out" >"$work/lintian.bad"; then
+        fail "lintian: $(cat "$work/lintian.bad")"
+    fi
+    [ "$lintian_status" -le 1 ] || fail "lintian could not check the package: $(cat "$work/lintian.out")"
     root="$work/root"
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
     chmod 755 "$root"
     user_files "$root/usr/bin/ZEL_GMouse" "$root/usr/share/zel-gmouse"
+    ;;
+desktop-pointer-speed)
+    require_tools gsettings
+    install_prefix
+    chmod -R a-w "$prefix"
+    desktop_pointer_speed "$prefix/bin/ZEL_GMouse"
+    ;;
+no-stray-bus)
+    # Without dbus-launch nothing could autolaunch a bus, and the test could not fail.
+    require_tools Xvfb xdotool dbus-launch
+    install_prefix
+    chmod -R a-w "$prefix"
+    no_stray_bus "$prefix/bin/ZEL_GMouse"
+    ;;
+service)
+    require_tools systemd-analyze Xvfb xdotool
+    install_prefix
+    chmod -R a-w "$prefix"
+    service "$prefix/bin/ZEL_GMouse" "$prefix/lib/systemd/user/zel-gmouse.service"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -110,7 +110,10 @@ TEST_F(DesktopPointerSettingsTest, GnomeSpeedTenWritesZero) {
     DesktopPointerSettings settings(Desktop::Gnome, dir_.string());
     settings.SetPointerSpeed(10);
     ASSERT_TRUE(settings.Flush(10000));
-    EXPECT_EQ(Log(), "gsettings set org.gnome.desktop.peripherals.mouse speed 0.0\n");
+    // The first change reads the value it will give back at the end.
+    EXPECT_EQ(Log(),
+              "gsettings get org.gnome.desktop.peripherals.mouse speed\n"
+              "gsettings set org.gnome.desktop.peripherals.mouse speed 0.0\n");
 }
 
 TEST_F(DesktopPointerSettingsTest, FailedDesktopReadReportsNoValue) {
@@ -143,12 +146,108 @@ TEST_F(DesktopPointerSettingsTest, KdeWritesKdeglobalsAndKcminputrcAndNotifies) 
               "kwriteconfig5 --file kdeglobals --group KDE --key WheelScrollLines 3\n"
               "dbus-send --session --type=signal /KGlobalSettings "
               "org.kde.KGlobalSettings.notifyChange int32:3 int32:0\n"
+              "kreadconfig5 --file kcminputrc --group Mouse --key XLbInptPointerAcceleration "
+              "--default 0\n"
               "kwriteconfig5 --file kcminputrc --group Mouse --key XLbInptPointerAcceleration "
               "0.5\n"
               "dbus-send --session --type=signal /KGlobalSettings "
               "org.kde.KGlobalSettings.notifyChange int32:3 int32:0\n");
     EXPECT_EQ(settings.GetWheelScrollLines(), 3);
     EXPECT_EQ(settings.GetPointerSpeed(), 15);
+}
+
+// A gsettings that keeps its value in a file, as the desktop would.
+class RestoreDesktopValuesTest : public DesktopPointerSettingsTest {
+protected:
+    void AddStoringGsettings(const std::string& value) {
+        WriteValue(value);
+        fs::path file = dir_ / "gsettings";
+        std::ofstream(file) << "#!/bin/sh\necho \"gsettings $*\" >> '" << log_.string() << "'\n"
+                            << "case \"$1\" in get) cat '" << ValuePath() << "';;\n"
+                            << "set) printf '%s\\n' \"$4\" > '" << ValuePath() << "';; esac\n";
+        fs::permissions(file, fs::perms::owner_all);
+    }
+    std::string ValuePath() const { return (dir_ / "value").string(); }
+    void WriteValue(const std::string& value) { std::ofstream(ValuePath()) << value << "\n"; }
+    std::string Value() const {
+        std::ifstream in(ValuePath());
+        std::string value;
+        std::getline(in, value);
+        return value;
+    }
+};
+
+// 0.25 lies between two steps of the 1 ... 20 scale: the user's own text comes back, not a
+// value rounded through the scale and not a fixed default.
+TEST_F(RestoreDesktopValuesTest, GnomeGetsBackTheUsersOwnValueAfterChanges) {
+    for (bool readFirst : {false, true}) {
+        SCOPED_TRACE(readFirst);
+        AddStoringGsettings("0.25");
+        DesktopPointerSettings settings(Desktop::Gnome, dir_.string());
+        if (readFirst) {
+            EXPECT_EQ(settings.GetPointerSpeed(), 13);  // as an upload asks before it sets
+        }
+        settings.SetPointerSpeed(4);
+        settings.SetPointerSpeed(18);
+        ASSERT_TRUE(settings.Flush(10000));
+        EXPECT_EQ(Value(), "0.8");
+        settings.RestoreDesktopValues();
+        ASSERT_TRUE(settings.Flush(10000));
+        EXPECT_EQ(Value(), "0.25");
+        EXPECT_EQ(settings.GetPointerSpeed(), 13);  // read from the desktop again
+    }
+}
+
+TEST_F(RestoreDesktopValuesTest, GnomeValueNeverChangedIsLeftAlone) {
+    AddStoringGsettings("0.3");
+    DesktopPointerSettings settings(Desktop::Gnome, dir_.string());
+    EXPECT_EQ(settings.GetPointerSpeed(), 13);
+    settings.SetWheelScrollLines(5);  // GNOME has no wheel lines: only remembered
+    settings.RestoreDesktopValues();
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Log(), "gsettings get org.gnome.desktop.peripherals.mouse speed\n");
+    EXPECT_EQ(Value(), "0.3");
+}
+
+// When the value before the change cannot be read, nothing is written back at the end: the
+// program cannot know the user's value, so it does not invent one.
+TEST_F(RestoreDesktopValuesTest, UnreadableValueBeforeTheChangeIsNotRestored) {
+    AddHelper("gsettings", "garbage\n");
+    DesktopPointerSettings settings(Desktop::Gnome, dir_.string());
+    settings.SetPointerSpeed(4);
+    ASSERT_TRUE(settings.Flush(10000));
+    settings.RestoreDesktopValues();
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Log(),
+              "gsettings get org.gnome.desktop.peripherals.mouse speed\n"
+              "gsettings set org.gnome.desktop.peripherals.mouse speed -0.6667\n");
+}
+
+TEST_F(RestoreDesktopValuesTest, KdeGetsBackBothValuesOnlyOnce) {
+    AddHelper("kreadconfig5", "7\n");
+    AddHelper("kwriteconfig5");
+    AddHelper("dbus-send");
+    DesktopPointerSettings settings(Desktop::Kde, dir_.string());
+    settings.SetWheelScrollLines(3);
+    settings.SetPointerSpeed(15);
+    ASSERT_TRUE(settings.Flush(10000));
+    fs::remove(log_);
+    settings.RestoreDesktopValues();
+    settings.RestoreDesktopValues();  // the second has nothing left to give back
+    ASSERT_TRUE(settings.Flush(10000));
+    const std::string log = Log();
+    EXPECT_NE(log.find("kwriteconfig5 --file kcminputrc --group Mouse --key "
+                       "XLbInptPointerAcceleration 7\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("kwriteconfig5 --file kdeglobals --group KDE --key WheelScrollLines 7\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'),
+              3 + (log.find("notifyChange") < log.find("kdeglobals")))
+        << log;  // two writes and one notice, or two when the worker ran between them
+    // KDE is told after the last write.
+    EXPECT_TRUE(log.ends_with("org.kde.KGlobalSettings.notifyChange int32:3 int32:0\n")) << log;
 }
 
 TEST_F(DesktopPointerSettingsTest, UnknownDesktopOnlyRemembersAndSaysSoOncePerSetting) {
@@ -179,6 +278,8 @@ TEST(FakePointerSettings, RecordsCallsAndCanFailReads) {
     EXPECT_EQ(fake.Calls(), (std::vector<std::string>{"GetPointerSpeed", "SetPointerSpeed 4",
                                                       "GetWheelScrollLines"}));
     EXPECT_EQ(fake.Writes(), (std::vector<std::string>{"SetPointerSpeed 4"}));
+    settings.RestoreDesktopValues();
+    EXPECT_EQ(fake.pointerSpeed, kDefaultPointerSpeed);
 }
 
 }  // namespace
