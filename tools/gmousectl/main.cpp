@@ -14,6 +14,7 @@
 #include "forwarding.h"
 #include "local_target.h"
 #include "platform/app_paths.h"
+#include "platform/session_bus.h"
 #include "settings/config_files.h"
 #include "settings/program_files.h"
 
@@ -73,6 +74,9 @@ int main(int argc, char** argv) {
         Print(stderr, "zel-gmousectl: " + parsed.error + "\n");
         return control::kExitUsage;
     }
+    // An upload sets the desktop's pointer speed through gsettings, which would start a session
+    // bus of its own where none runs.
+    platform::KeepSessionBusFromAutolaunching();
     control::ParsedCommand& command = *parsed.command;
     if (command.kind == control::CommandKind::Help) {
         Print(stdout, control::HelpText(command.helpTopic));
