@@ -57,6 +57,7 @@ MainWindow::MainWindow(AppServices services)
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
     tray_ = std::make_unique<TrayIcon>(*this, trayMenu_);
+    connect(tray_.get(), &TrayIcon::showRequested, this, [this] { ShowWindow(); });
     connect(tray_.get(), &TrayIcon::exitRequested, this, [this] { ShutdownLink(); });
 }
 

@@ -94,8 +94,8 @@ public:
     // Any power event (suspend, resume): the profile is uploaded again.
     void UploadAgainAfterPowerEvent();
 
-    // Shows and restores the window, also from the tray (the tray's show entry, a second start
-    // of the program).
+    // The one way the window is shown and restored: the tray icon's click, double click and
+    // show entry, and a second start of the program, all come here.
     void ShowWindow();
 
     // A zel-gmousectl command forwarded by the single-instance socket, carried out on the

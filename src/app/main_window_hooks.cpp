@@ -59,7 +59,10 @@ void MainWindow::ShowWindow() {
         hide();
         setWindowState(windowState() & ~Qt::WindowMinimized);
     }
-    tray_->ShowWindow();
+    show();
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::RestoreIfMinimiseIgnored() {

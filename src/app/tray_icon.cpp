@@ -54,19 +54,12 @@ void TrayIcon::HideToTray() {
     AddTrayIcon();
 }
 
-void TrayIcon::ShowWindow() {
-    window_.show();
-    window_.showNormal();
-    window_.raise();
-    window_.activateWindow();
-}
-
 void TrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer) {
     switch (reason) {
         case QSystemTrayIcon::DoubleClick:
         // Trays that speak the StatusNotifierItem protocol report a single activation only.
         case QSystemTrayIcon::Trigger:
-            ShowWindow();
+            emit showRequested();
             break;
         case QSystemTrayIcon::Context:
             if (QMenu* popup = trayMenu_.Popup()) {
@@ -85,7 +78,7 @@ bool TrayIcon::RunMenuCommand(int commandId) {
     }
     switch (choice->command) {
         case MenuCommand::ShowWindow:
-            ShowWindow();
+            emit showRequested();
             return true;
         case MenuCommand::ExitDriver:
             emit exitRequested();

@@ -1,9 +1,10 @@
 #pragma once
 
 // The program's place in the notification area. Closing the main window hides it there; the
-// icon's double click or its menu's show entry brings it back, the menu's exit entry ends the
-// program. Where the desktop has no notification area, closing only minimises the window, so it
-// can always be found again on the task bar.
+// icon's click or double click or its menu's show entry asks for it back (the window has one
+// way to show itself, used by every path), the menu's exit entry ends the program. Where the
+// desktop has no notification area, closing only minimises the window, so it can always be found
+// again on the task bar.
 
 #include <QObject>
 #include <QPoint>
@@ -26,7 +27,8 @@ public:
     // Tells whether the desktop shows tray icons now.
     using Availability = std::function<bool()>;
 
-    // `window` is shown and hidden; `trayMenu` holds the menu whose first pop-up the icon shows.
+    // `window` is hidden and gives the icon; `trayMenu` holds the menu whose first pop-up the icon
+    // shows.
     TrayIcon(QWidget& window, SkinnedMenu& trayMenu,
              Availability available = &QSystemTrayIcon::isSystemTrayAvailable,
              QObject* parent = nullptr);
@@ -42,20 +44,19 @@ public:
     // the window is only minimised.
     void HideToTray();
 
-    // Shows and restores the window and brings it to the front.
-    void ShowWindow();
-
-    // A mouse action on the icon: a click or double click shows the window, the context click
-    // shows the tray menu at `pointer`.
+    // A mouse action on the icon: a click or double click asks for the window, the context
+    // click shows the tray menu at `pointer`.
     void HandleActivation(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer);
 
-    // A command of the tray menu: the show entries show the window, the exit entries ask the
+    // A command of the tray menu: the show entries ask for the window, the exit entries ask the
     // program to end. Other identifiers are not the tray's and do nothing (false).
     bool RunMenuCommand(int commandId);
 
     QSystemTrayIcon* icon() const { return icon_.get(); }
 
 signals:
+    // A click, a double click or the show entry: the window is to be shown and restored.
+    void showRequested();
     // The exit entry was chosen: the program runs its shutdown sequence.
     void exitRequested();
 

@@ -64,12 +64,22 @@ RecordingChange Recorder::ToggleRecording() {
 }
 
 RecordKeyResult Recorder::RecordKey(int msg, int vk) {
+    return RecordKey(msg, vk, Now());
+}
+
+bool Recorder::IsHeld(std::uint8_t key) const {
+    const auto held = heldKeys_.begin() + heldCount_;
+    return std::find(heldKeys_.begin(), held, key) != held;
+}
+
+RecordKeyResult Recorder::RecordKey(int msg, int vk, std::int64_t receivedAt) {
     if (!IsDown(msg) && !IsUp(msg)) {
         return RecordKeyResult::NotAKey;
     }
-    const bool repeated = msg == lastKeyMsg_ && vk == lastKeyVk_;
+    const auto key = static_cast<std::uint8_t>(vk & 0xFF);
+    // A press of a key still held is its auto-repeat, whatever came between.
+    const bool repeated = (msg == lastKeyMsg_ && vk == lastKeyVk_) || (IsDown(msg) && IsHeld(key));
     if (!repeated && recordedCount_ < kMaxRecordedSteps) {
-        const auto key = static_cast<std::uint8_t>(vk & 0xFF);
         std::uint8_t action = kPressAction;
         if (IsDown(msg)) {
             if (page_.state.downCount >= kMaxRecordedPresses || heldCount_ >= kMaxHeldKeys) {
@@ -88,7 +98,7 @@ RecordKeyResult Recorder::RecordKey(int msg, int vk) {
             action = kReleaseAction;
         }
         const int k = recordedCount_;
-        const std::uint16_t elapsed = ElapsedMs();
+        const std::uint16_t elapsed = ElapsedMs(receivedAt);
         page_.store().EditUserMacro(recordTarget_, [&](MacroRecord& record) {
             const auto step = static_cast<std::size_t>(k);
             record.steps[step] = {VkToUsage(key), action};
@@ -106,9 +116,12 @@ RecordKeyResult Recorder::RecordKey(int msg, int vk) {
 }
 
 std::uint16_t Recorder::ElapsedMs() {
-    const std::int64_t now = clock_.MillisecondsSinceMidnightUtc();
-    std::int64_t d = now - lastEventTime_;
-    lastEventTime_ = now;
+    return ElapsedMs(Now());
+}
+
+std::uint16_t Recorder::ElapsedMs(std::int64_t at) {
+    std::int64_t d = at - lastEventTime_;
+    lastEventTime_ = at;
     if (d < 0) {
         d += kMillisecondsPerDay;
     }

@@ -58,14 +58,24 @@ public:
     RecordingChange ToggleRecording();
 
     // One key message while recording: msg one of the four key messages, vk the virtual-key
-    // code. Repeated messages (same message, same key) are recorded once; at most 216 steps,
-    // 108 presses and 9 keys held at a time (a tenth held key is dropped, its release too).
+    // code. Repeated messages (same message, same key) are recorded once, and a press of a key
+    // that is held already is its auto-repeat; at most 216 steps, 108 presses and 9 keys held
+    // at a time (a tenth held key is dropped, its release too). The pause before the step is
+    // measured up to now, or up to `receivedAt` (a time of Now()) for a message taken earlier.
     RecordKeyResult RecordKey(int msg, int vk);
+    RecordKeyResult RecordKey(int msg, int vk, std::int64_t receivedAt);
 
-    // Milliseconds since the previous call, across midnight, at most 65535.
+    // The recording clock's time, for RecordKey's `receivedAt`.
+    std::int64_t Now() { return clock_.MillisecondsSinceMidnightUtc(); }
+
+    // Milliseconds since the previous call (until now or until `at`), across midnight, at most
+    // 65535.
     std::uint16_t ElapsedMs();
+    std::uint16_t ElapsedMs(std::int64_t at);
 
 private:
+    bool IsHeld(std::uint8_t key) const;
+
     MacroPageModel& page_;
     RecordClock& clock_;
     int recordTarget_ = 0;

@@ -245,6 +245,9 @@ bool MacroPageModel::RunStepCommand(int commandId) {
     switch (command->kind) {
         case StepCommandKind::InsertBefore:
             InsertStep(state.menuMacro, state.menuStep, command->code, command->action);
+            if (view.stepLines.empty()) {
+                state.selectedLine = 0;  // the new step is the only line: it is the selected one
+            }
             RefreshStepList(state.menuMacro);
             return false;
         case StepCommandKind::InsertAfter:

@@ -90,8 +90,11 @@ protected:
         if (line < list.count()) {
             list.scrollToItem(list.item(line));  // as the user scrolls to the line first
         }
+        // An empty list's line 0 is its top; other lines past the end are below the last.
         const QPoint local = line < list.count() ? list.visualItemRect(list.item(line)).center()
-                                                 : QPoint(5, list.viewport()->height() - 2);
+                             : list.count() == 0 && line == 0
+                                 ? QPoint(5, 5)
+                                 : QPoint(5, list.viewport()->height() - 2);
         bool opened = false;
         QTimer::singleShot(0, [this, commandId, &opened] { ChooseFromPopup(commandId, opened); });
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local),
@@ -271,6 +274,38 @@ TEST_F(MacroPageWindowTest, InsertAndDeleteFromTheMenuOfEitherEdition) {
         RightClickLine(3, c.deleteId);  // a delay line deletes the step before it
         EXPECT_EQ(macros_.UserMacro(0).stepCount, 4);
         EXPECT_EQ(StepLines()[2], kDown + "L-KEY");
+    }
+}
+
+// Line 0 is highlighted (selected, not only framed) whenever the page makes it the selected
+// line: after an insert into an empty list and after line 0 is deleted.
+TEST_F(MacroPageWindowTest, LineZeroIsHighlightedAfterAnInsertIntoAnEmptyListOrItsDelete) {
+    struct Case {
+        const char* what;
+        MacroRecord macro;
+        int commandId;
+        std::string firstLine;
+    } const cases[] = {
+        {"insert before into an empty list", MakeMacro("M"), 32802, kDown + "L-KEY"},
+        {"insert after into an empty list", MakeMacro("M"), 32814, kUp + "M-KEY"},
+        {"delete of line 0", FiveLineMacro("M"), 32781, kUp + "A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window_.reset();
+        macros_.ReplaceUserMacros({});
+        ASSERT_TRUE(StartOnMacroPage({MakeMacro("Other", {{5, 1}}), c.macro}));
+        QListWidget& list = *page().stepList();
+        ClickRow(*page().macroList(), 1);
+        if (list.count() > 0) {
+            ClickRow(list, 2);  // another line was the current one
+        }
+        RightClickLine(0, c.commandId);
+        ASSERT_FALSE(StepLines().empty());
+        EXPECT_EQ(StepLines()[0], c.firstLine);
+        EXPECT_EQ(list.currentRow(), 0);
+        EXPECT_TRUE(list.item(0)->isSelected()) << "line 0 has the focus frame only";
+        EXPECT_EQ(list.selectedItems().size(), 1);
     }
 }
 

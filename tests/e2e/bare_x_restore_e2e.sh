@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The window on an X server without a window manager (Xvfb alone), as a user meets it: after
-# the minimise button, and after the close button (to the tray, when trayer is installed) and a
-# second start, the page is on screen, never a black rectangle.
+# the minimise button, and after the close button (to the tray, when trayer is installed) and
+# each way back (a click on the tray icon, a double click, the tray menu's "Show Window", a
+# second start), the page is on screen, never a black rectangle.
 # Usage: bare_x_restore_e2e.sh PROGRAM SIMULATOR
+# With ZEL_E2E_SCREENSHOTS naming a folder, the screen after each way back is kept there.
 # Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb, xdotool or ImageMagick).
 set -u
 
@@ -80,12 +82,41 @@ if [ -z "$tray_pid" ]; then
     click_button 13
     wait_until 5 page_shown || fail "after close the window is black ($(brightness) vs $shown)"
 else
-    # The close button hides the window to the tray; a second start shows it again.
-    click_button 13
-    sleep 1
-    [ -z "$(window_id)" ] || fail "the close button did not hide the window to the tray"
+    # The close button hides the window to the tray; the tray icon, its menu and a second start
+    # each show it again.
+    hide_to_tray() {
+        click_button 13
+        sleep 1
+        [ -z "$(window_id)" ] || fail "the close button did not hide the window to the tray"
+    }
+    # The tray icon is the panel's only one, at its left end.
+    read -r icon_x icon_y < <(xdotool search --class trayer getwindowgeometry --shell %@ |
+        awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^HEIGHT=/{h=$2} END{print x + h / 2, y + h / 2}')
+    [ -n "$icon_x" ] || fail "the tray panel is not there"
+    restored() {  # how -> the window is back with the page painted
+        wait_until 5 window_id >/dev/null || fail "$1 did not show the window"
+        wait_until 3 page_shown || fail "after $1 the window is black ($(brightness) vs $shown)"
+        [ -z "${ZEL_E2E_SCREENSHOTS:-}" ] ||
+            cp "$work/screen.png" "$ZEL_E2E_SCREENSHOTS/$(printf %s "$1" | tr -c 'a-z' '-').png"
+    }
+
+    hide_to_tray
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    restored "a click on the tray icon"
+
+    hide_to_tray
+    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+    restored "a double click on the tray icon"
+
+    hide_to_tray
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    sleep 0.5
+    xdotool key Down Return
+    restored "the tray menu's show entry"
+
+    hide_to_tray
     run_program || fail "the second start failed"
-    wait_until 5 page_shown || fail "after a second start the window is black ($(brightness) vs $shown)"
+    restored "a second start"
 fi
 kill "$app_pid"
 wait_exit 10

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run of a macro made in the window: the real program on an X server of its own
-# (Xvfb) against the virtual mouse. A user adds a macro, records A and B typed on the keyboard,
-# applies it, gives it to button 4 through the function choice list and applies the profile;
-# then the mouse's button 4 is clicked and the mouse must receive the recorded keys.
+# (Xvfb) against the virtual mouse. A user adds a macro, records A and B typed on the keyboard
+# and C held long enough for the X server to auto-repeat it, applies it, gives it to button 4 through the function choice list and applies the profile;
+# then the mouse's button 4 is clicked and the mouse must receive the recorded keys, the held C
+# as one press and one release.
 # Usage: recording_e2e.sh PROGRAM SIMULATOR
 # Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool; the reason is printed).
 set -u
@@ -81,7 +82,8 @@ xdotool type --delay 50 Rec
 click_entry "$advanced" BUTTONPOS 2
 grep -q . "$app/Macro_EN.dat" || fail "the macro file is gone"
 
-# Record: A pressed, held 150 ms, released; 200 ms later B pressed and released. Stop, Apply.
+# Record: A pressed, held 150 ms, released; 200 ms later B pressed and released; then C held
+# 1.5 s, past the server's auto-repeat delay. Stop, Apply.
 click_entry "$advanced" BUTTONPOS 4
 xdotool keydown a
 sleep 0.15
@@ -90,6 +92,10 @@ sleep 0.2
 xdotool keydown b
 sleep 0.05
 xdotool keyup b
+sleep 0.2
+xdotool keydown c
+sleep 1.5
+xdotool keyup c
 sleep 0.2
 click_entry "$advanced" BUTTONPOS 4
 click_entry "$advanced" BUTTONPOS 5
@@ -125,15 +131,16 @@ features | tail -n 13 | grep -qx '0710040000000000' || {
     fail "button 4 was not given a host function"
 }
 
-# The mouse's button 4 clicked: the recorded keys reach the mouse.
+# The mouse's button 4 clicked: the recorded keys reach the mouse, the held C once, and the
+# end of the macro releases everything.
 before=$(feature_count)
 send_mouse click 4
-wait_features $((before + 4)) 10
+wait_features $((before + 8)) 10
+sleep 1
 played=$(features | tail -n +$((before + 1)) | tr '\n' ' ')
-case "$played" in
-0715040000000000\ 0715000000000000\ 0715050000000000\ 0715000000000000\ *) ;;
-*) fail "the mouse received: $played" ;;
-esac
+expected="0715040000000000 0715000000000000 0715050000000000 0715000000000000 \
+0715060000000000 0715000000000000 071600ff00000000 0715000000000000 "
+[ "$played" = "$expected" ] || fail "the mouse received: $played"
 
 send_mouse unplug
 wait_exit 10

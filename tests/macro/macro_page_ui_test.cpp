@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 
@@ -47,6 +48,14 @@ const MacroControlRects kRects{
 void SendKey(RecordingCapture& capture, QEvent::Type type, std::uint32_t xKeycode,
              bool autoRepeat = false) {
     QKeyEvent event(type, 0, Qt::NoModifier, xKeycode, 0, 0, QString(), autoRepeat);
+    capture.TakeKeyEvent(event);
+}
+
+// A key event as the X server sends it: the X key code and the server's time stamp.
+void SendTimedKey(RecordingCapture& capture, QEvent::Type type, std::uint32_t xKeycode,
+                  std::uint64_t serverTime) {
+    QKeyEvent event(type, 0, Qt::NoModifier, xKeycode, 0, 0);
+    event.setTimestamp(serverTime);
     capture.TakeKeyEvent(event);
 }
 
@@ -365,6 +374,62 @@ TEST_F(MacroPageUiTest, RecordingFromKeyEventsWithAFakeClock) {
         EXPECT_EQ(m.delays[k].Value(), delays[k]) << k;
     }
     EXPECT_EQ(Lines(*page_->stepList())[3], "    120ms");
+}
+
+TEST_F(MacroPageUiTest, HeldKeyAsTheXServerRepeatsItRecordsOnePressAndOneRelease) {
+    constexpr std::uint32_t kXC = 54;
+    constexpr std::uint32_t kXD = 40;
+    struct Case {
+        const char* name;
+        bool pairs;  // release and press with one time stamp; else presses alone (XKB)
+    } const cases[] = {{"release/press pairs", true}, {"detectable auto-repeat", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page_.reset();  // the page is left before it is entered again
+        Open({FiveLineMacro("M")});
+        page_->ToggleRecording();
+        clock_.now = 5000;
+        SendTimedKey(*capture_, QEvent::KeyPress, kXC, 90'000);
+        // C held 1.5 s: repeats from 660 ms on, every 40 ms.
+        for (std::uint64_t t = 90'660; t < 91'500; t += 40) {
+            clock_.now = 5000 + static_cast<std::int64_t>(t - 90'000);
+            if (c.pairs) {
+                SendTimedKey(*capture_, QEvent::KeyRelease, kXC, t);
+            }
+            SendTimedKey(*capture_, QEvent::KeyPress, kXC, t);
+        }
+        clock_.now = 6500;
+        SendTimedKey(*capture_, QEvent::KeyRelease, kXC, 91'500);
+        // The release shows once no press answers it; its pause is measured to its arrival.
+        clock_.now = 6900;
+        for (int i = 0; i < 100 && page_->stepList()->count() < 3; ++i) {
+            QTest::qWait(10);
+        }
+        EXPECT_EQ(Lines(*page_->stepList()),
+                  (std::vector<std::string>{kDown + "C", "    1500ms", kUp + "C"}));
+        // D typed twice quickly: the second press has a time stamp of its own, so it is no
+        // repeat; Stop records the last release without waiting.
+        clock_.now = 7000;
+        SendTimedKey(*capture_, QEvent::KeyPress, kXD, 92'000);
+        clock_.now = 7050;
+        SendTimedKey(*capture_, QEvent::KeyRelease, kXD, 92'050);
+        clock_.now = 7070;
+        SendTimedKey(*capture_, QEvent::KeyPress, kXD, 92'070);
+        clock_.now = 7100;
+        SendTimedKey(*capture_, QEvent::KeyRelease, kXD, 92'100);
+        clock_.now = 7200;
+        page_->ToggleRecording();
+
+        const MacroRecord& m = store_.UserMacro(0);
+        ASSERT_EQ(m.stepCount, 6);
+        const MacroStep steps[] = {{6, 1}, {6, 2}, {7, 1}, {7, 2}, {7, 1}, {7, 2}};
+        const std::uint16_t delays[] = {1500, 500, 50, 20, 30, 30};
+        for (std::size_t k = 0; k < 6; ++k) {
+            EXPECT_EQ(m.steps[k].code, steps[k].code) << k;
+            EXPECT_EQ(m.steps[k].action, steps[k].action) << k;
+            EXPECT_EQ(m.delays[k].Value(), delays[k]) << k;
+        }
+    }
 }
 
 TEST_F(MacroPageUiTest, RecordingLimitsAndHeldKeys) {

@@ -96,6 +96,26 @@ TEST_F(RecorderTest, AutoRepeatIsRecordedOnce) {
     EXPECT_EQ(page_.state.downCount, 1);
 }
 
+TEST_F(RecorderTest, PressOfAKeyStillHeldIsItsRepeatWhateverCameBetween) {
+    recorder_.ToggleRecording();
+    Down(kVkA, 0);
+    Down(kVkB, 100);
+    Up(kVkB, 200);
+    EXPECT_EQ(Down(kVkA, 700), RecordKeyResult::Filtered);
+    EXPECT_EQ(Down(kVkA, 733), RecordKeyResult::Filtered);
+    Up(kVkA, 1000);
+    recorder_.ToggleRecording();
+    ASSERT_EQ(Target().stepCount, 4);
+    EXPECT_EQ(page_.state.downCount, 2);
+    const MacroStep steps[] = {{4, 1}, {5, 1}, {5, 2}, {4, 2}};
+    const int delays[] = {100, 100, 800, 30};
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(Target().steps[k].code, steps[k].code) << k;
+        EXPECT_EQ(Target().steps[k].action, steps[k].action) << k;
+        EXPECT_EQ(Target().delays[k].Value(), delays[k]) << k;
+    }
+}
+
 TEST_F(RecorderTest, KeyHeldBeforeRecordGivesNoStep) {
     recorder_.ToggleRecording();
     EXPECT_EQ(Up(kVkB, 10), RecordKeyResult::Dropped);

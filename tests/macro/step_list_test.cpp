@@ -222,7 +222,9 @@ TEST_F(MacroPageModelTest, InsertCommands) {
          {{4, 1, 10}, {242, 2, 30}, {5, 1, 20}, {6, 1, 40}},
          5},
         {"after on an empty list", {}, 0, 32809, {{240, 1, 30}}, 0},
-        {"before on an empty list", {}, 0, 32805, {{241, 2, 30}}, 2},
+        // Into an empty list either insert selects the new line, wherever the menu opened.
+        {"before on an empty list", {}, 0, 32805, {{241, 2, 30}}, 0},
+        {"before low in an empty list", {}, 3, 32805, {{241, 2, 30}}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

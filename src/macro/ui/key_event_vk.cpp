@@ -197,8 +197,8 @@ std::optional<RecordedKey> RecordedKeyOf(const QKeyEvent& event, KeySource sourc
     if (!press && event.type() != QEvent::KeyRelease) {
         return std::nullopt;
     }
-    // Only presses repeat; a release inside an auto-repeat is no release of the key.
-    if (!press && event.isAutoRepeat()) {
+    // Either half of an auto-repeat is no keystroke: the key stays held.
+    if (event.isAutoRepeat()) {
         return std::nullopt;
     }
     if (source == KeySource::Automatic) {

@@ -35,8 +35,8 @@ bool PlatformGivesX11Keycodes();
 // The virtual-key code of a Qt key, 0 when it has none.
 std::uint8_t VkFromQtKey(int key, Qt::KeyboardModifiers modifiers);
 
-// The key message of a key press or release; nothing for other events, for the release half of
-// an auto-repeat and for a key without a virtual-key code.
+// The key message of a key press or release; nothing for other events, for an event Qt flagged
+// as auto-repeat and for a key without a virtual-key code.
 std::optional<RecordedKey> RecordedKeyOf(const QKeyEvent& event,
                                          KeySource source = KeySource::Automatic);
 

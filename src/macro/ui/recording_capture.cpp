@@ -5,13 +5,18 @@
 namespace zel::macro::ui {
 
 RecordingCapture::RecordingCapture(Recorder& recorder, QWidget& grabWidget, KeySource source)
-    : recorder_(recorder), grabWidget_(&grabWidget), source_(source) {}
+    : recorder_(recorder), grabWidget_(&grabWidget), source_(source) {
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(kReleaseSettleTime);
+    settleTimer_.callOnTimeout([this] { RecordHeldBackRelease(); });
+}
 
 RecordingCapture::~RecordingCapture() {
     ReleaseGrab();
 }
 
 RecordingChange RecordingCapture::Toggle() {
+    RecordHeldBackRelease();
     const RecordingChange change = recorder_.ToggleRecording();
     if (change == RecordingChange::Started && !grabbed_ && !grabWidget_.isNull()) {
         grabWidget_->grabKeyboard();
@@ -30,12 +35,47 @@ RecordKeyResult RecordingCapture::TakeKeyEvent(QKeyEvent& event) {
     if (!key) {
         return RecordKeyResult::NotAKey;
     }
+    const std::int64_t receivedAt = recorder_.Now();
+    const bool press = event.type() == QEvent::KeyPress;
+    if (heldBack_) {
+        const bool autoRepeat =
+            press && key->vk == heldBack_->key.vk && event.timestamp() == heldBack_->eventTime;
+        if (autoRepeat) {
+            heldBack_.reset();
+            settleTimer_.stop();
+            return RecordKeyResult::Filtered;
+        }
+        RecordHeldBackRelease();
+    }
+    // An event without a time stamp (made by a program, not by the X server) is no half of a
+    // pair: it is recorded at once.
+    if (!press && event.timestamp() != 0) {
+        heldBack_ = HeldBackRelease{*key, event.timestamp(), receivedAt};
+        settleTimer_.start();
+        return RecordKeyResult::Filtered;
+    }
+    return Record(*key, receivedAt);
+}
+
+RecordKeyResult RecordingCapture::Record(const RecordedKey& key, std::int64_t receivedAt) {
     const int before = recorder_.recordedCount();
-    const RecordKeyResult result = recorder_.RecordKey(key->message, key->vk);
+    const RecordKeyResult result = recorder_.RecordKey(key.message, key.vk, receivedAt);
     if (recorder_.recordedCount() != before && stepsChanged_) {
         stepsChanged_();
     }
     return result;
+}
+
+void RecordingCapture::RecordHeldBackRelease() {
+    settleTimer_.stop();
+    if (!heldBack_) {
+        return;
+    }
+    const HeldBackRelease release = *heldBack_;
+    heldBack_.reset();
+    if (recorder_.recording()) {
+        Record(release.key, release.receivedAt);
+    }
 }
 
 void RecordingCapture::ReleaseGrab() {

@@ -4,10 +4,21 @@
 // main window) holds a keyboard grab, so no other program gets the keystrokes, and every key
 // event the window receives is handed to the recorder. The grab ends with the recording and
 // when this object goes.
+//
+// A held key's auto-repeat is no new keystroke. The X server sends it as a release and a press
+// of the key with one time stamp (or, with detectable auto-repeat, as presses alone); Qt flags
+// such a pair only when both halves have already arrived. So a time-stamped release waits here
+// until the next key event, or for kReleaseSettleTime, before it is recorded at the time it
+// came: a press of the same key with the same time stamp makes the pair an auto-repeat, and
+// neither half is recorded. Repeated presses are the recorder's to drop.
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "macro/recorder.h"
 #include "macro/ui/key_event_vk.h"
@@ -15,6 +26,10 @@
 class QKeyEvent;
 
 namespace zel::macro::ui {
+
+// How long a release waits for the press that would make it half of an auto-repeat. Both halves
+// leave the X server together; this only bounds how late a release shows in the step list.
+inline constexpr std::chrono::milliseconds kReleaseSettleTime{60};
 
 class RecordingCapture {
 public:
@@ -31,8 +46,9 @@ public:
     RecordingChange Toggle();
 
     // Every key event of the grabbing window while recording: the recorder's verdict. NotAKey
-    // for other events, outside a recording, for the release half of an auto-repeat and for a
-    // key without a virtual-key code.
+    // for other events, outside a recording, for an event Qt flagged as auto-repeat and for a
+    // key without a virtual-key code; Filtered for a release kept back and for an auto-repeat
+    // pair.
     RecordKeyResult TakeKeyEvent(QKeyEvent& event);
 
     // Called after a key event that added steps (the page shows them).
@@ -41,6 +57,15 @@ public:
     }
 
 private:
+    struct HeldBackRelease {
+        RecordedKey key;
+        std::uint64_t eventTime;  // the X server's time stamp, never 0
+        std::int64_t receivedAt;  // the recorder's clock
+    };
+
+    RecordKeyResult Record(const RecordedKey& key, std::int64_t receivedAt);
+    // Records the release kept back, if any.
+    void RecordHeldBackRelease();
     void ReleaseGrab();
 
     Recorder& recorder_;
@@ -48,6 +73,8 @@ private:
     KeySource source_;
     bool grabbed_ = false;
     std::function<void()> stepsChanged_;
+    std::optional<HeldBackRelease> heldBack_;
+    QTimer settleTimer_;
 };
 
 }  // namespace zel::macro::ui
