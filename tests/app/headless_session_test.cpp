@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "control/control_protocol.h"
+#include "control/instance_requests.h"
 #include "settings/config_files.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
@@ -70,11 +72,25 @@ protected:
             ++starts_;
             started_.notify_all();
         };
+        session_->onStop = [this](HeadlessSession&) {
+            std::lock_guard lock(startMutex_);
+            stopped_ = true;
+            started_.notify_all();
+        };
+        if (server_.IsListening()) {
+            session_->ServeRequests(&server_, nullptr);
+        }
         runner_ = std::thread([this] { status_ = session_->Run(-1); });
     }
     bool WaitForStart() {
         std::unique_lock lock(startMutex_);
         return started_.wait_for(lock, std::chrono::seconds(5), [&] { return starts_ > 0; });
+    }
+    // Within `timeoutMs`; the run stops by itself (an unplug) in the tests that wait for it.
+    bool WaitForStop(int timeoutMs) {
+        std::unique_lock lock(startMutex_);
+        return started_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return stopped_; });
     }
     int Stop() {
         session_->RequestShutdown();
@@ -97,6 +113,8 @@ protected:
     std::mutex startMutex_;
     std::condition_variable started_;
     int starts_ = 0;
+    bool stopped_ = false;
+    control::InstanceServer server_;
 };
 
 TEST_F(HeadlessSessionTest, RefusedNodeIsExplainedAndOpenedAfterTheReplug) {
@@ -134,6 +152,41 @@ TEST_F(HeadlessSessionTest, MissingConfigUploadsTheFactoryProfileAndSaysSo) {
     settings::LoadProfile(Config(), 1, false, 0, written);
     EXPECT_EQ(settings::TakeProfileValues(written).K, settings::kResetDefaults.K);
     EXPECT_EQ(settings::ReadCurrentProfile(Config()), 1);
+}
+
+// Clients that connect and say nothing hold neither a command of another client nor the
+// reaction to an unplug: both come long before the silent ones are given up.
+TEST_F(HeadlessSessionTest, SilentClientsHoldUpNeitherCommandsNorTheUnplug) {
+    std::ofstream(Config()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
+    const std::string socketPath = control::InstanceSocketPath(Dir());
+    ASSERT_TRUE(server_.Listen(socketPath));
+    Run();
+    ASSERT_TRUE(WaitForStart());
+
+    std::vector<control::UniqueSocket> silent;
+    for (int i = 0; i < 5; ++i) {
+        silent.push_back(control::ConnectToInstance(socketPath));
+        ASSERT_TRUE(silent.back().valid());
+    }
+    control::UniqueSocket client = control::ConnectToInstance(socketPath);
+    ASSERT_TRUE(client.valid());
+    const auto request = control::EncodeRequest({false, "", {"show", "--profile", "1"}});
+    ASSERT_TRUE(control::WriteAll(client.get(), *request, 500));
+    const auto bytes = control::ReadMessage(client.get(), 1 << 16, control::kRequestTimeoutMs / 2,
+                                            [](const std::string&) { return false; });
+    ASSERT_TRUE(bytes) << "no answer while silent clients wait";
+    const auto reply = control::DecodeReply(*bytes);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 0) << reply->err;
+
+    // More silent clients, then the mouse goes.
+    for (int i = 0; i < 5; ++i) {
+        silent.push_back(control::ConnectToInstance(socketPath));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    transport_->Watcher()->PushRemoval(kNode);
+    EXPECT_TRUE(WaitForStop(control::kRequestTimeoutMs / 2)) << "the unplug waited";
+    EXPECT_EQ(Stop(), 0);
 }
 
 }  // namespace
