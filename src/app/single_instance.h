@@ -1,12 +1,12 @@
 #pragma once
 
 // One running program per user, window or headless. The first start takes the instance lock in
-// the user's runtime folder and, once its window exists, listens on a local socket beside it
+// the user's runtime folder and listens on a local socket beside it
 // (src/control/instance_channel.h; zel-gmousectl meets the program there too). A later window
 // start finds the lock taken and asks the running program to show its window; a headless
 // instance answers by stepping aside, and once it has let go of the mouse and the lock the
-// window starts. A start while the first one is still initialising finds nobody listening and
-// ends without showing anything.
+// window starts. A start while the first one is still initialising (its requests held) ends
+// without showing anything.
 //
 // The runtime folder belongs to the user alone (mode 0700) and the socket is made reachable by
 // its owner only, so no other user can send requests. When the usual folder is not private a

@@ -4,7 +4,8 @@
 # Usage: ctl_e2e.sh SCENARIO PROGRAM SIMULATOR
 #   PROGRAM    the built ZEL_GMouse; its folder (with zel-gmousectl beside it) is copied first
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
-#            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
+#            json-round-trip, relative-files (the running program, started in another folder,
+#            reads and writes the files named relative to the tool's folder), list, list-hidraw (needs /dev/uhid and root: the virtual mouse
 #            as a kernel device, listed by a user who may not open its node).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
@@ -177,6 +178,27 @@ json-round-trip)
     diff <(jq -S 'del(.profile, .current)' "$work/p3.json") \
         <(jq -S 'del(.profile, .current)' "$work/p4.json") >"$work/diff" ||
         fail "profile 4 differs from profile 3: $(cat "$work/diff")"
+    ;;
+relative-files)
+    start_simulator
+    mkdir "$work/a" "$work/b"
+    (cd "$work/a" && start_program "$socket" && echo "$app_pid" >"$work/app.pid")
+    app_pid=$(cat "$work/app.pid")
+    wait_features 13 10
+    run_ctl export --profile 3 "$work/b/fps.ini" 2>"$work/err" || fail "export failed: $(cat "$work/err")"
+    cd "$work/b" || fail "no folder b"
+    run_ctl export --profile 2 p2.ini 2>"$work/err" || fail "export p2.ini failed: $(cat "$work/err")"
+    run_ctl macros export mine.dat 2>"$work/err" || fail "macros export failed: $(cat "$work/err")"
+    run_ctl import fps.ini 2>"$work/err" || fail "import fps.ini failed: $(cat "$work/err")"
+    run_ctl macros import mine.dat 2>"$work/err" || fail "macros import failed: $(cat "$work/err")"
+    cd "$work" || fail "no work folder"
+    for file in p2.ini mine.dat; do
+        [ -s "$work/b/$file" ] || fail "$file is not in the tool's folder"
+        [ -e "$work/a/$file" ] && fail "$file went to the program's folder"
+    done
+    grep -q '^\[Config7\]' "$work/b/p2.ini" || fail "p2.ini holds no profile"
+    ended "$app_pid" && fail "the program ended"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "the tool opened the mouse itself"
     ;;
 list)
     start_simulator
