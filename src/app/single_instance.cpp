@@ -141,7 +141,7 @@ void SingleInstance::Answer(const control::ControlRequest& request,
     if (request.show) {
         if (held_) {
             // Still starting: the later start ends without anything shown.
-            control::SendReply(connection.get(), "starting\n");
+            control::SendReply(connection.get(), std::string(control::kStartingReply) + "\n");
             return;
         }
         control::SendReply(connection.get(), std::string(control::kShownReply) + "\n");
