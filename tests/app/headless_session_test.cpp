@@ -17,6 +17,7 @@
 #include "control/control_protocol.h"
 #include "control/instance_requests.h"
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
 #include "tests/support/fake_hid.h"
@@ -64,6 +65,9 @@ protected:
         transport_->SetCollections({FakeHidTransport::MouseReadCollection(kNode),
                                     FakeHidTransport::MouseWriteCollection(kNode)});
         transport_->SetOpenFails(kNode, refuseAccess_);
+        if (writeChannel_) {
+            transport_->PresetChannel(kNode, platform::HidAccess::Write, writeChannel_);
+        }
         session_ = std::make_unique<HeadlessSession>(
             platform::AppPaths::ForDirectory(Dir(), 1), std::move(transport),
             std::make_unique<test::FakePointerSettings>(), messages_);
@@ -106,6 +110,7 @@ protected:
     QTemporaryDir dir_;
     MessageLog messages_;
     bool refuseAccess_ = false;
+    std::shared_ptr<test::FakeHidChannel> writeChannel_;
     FakeHidTransport* transport_ = nullptr;
     std::unique_ptr<HeadlessSession> session_;
     std::thread runner_;
@@ -152,6 +157,25 @@ TEST_F(HeadlessSessionTest, MissingConfigUploadsTheFactoryProfileAndSaysSo) {
     settings::LoadProfile(Config(), 1, false, 0, written);
     EXPECT_EQ(settings::TakeProfileValues(written).K, settings::kResetDefaults.K);
     EXPECT_EQ(settings::ReadCurrentProfile(Config()), 1);
+}
+
+// The mouse goes away during the start's upload: said on standard error, and config.ini does
+// not record the profile as uploaded.
+TEST_F(HeadlessSessionTest, AStartUploadTheMouseDidNotTakeWholeIsReported) {
+    std::ofstream(Config()) << "[Init]\r\nCurConfig=2\r\nVER_SEL=1\r\n[Config2]\r\nK0=1\r\n";
+    writeChannel_ = std::make_shared<test::FakeHidChannel>();
+    writeChannel_->SetSendHook([channel = writeChannel_.get()](std::span<const std::uint8_t>) {
+        if (channel->SentCount() == 2) {
+            channel->Disconnect();
+        }
+    });
+    Run();
+    ASSERT_TRUE(WaitForStart());
+    const auto said = messages_.Taken();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("did not receive the whole profile"), std::string::npos) << said[0];
+    EXPECT_FALSE(ini::IniDocument::Load(Config()).HasSection("Config6"));
+    EXPECT_EQ(Stop(), 0);
 }
 
 // Clients that connect and say nothing hold neither a command of another client nor the
