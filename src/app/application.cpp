@@ -1,7 +1,9 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
+#include <cstdio>
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
@@ -39,6 +41,15 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
                          [&window] { window.ShutdownLink(); });
     }
 
+    // Listening from the start, so that zel-gmousectl hears at once that the program takes no
+    // commands yet, also while a message box of the start is up.
+    if (instance != nullptr) {
+        instance->HoldRequests(true);
+        if (!instance->Listen()) {
+            std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
+                         qPrintable(instance->ListenProblem()));
+        }
+    }
     if (!window.Initialise()) {
         messages_.SetOwner(nullptr);
         return 1;
@@ -50,7 +61,7 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
         instance->SetCommandHandler([&window](const control::ControlRequest& request) {
             return window.AnswerControlRequest(request);
         });
-        instance->Listen();
+        instance->HoldRequests(false);
     }
     const int status = QApplication::exec();
     messages_.SetOwner(nullptr);
@@ -67,8 +78,19 @@ int RunWindowed(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
+    if (!instance.RuntimeWarning().isEmpty()) {
+        std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", qPrintable(instance.RuntimeWarning()));
+    }
     // A headless instance steps aside for the window instead.
     if (!instance.TryBecomeFirst()) {
+        if (!instance.RuntimeProblem().isEmpty()) {
+            // Unguarded, a second program would attach to the mouse too.
+            const QString text =
+                QStringLiteral("ZEL_GMouse cannot start: %1.").arg(instance.RuntimeProblem());
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+            QMessageBox::critical(nullptr, QStringLiteral("ZEL_GMouse"), text);
+            return 1;
+        }
         if (instance.AskFirst() != SingleInstance::FirstAnswer::SteppedAside ||
             !instance.TryBecomeFirst()) {
             return 0;

@@ -4,12 +4,14 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 #include "app/termination_signals.h"
 #include "control/instance_requests.h"
@@ -122,8 +124,11 @@ int HeadlessSession::Run(int stopFd) {
 
 void HeadlessSession::StartWithMouse() {
     std::this_thread::sleep_for(kSettleTime);
-    device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
-                           currentProfile_.load());
+    const device::UploadOutcome outcome = device::UploadSettings(
+        {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
+    if (!outcome.reportsSent) {
+        messages_.ShowMessage(device::UploadNotReceivedMessage(languageFlag_), kApplicationName);
+    }
     if (onStart) {
         onStart(*this);
     }
@@ -143,13 +148,19 @@ void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDevice
 }
 
 int HeadlessSession::FollowDevice(int stopFd) {
-    enum { kWatcher, kStop, kWake, kRequests };
-    pollfd fds[4] = {{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
-                     {stopFd, POLLIN, 0},
-                     {wakeFd_, POLLIN, 0},
-                     {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}};
+    enum { kWatcher, kStop, kWake, kRequests, kFixed };
+    std::vector<pollfd> fds;
     while (!finished_) {
-        int ready = ::poll(fds, 4, -1);
+        // The fixed sources, then one per connection whose request is still arriving; the wait
+        // ends at the first such connection's deadline.
+        fds.assign({{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
+                    {stopFd, POLLIN, 0},
+                    {wakeFd_, POLLIN, 0},
+                    {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}});
+        for (const control::PendingRequest& pending : pending_) {
+            fds.push_back({pending.fd(), POLLIN, 0});
+        }
+        int ready = ::poll(fds.data(), fds.size(), MsUntilFirstRequestDeadline());
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -183,11 +194,77 @@ int HeadlessSession::FollowDevice(int stopFd) {
             Shutdown(fds[kStop].revents != 0 ? HeadlessEnd::Signal : HeadlessEnd::Requested);
             break;
         }
-        if (fds[kRequests].revents != 0) {
-            AnswerRequests();
+        std::vector<short> readiness;
+        for (std::size_t i = kFixed; i < fds.size(); ++i) {
+            readiness.push_back(fds[i].revents);
+        }
+        ReadPendingRequests(readiness);
+        DropExpiredRequests();
+        if (fds[kRequests].revents != 0 && !finished_) {
+            AcceptRequests();
         }
     }
     return 0;
+}
+
+int HeadlessSession::MsUntilFirstRequestDeadline() const {
+    if (pending_.empty()) {
+        return -1;
+    }
+    long long earliest = pending_.front().deadlineMs();
+    for (const control::PendingRequest& pending : pending_) {
+        earliest = std::min(earliest, pending.deadlineMs());
+    }
+    return static_cast<int>(std::max(0LL, earliest - control::MonotonicMs()));
+}
+
+void HeadlessSession::AcceptRequests() {
+    for (;;) {
+        control::UniqueSocket connection = server_->Accept();
+        if (!connection.valid()) {
+            return;
+        }
+        if (pending_.size() < control::kMaxPendingRequests) {
+            pending_.emplace_back(std::move(connection),
+                                  control::MonotonicMs() + control::kRequestTimeoutMs);
+        }  // else closed at once: too many clients are still sending
+    }
+}
+
+void HeadlessSession::ReadPendingRequests(const std::vector<short>& readiness) {
+    // `readiness` follows the order of `pending_` when the wait began; requests answered here
+    // are taken out only afterwards, so the order holds throughout.
+    std::vector<std::pair<control::ControlRequest, control::UniqueSocket>> whole;
+    std::vector<bool> done(pending_.size(), false);
+    for (std::size_t i = 0; i < readiness.size() && i < pending_.size(); ++i) {
+        if (readiness[i] == 0) {
+            continue;
+        }
+        const auto progress = pending_[i].ReadAvailable();
+        if (progress == control::PendingRequest::Progress::Waiting) {
+            continue;
+        }
+        done[i] = true;
+        if (progress == control::PendingRequest::Progress::Whole) {
+            if (auto request = pending_[i].Request()) {
+                whole.emplace_back(std::move(*request), pending_[i].TakeConnection());
+            }
+        }
+    }
+    std::size_t index = 0;
+    std::erase_if(pending_, [&](const control::PendingRequest&) { return done[index++]; });
+    for (auto& [request, connection] : whole) {
+        if (finished_) {
+            return;
+        }
+        AnswerRequest(request, std::move(connection));
+    }
+}
+
+void HeadlessSession::DropExpiredRequests() {
+    const long long now = control::MonotonicMs();
+    std::erase_if(pending_,
+                  [now](const control::PendingRequest& p) { return p.deadlineMs() <= now; });
 }
 
 void HeadlessSession::ServeRequests(control::InstanceServer* server,
@@ -196,7 +273,8 @@ void HeadlessSession::ServeRequests(control::InstanceServer* server,
     handover_ = handover;
 }
 
-void HeadlessSession::AnswerRequests() {
+void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
+                                    control::UniqueSocket connection) {
     control::ControlTarget target{
         paths_.configPath,
         paths_.skinsDir,
@@ -221,28 +299,18 @@ void HeadlessSession::AnswerRequests() {
             }
         },
     };
-    for (;;) {
-        control::UniqueSocket connection = server_->Accept();
-        if (!connection.valid()) {
-            return;
+    if (request.show) {
+        // A window is starting: it takes over once this run has let go of the mouse.
+        control::SendReply(connection.get(), std::string(control::kSteppingAsideReply) + "\n");
+        if (handover_ != nullptr) {
+            *handover_ = std::move(connection);
         }
-        const auto request = control::ReadRequest(connection.get());
-        if (!request) {
-            continue;
-        }
-        if (request->show) {
-            // A window is starting: it takes over once this run has let go of the mouse.
-            control::SendReply(connection.get(), std::string(control::kSteppingAsideReply) + "\n");
-            if (handover_ != nullptr) {
-                *handover_ = std::move(connection);
-            }
-            StepAside();
-            return;
-        }
-        const control::ControlReply reply = control::AnswerControlRequest(
-            *request, std::filesystem::path(paths_.configPath).parent_path(), target);
-        control::SendReply(connection.get(), control::EncodeReply(reply));
+        StepAside();
+        return;
     }
+    const control::ControlReply reply = control::AnswerControlRequest(
+        request, std::filesystem::path(paths_.configPath).parent_path(), target);
+    control::SendReply(connection.get(), control::EncodeReply(reply));
 }
 
 void HeadlessSession::StepAside() {
@@ -291,12 +359,25 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     control::UniqueSocket handover;
     control::InstanceLock lock;
     control::InstanceServer server;
-    if (const std::string folder = control::UserRuntimeFolder(); !folder.empty()) {
-        if (!lock.TryLock(control::InstanceLockPath(folder))) {
-            std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
-            return 0;
-        }
-        server.Listen(control::InstanceSocketPath(folder));
+    const control::RuntimeFolder runtime = control::UserRuntimeFolder();
+    if (runtime.path.empty()) {
+        // Without the lock a second program would play every macro a second time.
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", runtime.error.c_str());
+        return 1;
+    }
+    if (!runtime.warning.empty()) {
+        std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
+    }
+    if (!lock.TryLock(control::InstanceLockPath(runtime.path))) {
+        std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
+        return 0;
+    }
+    if (server.Listen(control::InstanceSocketPath(runtime.path))) {
+        lock.Announce(control::kListeningState);
+    } else {
+        lock.Announce(std::string(control::kNotListeningState) + "\n" + server.ListenProblem());
+        std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
+                     server.ListenProblem().c_str());
     }
     platform::StderrMessageSink messages;
     auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),

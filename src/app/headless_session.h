@@ -10,8 +10,10 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "control/instance_channel.h"
+#include "control/instance_requests.h"
 #include "device/device_link.h"
 #include "macro/macro_record.h"
 #include "platform/app_paths.h"
@@ -92,7 +94,12 @@ private:
     void Shutdown(HeadlessEnd reason);
     void StepAside();
     int FollowDevice(int stopFd);
-    void AnswerRequests();
+    // New connections join `pending_`; their requests are read as the bytes arrive.
+    void AcceptRequests();
+    void ReadPendingRequests(const std::vector<short>& readiness);
+    void DropExpiredRequests();
+    int MsUntilFirstRequestDeadline() const;
+    void AnswerRequest(const control::ControlRequest& request, control::UniqueSocket connection);
     // The first upload and onStart, once the mouse is open.
     void StartWithMouse();
     // The mouse is plugged in but its node could not be opened: each arrival tries again.
@@ -115,6 +122,7 @@ private:
     HeadlessEnd endReason_ = HeadlessEnd::Running;
     control::InstanceServer* server_ = nullptr;
     control::UniqueSocket* handover_ = nullptr;
+    std::vector<control::PendingRequest> pending_;
     bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 };
 

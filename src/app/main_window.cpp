@@ -247,14 +247,17 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
     }
 }
 
-bool MainWindow::UploadSettings() {
+device::UploadOutcome MainWindow::UploadSettings() {
     return device::UploadSettings({services_.profile, services_.link, services_.pointer,
                                    paths_.configPath, [this] { update(); }},
                                   state_.currentProfile);
 }
 
 void MainWindow::ApplySettings() {
-    if (!UploadSettings()) {
+    const device::UploadOutcome outcome = UploadSettings();
+    if (!outcome.reportsSent) {
+        services_.messages.ShowMessage(device::UploadNotReceivedMessage(state_.languageFlag));
+    } else if (!outcome.saved) {
         services_.messages.ShowMessage(
             settings::ProfileWriteFailedMessage(paths_.configPath, state_.languageFlag));
     }

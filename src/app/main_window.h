@@ -28,6 +28,7 @@
 #include "app/skinned_menu.h"
 #include "control/control_protocol.h"
 #include "device/discovery.h"
+#include "device/upload.h"
 #include "macro/playback_threads.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -102,6 +103,8 @@ public:
     // window's profile, files and mouse; the window shows the result at once.
     // (main_window_control.cpp)
     control::ControlReply AnswerControlRequest(const control::ControlRequest& request);
+    // The loaded profile differs from its section in config.ini. (main_window_control.cpp)
+    bool HasUnsavedEdits() const;
 
     // ---- Painting and hit-testing ----
     // The current page composed into a back buffer of skinWidth x skinHeight.
@@ -173,7 +176,7 @@ private:
     void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
     // Sends the profile to the mouse and records it in config.ini; false when the file could
     // not be written.
-    bool UploadSettings();
+    device::UploadOutcome UploadSettings();
     // The Apply button: the upload, and a failed save reported as Save reports it.
     void ApplySettings();
 

@@ -94,7 +94,7 @@ settings::ProfileActionContext MainWindow::ProfileContext() {
     hooks.saveUserMacros = [this](const std::filesystem::path& file) {
         return macro::SaveUserMacros(services_.macros, file);
     };
-    hooks.upload = [this](std::int32_t /*currentProfile*/) { return UploadSettings(); };
+    hooks.upload = [this](std::int32_t /*currentProfile*/) { return UploadSettings().saved; };
     return {services_.profile, state_.currentProfile, state_.languageFlag, paths_.configPath,
             paths_.skinsDir,   paths_.macroPath,      services_.messages,  std::move(hooks)};
 }

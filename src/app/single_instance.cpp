@@ -2,23 +2,42 @@
 
 #include <QDir>
 #include <QSocketNotifier>
+#include <algorithm>
 
 #include "control/command_line.h"
-#include "control/instance_requests.h"
 
 namespace zel::app {
 
+struct SingleInstance::PendingConnection {
+    control::PendingRequest request;
+    QSocketNotifier* notifier = nullptr;
+};
+
 SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
-    : QObject(parent), runtimeDir_(runtimeDir.isEmpty() ? DefaultRuntimeDir() : runtimeDir) {}
+    : QObject(parent), runtimeDir_(std::move(runtimeDir)) {
+    if (runtimeDir_.isEmpty()) {
+        const control::RuntimeFolder folder = control::UserRuntimeFolder();
+        runtimeDir_ = QString::fromStdString(folder.path);
+        runtimeProblem_ = QString::fromStdString(folder.error);
+        runtimeWarning_ = QString::fromStdString(folder.warning);
+    }
+    expiry_.setSingleShot(true);
+    connect(&expiry_, &QTimer::timeout, this, &SingleInstance::DropExpired);
+}
 
 SingleInstance::~SingleInstance() {
-    delete notifier_;  // before the descriptor it watches closes
+    // The notifiers go before the descriptors they watch close.
+    for (PendingConnection& pending : pending_) {
+        delete pending.notifier;
+    }
+    pending_.clear();
+    delete notifier_;
     notifier_ = nullptr;
     server_.Close();
 }
 
 QString SingleInstance::DefaultRuntimeDir() {
-    return QString::fromStdString(control::UserRuntimeFolder());
+    return QString::fromStdString(control::UserRuntimeFolder().path);
 }
 
 QString SingleInstance::lockPath() const {
@@ -38,9 +57,19 @@ bool SingleInstance::TryBecomeFirst() {
         return true;
     }
     if (runtimeDir_.isEmpty() || !control::IsPrivateFolder(runtimeDir_.toStdString())) {
-        return true;
+        // Without a private folder there is no guard: a second program would attach to the
+        // same mouse and a zel-gmousectl would write beside it.
+        if (runtimeProblem_.isEmpty()) {
+            runtimeProblem_ = QStringLiteral("the runtime folder %1 is not private to this user")
+                                  .arg(runtimeDir_);
+        }
+        return false;
     }
-    return lock_.TryLock(lockPath().toStdString());
+    if (!lock_.TryLock(lockPath().toStdString())) {
+        return false;
+    }
+    lock_.Announce(control::kStartingState);
+    return true;
 }
 
 bool SingleInstance::Listen() {
@@ -51,8 +80,12 @@ bool SingleInstance::Listen() {
         return false;  // only the lock holder may replace the socket
     }
     if (!server_.Listen(socketPath().toStdString())) {
+        listenProblem_ = QString::fromStdString(server_.ListenProblem());
+        lock_.Announce(std::string(control::kNotListeningState) + "\n" +
+                       listenProblem_.toStdString());
         return false;
     }
+    lock_.Announce(control::kListeningState);
     notifier_ = new QSocketNotifier(server_.fd(), QSocketNotifier::Read);
     connect(notifier_, &QSocketNotifier::activated, this, &SingleInstance::AcceptConnections);
     return true;
@@ -68,23 +101,93 @@ void SingleInstance::AcceptConnections() {
         if (!connection.valid()) {
             break;
         }
-        const auto request = control::ReadRequest(connection.get());
-        if (!request) {
-            continue;  // not ours: dropped
+        if (pending_.size() >= control::kMaxPendingRequests) {
+            continue;  // closed at once: too many clients are still sending
         }
-        if (request->show) {
-            control::SendReply(connection.get(), std::string(control::kShownReply) + "\n");
-            connection.Reset();
-            emit showRequested();
-            continue;
-        }
-        const control::ControlReply reply =
-            commandHandler_
-                ? commandHandler_(*request)
-                : control::ControlReply{
-                      false, control::kExitFailed, {}, "ZEL_GMouse cannot take commands yet\n"};
-        control::SendReply(connection.get(), control::EncodeReply(reply));
+        const int fd = connection.get();
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        pending_.push_back(
+            {control::PendingRequest(std::move(connection),
+                                     control::MonotonicMs() + control::kRequestTimeoutMs),
+             notifier});
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { ReadPending(fd); });
     }
+    ArmExpiry();
+}
+
+void SingleInstance::ReadPending(int fd) {
+    const auto pending = std::find_if(pending_.begin(), pending_.end(),
+                                      [fd](const auto& p) { return p.request.fd() == fd; });
+    if (pending == pending_.end()) {
+        return;
+    }
+    const auto progress = pending->request.ReadAvailable();
+    if (progress == control::PendingRequest::Progress::Waiting) {
+        return;
+    }
+    const auto request = progress == control::PendingRequest::Progress::Whole
+                             ? pending->request.Request()
+                             : std::nullopt;
+    control::UniqueSocket connection = pending->request.TakeConnection();
+    Forget(pending);
+    ArmExpiry();
+    if (request) {
+        Answer(*request, std::move(connection));
+    }
+}
+
+void SingleInstance::Answer(const control::ControlRequest& request,
+                            control::UniqueSocket connection) {
+    if (request.show) {
+        if (held_) {
+            // Still starting: the later start ends without anything shown.
+            control::SendReply(connection.get(), std::string(control::kStartingReply) + "\n");
+            return;
+        }
+        control::SendReply(connection.get(), std::string(control::kShownReply) + "\n");
+        connection.Reset();
+        emit showRequested();
+        return;
+    }
+    control::ControlReply reply;
+    if (held_ || !commandHandler_) {
+        reply = {
+            false, control::kExitFailed, {}, std::string(control::kNotTakingCommandsYet) + "\n"};
+    } else {
+        reply = commandHandler_(request);
+    }
+    control::SendReply(connection.get(), control::EncodeReply(reply));
+}
+
+void SingleInstance::Forget(std::list<PendingConnection>::iterator pending) {
+    // Possibly inside the notifier's own signal: it goes once the signal has returned.
+    pending->notifier->setEnabled(false);
+    pending->notifier->deleteLater();
+    pending_.erase(pending);
+}
+
+void SingleInstance::DropExpired() {
+    const long long now = control::MonotonicMs();
+    for (auto pending = pending_.begin(); pending != pending_.end();) {
+        const auto next = std::next(pending);
+        if (pending->request.deadlineMs() <= now) {
+            Forget(pending);
+        }
+        pending = next;
+    }
+    ArmExpiry();
+}
+
+void SingleInstance::ArmExpiry() {
+    if (pending_.empty()) {
+        expiry_.stop();
+        return;
+    }
+    long long earliest = pending_.front().request.deadlineMs();
+    for (const PendingConnection& pending : pending_) {
+        earliest = std::min(earliest, pending.request.deadlineMs());
+    }
+    expiry_.start(static_cast<int>(std::max(0LL, earliest - control::MonotonicMs())));
 }
 
 bool SingleInstance::AskFirstToShow(int timeoutMs) {

@@ -107,6 +107,16 @@ private:
     std::string UploadWriteFailed() const {
         return settings::ProfileWriteFailedMessage(target_.configPath, target_.languageFlag);
     }
+    // Why an upload is no success; nullopt when it is one.
+    std::optional<std::string> UploadFailure(const device::UploadOutcome& outcome) const {
+        if (!outcome.reportsSent) {
+            return device::UploadNotReceivedMessage(target_.languageFlag);
+        }
+        if (!outcome.saved) {
+            return UploadWriteFailed();
+        }
+        return std::nullopt;
+    }
     bool LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error);
 
     const ParsedCommand& command_;
@@ -224,8 +234,8 @@ ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
     if (target_.repaint) {
         target_.repaint();
     }
-    if (!target_.upload()) {
-        return WithMessages(Failed(UploadWriteFailed()));
+    if (const auto failure = UploadFailure(target_.upload())) {
+        return WithMessages(Failed(*failure));
     }
     return WithMessages(Done("profile " + std::to_string(profile) + " applied\n"));
 }
@@ -234,8 +244,8 @@ ControlReply CommandRun::Apply() {
     if (const auto problem = MouseProblem()) {
         return Failed(*problem);
     }
-    if (!target_.upload()) {
-        return WithMessages(Failed(UploadWriteFailed()));
+    if (const auto failure = UploadFailure(target_.upload())) {
+        return WithMessages(Failed(*failure));
     }
     return WithMessages(
         Done("profile " + std::to_string(target_.currentProfile.load()) + " applied\n"));
@@ -310,7 +320,11 @@ ControlReply CommandRun::Reset() {
         macrosSaved = macro::SaveUserMacros(*defaults, file);
         return macrosSaved;
     };
-    context.hooks.upload = [this](std::int32_t) { return target_.upload(); };
+    device::UploadOutcome uploadOutcome;
+    context.hooks.upload = [&](std::int32_t) {
+        uploadOutcome = target_.upload();
+        return uploadOutcome.saved;
+    };
     const bool everythingWritten = settings::ResetAllProfiles(context);
     if (defaultsLoaded && macrosSaved && target_.userMacrosReplaced) {
         std::vector<macro::MacroRecord> records;
@@ -327,6 +341,9 @@ ControlReply CommandRun::Reset() {
     }
     if (!everythingWritten) {
         return WithMessages(Failed({}));  // the reset's own message names the file
+    }
+    if (!uploadOutcome.reportsSent) {
+        return WithMessages(Failed(device::UploadNotReceivedMessage(target_.languageFlag)));
     }
     return WithMessages(Done("every profile reset and profile " +
                              std::to_string(target_.currentProfile.load()) + " applied\n"));

@@ -9,8 +9,9 @@
 //                                 a zel-gmousectl command line, without its --config-dir, and
 //                                 the files folder it named (absolute), if any
 // Replies:
-//   to show:  "shown\n" (the window is shown) or "stepping-aside\n" (the headless instance
-//             lets go of the mouse; it closes the connection once its lock is free)
+//   to show:  "shown\n" (the window is shown), "starting\n" (the window is not ready; nothing
+//             is shown) or "stepping-aside\n" (the headless instance lets go of the mouse; it
+//             closes the connection once its lock is free)
 //   to ctl:   "exit N\n" "out LEN\n" LEN bytes "err LEN\n" LEN bytes, or "elsewhere\n" when the
 //             program uses other files than the folder named
 // A word holds no newline; the parts are length-checked, so no content can forge another part.
@@ -24,6 +25,7 @@ namespace zel::control {
 
 inline constexpr std::string_view kShowRequest = "show";
 inline constexpr std::string_view kShownReply = "shown";
+inline constexpr std::string_view kStartingReply = "starting";
 inline constexpr std::string_view kSteppingAsideReply = "stepping-aside";
 inline constexpr std::string_view kElsewhereReply = "elsewhere";
 inline constexpr std::size_t kMaxRequestBytes = 64 * 1024;

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 
+#include "device/upload.h"
 #include "macro/macro_record.h"
 #include "settings/profile_settings.h"
 
@@ -35,9 +36,9 @@ struct ControlTarget {
     // Why the mouse cannot take an upload now; nullopt when it can. Asked before any command
     // that uploads writes anything.
     std::function<std::optional<std::string>()> mouseProblem;
-    // The Apply of the window: sends the loaded profile as profile `currentProfile`. Returns
-    // whether its writes to config.ini succeeded (the reports are sent either way).
-    std::function<bool()> upload;
+    // The Apply of the window: sends the loaded profile as profile `currentProfile`. Says
+    // whether the mouse took every report and whether the writes to config.ini succeeded.
+    std::function<device::UploadOutcome()> upload;
     // The user macro file now holds `records`; the owner's macros in memory follow (empty:
     // nothing in memory).
     std::function<void(std::span<const macro::MacroRecord> records)> userMacrosReplaced;

@@ -10,6 +10,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -57,33 +58,102 @@ std::string UserName() {
     return std::to_string(::getuid());
 }
 
-}  // namespace
-
-bool IsPrivateFolder(const std::string& path) {
+// Why `folder` is not private; empty when it is.
+std::string WhyNotPrivate(const std::string& folder) {
     struct stat status {};
-    if (path.empty() || ::stat(path.c_str(), &status) != 0) {
-        return false;
+    if (::lstat(folder.c_str(), &status) != 0) {
+        return std::strerror(errno);
     }
-    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() &&
-           (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+    if (S_ISLNK(status.st_mode)) {
+        return "it is a symbolic link";
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return "it is not a folder";
+    }
+    if (status.st_uid != ::getuid()) {
+        return "it belongs to user " + std::to_string(status.st_uid);
+    }
+    if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+        return std::string("others may enter it (mode ") + mode + ")";
+    }
+    return {};
 }
 
-std::string UserRuntimeFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0') {
-        return IsPrivateFolder(runtime) ? std::string(runtime) : std::string();
+// Makes `folder` (mode 0700) or takes the one there when it is this user's own folder and no
+// link, closing it to others when it was not. Empty when it is private now, else why not.
+std::string MakePrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return std::strerror(errno);
     }
-    // The folder Qt's programs fall back to, so that both sides find each other.
-    const char* temp = std::getenv("TMPDIR");
-    std::string folder = (temp != nullptr && *temp != '\0') ? temp : "/tmp";
+    // Opened without following a link, so that the checks and the mode change concern the
+    // folder itself and not something another user swapped in.
+    UniqueSocket fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        return errno == ELOOP || errno == ENOTDIR ? "it is not a folder" : std::strerror(errno);
+    }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) {
+        return std::strerror(errno);
+    }
+    if (status.st_uid != ::getuid()) {
+        return "it belongs to user " + std::to_string(status.st_uid);
+    }
+    if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(fd.get(), 0700) != 0) {
+        return std::strerror(errno);
+    }
+    return WhyNotPrivate(folder);
+}
+
+std::string WithoutTrailingSlashes(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
-    folder += "/runtime-" + UserName();
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return {};
+    return folder;
+}
+
+}  // namespace
+
+bool IsPrivateFolder(const std::string& path) {
+    return !path.empty() && WhyNotPrivate(path).empty();
+}
+
+RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir) {
+    const std::string temp = WithoutTrailingSlashes(tempDir.empty() ? "/tmp" : tempDir);
+    std::string usual;
+    std::string problem;
+    if (!xdgRuntimeDir.empty()) {
+        usual = xdgRuntimeDir;
+        problem = WhyNotPrivate(usual);
+    } else {
+        // The folder Qt's programs fall back to.
+        usual = temp + "/runtime-" + UserName();
+        if (::mkdir(usual.c_str(), 0700) != 0 && errno != EEXIST) {
+            problem = std::strerror(errno);
+        } else {
+            problem = WhyNotPrivate(usual);
+        }
     }
-    return IsPrivateFolder(folder) ? folder : std::string();
+    if (problem.empty()) {
+        return {usual, {}, {}};
+    }
+    const std::string what = (xdgRuntimeDir.empty() ? "the runtime folder " : "XDG_RUNTIME_DIR ") +
+                             usual + " is not private to this user (" + problem + ")";
+    const std::string replacement = temp + "/zel-gmouse-" + std::to_string(::getuid());
+    if (const std::string why = MakePrivateFolder(replacement); !why.empty()) {
+        return {{},
+                {},
+                what + ", and " + replacement + " cannot be used either (" + why +
+                    "); set XDG_RUNTIME_DIR to a folder of your own with mode 0700"};
+    }
+    return {replacement, what + "; using " + replacement + " instead", {}};
+}
+
+RuntimeFolder UserRuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* temp = std::getenv("TMPDIR");
+    return ChooseRuntimeFolder(runtime != nullptr ? runtime : "", temp != nullptr ? temp : "");
 }
 
 std::string InstanceLockPath(const std::string& folder) {
@@ -107,6 +177,8 @@ bool InstanceLock::TryLock(const std::string& path) {
             return false;
         }
     }
+    // What an earlier holder announced is no longer true.
+    [[maybe_unused]] const int emptied = ::ftruncate(fd.get(), 0);
     fd_ = std::move(fd);
     return true;
 }
@@ -115,16 +187,48 @@ void InstanceLock::Unlock() {
     fd_.Reset();
 }
 
+void InstanceLock::Announce(std::string_view state) {
+    if (!IsLocked()) {
+        return;
+    }
+    // Small enough to land in one write; a reader sees the old or the new text, or nothing.
+    if (::ftruncate(fd_.get(), 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd_.get(), state.data(), state.size(), 0);
+    }
+}
+
+std::string InstanceState(const std::string& lockPath) {
+    UniqueSocket fd(::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        return {};
+    }
+    char buffer[512];
+    const ssize_t got = ::pread(fd.get(), buffer, sizeof buffer, 0);
+    return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
+}
+
+std::string SocketPathProblem(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) {
+        return "the socket path " + path + " is " + std::to_string(path.size()) +
+               " bytes long; a local socket takes at most " +
+               std::to_string(sizeof address.sun_path - 1);
+    }
+    return {};
+}
+
 bool InstanceServer::Listen(const std::string& path) {
     if (IsListening()) {
         return true;
     }
     sockaddr_un address{};
     if (!FillAddress(path, address)) {
+        problem_ = path.empty() ? "no socket path" : SocketPathProblem(path);
         return false;
     }
     UniqueSocket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.valid()) {
+        problem_ = std::string("no socket: ") + std::strerror(errno);
         return false;
     }
     // A file left by a program that ended without removing it; the lock says nobody else
@@ -137,6 +241,7 @@ bool InstanceServer::Listen(const std::string& path) {
     const int bound = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::umask(previous);
     if (bound != 0 || ::listen(fd.get(), 16) != 0) {
+        problem_ = path + ": " + std::strerror(errno);
         return false;
     }
     fd_ = std::move(fd);

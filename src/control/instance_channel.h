@@ -14,12 +14,24 @@ namespace zel::control {
 
 inline constexpr std::string_view kInstanceName = "ZEL_GMouse";
 
-// True when `path` is a folder owned by this user that nobody else may enter or read.
+// True when `path` is a folder (not a link to one) owned by this user that nobody else may
+// enter or read.
 bool IsPrivateFolder(const std::string& path);
 
-// $XDG_RUNTIME_DIR, or ${TMPDIR:-/tmp}/runtime-<user> (made with mode 0700) when it is unset;
-// empty when the folder is not private to this user.
-std::string UserRuntimeFolder();
+// Where the lock and the socket of this user live.
+struct RuntimeFolder {
+    std::string path;     // empty when no private folder can be had
+    std::string warning;  // why the usual folder is not used (empty: it is)
+    std::string error;    // why there is no folder at all (only when `path` is empty)
+};
+
+// The usual folder is `xdgRuntimeDir`, or `tempDir`/runtime-<user> (made with mode 0700) when
+// that is empty. When it is not private to this user, the replacement `tempDir`/zel-gmouse-<uid>
+// is used instead, made or checked here (a folder, not a link, owned by this user, mode 0700),
+// with a warning. Every start and zel-gmousectl choose alike, so that they find each other.
+RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir);
+// ChooseRuntimeFolder with $XDG_RUNTIME_DIR and ${TMPDIR:-/tmp}.
+RuntimeFolder UserRuntimeFolder();
 
 std::string InstanceLockPath(const std::string& folder);    // folder/ZEL_GMouse.lock
 std::string InstanceSocketPath(const std::string& folder);  // folder/ZEL_GMouse.socket
@@ -38,6 +50,8 @@ public:
     bool TryLock(const std::string& path);
     void Unlock();
     bool IsLocked() const { return fd_.valid(); }
+    // Tells zel-gmousectl what the holder does (see InstanceState); kept in the lock file.
+    void Announce(std::string_view state);
 
 private:
     UniqueSocket fd_;
@@ -55,6 +69,8 @@ public:
     // inside a private folder). Call it only while holding the instance lock.
     bool Listen(const std::string& path);
     bool IsListening() const { return fd_.valid(); }
+    // Why the last Listen failed.
+    const std::string& ListenProblem() const { return problem_; }
     int fd() const { return fd_.get(); }
     // A waiting connection; an invalid socket when there is none.
     UniqueSocket Accept();
@@ -64,7 +80,19 @@ public:
 private:
     UniqueSocket fd_;
     std::string path_;
+    std::string problem_;
 };
+
+// What the holder of the lock said of itself: kStartingState until it listens,
+// kListeningState, or kNotListeningState and the reason on the next line. Empty when nothing
+// can be read.
+inline constexpr std::string_view kStartingState = "starting";
+inline constexpr std::string_view kListeningState = "listening";
+inline constexpr std::string_view kNotListeningState = "not-listening";
+std::string InstanceState(const std::string& lockPath);
+
+// Why `path` cannot be listened on or connected to; empty when it can be tried.
+std::string SocketPathProblem(const std::string& path);
 
 // Connects to the socket; an invalid socket when nobody listens there.
 UniqueSocket ConnectToInstance(const std::string& path);

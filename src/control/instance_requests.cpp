@@ -1,5 +1,10 @@
 #include "control/instance_requests.h"
 
+#include <sys/socket.h>
+#include <time.h>
+
+#include <cerrno>
+
 #include "control/command_line.h"
 #include "control/control_commands.h"
 #include "control/instance_channel.h"
@@ -15,12 +20,75 @@ bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) 
            std::filesystem::weakly_canonical(b, error);
 }
 
+bool TakesAFile(CommandKind kind) {
+    return kind == CommandKind::Export || kind == CommandKind::Import ||
+           kind == CommandKind::MacrosExport || kind == CommandKind::MacrosImport;
+}
+
+// Where the FILE operand of a command that takes one stands among its words; nullopt when the
+// words are no such command.
+std::optional<std::size_t> FileOperandIndex(std::span<const std::string> words) {
+    const ParseResult parsed = ParseCommandLine(words);
+    if (!parsed.command || !TakesAFile(parsed.command->kind) ||
+        !parsed.command->configDir.empty()) {
+        return std::nullopt;
+    }
+    const bool macros = parsed.command->kind == CommandKind::MacrosExport ||
+                        parsed.command->kind == CommandKind::MacrosImport;
+    for (std::size_t i = macros ? 2 : 1; i < words.size(); ++i) {
+        if (words[i] == "--profile") {
+            ++i;  // its number
+        } else if (!(words[i].starts_with("-") && words[i].size() > 1)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool IsRelativeFile(const std::string& word) {
+    return !word.empty() && std::filesystem::path(word).is_relative();
+}
+
 }  // namespace
 
-std::optional<ControlRequest> ReadRequest(int connection) {
-    const auto bytes = ReadMessage(connection, kMaxRequestBytes, kRequestTimeoutMs,
-                                   [](const std::string& read) { return RequestComplete(read); });
-    return bytes ? DecodeRequest(*bytes) : std::nullopt;
+std::vector<std::string> WithAbsoluteFileOperands(std::span<const std::string> words,
+                                                  const std::filesystem::path& workingFolder) {
+    std::vector<std::string> result(words.begin(), words.end());
+    if (const auto index = FileOperandIndex(words); index && IsRelativeFile(result[*index])) {
+        result[*index] = (workingFolder / result[*index]).string();
+    }
+    return result;
+}
+
+long long MonotonicMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+PendingRequest::PendingRequest(UniqueSocket connection, long long deadlineMs)
+    : connection_(std::move(connection)), deadlineMs_(deadlineMs) {}
+
+PendingRequest::Progress PendingRequest::ReadAvailable() {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::recv(connection_.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0) {
+            bytes_.append(buffer, static_cast<std::size_t>(got));
+            if (bytes_.size() > kMaxRequestBytes) {
+                return Progress::Refused;
+            }
+            if (RequestComplete(bytes_)) {
+                return Progress::Whole;
+            }
+        } else if (got == 0) {
+            return Progress::Whole;  // the client closed: what came is all there is
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return Progress::Waiting;
+        } else if (errno != EINTR) {
+            return Progress::Refused;
+        }
+    }
 }
 
 bool SendReply(int connection, std::string_view reply) {
@@ -38,6 +106,15 @@ ControlReply AnswerControlRequest(const ControlRequest& request,
     const ParseResult parsed = ParseCommandLine(request.args);
     if (!parsed.command) {
         return {false, kExitUsage, {}, "zel-gmousectl: " + parsed.error + "\n"};
+    }
+    // A relative name would be taken in the program's folder, not in the caller's.
+    if (const auto index = FileOperandIndex(request.args);
+        index && IsRelativeFile(request.args[*index])) {
+        return {false,
+                kExitUsage,
+                {},
+                "zel-gmousectl: \"" + request.args[*index] +
+                    "\": the running ZEL_GMouse takes only absolute file names\n"};
     }
     return RunCommand(*parsed.command, target);
 }

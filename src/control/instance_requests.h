@@ -5,19 +5,63 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "control/control_protocol.h"
 #include "control/control_target.h"
+#include "control/unique_socket.h"
 
 namespace zel::control {
 
 // A client is on the same machine and sends its request at once; one that does not is dropped
-// after this long, so that it cannot hold the program up.
+// after this long. Requests are read as their bytes arrive, so a silent client holds nobody
+// up meanwhile.
 inline constexpr int kRequestTimeoutMs = 2000;
+// Connections whose request is still arriving; a further one is closed at once.
+inline constexpr std::size_t kMaxPendingRequests = 32;
 
-// Reads the request of a freshly accepted connection; nullopt for silence, garbage or too much.
-std::optional<ControlRequest> ReadRequest(int connection);
+// The running program answers this while it cannot take commands yet (it is starting, or shows
+// a message before it ends); zel-gmousectl says so at once.
+inline constexpr std::string_view kNotTakingCommandsYet =
+    "ZEL_GMouse is running, but not taking commands yet (it is starting, or showing a message)";
+
+// Now on the clock of the deadlines below, in milliseconds.
+long long MonotonicMs();
+
+// An accepted connection whose request is still arriving. The owner's event loop calls
+// ReadAvailable whenever the connection is readable; it never waits for bytes.
+class PendingRequest {
+public:
+    PendingRequest(UniqueSocket connection, long long deadlineMs);
+
+    enum class Progress {
+        Waiting,  // more bytes are to come
+        Whole,    // the request is complete (or the client closed): see Request()
+        Refused,  // too much, or the connection failed: drop it
+    };
+    Progress ReadAvailable();
+    // The request once Whole; nullopt for garbage.
+    std::optional<ControlRequest> Request() const { return DecodeRequest(bytes_); }
+
+    int fd() const { return connection_.get(); }
+    long long deadlineMs() const { return deadlineMs_; }
+    UniqueSocket TakeConnection() { return std::move(connection_); }
+
+private:
+    UniqueSocket connection_;
+    std::string bytes_;
+    long long deadlineMs_;
+};
+
 bool SendReply(int connection, std::string_view reply);
+
+// The command words with the FILE of export, import, macros export and macros import made
+// absolute against `workingFolder`: the program that carries the command out runs in a folder
+// of its own. Other words are kept as they are.
+std::vector<std::string> WithAbsoluteFileOperands(std::span<const std::string> words,
+                                                  const std::filesystem::path& workingFolder);
 
 // Carries out a forwarded command line on `target`. A request naming another folder than
 // `ownConfigFolder` (the folder of the program's config.ini) is answered with `elsewhere`.

@@ -14,7 +14,15 @@ namespace {
 constexpr std::int32_t kLastUploadedProfile = 6;
 }
 
-bool UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
+std::string UploadNotReceivedMessage(std::int32_t languageFlag) {
+    if (languageFlag != 0) {
+        return "The mouse did not receive the whole profile (was it unplugged?); the profile "
+               "was not applied.";
+    }
+    return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se aplicó.";
+}
+
+UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
     auto& profile = context.profile;
     auto& link = context.link;
 
@@ -23,38 +31,30 @@ bool UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
     const settings::ProfileValues values = settings::TakeProfileValues(profile);
     const settings::UploadValues upload = settings::DeriveUploadValues(values);
 
-    // The file writes of the whole upload are collected here and committed at its end as one
-    // replacement of the file, in the order they are made: the file ends up exactly as if each
-    // had been written at its step, but a failure half-way leaves it untouched, and nothing in
-    // the program reads it while the upload runs (writes from the player thread are merged
-    // under the file's lock).
-    ini::IniWriteBatch batch(context.configPath);
-    {
-        settings::ProfileSettings uploaded;
-        settings::StoreProfileValues(uploaded, values);
-        settings::WriteCurrentProfile(batch, currentProfile);
-        settings::SaveProfile(batch, kLastUploadedProfile, uploaded);
-    }
+    // Closed channel: nothing is sent, and that is not a failed send.
+    const bool sending = link.IsWriteOpen();
+    bool everySendTaken = true;
+    const auto sent = [&](bool taken) { everySendTaken = everySendTaken && (taken || !sending); };
 
     for (std::size_t button = 0; button < upload.buttonDeviceCode.size(); ++button) {
         profile.reportsDpiLevel[button].store(upload.derived.reportsDpiLevel[button],
                                               std::memory_order_relaxed);
         profile.cyclesUsbSpeed[button].store(upload.derived.cyclesUsbSpeed[button],
                                              std::memory_order_relaxed);
-        link.SendButtonFunction(button, upload.buttonDeviceCode[button]);
+        sent(link.SendButtonFunction(button, upload.buttonDeviceCode[button]));
     }
 
-    link.SendWheel(upload.wheelStatus);
+    sent(link.SendWheel(upload.wheelStatus));
 
     for (std::size_t level = 0; level < upload.derived.appliedDpiCode.size(); ++level) {
         const std::uint8_t code = upload.derived.appliedDpiCode[level];
         profile.appliedDpiCode[level].store(code, std::memory_order_relaxed);
-        link.SendDpiLevel(static_cast<std::uint8_t>(level), upload.dpiLevel, code,
-                          upload.dpiEnableMask);
+        sent(link.SendDpiLevel(static_cast<std::uint8_t>(level), upload.dpiLevel, code,
+                               upload.dpiEnableMask));
     }
 
     profile.appliedLedStatus.store(upload.derived.appliedLedStatus, std::memory_order_relaxed);
-    link.SendLed(upload.ledDeviceCode);
+    sent(link.SendLed(upload.ledDeviceCode));
 
     if (context.repaint) {
         context.repaint();
@@ -67,11 +67,23 @@ bool UploadSettings(const UploadContext& context, std::int32_t currentProfile) {
         context.pointer.SetWheelScrollLines(upload.wheelScrollLines);
     }
 
-    link.SendFireTime(upload.fireTime);
+    sent(link.SendFireTime(upload.fireTime));
 
+    // The file writes of the whole upload are collected here and committed as one replacement
+    // of the file, in the order of the steps: the file ends up exactly as if each had been
+    // written at its step, but a failure half-way leaves it untouched (writes from the player
+    // thread are merged under the file's lock). Profile 6 is what the mouse holds, so it and
+    // CurConfig are written only when the mouse took every report.
+    ini::IniWriteBatch batch(context.configPath);
+    if (everySendTaken) {
+        settings::ProfileSettings uploaded;
+        settings::StoreProfileValues(uploaded, values);
+        settings::WriteCurrentProfile(batch, currentProfile);
+        settings::SaveProfile(batch, kLastUploadedProfile, uploaded);
+    }
     // Read again: a DPI level the mouse reported during the upload is the newer value.
     settings::SaveProfile(batch, currentProfile, profile);
-    return batch.Commit();
+    return {everySendTaken, batch.Commit()};
 }
 
 }  // namespace zel::device

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
@@ -23,14 +24,27 @@ struct UploadContext {
     std::function<void()> repaint;
 };
 
+struct UploadOutcome {
+    // False when the write channel was open but a report did not reach the mouse (it went away
+    // half-way): the profile was then neither made current nor recorded as last uploaded.
+    bool reportsSent = true;
+    // False when config.ini could not be written (a write-protected file, a full disk).
+    bool saved = true;
+    bool Succeeded() const { return reportsSent && saved; }
+};
+
 // Records `currentProfile` as the current one and stores the profile as profile 6, sends the
 // button, wheel, DPI and LED reports, asks for a repaint, sets the pointer speed and wheel
 // scroll lines where the desktop can tell their current values, sends the fire-time report,
-// and stores the profile under its own number. The three file writes are committed together at
-// the end as one atomic replacement of the configuration file (none when nothing changed).
+// and stores the profile under its own number. The file writes are committed together at the
+// end as one atomic replacement of the configuration file (none when nothing changed).
 // Reports are skipped while the write channel is not open; the file and the desktop settings
-// are updated all the same. A failed send does not stop it. Returns whether the file writes
-// were made (false: a write-protected file, a full disk; the reports were sent all the same).
-bool UploadSettings(const UploadContext& context, std::int32_t currentProfile);
+// are updated all the same. A failed send does not stop the series, but then only the profile's
+// own section is written: `CurConfig` and profile 6 keep what the mouse last took whole.
+UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentProfile);
+
+// What the user reads when the mouse did not take the whole profile, for the edition flag
+// (non-zero: EN).
+std::string UploadNotReceivedMessage(std::int32_t languageFlag);
 
 }  // namespace zel::device

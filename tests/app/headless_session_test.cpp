@@ -15,7 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "control/control_protocol.h"
+#include "control/instance_requests.h"
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
 #include "tests/support/fake_hid.h"
@@ -63,6 +66,9 @@ protected:
         transport_->SetCollections({FakeHidTransport::MouseReadCollection(kNode),
                                     FakeHidTransport::MouseWriteCollection(kNode)});
         transport_->SetOpenFails(kNode, refuseAccess_);
+        if (writeChannel_) {
+            transport_->PresetChannel(kNode, platform::HidAccess::Write, writeChannel_);
+        }
         auto pointer = std::make_unique<test::FakePointerSettings>();
         pointer_ = pointer.get();
         pointer_->pointerSpeed = desktopPointerSpeed_;
@@ -74,11 +80,25 @@ protected:
             ++starts_;
             started_.notify_all();
         };
+        session_->onStop = [this](HeadlessSession&) {
+            std::lock_guard lock(startMutex_);
+            stopped_ = true;
+            started_.notify_all();
+        };
+        if (server_.IsListening()) {
+            session_->ServeRequests(&server_, nullptr);
+        }
         runner_ = std::thread([this] { status_ = session_->Run(-1); });
     }
     bool WaitForStart() {
         std::unique_lock lock(startMutex_);
         return started_.wait_for(lock, std::chrono::seconds(5), [&] { return starts_ > 0; });
+    }
+    // Within `timeoutMs`; the run stops by itself (an unplug) in the tests that wait for it.
+    bool WaitForStop(int timeoutMs) {
+        std::unique_lock lock(startMutex_);
+        return started_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return stopped_; });
     }
     int Stop() {
         session_->RequestShutdown();
@@ -94,6 +114,7 @@ protected:
     QTemporaryDir dir_;
     MessageLog messages_;
     bool refuseAccess_ = false;
+    std::shared_ptr<test::FakeHidChannel> writeChannel_;
     FakeHidTransport* transport_ = nullptr;
     int desktopPointerSpeed_ = platform::kDefaultPointerSpeed;
     test::FakePointerSettings* pointer_ = nullptr;
@@ -103,6 +124,8 @@ protected:
     std::mutex startMutex_;
     std::condition_variable started_;
     int starts_ = 0;
+    bool stopped_ = false;
+    control::InstanceServer server_;
 };
 
 TEST_F(HeadlessSessionTest, RefusedNodeIsExplainedAndOpenedAfterTheReplug) {
@@ -190,6 +213,60 @@ TEST(HeadlessLines, StartNamesTheSettingsAndEndNamesTheReason) {
     for (const auto& c : cases) {
         EXPECT_EQ(HeadlessEndLine(c.reason, c.signal), c.line);
     }
+}
+
+// The mouse goes away during the start's upload: said on standard error, and config.ini does
+// not record the profile as uploaded.
+TEST_F(HeadlessSessionTest, AStartUploadTheMouseDidNotTakeWholeIsReported) {
+    std::ofstream(Config()) << "[Init]\r\nCurConfig=2\r\nVER_SEL=1\r\n[Config2]\r\nK0=1\r\n";
+    writeChannel_ = std::make_shared<test::FakeHidChannel>();
+    writeChannel_->SetSendHook([channel = writeChannel_.get()](std::span<const std::uint8_t>) {
+        if (channel->SentCount() == 2) {
+            channel->Disconnect();
+        }
+    });
+    Run();
+    ASSERT_TRUE(WaitForStart());
+    const auto said = messages_.Taken();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("did not receive the whole profile"), std::string::npos) << said[0];
+    EXPECT_FALSE(ini::IniDocument::Load(Config()).HasSection("Config6"));
+    EXPECT_EQ(Stop(), 0);
+}
+
+// Clients that connect and say nothing hold neither a command of another client nor the
+// reaction to an unplug: both come long before the silent ones are given up.
+TEST_F(HeadlessSessionTest, SilentClientsHoldUpNeitherCommandsNorTheUnplug) {
+    std::ofstream(Config()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
+    const std::string socketPath = control::InstanceSocketPath(Dir());
+    ASSERT_TRUE(server_.Listen(socketPath));
+    Run();
+    ASSERT_TRUE(WaitForStart());
+
+    std::vector<control::UniqueSocket> silent;
+    for (int i = 0; i < 5; ++i) {
+        silent.push_back(control::ConnectToInstance(socketPath));
+        ASSERT_TRUE(silent.back().valid());
+    }
+    control::UniqueSocket client = control::ConnectToInstance(socketPath);
+    ASSERT_TRUE(client.valid());
+    const auto request = control::EncodeRequest({false, "", {"show", "--profile", "1"}});
+    ASSERT_TRUE(control::WriteAll(client.get(), *request, 500));
+    const auto bytes = control::ReadMessage(client.get(), 1 << 16, control::kRequestTimeoutMs / 2,
+                                            [](const std::string&) { return false; });
+    ASSERT_TRUE(bytes) << "no answer while silent clients wait";
+    const auto reply = control::DecodeReply(*bytes);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 0) << reply->err;
+
+    // More silent clients, then the mouse goes.
+    for (int i = 0; i < 5; ++i) {
+        silent.push_back(control::ConnectToInstance(socketPath));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    transport_->Watcher()->PushRemoval(kNode);
+    EXPECT_TRUE(WaitForStop(control::kRequestTimeoutMs / 2)) << "the unplug waited";
+    EXPECT_EQ(Stop(), 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -182,13 +183,103 @@ TEST_F(SingleInstanceTest, ACommandIsAnsweredByTheHandlerAndAShowIsConfirmed) {
               static_cast<int>(SingleInstance::FirstAnswer::Shown));
 }
 
+// Unguarded, a second program would attach to the same mouse: the start is refused instead,
+// with the reason.
 TEST_F(SingleInstanceTest, AFolderOthersCanReadIsNotUsed) {
     ASSERT_TRUE(QFile::setPermissions(
         folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                            QFileDevice::ReadOther | QFileDevice::ExeOther));
-    EXPECT_TRUE(first.TryBecomeFirst()) << "runs unguarded";
+    EXPECT_FALSE(first.TryBecomeFirst());
+    EXPECT_TRUE(first.RuntimeProblem().contains(QStringLiteral("not private")))
+        << first.RuntimeProblem().toStdString();
     EXPECT_FALSE(first.Listen());
     EXPECT_FALSE(QFile::exists(first.lockPath()));
+}
+
+// Clients that connect and say nothing: another client's command is answered at once all the
+// same, long before the silent ones are given up.
+TEST_F(SingleInstanceTest, SilentClientsHoldNobodyUp) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.Listen());
+    first.SetCommandHandler([](const control::ControlRequest& request) {
+        return control::ControlReply{false, 0, request.args.front() + "\n", {}};
+    });
+    std::vector<control::UniqueSocket> silent;
+    for (int i = 0; i < 5; ++i) {
+        silent.push_back(control::ConnectToInstance(first.socketPath().toStdString()));
+        ASSERT_TRUE(silent.back().valid());
+    }
+    const int child = RunChild([this] {
+        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        const auto request = control::EncodeRequest({false, "", {"list"}});
+        if (!socket.valid() || !control::WriteAll(socket.get(), *request, 500)) {
+            return 10;
+        }
+        // Shorter than the time a silent client is given.
+        const auto bytes = control::ReadMessage(socket.get(), 4096, control::kRequestTimeoutMs / 2,
+                                                [](const std::string&) { return false; });
+        const auto decoded = bytes ? control::DecodeReply(*bytes) : std::nullopt;
+        return decoded && decoded->out == "list\n" ? 0 : 11;
+    });
+    EXPECT_EQ(child, 0);
+    // A later start is still shown the window.
+    SingleInstance second(folder.path());
+    EXPECT_TRUE(second.AskFirstToShow());
+    RunEventsUntil([this] { return shows > 0; }, control::kRequestTimeoutMs / 2);
+    EXPECT_EQ(shows, 1);
+}
+
+// The window is not made yet, or a message box of the start is up: zel-gmousectl hears at once
+// that the program takes no commands, and a later start ends without anything shown.
+TEST_F(SingleInstanceTest, HeldRequestsAreAnsweredAtOnceWithoutEffect) {
+    ASSERT_TRUE(first.TryBecomeFirst());
+    first.HoldRequests(true);
+    ASSERT_TRUE(first.Listen());
+    bool handled = false;
+    first.SetCommandHandler([&handled](const control::ControlRequest&) {
+        handled = true;
+        return control::ControlReply{};
+    });
+    const int child = RunChild([this] {
+        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        const auto request = control::EncodeRequest({false, "", {"apply"}});
+        if (!socket.valid() || !control::WriteAll(socket.get(), *request, 500)) {
+            return 10;
+        }
+        const auto bytes = control::ReadMessage(socket.get(), 4096, 2000,
+                                                [](const std::string&) { return false; });
+        const auto decoded = bytes ? control::DecodeReply(*bytes) : std::nullopt;
+        return decoded && decoded->status == 1 &&
+                       decoded->err.find("running, but not taking commands") != std::string::npos
+                   ? 0
+                   : 11;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_FALSE(handled);
+    SingleInstance second(folder.path());
+    EXPECT_EQ(RunChild([&second] { return static_cast<int>(second.AskFirst()); }),
+              static_cast<int>(SingleInstance::FirstAnswer::Shown));
+    EXPECT_EQ(shows, 0);
+}
+
+// A runtime path too long for a local socket: the program says why, and the lock tells
+// zel-gmousectl that it takes no commands.
+TEST(SingleInstanceListen, AFailedListenIsReportedInTheLock) {
+    shell_testing::EnsureApplication();
+    QTemporaryDir base;
+    const QString deep = base.path() + "/" + QString(100, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(QFile::setPermissions(
+        deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    SingleInstance instance(deep);
+    ASSERT_TRUE(instance.TryBecomeFirst());
+    EXPECT_EQ(control::InstanceState(instance.lockPath().toStdString()), control::kStartingState);
+    EXPECT_FALSE(instance.Listen());
+    EXPECT_TRUE(instance.ListenProblem().contains(QStringLiteral("bytes long")))
+        << instance.ListenProblem().toStdString();
+    const std::string state = control::InstanceState(instance.lockPath().toStdString());
+    EXPECT_EQ(state.rfind(control::kNotListeningState, 0), 0u) << state;
+    EXPECT_NE(state.find("bytes long"), std::string::npos) << state;
 }
 
 TEST(SingleInstanceFolder, TheDefaultFolderIsPrivate) {

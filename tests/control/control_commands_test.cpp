@@ -54,7 +54,7 @@ protected:
                              [this] { return mouseProblem; },
                              [this] {
                                  uploads.push_back(currentProfile.load());
-                                 return uploadWrites;
+                                 return device::UploadOutcome{uploadSent, uploadWrites};
                              },
                              [this](std::span<const macro::MacroRecord> records) {
                                  replacedMacros = static_cast<int>(records.size());
@@ -73,6 +73,7 @@ protected:
     std::vector<std::int32_t> uploads;
     bool uploadWrites = true;  // whether the upload's config.ini writes succeed
     std::int32_t edition = 1;  // the target's languageFlag
+    bool uploadSent = true;    // whether the mouse took every report of the upload
     int repaints = 0;
     int replacedMacros = -1;
 };
@@ -112,6 +113,21 @@ TEST_F(ControlCommandsTest, AnUploadWhoseSaveFailsExitsWithFailure) {
         EXPECT_EQ(reply.status, kExitFailed) << command;
         EXPECT_EQ(uploads.size(), 1u) << command << ": the reports are sent all the same";
         EXPECT_NE(reply.err.find("config.ini"), std::string::npos) << command << ": " << reply.err;
+    }
+}
+
+// The mouse went away half-way through the reports: "applied" would be a lie.
+TEST_F(ControlCommandsTest, AnUploadTheMouseDidNotTakeWholeExitsWithFailure) {
+    uploadSent = false;
+    for (const char* command : {"profile 2", "apply", "reset", "set --apply fire-interval=99"}) {
+        SCOPED_TRACE(command);
+        uploads.clear();
+        const ControlReply reply = Run(command);
+        EXPECT_EQ(reply.status, kExitFailed);
+        EXPECT_EQ(uploads.size(), 1u);
+        EXPECT_EQ(reply.out.find("applied"), std::string::npos) << reply.out;
+        EXPECT_NE(reply.err.find("did not receive the whole profile"), std::string::npos)
+            << reply.err;
     }
 }
 

@@ -90,8 +90,8 @@ protected:
         ASSERT_EQ(link_.AttachWriteChannel(test::FakeHidChannel::Handle(channel_), 8),
                   ChannelError::None);
     }
-    void Upload(std::int32_t currentProfile = 1) {
-        UploadSettings(
+    UploadOutcome Upload(std::int32_t currentProfile = 1) {
+        return UploadSettings(
             {profile_, link_, pointer_, config_, [this] { events_.push_back("repaint"); }},
             currentProfile);
     }
@@ -299,6 +299,32 @@ TEST_F(UploadTest, RemovalDuringTheUploadEndsItCleanly) {
     EXPECT_EQ(channel_->AcceptedReports().size(), 3u);
     EXPECT_EQ(Key("Config1", "FIRE_TIME"), "50");
     EXPECT_EQ(pointer_.Writes().size(), 2u);
+}
+
+// The mouse took only some reports: the upload says so, and neither CurConfig nor profile 6
+// claims that the mouse holds this profile. The profile's own section keeps its values.
+TEST_F(UploadTest, AHalfSentUploadIsReportedAndNotRecordedAsUploaded) {
+    Attach();
+    onSend_ = [this](std::size_t sent) {
+        if (sent == 2) {
+            channel_->Disconnect();
+        }
+    };
+    profile_.FIRE_TIME = 80;
+    const UploadOutcome outcome = Upload(3);
+    EXPECT_FALSE(outcome.reportsSent);
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_FALSE(outcome.Succeeded());
+    EXPECT_EQ(Key("Init", "CurConfig"), "1");
+    EXPECT_EQ(Key("Config6", "FIRE_TIME"), "");
+    EXPECT_EQ(Key("Config3", "FIRE_TIME"), "80");
+}
+
+TEST_F(UploadTest, AWholeUploadIsASuccessAndAClosedChannelIsNoFailedSend) {
+    EXPECT_TRUE(Upload(2).Succeeded()) << "no write channel: nothing to send";
+    Attach();
+    EXPECT_TRUE(Upload(2).Succeeded());
+    EXPECT_EQ(channel_->AcceptedReports().size(), 13u);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 # Usage: ctl_e2e.sh SCENARIO PROGRAM SIMULATOR
 #   PROGRAM    the built ZEL_GMouse; its folder (with zel-gmousectl beside it) is copied first
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
-#            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
+#            json-round-trip, relative-files (the running program, started in another folder,
+#            reads and writes the files named relative to the tool's folder), set-unsaved-window
+#            (set refuses to drop the window's unsaved edits), list, list-hidraw (needs /dev/uhid and root: the virtual mouse
 #            as a kernel device, listed by a user who may not open its node).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
@@ -19,6 +21,7 @@ if [ "$scenario" = list-hidraw ]; then
 fi
 source "$(dirname "$0")/e2e_common.sh"
 [ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
+[ "$scenario" = set-unsaved-window ] && require_tools Xvfb xdotool
 
 ctl="$app/zel-gmousectl"
 [ -x "$ctl" ] || fail "zel-gmousectl is not beside the program"
@@ -177,6 +180,61 @@ json-round-trip)
     diff <(jq -S 'del(.profile, .current)' "$work/p3.json") \
         <(jq -S 'del(.profile, .current)' "$work/p4.json") >"$work/diff" ||
         fail "profile 4 differs from profile 3: $(cat "$work/diff")"
+    ;;
+set-unsaved-window)
+    start_xvfb
+    start_simulator
+    ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
+    app_pid=$!
+    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_features 13 10
+    sleep 0.3
+    click_main() {  # BUTTONPOS key of the main page
+        local x y
+        read -r x y < <(awk -F'[=,]' -v key="$1" '{ sub(/\r$/, "") } /^\[/ { s = $0 }
+            s == "[BUTTONPOS]" && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }' \
+            "$app/skins/INI_EN/skin_main_en.ini")
+        [ -n "$x" ] || fail "no button $1"
+        xdotool mousemove --window "$(window_id)" "$x" "$y" && sleep 0.2 && xdotool click 1
+        sleep 0.3
+    }
+    dpi1_before=$(value Config1 DPI_SET1)
+    [ "$dpi1_before" != 4 ] || fail "the test needs DPI level 1 at another step than 4"
+    click_main 82  # DPI level 1 to step 4, not saved
+    cp "$app/config.ini" "$work/before.ini"
+    run_ctl set fire-interval=80 >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "set over unsaved edits exited $status, expected 1"
+    grep -q "unsaved edits of profile 1" "$work/err" || fail "unclear: $(cat "$work/err")"
+    cmp -s "$app/config.ini" "$work/before.ini" || fail "config.ini changed"
+    # Another profile is taken; once saved, the profile shown is too, edits and all.
+    run_ctl set --profile 2 fire-interval=88 2>"$work/err" || fail "set --profile 2 failed: $(cat "$work/err")"
+    click_main 0  # Save
+    [ "$(value Config1 DPI_SET1)" = 4 ] || fail "Save did not store the edit"
+    run_ctl set fire-interval=80 2>"$work/err" || fail "set after saving failed: $(cat "$work/err")"
+    [ "$(value Config1 FIRE_TIME)" = 80 ] && [ "$(value Config1 DPI_SET1)" = 4 ] ||
+        fail "Config1 is not the saved edit plus the set"
+    ;;
+relative-files)
+    start_simulator
+    mkdir "$work/a" "$work/b"
+    (cd "$work/a" && start_program "$socket" && echo "$app_pid" >"$work/app.pid")
+    app_pid=$(cat "$work/app.pid")
+    wait_features 13 10
+    run_ctl export --profile 3 "$work/b/fps.ini" 2>"$work/err" || fail "export failed: $(cat "$work/err")"
+    cd "$work/b" || fail "no folder b"
+    run_ctl export --profile 2 p2.ini 2>"$work/err" || fail "export p2.ini failed: $(cat "$work/err")"
+    run_ctl macros export mine.dat 2>"$work/err" || fail "macros export failed: $(cat "$work/err")"
+    run_ctl import fps.ini 2>"$work/err" || fail "import fps.ini failed: $(cat "$work/err")"
+    run_ctl macros import mine.dat 2>"$work/err" || fail "macros import failed: $(cat "$work/err")"
+    cd "$work" || fail "no work folder"
+    for file in p2.ini mine.dat; do
+        [ -s "$work/b/$file" ] || fail "$file is not in the tool's folder"
+        [ -e "$work/a/$file" ] && fail "$file went to the program's folder"
+    done
+    grep -q '^\[Config7\]' "$work/b/p2.ini" || fail "p2.ini holds no profile"
+    ended "$app_pid" && fail "the program ended"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "the tool opened the mouse itself"
     ;;
 list)
     start_simulator

@@ -7,6 +7,16 @@
 #   headless-then-window   the headless instance steps aside (no shutdown report) and the
 #                          window takes the mouse
 #   headless-then-headless the second headless start ends at once
+#   open-runtime-folder    XDG_RUNTIME_DIR with mode 0755: both starts warn and meet in the
+#                          replacement folder, so the second still ends; zel-gmousectl finds
+#                          the first there too
+#   no-private-folder      no private place at all: the start is refused with the reason
+#   silent-clients         clients that connect and say nothing: zel-gmousectl is answered
+#                          and an unplug is followed long before they are given up
+#   long-runtime-path      a runtime folder too long for a socket: the program says it cannot
+#                          listen and zel-gmousectl says at once that it takes no commands
+#   no-mouse-box           the window's "Please plug-in" box is up: zel-gmousectl is told at
+#                          once that the program is running, but not taking commands
 # Each ends with exactly one program attached: one reader and one writer on the mouse.
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
@@ -16,11 +26,14 @@ program=$2
 simulator=$3
 source "$(dirname "$0")/e2e_common.sh"
 require_tools Xvfb xdotool
+[ "$scenario" = silent-clients ] && require_tools python3
 
 second_pid=""
 trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; cleanup' EXIT
 start_xvfb
-start_simulator
+if [ "$scenario" = no-mouse-box ]; then start_simulator --unplugged; else start_simulator; fi
+ctl="$app/zel-gmousectl"
+run_ctl() { ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" "$ctl" "$@"; }
 
 start_window() {
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>>"$work/app.err" &
@@ -84,6 +97,90 @@ headless-then-headless)
     grep -q "already running" "$work/app.err" || fail "the second start said nothing"
     one_attached || fail "not exactly one program attached: $(mouse_state)"
     ended "$app_pid" && fail "the first instance ended"
+    ;;
+open-runtime-folder)
+    chmod 755 "$XDG_RUNTIME_DIR"
+    start_headless
+    app_pid=$!
+    wait_features 13 10
+    start_headless
+    second_pid=$!
+    wait_second_exit 10
+    [ "$second_status" -eq 0 ] || fail "the second start exited $second_status, expected 0"
+    grep -q "already running" "$work/app.err" || fail "the second start found nobody"
+    [ "$(grep -c 'warning: XDG_RUNTIME_DIR .* is not private' "$work/app.err")" -eq 2 ] ||
+        fail "the starts did not warn"
+    one_attached || fail "not exactly one program attached: $(mouse_state)"
+    # The tool meets the program in the replacement: the program writes, nobody else attaches.
+    run_ctl set --profile 2 fire-interval=72 >/dev/null 2>"$work/ctl.err" ||
+        fail "set failed: $(cat "$work/ctl.err")"
+    grep -q "warning: XDG_RUNTIME_DIR" "$work/ctl.err" || fail "the tool did not warn"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "another program opened the mouse"
+    ended "$app_pid" && fail "the first instance ended"
+    ;;
+no-private-folder)
+    # Not private, and the replacement's name taken by a link.
+    mkdir -m 755 "$work/open"
+    mkdir -p "$work/tmp" "$work/elsewhere"
+    ln -s "$work/elsewhere" "$work/tmp/zel-gmouse-$(id -u)"
+    XDG_RUNTIME_DIR="$work/open" TMPDIR="$work/tmp" start_headless
+    app_pid=$!
+    wait_exit 10
+    [ "$status" -eq 1 ] || fail "the start exited $status, expected 1"
+    grep -q "set XDG_RUNTIME_DIR" "$work/app.err" || fail "no reason given"
+    [ "$(feature_count)" -eq 0 ] || fail "the refused start used the mouse"
+    XDG_RUNTIME_DIR="$work/open" TMPDIR="$work/tmp" run_ctl set --profile 2 fire-interval=72 \
+        2>"$work/ctl.err" && fail "the tool ran without the lock"
+    grep -q "set XDG_RUNTIME_DIR" "$work/ctl.err" || fail "the tool gave no reason"
+    ;;
+silent-clients)
+    start_headless
+    app_pid=$!
+    wait_features 13 10
+    # Ten clients that connect and never write, kept open until this script ends.
+    python3 -c '
+import socket, sys, time
+clients = []
+for _ in range(10):
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    s.connect(sys.argv[1])
+    clients.append(s)
+print("connected", flush=True)
+time.sleep(60)
+' "$XDG_RUNTIME_DIR/ZEL_GMouse.socket" >"$work/silent.out" &
+    silent_pid=$!
+    trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; kill "$silent_pid" 2>/dev/null; cleanup' EXIT
+    wait_until 5 grep -qs connected "$work/silent.out" || fail "the silent clients did not connect"
+    # Each silent client is given 2 s: answers within 1 s come past all of them.
+    run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
+    wait_until 1 ended "$ctl_pid" || fail "zel-gmousectl waited behind the silent clients"
+    wait "$ctl_pid" || fail "show failed: $(cat "$work/ctl.err")"
+    send_mouse unplug
+    wait_until 1 ended "$app_pid" || fail "the unplug waited behind the silent clients"
+    ;;
+long-runtime-path)
+    deep="$XDG_RUNTIME_DIR/$(printf 'd%.0s' {1..100})"
+    mkdir -m 700 "$deep"
+    XDG_RUNTIME_DIR="$deep" start_headless
+    app_pid=$!
+    wait_features 13 10
+    grep -q "zel-gmousectl cannot reach this program" "$work/app.err" ||
+        fail "the program did not say that it cannot listen"
+    XDG_RUNTIME_DIR="$deep" run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
+    wait_until 2 ended "$ctl_pid" || fail "zel-gmousectl waited for an answer that cannot come"
+    wait "$ctl_pid" && fail "show succeeded without the program"
+    grep -q "running, but not taking commands" "$work/ctl.err" || fail "unclear: $(cat "$work/ctl.err")"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "the tool opened the mouse"
+    ;;
+no-mouse-box)
+    start_window
+    app_pid=$!
+    box() { xdotool search --onlyvisible --name '^ZEL_GMouse$' 2>/dev/null | head -1 | grep -q .; }
+    wait_until 20 box || fail "the no-mouse box did not appear"
+    run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
+    wait_until 2 ended "$ctl_pid" || fail "zel-gmousectl waited while the box is up"
+    wait "$ctl_pid" && fail "show succeeded while the box is up"
+    grep -q "running, but not taking commands" "$work/ctl.err" || fail "unclear: $(cat "$work/ctl.err")"
     ;;
 *)
     fail "unknown scenario"

@@ -1,7 +1,12 @@
 #include "forwarding.h"
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <thread>
+
+#include "control/instance_requests.h"
 
 namespace zel::gmousectl {
 namespace {
@@ -17,11 +22,22 @@ constexpr auto kStartRetry = std::chrono::milliseconds(100);
 Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::string& configDir,
                             control::InstanceLock& lock, int startWaitMs) {
     Forwarding result;
-    const std::string folder = control::UserRuntimeFolder();
-    if (folder.empty()) {
-        return result;  // no private runtime folder: no program can be reached either
+    const control::RuntimeFolder runtime = control::UserRuntimeFolder();
+    if (runtime.path.empty()) {
+        // Without a private folder there is no lock either, and a change could race the program.
+        result.error = runtime.error;
+        return result;
     }
-    const auto request = control::EncodeRequest({false, configDir, words});
+    if (!runtime.warning.empty()) {
+        std::fprintf(stderr, "zel-gmousectl: warning: %s\n", runtime.warning.c_str());
+    }
+    const std::string& folder = runtime.path;
+    // The program runs in a folder of its own: file names go there absolute. Without a current
+    // folder they go as given, and the program refuses a relative one.
+    std::error_code noFolder;
+    const std::filesystem::path here = std::filesystem::current_path(noFolder);
+    const auto request = control::EncodeRequest(
+        {false, configDir, noFolder ? words : control::WithAbsoluteFileOperands(words, here)});
     if (!request) {
         result.error = "an argument holds a line break";
         return result;
@@ -49,6 +65,15 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
             return result;
         }
         if (lock.TryLock(control::InstanceLockPath(folder))) {
+            return result;
+        }
+        const std::string state = control::InstanceState(control::InstanceLockPath(folder));
+        if (state.starts_with(control::kNotListeningState)) {
+            const auto reason = state.find('\n');
+            result.error = "ZEL_GMouse is running, but not taking commands";
+            if (reason != std::string::npos && reason + 1 < state.size()) {
+                result.error += " (" + state.substr(reason + 1) + ")";
+            }
             return result;
         }
         if (std::chrono::steady_clock::now() >= deadline) {

@@ -24,7 +24,8 @@ struct Forwarding {
 
 // Sends the words to the running program, waiting up to `startWaitMs` for a program that holds
 // the lock but does not listen yet (it is starting). When nobody runs, takes `lock` and returns
-// no reply. `configDir` is the absolute folder of --config-dir, or empty.
+// no reply. `configDir` is the absolute folder of --config-dir, or empty. When the usual runtime
+// folder is not private, says so on standard error and meets the program in the replacement.
 Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::string& configDir,
                             control::InstanceLock& lock, int startWaitMs = 5000);
 

@@ -52,9 +52,9 @@ std::optional<std::string> LocalTarget::OpenMouse() {
     return std::nullopt;
 }
 
-bool LocalTarget::Upload() {
+device::UploadOutcome LocalTarget::Upload() {
     if (!pointer_) {
-        return true;  // the mouse was never opened: nothing was sent, nothing written
+        return {};  // the mouse was never opened: nothing was sent, nothing written
     }
     return device::UploadSettings({profile_, link_, *pointer_, target_.configPath, {}},
                                   currentProfile_.load());

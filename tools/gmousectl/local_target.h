@@ -28,7 +28,7 @@ public:
 private:
     std::optional<std::string> OpenMouse();
     // Whether the upload's writes to config.ini succeeded.
-    bool Upload();
+    device::UploadOutcome Upload();
 
     settings::ProfileSettings profile_;
     std::atomic<std::int32_t> currentProfile_{0};
