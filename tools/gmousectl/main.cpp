@@ -14,6 +14,7 @@
 #include "local_target.h"
 #include "platform/app_paths.h"
 #include "settings/config_files.h"
+#include "settings/write_leftovers.h"
 
 namespace {
 
@@ -98,5 +99,6 @@ int main(int argc, char** argv) {
         return control::kExitFailed;
     }
     gmousectl::LocalTarget local(FilesFor(command));
+    settings::RemoveLeftoverWriteTemporaries(local.target().configPath.parent_path());
     return Finish(control::RunCommand(command, local.target()));
 }
