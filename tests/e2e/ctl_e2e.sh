@@ -5,7 +5,8 @@
 #   PROGRAM    the built ZEL_GMouse; its folder (with zel-gmousectl beside it) is copied first
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
 #            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
-#            as a kernel device, listed by a user who may not open its node).
+#            as a kernel device, listed by a user who may not open its node), files (imports
+#            checked, real reasons, links written through, leftovers removed).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
 
@@ -205,6 +206,65 @@ list-hidraw)
     [ "$status" -eq 0 ] || fail "list exited $status: $(cat "$work/err")"
     grep -qE "^$node	ff00:0001	read	.*Permission denied.*udev" "$work/out" ||
         fail "the refusal and its reason are not listed: $(cat "$work/out")"
+    ;;
+files)
+    cp "$app/config.ini" "$work/before.ini"
+    cp "$app/Macro_EN.dat" "$work/before-en.dat"
+    cp "$app/Macro_CN.dat" "$work/before-cn.dat"
+    unchanged() {
+        cmp -s "$app/config.ini" "$work/before.ini" && cmp -s "$app/Macro_EN.dat" "$work/before-en.dat" &&
+            cmp -s "$app/Macro_CN.dat" "$work/before-cn.dat"
+    }
+    # expect STATUS WORDS COMMAND...: the exit status, a message holding WORDS, no file changed.
+    expect() {
+        local want=$1 words=$2
+        shift 2
+        run_ctl "$@" >"$work/out" 2>"$work/err"
+        status=$?
+        [ "$status" -eq "$want" ] || fail "$* exited $status, expected $want: $(cat "$work/err")"
+        grep -qF -- "$words" "$work/err" || fail "$* did not say \"$words\": $(cat "$work/err")"
+        unchanged || fail "$* changed the files"
+    }
+    run_ctl export --profile 2 "$work/good.ini" || fail "export failed"
+    sed 's/^K0=.*/K0=999\r/' "$work/good.ini" >"$work/bad.ini"
+    expect 2 '"999" for K0' import --profile 5 "$work/bad.ini"
+    sed 's/^\(DPI_SET_EN[0-3]\)=.*/\1=0\r/' "$work/good.ini" >"$work/bad.ini"
+    expect 2 'DPI_LEVEL' import --profile 5 "$work/bad.ini"
+    printf '[Macros]\r\nmacroNum=3\r\n0=hello\r\n' >"$work/junk.dat"
+    expect 2 'macro 0 does not decode' macros import "$work/junk.dat"
+    expect 1 'no such file' import "$work/missing.ini"
+    expect 1 'no such file' macros import "$work/missing.dat"
+    mkdir "$work/folder.ini" && mkfifo "$work/fifo.ini" && ln -s "$work/gone.ini" "$work/dangling.ini"
+    expect 1 'it is a folder' import "$work/folder.ini"
+    expect 1 'not a regular file' import "$work/fifo.ini"
+    expect 1 'a symbolic link to a file that does not exist' import "$work/dangling.ini"
+    truncate -s 100M "$work/huge.ini"
+    expect 1 'larger than 1 MiB' import "$work/huge.ini"
+    # Export onto a dangling link writes its target; the link stays.
+    run_ctl export "$work/dangling.ini" 2>"$work/err" || fail "export onto a link failed: $(cat "$work/err")"
+    [ -L "$work/dangling.ini" ] || fail "the link was replaced"
+    grep -q 'Config7' "$work/gone.ini" || fail "the link's target was not written"
+    # A write that fails names its cause.
+    chmod 444 "$app/config.ini"
+    expect 1 'write-protected' set --profile 2 fire-interval=80
+    chmod 644 "$app/config.ini"
+    # Leftovers of killed writers go at the start of the tool and of the headless program.
+    sh -c 'exit 0' &
+    dead=$!
+    wait "$dead"
+    leftovers() {
+        touch "$app/.Macro_EN.dat.tmp-$dead-0-1" "$app/.Macro_CN.dat.tmp-$dead-0-1" \
+            "$app/.config.ini.tmp-$dead-0-1"
+    }
+    none_left() { ! ls -A "$app" | grep -q '\.tmp-'; }
+    leftovers
+    run_ctl show >/dev/null 2>&1 || fail "show failed"
+    none_left || fail "zel-gmousectl left: $(ls -A "$app" | grep '\.tmp-')"
+    leftovers
+    start_simulator
+    start_program "$socket"
+    wait_features 13 10
+    none_left || fail "the headless program left: $(ls -A "$app" | grep '\.tmp-')"
     ;;
 *)
     fail "unknown scenario"
