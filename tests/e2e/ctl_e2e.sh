@@ -6,7 +6,8 @@
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
 #            json-round-trip, list, list-hidraw (needs /dev/uhid and root: the virtual mouse
 #            as a kernel device, listed by a user who may not open its node), files (imports
-#            checked, real reasons, links written through, leftovers removed).
+#            checked, real reasons, links written through, leftovers removed), no-answer (a
+#            program that takes the command and closes without a reply).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
 
@@ -20,6 +21,7 @@ if [ "$scenario" = list-hidraw ]; then
 fi
 source "$(dirname "$0")/e2e_common.sh"
 [ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
+[ "$scenario" = no-answer ] && require_tools python3
 
 ctl="$app/zel-gmousectl"
 [ -x "$ctl" ] || fail "zel-gmousectl is not beside the program"
@@ -265,6 +267,34 @@ files)
     start_program "$socket"
     wait_features 13 10
     none_left || fail "the headless program left: $(ls -A "$app" | grep '\.tmp-')"
+    ;;
+no-answer)
+    # A program that holds the lock, takes one command and ends the connection without a reply:
+    # the change may have been saved before it went, and the tool must not say otherwise.
+    runtime="$work/runtime"
+    mkdir -m 700 "$runtime"
+    python3 - "$runtime" <<'PY' &
+import fcntl, os, socket, sys
+folder = sys.argv[1]
+lock = open(os.path.join(folder, "ZEL_GMouse.lock"), "w")
+fcntl.flock(lock, fcntl.LOCK_EX)
+server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+server.bind(os.path.join(folder, "ZEL_GMouse.socket"))
+server.listen(1)
+open(os.path.join(folder, "ready"), "w").close()
+connection, _ = server.accept()
+while b"\n" not in connection.recv(4096):
+    pass
+connection.close()
+PY
+    owner=$!
+    wait_until 10 test -e "$runtime/ready" || fail "the stand-in program did not start"
+    XDG_RUNTIME_DIR="$runtime" run_ctl set --profile 2 fire-interval=80 >"$work/out" 2>"$work/err"
+    status=$?
+    wait "$owner"
+    [ "$status" -eq 1 ] || fail "the tool exited $status, expected 1: $(cat "$work/err")"
+    grep -q "did not answer.*may already be saved" "$work/err" ||
+        fail "the message does not say the change may be saved: $(cat "$work/err")"
     ;;
 *)
     fail "unknown scenario"
