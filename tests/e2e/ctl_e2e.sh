@@ -283,8 +283,12 @@ server.bind(os.path.join(folder, "ZEL_GMouse.socket"))
 server.listen(1)
 open(os.path.join(folder, "ready"), "w").close()
 connection, _ = server.accept()
-while b"\n" not in connection.recv(4096):
-    pass
+request = b""
+while b"\n" not in request:
+    chunk = connection.recv(4096)
+    if not chunk:
+        break
+    request += chunk
 connection.close()
 PY
     owner=$!
