@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "macro/macro_file_format.h"
@@ -154,7 +155,8 @@ ini::FileResult SaveUserMacrosWithReason(const MacroStore& store,
 RepeatCountResult SetRepeatCount(MacroStore& store, long long value,
                                  const std::filesystem::path& macroFile) {
     const int stored = store.StoreRepeatCount(value);
-    return {stored, SaveUserMacros(store, macroFile)};
+    ini::FileResult saved = SaveUserMacrosWithReason(store, macroFile);
+    return {stored, saved.ok(), std::move(saved)};
 }
 
 std::string SaveFailedMessage(const std::filesystem::path& file, const ini::FileResult& result) {

@@ -66,6 +66,7 @@ std::string SaveFailedMessage(const std::filesystem::path& file,
 struct RepeatCountResult {
     int storedValue;  // the count as stored, 1 ... 65535, for the repeat edit box
     bool saved;       // whether the user macros reached the macro file
+    ini::FileResult whyNotSaved = {};
 };
 
 // Apply on the macro page: stores the clamped repeat count in the current macro, then saves the
