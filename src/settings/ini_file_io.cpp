@@ -128,75 +128,28 @@ void RemoveStaleTemporaries(const std::filesystem::path& target) {
     }
 }
 
-ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
-                         FileProblem* problem) {
-    bytes.clear();
-    auto failed = [problem](FileProblem why) {
-        if (problem != nullptr) {
-            *problem = why;
-        }
-        return ReadResult::kFailed;
-    };
-    // Non-blocking, so that a FIFO or a device in the file's place cannot hang the open; the
-    // type is checked before anything is read.
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) {
-        return errno == ENOENT ? ReadResult::kMissing
-                               : failed(FileProblemOfErrno(errno, /*writing=*/false));
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        return failed(FileProblem::kIoError);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return failed(S_ISDIR(info.st_mode) ? FileProblem::kFolder : FileProblem::kNotRegularFile);
-    }
-    if (info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            bytes.clear();
-            return failed(FileProblem::kIoError);
-        }
-        if (got == 0) {
-            return ReadResult::kRead;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-}
+namespace {
 
-FileResult ReadChosenFile(const std::filesystem::path& file, std::size_t maxBytes,
-                          std::string& bytes) {
+// The whole of a regular file of at most maxBytes into bytes; kNone when it was read, kMissing
+// when there is no such file.
+FileProblem ReadRegularFile(const std::filesystem::path& file, std::size_t maxBytes,
+                            std::string& bytes) {
     bytes.clear();
-    struct stat link {};
-    if (::lstat(file.c_str(), &link) != 0) {
-        return FileResult::Failure(FileProblemOfErrno(errno, /*writing=*/false));
-    }
-    struct stat info {};
-    if (S_ISLNK(link.st_mode) && ::stat(file.c_str(), &info) != 0 && errno == ENOENT) {
-        return FileResult::Failure(FileProblem::kDanglingLink);
-    }
-    // The size is known from the open descriptor before a byte is read, so a huge file costs
-    // neither time nor memory.
+    // Non-blocking, so that a FIFO or a device in the file's place cannot hang the open; the
+    // type and the size are checked before anything is read, so a huge file costs nothing.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
-        return FileResult::Failure(FileProblemOfErrno(errno, /*writing=*/false));
+        return FileProblemOfErrno(errno, /*writing=*/false);
     }
+    struct stat info {};
     if (::fstat(fd.get(), &info) != 0) {
-        return FileResult::Failure(FileProblem::kIoError);
+        return FileProblem::kIoError;
     }
     if (!S_ISREG(info.st_mode)) {
-        return FileResult::Failure(S_ISDIR(info.st_mode) ? FileProblem::kFolder
-                                                         : FileProblem::kNotRegularFile);
+        return S_ISDIR(info.st_mode) ? FileProblem::kFolder : FileProblem::kNotRegularFile;
     }
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-        return FileResult::Failure(FileProblem::kTooLarge);
+        return FileProblem::kTooLarge;
     }
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
@@ -207,17 +160,44 @@ FileResult ReadChosenFile(const std::filesystem::path& file, std::size_t maxByte
                 continue;
             }
             bytes.clear();
-            return FileResult::Failure(FileProblem::kIoError);
+            return FileProblem::kIoError;
         }
         if (got == 0) {
-            return FileResult::Success();
+            return FileProblem::kNone;
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
         if (bytes.size() > maxBytes) {  // it grew while it was read
             bytes.clear();
-            return FileResult::Failure(FileProblem::kTooLarge);
+            return FileProblem::kTooLarge;
         }
     }
+}
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
+                         FileProblem* problem) {
+    const FileProblem read = ReadRegularFile(file, bytes.max_size(), bytes);
+    if (read == FileProblem::kNone || read == FileProblem::kMissing) {
+        return read == FileProblem::kNone ? ReadResult::kRead : ReadResult::kMissing;
+    }
+    if (problem != nullptr) {
+        *problem = read;
+    }
+    return ReadResult::kFailed;
+}
+
+FileResult ReadChosenFile(const std::filesystem::path& file, std::size_t maxBytes,
+                          std::string& bytes) {
+    bytes.clear();
+    struct stat link {};
+    struct stat target {};
+    if (::lstat(file.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+        ::stat(file.c_str(), &target) != 0 && errno == ENOENT) {
+        return FileResult::Failure(FileProblem::kDanglingLink);
+    }
+    const FileProblem read = ReadRegularFile(file, maxBytes, bytes);
+    return read == FileProblem::kNone ? FileResult::Success() : FileResult::Failure(read);
 }
 
 std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path) {
