@@ -284,7 +284,8 @@ std::optional<std::string> CheckImportedProfile(const ini::IniDocument& document
     for (const StoredKeyRule& rule : StoredKeyRules(naming)) {
         const std::string text = document.Get(section, rule.fileKey);
         const auto number = Number(text);
-        if (!number || !rule.takes(*number)) {
+        // Every good value has at most 4 characters, all of which the profile's reading takes.
+        if (!number || text.size() >= settings::kShortReadBuffer || !rule.takes(*number)) {
             return "bad value \"" + text + "\" for " + rule.fileKey + " (" + rule.setKey +
                    "): allowed " + rule.allowed;
         }

@@ -184,6 +184,7 @@ TEST_F(ControlCommandsTest, ImportRefusesValuesThatSetWouldRefuse) {
         {{{"K0", "999"}}, "\"999\" for K0 (button1)"},
         {{{"K1", "abc"}}, "\"abc\" for K1"},
         {{{"K2", ""}}, "\"\" for K2"},
+        {{{"K3", "00004"}}, "\"00004\" for K3"},
         {{{"DPI_SET0", "12"}}, "\"12\" for DPI_SET0"},
         {{{"DPI_SET_EN1", "2"}}, "\"2\" for DPI_SET_EN1"},
         {{{"DPI_LEVEL", "4"}}, "\"4\" for DPI_LEVEL"},
