@@ -1,8 +1,11 @@
-// The window's Import buttons: the file is chosen in the dialog as the user chooses it, and a
-// profile that would leave the mouse without a left click or a DPI level, or a file that
-// cannot be read or is far too large, is refused with a message and changes nothing.
+// The window and the user's files. The Import buttons: the file is chosen in the dialog as the
+// user chooses it, and a profile that would leave the mouse without a left click or a DPI
+// level, or a file that cannot be read or is far too large, is refused with a message and
+// changes nothing. The start: what killed writers left beside the user's files goes.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/page_table.h"
 #include "macro/macro_name.h"
@@ -21,7 +25,7 @@ namespace {
 
 namespace buttons = app::buttons;
 
-class FileImportWindowTest : public WindowTest {
+class UserFilesWindowTest : public WindowTest {
 protected:
     // Presses `at` while a timer plays the user in the file dialog that opens: picks `file`.
     void ClickAndChoose(QPoint at, const std::filesystem::path& file) {
@@ -58,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(FileImportWindowTest, AProfileThatWouldStripTheMouseIsRefusedAndChangesNothing) {
+TEST_F(UserFilesWindowTest, AProfileThatWouldStripTheMouseIsRefusedAndChangesNothing) {
     ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
     const auto noLeftClick = WriteFile("no-left.ini", ExchangeText("9", "1"));
     const auto noDpiLevel = WriteFile("no-dpi.ini", ExchangeText("1", "0"));
@@ -83,7 +87,7 @@ TEST_F(FileImportWindowTest, AProfileThatWouldStripTheMouseIsRefusedAndChangesNo
     EXPECT_EQ(profile_.FIRE_TIME.load(), 77);
 }
 
-TEST_F(FileImportWindowTest, ImportsOfAFileOverOneMebibyteAreRefusedUnread) {
+TEST_F(UserFilesWindowTest, ImportsOfAFileOverOneMebibyteAreRefusedUnread) {
     macro::MacroRecord record{};
     macro::SetName(record, "Mine");
     WindowSetup setup = ProfileAndEdition(1, 1);
@@ -114,6 +118,26 @@ TEST_F(FileImportWindowTest, ImportsOfAFileOverOneMebibyteAreRefusedUnread) {
         << messages_.messages[0];
     ASSERT_EQ(macros_.UserCount(), 1);
     EXPECT_EQ(macro::NameText(macros_.UserMacro(0)), "Mine");
+}
+
+TEST_F(UserFilesWindowTest, TheStartRemovesWhatKilledWritersLeftBehind) {
+    std::fflush(nullptr);
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    std::vector<std::filesystem::path> leftovers;
+    for (const char* file : {"config.ini", "Macro_EN.dat", "Macro_CN.dat"}) {
+        leftovers.push_back(
+            WriteFile("." + std::string(file) + ".tmp-" + std::to_string(ended) + "-0-1", "part"));
+    }
+
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
+
+    for (const auto& leftover : leftovers) {
+        EXPECT_FALSE(std::filesystem::exists(leftover)) << leftover;
+    }
 }
 
 }  // namespace
