@@ -123,9 +123,6 @@ bool MainWindow::Initialise() {
 
     // The macros of the edition and the built-in ones.
     paths_.SetLanguage(state_.languageFlag);
-    for (const std::int32_t edition : {0, 1}) {
-        ini::RemoveStaleWriteTemporaries(platform::MacroPathIn(paths_.userDir, edition));
-    }
     macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
     macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
 

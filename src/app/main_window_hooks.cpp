@@ -240,14 +240,19 @@ void MainWindow::ImportMacros() {
     if (!file) {
         return;
     }
-    macro::LoadUserMacros(services_.macros, *file, services_.messages);
-    AfterMacrosReplaced();
+    if (macro::LoadChosenUserMacros(services_.macros, *file, services_.messages)) {
+        AfterMacrosReplaced();
+    }
 }
 
 void MainWindow::ExportMacros() {
     const auto file = AskMacroFileToExport(this, FileDialogFolder(paths_));
-    if (file && !macro::SaveUserMacros(services_.macros, *file)) {
-        services_.messages.ShowMessage(macro::SaveFailedMessage(*file), kApplicationName);
+    if (!file) {
+        return;
+    }
+    const ini::FileResult saved = macro::SaveUserMacrosWithReason(services_.macros, *file);
+    if (!saved.ok()) {
+        services_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved), kApplicationName);
     }
 }
 

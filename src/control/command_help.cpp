@@ -115,7 +115,8 @@ file of the window's Export; the file's other sections stay.
 constexpr std::string_view kImportHelp = R"TEXT(Usage: zel-gmousectl import FILE [--profile N]
 
 Reads the profile of an exchange file (section Config7) and saves it as profile N (the current
-profile by default). A file without that section is refused and nothing changes.
+profile by default). A file without that section is refused and nothing changes. Its values
+are checked as set checks typed ones: a bad value is named and nothing is written (status 2).
 )TEXT";
 
 constexpr std::string_view kResetHelp = R"TEXT(Usage: zel-gmousectl reset
@@ -131,7 +132,8 @@ constexpr std::string_view kMacrosHelp = R"TEXT(Usage: zel-gmousectl macros list
 
 The user macros of the edition in use (Macro_EN.dat or Macro_CN.dat), in the window's file
 format. list prints number, name, step count and repeat; show prints the steps as the macro
-page lists them; import replaces every user macro with those of FILE.
+page lists them; import replaces every user macro with those of FILE, and refuses a file that
+does not decode whole (status 2, nothing changed).
 )TEXT";
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kCommandHelp = {{

@@ -118,6 +118,9 @@ private:
         return std::nullopt;
     }
     bool LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error);
+    // Saves `scratch` as profile `profile`; the failure's message names the reason.
+    std::optional<ControlReply> SaveOrFail(std::int32_t profile,
+                                           const settings::ProfileSettings& scratch);
 
     const ParsedCommand& command_;
     ControlTarget& target_;
@@ -164,6 +167,18 @@ void CommandRun::ReloadIfShown(std::int32_t profile) {
     if (target_.repaint) {
         target_.repaint();
     }
+}
+
+std::optional<ControlReply> CommandRun::SaveOrFail(std::int32_t profile,
+                                                   const settings::ProfileSettings& scratch) {
+    ini::IniWriteBatch batch(target_.configPath);
+    settings::SaveProfile(batch, profile, scratch);
+    const ini::FileResult written = batch.CommitWithReason();
+    if (written.ok()) {
+        return std::nullopt;
+    }
+    return Failed("the profile could not be written to \"" + target_.configPath.string() +
+                  "\": " + written.reason);
 }
 
 ControlReply CommandRun::WithMessages(ControlReply reply) {
@@ -264,9 +279,8 @@ ControlReply CommandRun::Set() {
             return Failed(*problem);
         }
     }
-    if (!settings::SaveProfile(target_.configPath, profile, scratch)) {
-        return Failed("the profile could not be written to \"" + target_.configPath.string() +
-                      "\"");
+    if (auto failed = SaveOrFail(profile, scratch)) {
+        return *failed;
     }
     ReloadIfShown(profile);
     if (command_.apply) {
@@ -288,16 +302,28 @@ ControlReply CommandRun::Export() {
 }
 
 ControlReply CommandRun::Import() {
+    const fs::path& file = command_.operand;
+    ini::IniDocument document;
+    const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
+    if (!read.ok()) {
+        return Failed("\"" + file.string() + "\" cannot be imported: " + read.reason +
+                      "; nothing was imported");
+    }
+    const std::string section = settings::ProfileSectionName(settings::kExchangeProfile);
+    if (!document.HasSection(section)) {
+        return Failed("\"" + file.string() + "\" holds no mouse profile (section [" + section +
+                      "] is missing); nothing was imported");
+    }
+    // A script gets the checks of `set`: a bad value is refused, not loaded as some number.
+    if (const auto bad = CheckImportedProfile(document, Naming())) {
+        return Usage("\"" + file.string() + "\" was not imported: " + *bad);
+    }
     const std::int32_t profile = ChosenProfile();
     settings::ProfileSettings scratch;
-    std::atomic<std::int32_t> number{profile};
-    if (settings::ImportProfile(Context(scratch, number), command_.operand) !=
-        settings::ImportResult::Loaded) {
-        return WithMessages(Failed({}));
-    }
-    if (!settings::SaveProfile(target_.configPath, profile, scratch)) {
-        return Failed("the profile could not be written to \"" + target_.configPath.string() +
-                      "\"");
+    settings::LoadProfile(document, settings::kExchangeProfile, false,
+                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    if (auto failed = SaveOrFail(profile, scratch)) {
+        return *failed;
     }
     ReloadIfShown(profile);
     return Done();
@@ -309,7 +335,7 @@ ControlReply CommandRun::Reset() {
     }
     auto defaults = std::make_shared<macro::MacroStore>();
     bool defaultsLoaded = false;
-    bool macrosSaved = true;
+    ini::FileResult macrosSaved;
     settings::ProfileActionContext context = Context(target_.profile, target_.currentProfile);
     context.hooks.repaint = target_.repaint;
     context.hooks.loadDefaultMacros = [&](const fs::path& file) {
@@ -317,8 +343,8 @@ ControlReply CommandRun::Reset() {
         return defaultsLoaded;
     };
     context.hooks.saveUserMacros = [&](const fs::path& file) {
-        macrosSaved = macro::SaveUserMacros(*defaults, file);
-        return macrosSaved;
+        macrosSaved = macro::SaveUserMacrosWithReason(*defaults, file);
+        return macrosSaved.ok();
     };
     device::UploadOutcome uploadOutcome;
     context.hooks.upload = [&](std::int32_t) {
@@ -326,7 +352,7 @@ ControlReply CommandRun::Reset() {
         return uploadOutcome.saved;
     };
     const bool everythingWritten = settings::ResetAllProfiles(context);
-    if (defaultsLoaded && macrosSaved && target_.userMacrosReplaced) {
+    if (defaultsLoaded && macrosSaved.ok() && target_.userMacrosReplaced) {
         std::vector<macro::MacroRecord> records;
         for (int i = 0; i < defaults->UserCount(); ++i) {
             records.push_back(defaults->CopyUserMacro(i));
@@ -336,8 +362,8 @@ ControlReply CommandRun::Reset() {
     if (target_.repaint) {
         target_.repaint();
     }
-    if (!macrosSaved) {
-        return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath)));
+    if (!macrosSaved.ok()) {
+        return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath, macrosSaved)));
     }
     if (!everythingWritten) {
         return WithMessages(Failed({}));  // the reset's own message names the file
@@ -410,27 +436,34 @@ ControlReply CommandRun::MacrosExport() {
     if (!LoadMacroFile(store, target_.userMacroPath, error)) {
         return Failed(error);
     }
-    if (!macro::SaveUserMacros(store, command_.operand)) {
-        return Failed(macro::SaveFailedMessage(command_.operand));
+    const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, command_.operand);
+    if (!saved.ok()) {
+        return Failed(macro::SaveFailedMessage(command_.operand, saved));
     }
     return Done();
 }
 
 ControlReply CommandRun::MacrosImport() {
-    macro::MacroStore store;
-    std::string error;
-    if (!LoadMacroFile(store, command_.operand, error)) {
-        return Failed(error + "; nothing was imported");
+    const fs::path& file = command_.operand;
+    const macro::CheckedMacroFile checked = macro::ReadMacroFileStrictly(file);
+    if (!checked.read.ok()) {
+        return Failed("\"" + file.string() + "\" cannot be imported: " + checked.read.reason +
+                      "; nothing was imported");
     }
-    if (!macro::SaveUserMacros(store, target_.userMacroPath)) {
-        return Failed(macro::SaveFailedMessage(target_.userMacroPath));
+    if (!checked.hasMacroSection) {
+        return Failed("\"" + file.string() + "\" " + checked.badContent + "; nothing was imported");
+    }
+    if (!checked.badContent.empty()) {
+        return Usage("\"" + file.string() + "\" was not imported: " + checked.badContent);
+    }
+    macro::MacroStore store;
+    store.ReplaceUserMacros(checked.records);
+    const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, target_.userMacroPath);
+    if (!saved.ok()) {
+        return Failed(macro::SaveFailedMessage(target_.userMacroPath, saved));
     }
     if (target_.userMacrosReplaced) {
-        std::vector<macro::MacroRecord> records;
-        for (int i = 0; i < store.UserCount(); ++i) {
-            records.push_back(store.CopyUserMacro(i));
-        }
-        target_.userMacrosReplaced(records);
+        target_.userMacrosReplaced(checked.records);
     }
     return Done();
 }

@@ -1,9 +1,13 @@
 #include "control/setting_changes.h"
 
 #include <charconv>
+#include <functional>
+#include <vector>
 
 #include "settings/button_function.h"
+#include "settings/config_files.h"
 #include "settings/dpi_step_table.h"
+#include "settings/profile_actions.h"
 #include "settings/profile_operations.h"
 
 namespace zel::control {
@@ -61,6 +65,29 @@ std::string FunctionList(const FunctionNaming& naming) {
     return "a function identifier, name or number:" + text;
 }
 
+// The ranges `set` takes, as the numbers stored in a profile.
+constexpr std::int32_t kLastDpiStep = static_cast<std::int32_t>(settings::DpiStepTable.size()) - 1;
+bool IsFireInterval(std::int32_t ms) {
+    return ms >= 0 && ms <= settings::kMaxFireTime;
+}
+bool IsSpeedStep(std::int32_t step) {
+    return step >= 0 && step <= settings::kLastSpeedStep;
+}
+bool IsModeOf(std::span<const std::string_view> names, std::int32_t mode) {
+    return mode >= 0 && static_cast<std::size_t>(mode) < names.size();
+}
+std::string FireIntervals() {
+    return "0 ... " + std::to_string(settings::kMaxFireTime) + " (ms)";
+}
+std::string SpeedSteps() {
+    return "1 ... " + std::to_string(settings::kLastSpeedStep + 1);
+}
+
+std::string NoPrimaryClickLeft(const FunctionNaming& naming) {
+    return "no button would be left with " + naming.NameOf(settings::kPrimaryClickFunction) +
+           ": give it to one of button1 ... button6 in the same command";
+}
+
 // "button3" -> 2 for prefix "button" and 6 entries.
 std::optional<std::size_t> KeyIndex(std::string_view key, std::string_view prefix,
                                     std::size_t count) {
@@ -72,15 +99,6 @@ std::optional<std::size_t> KeyIndex(std::string_view key, std::string_view prefi
         return std::nullopt;
     }
     return static_cast<std::size_t>(digit - '1');
-}
-
-bool HasPrimaryClick(const settings::ProfileSettings& profile) {
-    for (const auto& code : profile.K) {
-        if (code.load(kRelaxed) == settings::kPrimaryClickFunction) {
-            return true;
-        }
-    }
-    return false;
 }
 
 std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const SettingChange& change,
@@ -158,16 +176,16 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
     }
     if (key == "fire-interval") {
         const auto ms = Number(value);
-        if (!ms || *ms < 0 || *ms > settings::kMaxFireTime) {
-            return Bad(change, "0 ... " + std::to_string(settings::kMaxFireTime) + " (ms)");
+        if (!ms || !IsFireInterval(*ms)) {
+            return Bad(change, FireIntervals());
         }
         profile.FIRE_TIME.store(*ms, kRelaxed);
         return std::nullopt;
     }
     if (key == "pointer-speed" || key == "wheel-speed") {
         const auto speed = Number(value);
-        if (!speed || *speed < 1 || *speed > settings::kLastSpeedStep + 1) {
-            return Bad(change, "1 ... " + std::to_string(settings::kLastSpeedStep + 1));
+        if (!speed || !IsSpeedStep(*speed - 1)) {
+            return Bad(change, SpeedSteps());
         }
         if (key == "pointer-speed") {
             settings::SetPointerSpeed(profile, *speed - 1);
@@ -189,7 +207,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
 std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profile,
                                                std::span<const SettingChange> changes,
                                                const FunctionNaming& naming) {
-    const bool hadPrimary = HasPrimaryClick(profile);
+    const bool hadPrimary = settings::HasPrimaryClick(profile);
     for (const bool levelPass : {false, true}) {
         for (const SettingChange& change : changes) {
             if ((change.key == "dpi-level") != levelPass) {
@@ -201,9 +219,88 @@ std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profil
         }
     }
     // The window warns before the last primary click goes; a script gets a refusal.
-    if (hadPrimary && !HasPrimaryClick(profile)) {
-        return "no button would be left with " + naming.NameOf(settings::kPrimaryClickFunction) +
-               ": give it to one of button1 ... button6 in the same command";
+    if (hadPrimary && !settings::HasPrimaryClick(profile)) {
+        return NoPrimaryClickLeft(naming);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// One stored key of a profile section: its name in the file, the `set` key it stands for, and
+// whether a number is good for it.
+struct StoredKeyRule {
+    std::string fileKey;
+    std::string setKey;
+    std::function<bool(std::int32_t)> takes;
+    std::string allowed;
+};
+
+std::vector<StoredKeyRule> StoredKeyRules(const FunctionNaming& naming) {
+    std::vector<StoredKeyRule> rules;
+    for (std::int32_t i = 0; i < settings::kButtonCount; ++i) {
+        rules.push_back(
+            {"K" + std::to_string(i), "button" + std::to_string(i + 1),
+             [&naming](std::int32_t code) { return naming.CodeOf(std::to_string(code)) == code; },
+             FunctionList(naming)});
+    }
+    for (std::int32_t n = 0; n < settings::kDpiLevelCount; ++n) {
+        const std::string level = std::to_string(n + 1);
+        rules.push_back(
+            {"DPI_SET" + std::to_string(n), "dpi" + level,
+             [](std::int32_t step) { return step >= 0 && step <= kLastDpiStep; },
+             "a DPI step 0 ... " + std::to_string(kLastDpiStep) + " (" + DpiValues() + ")"});
+        rules.push_back({"DPI_SET_EN" + std::to_string(n), "dpi" + level,
+                         [](std::int32_t on) { return on == 0 || on == 1; }, "0 (off) or 1 (on)"});
+    }
+    rules.push_back(
+        {"DPI_LEVEL", "dpi-level",
+         [](std::int32_t level) { return level >= 0 && level < settings::kDpiLevelCount; },
+         "0 ... 3 (an enabled level)"});
+    auto mode = [](std::span<const std::string_view> names) {
+        return [names](std::int32_t value) { return IsModeOf(names, value); };
+    };
+    auto modes = [](std::span<const std::string_view> names) {
+        return "0 ... " + std::to_string(names.size() - 1) + " (" + Join(names) + ")";
+    };
+    rules.push_back({"LED_STATUS", "led", mode(kLedModeNames), modes(kLedModeNames)});
+    rules.push_back({"WHEEL_STATUS", "wheel", mode(kWheelModeNames), modes(kWheelModeNames)});
+    rules.push_back({"MACRO_MODE2", "macro-mode", mode(kMacroModeNames), modes(kMacroModeNames)});
+    const std::string steps =
+        "0 ... " + std::to_string(settings::kLastSpeedStep) + " (" + SpeedSteps() + " in set)";
+    rules.push_back({"DPI_SPEED", "pointer-speed", IsSpeedStep, steps});
+    rules.push_back({"WHEEL_SPEED", "wheel-speed", IsSpeedStep, steps});
+    rules.push_back({"FIRE_TIME", "fire-interval", IsFireInterval, FireIntervals()});
+    rules.push_back({"USB_SPEED", "report rate",
+                     [](std::int32_t rate) { return rate >= 0 && rate <= settings::kLastUsbSpeed; },
+                     "0 ... " + std::to_string(settings::kLastUsbSpeed)});
+    return rules;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckImportedProfile(const ini::IniDocument& document,
+                                                const FunctionNaming& naming) {
+    const std::string section = settings::ProfileSectionName(settings::kExchangeProfile);
+    for (const StoredKeyRule& rule : StoredKeyRules(naming)) {
+        const std::string text = document.Get(section, rule.fileKey);
+        const auto number = Number(text);
+        // Every good value has at most 4 characters, all of which the profile's reading takes.
+        if (!number || text.size() >= settings::kShortReadBuffer || !rule.takes(*number)) {
+            return "bad value \"" + text + "\" for " + rule.fileKey + " (" + rule.setKey +
+                   "): allowed " + rule.allowed;
+        }
+    }
+    settings::ProfileSettings profile;
+    settings::LoadProfile(document, settings::kExchangeProfile, false, 1, profile);
+    const std::int32_t level = profile.DPI_LEVEL.load(kRelaxed);
+    if (profile.DPI_SET_EN[static_cast<std::size_t>(level)].load(kRelaxed) == 0) {
+        return "bad value \"" + std::to_string(level) + "\" for DPI_LEVEL (dpi-level): level " +
+               std::to_string(level + 1) + " is off";
+    }
+    if (!settings::HasPrimaryClick(profile)) {
+        return "no button has " + naming.NameOf(settings::kPrimaryClickFunction) +
+               " (K0 ... K5 = button1 ... button6)";
     }
     return std::nullopt;
 }

@@ -11,6 +11,7 @@
 
 #include "control/command_line.h"
 #include "control/setting_names.h"
+#include "settings/ini_file.h"
 #include "settings/profile_settings.h"
 
 namespace zel::control {
@@ -28,5 +29,13 @@ inline constexpr std::string_view kSettingKeys[] = {
 std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profile,
                                                std::span<const SettingChange> changes,
                                                const FunctionNaming& naming);
+
+// The exchange profile (section Config7) of a file to import, checked by the same rules: every
+// stored key there and a decimal number in its range (a function the lists offer, a DPI step, an
+// LED, wheel or macro mode, a speed step, a fire interval, an enabled DPI level), and the profile
+// keeps a button with the primary click and an enabled DPI level. The message names the first
+// bad key and value; nullopt when the whole profile is good.
+std::optional<std::string> CheckImportedProfile(const ini::IniDocument& document,
+                                                const FunctionNaming& naming);
 
 }  // namespace zel::control

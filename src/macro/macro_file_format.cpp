@@ -106,4 +106,44 @@ MacroRecord DecodeMacroRecord(std::string_view value) {
     return FromGroups(groups);
 }
 
+std::optional<MacroRecord> DecodeMacroRecordStrictly(std::string_view value, std::string& problem) {
+    if (value.size() != kEncodedRecordLength) {
+        problem = std::to_string(value.size()) + " characters instead of " +
+                  std::to_string(kEncodedRecordLength);
+        return std::nullopt;
+    }
+    Groups groups{};
+    for (std::size_t g = 0; g < kGroupCount; ++g) {
+        const std::string_view group = value.substr(3 * g, 3);
+        unsigned number = 0;
+        for (const char digit : group) {
+            if (digit < '0' || digit > '9') {
+                problem = "\"" + std::string(group) + "\" at character " +
+                          std::to_string(3 * g + 1) + " is not a three-digit number";
+                return std::nullopt;
+            }
+            number = number * 10 + static_cast<unsigned>(digit - '0');
+        }
+        if (number > 255) {
+            problem = "\"" + std::string(group) + "\" at character " + std::to_string(3 * g + 1) +
+                      " is over 255";
+            return std::nullopt;
+        }
+        groups[g] = static_cast<std::uint8_t>(number);
+    }
+    MacroRecord record = FromGroups(groups);
+    for (std::size_t k = 0; k < record.stepCount; ++k) {
+        const MacroStep& step = record.steps[k];
+        if (step.code == 0 || (step.action != kPressAction && step.action != kReleaseAction)) {
+            problem = "step " + std::to_string(k + 1) + " of " +
+                      std::to_string(unsigned{record.stepCount}) + " has key code " +
+                      std::to_string(unsigned{groups[kFirstStepGroup + 4 * k]}) + " and action " +
+                      std::to_string(unsigned{step.action}) +
+                      " (a key or button code, and 1 press or 2 release)";
+            return std::nullopt;
+        }
+    }
+    return record;
+}
+
 }  // namespace zel::macro

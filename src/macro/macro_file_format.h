@@ -5,6 +5,7 @@
 // step interleaved), keyboard codes as Windows virtual-key codes.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,11 @@ std::string EncodeMacroRecord(const MacroRecord& record);
 // character, nothing gives 0) and keeps its low 8 bits; characters beyond 3192 are ignored and
 // missing groups are 0. The name always ends up terminated.
 MacroRecord DecodeMacroRecord(std::string_view value);
+
+// A record from a value that must be exactly as the program writes it: 3192 digits, each group
+// at most 255, and each step up to the step count a key or button code (not 0) pressed or
+// released. nullopt, with `problem` saying what is wrong, for anything else. For files a user
+// imports from a script, which are refused rather than half-read.
+std::optional<MacroRecord> DecodeMacroRecordStrictly(std::string_view value, std::string& problem);
 
 }  // namespace zel::macro

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "macro/macro_file_format.h"
@@ -37,15 +38,8 @@ std::string FirstCharacters(const std::string& value, std::size_t characters) {
     return text::Utf16ToUtf8(units);
 }
 
-// The records of a macro file, at most `capacity` of them; empty when the file is missing.
-std::vector<MacroRecord> ReadMacroFile(const std::filesystem::path& file, int capacity,
-                                       platform::MessageSink& messages, bool& found) {
-    found = IsReadableFile(file);
-    if (!found) {
-        messages.ShowMessage(kMissingFileMessage);
-        return {};
-    }
-    const ini::IniDocument document = ini::IniDocument::Load(file);
+// The records of a parsed macro file, at most `capacity` of them.
+std::vector<MacroRecord> ReadMacroDocument(const ini::IniDocument& document, int capacity) {
     const std::string countText = FirstCharacters(
         document.Get(kMacroSection, kMacroCountKey, kReadBufferSize), kCountCharacters);
     const long long count = std::clamp<long long>(settings::ParseDecimal(countText), 0, capacity);
@@ -59,7 +53,71 @@ std::vector<MacroRecord> ReadMacroFile(const std::filesystem::path& file, int ca
     return records;
 }
 
+// The records of a macro file, at most `capacity` of them; empty when the file is missing.
+std::vector<MacroRecord> ReadMacroFile(const std::filesystem::path& file, int capacity,
+                                       platform::MessageSink& messages, bool& found) {
+    found = IsReadableFile(file);
+    if (!found) {
+        messages.ShowMessage(kMissingFileMessage);
+        return {};
+    }
+    return ReadMacroDocument(ini::IniDocument::Load(file), capacity);
+}
+
+bool IsDecimalNumber(std::string_view text) {
+    return !text.empty() && text.size() <= 9 &&
+           text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 }  // namespace
+
+bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
+                          platform::MessageSink& messages) {
+    ini::IniDocument document;
+    const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
+    if (!read.ok()) {
+        messages.ShowMessage("Cannot import the macros from " + file.string() + ": " + read.reason +
+                             ".");
+        return false;
+    }
+    store.ReplaceUserMacros(ReadMacroDocument(document, kUserMacroCapacity));
+    return true;
+}
+
+CheckedMacroFile ReadMacroFileStrictly(const std::filesystem::path& file) {
+    CheckedMacroFile checked;
+    ini::IniDocument document;
+    checked.read = ini::IniDocument::LoadChosen(file, document);
+    if (!checked.read.ok()) {
+        return checked;
+    }
+    checked.hasMacroSection = document.HasSection(kMacroSection);
+    if (!checked.hasMacroSection) {
+        checked.badContent =
+            "holds no macros (section [" + std::string(kMacroSection) + "] is missing)";
+        return checked;
+    }
+    const std::string countText = document.Get(kMacroSection, kMacroCountKey, kReadBufferSize);
+    if (!IsDecimalNumber(countText) || std::stoi(countText) > kUserMacroCapacity) {
+        checked.badContent = "bad value \"" + countText + "\" for " + std::string(kMacroCountKey) +
+                             ": allowed 0 ... " + std::to_string(kUserMacroCapacity);
+        return checked;
+    }
+    const int count = std::stoi(countText);
+    for (int i = 0; i < count; ++i) {
+        const std::string key = std::to_string(i);
+        std::string problem;
+        const auto record =
+            DecodeMacroRecordStrictly(document.Get(kMacroSection, key, kReadBufferSize), problem);
+        if (!record) {
+            checked.badContent = "macro " + key + " does not decode: " + problem;
+            checked.records.clear();
+            return checked;
+        }
+        checked.records.push_back(*record);
+    }
+    return checked;
+}
 
 bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
                     platform::MessageSink& messages) {
@@ -80,23 +138,33 @@ bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
 }
 
 bool SaveUserMacros(const MacroStore& store, const std::filesystem::path& file) {
+    return SaveUserMacrosWithReason(store, file).ok();
+}
+
+ini::FileResult SaveUserMacrosWithReason(const MacroStore& store,
+                                         const std::filesystem::path& file) {
     ini::IniWriteBatch batch(file);
     const int count = store.UserCount();
     batch.Write(kMacroSection, kMacroCountKey, std::to_string(count));
     for (int i = 0; i < count; ++i) {
         batch.Write(kMacroSection, std::to_string(i), EncodeMacroRecord(store.UserMacro(i)));
     }
-    return batch.Commit();
+    return batch.CommitWithReason();
 }
 
 RepeatCountResult SetRepeatCount(MacroStore& store, long long value,
                                  const std::filesystem::path& macroFile) {
     const int stored = store.StoreRepeatCount(value);
-    return {stored, SaveUserMacros(store, macroFile)};
+    ini::FileResult saved = SaveUserMacrosWithReason(store, macroFile);
+    return {stored, saved.ok(), std::move(saved)};
 }
 
-std::string SaveFailedMessage(const std::filesystem::path& file) {
-    return "Cannot save the macros to " + file.string();
+std::string SaveFailedMessage(const std::filesystem::path& file, const ini::FileResult& result) {
+    std::string text = "Cannot save the macros to " + file.string();
+    if (!result.ok()) {
+        text += ": " + result.reason;
+    }
+    return text;
 }
 
 }  // namespace zel::macro

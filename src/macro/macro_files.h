@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "macro/macro_store.h"
 #include "platform/message_sink.h"
+#include "settings/file_result.h"
 
 namespace zel::macro {
 
@@ -29,6 +31,22 @@ inline constexpr std::string_view kMissingFileMessage = "Perfil no encontrado";
 bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
                     platform::MessageSink& messages);
 
+// Import in the window: the user table from a file the user chose, read as leniently as
+// LoadUserMacros. A file that is missing, cannot be read or is over 1 MiB is refused unread with
+// a message giving the reason, and the user macros stay as they were (false).
+bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
+                          platform::MessageSink& messages);
+
+// A macro file a script imports, checked strictly: "macroNum" a number of 0 ... 12 and each of
+// its records as DecodeMacroRecordStrictly takes it.
+struct CheckedMacroFile {
+    ini::FileResult read;          // why the file could not be read, or is too large
+    bool hasMacroSection = false;  // whether it is a macro file at all
+    std::string badContent;        // the first key that does not decode, and why; empty when all do
+    std::vector<MacroRecord> records;  // every record, when both of the above are good
+};
+CheckedMacroFile ReadMacroFileStrictly(const std::filesystem::path& file);
+
 // The same for the built-in table (at most 8 macros); the selection is left alone.
 bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
                        platform::MessageSink& messages);
@@ -37,13 +55,18 @@ bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
 // replacement; other keys of the file stay. False when the file could not be written (it is then
 // unchanged). Window thread.
 bool SaveUserMacros(const MacroStore& store, const std::filesystem::path& file);
+ini::FileResult SaveUserMacrosWithReason(const MacroStore& store,
+                                         const std::filesystem::path& file);
 
-// What the user is told when the user macros could not be written to `file`.
-std::string SaveFailedMessage(const std::filesystem::path& file);
+// What the user is told when the user macros could not be written to `file`, with the reason
+// when it is known.
+std::string SaveFailedMessage(const std::filesystem::path& file,
+                              const ini::FileResult& result = {});
 
 struct RepeatCountResult {
     int storedValue;  // the count as stored, 1 ... 65535, for the repeat edit box
     bool saved;       // whether the user macros reached the macro file
+    ini::FileResult whyNotSaved = {};
 };
 
 // Apply on the macro page: stores the clamped repeat count in the current macro, then saves the

@@ -207,7 +207,7 @@ int MacroPageModel::Apply() {
     }
     const RepeatCountResult result = SetRepeatCount(store_, value, macroFile_);
     if (!result.saved) {
-        messages_.ShowMessage(SaveFailedMessage(macroFile_), caption_);
+        messages_.ShowMessage(SaveFailedMessage(macroFile_, result.whyNotSaved), caption_);
     }
     return result.storedValue;
 }

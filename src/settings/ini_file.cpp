@@ -36,35 +36,50 @@ void IniWriteBatch::Write(std::string_view section, std::string_view key, std::s
 }
 
 bool IniWriteBatch::Commit() {
+    return CommitWithReason().ok();
+}
+
+FileResult IniWriteBatch::CommitWithReason() {
     if (writes_.empty()) {
-        return true;
+        return FileResult::Success();
     }
     const std::filesystem::path target = detail::ResolveWriteTarget(file_);
     if (target.empty()) {
-        return false;
+        return FileResult::Failure(FileProblem::kNoFolder);
     }
     const detail::FileWriteLock lock(target);
     std::string before;
-    const detail::ReadResult read = detail::ReadWholeFile(target, before);
+    FileProblem unreadable = FileProblem::kIoError;
+    const detail::ReadResult read = detail::ReadWholeFile(target, before, &unreadable);
     if (read == detail::ReadResult::kFailed) {
-        return false;  // never replace a file we could not read: its content would be lost
+        // never replace a file we could not read: its content would be lost
+        return FileResult::Failure(unreadable);
     }
     IniDocument document = IniDocument::Parse(before);
     for (const PendingWrite& write : writes_) {
         if (!document.Set(write.section, write.key, write.value)) {
-            return false;
+            return FileResult::Failure(FileProblem::kUnstorableValue);
         }
     }
     const std::string after = document.Serialize();
     if (read == detail::ReadResult::kRead && after == before) {
         writes_.clear();
-        return true;
+        return FileResult::Success();
     }
-    if (!detail::ReplaceFileAtomically(target, after)) {
-        return false;
+    FileResult replaced = detail::ReplaceFileAtomically(target, after);
+    if (replaced.ok()) {
+        writes_.clear();
     }
-    writes_.clear();
-    return true;
+    return replaced;
+}
+
+FileResult IniDocument::LoadChosen(const std::filesystem::path& file, IniDocument& document) {
+    std::string bytes;
+    FileResult read = detail::ReadChosenFile(file, kMaxChosenFileBytes, bytes);
+    if (read.ok()) {
+        document = Parse(bytes);
+    }
+    return read;
 }
 
 }  // namespace zel::ini

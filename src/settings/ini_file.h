@@ -18,9 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/file_result.h"
+
 namespace zel::ini {
 
 inline constexpr std::size_t kDefaultBufferSize = 260;
+// A profile or macro file the user imports is a few kB; anything over this is refused unread.
+inline constexpr std::size_t kMaxChosenFileBytes = 1024 * 1024;
 
 // A parsed INI file that remembers its encoding, line endings and every line, so that writing
 // a key changes only that key's line.
@@ -36,6 +40,9 @@ public:
     // A missing or unreadable file gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
     static IniDocument Parse(std::string_view bytes);
+    // A file the user chose to import: a missing, unreadable or non-regular file, or one over
+    // kMaxChosenFileBytes, is refused with its reason and `document` is left alone.
+    static FileResult LoadChosen(const std::filesystem::path& file, IniDocument& document);
 
     // The value of the first matching key of the first matching section, cut to
     // bufferSize - 1 characters (code points); empty when the section or key is missing.
@@ -76,12 +83,13 @@ void RemoveStaleWriteTemporaries(const std::filesystem::path& file);
 
 // Several writes to one file committed as one atomic replacement: under the file's lock the
 // current file is read again, the writes are applied in order and the result replaces it.
-// If any write is refused, Commit writes nothing and returns false.
+// If any write is refused, Commit writes nothing and returns false; CommitWithReason says why.
 class IniWriteBatch {
 public:
     explicit IniWriteBatch(std::filesystem::path file);
     void Write(std::string_view section, std::string_view key, std::string_view value);
     bool Commit();
+    FileResult CommitWithReason();
 
     const std::filesystem::path& file() const { return file_; }
     std::size_t size() const { return writes_.size(); }

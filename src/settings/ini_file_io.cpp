@@ -128,21 +128,30 @@ void RemoveStaleTemporaries(const std::filesystem::path& target) {
     }
 }
 
-ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
+namespace {
+
+// The whole of a regular file of at most maxBytes into bytes; kNone when it was read, kMissing
+// when there is no such file.
+FileProblem ReadRegularFile(const std::filesystem::path& file, std::size_t maxBytes,
+                            std::string& bytes) {
     bytes.clear();
     // Non-blocking, so that a FIFO or a device in the file's place cannot hang the open; the
-    // type is checked before anything is read.
+    // type and the size are checked before anything is read, so a huge file costs nothing.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
-        return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+        return FileProblemOfErrno(errno, /*writing=*/false);
     }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return ReadResult::kFailed;
+    if (::fstat(fd.get(), &info) != 0) {
+        return FileProblem::kIoError;
     }
-    if (info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (!S_ISREG(info.st_mode)) {
+        return S_ISDIR(info.st_mode) ? FileProblem::kFolder : FileProblem::kNotRegularFile;
     }
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        return FileProblem::kTooLarge;
+    }
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
@@ -151,13 +160,44 @@ ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) 
                 continue;
             }
             bytes.clear();
-            return ReadResult::kFailed;
+            return FileProblem::kIoError;
         }
         if (got == 0) {
-            return ReadResult::kRead;
+            return FileProblem::kNone;
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
+        if (bytes.size() > maxBytes) {  // it grew while it was read
+            bytes.clear();
+            return FileProblem::kTooLarge;
+        }
     }
+}
+
+}  // namespace
+
+ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
+                         FileProblem* problem) {
+    const FileProblem read = ReadRegularFile(file, bytes.max_size(), bytes);
+    if (read == FileProblem::kNone || read == FileProblem::kMissing) {
+        return read == FileProblem::kNone ? ReadResult::kRead : ReadResult::kMissing;
+    }
+    if (problem != nullptr) {
+        *problem = read;
+    }
+    return ReadResult::kFailed;
+}
+
+FileResult ReadChosenFile(const std::filesystem::path& file, std::size_t maxBytes,
+                          std::string& bytes) {
+    bytes.clear();
+    struct stat link {};
+    struct stat target {};
+    if (::lstat(file.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+        ::stat(file.c_str(), &target) != 0 && errno == ENOENT) {
+        return FileResult::Failure(FileProblem::kDanglingLink);
+    }
+    const FileProblem read = ReadRegularFile(file, maxBytes, bytes);
+    return read == FileProblem::kNone ? FileResult::Success() : FileResult::Failure(read);
 }
 
 std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path) {
@@ -166,16 +206,35 @@ std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path) {
     if (!error) {
         return target;
     }
-    // Missing file (or a dangling link, which is then replaced by a file).
-    std::filesystem::path parent = path.parent_path();
+    // A missing file, or a link to one: the links are followed by hand to the name they end
+    // at, so that the write creates the link's target and the link stays.
+    constexpr int kMaxLinks = 40;  // the kernel's own limit
+    std::filesystem::path current = path;
+    for (int links = 0;; ++links) {
+        const auto status = std::filesystem::symlink_status(current, error);
+        if (error || !std::filesystem::is_symlink(status)) {
+            break;
+        }
+        if (links == kMaxLinks) {
+            return {};
+        }
+        std::filesystem::path next = std::filesystem::read_symlink(current, error);
+        if (error) {
+            return {};
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    std::filesystem::path parent = current.parent_path();
     if (parent.empty()) {
         parent = ".";
     }
+    const std::filesystem::path name = current.filename();
     const std::filesystem::path folder = std::filesystem::canonical(parent, error);
-    if (error || !std::filesystem::is_directory(folder, error) || path.filename().empty()) {
+    if (error || !std::filesystem::is_directory(folder, error) || name.empty() || name == "." ||
+        name == "..") {
         return {};
     }
-    return folder / path.filename();
+    return folder / name;
 }
 
 namespace {
@@ -191,14 +250,19 @@ bool MayWrite(const std::filesystem::path& file, const struct stat& info) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+FileResult ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || !MayWrite(target, existing))) {
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return FileResult::Failure(S_ISDIR(existing.st_mode) ? FileProblem::kFolder
+                                                             : FileProblem::kNotRegularFile);
+    }
+    if (exists && !MayWrite(target, existing)) {
         // The rename would succeed in a writable folder, but a file its owner write-protected
         // is never replaced.
-        return false;
+        return FileResult::Failure(FileProblem::kWriteProtected);
     }
+    int writeError = 0;  // the errno of the step that failed
 
     // The new content goes into an unnamed file first, so that a crash while it is written
     // and flushed leaves nothing behind; it gets a name only for the moment before the rename.
@@ -211,11 +275,11 @@ bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view
             // 0666 less the umask, as for any new file; an existing file's mode is copied below.
             rawFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (rawFd < 0 && errno != EEXIST) {
-                return false;
+                return FileResult::Failure(FileProblemOfErrno(errno, /*writing=*/true));
             }
         }
         if (rawFd < 0) {
-            return false;
+            return FileResult::Failure(FileProblem::kIoError);
         }
     } else {
         rawFd = unnamed.Release();
@@ -232,25 +296,31 @@ bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view
         }
         ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
     }
-    ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    auto step = [&writeError](bool done) {
+        if (!done && writeError == 0) {
+            writeError = errno;
+        }
+        return done;
+    };
+    ok = step(ok) && step(WriteAll(fd.get(), bytes)) && step(::fsync(fd.get()) == 0);
     if (ok && !named) {
         temporary = NameUnnamedFile(fd.get(), target);
-        ok = !temporary.empty();
+        ok = step(!temporary.empty());
     }
-    ok = fd.Close() && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    ok = step(fd.Close()) && ok;
+    ok = ok && step(::rename(temporary.c_str(), target.c_str()) == 0);
     if (!ok) {
         if (!temporary.empty()) {
             ::unlink(temporary.c_str());
         }
-        return false;
+        return FileResult::Failure(FileProblemOfErrno(writeError, /*writing=*/true));
     }
     // Make the rename itself durable; the file is already replaced if this fails.
     FileDescriptor folder(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         ::fsync(folder.get());
     }
-    return true;
+    return FileResult::Success();
 }
 
 }  // namespace zel::ini::detail

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/file_result.h"
+
 namespace zel::ini::detail {
 
 enum class ReadResult {
@@ -14,11 +16,19 @@ enum class ReadResult {
     kFailed,   // exists but cannot be read (not a regular file, no permission, I/O error)
 };
 
-ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes);
+// `problem`, when given, receives why a kFailed read failed.
+ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
+                         FileProblem* problem = nullptr);
+
+// Reads a file the user named (an import): what is missing, not a readable regular file, or
+// larger than maxBytes is refused with its reason before any of it is read.
+FileResult ReadChosenFile(const std::filesystem::path& file, std::size_t maxBytes,
+                          std::string& bytes);
 
 // The file a write to path must replace: the target of a symbolic link (so the link stays a
-// link), otherwise the path made absolute with its folder resolved. Empty when the folder does
-// not exist.
+// link, also when its target does not exist yet, as editors write through a link), otherwise
+// the path made absolute with its folder resolved. Empty when the folder does not exist or the
+// links go round in a loop.
 std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path);
 
 // Writes bytes to a new file in the same folder, flushes it to disk and renames it over target,
@@ -26,8 +36,8 @@ std::filesystem::path ResolveWriteTarget(const std::filesystem::path& path);
 // (O_TMPFILE) until just before the rename where the file system allows it. An existing file's
 // permission bits are kept. A file the running user may not write (for root: one without any
 // write bit) is not replaced. On any failure the temporary file is removed, target is untouched
-// and the result is false.
-bool ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+// and the result names the reason.
+FileResult ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
 // Removes the temporary files that writers of target left behind when they were killed before
 // their rename: those of processes that no longer run.

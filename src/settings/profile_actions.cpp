@@ -11,28 +11,36 @@ namespace zel::settings {
 namespace {
 
 constexpr ProfileActionTexts kEnglishTexts = {
+    .cannotImport = "\"{file}\" cannot be imported: {reason}.\nNothing was imported.",
+    .unusableImport =
+        "The profile in \"{file}\" leaves no button with the left click or no DPI level "
+        "enabled.\nNothing was imported.",
     .noProfileInFile =
         "\"{file}\" holds no mouse profile (section [{section}] is missing).\n"
         "Nothing was imported.",
-    .writeFailed = "The profile could not be written to \"{file}\".",
+    .writeFailed = "The profile could not be written to \"{file}\"{reason}.",
     .missingTemplate =
         "The reset template [{section}] is missing from \"{file}\".\n"
         "That profile was set to the factory defaults instead.",
     .resetNotSaved =
-        "The factory settings could not be written to \"{file}\".\n"
+        "The factory settings could not be written to \"{file}\"{reason}.\n"
         "The reset is not saved.",
 };
 
 constexpr ProfileActionTexts kSpanishTexts = {
+    .cannotImport = "No se puede importar \"{file}\": {reason}.\nNo se ha importado nada.",
+    .unusableImport =
+        "El perfil de \"{file}\" deja sin clic izquierdo todos los botones o no tiene ningún "
+        "nivel de DPI activado.\nNo se ha importado nada.",
     .noProfileInFile =
         "\"{file}\" no contiene ningún perfil del ratón (falta la sección "
         "[{section}]).\nNo se ha importado nada.",
-    .writeFailed = "No se ha podido guardar el perfil en \"{file}\".",
+    .writeFailed = "No se ha podido guardar el perfil en \"{file}\"{reason}.",
     .missingTemplate =
         "Falta la plantilla [{section}] en \"{file}\".\n"
         "Ese perfil ha recibido los valores de fábrica.",
     .resetNotSaved =
-        "No se han podido guardar los valores de fábrica en \"{file}\".\n"
+        "No se han podido guardar los valores de fábrica en \"{file}\"{reason}.\n"
         "El restablecimiento no se ha guardado.",
 };
 
@@ -50,11 +58,21 @@ void Replace(std::string& text, std::string_view placeholder, std::string_view v
 }
 
 std::string Fill(std::string_view pattern, const std::filesystem::path& file,
-                 std::string_view section = {}) {
+                 std::string_view section = {}, std::string_view reason = {}) {
     std::string text(pattern);
     Replace(text, "{file}", file.string());
     Replace(text, "{section}", section);
+    Replace(text, "{reason}", reason);
     return text;
+}
+
+// ": the disk is full" after the file's name in a write failure; nothing when the reason is
+// not known.
+std::string WriteReason(const ini::FileResult& result, std::int32_t languageFlag) {
+    if (result.ok()) {
+        return {};
+    }
+    return ": " + std::string(ini::FileProblemText(result.problem, languageFlag));
 }
 
 const ProfileActionTexts& Texts(const ProfileActionContext& context) {
@@ -63,10 +81,13 @@ const ProfileActionTexts& Texts(const ProfileActionContext& context) {
 
 bool SaveOrReport(const ProfileActionContext& context, const std::filesystem::path& file,
                   std::int32_t profile) {
-    if (SaveProfile(file, profile, context.profile)) {
+    ini::IniWriteBatch batch(file);
+    SaveProfile(batch, profile, context.profile);
+    const ini::FileResult written = batch.CommitWithReason();
+    if (written.ok()) {
         return true;
     }
-    context.messages.ShowMessage(Fill(Texts(context).writeFailed, file));
+    context.messages.ShowMessage(ProfileWriteFailedMessage(file, context.languageFlag, written));
     return false;
 }
 
@@ -81,9 +102,10 @@ const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag) {
     return languageFlag != 0 ? kEnglishTexts : kSpanishTexts;
 }
 
-std::string ProfileWriteFailedMessage(const std::filesystem::path& file,
-                                      std::int32_t languageFlag) {
-    return Fill(ProfileActionTextsFor(languageFlag).writeFailed, file);
+std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
+                                      const ini::FileResult& result) {
+    return Fill(ProfileActionTextsFor(languageFlag).writeFailed, file, {},
+                WriteReason(result, languageFlag));
 }
 
 bool SaveCurrentProfile(const ProfileActionContext& context) {
@@ -113,14 +135,28 @@ bool SelectProfile(const ProfileActionContext& context, std::int32_t profile) {
 }
 
 ImportResult ImportProfile(const ProfileActionContext& context, const std::filesystem::path& file) {
-    const ini::IniDocument document = ini::IniDocument::Load(file);
+    ini::IniDocument document;
+    const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
+    if (!read.ok()) {
+        context.messages.ShowMessage(
+            Fill(Texts(context).cannotImport, file, {},
+                 ini::FileProblemText(read.problem, context.languageFlag)));
+        return ImportResult::Unreadable;
+    }
     const std::string section = ProfileSectionName(kExchangeProfile);
     if (!document.HasSection(section)) {
         context.messages.ShowMessage(Fill(Texts(context).noProfileInFile, file, section));
         return ImportResult::NoProfileInFile;
     }
+    // Loaded aside first, so that a refused profile leaves the model as it was.
+    ProfileSettings imported;
     LoadProfile(document, kExchangeProfile, false, static_cast<std::uint8_t>(context.languageFlag),
-                context.profile);
+                imported);
+    if (!HasPrimaryClick(imported) || !HasEnabledDpiLevel(imported)) {
+        context.messages.ShowMessage(Fill(Texts(context).unusableImport, file));
+        return ImportResult::Unusable;
+    }
+    StoreProfileValues(context.profile, TakeProfileValues(imported));
     Call(context.hooks.repaint);
     return ImportResult::Loaded;
 }
@@ -135,14 +171,19 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
     const auto flag = static_cast<std::uint8_t>(context.languageFlag);
     ProfileSettings& profile = context.profile;
     std::filesystem::path notWritten;  // the first file a write of the reset failed on
-    auto note = [&notWritten](bool written, const std::filesystem::path& file) {
+    ini::FileResult whyNotWritten;     // and why, when it is known
+    auto note = [&](bool written, const std::filesystem::path& file,
+                    const ini::FileResult& why = {}) {
         if (!written && notWritten.empty()) {
             notWritten = file;
+            whyNotWritten = why;
         }
     };
 
+    // Every profile goes into one batch: config.ini is replaced once, with all five reset.
+    ini::IniWriteBatch profiles(context.configPath);
     ApplyResetDefaults(profile);
-    note(SaveProfile(context.configPath, kFirstUserProfile, profile), context.configPath);
+    SaveProfile(profiles, kFirstUserProfile, profile);
 
     // The templates are only read, never written, so one reading of the file serves them all.
     const ini::IniDocument config = ini::IniDocument::Load(context.configPath);
@@ -155,8 +196,10 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
             StoreProfileValues(profile, kResetDefaults);
             missingTemplates.push_back(templateSection);
         }
-        note(SaveProfile(context.configPath, n, profile), context.configPath);
+        SaveProfile(profiles, n, profile);
     }
+    const ini::FileResult profilesWritten = profiles.CommitWithReason();
+    note(profilesWritten.ok(), context.configPath, profilesWritten);
     for (const std::string& section : missingTemplates) {
         context.messages.ShowMessage(
             Fill(Texts(context).missingTemplate, context.configPath, section));
@@ -177,7 +220,8 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
         note(hooks.upload(current), context.configPath);
     }
     if (!notWritten.empty()) {
-        context.messages.ShowMessage(Fill(Texts(context).resetNotSaved, notWritten));
+        context.messages.ShowMessage(Fill(Texts(context).resetNotSaved, notWritten, {},
+                                          WriteReason(whyNotWritten, context.languageFlag)));
     }
     return notWritten.empty();
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/message_sink.h"
+#include "settings/file_result.h"
 #include "settings/profile_settings.h"
 
 namespace zel::settings {
@@ -64,8 +65,10 @@ std::filesystem::path DefaultMacroFileIn(const std::filesystem::path& skinsDir,
                                          std::int32_t languageFlag);
 
 // The messages the actions may show, in the edition's language. {file} and {section} stand for
-// the file and the section concerned.
+// the file and the section concerned, {reason} for why a file could not be read or written.
 struct ProfileActionTexts {
+    std::string_view cannotImport;
+    std::string_view unusableImport;
     std::string_view noProfileInFile;
     std::string_view writeFailed;
     std::string_view missingTemplate;
@@ -73,8 +76,10 @@ struct ProfileActionTexts {
 };
 const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag);
 
-// The message of a profile that could not be written to `file` (Save, Export, Apply).
-std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag);
+// The message of a profile that could not be written to `file` (Save, Export, Apply), with the
+// reason when it is known.
+std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
+                                      const ini::FileResult& result = {});
 
 // Writes the loaded profile into its own section of config.ini and nothing else; repaints. A
 // file that cannot be written is reported, the model stays as it is. Returns whether it was
@@ -93,13 +98,17 @@ bool SelectProfile(const ProfileActionContext& context, std::int32_t profile);
 
 enum class ImportResult {
     Loaded,           // the model holds the file's profile
-    NoProfileInFile,  // the file has no section Config7 (or could not be read): nothing changed
+    Unreadable,       // missing, not a readable regular file, or too large: nothing changed
+    NoProfileInFile,  // the file has no section Config7: nothing changed
+    Unusable,         // no button with the primary click or no DPI level enabled: nothing changed
 };
 
 // Loads the profile of an exchange file (section Config7) into the model and repaints. It is
-// neither saved nor uploaded and the current profile number stays. A file without that section
-// would load every field as 0 (no button left with the primary click), so it is refused with a
-// message instead.
+// neither saved nor uploaded and the current profile number stays. Values are taken as the file
+// gives them, but a profile that would leave the mouse without a primary click or without an
+// enabled DPI level (a file without that section would load every field as 0) is refused with
+// a message, as the window never lets an edit do either. A file that cannot be read or is over
+// 1 MiB is refused, unread, with the reason.
 ImportResult ImportProfile(const ProfileActionContext& context, const std::filesystem::path& file);
 
 // Writes the model, edited or not, into section Config7 of `file`; the file's other sections
@@ -107,9 +116,11 @@ ImportResult ImportProfile(const ProfileActionContext& context, const std::files
 bool ExportProfile(const ProfileActionContext& context, const std::filesystem::path& file);
 
 // Puts every profile back to its factory state, in this order: the built-in defaults into the
-// model (MACRO_MODE2 kept) and into Config1; profiles 5, 4, 3, 2 each loaded from its reset
-// template and saved (profile 5 of the EN edition from CfgReset_EN5); the current profile loaded
-// again; the edition's default macros loaded and written to the user macro file; the upload.
+// model (MACRO_MODE2 kept) for Config1; profiles 5, 4, 3, 2 each loaded from its reset template
+// (profile 5 of the EN edition from CfgReset_EN5); all five written to config.ini in one atomic
+// replacement, so that an interrupted reset leaves either the old profiles or all of them reset;
+// the current profile loaded again; the edition's default macros loaded and written to the user
+// macro file; the upload.
 //
 // A template missing from config.ini would leave its profile all 0; that profile gets the
 // built-in defaults instead and the user is told. When the default macro file cannot be read,

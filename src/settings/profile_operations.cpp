@@ -137,6 +137,24 @@ bool NeedsPrimaryClickWarning(const ProfileSettings& s, std::int32_t button) {
     return true;
 }
 
+bool HasPrimaryClick(const ProfileSettings& s) {
+    for (const auto& code : s.K) {
+        if (code.load(kRelaxed) == kPrimaryClickFunction) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasEnabledDpiLevel(const ProfileSettings& s) {
+    for (const auto& enabled : s.DPI_SET_EN) {
+        if (enabled.load(kRelaxed) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void AssignButtonFunction(ProfileSettings& s, std::int32_t button, std::int32_t code) {
     if (!IsButton(button)) {
         return;

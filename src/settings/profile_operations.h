@@ -78,6 +78,11 @@ void SetLedStatus(ProfileSettings& settings, std::int32_t mode);
 // button's function would take the last primary click away, so the caller warns first.
 bool NeedsPrimaryClickWarning(const ProfileSettings& settings, std::int32_t button);
 
+// The two things a profile must keep for the mouse to stay usable: a button with the primary
+// click and an enabled DPI level.
+bool HasPrimaryClick(const ProfileSettings& settings);
+bool HasEnabledDpiLevel(const ProfileSettings& settings);
+
 // K<button> = code (button 0 ... 5). When no button is left with code 1, button 5 gets it back
 // if it was the one assigned, otherwise button + 1 gets code 1.
 void AssignButtonFunction(ProfileSettings& settings, std::int32_t button, std::int32_t code);

@@ -8,6 +8,7 @@
 #include "settings/profile_actions.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
+#include "settings/write_leftovers.h"
 
 namespace zel::settings {
 namespace {
@@ -62,7 +63,7 @@ std::string Fill(std::string_view pattern, const std::filesystem::path& file, st
 }  // namespace
 
 StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile) {
-    ini::RemoveStaleWriteTemporaries(configPath);
+    RemoveLeftoverWriteTemporaries(configPath.parent_path());
 
     std::string bytes;
     const ini::detail::ReadResult read = ini::detail::ReadWholeFile(configPath, bytes);

@@ -26,7 +26,8 @@ struct StartupConfig {
 //   written back complete as Config<n> (with CurConfig and VER_SEL when the file has none);
 // - the file cannot be read (no permission, not a regular file: a FIFO never blocks here):
 //   the factory settings in memory only, the file is left alone.
-// Temporary files that killed writers of the file left behind are removed first.
+// Temporary files that killed writers left behind in the file's folder (of config.ini and of the
+// user macro files) are removed first.
 StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile);
 
 }  // namespace zel::settings

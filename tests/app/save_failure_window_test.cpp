@@ -75,6 +75,8 @@ TEST_F(SaveFailureWindowTest, ResetThatCannotSaveSaysSoOnce) {
 
     EXPECT_EQ(ConfigBytes(), before);
     EXPECT_EQ(WriteFailures(), 1) << testing::PrintToString(messages_.messages);
+    EXPECT_NE(messages_.messages.back().find("the file is write-protected"), std::string::npos)
+        << messages_.messages.back();
 }
 
 // The same for a write-protected macro file: the macro page's Apply leaves it as it was and
@@ -105,6 +107,8 @@ TEST_F(SaveFailureWindowTest, WriteProtectedMacroFileIsLeftAsItWas) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), {}), before);
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_NE(messages_.messages[0].find(macroFile), std::string::npos) << messages_.messages[0];
+    EXPECT_NE(messages_.messages[0].find("the file is write-protected"), std::string::npos)
+        << messages_.messages[0];
 }
 
 }  // namespace

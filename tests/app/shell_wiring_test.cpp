@@ -152,7 +152,8 @@ TEST_F(ShellWiring, ImportTakesAProfileFileAndRefusesOneWithout) {
     EXPECT_NE(messages_.messages.back().find("Nothing was imported"), std::string::npos);
 
     const std::string exchange = ExeDir() + "/shared.ini";
-    std::ofstream(exchange) << "[Config7]\nK0=1\nK1=3\nFIRE_TIME=77\n";
+    // A usable profile: a button with the primary click and an enabled DPI level.
+    std::ofstream(exchange) << "[Config7]\nK0=1\nK1=3\nDPI_SET_EN0=1\nFIRE_TIME=77\n";
     AnswerNextFileDialog(exchange);
     Click(MainButton(buttons::kImportProfile));
     EXPECT_EQ(profile_.FIRE_TIME.load(), 77);

@@ -1,6 +1,7 @@
 #include "control/control_commands.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
@@ -189,6 +190,137 @@ TEST_F(ControlCommandsTest, AFileWithoutAProfileIsRefused) {
     EXPECT_EQ(reply.status, kExitFailed);
     EXPECT_NE(reply.err.find("Config7"), std::string::npos);
     EXPECT_EQ(Config(), before);
+}
+
+// `import` checks a file's values as `set` checks typed ones: the first bad key and value is
+// named, the exit status is 2 and nothing is written.
+TEST_F(ControlCommandsTest, ImportRefusesValuesThatSetWouldRefuse) {
+    const fs::path good = folder / "good.ini";
+    ASSERT_EQ(Run("export " + good.string() + " --profile 2").status, kExitDone);
+    const std::string goodText = ReadBytes(good);
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> lines;  // key, new value
+        std::string named;                                       // in the message
+    };
+    const Case cases[] = {
+        {{{"K0", "999"}}, "\"999\" for K0 (button1)"},
+        {{{"K1", "abc"}}, "\"abc\" for K1"},
+        {{{"K2", ""}}, "\"\" for K2"},
+        {{{"K3", "00004"}}, "\"00004\" for K3"},
+        {{{"DPI_SET0", "12"}}, "\"12\" for DPI_SET0"},
+        {{{"DPI_SET_EN1", "2"}}, "\"2\" for DPI_SET_EN1"},
+        {{{"DPI_LEVEL", "4"}}, "\"4\" for DPI_LEVEL"},
+        {{{"DPI_LEVEL", "3"}}, "level 4 is off"},
+        {{{"LED_STATUS", "4"}}, "\"4\" for LED_STATUS"},
+        {{{"WHEEL_STATUS", "-1"}}, "\"-1\" for WHEEL_STATUS"},
+        {{{"MACRO_MODE2", "2"}}, "\"2\" for MACRO_MODE2"},
+        {{{"DPI_SPEED", "10"}}, "\"10\" for DPI_SPEED"},
+        {{{"WHEEL_SPEED", "1x"}}, "\"1x\" for WHEEL_SPEED"},
+        {{{"FIRE_TIME", "301"}}, "\"301\" for FIRE_TIME"},
+        {{{"USB_SPEED", "4"}}, "\"4\" for USB_SPEED"},
+        {{{"K0", "2"}}, "no button has Left Click"},
+        {{{"DPI_SET_EN0", "0"}, {"DPI_SET_EN1", "0"}, {"DPI_SET_EN2", "0"}}, "DPI_LEVEL"},
+    };
+    const std::string before = Config();
+    for (const Case& c : cases) {
+        std::string text = goodText;
+        for (const auto& [key, value] : c.lines) {
+            text = std::regex_replace(text, std::regex("\n" + key + "=[^\r\n]*"),
+                                      "\n" + key + "=" + value);
+        }
+        SCOPED_TRACE(c.named);
+        const fs::path bad = folder / "bad.ini";
+        WriteBytes(bad, text);
+        const ControlReply reply = Run("import " + bad.string() + " --profile 4");
+        EXPECT_EQ(reply.status, kExitUsage);
+        EXPECT_NE(reply.err.find(c.named), std::string::npos) << reply.err;
+        EXPECT_NE(reply.err.find("was not imported"), std::string::npos) << reply.err;
+        EXPECT_EQ(Config(), before);
+    }
+    EXPECT_EQ(Run("import " + good.string() + " --profile 4").status, kExitDone);
+}
+
+// What cannot be read is refused with its real reason (status 1), before any of it is read.
+TEST_F(ControlCommandsTest, ImportsOfWhatIsNoReadableSmallFileSayWhy) {
+    fs::create_directory(folder / "folder.ini");
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+    fs::create_symlink("gone.ini", folder / "dangling.ini");
+    WriteBytes(folder / "large.ini", "[Config7]\r\n");
+    fs::resize_file(folder / "large.ini", 2 * 1024 * 1024);
+    const std::string before = Config();
+    const std::string macrosBefore = ReadBytes(folder / "Macro_EN.dat");
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.ini", "no such file"},
+        {"folder.ini", "it is a folder"},
+        {"fifo.ini", "not a regular file"},
+        {"dangling.ini", "a symbolic link to a file that does not exist"},
+        {"large.ini", "larger than 1 MiB"},
+    };
+    for (const auto& [name, reason] : cases) {
+        for (const char* command : {"import ", "macros import "}) {
+            SCOPED_TRACE(std::string(command) + name);
+            const ControlReply reply = Run(command + (folder / name).string());
+            EXPECT_EQ(reply.status, kExitFailed);
+            EXPECT_NE(reply.err.find(reason), std::string::npos) << reply.err;
+            EXPECT_EQ(reply.err.find("Config7"), std::string::npos) << reply.err;
+        }
+    }
+    EXPECT_EQ(Config(), before);
+    EXPECT_EQ(ReadBytes(folder / "Macro_EN.dat"), macrosBefore);
+    EXPECT_EQ(replacedMacros, -1);
+}
+
+// `macros import` takes only a file that decodes whole: status 2 and the macros unchanged.
+TEST_F(ControlCommandsTest, MacrosImportRefusesAFileThatDoesNotDecode) {
+    const fs::path good = folder / "good.dat";
+    ASSERT_EQ(Run("macros export " + good.string()).status, kExitDone);
+    const std::string goodText = ReadBytes(good);
+    const auto at = goodText.find("\n0=") + 3;
+    const std::string record = goodText.substr(at, goodText.find_first_of("\r\n", at) - at);
+    ASSERT_EQ(record.size(), 3192u);
+    std::string badStep = record;
+    badStep.replace(44 * 3 + 3, 3, "007");  // the first step's action: neither press nor release
+    std::string bigGroup = record;
+    bigGroup.replace(0, 3, "256");
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Macros]\r\nmacroNum=3\r\n0=hello\r\n", "macro 0 does not decode"},
+        {"[Macros]\r\nmacroNum=x\r\n", "\"x\" for macroNum"},
+        {"[Macros]\r\nmacroNum=13\r\n", "\"13\" for macroNum"},
+        {"[Macros]\r\nmacroNum=2\r\n0=" + record + "\r\n", "macro 1 does not decode"},
+        {"[Macros]\r\nmacroNum=1\r\n0=" + record + "0\r\n", "3193 characters"},
+        {"[Macros]\r\nmacroNum=1\r\n0=" + badStep + "\r\n", "step 1 of"},
+        {"[Macros]\r\nmacroNum=1\r\n0=" + bigGroup + "\r\n", "\"256\" at character 1"},
+    };
+    const std::string macrosBefore = ReadBytes(folder / "Macro_EN.dat");
+    for (const auto& [text, named] : cases) {
+        SCOPED_TRACE(named);
+        const fs::path bad = folder / "bad.dat";
+        WriteBytes(bad, text);
+        const ControlReply reply = Run("macros import " + bad.string());
+        EXPECT_EQ(reply.status, kExitUsage);
+        EXPECT_NE(reply.err.find(named), std::string::npos) << reply.err;
+        EXPECT_EQ(ReadBytes(folder / "Macro_EN.dat"), macrosBefore);
+        EXPECT_EQ(replacedMacros, -1);
+    }
+    EXPECT_EQ(Run("macros import " + good.string()).status, kExitDone);
+}
+
+// A failed write names its cause on the command line.
+TEST_F(ControlCommandsTest, WriteFailuresNameTheirCause) {
+    fs::permissions(folder / "config.ini",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ControlReply reply = Run("set --profile 2 fire-interval=80");
+    EXPECT_EQ(reply.status, kExitFailed);
+    EXPECT_NE(reply.err.find("the file is write-protected"), std::string::npos) << reply.err;
+
+    fs::create_directory(folder / "taken.dat");
+    reply = Run("macros export " + (folder / "taken.dat").string());
+    EXPECT_EQ(reply.status, kExitFailed);
+    EXPECT_NE(reply.err.find("it is a folder"), std::string::npos) << reply.err;
+
+    reply = Run("export " + (folder / "none" / "x.ini").string());
+    EXPECT_EQ(reply.status, kExitFailed);
+    EXPECT_NE(reply.err.find("its folder does not exist"), std::string::npos) << reply.err;
 }
 
 TEST_F(ControlCommandsTest, MacrosComeFromAndGoToTheEditionsFile) {

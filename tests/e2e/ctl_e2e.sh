@@ -6,8 +6,10 @@
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
 #            json-round-trip, relative-files (the running program, started in another folder,
 #            reads and writes the files named relative to the tool's folder), set-unsaved-window
-#            (set refuses to drop the window's unsaved edits), list, list-hidraw (needs /dev/uhid and root: the virtual mouse
-#            as a kernel device, listed by a user who may not open its node).
+#            (set refuses to drop the window's unsaved edits), list, list-hidraw (needs /dev/uhid
+#            and root: the virtual mouse as a kernel device, listed by a user who may not open
+#            its node), files (imports checked, real reasons, links written through, leftovers
+#            removed), no-answer (a program that takes the command and closes without a reply).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
 
@@ -22,6 +24,7 @@ fi
 source "$(dirname "$0")/e2e_common.sh"
 [ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
 [ "$scenario" = set-unsaved-window ] && require_tools Xvfb xdotool
+[ "$scenario" = no-answer ] && require_tools python3
 
 ctl="$app/zel-gmousectl"
 [ -x "$ctl" ] || fail "zel-gmousectl is not beside the program"
@@ -263,6 +266,97 @@ list-hidraw)
     [ "$status" -eq 0 ] || fail "list exited $status: $(cat "$work/err")"
     grep -qE "^$node	ff00:0001	read	.*Permission denied.*udev" "$work/out" ||
         fail "the refusal and its reason are not listed: $(cat "$work/out")"
+    ;;
+files)
+    cp "$app/config.ini" "$work/before.ini"
+    cp "$app/Macro_EN.dat" "$work/before-en.dat"
+    cp "$app/Macro_CN.dat" "$work/before-cn.dat"
+    unchanged() {
+        cmp -s "$app/config.ini" "$work/before.ini" && cmp -s "$app/Macro_EN.dat" "$work/before-en.dat" &&
+            cmp -s "$app/Macro_CN.dat" "$work/before-cn.dat"
+    }
+    # expect STATUS WORDS COMMAND...: the exit status, a message holding WORDS, no file changed.
+    expect() {
+        local want=$1 words=$2
+        shift 2
+        run_ctl "$@" >"$work/out" 2>"$work/err"
+        status=$?
+        [ "$status" -eq "$want" ] || fail "$* exited $status, expected $want: $(cat "$work/err")"
+        grep -qF -- "$words" "$work/err" || fail "$* did not say \"$words\": $(cat "$work/err")"
+        unchanged || fail "$* changed the files"
+    }
+    run_ctl export --profile 2 "$work/good.ini" || fail "export failed"
+    sed 's/^K0=.*/K0=999\r/' "$work/good.ini" >"$work/bad.ini"
+    expect 2 '"999" for K0' import --profile 5 "$work/bad.ini"
+    sed 's/^\(DPI_SET_EN[0-3]\)=.*/\1=0\r/' "$work/good.ini" >"$work/bad.ini"
+    expect 2 'DPI_LEVEL' import --profile 5 "$work/bad.ini"
+    printf '[Macros]\r\nmacroNum=3\r\n0=hello\r\n' >"$work/junk.dat"
+    expect 2 'macro 0 does not decode' macros import "$work/junk.dat"
+    expect 1 'no such file' import "$work/missing.ini"
+    expect 1 'no such file' macros import "$work/missing.dat"
+    mkdir "$work/folder.ini" && mkfifo "$work/fifo.ini" && ln -s "$work/gone.ini" "$work/dangling.ini"
+    expect 1 'it is a folder' import "$work/folder.ini"
+    expect 1 'not a regular file' import "$work/fifo.ini"
+    expect 1 'a symbolic link to a file that does not exist' import "$work/dangling.ini"
+    truncate -s 100M "$work/huge.ini"
+    expect 1 'larger than 1 MiB' import "$work/huge.ini"
+    # Export onto a dangling link writes its target; the link stays.
+    run_ctl export "$work/dangling.ini" 2>"$work/err" || fail "export onto a link failed: $(cat "$work/err")"
+    [ -L "$work/dangling.ini" ] || fail "the link was replaced"
+    grep -q 'Config7' "$work/gone.ini" || fail "the link's target was not written"
+    # A write that fails names its cause.
+    chmod 444 "$app/config.ini"
+    expect 1 'write-protected' set --profile 2 fire-interval=80
+    chmod 644 "$app/config.ini"
+    # Leftovers of killed writers go at the start of the tool and of the headless program.
+    sh -c 'exit 0' &
+    dead=$!
+    wait "$dead"
+    leftovers() {
+        touch "$app/.Macro_EN.dat.tmp-$dead-0-1" "$app/.Macro_CN.dat.tmp-$dead-0-1" \
+            "$app/.config.ini.tmp-$dead-0-1"
+    }
+    none_left() { ! ls -A "$app" | grep -q '\.tmp-'; }
+    leftovers
+    run_ctl show >/dev/null 2>&1 || fail "show failed"
+    none_left || fail "zel-gmousectl left: $(ls -A "$app" | grep '\.tmp-')"
+    leftovers
+    start_simulator
+    start_program "$socket"
+    wait_features 13 10
+    none_left || fail "the headless program left: $(ls -A "$app" | grep '\.tmp-')"
+    ;;
+no-answer)
+    # A program that holds the lock, takes one command and ends the connection without a reply:
+    # the change may have been saved before it went, and the tool must not say otherwise.
+    runtime="$work/runtime"
+    mkdir -m 700 "$runtime"
+    python3 - "$runtime" <<'PY' &
+import fcntl, os, socket, sys
+folder = sys.argv[1]
+lock = open(os.path.join(folder, "ZEL_GMouse.lock"), "w")
+fcntl.flock(lock, fcntl.LOCK_EX)
+server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+server.bind(os.path.join(folder, "ZEL_GMouse.socket"))
+server.listen(1)
+open(os.path.join(folder, "ready"), "w").close()
+connection, _ = server.accept()
+request = b""
+while b"\n" not in request:
+    chunk = connection.recv(4096)
+    if not chunk:
+        break
+    request += chunk
+connection.close()
+PY
+    owner=$!
+    wait_until 10 test -e "$runtime/ready" || fail "the stand-in program did not start"
+    XDG_RUNTIME_DIR="$runtime" run_ctl set --profile 2 fire-interval=80 >"$work/out" 2>"$work/err"
+    status=$?
+    wait "$owner"
+    [ "$status" -eq 1 ] || fail "the tool exited $status, expected 1: $(cat "$work/err")"
+    grep -q "did not answer.*may already be saved" "$work/err" ||
+        fail "the message does not say the change may be saved: $(cat "$work/err")"
     ;;
 *)
     fail "unknown scenario"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "macro/key_codes.h"
+#include "macro/macro_file_format.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/macro_store.h"
@@ -119,6 +120,34 @@ TEST(ShippedMacroFiles, SpanishExamples) {
 TEST(ShippedMacroFiles, InitialUserFilesStartFromTheEditionDefaults) {
     EXPECT_EQ(Bytes(kData / "Macro_EN.dat"), Bytes(kData / "skins" / "INI_EN" / "defMacro.dat"));
     EXPECT_EQ(Bytes(kData / "Macro_CN.dat"), Bytes(kData / "skins" / "INI_CN" / "defMacro.dat"));
+}
+
+}  // namespace
+}  // namespace zel::macro
+
+namespace zel::macro {
+namespace {
+
+// What a script may import, the files the program itself ships and writes all pass: the strict
+// check refuses only what the program would never have written.
+TEST(ShippedMacroFiles, PassTheStrictCheckOfImports) {
+    const std::filesystem::path data = std::filesystem::path(ZEL_SOURCE_DIR) / "data";
+    for (const auto& file :
+         {data / "Macro_EN.dat", data / "Macro_CN.dat", data / "constMacro.dat",
+          data / "skins" / "INI_EN" / "defMacro.dat", data / "skins" / "INI_CN" / "defMacro.dat"}) {
+        SCOPED_TRACE(file.string());
+        const CheckedMacroFile checked = ReadMacroFileStrictly(file);
+        EXPECT_TRUE(checked.read.ok()) << checked.read.reason;
+        EXPECT_EQ(checked.badContent, "");
+        MacroStore lenient;
+        platform::RecordingMessageSink ignored;
+        LoadUserMacros(lenient, file, ignored);
+        ASSERT_EQ(static_cast<int>(checked.records.size()), lenient.UserCount());
+        for (int i = 0; i < lenient.UserCount(); ++i) {
+            EXPECT_EQ(EncodeMacroRecord(checked.records[static_cast<std::size_t>(i)]),
+                      EncodeMacroRecord(lenient.UserMacro(i)));
+        }
+    }
 }
 
 }  // namespace

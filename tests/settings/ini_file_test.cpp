@@ -1,6 +1,8 @@
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -612,6 +615,114 @@ TEST(IniFileFailure, AFifoInTheFilesPlaceNeitherBlocksNorIsReplaced) {
     EXPECT_TRUE(std::filesystem::is_fifo(path));
 }
 
+// The result of one write of a larger value, run by `run` (in a child when it must change
+// users or mounts), as the problem it reported.
+FileProblem ProblemOfChildWrite(const std::function<void()>& prepare,
+                                const std::filesystem::path& path) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        prepare();
+        IniWriteBatch batch(path);
+        batch.Write("S", "K", std::string(64 * 1024, 'x'));
+        ::_exit(static_cast<int>(batch.CommitWithReason().problem));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the writing child did not end normally";
+        return FileProblem::kNone;
+    }
+    return static_cast<FileProblem>(WEXITSTATUS(status));
+}
+
+// A failed write says why, so that the user's message can name what to fix.
+TEST(IniFileFailure, AFailedWriteNamesItsCause) {
+    using std::filesystem::perms;
+    TempFolder folder;
+    auto problemOf = [](const std::filesystem::path& path) {
+        IniWriteBatch batch(path);
+        batch.Write("S", "K", "V");
+        return batch.CommitWithReason();
+    };
+    EXPECT_EQ(problemOf(folder / "none" / "x.ini").problem, FileProblem::kNoFolder);
+    std::filesystem::create_directory(folder / "dir.ini");
+    EXPECT_EQ(problemOf(folder / "dir.ini").problem, FileProblem::kFolder);
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+    EXPECT_EQ(problemOf(folder / "fifo.ini").problem, FileProblem::kNotRegularFile);
+    WriteBytes(folder / "kept.ini", "[S]\r\nK=1\r\n");
+    std::filesystem::permissions(folder / "kept.ini", perms::owner_read);
+    const FileResult kept = problemOf(folder / "kept.ini");
+    EXPECT_EQ(kept.problem, FileProblem::kWriteProtected);
+    EXPECT_EQ(kept.reason, "the file is write-protected");
+    EXPECT_TRUE(problemOf(folder / "new.ini").ok());
+
+    // A folder the user may not write, as an ordinary user (who may reach it).
+    std::filesystem::permissions(folder.path(), perms::others_read | perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const auto locked = folder / "locked";
+    std::filesystem::create_directory(locked);
+    std::filesystem::permissions(locked, perms::owner_read | perms::owner_exec | perms::group_read |
+                                             perms::group_exec | perms::others_read |
+                                             perms::others_exec);
+    auto asNobody = [] {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(static_cast<int>(FileProblem::kNone));
+        }
+    };
+    EXPECT_EQ(ProblemOfChildWrite(asNobody, locked / "x.ini"), FileProblem::kReadOnlyFolder);
+    EXPECT_EQ(FileProblemText(FileProblem::kReadOnlyFolder, 0), "la carpeta es de solo lectura");
+}
+
+// A full disk: a tiny tmpfs, mounted in a mount namespace of the writing child only.
+TEST(IniFileFailure, AFullDiskIsNamed) {
+    TempFolder folder;
+    const auto small = folder / "small";
+    std::filesystem::create_directory(small);
+    const auto path = small / "config.ini";
+    auto mountSmall = [small] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=16k") != 0) {
+            ::_exit(100);  // no mounts here: the test cannot run
+        }
+    };
+    const FileProblem problem = ProblemOfChildWrite(mountSmall, path);
+    if (static_cast<int>(problem) == 100) {
+        GTEST_SKIP() << "no private tmpfs can be mounted here";
+    }
+    EXPECT_EQ(problem, FileProblem::kDiskFull);
+}
+
+// A file chosen for import: refused, unread, with the real reason.
+TEST(IniChosenFile, RefusesWhatIsNoReadableSmallFileWithTheReason) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "folder.ini");
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+    std::filesystem::create_symlink("gone.ini", folder / "dangling.ini");
+    WriteBytes(folder / "large.ini", "[Config7]\r\nK0=1\r\n");
+    std::filesystem::resize_file(folder / "large.ini", kMaxChosenFileBytes + 1);
+    WriteBytes(folder / "limit.ini", "[Config7]\r\nK0=1\r\n");
+    std::filesystem::resize_file(folder / "limit.ini", kMaxChosenFileBytes);
+    const struct {
+        const char* name;
+        FileProblem problem;
+    } cases[] = {
+        {"missing.ini", FileProblem::kMissing},     {"folder.ini", FileProblem::kFolder},
+        {"fifo.ini", FileProblem::kNotRegularFile}, {"dangling.ini", FileProblem::kDanglingLink},
+        {"large.ini", FileProblem::kTooLarge},      {"limit.ini", FileProblem::kNone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniDocument document = IniDocument::Parse("[Before]\r\n");
+        const FileResult result = IniDocument::LoadChosen(folder / c.name, document);
+        EXPECT_EQ(result.problem, c.problem) << result.reason;
+        EXPECT_EQ(result.reason, FileProblemText(c.problem));
+        EXPECT_EQ(document.HasSection("Before"), !result.ok());
+        EXPECT_EQ(document.HasSection("Config7"), result.ok());
+    }
+}
+
 // A process id that no longer runs: a child that has ended and been reaped.
 pid_t EndedProcess() {
     std::fflush(nullptr);
@@ -689,6 +800,31 @@ TEST(IniFileWrite, KeepsPermissionsAndSymbolicLinks) {
     EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+// A link whose target does not exist yet is written through, as editors do: the target is
+// created and the link stays a link, also at the end of a chain of links. Links that go round
+// in a loop are refused and stay.
+TEST(IniFileWrite, WritesThroughADanglingLinkAndKeepsTheLink) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "sub");
+    std::filesystem::create_symlink("sub/target.ini", folder / "link.ini");
+    ASSERT_TRUE(WriteString(folder / "link.ini", "S", "K", "V"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
+    EXPECT_EQ(ReadBytes(folder / "sub" / "target.ini"), "[S]\r\nK=V\r\n");
+
+    std::filesystem::create_symlink(folder / "second.ini", folder / "first.ini");
+    std::filesystem::create_symlink("sub/end.ini", folder / "second.ini");
+    ASSERT_TRUE(WriteString(folder / "first.ini", "S", "K", "W"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "first.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "second.ini"));
+    EXPECT_EQ(ReadBytes(folder / "sub" / "end.ini"), "[S]\r\nK=W\r\n");
+
+    std::filesystem::create_symlink("loop-b.ini", folder / "loop-a.ini");
+    std::filesystem::create_symlink("loop-a.ini", folder / "loop-b.ini");
+    EXPECT_FALSE(WriteString(folder / "loop-a.ini", "S", "K", "V"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop-a.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop-b.ini"));
 }
 
 TEST(IniFileWrite, UnchangedWriteAndEmptyBatchDoNotTouchTheFile) {

@@ -1,13 +1,21 @@
 #include "settings/profile_actions.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ini_test_files.h"
+#include "settings/button_function.h"
 #include "settings/config_files.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
@@ -161,6 +169,8 @@ TEST_F(ProfileActions, ResetThatCannotWriteTellsTheUserOnce) {
     EXPECT_EQ(ReadBytes(configPath()), before) << "a write-protected file stays as it was";
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find(configPath().string()), std::string::npos);
+    EXPECT_NE(messages.messages[0].find("the file is write-protected"), std::string::npos)
+        << messages.messages[0];
     EXPECT_NE(std::find(calls.begin(), calls.end(), "upload 2"), calls.end());
 
     // Only the macro file fails: named once as well.
@@ -257,30 +267,97 @@ TEST_F(ProfileActions, RevertKeepsTheDpiLevelAndRestoresTheRestFromTheUpload) {
     EXPECT_EQ(calls, (std::vector<std::string>{"clearHot", "hide", "repaint"}));
 }
 
+// Marked(mark) with the primary click on one button, as any usable profile has.
+ProfileValues Usable(std::int32_t mark) {
+    ProfileValues values = Marked(mark);
+    values.K[3] = kPrimaryClickFunction;
+    return values;
+}
+
 TEST_F(ProfileActions, ImportLoadsTheExchangeProfileWithoutSavingOrSwitching) {
     const auto exchange = folder / "shared.ini";
-    WriteBytes(exchange, "[Other]\r\nx=1\r\n" + SectionText("Config7", Marked(91)));
+    WriteBytes(exchange, "[Other]\r\nx=1\r\n" + SectionText("Config7", Usable(91)));
     const std::string configBefore = ReadBytes(configPath());
 
     EXPECT_EQ(ImportProfile(Context(), exchange), ImportResult::Loaded);
 
-    EXPECT_EQ(TakeProfileValues(profile), Marked(91));
+    EXPECT_EQ(TakeProfileValues(profile), Usable(91));
     EXPECT_EQ(currentProfile.load(), 2);
     EXPECT_EQ(ReadBytes(configPath()), configBefore);
     EXPECT_EQ(calls, std::vector<std::string>{"repaint"});
 
     // A following save puts the imported settings into the current profile.
     SaveCurrentProfile(Context());
-    EXPECT_EQ(SectionValues(configPath(), 2), Marked(91));
+    EXPECT_EQ(SectionValues(configPath(), 2), Usable(91));
+}
+
+// A profile the window itself would never let the user make (no button with the primary
+// click, no DPI level enabled) is refused with a message; the model stays as it was.
+TEST_F(ProfileActions, ImportOfAProfileThatStripsTheMouseChangesNothingAndSaysWhy) {
+    ProfileValues noPrimary = Usable(91);
+    noPrimary.K[3] = 9;
+    ProfileValues noDpiLevel = Usable(91);
+    noDpiLevel.DPI_SET_EN = {0, 0, 0, 0};
+    for (const ProfileValues& values : {noPrimary, noDpiLevel}) {
+        const auto exchange = folder / "shared.ini";
+        WriteBytes(exchange, SectionText("Config7", values));
+        const ProfileValues before = TakeProfileValues(profile);
+        messages.messages.clear();
+        calls.clear();
+
+        EXPECT_EQ(ImportProfile(Context(), exchange), ImportResult::Unusable);
+
+        EXPECT_EQ(TakeProfileValues(profile), before);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_NE(messages.messages[0].find("Nothing was imported"), std::string::npos);
+        EXPECT_NE(messages.messages[0].find("left click"), std::string::npos);
+        EXPECT_TRUE(calls.empty());
+    }
+}
+
+// What is not a readable file of a sane size is refused unread, with the real reason rather
+// than a missing section.
+TEST_F(ProfileActions, ImportOfAPathThatIsNoReadableFileSaysTheRealReason) {
+    std::filesystem::create_directory(folder / "folder.ini");
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+    std::filesystem::create_symlink("gone.ini", folder / "dangling.ini");
+    WriteBytes(folder / "large.ini", SectionText("Config7", Usable(91)));
+    std::filesystem::resize_file(folder / "large.ini", 100 * 1024 * 1024);
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"missing.ini", "no such file"},
+        {"folder.ini", "it is a folder"},
+        {"fifo.ini", "not a regular file"},
+        {"dangling.ini", "a symbolic link to a file that does not exist"},
+        {"large.ini", "larger than 1 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProfileValues before = TakeProfileValues(profile);
+        messages.messages.clear();
+
+        EXPECT_EQ(ImportProfile(Context(), folder / c.name), ImportResult::Unreadable);
+
+        EXPECT_EQ(TakeProfileValues(profile), before);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_NE(messages.messages[0].find(c.reason), std::string::npos) << messages.messages[0];
+        EXPECT_NE(messages.messages[0].find(c.name), std::string::npos);
+        EXPECT_EQ(messages.messages[0].find("Config7"), std::string::npos);
+    }
+    messages.messages.clear();
+    ImportProfile(Context(0), folder / "missing.ini");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("el archivo no existe"), std::string::npos);
 }
 
 TEST_F(ProfileActions, ImportOfAFileWithoutAProfileChangesNothingAndSaysWhy) {
     struct Case {
         const char* what;
-        const char* contents;  // nullptr: no file at all
+        const char* contents;
     };
     const Case cases[] = {
-        {"no such file", nullptr},
         {"empty file", ""},
         {"a config.ini without Config7", "[Init]\r\nCurConfig=1\r\n[Config1]\r\nK0=1\r\n"},
         {"a section with a longer name", "[Config70]\r\nK0=1\r\n"},
@@ -296,9 +373,7 @@ TEST_F(ProfileActions, ImportOfAFileWithoutAProfileChangesNothingAndSaysWhy) {
             SCOPED_TRACE(std::string(c.what) + ", edition " + std::to_string(edition.flag));
             const auto file = folder / "exchange.ini";
             std::filesystem::remove(file);
-            if (c.contents != nullptr) {
-                WriteBytes(file, c.contents);
-            }
+            WriteBytes(file, c.contents);
             const ProfileValues before = TakeProfileValues(profile);
             messages.messages.clear();
             calls.clear();
@@ -336,12 +411,29 @@ TEST_F(ProfileActions, ExportWritesConfig7AndKeepsTheFilesOtherSections) {
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(ProfileActions, ExportThatCannotWriteTellsTheUser) {
+TEST_F(ProfileActions, ExportThatCannotWriteTellsTheUserWhy) {
     const auto unwritable = folder / "no-such-folder" / "out.ini";
     EXPECT_FALSE(ExportProfile(Context(1), unwritable));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("could not be written"), std::string::npos);
+    EXPECT_NE(messages.messages[0].find("its folder does not exist"), std::string::npos)
+        << messages.messages[0];
     EXPECT_FALSE(std::filesystem::exists(unwritable));
+
+    std::filesystem::create_directory(folder / "taken.ini");
+    messages.messages.clear();
+    EXPECT_FALSE(ExportProfile(Context(0), folder / "taken.ini"));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("es una carpeta"), std::string::npos)
+        << messages.messages[0];
+}
+
+// Exporting onto a link whose target does not exist writes the target; the link stays.
+TEST_F(ProfileActions, ExportOntoADanglingLinkWritesItsTarget) {
+    std::filesystem::create_symlink("real.ini", folder / "link.ini");
+    EXPECT_TRUE(ExportProfile(Context(), folder / "link.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
+    EXPECT_EQ(ReadBytes(folder / "real.ini"), SectionText("Config7", TakeProfileValues(profile)));
 }
 
 TEST_F(ProfileActions, ResetRestoresEveryProfileInOrderPerEdition) {
@@ -421,6 +513,58 @@ TEST_F(ProfileActions, ResetKeepsTheUserMacrosWhenTheDefaultsCannotBeRead) {
     ResetAllProfiles(Context());
     EXPECT_EQ(calls,
               (std::vector<std::string>{"loadMacros skins/INI_EN/defMacro.dat", "upload 2"}));
+}
+
+// kill -9 at any moment of a reset: config.ini holds either the old five profiles or all five
+// reset, never some of each.
+TEST_F(ProfileActions, AResetKilledPartWayLeavesTheOldProfilesOrAllOfThemReset) {
+    const std::string original = ReadBytes(configPath());
+    std::vector<ProfileValues> oldProfiles;
+    std::vector<ProfileValues> resetProfiles;
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        oldProfiles.push_back(SectionValues(configPath(), n));
+    }
+    auto runResetInChild = [this] {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ResetAllProfiles(Context());
+            ::_exit(0);
+        }
+        return child;
+    };
+    // One whole run, timed, gives the reset profiles and the span to kill in.
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t whole = runResetInChild();
+    ASSERT_GT(whole, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(whole, &status, 0), whole);
+    const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    for (std::int32_t n = 1; n <= 5; ++n) {
+        resetProfiles.push_back(SectionValues(configPath(), n));
+    }
+    ASSERT_NE(oldProfiles, resetProfiles);
+
+    std::mt19937 random(11);
+    int mixed = 0;
+    for (int run = 0; run < 40; ++run) {
+        WriteBytes(configPath(), original);
+        const pid_t child = runResetInChild();
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            random() % static_cast<unsigned>(std::max<long long>(span.count(), 1))));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        std::vector<ProfileValues> now;
+        for (std::int32_t n = 1; n <= 5; ++n) {
+            now.push_back(SectionValues(configPath(), n));
+        }
+        if (now != oldProfiles && now != resetProfiles) {
+            ++mixed;
+        }
+    }
+    EXPECT_EQ(mixed, 0) << "runs that left some profiles reset and others not";
 }
 
 TEST_F(ProfileActions, ActionsRunWithoutHooks) {

@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ini_test_files.h"
@@ -104,6 +106,34 @@ TEST(StartupConfig, AFileWithTheProfileIsReadAsItIs) {
         EXPECT_EQ(profile.K[1].load(), 0) << "a missing key stays 0";
         EXPECT_EQ(ReadBytes(path), text) << "nothing written";
     }
+}
+
+// Every start (window and headless both read config.ini here first) removes what killed
+// writers of config.ini and of both user macro files left beside them; a living writer's stay.
+TEST(StartupConfig, TheStartRemovesLeftoversOfKilledWritersOfEveryUserFile) {
+    TempFolder folder;
+    const auto path = folder / "config.ini";
+    WriteBytes(path, "[Init]\r\nCurConfig=1\r\n[Config1]\r\nK0=1\r\n");
+    std::fflush(nullptr);
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(::getpid());
+    for (const char* file : {"config.ini", "Macro_EN.dat", "Macro_CN.dat"}) {
+        WriteBytes(folder / ("." + std::string(file) + ".tmp-" + dead + "-0-1"), "partial");
+    }
+    WriteBytes(folder / (".Macro_EN.dat.tmp-" + alive + "-0-1"), "being written");
+    ProfileSettings profile;
+    LoadStartupConfig(path, profile);
+    for (const char* file : {"config.ini", "Macro_EN.dat", "Macro_CN.dat"}) {
+        EXPECT_FALSE(
+            std::filesystem::exists(folder / ("." + std::string(file) + ".tmp-" + dead + "-0-1")))
+            << file;
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / (".Macro_EN.dat.tmp-" + alive + "-0-1")));
 }
 
 // Not a regular file (a FIFO, a folder) or unreadable: refused at once with a message, the

@@ -56,7 +56,7 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
                                      [](const std::string&) { return false; });
             const auto reply = bytes ? control::DecodeReply(*bytes) : std::nullopt;
             if (!reply) {
-                result.error = "ZEL_GMouse did not answer the command";
+                result.error = "ZEL_GMouse did not answer; the change may already be saved";
             } else if (reply->elsewhere) {
                 result.elsewhere = true;
             } else {

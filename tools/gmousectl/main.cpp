@@ -17,6 +17,7 @@
 #include "platform/session_bus.h"
 #include "settings/config_files.h"
 #include "settings/program_files.h"
+#include "settings/write_leftovers.h"
 
 namespace {
 
@@ -117,5 +118,6 @@ int main(int argc, char** argv) {
         return control::kExitFailed;
     }
     gmousectl::LocalTarget local(*files);
+    settings::RemoveLeftoverWriteTemporaries(local.target().configPath.parent_path());
     return Finish(control::RunCommand(command, local.target()));
 }
