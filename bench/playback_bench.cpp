@@ -14,16 +14,33 @@
 // Usage: playback_bench [--load] [PRESSES [RUNS]]   (defaults 200 presses, 2 runs of the long
 // macro). With --load the figures are taken twice, idle and with one busy process per core at
 // normal priority, and printed side by side.
+//
+//        playback_bench --as-user NAME [--rounds N]   (default 5 rounds)
+// runs as user NAME with no real-time or nice rights (rtprio and nice limits 0), as most people
+// run the program, the virtual mouse too. Each round presses a button three times whose
+// function is a 40-step macro of 20 ms steps, once through the program's threads and once
+// through a plain thread that blocks on the same read channel and sleeps to absolute deadlines
+// at the same priority; idle, with one core busy and with every core busy. It prints the medians
+// over the rounds of both side by side: first report after the press, step deviation p99 and
+// drift over the 40 steps. The plain thread asks for the same scheduling as the program's
+// threads; unlike the player it has no 15 ms floor between two sends, so after a stall it
+// catches up in one burst.
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -450,6 +467,276 @@ Measurement Measure(const fs::path& folder, int presses, int runs) {
     return result;
 }
 
+// ---- An ordinary user's run: the program beside a plain thread ----
+
+constexpr int kUserButton = kTimingButton;  // K4: user macro 1, the 40-step macro here
+constexpr int kUserSteps = 40;
+constexpr auto kUserStepDelay = 20ms;
+constexpr int kUserPresses = 3;
+// Long enough for a press's macro and its ReleaseAll; the bench sleeps meanwhile instead of
+// watching, so that it takes no CPU from what it measures.
+constexpr auto kUserMacroTime = kUserStepDelay * kUserSteps + 400ms;
+
+enum class Player { Program, PlainThread };
+
+// One round of kUserPresses presses, in ms at the mouse.
+struct RoundFigures {
+    double firstReport = NAN;   // press -> first step report, median of the presses
+    double deviationP99 = NAN;  // every step of every press against its schedule
+    double drift = NAN;         // last step against its schedule, worst press (absolute)
+    bool ok = false;
+};
+
+// For the rest of the process: user `name`, with no real-time or nice rights and the nice
+// value 0.
+bool BecomeOrdinaryUser(const char* name) {
+    const passwd* user = ::getpwnam(name);
+    if (user == nullptr) {
+        std::fprintf(stderr, "no user %s\n", name);
+        return false;
+    }
+    const rlimit none{0, 0};
+    if (::setrlimit(RLIMIT_RTPRIO, &none) != 0 || ::setrlimit(RLIMIT_NICE, &none) != 0) {
+        std::fprintf(stderr, "cannot drop the real-time and nice limits\n");
+        return false;
+    }
+    if (::getuid() == 0) {
+        ::setpriority(PRIO_PROCESS, 0, 0);
+    }
+    if (::getuid() != user->pw_uid &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
+         ::setuid(user->pw_uid) != 0)) {
+        std::fprintf(stderr, "cannot become user %s (run as root)\n", name);
+        return false;
+    }
+    return true;
+}
+
+// The reference: one thread that blocks on the read channel and, on each press of
+// kUserButton, sends the macro's steps at absolute deadlines from the first one
+// (clock_nanosleep), then ReleaseAll. Nothing else: no hand-over, no catch-up rule.
+class PlainThread {
+public:
+    PlainThread(zel::device::DeviceLink& link, zel::platform::ThreadPriority& priority)
+        : link_(link), priority_(priority), thread_([this](std::stop_token s) { Run(s); }) {}
+    ~PlainThread() {
+        thread_.request_stop();
+        link_.CancelRead();
+    }
+    PlainThread(const PlainThread&) = delete;
+    PlainThread& operator=(const PlainThread&) = delete;
+    int Played() const { return played_.load(); }
+
+private:
+    void Run(std::stop_token stop) {
+        priority_.RaiseCurrentThread("plain");
+        while (!stop.stop_requested() && link_.ReadInputReport()) {
+            const zel::device::InputReport report = link_.LastInputReport();
+            if (report.length < 3 || report.bytes[0] != zel::device::kInputReportId ||
+                report.bytes[1] != zel::device::kButtonEventBase + kUserButton ||
+                report.bytes[2] == zel::device::kReleaseValue) {
+                continue;
+            }
+            timespec start{};
+            ::clock_gettime(CLOCK_MONOTONIC, &start);
+            for (int k = 0; k < kUserSteps; ++k) {
+                if (k > 0) {
+                    const std::int64_t ns =
+                        start.tv_nsec +
+                        std::chrono::nanoseconds(kUserStepDelay).count() * std::int64_t{k};
+                    const timespec deadline{start.tv_sec + static_cast<time_t>(ns / 1'000'000'000),
+                                            static_cast<long>(ns % 1'000'000'000)};
+                    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) ==
+                           EINTR) {
+                    }
+                }
+                link_.InjectEvent(static_cast<std::uint8_t>(4 + k / 2),
+                                  static_cast<std::uint8_t>(1 + k % 2));
+            }
+            link_.ReleaseAll();
+            played_.fetch_add(1);
+        }
+    }
+
+    zel::device::DeviceLink& link_;
+    zel::platform::ThreadPriority& priority_;
+    std::atomic<int> played_{0};
+    std::jthread thread_;
+};
+
+RoundFigures MeasureOrdinary(const fs::path& folder, Player player,
+                             const std::shared_ptr<zel::platform::ThreadPriority>& priority) {
+    RoundFigures result;
+    fs::create_directories(folder);
+    VirtualMouse mouse(folder);
+    if (!mouse.Running()) {
+        std::fprintf(stderr, "the virtual mouse did not start (%s/zel-mouse-sim)\n",
+                     ZEL_RUNTIME_DIR);
+        return result;
+    }
+    ::setenv("ZEL_GMOUSE_SIM", mouse.socket().c_str(), 1);
+    auto transport = zel::platform::MakeHidTransport();
+    zel::platform::StderrMessageSink messages;
+    zel::device::DeviceLink link;
+    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); }, 5s)) {
+        std::fprintf(stderr, "the virtual mouse was not found on %s\n", mouse.socket().c_str());
+        return result;
+    }
+    zel::settings::ProfileSettings profile;
+    const std::array<std::int32_t, 6> functions = {1, 2, 3, 41, 42, 6};
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        profile.K[i] = functions[i];
+        link.SendButtonFunction(i, zel::settings::DeviceButtonCode(functions[i]));
+    }
+    std::vector<std::array<std::uint16_t, 3>> steps;
+    for (int k = 0; k < kUserSteps; ++k) {
+        steps.push_back({static_cast<std::uint16_t>(4 + k / 2),
+                         static_cast<std::uint16_t>(1 + k % 2),
+                         static_cast<std::uint16_t>(kUserStepDelay.count())});
+    }
+    zel::macro::MacroStore macros;
+    macros.ReplaceUserMacros(std::vector<MacroRecord>{Macro({{4, 1, 15}}), Macro(steps)});
+    NoLauncher launcher;
+
+    bool ok = true;
+    // finished(i): press i has been played.
+    const auto pressAll = [&](const std::function<bool(int)>& finished) {
+        std::this_thread::sleep_for(100ms);
+        for (int i = 0; i < kUserPresses && ok; ++i) {
+            ok = mouse.Send("press " + std::to_string(kUserButton));
+            std::this_thread::sleep_for(kUserMacroTime);
+            ok = ok && mouse.Send("release " + std::to_string(kUserButton)) &&
+                 WaitUntil([&] { return finished(i); }, 10s);
+            std::this_thread::sleep_for(100ms);
+        }
+    };
+    if (player == Player::Program) {
+        zel::macro::PlaybackThreads playback({link,
+                                              profile,
+                                              macros,
+                                              launcher,
+                                              folder / "config.ini",
+                                              [] { return 1; },
+                                              {},
+                                              priority});
+        playback.Start();
+        // The request is cleared once the macro has played.
+        pressAll([&](int) { return playback.state().playRequest.load() == 0; });
+        playback.Stop();
+    } else {
+        PlainThread plain(link, *priority);
+        pressAll([&](int i) { return plain.Played() == i + 1; });
+    }
+    if (!ok) {
+        std::fprintf(stderr, "a press was not played in time\n");
+        return result;
+    }
+
+    std::vector<double> firsts;
+    std::vector<double> deviations;
+    double worstDrift = 0;
+    std::vector<std::int64_t> reports;
+    std::int64_t pressTime = -1;
+    const auto finishPress = [&] {
+        if (pressTime < 0 || reports.size() < static_cast<std::size_t>(kUserSteps)) {
+            return;
+        }
+        firsts.push_back((reports[0] - pressTime) / 1000.0);
+        const auto stepUs = std::chrono::microseconds(kUserStepDelay).count();
+        for (int k = 1; k < kUserSteps; ++k) {
+            const double dev =
+                (reports[static_cast<std::size_t>(k)] - reports[0] - stepUs * k) / 1000.0;
+            deviations.push_back(std::fabs(dev));
+            if (k == kUserSteps - 1) {
+                worstDrift = std::max(worstDrift, std::fabs(dev));
+            }
+        }
+    };
+    for (const LogEvent& e : ReadLog(mouse.log())) {
+        if (e.event == "input" && e.source == "press") {
+            finishPress();
+            reports.clear();
+            pressTime = e.tUs;
+        } else if (e.event == "feature" && pressTime >= 0) {
+            reports.push_back(e.tUs);
+        }
+    }
+    finishPress();
+    if (firsts.size() != static_cast<std::size_t>(kUserPresses)) {
+        std::fprintf(stderr, "the log lacks some presses or reports\n");
+        return result;
+    }
+    result.firstReport = Percentile(firsts, 50);
+    result.deviationP99 = Percentile(deviations, 99);
+    result.drift = worstDrift;
+    result.ok = true;
+    return result;
+}
+
+int RunAsOrdinaryUser(const fs::path& folder, const char* user, int rounds) {
+    struct Condition {
+        const char* name;
+        unsigned busy;
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::array<Condition, 3> conditions = {
+        {{"idle", 0}, {"one core busy", 1}, {"every core busy", cores}}};
+    // [condition][player][round]
+    std::array<std::array<std::vector<RoundFigures>, 2>, 3> figures;
+    const auto priority = zel::platform::ThreadPriority::ForLinux();
+    for (int r = 0; r < rounds; ++r) {
+        for (std::size_t c = 0; c < conditions.size(); ++c) {
+            BusyProcesses busy(conditions[c].busy);
+            // Alternating which goes first, so that neither always meets the same moment.
+            for (int i = 0; i < 2; ++i) {
+                const int p = (r + i) % 2;
+                const fs::path where = folder / ("r" + std::to_string(r) + "c" + std::to_string(c) +
+                                                 "p" + std::to_string(p));
+                RoundFigures f = MeasureOrdinary(
+                    where, p == 0 ? Player::PlainThread : Player::Program, priority);
+                if (!f.ok) {
+                    return 1;
+                }
+                figures[c][static_cast<std::size_t>(p)].push_back(f);
+                std::error_code ignored;
+                fs::remove_all(where, ignored);
+            }
+        }
+    }
+    const auto median = [](const std::vector<RoundFigures>& all, double RoundFigures::*field) {
+        std::vector<double> values;
+        for (const RoundFigures& f : all) {
+            values.push_back(f.*field);
+        }
+        return Percentile(values, 50);
+    };
+    std::printf("Macro timing as user %s, normal priority (no real-time or nice rights)\n", user);
+    std::printf(
+        "%d steps of %lld ms, %d presses a round, medians of %d rounds, in ms at the mouse\n",
+        kUserSteps, static_cast<long long>(kUserStepDelay.count()), kUserPresses, rounds);
+    std::printf("busy: one spinning process per busy core, same user, normal priority\n");
+    std::printf("  %-34s", "");
+    for (const Condition& c : conditions) {
+        std::printf(" %19s", c.name);
+    }
+    std::printf("\n  %-34s", "");
+    for (std::size_t c = 0; c < conditions.size(); ++c) {
+        std::printf(" %9s %9s", "plain", "program");
+    }
+    std::printf("\n");
+    const auto row = [&](const char* what, double RoundFigures::*field) {
+        std::printf("  %-34s", what);
+        for (std::size_t c = 0; c < conditions.size(); ++c) {
+            std::printf(" %9.3f %9.3f", median(figures[c][0], field), median(figures[c][1], field));
+        }
+        std::printf("\n");
+    };
+    row("first report after the press", &RoundFigures::firstReport);
+    row("step deviation p99", &RoundFigures::deviationP99);
+    row("drift over 40 steps (worst press)", &RoundFigures::drift);
+    return 0;
+}
+
 double Worst(const std::vector<double>& values) {
     double worst = 0;
     for (const double v : values) {
@@ -471,13 +758,23 @@ void PrintRow(const char* what, const std::vector<Measurement>& columns,
 
 int main(int argc, char** argv) {
     bool load = false;
+    const char* asUser = nullptr;
+    int rounds = 5;
     std::vector<int> numbers;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--load") {
+        const std::string arg = argv[i];
+        if (arg == "--load") {
             load = true;
+        } else if (arg == "--as-user" && i + 1 < argc) {
+            asUser = argv[++i];
+        } else if (arg == "--rounds" && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
         } else {
             numbers.push_back(std::max(1, std::atoi(argv[i])));
         }
+    }
+    if (asUser != nullptr && !BecomeOrdinaryUser(asUser)) {
+        return 1;
     }
     const int presses = numbers.size() > 0 ? numbers[0] : 200;
     const int runs = numbers.size() > 1 ? numbers[1] : 2;
@@ -501,6 +798,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path folder = pattern;
+    if (asUser != nullptr) {
+        const int status = RunAsOrdinaryUser(folder, asUser, rounds);
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+        return status;
+    }
     std::vector<Measurement> columns;
     std::vector<std::string> names;
     fs::create_directories(folder / "idle");

@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <sys/prctl.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "settings/button_function.h"
@@ -186,22 +185,16 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
     }
     device::DeviceLink& link = services_.link;
     // When each step is due: the pass's start plus the delays before it, whatever the sends
-    // took.
+    // and the wake-ups took.
     PlaybackClock::TimePoint scheduled = clock_.Now();
     for (int k = 0; k < record.stepCount; ++k) {
-        const MacroStep& step = record.steps[static_cast<std::size_t>(k)];
+        const auto step = static_cast<std::size_t>(k);
+        // A report's time is the start of its send (the mouse has it a moment later).
         const PlaybackClock::TimePoint started = clock_.Now();
-        link.InjectEvent(step.code, step.action);
-        const PlaybackClock::TimePoint sent = clock_.Now();
-        const std::chrono::microseconds delay =
-            std::max(std::chrono::milliseconds(record.delays[static_cast<std::size_t>(k)].Value()),
-                     kMinStepDelay);
+        link.InjectEvent(record.steps[step].code, record.steps[step].action);
+        const std::chrono::microseconds delay = StepDelay(record.delays[step].Value());
         scheduled += delay;
-        // A report's time is the start of its send (the mouse has it a moment later): the
-        // next one starts no sooner than the floor after it, however late this one was.
-        const PlaybackClock::TimePoint due =
-            std::max({scheduled, started + delay - kMaxCatchUpPerStep, started + kMinStepDelay,
-                      sent + delay / 2});
+        const PlaybackClock::TimePoint due = NextStepStart(scheduled, started, delay);
         if (!clock_.SleepUntil(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();

@@ -17,6 +17,7 @@
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "macro/playback_clock.h"
+#include "macro/playback_schedule.h"
 #include "macro/playback_state.h"
 #include "platform/launcher.h"
 #include "platform/thread_priority.h"
@@ -24,18 +25,8 @@
 
 namespace zel::macro {
 
-// The shortest pause after a macro step; shorter delays are waited this long. The sends of two
-// steps never start closer than this, even while a macro catches up after a stall.
-inline constexpr std::chrono::milliseconds kMinStepDelay{15};
 // Passes of a user macro in hold mode (MACRO_MODE2 != 0): it repeats until the release.
 inline constexpr std::uint32_t kHoldModePasses = 10000;
-// Steps are due at fixed times from the start of the pass (the sum of the delays before
-// them), so send times do not add up over a long macro. After a stall (a wake-up or a send far
-// too late) the macro catches up with that schedule gradually: a step starts at most this much
-// sooner than its delay after the start of the report before it, never sooner than
-// kMinStepDelay after that start, and never sooner than half its delay after that report was
-// sent. No burst of steps.
-inline constexpr std::chrono::milliseconds kMaxCatchUpPerStep{1};
 // The thread's name (in /proc/PID/task/TID/comm, top, gdb).
 inline constexpr const char* kMacroPlayerThreadName = "zel-player";
 

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +19,10 @@ std::string DescribeSchedule(ThreadSchedule schedule) {
                    " through RealtimeKit";
         case ThreadSchedule::RaisedNice:
             return "nice " + std::to_string(kRaisedNice) + " (real-time scheduling not allowed)";
+        case ThreadSchedule::ShortSlice:
+            return "normal priority with a " + std::to_string(kShortSliceUs) +
+                   " us time slice (neither real-time scheduling nor a raised nice value "
+                   "allowed)";
         case ThreadSchedule::Normal:
             break;
     }
@@ -44,6 +49,20 @@ bool CapRealtimeCpuTime() {
     return ::setrlimit(RLIMIT_RTTIME, &limit) == 0;
 }
 
+// The kernel's struct sched_attr as first published (its header clashes with <sched.h>).
+struct KernelSchedAttr {
+    std::uint32_t size;
+    std::uint32_t policy;
+    std::uint64_t flags;
+    std::int32_t nice;
+    std::uint32_t priority;
+    std::uint64_t runtimeNs;
+    std::uint64_t deadlineNs;
+    std::uint64_t periodNs;
+};
+static_assert(sizeof(KernelSchedAttr) == 48);
+constexpr std::uint64_t kResetOnForkFlag = 0x01;  // SCHED_FLAG_RESET_ON_FORK
+
 }  // namespace
 
 bool LinuxSchedulingCalls::SetFifo(int priority) {
@@ -67,6 +86,25 @@ bool LinuxSchedulingCalls::SetNice(int nice) {
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice) == 0;
 }
 
+std::optional<std::uint64_t> CurrentThreadSliceUs() {
+    KernelSchedAttr attr{};
+    if (::syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0U) != 0) {
+        return std::nullopt;
+    }
+    return attr.runtimeNs / 1000;
+}
+
+bool LinuxSchedulingCalls::SetSliceUs(std::uint64_t sliceUs) {
+    // For SCHED_OTHER, the runtime is the thread's slice; older kernels ignore it (the call
+    // then succeeds without effect) or refuse it.
+    KernelSchedAttr attr{};
+    attr.size = sizeof attr;
+    attr.policy = SCHED_OTHER;
+    attr.flags = kResetOnForkFlag;
+    attr.runtimeNs = sliceUs * 1000;
+    return ::syscall(SYS_sched_setattr, 0, &attr, 0U) == 0;
+}
+
 ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls) {
     if (calls.SetFifo(kRealtimePriority)) {
         return ThreadSchedule::Fifo;
@@ -76,6 +114,9 @@ ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls) {
     }
     if (calls.SetNice(kRaisedNice)) {
         return ThreadSchedule::RaisedNice;
+    }
+    if (calls.SetSliceUs(kShortSliceUs)) {
+        return ThreadSchedule::ShortSlice;
     }
     return ThreadSchedule::Normal;
 }

@@ -8,7 +8,11 @@
 //   2. RealtimeKit over the system bus (MakeThreadRealtime; RLIMIT_RTTIME is set first, as
 //      the daemon requires);
 //   3. a raised nice value (CAP_SYS_NICE or a nice limit);
-//   4. otherwise it stays at normal priority.
+//   4. otherwise it stays at normal priority with a short time slice (sched_setattr on a kernel
+//      that lets a thread choose its slice, 6.12 and later; no rights needed): a thread with a
+//      shorter slice is run as soon as it wakes instead of waiting for the running one's turn
+//      to end, which is what a player that sleeps between steps needs on a busy machine;
+//   5. failing that, plain normal priority.
 // A real-time thread must block in every wait; none of the raised threads ever spins.
 
 #include <cstdint>
@@ -26,12 +30,15 @@ namespace zel::platform {
 inline constexpr int kRealtimePriority = 5;
 // Nice value asked for when real-time scheduling is not allowed.
 inline constexpr int kRaisedNice = -10;
+// Time slice asked for at normal priority, in microseconds: far below the kernel's default (a few
+// ms), far above what a worker thread runs between two waits.
+inline constexpr std::uint64_t kShortSliceUs = 500;
 // CPU time a real-time thread may use without blocking, in microseconds (RLIMIT_RTTIME, set
 // for the process before a thread becomes real-time); RealtimeKit refuses processes whose
 // limit is above its own maximum (200 ms by default).
 inline constexpr std::uint64_t kRealtimeCpuLimitUs = 200'000;
 
-enum class ThreadSchedule { Fifo, RealtimeKit, RaisedNice, Normal };
+enum class ThreadSchedule { Fifo, RealtimeKit, RaisedNice, ShortSlice, Normal };
 
 // "SCHED_FIFO priority 5 (direct)" and the like, for the log.
 std::string DescribeSchedule(ThreadSchedule schedule);
@@ -44,13 +51,15 @@ public:
     virtual bool SetFifo(int priority) = 0;
     virtual bool AskRealtimeKit(int priority) = 0;
     virtual bool SetNice(int nice) = 0;
+    virtual bool SetSliceUs(std::uint64_t sliceUs) = 0;
 };
 
 // MakeThreadRealtime(thread ID, priority) on org.freedesktop.RealtimeKit1; false when there is
 // no system bus, no RealtimeKit, or it refused. The D-Bus client lives where one is at hand.
 using RealtimeKitCall = std::function<bool(std::uint64_t threadId, std::uint32_t priority)>;
 
-// The real calls: pthread_setschedparam, setrlimit + `realtimeKit`, setpriority.
+// The real calls: pthread_setschedparam, setrlimit + `realtimeKit`, setpriority,
+// sched_setattr.
 class LinuxSchedulingCalls final : public SchedulingCalls {
 public:
     // Without `realtimeKit` the RealtimeKit step is skipped.
@@ -58,10 +67,15 @@ public:
     bool SetFifo(int priority) override;
     bool AskRealtimeKit(int priority) override;
     bool SetNice(int nice) override;
+    bool SetSliceUs(std::uint64_t sliceUs) override;
 
 private:
     RealtimeKitCall realtimeKit_;
 };
+
+// The calling thread's time slice as the kernel keeps it (0: the default); nullopt when it
+// cannot be read.
+std::optional<std::uint64_t> CurrentThreadSliceUs();
 
 // Raises the calling thread with the first step allowed; returns what it got.
 ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls);

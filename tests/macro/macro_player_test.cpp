@@ -97,20 +97,21 @@ TEST(MacroPlayer, StepDelaysAreAbsoluteDeadlinesSoSlowSendsDoNotDrift) {
     EXPECT_EQ(sent[201].at - sent[0].at, t + 10ms + 3ms + 10ms);
 }
 
-// After a stall the macro catches up with its schedule 1 ms per step, so no interval between
-// two reports is shortened by more than 1 ms, and no burst.
-TEST(MacroPlayer, AfterAStallTheMacroCatchesUpGradually) {
+// After a stall the macro is back on its schedule as soon as the 15 ms floor between the
+// starts of two sends allows: a late step does not move the ones after it.
+TEST(MacroPlayer, AfterAStallTheMacroCatchesUpAtOnceDownToTheFloor) {
     struct Case {
         const char* what;
         bool slowSend;                       // else: a late wake-up
         std::vector<microseconds> expected;  // report times; the last two are ReleaseAll's
     };
     const Case cases[] = {
-        // The second report takes 30 ms to leave: the third comes 10 ms (half its delay)
-        // after it, and each later one 19 ms after the one before until back on time.
-        {"a send that takes long", true, {0ms, 50ms, 60ms, 79ms, 98ms, 117ms, 146ms, 156ms}},
+        // The second report takes 30 ms to leave (stamped when its send returns, at 50 ms):
+        // the third, due at 40 ms and 30 ms after the start of the second, starts at once, the
+        // fourth 15 ms after it, then on time.
+        {"a send that takes long", true, {0ms, 50ms, 50ms, 65ms, 80ms, 100ms, 130ms, 140ms}},
         // The wake-up for the third step comes 10 ms late (due at 40 ms).
-        {"a late wake-up", false, {0ms, 20ms, 50ms, 69ms, 88ms, 107ms, 136ms, 146ms}},
+        {"a late wake-up", false, {0ms, 20ms, 50ms, 65ms, 80ms, 100ms, 130ms, 140ms}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -122,7 +123,7 @@ TEST(MacroPlayer, AfterAStallTheMacroCatchesUpGradually) {
         SetUserMacros(rig, {MakeMacro(steps)});
         rig.Start({41, 2, 3, 4, 5, 6});
         int sends = 0;
-        std::vector<microseconds> left;  // when each report reached the mouse
+        std::vector<microseconds> left;  // when each report's send returned
         rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
             if (++sends == 2) {
                 if (c.slowSend) {
@@ -138,6 +139,77 @@ TEST(MacroPlayer, AfterAStallTheMacroCatchesUpGradually) {
         for (std::size_t i = 0; i < left.size(); ++i) {
             EXPECT_EQ(left[i] - left[0], c.expected[i]) << "report " << i;
         }
+    }
+}
+
+// A machine so busy that the player is late at every wake-up, or every send is slow: each
+// report is late by that much, but the lateness never adds up over the macro.
+TEST(MacroPlayer, LatenessAtEveryStepDoesNotAddUp) {
+    struct Case {
+        const char* what;
+        microseconds lateWake;  // every wake-up comes this late
+        microseconds sendCost;  // every send takes this long (after its report is stamped)
+        microseconds stallAt2;  // the wake-up for the third step comes this much later still
+    };
+    const Case cases[] = {
+        {"every wake-up 4 ms late", 4ms, 0ms, 0ms},
+        {"every send 18 ms long", 0ms, 18ms, 0ms},
+        {"late wake-ups and slow sends", 3ms, 9ms, 0ms},
+        {"one stall of 100 ms", 0ms, 0ms, 100ms},
+    };
+    constexpr int kSteps = 40;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlaybackRig rig;
+        std::vector<testing::StepSpec> steps;
+        for (int k = 0; k < kSteps; ++k) {
+            steps.push_back({kA, static_cast<std::uint8_t>(1 + k % 2), 20});
+        }
+        SetUserMacros(rig, {MakeMacro(steps)});
+        rig.Start({41, 2, 3, 4, 5, 6});
+        int sends = 0;
+        std::vector<microseconds> started;  // when each report's send began
+        rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
+            started.push_back(rig.clock.Elapsed());
+            ++sends;
+            rig.clock.WakeLateOnce(c.lateWake + (sends == 2 ? c.stallAt2 : 0us));
+            rig.clock.Advance(c.sendCost);
+        });
+        rig.Click(1);
+        ASSERT_EQ(started.size(), static_cast<std::size_t>(kSteps + 2));
+        for (int k = 1; k < kSteps; ++k) {
+            const auto i = static_cast<std::size_t>(k);
+            EXPECT_GE(started[i] - started[i - 1], kMinStepDelay) << "step " << k;
+        }
+        // Back on schedule, within one wake-up's lateness, well before the end.
+        for (int k = kSteps - 10; k < kSteps; ++k) {
+            const microseconds late = started[static_cast<std::size_t>(k)] - started[0] - k * 20ms;
+            EXPECT_GE(late, 0us) << "step " << k;
+            EXPECT_LE(late, c.lateWake) << "step " << k;
+        }
+    }
+}
+
+// Catching up never squeezes a long pause below half its delay.
+TEST(MacroPlayer, CatchingUpKeepsHalfOfALongDelay) {
+    PlaybackRig rig;
+    SetUserMacros(rig,
+                  {MakeMacro({{kA, 1, 20}, {kB, 1, 100}, {kB, 2, 100}, {kA, 2, 20}, {kA, 1, 20}})});
+    rig.Start({41, 2, 3, 4, 5, 6});
+    int sends = 0;
+    std::vector<microseconds> started;
+    rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
+        started.push_back(rig.clock.Elapsed());
+        if (++sends == 2) {
+            rig.clock.WakeLateOnce(90ms);  // the third step, due at 120 ms, starts at 210 ms
+        }
+    });
+    rig.Click(1);
+    ASSERT_EQ(started.size(), 7u);
+    // Due at 220 ms, but 50 ms (half its delay) after the late one; the next 15 ms after that.
+    const std::vector<microseconds> expected = {0ms, 20ms, 210ms, 260ms, 275ms};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(started[i] - started[0], expected[i]) << "report " << i;
     }
 }
 
@@ -177,7 +249,7 @@ TEST(MacroPlayer, LateStepsCatchUpNoCloserThan15ms) {
         for (std::size_t k = 1; k < steps.size(); ++k) {
             EXPECT_GE(arrived[k] - arrived[k - 1], kMinStepDelay) << "step " << k;
         }
-        // Still on schedule in the end (1 ms caught up per step where it was late).
+        // Still on schedule in the end (caught up down to the floor where it was late).
         const microseconds due = microseconds{15ms} * static_cast<int>(steps.size() - 1);
         EXPECT_GE(arrived[steps.size() - 1] - arrived[0], due);
     }
