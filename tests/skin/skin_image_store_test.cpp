@@ -98,6 +98,33 @@ TEST_F(ImageStoreFixture, WithoutCachingEveryCallDecodes) {
     EXPECT_NE(first.cacheKey(), store_.LoadSkinImage("main_normal.jpg").cacheKey());
 }
 
+TEST_F(ImageStoreFixture, ReleaseLetsGoOfEveryPictureAndTheNextUseDecodesAgain) {
+    Save("main_normal.jpg", Solid(QSize(16, 16), Qt::black));
+    Save("main_over.jpg", Solid(QSize(8, 8), Qt::white));
+    const qint64 first = store_.LoadSkinImage("main_normal.jpg").cacheKey();
+    store_.LoadSkinImage("main_over.jpg");
+    EXPECT_EQ(store_.KeptBytes(), std::size_t{16 * 16 * 4 + 8 * 8 * 4});
+
+    store_.Release();
+    EXPECT_EQ(store_.KeptBytes(), 0u);
+    EXPECT_FALSE(store_.IsKept("main_normal.jpg"));
+    const QImage again = store_.LoadSkinImage("main_normal.jpg");
+    EXPECT_NE(again.cacheKey(), first);
+    EXPECT_EQ(again.size(), QSize(16, 16));
+    EXPECT_TRUE(store_.IsKept("main_normal.jpg"));
+}
+
+TEST_F(ImageStoreFixture, APictureReadOnceIsNotKept) {
+    Save("main_mask.jpg", Solid(QSize(16, 16), Qt::white));
+    store_.LoadSkinImage("main_mask.jpg");
+    EXPECT_EQ(store_.LoadSkinImageOnce("main_mask.jpg").size(), QSize(16, 16));
+    EXPECT_FALSE(store_.IsKept("main_mask.jpg"));
+    EXPECT_EQ(store_.KeptBytes(), 0u);
+    // A missing one is reported like any other.
+    EXPECT_TRUE(store_.LoadSkinImageOnce("gone.jpg").isNull());
+    EXPECT_EQ(messages_.messages.size(), 1u);
+}
+
 TEST_F(ImageStoreFixture, LayerOfAnotherSizeKeepsTheSurfaceSize) {
     Save("menu_normal.jpg", Solid(QSize(10, 10), Qt::white));
     const QImage layer = store_.Layer("menu_normal.jpg", QSize(20, 5));

@@ -47,6 +47,22 @@ void SkinImageStore::SetCaching(bool enabled) {
     }
 }
 
+void SkinImageStore::Release() {
+    cache_.clear();
+}
+
+std::size_t SkinImageStore::KeptBytes() const {
+    std::size_t bytes = 0;
+    for (const auto& [name, picture] : cache_) {
+        bytes += static_cast<std::size_t>(picture.image.sizeInBytes());
+    }
+    return bytes;
+}
+
+bool SkinImageStore::IsKept(std::string_view fileName) const {
+    return cache_.find(fileName) != cache_.end();
+}
+
 QImage SkinImageStore::Decode(const std::filesystem::path& path) const {
     QImageReader reader(QString::fromStdString(path.string()), "jpg");
     reader.setDecideFormatFromContent(true);  // a PNG saved under a .jpg name still works
@@ -70,7 +86,11 @@ QImage SkinImageStore::LoadSkinImage(std::string_view fileName) {
     return Load(fileName, true);
 }
 
-QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
+QImage SkinImageStore::LoadSkinImageOnce(std::string_view fileName) {
+    return Load(fileName, true, false);
+}
+
+QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing, bool keep) {
     const std::filesystem::path path = skinsDir_ / std::filesystem::path(std::string(fileName));
     std::error_code error;
     const auto modified = std::filesystem::last_write_time(path, error);
@@ -86,7 +106,11 @@ QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
         const auto cached = cache_.find(fileName);
         if (cached != cache_.end() && cached->second.modified == modified &&
             cached->second.size == size) {
-            return cached->second.image;
+            QImage image = cached->second.image;
+            if (!keep) {
+                cache_.erase(cached);
+            }
+            return image;
         }
     }
     QImage image = Decode(path);
@@ -96,8 +120,10 @@ QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
         return {};
     }
     reported_.erase(std::string(fileName));
-    if (caching_) {
+    if (caching_ && keep) {
         cache_[std::string(fileName)] = CachedPicture{modified, size, image};
+    } else {
+        cache_.erase(std::string(fileName));
     }
     return image;
 }
