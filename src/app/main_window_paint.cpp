@@ -83,8 +83,8 @@ QImage MainWindow::ComposePage() {
     // On a scaled screen the pictures drawn at 2x; positions stay in layout pixels.
     const int scale = skin::PictureScaleFor(devicePixelRatioF());
     QImage backBuffer = images_->Layer(page.normalLayer, size, scale);
-    const QImage over = images_->Layer(page.overLayer, size, scale);
-    const QImage down = images_->Layer(page.downLayer, size, scale);
+    const QImage over = images_->CopySourceLayer(page.overLayer, size, scale);
+    const QImage down = images_->CopySourceLayer(page.downLayer, size, scale);
     PaintPageButtons(backBuffer, over, down);
     PaintFrameButtons(backBuffer, over, down);
     PaintTexts(backBuffer, page.textCount);

@@ -12,6 +12,8 @@ namespace {
 
 // One pixel format for every layer, so copies between layers are plain row copies.
 constexpr QImage::Format kLayerFormat = QImage::Format_RGB32;
+// Layers only copied from: the same colours without the unused fourth byte.
+constexpr QImage::Format kCopySourceFormat = QImage::Format_RGB888;
 
 }  // namespace
 
@@ -156,6 +158,23 @@ QImage SkinImageStore::Layer(std::string_view fileName, QSize size, int scale) {
         painter.drawImage(0, 0, picture);
     }
     return layer;
+}
+
+QImage SkinImageStore::CopySourceLayer(std::string_view fileName, QSize size, int scale) {
+    const QImage layer = Layer(fileName, size, scale);
+    if (layer.format() != kLayerFormat) {
+        return layer;  // kept compact already
+    }
+    QImage compact = layer.convertToFormat(kCopySourceFormat);
+    compact.setDevicePixelRatio(layer.devicePixelRatio());
+    // Only the decoded picture itself is kept, under the name it was read from.
+    const std::string loaded =
+        scale > 1 ? ScaledPictureName(fileName, scale) : std::string(fileName);
+    const auto cached = cache_.find(loaded);
+    if (cached != cache_.end() && cached->second.image.cacheKey() == layer.cacheKey()) {
+        cached->second.image = compact;
+    }
+    return compact;
 }
 
 }  // namespace zel::skin

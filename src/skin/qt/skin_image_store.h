@@ -40,6 +40,9 @@ public:
     // another size is placed at (0, 0) on the dark layer, so every copy from it stays inside
     // the surface.
     QImage Layer(std::string_view fileName, QSize size, int scale = 1);
+    // The same layer for a picture that buttons are only copied from (a page's hover and
+    // pressed pictures): kept with 24 bits per pixel, a quarter less memory, the same pixels.
+    QImage CopySourceLayer(std::string_view fileName, QSize size, int scale = 1);
 
     // With caching off every call decodes the file again.
     void SetCaching(bool enabled);
