@@ -39,14 +39,17 @@ protected:
 TEST_F(LeanWindowTest, OnlyTheShownPagesPicturesAreDecodedAndKept) {
     ASSERT_TRUE(Start());
     skin::SkinImageStore& images = window().images();
-    for (const auto name : {pictures::kMainNormal, pictures::kMainOver, pictures::kMainDown}) {
+    for (const auto name : {pictures::kMainNormal, pictures::kMainDown}) {
         EXPECT_TRUE(images.IsKept(name)) << name;
     }
-    // The outline is built once; the other pages wait until they are shown.
-    for (const auto name : {pictures::kMainMask, pictures::kAdvancedNormal,
+    // The outline is built once; the hover picture waits for the pointer, the other pages
+    // until they are shown.
+    for (const auto name : {pictures::kMainMask, pictures::kMainOver, pictures::kAdvancedNormal,
                             pictures::kColorNormalPink, pictures::kColorNormalGray}) {
         EXPECT_FALSE(images.IsKept(name)) << name;
     }
+    HoverAt(MainButton(buttons::kApply));
+    EXPECT_TRUE(images.IsKept(pictures::kMainOver));
     Click(MainButton(buttons::kColorPageButton));
     ProcessEvents();
     window().repaint();
