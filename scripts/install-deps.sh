@@ -14,6 +14,8 @@ packages=(
   lintian systemd libglib2.0-bin gsettings-desktop-schemas dbus-x11
   # the zel-gmousectl round-trip test reads its JSON
   jq
+  # the window benchmark's watcher of window maps and first paints
+  libxcb-damage0-dev
   # the window's look on a compositing X server and on Wayland
   xcompmgr x11-utils weston qt6-wayland
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside

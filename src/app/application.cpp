@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -14,6 +16,12 @@
 #include "platform/sim_transport.h"
 
 namespace zel::app {
+
+namespace {
+
+constexpr int kOwnMappingThreshold = 256 * 1024;  // bytes
+
+}  // namespace
 
 Application::Application()
     : exeDir_(platform::ExecutableDirectory()),
@@ -50,7 +58,8 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
                          qPrintable(instance->ListenProblem()));
         }
     }
-    if (!window.Initialise()) {
+    // The window appears first; the rest of the start follows its first paint.
+    if (!window.Initialise(MainWindow::StartOrder::PaintFirst)) {
         messages_.SetOwner(nullptr);
         return 1;
     }
@@ -59,6 +68,8 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
         QObject::connect(instance, &SingleInstance::showRequested, &window,
                          [&window] { window.ShowWindow(); });
         instance->SetCommandHandler([&window](const control::ControlRequest& request) {
+            // A command reaches the mouse after the start's upload, never before it.
+            window.CompleteStart();
             return window.AnswerControlRequest(request);
         });
         instance->HoldRequests(false);
@@ -71,6 +82,9 @@ int Application::InitInstance(int stopFd, SingleInstance* instance) {
 int RunWindowed(int argc, char** argv) {
     // Before any thread exists, so that every thread inherits the blocked signals.
     TerminationSignals stopSignals;
+    // Pictures and paint buffers are megabytes each: a fixed threshold keeps them in their own
+    // mappings, which go back to the system when freed, instead of in a heap that only grows.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingThreshold);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
     // Wayland compositors match the window to the desktop entry (and its icon) by this name.

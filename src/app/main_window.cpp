@@ -1,11 +1,13 @@
 #include "app/main_window.h"
 
+#include <malloc.h>
 #include <poll.h>
 
 #include <QChildEvent>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWindow>
 #include <chrono>
 #include <thread>
@@ -53,7 +55,6 @@ MainWindow::MainWindow(AppServices services)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
-    setWindowIcon(AppIcon(services_.exeDir));
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
     tray_ = std::make_unique<TrayIcon>(*this, trayMenu_);
@@ -71,7 +72,7 @@ MainWindow::~MainWindow() {
     }
 }
 
-bool MainWindow::Initialise() {
+bool MainWindow::Initialise(StartOrder order) {
     // Keys and the step list's right-click pass the pre-filter first.
     preTranslate_ =
         std::make_unique<PreTranslateFilter>(*this, [this](QWidget& receiver, QEvent& event) {
@@ -89,8 +90,6 @@ bool MainWindow::Initialise() {
     if (!resolved.usable) {
         return false;
     }
-
-    StartWorkerThreads();
 
     // The profile and the edition.
     const settings::StartupConfig config =
@@ -121,14 +120,12 @@ bool MainWindow::Initialise() {
     fonts_ = CreateSkinFonts();
     ShapeWindow();
 
-    // The macros of the edition and the built-in ones.
+    // The user macros of the edition: the main page shows their names.
     paths_.SetLanguage(state_.languageFlag);
     macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
-    macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
 
     state_.popupOpen = false;
     InitStepSelection();
-    LoadMenus();
 
     const device::DiscoveryResult discovery = DiscoverAndWatch();
     if (!discovery.refusedNode.empty()) {
@@ -142,12 +139,43 @@ bool MainWindow::Initialise() {
         ShutdownLink();
         return false;
     } else {
+        uploadAtStart_ = true;
+    }
+    if (order == StartOrder::AllAtOnce) {
+        CompleteStart();
+    } else {
+        // What the first paint does not need follows it, once the paint has reached the screen.
+        auto firstPaint = std::make_shared<QMetaObject::Connection>();
+        *firstPaint = connect(this, &MainWindow::paintCompleted, this, [this, firstPaint] {
+            disconnect(*firstPaint);
+            QTimer::singleShot(0, this, [this] { CompleteStart(); });
+        });
+        QTimer::singleShot(kFirstPaintWait, this, [this] { CompleteStart(); });
+    }
+    return !shutDown_;
+}
+
+void MainWindow::CompleteStart() {
+    if (startComplete_ || shutDown_) {
+        return;
+    }
+    startComplete_ = true;
+    // The built-in macros before the player that plays them.
+    macro::LoadBuiltinMacros(services_.macros, paths_.constMacroPath, services_.messages);
+    LoadMenus();
+    setWindowIcon(AppIcon(services_.exeDir));
+    StartWorkerThreads();
+    if (uploadAtStart_) {
         std::this_thread::sleep_for(kSettleTime);
         UploadSettings();
     }
     AddTrayIcon();
     WatchPowerEvents();
-    return !shutDown_;
+    // What the start decoded and freed (the outline's mask) goes back to the system.
+    malloc_trim(0);
+    if (!shutDown_) {
+        emit startCompleted();
+    }
 }
 
 void MainWindow::StartWorkerThreads() {
@@ -178,7 +206,7 @@ void MainWindow::StopWorkerThreads() {
 }
 
 void MainWindow::ShapeWindow() {
-    const QImage mask = images_->LoadSkinImage(skin::pictures::kMainMask);
+    const QImage mask = images_->LoadSkinImageOnce(skin::pictures::kMainMask);
     const skin::MainWindowShape shape =
         skin::BuildMainWindowShape(mask, layout_, kFallbackSkinSize);
     skinWidth_ = shape.size.width();

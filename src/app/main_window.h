@@ -8,6 +8,7 @@
 //   main_window_paint.cpp  painting and hit-testing
 //   main_window_input.cpp  clicks, drags, page changes, choice lists, keyboard pre-filter
 //   main_window_hooks.cpp  profile, tray, edition, macro-page and worker-thread actions
+//   main_window_hidden.cpp what the window lets go while hidden to the tray
 
 #include <QImage>
 #include <QPoint>
@@ -57,6 +58,8 @@ inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
 inline constexpr const char* kApplicationName = "ZEL_GMouse";
 // How long a window manager may take to take a minimised window off the screen.
 inline constexpr int kMinimiseSettleTime = 500;  // ms
+// The longest the start waits for the first paint (a window never exposed) before it goes on.
+inline constexpr int kFirstPaintWait = 1000;  // ms
 
 // The state other parts of the program read and change: the page, the three hot indices, the
 // choice list, the profile and edition shown.
@@ -83,9 +86,20 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
+    // When the initialisation's second half runs: before Initialise returns, or after the
+    // window's first paint (the program's start), so the window is on screen sooner.
+    enum class StartOrder { AllAtOnce, PaintFirst };
+
     // The initialisation sequence. False when the program ends instead (no mouse, a missing
     // skin layout): the shutdown sequence has run and the window is not to be shown.
-    bool Initialise();
+    // The first half is what the first paint needs and the search for the mouse; the second
+    // half (the built-in macros, the menus, the window icon, the worker threads, the upload,
+    // the tray icon, the power events) runs in that order, with PaintFirst right after the
+    // first paint or at the latest kFirstPaintWait later.
+    bool Initialise(StartOrder order = StartOrder::AllAtOnce);
+    // Runs the initialisation's second half now if it has not run yet.
+    void CompleteStart();
+    bool IsStartComplete() const { return startComplete_; }
 
     // The program's only exit sequence: tray icon removed, workers stopped, shutdown report,
     // pointer speed 10, window closed; then shutdownComplete() is emitted. Runs once.
@@ -158,6 +172,8 @@ signals:
     void shutdownComplete();
     // A paint of this window has completed (for measurements).
     void paintCompleted();
+    // The initialisation's second half has run: the upload is done, the tray icon is there.
+    void startCompleted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -165,6 +181,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void childEvent(QChildEvent* event) override;
 
 private:
@@ -179,6 +197,11 @@ private:
     device::UploadOutcome UploadSettings();
     // The Apply button: the upload, and a failed save reported as Save reports it.
     void ApplySettings();
+
+    // Hidden to the tray: decoded pictures, fonts, the advanced page's controls and the freed
+    // heap go back to the system; showing builds them again. (main_window_hidden.cpp)
+    void ReleaseWhileHidden();
+    void RebuildForShowing();
 
     // Painting helpers.
     void PaintMainWindow();
@@ -264,6 +287,10 @@ private:
     QSocketNotifier* watcherNotifier_ = nullptr;
 
     bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
+    bool uploadAtStart_ = false;   // the mouse was found: the start's second half uploads
+    bool startComplete_ = false;
+    bool released_ = false;               // hidden with pictures and fonts let go
+    bool macroControlsReleased_ = false;  // hidden on the advanced page, its controls let go
 
     bool manualDrag_ = false;
     QPoint dragOffset_;

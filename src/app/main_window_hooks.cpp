@@ -45,6 +45,7 @@ void MainWindow::RemoveTrayIcon() {
 // Close request (window manager close, Alt+F4, the close button): minimise, hide, tray icon.
 // Without a notification area to bring it back from, the window is only minimised.
 void MainWindow::HideToTray() {
+    CompleteStart();  // the tray icon shows the window icon set there
     tray_->HideToTray();
     RestoreIfMinimiseIgnored();
 }

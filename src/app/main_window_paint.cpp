@@ -83,8 +83,14 @@ QImage MainWindow::ComposePage() {
     // On a scaled screen the pictures drawn at 2x; positions stay in layout pixels.
     const int scale = skin::PictureScaleFor(devicePixelRatioF());
     QImage backBuffer = images_->Layer(page.normalLayer, size, scale);
-    const QImage over = images_->Layer(page.overLayer, size, scale);
-    const QImage down = images_->Layer(page.downLayer, size, scale);
+    // The hover picture shows only under the pointer (and in the colour page's preview): until
+    // then it is not decoded at all, and copies from the null picture copy nothing.
+    const HotIndices& hot = state_.hot;
+    const bool overShown = hot.HotButton != kNone || hot.advHot != kNone || hot.colorHot != kNone ||
+                           state_.currentPage == kColorPage;
+    const QImage over =
+        overShown ? images_->CopySourceLayer(page.overLayer, size, scale) : QImage();
+    const QImage down = images_->CopySourceLayer(page.downLayer, size, scale);
     PaintPageButtons(backBuffer, over, down);
     PaintFrameButtons(backBuffer, over, down);
     PaintTexts(backBuffer, page.textCount);

@@ -233,8 +233,13 @@ bool WindowTest::Start(const WindowSetup& setup) {
     window_ = std::make_unique<app::MainWindow>(
         app::AppServices{exeDir, messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
                          profile_, macros_, recordClock_});
-    QObject::connect(window_.get(), &app::MainWindow::paintCompleted, [this] { ++paints_; });
-    if (!window_->Initialise()) {
+    QObject::connect(window_.get(), &app::MainWindow::paintCompleted, [this] {
+        ++paints_;
+        if (onPaint_) {
+            onPaint_();
+        }
+    });
+    if (!window_->Initialise(setup.startOrder)) {
         return false;
     }
     window_->move(100, 50);

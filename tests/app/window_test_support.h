@@ -97,6 +97,8 @@ struct WindowSetup {
     // <dir>/bin, so the window copies them into the user's folder (of $HOME, which the test
     // sets). Otherwise every file lies in the executable's folder <dir>.
     bool installed = false;
+    // When the initialisation's second half runs (the program: after the first paint).
+    app::MainWindow::StartOrder startOrder = app::MainWindow::StartOrder::AllAtOnce;
 };
 
 inline WindowSetup ProfileAndEdition(int currentProfile, int languageFlag) {
@@ -161,6 +163,8 @@ protected:
     // Paints of the main window since the last reset.
     int paints() const { return paints_; }
     void ResetPaints() { paints_ = 0; }
+    // Called after each paint of the main window (set before Start to see the first one).
+    std::function<void()> onPaint_;
 
     std::string ConfigPath() const;
     std::string ExeDir() const { return dir_.path().toStdString(); }

@@ -98,6 +98,63 @@ TEST_F(ImageStoreFixture, WithoutCachingEveryCallDecodes) {
     EXPECT_NE(first.cacheKey(), store_.LoadSkinImage("main_normal.jpg").cacheKey());
 }
 
+TEST_F(ImageStoreFixture, ReleaseLetsGoOfEveryPictureAndTheNextUseDecodesAgain) {
+    Save("main_normal.jpg", Solid(QSize(16, 16), Qt::black));
+    Save("main_over.jpg", Solid(QSize(8, 8), Qt::white));
+    const qint64 first = store_.LoadSkinImage("main_normal.jpg").cacheKey();
+    store_.LoadSkinImage("main_over.jpg");
+    EXPECT_EQ(store_.KeptBytes(), std::size_t{16 * 16 * 4 + 8 * 8 * 4});
+
+    store_.Release();
+    EXPECT_EQ(store_.KeptBytes(), 0u);
+    EXPECT_FALSE(store_.IsKept("main_normal.jpg"));
+    const QImage again = store_.LoadSkinImage("main_normal.jpg");
+    EXPECT_NE(again.cacheKey(), first);
+    EXPECT_EQ(again.size(), QSize(16, 16));
+    EXPECT_TRUE(store_.IsKept("main_normal.jpg"));
+}
+
+TEST_F(ImageStoreFixture, APictureReadOnceIsNotKept) {
+    Save("main_mask.jpg", Solid(QSize(16, 16), Qt::white));
+    store_.LoadSkinImage("main_mask.jpg");
+    EXPECT_EQ(store_.LoadSkinImageOnce("main_mask.jpg").size(), QSize(16, 16));
+    EXPECT_FALSE(store_.IsKept("main_mask.jpg"));
+    EXPECT_EQ(store_.KeptBytes(), 0u);
+    // A missing one is reported like any other.
+    EXPECT_TRUE(store_.LoadSkinImageOnce("gone.jpg").isNull());
+    EXPECT_EQ(messages_.messages.size(), 1u);
+}
+
+TEST_F(ImageStoreFixture, ACopySourceKeepsTheSamePixelsInThreeQuartersOfTheMemory) {
+    QImage picture(40, 20, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixel(x, y, qRgb(x * 6, y * 12, (x + y) * 4));
+        }
+    }
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir_.path() / "main_over.png").string())));
+    std::filesystem::rename(dir_.path() / "main_over.png", dir_.path() / "main_over.jpg");
+    const QImage full = store_.Layer("main_over.jpg", QSize(40, 20));
+    const QImage compact = store_.CopySourceLayer("main_over.jpg", QSize(40, 20));
+    EXPECT_EQ(store_.KeptBytes(), static_cast<std::size_t>(compact.sizeInBytes()));
+    EXPECT_LT(compact.sizeInBytes(), full.sizeInBytes());
+    EXPECT_EQ(store_.CopySourceLayer("main_over.jpg", QSize(40, 20)).cacheKey(),
+              compact.cacheKey());
+
+    // A button copied from either lands the same on a back buffer.
+    SkinButton button;
+    button.x = 3;
+    button.y = 2;
+    button.width = 30;
+    button.height = 15;
+    QImage fromFull = MissingLayer(QSize(40, 20));
+    QImage fromCompact = MissingLayer(QSize(40, 20));
+    CopyButtonImage(fromFull, full, button);
+    CopyButtonImage(fromCompact, compact, button);
+    EXPECT_EQ(fromCompact, fromFull);
+    EXPECT_EQ(fromFull.pixel(10, 10), picture.pixel(10, 10));
+}
+
 TEST_F(ImageStoreFixture, LayerOfAnotherSizeKeepsTheSurfaceSize) {
     Save("menu_normal.jpg", Solid(QSize(10, 10), Qt::white));
     const QImage layer = store_.Layer("menu_normal.jpg", QSize(20, 5));

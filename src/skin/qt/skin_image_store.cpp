@@ -12,6 +12,8 @@ namespace {
 
 // One pixel format for every layer, so copies between layers are plain row copies.
 constexpr QImage::Format kLayerFormat = QImage::Format_RGB32;
+// Layers only copied from: the same colours without the unused fourth byte.
+constexpr QImage::Format kCopySourceFormat = QImage::Format_RGB888;
 
 }  // namespace
 
@@ -47,6 +49,22 @@ void SkinImageStore::SetCaching(bool enabled) {
     }
 }
 
+void SkinImageStore::Release() {
+    cache_.clear();
+}
+
+std::size_t SkinImageStore::KeptBytes() const {
+    std::size_t bytes = 0;
+    for (const auto& [name, picture] : cache_) {
+        bytes += static_cast<std::size_t>(picture.image.sizeInBytes());
+    }
+    return bytes;
+}
+
+bool SkinImageStore::IsKept(std::string_view fileName) const {
+    return cache_.find(fileName) != cache_.end();
+}
+
 QImage SkinImageStore::Decode(const std::filesystem::path& path) const {
     QImageReader reader(QString::fromStdString(path.string()), "jpg");
     reader.setDecideFormatFromContent(true);  // a PNG saved under a .jpg name still works
@@ -70,7 +88,11 @@ QImage SkinImageStore::LoadSkinImage(std::string_view fileName) {
     return Load(fileName, true);
 }
 
-QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
+QImage SkinImageStore::LoadSkinImageOnce(std::string_view fileName) {
+    return Load(fileName, true, false);
+}
+
+QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing, bool keep) {
     const std::filesystem::path path = skinsDir_ / std::filesystem::path(std::string(fileName));
     std::error_code error;
     const auto modified = std::filesystem::last_write_time(path, error);
@@ -86,7 +108,11 @@ QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
         const auto cached = cache_.find(fileName);
         if (cached != cache_.end() && cached->second.modified == modified &&
             cached->second.size == size) {
-            return cached->second.image;
+            QImage image = cached->second.image;
+            if (!keep) {
+                cache_.erase(cached);
+            }
+            return image;
         }
     }
     QImage image = Decode(path);
@@ -96,8 +122,10 @@ QImage SkinImageStore::Load(std::string_view fileName, bool reportMissing) {
         return {};
     }
     reported_.erase(std::string(fileName));
-    if (caching_) {
+    if (caching_ && keep) {
         cache_[std::string(fileName)] = CachedPicture{modified, size, image};
+    } else {
+        cache_.erase(std::string(fileName));
     }
     return image;
 }
@@ -130,6 +158,23 @@ QImage SkinImageStore::Layer(std::string_view fileName, QSize size, int scale) {
         painter.drawImage(0, 0, picture);
     }
     return layer;
+}
+
+QImage SkinImageStore::CopySourceLayer(std::string_view fileName, QSize size, int scale) {
+    const QImage layer = Layer(fileName, size, scale);
+    if (layer.format() != kLayerFormat) {
+        return layer;  // kept compact already
+    }
+    QImage compact = layer.convertToFormat(kCopySourceFormat);
+    compact.setDevicePixelRatio(layer.devicePixelRatio());
+    // Only the decoded picture itself is kept, under the name it was read from.
+    const std::string loaded =
+        scale > 1 ? ScaledPictureName(fileName, scale) : std::string(fileName);
+    const auto cached = cache_.find(loaded);
+    if (cached != cache_.end() && cached->second.image.cacheKey() == layer.cacheKey()) {
+        cached->second.image = compact;
+    }
+    return compact;
 }
 
 }  // namespace zel::skin

@@ -32,15 +32,27 @@ public:
     // The picture skinsDir/fileName at its own pixel size, or a null image when it is missing
     // or cannot be decoded; that is reported once per file through the message sink.
     QImage LoadSkinImage(std::string_view fileName);
+    // The same, decoded for one use and not kept (a picture read once, such as a mask).
+    QImage LoadSkinImageOnce(std::string_view fileName);
 
     // A layer of exactly `size` layout pixels at `scale` (1 or 2) device pixels per layout
     // pixel: the picture, or a plain dark layer when the picture is missing; a picture of
     // another size is placed at (0, 0) on the dark layer, so every copy from it stays inside
     // the surface.
     QImage Layer(std::string_view fileName, QSize size, int scale = 1);
+    // The same layer for a picture that buttons are only copied from (a page's hover and
+    // pressed pictures): kept with 24 bits per pixel, a quarter less memory, the same pixels.
+    QImage CopySourceLayer(std::string_view fileName, QSize size, int scale = 1);
 
     // With caching off every call decodes the file again.
     void SetCaching(bool enabled);
+    // Lets go of every decoded picture (a window hidden to the tray); the next paint decodes
+    // what it shows again.
+    void Release();
+    // The bytes of the decoded pictures kept.
+    std::size_t KeptBytes() const;
+    // True when the picture is decoded and kept.
+    bool IsKept(std::string_view fileName) const;
     const std::filesystem::path& skinsDir() const { return skinsDir_; }
 
 private:
@@ -52,7 +64,7 @@ private:
 
     QImage Decode(const std::filesystem::path& path) const;
     // LoadSkinImage without the report: a missing 2x picture is not an error.
-    QImage Load(std::string_view fileName, bool reportMissing);
+    QImage Load(std::string_view fileName, bool reportMissing, bool keep = true);
     void ReportOnce(const std::string& fileName, const std::filesystem::path& path);
 
     std::filesystem::path skinsDir_;
