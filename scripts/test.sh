@@ -8,6 +8,9 @@ cd "$root"
 bash scripts/install-deps.sh
 
 export QT_QPA_PLATFORM=offscreen
+# Paths relative to the source folder, so that every checkout shares ccache's objects (the
+# thread sanitizer folder below is configured here, not through scripts/build.sh).
+export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
 status=0
 
 echo "== plain build =="
