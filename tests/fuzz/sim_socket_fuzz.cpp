@@ -16,7 +16,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -102,8 +105,16 @@ struct Connection {
 // The next answer: nullopt when the mouse ended the connection. No answer in time aborts (the
 // limit is generous: the campaign runs at the lowest priority on a busy machine).
 std::optional<std::vector<std::uint8_t>> Receive(int fd) {
+    // libFuzzer's timeout alarm interrupts the wait now and then: that is no missing answer.
     pollfd pfd{fd, POLLIN, 0};
-    Check(::poll(&pfd, 1, 20000) == 1);
+    int ready = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    do {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        ready = ::poll(&pfd, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+    } while (ready < 0 && errno == EINTR);
+    Check(ready == 1);
     std::vector<std::uint8_t> buffer(proto::kMaxMessageLength);
     const proto::Received received = proto::ReceiveMessage(fd, buffer);
     if (received.status == proto::ReceiveStatus::Closed ||
