@@ -20,6 +20,8 @@ packages=(
   xcompmgr x11-utils weston qt6-wayland
   # the guest test: a kernel with the HID modules, QEMU to boot it, busybox inside
   qemu-system-x86 linux-image-amd64 busybox-static
+  # the fuzz targets (tests/fuzz/run_all.sh): clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()
