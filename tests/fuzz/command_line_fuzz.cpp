@@ -21,6 +21,7 @@
 #include "control/profile_report.h"
 #include "control/setting_changes.h"
 #include "control/setting_names.h"
+#include "fuzz_support.h"
 #include "settings/button_function.h"
 #include "settings/dpi_step_table.h"
 #include "settings/profile_operations.h"
@@ -31,11 +32,7 @@ namespace {
 using namespace zel;
 using control::SettingChange;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zel::fuzz::Check;
 
 std::vector<std::string> SplitWords(std::string_view bytes) {
     std::vector<std::string> words;

@@ -15,17 +15,14 @@
 #include <vector>
 
 #include "control/control_protocol.h"
+#include "fuzz_support.h"
 
 namespace {
 
 using zel::control::ControlReply;
 using zel::control::ControlRequest;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zel::fuzz::Check;
 
 bool Same(const ControlRequest& a, const ControlRequest& b) {
     return a.show == b.show && a.configDir == b.configDir && a.args == b.args;

@@ -7,15 +7,12 @@
 #include <span>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "platform/hid_report_descriptor.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zel::fuzz::Check;
 
 bool Ascending(const std::vector<std::uint8_t>& ids) {
     for (std::size_t i = 1; i < ids.size(); ++i) {

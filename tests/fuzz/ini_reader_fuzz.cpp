@@ -8,15 +8,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_support.h"
 #include "settings/ini_file.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zel::fuzz::Check;
 
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "macro/macro_file_format.h"
 #include "macro/macro_files.h"
 #include "macro/macro_store.h"
@@ -30,33 +31,8 @@ namespace {
 using namespace zel::macro;
 namespace fs = std::filesystem;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        // Memory-backed where there is such a folder: every save syncs the file to disk.
-        std::error_code error;
-        const fs::path root = fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0
-                                  ? fs::path("/dev/shm")
-                                  : fs::temp_directory_path();
-        std::string pattern = (root / "zel-fuzz-macro.XXXXXX").string();
-        Check(::mkdtemp(pattern.data()) != nullptr);
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path File(std::string_view name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using zel::fuzz::Check;
+using zel::fuzz::ScratchFolder;
 
 bool SameRecord(const MacroRecord& a, const MacroRecord& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -87,7 +63,7 @@ void CheckTable(const MacroStore& store) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ScratchFolder scratch;
+    static const ScratchFolder scratch("zel-fuzz-macro");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto document = zel::ini::IniDocument::Parse(bytes);
     constexpr std::size_t kWholeValue = 4 * kEncodedRecordLength + 1;

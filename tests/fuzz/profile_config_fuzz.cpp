@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "settings/config_files.h"
 #include "settings/dpi_step_table.h"
 #include "settings/ini_file.h"
@@ -32,34 +33,8 @@ namespace {
 using namespace zel::settings;
 namespace fs = std::filesystem;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-// A private folder for the files of this process, removed at exit.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        // Memory-backed where there is such a folder: every save syncs the file to disk.
-        std::error_code error;
-        const fs::path root = fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0
-                                  ? fs::path("/dev/shm")
-                                  : fs::temp_directory_path();
-        std::string pattern = (root / "zel-fuzz-config.XXXXXX").string();
-        Check(::mkdtemp(pattern.data()) != nullptr);
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path File(std::string_view name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using zel::fuzz::Check;
+using zel::fuzz::ScratchFolder;
 
 void WriteFile(const fs::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -123,7 +98,7 @@ void CheckLoaded(const ProfileValues& v) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ScratchFolder scratch;
+    static const ScratchFolder scratch("zel-fuzz-config");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const zel::ini::IniDocument document = zel::ini::IniDocument::Parse(bytes);
     const std::uint8_t languageFlag = ReadEditionFlag(document);

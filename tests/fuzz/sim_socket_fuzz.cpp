@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "platform/sim_protocol.h"
 #include "sim/control_command.h"
 #include "sim/event_log.h"
@@ -43,11 +44,7 @@ namespace proto = zel::platform::sim_protocol;
 using proto::MessageType;
 using zel::sim::ControlCommand;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zel::fuzz::Check;
 
 constexpr std::uint8_t Byte(MessageType type) {
     return static_cast<std::uint8_t>(type);
