@@ -21,17 +21,8 @@ for f in "$program" "$simulator"; do
     [ -x "$f" ] || { echo "idle_bench: $f is missing (build ZEL_GMouse and zel-mouse-sim)" >&2; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zel-idle-bench-XXXXXX")
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp -a "$bin" "$work/app"
-exe="$work/app/$(basename "$program")"
+source "$here/bench_common.sh"
+bench_start idle-bench
 mkdir -m 700 "$work/run"
 socket="$work/mouse.sock"
 "$simulator" serve --socket "$socket" --log "$work/sim.log" 2>"$work/sim.err" &

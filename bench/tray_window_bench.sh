@@ -30,14 +30,8 @@ for tool in Xvfb trayer xdotool; do
     command -v "$tool" >/dev/null || { echo "tray_window_bench: $tool is missing" >&2; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zel-tray-bench-XXXXXX")
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/bench_common.sh"
+bench_start tray-bench
 fail() {
     echo "tray_window_bench: $*" >&2
     for f in "$work/watch.log" "$work/app.err" "$work/floor.err"; do
@@ -56,8 +50,6 @@ wait_until() {
     done
 }
 
-cp -a "$bin" "$work/app"
-exe="$work/app/$(basename "$program")"
 picture="$work/app/skins/main_normal.jpg"
 [ -f "$picture" ] || fail "$picture is missing (build the skin pictures)"
 mkdir -m 700 "$work/run"
