@@ -48,9 +48,10 @@ void MainWindow::ReleaseWhileHidden() {
     images_->Release();
     fonts_ = SkinFonts{};
     // The window's off-screen copy: the first paint after showing sizes it again and paints
-    // all of it.
+    // all of it. One pixel, not an empty size: the X11 backing store reads an empty size as
+    // 65535 x 65535, fails to allocate it and the next show stays black.
     if (QBackingStore* store = backingStore()) {
-        store->resize(QSize());
+        store->resize(QSize(1, 1));
     }
     // The freed pictures lie in the heap's free lists: give the pages back to the system.
     malloc_trim(0);

@@ -25,7 +25,7 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL ($scenario): $*" >&2
-    for f in "$work/sim.log" "$work/app.err" "$work/sim.err"; do
+    for f in "$work/sim.log" "$work/app.err" "$work/sim.err" "$work/xvfb.log"; do
         [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
     done
     exit 1
@@ -42,14 +42,27 @@ wait_until() {
 }
 
 # start_xvfb [WIDTHxHEIGHT]: an X server of this run's own (the default 1280x800) as DISPLAY.
-# Xvfb picks a free display itself, so that runs side by side never share one.
+# The display number is named and the server's lock file must name our server: a server that
+# searches for a free number (-displayfd) binds each number's socket before it takes that
+# number's lock, and removes the socket of a server already running there, so that a run beside
+# it loses its display. A named number is locked first; a server that loses the lock to another
+# run ends at once and the next number is tried.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$work/display" \
-        >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    wait_until 10 test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -1 "$work/display")"
-    wait_until 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer"
+    local display=$((100 + RANDOM % 800)) tries
+    for tries in $(seq 40); do
+        Xvfb ":$display" -screen 0 "${1:-1280x800}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        if wait_until 10 eval '! kill -0 "$xvfb_pid" 2>/dev/null ||
+            DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1' &&
+            [ "$(tr -d ' ' <"/tmp/.X$display-lock" 2>/dev/null)" = "$xvfb_pid" ]; then
+            export DISPLAY=":$display"
+            return
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null && fail "Xvfb does not answer on :$display"
+        wait "$xvfb_pid" 2>/dev/null
+        display=$((display + 1))
+    done
+    fail "no free X display number"
 }
 
 # window_id: the id of the program's visible main window; fails while there is none, so that
