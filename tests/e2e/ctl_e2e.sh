@@ -23,7 +23,7 @@ if [ "$scenario" = list-hidraw ]; then
 fi
 source "$(dirname "$0")/e2e_common.sh"
 [ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
-[ "$scenario" = set-unsaved-window ] && require_tools Xvfb xdotool
+[ "$scenario" = set-unsaved-window ] && require_tools Xvfb xdotool import
 [ "$scenario" = no-answer ] && require_tools python3
 
 ctl="$app/zel-gmousectl"
@@ -127,16 +127,15 @@ profile-window)
     grab p3-before 3
     run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
     check_profile3_upload 13
-    sleep 0.5
+    # The repaint follows the reply: a loaded machine may take a while.
+    wait_until 10 eval 'grab p3-after 3 && ! cmp -s "$work/p3-before.rgb" "$work/p3-after.rgb"' ||
+        fail "the window does not show profile 3"
     grab p1-after 1
-    grab p3-after 3
-    cmp -s "$work/p3-before.rgb" "$work/p3-after.rgb" && fail "the window does not show profile 3"
     cmp -s "$work/p1-before.rgb" "$work/p1-after.rgb" && fail "the window still shows profile 1"
     run_ctl profile 1 >/dev/null 2>"$work/err" || fail "profile 1 failed: $(cat "$work/err")"
-    sleep 0.5
-    grab p1-again 1
+    wait_until 10 eval 'grab p1-again 1 && cmp -s "$work/p1-before.rgb" "$work/p1-again.rgb"' ||
+        fail "the window does not show profile 1 again"
     grab p3-again 3
-    cmp -s "$work/p1-before.rgb" "$work/p1-again.rgb" || fail "the window does not show profile 1 again"
     cmp -s "$work/p3-before.rgb" "$work/p3-again.rgb" || fail "profile 3 still looks selected"
     [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "another program opened the mouse"
     ;;
@@ -192,18 +191,25 @@ set-unsaved-window)
     wait_until 20 window_id >/dev/null || fail "the window did not appear"
     wait_features 13 10
     sleep 0.3
-    click_main() {  # BUTTONPOS key of the main page
+    point_main() {  # BUTTONPOS key of the main page: the pointer rests on that button
         local x y
         read -r x y < <(awk -F'[=,]' -v key="$1" '{ sub(/\r$/, "") } /^\[/ { s = $0 }
             s == "[BUTTONPOS]" && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }' \
             "$app/skins/INI_EN/skin_main_en.ini")
         [ -n "$x" ] || fail "no button $1"
-        xdotool mousemove --window "$(window_id)" "$x" "$y" && sleep 0.2 && xdotool click 1
-        sleep 0.3
+        xdotool mousemove --window "$(window_id)" "$x" "$y" && sleep 0.3
     }
+    click_main() { point_main "$1" && xdotool click 1 && sleep 0.3; }
+    window_picture() { import -window "$(window_id)" "$work/$1.rgb" 2>/dev/null; }
     dpi1_before=$(value Config1 DPI_SET1)
     [ "$dpi1_before" != 4 ] || fail "the test needs DPI level 1 at another step than 4"
-    click_main 82  # DPI level 1 to step 4, not saved
+    point_main 82  # DPI level 1 to step 4, not saved
+    window_picture before-click
+    xdotool click 1
+    # The edit exists once the window shows it: a loaded machine may take a while.
+    wait_until 10 eval 'window_picture after-click &&
+        ! cmp -s "$work/before-click.rgb" "$work/after-click.rgb"' ||
+        fail "the window does not show the DPI step clicked"
     cp "$app/config.ini" "$work/before.ini"
     run_ctl set fire-interval=80 >"$work/out" 2>"$work/err"
     status=$?
@@ -213,7 +219,7 @@ set-unsaved-window)
     # Another profile is taken; once saved, the profile shown is too, edits and all.
     run_ctl set --profile 2 fire-interval=88 2>"$work/err" || fail "set --profile 2 failed: $(cat "$work/err")"
     click_main 0  # Save
-    [ "$(value Config1 DPI_SET1)" = 4 ] || fail "Save did not store the edit"
+    wait_until 10 eval '[ "$(value Config1 DPI_SET1)" = 4 ]' || fail "Save did not store the edit"
     run_ctl set fire-interval=80 2>"$work/err" || fail "set after saving failed: $(cat "$work/err")"
     [ "$(value Config1 FIRE_TIME)" = 80 ] && [ "$(value Config1 DPI_SET1)" = 4 ] ||
         fail "Config1 is not the saved edit plus the set"
