@@ -16,6 +16,7 @@
 #include "app/choice_list.h"
 #include "app/main_window.h"
 #include "app/page_table.h"
+#include "platform/edition.h"
 #include "settings/dpi_step_table.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/window_outline.h"
@@ -42,7 +43,7 @@ bool InRange(int index, int first, int last) {
 
 // "Record" and "Stop" in the EN edition, "Grabación" and "Parar" in the CN edition.
 std::string RecordCaption(bool recording, int languageFlag) {
-    if (languageFlag != 0) {
+    if (platform::IsEnglishEdition(languageFlag)) {
         return recording ? "Stop" : "Record";
     }
     return recording ? "Parar" : "Grabaci\xC3\xB3n";
@@ -228,8 +229,9 @@ void MainWindow::PaintFrameButtons(QImage& backBuffer, const QImage& over, const
             source = state_.pressedVisual ? &down : &over;
         } else if (i == pageButton) {
             source = &down;
-        } else if ((i == buttons::kEditionCN && state_.languageFlag == 0) ||
-                   (i == buttons::kEditionEN && state_.languageFlag == 1)) {
+        } else if ((i == buttons::kEditionCN && !platform::IsEnglishEdition(state_.languageFlag)) ||
+                   (i == buttons::kEditionEN &&
+                    platform::IsExactlyEnglishFlag(state_.languageFlag))) {
             source = &down;
         }
         if (source != nullptr) {

@@ -11,6 +11,7 @@
 #include "macro/macro_name.h"
 #include "macro/macro_store.h"
 #include "macro/step_list.h"
+#include "platform/edition.h"
 #include "platform/hidraw_transport.h"
 #include "platform/message_sink.h"
 #include "platform/sim_transport.h"
@@ -135,7 +136,7 @@ FunctionNaming CommandRun::Naming() {
     loader.LoadMainLayout(layout, target_.languageFlag);
     naming.functionNames = layout.functionNames;
     // The names of the other edition are taken too, so a switch of edition breaks no script.
-    loader.LoadMainLayout(layout, target_.languageFlag != 0 ? 0 : 1);
+    loader.LoadMainLayout(layout, platform::OtherEditionFlag(target_.languageFlag));
     naming.otherEditionNames = layout.functionNames;
     macro::MacroStore macros;
     if (macro::LoadUserMacros(macros, target_.userMacroPath, ignored)) {

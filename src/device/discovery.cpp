@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device/device_link.h"
+#include "platform/edition.h"
 
 namespace zel::device {
 namespace {
@@ -122,7 +123,7 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
 
 std::string AccessRefusedMessage(std::string_view node, std::int32_t languageFlag) {
     const std::string where(node);
-    if (languageFlag != 0) {
+    if (platform::IsEnglishEdition(languageFlag)) {
         return "The【KV270 Gaming Mouse】is plugged in (" + where +
                "), but access to it was refused.\n"
                "Install the udev rule (see docs/udev.md), then unplug the mouse and plug it in "

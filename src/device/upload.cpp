@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "device/device_link.h"
+#include "platform/edition.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/profile_values.h"
@@ -15,7 +16,7 @@ constexpr std::int32_t kLastUploadedProfile = 6;
 }
 
 std::string UploadNotReceivedMessage(std::int32_t languageFlag) {
-    if (languageFlag != 0) {
+    if (platform::IsEnglishEdition(languageFlag)) {
         return "The mouse did not receive the whole profile (was it unplugged?); the profile "
                "was not applied.";
     }

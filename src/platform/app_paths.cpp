@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/edition.h"
+
 namespace zel::platform {
 namespace {
 
@@ -67,7 +69,7 @@ std::string ConstMacroPathIn(std::string_view exeDir) {
     return Join(exeDir, "constMacro.dat");
 }
 std::string MacroPathIn(std::string_view exeDir, int languageFlag) {
-    return Join(exeDir, languageFlag != 0 ? "Macro_EN.dat" : "Macro_CN.dat");
+    return Join(exeDir, IsEnglishEdition(languageFlag) ? "Macro_EN.dat" : "Macro_CN.dat");
 }
 
 std::string ShareDirOf(std::string_view exeDir) {

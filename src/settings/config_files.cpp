@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/edition.h"
 #include "settings/parse_decimal.h"
 
 namespace zel::settings {
@@ -40,7 +41,7 @@ std::string ProfileSectionName(std::int32_t profile) {
 }
 
 std::string TemplateSectionName(std::int32_t profile, std::uint8_t languageFlag) {
-    if (profile == 5 && languageFlag == 1) {
+    if (profile == 5 && platform::IsExactlyEnglishFlag(languageFlag)) {
         return "CfgReset_EN5";
     }
     return Numbered("CfgReset", profile);

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/edition.h"
+
 namespace zel::ini {
 namespace {
 
@@ -54,7 +56,7 @@ FileResult FileResult::Failure(FileProblem problem) {
 
 std::string_view FileProblemText(FileProblem problem, std::int32_t languageFlag) {
     const ProblemTexts texts = TextsOf(problem);
-    return languageFlag != 0 ? texts.english : texts.spanish;
+    return platform::IsEnglishEdition(languageFlag) ? texts.english : texts.spanish;
 }
 
 FileProblem FileProblemOfErrno(int error, bool writing) {

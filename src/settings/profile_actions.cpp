@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/edition.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/profile_operations.h"
@@ -95,11 +96,12 @@ bool SaveOrReport(const ProfileActionContext& context, const std::filesystem::pa
 
 std::filesystem::path DefaultMacroFileIn(const std::filesystem::path& skinsDir,
                                          std::int32_t languageFlag) {
-    return skinsDir / (languageFlag != 0 ? "INI_EN" : "INI_CN") / "defMacro.dat";
+    return skinsDir / (platform::IsEnglishEdition(languageFlag) ? "INI_EN" : "INI_CN") /
+           "defMacro.dat";
 }
 
 const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag) {
-    return languageFlag != 0 ? kEnglishTexts : kSpanishTexts;
+    return platform::IsEnglishEdition(languageFlag) ? kEnglishTexts : kSpanishTexts;
 }
 
 std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,

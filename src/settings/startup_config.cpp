@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/edition.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/ini_file_io.h"
@@ -75,7 +76,8 @@ StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, Profile
     const std::int32_t stored = ReadCurrentProfile(document);
     config.currentProfile =
         stored >= kFirstUserProfile && stored <= kLastUserProfile ? stored : kFirstUserProfile;
-    const NoticeTexts& texts = config.languageFlag != 0 ? kEnglish : kSpanish;
+    const NoticeTexts& texts =
+        platform::IsEnglishEdition(config.languageFlag) ? kEnglish : kSpanish;
 
     if (read == ini::detail::ReadResult::kRead &&
         document.HasSection(ProfileSectionName(config.currentProfile))) {

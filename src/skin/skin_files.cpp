@@ -1,9 +1,11 @@
 #include "skin/skin_files.h"
 
+#include "platform/edition.h"
+
 namespace zel::skin {
 
 std::filesystem::path LayoutFileName(LayoutSurface surface, int languageFlag) {
-    const bool english = languageFlag != 0;
+    const bool english = platform::IsEnglishEdition(languageFlag);
     switch (surface) {
         case LayoutSurface::kMain:
             return english ? "INI_EN/skin_main_en.ini" : "INI_CN/skin_main.ini";

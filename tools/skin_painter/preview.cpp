@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/edition.h"
 #include "platform/message_sink.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/button_image.h"
@@ -72,7 +73,7 @@ public:
     }
 
     QImage Page(const Scene& scene, int languageFlag) {
-        SkinLayout layout = languageFlag != 0 ? english_ : spanish_;
+        SkinLayout layout = platform::IsEnglishEdition(languageFlag) ? english_ : spanish_;
         const QImage mask = store_.LoadSkinImage(files::kMainMask);
         const QSize size = mask.isNull() ? QSize(880, 580) : mask.size();
         static constexpr std::string_view kLayers[3][3] = {
@@ -155,8 +156,8 @@ public:
                 CopyButtonImage(back, down, b);
             } else if (i == scene.hotMain) {
                 CopyButtonImage(back, scene.pressed ? down : over, b);
-            } else if (i == pageButton || (i == 17 && languageFlag == 0) ||
-                       (i == 18 && languageFlag == 1)) {
+            } else if (i == pageButton || (i == 17 && !platform::IsEnglishEdition(languageFlag)) ||
+                       (i == 18 && platform::IsExactlyEnglishFlag(languageFlag))) {
                 CopyButtonImage(back, down, b);
             }
         }
@@ -186,7 +187,7 @@ public:
                 }
             } else if (scene.page == 1) {
                 SkinButton b = layout.advancedButtons[Index(j - 20)];
-                const bool english = languageFlag != 0;
+                const bool english = platform::IsEnglishEdition(languageFlag);
                 switch (j - 20) {
                     case 4:
                         b.caption = scene.recording ? (english ? "Stop" : "Parar")
@@ -236,7 +237,7 @@ public:
     }
 
     QImage Menu(int languageFlag, int hotRow, bool pressed) {
-        const SkinLayout& layout = languageFlag != 0 ? english_ : spanish_;
+        const SkinLayout& layout = platform::IsEnglishEdition(languageFlag) ? english_ : spanish_;
         const QImage mask = store_.LoadSkinImage(files::kMenuMask);
         const int width = mask.width();
         const int rowHeight = mask.height() / kMenuRowCount;
@@ -255,7 +256,7 @@ public:
     }
 
     QImage SubMenu(int languageFlag, int group, int count, int hotItem) {
-        const SkinLayout& layout = languageFlag != 0 ? english_ : spanish_;
+        const SkinLayout& layout = platform::IsEnglishEdition(languageFlag) ? english_ : spanish_;
         const QImage mask = store_.LoadSkinImage(files::kSubMenuMask);
         const int width = mask.width();
         const int rowHeight = mask.height() / kSubMenuRowCount;
@@ -275,7 +276,7 @@ public:
     }
 
     QImage Warning(int languageFlag, int hot) {
-        const SkinLayout& layout = languageFlag != 0 ? english_ : spanish_;
+        const SkinLayout& layout = platform::IsEnglishEdition(languageFlag) ? english_ : spanish_;
         const QImage mask = store_.LoadSkinImage(files::kWarningMask);
         QImage back = store_.Layer(files::kWarningNormal, mask.size());
         if (hot == 1 || hot == 2) {
@@ -355,7 +356,7 @@ private:
                              Qt::AlignVCenter | Qt::AlignLeft, lines[i]);
         }
         painter.drawText(ToQRect(layout.editRect4.rect), Qt::AlignCenter,
-                         languageFlag != 0 ? "Reload combo" : "Recarga");
+                         platform::IsEnglishEdition(languageFlag) ? "Reload combo" : "Recarga");
         painter.drawText(ToQRect(layout.editRect3.rect), Qt::AlignCenter, "1");
         painter.restore();
     }
@@ -447,10 +448,11 @@ bool WritePreviews(const PreviewOptions& options, QString& error) {
 
     const QString suffix = options.outlines ? QStringLiteral("_outlined") : QString();
     for (int languageFlag : {1, 0}) {
-        if (options.outlines && languageFlag == 0) {
+        if (options.outlines && !platform::IsEnglishEdition(languageFlag)) {
             continue;  // both editions share the geometry
         }
-        const QString edition = languageFlag != 0 ? QStringLiteral("en") : QStringLiteral("es");
+        const QString edition =
+            platform::IsEnglishEdition(languageFlag) ? QStringLiteral("en") : QStringLiteral("es");
         auto save = [&](const QImage& image, const QString& stem) {
             const QString path =
                 QDir(options.outDir).filePath(stem + "_" + edition + suffix + ".png");

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/edition.h"
+
 namespace zel::skin {
 
 inline constexpr int kSkinFontCellHeight = 16;
@@ -20,7 +22,9 @@ struct SkinFonts {
     QFont fontCN;
 
     // fontEN when languageFlag is non-zero, else fontCN.
-    const QFont& ForEdition(int languageFlag) const { return languageFlag != 0 ? fontEN : fontCN; }
+    const QFont& ForEdition(int languageFlag) const {
+        return platform::IsEnglishEdition(languageFlag) ? fontEN : fontCN;
+    }
 };
 
 SkinFonts CreateSkinFonts();
