@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/startup_sequence.h"
 #include "app/termination_signals.h"
 #include "control/instance_requests.h"
 #include "device/discovery.h"
@@ -26,17 +27,7 @@ namespace zel::app {
 
 namespace {
 constexpr const char* kApplicationName = "ZEL_GMouse";
-constexpr const char* kMouseName = "KV270 Gaming Mouse";
-// Between finding the mouse and the first upload.
-constexpr auto kSettleTime = std::chrono::milliseconds(5);
 }  // namespace
-
-std::string NoMouseMessage(std::int32_t languageFlag) {
-    if (languageFlag != 0) {
-        return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
-    }
-    return std::string("Por favor inserte el【") + kMouseName + "】";
-}
 
 std::string HeadlessStartLine(const std::string& configPath) {
     return std::string(kApplicationName) + " --headless: started (settings " + configPath + ")";
@@ -106,24 +97,23 @@ int HeadlessSession::Run(int stopFd) {
         watcher_ = transport_->Watch();
         discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
     }
-    if (!discovery.refusedNode.empty()) {
-        // Plugged in but not to be opened: say how to fix it and wait for the replug.
-        awaitingAccess_ = true;
-        messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
-                              kApplicationName);
-        return FollowDevice(stopFd);
+    switch (ReportMouseAtStart(discovery, languageFlag_, messages_, kApplicationName)) {
+        case MouseAtStart::AccessRefused:
+            // Plugged in but not to be opened: wait for the replug.
+            awaitingAccess_ = true;
+            break;
+        case MouseAtStart::Missing:
+            Shutdown(HeadlessEnd::NoMouse);
+            return 1;
+        case MouseAtStart::Found:
+            StartWithMouse();
+            break;
     }
-    if (!discovery.found) {
-        messages_.ShowMessage(NoMouseMessage(languageFlag_), kApplicationName);
-        Shutdown(HeadlessEnd::NoMouse);
-        return 1;
-    }
-    StartWithMouse();
     return FollowDevice(stopFd);
 }
 
 void HeadlessSession::StartWithMouse() {
-    std::this_thread::sleep_for(kSettleTime);
+    WaitForMouseToSettle();
     const device::UploadOutcome outcome = device::UploadSettings(
         {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
     if (!outcome.reportsSent) {
@@ -283,12 +273,7 @@ void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
         profile_,
         currentProfile_,
         {},
-        [this]() -> std::optional<std::string> {
-            if (link_.found && link_.IsWriteOpen()) {
-                return std::nullopt;
-            }
-            return std::string("ZEL_GMouse has no connection to the mouse");
-        },
+        [this] { return MouseProblem(link_); },
         [this] {
             return device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
                                           currentProfile_.load());

@@ -24,9 +24,6 @@
 
 namespace zel::app {
 
-// The start-up message when no mouse is found, for the edition flag (non-zero: EN).
-std::string NoMouseMessage(std::int32_t languageFlag);
-
 // Why a headless run ended; the service's last line in the journal says it.
 enum class HeadlessEnd {
     Running,            // not ended yet

@@ -9,17 +9,15 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include "app/app_icon.h"
 #include "app/choice_list.h"
-#include "app/headless_session.h"
 #include "app/key_filter.h"
 #include "app/page_table.h"
 #include "app/power_events.h"
 #include "app/realtime_kit.h"
+#include "app/startup_sequence.h"
 #include "app/tray_icon.h"
 #include "device/discovery.h"
 #include "device/shutdown.h"
@@ -38,8 +36,6 @@ namespace zel::app {
 
 namespace {
 
-// Between finding the mouse and the first upload.
-constexpr auto kSettleTime = std::chrono::milliseconds(5);
 // The window's size while no mask picture gives it one.
 constexpr QSize kFallbackSkinSize(880, 580);
 
@@ -127,19 +123,18 @@ bool MainWindow::Initialise(StartOrder order) {
     state_.popupOpen = false;
     InitStepSelection();
 
-    const device::DiscoveryResult discovery = DiscoverAndWatch();
-    if (!discovery.refusedNode.empty()) {
-        // The mouse is there but may not be opened: say how to fix it and wait for the replug.
-        awaitingAccess_ = true;
-        services_.messages.ShowMessage(
-            device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
-            kApplicationName);
-    } else if (!discovery.found) {
-        services_.messages.ShowMessage(NoMouseMessage(state_.languageFlag), kApplicationName);
-        ShutdownLink();
-        return false;
-    } else {
-        uploadAtStart_ = true;
+    switch (ReportMouseAtStart(DiscoverAndWatch(), state_.languageFlag, services_.messages,
+                               kApplicationName)) {
+        case MouseAtStart::AccessRefused:
+            // The mouse is there but may not be opened: wait for the replug.
+            awaitingAccess_ = true;
+            break;
+        case MouseAtStart::Missing:
+            ShutdownLink();
+            return false;
+        case MouseAtStart::Found:
+            uploadAtStart_ = true;
+            break;
     }
     if (order == StartOrder::AllAtOnce) {
         CompleteStart();
@@ -166,7 +161,7 @@ void MainWindow::CompleteStart() {
     setWindowIcon(AppIcon(services_.exeDir));
     StartWorkerThreads();
     if (uploadAtStart_) {
-        std::this_thread::sleep_for(kSettleTime);
+        WaitForMouseToSettle();
         UploadSettings();
     }
     AddTrayIcon();
@@ -261,7 +256,7 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
         event, services_.link, *services_.transport, services_.messages);
     if (discovery.found) {
         awaitingAccess_ = false;
-        std::this_thread::sleep_for(kSettleTime);
+        WaitForMouseToSettle();
         UploadSettings();
     } else if (!discovery.refusedNode.empty() &&
                device::SameDevicePath(event.path, discovery.refusedNode)) {

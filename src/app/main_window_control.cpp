@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/startup_sequence.h"
 #include "control/command_line.h"
 #include "control/instance_requests.h"
 #include "device/device_link.h"
@@ -51,12 +52,7 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
         services_.profile,
         state_.currentProfile,
         [this] { update(); },
-        [this]() -> std::optional<std::string> {
-            if (services_.link.found && services_.link.IsWriteOpen()) {
-                return std::nullopt;
-            }
-            return std::string("ZEL_GMouse has no connection to the mouse");
-        },
+        [this] { return MouseProblem(services_.link); },
         [this] { return UploadSettings(); },
         [this](std::span<const macro::MacroRecord> records) {
             services_.macros.ReplaceUserMacros(records);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/edition.h"
 
 namespace zel::platform {
@@ -204,10 +205,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
     return count == 0;
 }
 
-// Copies `source` to `target` unless `target` exists. The copy is written to a temporary file
-// and linked into place, so a program starting at the same moment sees no file or the whole
-// file, and a file that appeared meanwhile is kept. 0, or the errno of the failed step;
-// `copied` tells whether this call put the file in place.
+// Copies `source` to `target` unless `target` exists. The copy appears whole or not at all, so
+// a program starting at the same moment sees no file or the whole file, and a file that
+// appeared meanwhile is kept. 0, or the errno of the failed step; `copied` tells whether this
+// call put the file in place.
 int CopyIfMissing(const std::string& source, const std::string& target, bool& copied) {
     copied = false;
     if (::access(target.c_str(), F_OK) == 0) {
@@ -218,36 +219,13 @@ int CopyIfMissing(const std::string& source, const std::string& target, bool& co
         // Nothing shipped under this name: the program starts from its factory defaults.
         return 0;
     }
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    int error = 0;
-    std::size_t written = 0;
-    while (written < contents.size() && error == 0) {
-        const ssize_t count = ::write(fd, contents.data() + written, contents.size() - written);
-        if (count < 0) {
-            error = errno;
-        } else {
-            written += static_cast<std::size_t>(count);
-        }
-    }
-    if (error == 0 && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0) {
-        if (::link(temporary.c_str(), target.c_str()) == 0) {
-            copied = true;
-        } else if (errno != EEXIST) {
-            error = errno;
-        }
-    }
-    ::unlink(temporary.c_str());
-    return error;
+    NewFileAttributes attributes;
+    attributes.setMode = true;
+    attributes.mode = 0644;
+    const AtomicWriteResult written =
+        WriteFileAtomically(target, contents, Placement::kCreateOnly, attributes);
+    copied = written.placed;
+    return written.error;
 }
 
 constexpr std::string_view kConfigFileName = "config.ini";

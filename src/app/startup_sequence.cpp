@@ -1,0 +1,45 @@
+#include "app/startup_sequence.h"
+
+#include <thread>
+
+namespace zel::app {
+
+namespace {
+constexpr const char* kMouseName = "KV270 Gaming Mouse";
+
+// "Please plug-in【KV270 Gaming Mouse】USB Mouse", in the edition's language.
+std::string NoMouseMessage(std::int32_t languageFlag) {
+    if (languageFlag != 0) {
+        return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
+    }
+    return std::string("Por favor inserte el【") + kMouseName + "】";
+}
+
+}  // namespace
+
+MouseAtStart ReportMouseAtStart(const device::DiscoveryResult& discovery, std::int32_t languageFlag,
+                                platform::MessageSink& messages, std::string_view caption) {
+    if (!discovery.refusedNode.empty()) {
+        messages.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag),
+                             caption);
+        return MouseAtStart::AccessRefused;
+    }
+    if (!discovery.found) {
+        messages.ShowMessage(NoMouseMessage(languageFlag), caption);
+        return MouseAtStart::Missing;
+    }
+    return MouseAtStart::Found;
+}
+
+void WaitForMouseToSettle() {
+    std::this_thread::sleep_for(kSettleTime);
+}
+
+std::optional<std::string> MouseProblem(const device::DeviceLink& link) {
+    if (link.found && link.IsWriteOpen()) {
+        return std::nullopt;
+    }
+    return std::string("ZEL_GMouse has no connection to the mouse");
+}
+
+}  // namespace zel::app
