@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/edition.h"
+
 namespace zel::app {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr const char* kMouseName = "KV270 Gaming Mouse";
 
 // "Please plug-in【KV270 Gaming Mouse】USB Mouse", in the edition's language.
 std::string NoMouseMessage(std::int32_t languageFlag) {
-    if (languageFlag != 0) {
+    if (platform::IsEnglishEdition(languageFlag)) {
         return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
     }
     return std::string("Por favor inserte el【") + kMouseName + "】";
