@@ -23,7 +23,6 @@ public:
     ~ChoiceList() override;
 
     int menuHotRow() const { return hotRow_; }
-    bool menuPressed() const { return pressed_; }
     ChoiceSubList* subList() const { return subList_.data(); }
 
     void ReleaseAt() override;

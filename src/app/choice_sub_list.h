@@ -25,7 +25,6 @@ public:
     int firstRow() const { return firstRow_; }
     int subItemCount() const { return subItemCount_; }
     int subHotRow() const { return hotRow_; }
-    bool subPressed() const { return pressed_; }
 
     void ReleaseAt() override;
 

@@ -303,7 +303,6 @@ void HeadlessSession::StepAside() {
         return;
     }
     shutDown_ = true;
-    steppedAside_ = true;
     endReason_ = HeadlessEnd::HandedOver;
     if (onStop) {
         onStop(*this);

@@ -66,7 +66,6 @@ public:
     // threads stop and the run ends without the shutdown report, the window's connection moved
     // into `handover` for the caller to close once the lock is free.
     void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
-    bool steppedAside() const { return steppedAside_; }
     HeadlessEnd endReason() const { return endReason_; }
 
     // Called on the run's thread after the first upload (start the reader and player threads
@@ -115,7 +114,6 @@ private:
     int wakeFd_ = -1;
     bool shutDown_ = false;
     bool finished_ = false;
-    bool steppedAside_ = false;
     HeadlessEnd endReason_ = HeadlessEnd::Running;
     control::InstanceServer* server_ = nullptr;
     control::UniqueSocket* handover_ = nullptr;

@@ -24,8 +24,6 @@ public:
     // Ends the preview at once (the program is ending).
     void Stop();
     bool IsRunning() const { return running_; }
-    // Milliseconds until the next pass; -1 when none is due.
-    int RemainingWait() const { return timer_.isActive() ? timer_.remainingTime() : -1; }
 
 private:
     void Pass();

@@ -113,7 +113,7 @@ bool MainWindow::Initialise(StartOrder order) {
         return false;
     }
 
-    fonts_ = CreateSkinFonts();
+    fonts_ = skin::CreateSkinFonts();
     ShapeWindow();
 
     // The user macros of the edition: the main page shows their names.

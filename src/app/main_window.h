@@ -25,7 +25,7 @@
 #include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
-#include "app/skin_fonts.h"
+#include "skin/qt/skin_fonts.h"
 #include "app/skinned_menu.h"
 #include "control/control_protocol.h"
 #include "device/discovery.h"
@@ -142,14 +142,13 @@ public:
     // ---- What tests and the other windows read ----
     const MainWindowState& state() const { return state_; }
     const skin::SkinLayout& layout() const { return layout_; }
-    const SkinFonts& fonts() const { return fonts_; }
+    const skin::SkinFonts& fonts() const { return fonts_; }
     const QFont& TextFont() const { return fonts_.ForEdition(state_.languageFlag); }
     const platform::AppPaths& paths() const { return paths_; }
     skin::SkinImageStore& images() { return *images_; }
     QSize skinSize() const { return {skinWidth_, skinHeight_}; }
     const QRegion& repaintRegion() const { return repaintRegion_; }
     const QRegion& outline() const { return outline_; }
-    const settings::LedPreview& ledPreview() const { return ledPreview_; }
     bool IsLedPreviewRunning() const { return ledDriver_.IsRunning(); }
     // The open first-level choice list, if any.
     ChoiceList* OpenChoiceList() const { return menuList_.data(); }
@@ -271,7 +270,7 @@ private:
     MainWindowState state_;
     skin::SkinLayout layout_;
     std::unique_ptr<skin::SkinImageStore> images_;
-    SkinFonts fonts_;
+    skin::SkinFonts fonts_;
     int skinWidth_ = 0;
     int skinHeight_ = 0;
     QRegion outline_;  // the mask picture's outline; transparent outside

@@ -46,7 +46,7 @@ void MainWindow::ReleaseWhileHidden() {
         macroControlsReleased_ = true;
     }
     images_->Release();
-    fonts_ = SkinFonts{};
+    fonts_ = skin::SkinFonts{};
     // The window's off-screen copy: the first paint after showing sizes it again and paints
     // all of it. One pixel, not an empty size: the X11 backing store reads an empty size as
     // 65535 x 65535, fails to allocate it and the next show stays black.
@@ -62,7 +62,7 @@ void MainWindow::RebuildForShowing() {
         return;
     }
     released_ = false;
-    fonts_ = CreateSkinFonts();
+    fonts_ = skin::CreateSkinFonts();
     if (macroControlsReleased_) {
         macroControlsReleased_ = false;
         if (state_.currentPage == kAdvancedPage) {

@@ -30,9 +30,6 @@ class QSocketNotifier;
 
 namespace zel::app {
 
-inline constexpr const char* kInstanceName = "ZEL_GMouse";
-inline constexpr const char* kShowRequest = "show";
-
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

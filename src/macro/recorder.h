@@ -48,7 +48,6 @@ public:
     Recorder(MacroPageModel& page, RecordClock& clock) : page_(page), clock_(clock) {}
 
     bool recording() const { return page_.state.recording; }
-    int recordTarget() const { return recordTarget_; }
     int recordedCount() const { return recordedCount_; }
     int heldCount() const { return heldCount_; }
 

@@ -19,7 +19,6 @@ inline constexpr std::size_t kAdvancedButtonCount = 52;
 inline constexpr std::size_t kWarningButtonCount = 3;
 inline constexpr std::size_t kFunctionNameCount = 55;  // index 0 .. 54, 0 stays empty
 inline constexpr int kUsbSpeedFunction = 14;           // always labelled "OFF"
-inline constexpr int kNoButton = 255;
 
 // A rectangle with exclusive right and bottom edges, in window pixels.
 struct LayoutRect {

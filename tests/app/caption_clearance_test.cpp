@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/skin_fonts.h"
+#include "skin/qt/skin_fonts.h"
 #include "platform/message_sink.h"
 #include "shell_test_qt.h"
 #include "skin/layout_loader.h"
@@ -95,7 +95,7 @@ TEST_P(CaptionClearance, EveryCaptionStaysInsideItsButtonAndClearOfItsMarks) {
     skin::SkinLayout layout;
     loader.LoadSkinLayouts(layout, languageFlag);
     ASSERT_FALSE(failed);
-    const QFont font = CreateSkinFonts().ForEdition(languageFlag);
+    const QFont font = skin::CreateSkinFonts().ForEdition(languageFlag);
 
     const Surface surfaces[] = {
         // The function fields (25 ... 30) show the chosen function, left-aligned.

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "app/skin_fonts.h"
+#include "skin/qt/skin_fonts.h"
 #include "settings/ini_file.h"
 #include "window_test_support.h"
 
@@ -155,12 +155,12 @@ TEST_F(MainWindowInitTest, MissingPicturePaintsDarkAndIsReportedOnce) {
 
 TEST(SkinFonts, BothEditionsGetAFontOfTheSkinsCellHeight) {
     EnsureQtApplication();
-    const app::SkinFonts fonts = app::CreateSkinFonts();
+    const skin::SkinFonts fonts = skin::CreateSkinFonts();
     for (const QFont* font : {&fonts.fontEN, &fonts.fontCN}) {
         const QFontMetrics metrics(*font);
-        EXPECT_LE(metrics.height(), app::kSkinFontCellHeight) << font->family().toStdString();
-        EXPECT_GE(metrics.height(), app::kSkinFontCellHeight - 3);
-        EXPECT_NEAR(metrics.averageCharWidth(), app::kSkinFontAverageWidth, 1);
+        EXPECT_LE(metrics.height(), skin::kSkinFontCellHeight) << font->family().toStdString();
+        EXPECT_GE(metrics.height(), skin::kSkinFontCellHeight - 3);
+        EXPECT_NEAR(metrics.averageCharWidth(), skin::kSkinFontAverageWidth, 1);
         EXPECT_EQ(font->weight(), QFont::Normal);
         EXPECT_FALSE(font->italic());
     }
@@ -168,11 +168,11 @@ TEST(SkinFonts, BothEditionsGetAFontOfTheSkinsCellHeight) {
     EXPECT_EQ(&fonts.ForEdition(1), &fonts.fontEN);
     EXPECT_EQ(&fonts.ForEdition(0), &fonts.fontCN);
     // A family that is not installed falls back to the desktop's fixed-pitch face.
-    const QFont fallback = app::MakeSkinFont({"No Such Font Family"}, QFont::Monospace);
+    const QFont fallback = skin::MakeSkinFont({"No Such Font Family"}, QFont::Monospace);
     const QFontMetrics metrics(fallback);
     EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
               metrics.horizontalAdvance(QLatin1Char('W')));
-    EXPECT_LE(metrics.height(), app::kSkinFontCellHeight);
+    EXPECT_LE(metrics.height(), skin::kSkinFontCellHeight);
 }
 
 }  // namespace

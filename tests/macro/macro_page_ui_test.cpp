@@ -578,27 +578,5 @@ TEST(RecordedKeyOf, QtKeysAndX11Codes) {
     EXPECT_FALSE(PlatformGivesX11Keycodes());
 }
 
-TEST(PlainStepMenu, BothEditionsCarryEveryCommand) {
-    EnsureApplication();
-    for (const int flag : {1, 0}) {
-        std::unique_ptr<QMenu> menu = BuildPlainStepMenu(flag);
-        std::vector<int> ids;
-        std::function<void(QMenu&)> collect = [&](QMenu& m) {
-            for (QAction* action : m.actions()) {
-                if (action->menu() != nullptr) {
-                    collect(*action->menu());
-                } else {
-                    ids.push_back(action->data().toInt());
-                }
-            }
-        };
-        collect(*menu);
-        ASSERT_EQ(ids.size(), kStepMenuIds.size());
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            EXPECT_EQ(ids[i], flag != 0 ? kStepMenuIds[i].english : kStepMenuIds[i].spanish);
-        }
-    }
-}
-
 }  // namespace
 }  // namespace zel::macro::ui

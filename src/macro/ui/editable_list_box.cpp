@@ -96,9 +96,7 @@ void EditableListBox::EndEdit(bool keep) {
             delete takeItem(editIndex_);
             insertItem(editIndex_, newText);
             setCurrentRow(editIndex_);
-            if (notify_) {
-                emit itemTextChanged(editIndex_, oldText);
-            }
+            emit itemTextChanged(editIndex_, oldText);
         }
     }
     editIndex_ = -1;

@@ -44,8 +44,6 @@ public:
 
     DelayLineEditor* editor() const { return editor_.data(); }
     int editIndex() const { return editIndex_; }
-    // Whether kept changes are announced with itemTextChanged (the list's notify style).
-    void SetNotify(bool notify) { notify_ = notify; }
 
 signals:
     void itemTextChanged(int index, const QString& oldText);
@@ -60,7 +58,6 @@ private:
     QPointer<DelayLineEditor> editor_;
     int editIndex_ = -1;
     int pendingChar_ = 0;
-    bool notify_ = true;
 };
 
 }  // namespace zel::macro::ui

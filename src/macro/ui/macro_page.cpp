@@ -91,76 +91,11 @@ int SelectionOf(const QListWidget& list) {
     return item != nullptr && item->isSelected() ? row : kNoLine;
 }
 
-struct StepMenuTexts {
-    const char* before;
-    const char* after;
-    const char* buttons[3];
-    const char* press[3];
-    const char* release[3];
-    const char* modifyDelay;
-    const char* deleteStep;
-};
-
-constexpr StepMenuTexts kEnglishMenu{"Add Forward",
-                                     "Add Backward",
-                                     {"Left Button", "Right Button", "Mid Button"},
-                                     {"Down ", "Down", "Down"},
-                                     {"Up", "Up", "Up"},
-                                     "Modify Delay",
-                                     "Delete"};
-constexpr StepMenuTexts kSpanishMenu{
-    "Insertar antes del elemento    ",
-    "Insertar despu\xC3\xA9s del elemento  ",
-    {"Bot\xC3\xB3n izquierdo ", "Clic derecho", "Bot\xC3\xB3n central"},
-    {"Pulsaci\xC3\xB3n", "Pulsaci\xC3\xB3n", "Pulsaci\xC3\xB3n"},
-    {"Liberaci\xC3\xB3n", "Liberaci\xC3\xB3n ", "Liberaci\xC3\xB3n "},
-    "Modificar el retraso",
-    "Eliminar"};
-
 }  // namespace
 
 MacroControlRects ControlRectsOf(const skin::SkinLayout& layout) {
     return {ToQRect(layout.editRect3), ToQRect(layout.editRect4), ToQRect(layout.macroDisplayRect1),
             ToQRect(layout.macroDisplayRect2)};
-}
-
-std::unique_ptr<QMenu> BuildPlainStepMenu(int languageFlag) {
-    const StepMenuTexts& texts = languageFlag != 0 ? kEnglishMenu : kSpanishMenu;
-    auto menu = std::make_unique<QMenu>();
-    auto idOf = [languageFlag](StepCommand command) {
-        for (const StepMenuIds& ids : kStepMenuIds) {
-            if (ids.command == command) {
-                return languageFlag != 0 ? ids.english : ids.spanish;
-            }
-        }
-        return 0;
-    };
-    auto addAction = [](QMenu& into, const char* text, int id) {
-        into.addAction(QString::fromUtf8(text))->setData(id);
-    };
-    const std::uint8_t codes[3] = {240, 241, 242};
-    for (const StepCommandKind kind :
-         {StepCommandKind::InsertBefore, StepCommandKind::InsertAfter}) {
-        QMenu* insert = menu->addMenu(
-            QString::fromUtf8(kind == StepCommandKind::InsertBefore ? texts.before : texts.after));
-        for (int b = 0; b < 3; ++b) {
-            QMenu* button = insert->addMenu(QString::fromUtf8(texts.buttons[b]));
-            addAction(*button, texts.press[b], idOf({kind, codes[b], kPressAction}));
-            addAction(*button, texts.release[b], idOf({kind, codes[b], kReleaseAction}));
-        }
-    }
-    addAction(*menu, texts.modifyDelay, idOf({StepCommandKind::ModifyDelay}));
-    addAction(*menu, texts.deleteStep, idOf({StepCommandKind::DeleteStep}));
-    return menu;
-}
-
-StepMenuRunner PlainStepMenuRunner(int languageFlag) {
-    return [languageFlag](QWidget& owner, const QPoint& globalPos) {
-        std::unique_ptr<QMenu> menu = BuildPlainStepMenu(languageFlag);
-        menu->setParent(&owner, menu->windowFlags());
-        const QAction* chosen = menu->exec(globalPos);
-        return chosen != nullptr ? chosen->data().toInt() : 0;
-    };
 }
 
 MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& rects,

@@ -42,10 +42,6 @@ MacroControlRects ControlRectsOf(const skin::SkinLayout& layout);
 // chosen command, 0 when none was chosen.
 using StepMenuRunner = std::function<int(QWidget& owner, const QPoint& globalPos)>;
 
-// The context menu of the edition (languageFlag non-zero: English) as a plain QMenu, for when
-// no owner-drawn menu is given.
-std::unique_ptr<QMenu> BuildPlainStepMenu(int languageFlag);
-StepMenuRunner PlainStepMenuRunner(int languageFlag);
 
 class MacroPageControls final : public QObject {
     Q_OBJECT
