@@ -25,7 +25,6 @@
 #include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
-#include "skin/qt/skin_fonts.h"
 #include "app/skinned_menu.h"
 #include "control/control_protocol.h"
 #include "device/discovery.h"
@@ -36,6 +35,7 @@
 #include "platform/app_paths.h"
 #include "settings/led_preview.h"
 #include "settings/profile_actions.h"
+#include "skin/qt/skin_fonts.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_layout.h"
 

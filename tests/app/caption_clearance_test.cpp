@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "skin/qt/skin_fonts.h"
 #include "platform/message_sink.h"
 #include "shell_test_qt.h"
 #include "skin/layout_loader.h"
+#include "skin/qt/skin_fonts.h"
 #include "skin/skin_files.h"
 
 namespace zel::app {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <thread>
 
-#include "skin/qt/skin_fonts.h"
 #include "settings/ini_file.h"
+#include "skin/qt/skin_fonts.h"
 #include "window_test_support.h"
 
 namespace zel::test {

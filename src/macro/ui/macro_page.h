@@ -42,7 +42,6 @@ MacroControlRects ControlRectsOf(const skin::SkinLayout& layout);
 // chosen command, 0 when none was chosen.
 using StepMenuRunner = std::function<int(QWidget& owner, const QPoint& globalPos)>;
 
-
 class MacroPageControls final : public QObject {
     Q_OBJECT
 public:
