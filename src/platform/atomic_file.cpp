@@ -11,31 +11,10 @@
 #include <string>
 #include <system_error>
 
+#include "platform/hidraw_unique_fd.h"
+
 namespace zel::platform {
 namespace {
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closing can report a delayed write error, so the writer checks it.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -150,7 +129,7 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::
         }
     }
     const bool unnamed = temporary.empty();
-    FileDescriptor fd(rawFd);
+    UniqueFd fd(rawFd);
     if (attributes.setOwner) {
         [[maybe_unused]] const int ignored = ::fchown(fd.get(), attributes.uid, attributes.gid);
     }
@@ -194,7 +173,7 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::
         result.placed = true;
     }
     // Make the new name itself durable; the file is already in place if this fails.
-    FileDescriptor folder(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd folder(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) {
         ::fsync(folder.get());
     }

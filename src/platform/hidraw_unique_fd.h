@@ -30,6 +30,8 @@ public:
         }
         fd_ = fd;
     }
+    // Closes now and says whether the close succeeded: it can report a delayed write error.
+    bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
 
 private:
     int fd_ = -1;

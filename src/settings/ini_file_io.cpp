@@ -9,26 +9,10 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/hidraw_unique_fd.h"
 
 namespace zel::ini::detail {
 namespace {
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // The whole of a regular file of at most maxBytes into bytes; kNone when it was read, kMissing
 // when there is no such file.
@@ -37,7 +21,7 @@ FileProblem ReadRegularFile(const std::filesystem::path& file, std::size_t maxBy
     bytes.clear();
     // Non-blocking, so that a FIFO or a device in the file's place cannot hang the open; the
     // type and the size are checked before anything is read, so a huge file costs nothing.
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    platform::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         return FileProblemOfErrno(errno, /*writing=*/false);
     }
