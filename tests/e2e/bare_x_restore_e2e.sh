@@ -35,7 +35,7 @@ run_program() {
 run_program &
 app_pid=$!
 
-wait_until 20 window_id >/dev/null || fail "the window did not appear"
+wait_until 60 window_id >/dev/null || fail "the window did not appear"
 wait_features 13 10
 wid=$(window_id)
 xdotool windowmove "$wid" 0 0
@@ -75,12 +75,12 @@ click_button() {
 
 # The minimise button: nothing can take the window off the screen, so the page stays.
 click_button 12
-wait_until 5 page_shown || fail "after minimise the window is black ($(brightness) vs $shown)"
+wait_until 15 page_shown || fail "after minimise the window is black ($(brightness) vs $shown)"
 
 if [ -z "$tray_pid" ]; then
     # Without a notification area the close button only minimises: the page stays as well.
     click_button 13
-    wait_until 5 page_shown || fail "after close the window is black ($(brightness) vs $shown)"
+    wait_until 15 page_shown || fail "after close the window is black ($(brightness) vs $shown)"
 else
     # The close button hides the window to the tray; the tray icon, its menu and a second start
     # each show it again.
@@ -94,8 +94,8 @@ else
         awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^HEIGHT=/{h=$2} END{print x + h / 2, y + h / 2}')
     [ -n "$icon_x" ] || fail "the tray panel is not there"
     restored() {  # how -> the window is back with the page painted
-        wait_until 5 window_id >/dev/null || fail "$1 did not show the window"
-        wait_until 3 page_shown || fail "after $1 the window is black ($(brightness) vs $shown)"
+        wait_until 15 window_id >/dev/null || fail "$1 did not show the window"
+        wait_until 10 page_shown || fail "after $1 the window is black ($(brightness) vs $shown)"
         [ -z "${ZEL_E2E_SCREENSHOTS:-}" ] ||
             cp "$work/screen.png" "$ZEL_E2E_SCREENSHOTS/$(printf %s "$1" | tr -c 'a-z' '-').png"
     }

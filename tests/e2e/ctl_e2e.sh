@@ -48,13 +48,13 @@ reference_upload() {
     sed -i "s/^CurConfig=.*/CurConfig=3/" "$ref/config.ini"
     "$simulator" serve --socket "$work/ref.sock" --log "$work/ref.log" 2>/dev/null &
     local ref_sim=$!
-    wait_until 10 test -S "$work/ref.sock" || fail "the reference simulator did not start"
+    wait_until 30 test -S "$work/ref.sock" || fail "the reference simulator did not start"
     mkdir -m 700 "$work/ref-xdg"
     ZEL_GMOUSE_SIM="$work/ref.sock" XDG_CURRENT_DESKTOP="" XDG_RUNTIME_DIR="$work/ref-xdg" \
         "$ref/$(basename "$program")" --headless 2>/dev/null &
     local ref_app=$!
     ref_count() { [ "$(grep -c '"event":"feature"' "$work/ref.log")" -ge 13 ]; }
-    wait_until 10 ref_count || fail "the reference upload did not arrive"
+    wait_until 30 ref_count || fail "the reference upload did not arrive"
     kill -TERM "$ref_app"
     "$simulator" send --socket "$work/ref.sock" quit >/dev/null
     wait "$ref_app" "$ref_sim" 2>/dev/null
@@ -68,7 +68,7 @@ features_after() { features | tail -n +$(($1 + 1)); }
 check_profile3_upload() {  # features already there before the command
     local before=$1 expected got
     expected=$(cat "$work/expected")
-    wait_until 5 has_features $((before + 13)) || fail "profile 3's upload did not arrive"
+    wait_until 20 has_features $((before + 13)) || fail "profile 3's upload did not arrive"
     sleep 0.2
     got=$(features_after "$before")
     [ "$got" = "$expected" ] || fail "profile 3's upload differs:
@@ -115,7 +115,7 @@ profile-window)
     start_simulator
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
     app_pid=$!
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     wait_features 13 10
     sleep 0.5
     # The profile buttons of the main layout: profile N at (20, 56 + 44 N), 132 x 36.
@@ -188,7 +188,7 @@ set-unsaved-window)
     start_simulator
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
     app_pid=$!
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     wait_features 13 10
     sleep 0.3
     point_main() {  # BUTTONPOS key of the main page: the pointer rests on that button

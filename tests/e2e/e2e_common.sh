@@ -66,7 +66,7 @@ start_xvfb() {
 }
 
 # window_id: the id of the program's visible main window; fails while there is none, so that
-# `wait_until 20 window_id` really waits for it.
+# `wait_until 60 window_id` really waits for it.
 window_id() {
     local id
     id=$(xdotool search --onlyvisible --name '^KV270 Gaming Mouse$' 2>/dev/null | head -1)
@@ -136,7 +136,7 @@ log_has() { grep -qE "\"event\" *: *\"$1\"" "$log"; }
 start_simulator() {
     "$simulator" serve --socket "$socket" --log "$log" "$@" 2>"$work/sim.err" &
     sim_pid=$!
-    wait_until 10 test -S "$socket" || fail "the simulator did not open its socket"
+    wait_until 30 test -S "$socket" || fail "the simulator did not open its socket"
 }
 
 send_mouse() { "$simulator" send --socket "$socket" "$@" >/dev/null || fail "send $* failed"; }

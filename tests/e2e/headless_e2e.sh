@@ -19,7 +19,7 @@ expected_upload=$default_profile_upload
 upload_or_end() { has_features 13 || ended "$app_pid"; }
 
 check_upload() {
-    wait_until 10 upload_or_end || fail "the upload did not arrive"
+    wait_until 30 upload_or_end || fail "the upload did not arrive"
     ended "$app_pid" && fail "the program ended before the upload was checked"
     sleep 0.2  # anything sent after the upload would show up now
     local got

@@ -185,7 +185,7 @@ no_stray_bus() {
     start_xvfb
     start_simulator_for_user
     start_installed "$exe" DISPLAY="$DISPLAY" --
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     wait_upload 0
     stop_program
     local stray
@@ -239,7 +239,7 @@ $(cat "$unit")"
     grep -qxF "ZEL_GMouse --headless: ended: handed over to a window" "$headless_err" ||
         fail "no end line (window): $(cat "$headless_err")"
     app_pid=$window_pid
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     stop_program
 }
 

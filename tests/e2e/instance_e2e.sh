@@ -56,7 +56,7 @@ case "$scenario" in
 window-then-headless)
     start_window
     app_pid=$!
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     wait_features 13 10
     start_headless
     second_pid=$!
@@ -78,7 +78,7 @@ headless-then-window)
     [ "$status" -eq 0 ] || fail "the headless instance exited $status, expected 0"
     app_pid=$second_pid
     second_pid=""
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     wait_features 26 10
     sleep 0.3
     one_attached || fail "not exactly one program attached: $(mouse_state)"
@@ -176,7 +176,7 @@ no-mouse-box)
     start_window
     app_pid=$!
     box() { xdotool search --onlyvisible --name '^ZEL_GMouse$' 2>/dev/null | head -1 | grep -q .; }
-    wait_until 20 box || fail "the no-mouse box did not appear"
+    wait_until 60 box || fail "the no-mouse box did not appear"
     run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
     wait_until 2 ended "$ctl_pid" || fail "zel-gmousectl waited while the box is up"
     wait "$ctl_pid" && fail "show succeeded while the box is up"

@@ -104,7 +104,7 @@ start_window() {  # extra environment assignments
 
 
 show_on_x() {  # the window at (40, 40), its id in `window`
-    wait_until 20 window_id >/dev/null || fail "the window did not appear"
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
     window=$(window_id)
     xdotool windowmove "$window" 40 40
     sleep 0.5

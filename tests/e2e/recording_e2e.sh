@@ -26,7 +26,7 @@ XDG_RUNTIME_DIR="$work/run" ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_Q
     "$exe" 2>"$work/app.err" &
 app_pid=$!
 
-wait_until 20 window_id >/dev/null || fail "the window did not appear"
+wait_until 60 window_id >/dev/null || fail "the window did not appear"
 wait_features 13 10
 xdotool windowmove "$(window_id)" 40 40
 sleep 0.3
