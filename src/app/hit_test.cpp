@@ -6,6 +6,16 @@
 
 namespace zel::app {
 
+namespace {
+
+int HotIndexIn(std::span<const Control> table, std::span<const skin::SkinButton> buttons, int px,
+               int py) {
+    const ControlHit hit = ControlAt(table, buttons, px, py);
+    return hit ? hit.Index() : kNone;
+}
+
+}  // namespace
+
 int HitTest(int px, int py, std::span<const skin::SkinButton> buttons, int last) {
     const int end = std::min(last, static_cast<int>(buttons.size()) - 1);
     for (int i = 0; i <= end; ++i) {
@@ -19,11 +29,12 @@ int HitTest(int px, int py, std::span<const skin::SkinButton> buttons, int last)
 HotIndices ComputeHotIndices(int px, int py, const skin::SkinLayout& layout,
                              std::uint8_t currentPage) {
     HotIndices hot;
-    hot.HotButton =
-        HitTest(px, py, layout.mainButtons,
-                currentPage == kMainPage ? buttons::kLastMainHitTested : buttons::kLastFrameButton);
-    hot.colorHot = HitTest(px, py, layout.colorButtons, buttons::kLastColorHitTested);
-    hot.advHot = HitTest(px, py, layout.advancedButtons, buttons::kLastAdvancedHitTested);
+    hot.HotButton = HotIndexIn(kFrameControls, layout.mainButtons, px, py);
+    if (hot.HotButton == kNone && currentPage == kMainPage) {
+        hot.HotButton = HotIndexIn(kMainPageControls, layout.mainButtons, px, py);
+    }
+    hot.colorHot = HotIndexIn(kColorPageControls, layout.colorButtons, px, py);
+    hot.advHot = HotIndexIn(kAdvancedPageControls, layout.advancedButtons, px, py);
     return hot;
 }
 

@@ -25,6 +25,7 @@
 #include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
+#include "app/page_state.h"
 #include "app/skinned_menu.h"
 #include "control/control_protocol.h"
 #include "device/discovery.h"
@@ -123,9 +124,8 @@ public:
     // ---- Painting and hit-testing ----
     // The current page composed into a back buffer of skinWidth x skinHeight.
     QImage ComposePage();
-    void PaintPageButtons(QImage& backBuffer, const QImage& over, const QImage& down);
-    void PaintFrameButtons(QImage& backBuffer, const QImage& over, const QImage& down);
-    void PaintTexts(QImage& backBuffer, int textCount);
+    // What the pages' controls show now.
+    PageStateView StateView() const;
     // Pointer at (x, y) in window coordinates: recomputes the hot indices and repaints at once
     // for each one that changed.
     void HoverAt(int x, int y);
@@ -204,11 +204,11 @@ private:
 
     // Painting helpers.
     void PaintMainWindow();
-    void CopyIfValid(QImage& backBuffer, const QImage& layer,
-                     std::span<const skin::SkinButton> list, int index);
     void RepaintForHotChange();
 
     // Input helpers.
+    // Runs what pressing the control's member does; `x` is the pointer's (the slider reads it).
+    void RunCommand(const ControlHit& hit, int x);
     void OpenFunctionChoiceList(int button);
     void CloseChoiceList();
     void StartWindowDrag(const QPoint& globalPos);

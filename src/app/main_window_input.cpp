@@ -26,10 +26,6 @@ constexpr const char* kAboutText = "ZEL_GMouse Version 1.0";
 constexpr const char* kAboutItem = "&About ZEL_GMouse...";
 constexpr const char* kMinimiseItem = "Mi&nimise";
 
-bool InRange(int index, int first, int last) {
-    return index >= first && index <= last;
-}
-
 }  // namespace
 
 // ---- Qt events ----
@@ -73,112 +69,24 @@ void MainWindow::PressAt(int x, int y) {
         state_.pressedVisual = true;
         update();
     }
+    if (state_.currentPage == kMainPage && state_.popupOpen) {
+        CloseChoiceList();
+    }
 
-    switch (state_.currentPage) {
-        case kMainPage: {
-            if (state_.popupOpen) {
-                CloseChoiceList();
-            }
-            const int b = hot.HotButton;
-            if (b == buttons::kAdvancedPageButton) {
-                EnterAdvancedPage();
-            } else if (b == buttons::kColorPageButton) {
-                EnterColorPage();
-            } else if (InRange(b, buttons::kFirstFunctionField, buttons::kLastFunctionField)) {
-                OpenFunctionChoiceList(b);
-            } else if (b == buttons::kWheelStatus0 || b == buttons::kWheelStatus1) {
-                settings::SetWheelStatus(services_.profile, b - buttons::kWheelStatus0);
-            } else if (InRange(b, buttons::kFirstDpiEnable, buttons::kFirstDpiEnable + 3)) {
-                settings::ToggleDpiLevelEnabled(services_.profile, b - buttons::kFirstDpiEnable);
-            } else if (InRange(b, buttons::kFirstDpiSelect, buttons::kFirstDpiSelect + 3)) {
-                settings::SelectDpiLevel(services_.profile, b - buttons::kFirstDpiSelect);
-            } else if (InRange(b, buttons::kFirstDpiSegment, buttons::kLastDpiSegment)) {
-                const int segment = b - buttons::kFirstDpiSegment;
-                settings::SetDpiStep(services_.profile, segment / buttons::kDpiSegmentsPerLevel,
-                                     segment % buttons::kDpiSegmentsPerLevel);
-                update();
-            } else if (b == kNone) {
-                StartWindowDrag(mapToGlobal(QPoint(x, y)));
-            }
-            break;
-        }
-        case kAdvancedPage: {
-            if (hot.HotButton == buttons::kMainPageButton) {
-                EnterMainPage();
-                break;
-            }
-            if (hot.HotButton == buttons::kColorPageButton) {
-                EnterColorPage();
-                break;
-            }
-            const int a = hot.advHot;
-            switch (a) {
-                case buttons::kImportMacros:
-                    ImportMacros();
-                    break;
-                case buttons::kExportMacros:
-                    ExportMacros();
-                    break;
-                case buttons::kAddMacro:
-                    AddMacroFromNameEdit();
-                    break;
-                case buttons::kDeleteMacro:
-                    DeleteSelectedMacro();
-                    break;
-                case buttons::kRecord:
-                    ToggleRecording();
-                    break;
-                case buttons::kApplyRepeatCount:
-                    ApplyRepeatCount();
-                    break;
-                case buttons::kRepeatSwitch:
-                    ToggleRepeatOfCurrentMacro();
-                    break;
-                case buttons::kMacroModeSwitch:
-                    settings::ToggleMacroMode(services_.profile);
-                    break;
-                case buttons::kFireSlider: {
-                    const skin::SkinButton& slider = layout_.advancedButtons[buttons::kFireSlider];
-                    settings::SetFireTimeFromSlider(services_.profile, x, slider.x, slider.width);
-                    update();
-                    break;
-                }
-                case buttons::kFireUp:
-                    settings::StepFireTime(services_.profile, +1);
-                    update();
-                    break;
-                case buttons::kFireDown:
-                    settings::StepFireTime(services_.profile, -1);
-                    update();
-                    break;
-                case kNone:
-                    if (hot.HotButton == kNone) {
-                        StartWindowDrag(mapToGlobal(QPoint(x, y)));
-                    }
-                    break;
-                default:
-                    if (InRange(a, buttons::kFirstPointerSpeed, buttons::kLastPointerSpeed)) {
-                        settings::SetPointerSpeed(services_.profile,
-                                                  a - buttons::kFirstPointerSpeed);
-                    } else if (InRange(a, buttons::kFirstWheelSpeed, buttons::kLastWheelSpeed)) {
-                        settings::SetWheelSpeed(services_.profile, a - buttons::kFirstWheelSpeed);
-                    }
-                    break;
-            }
-            break;
-        }
-        default: {
-            if (hot.HotButton == buttons::kMainPageButton) {
-                EnterMainPage();
-            } else if (hot.HotButton == buttons::kAdvancedPageButton) {
-                EnterAdvancedPage();
-            } else if (InRange(hot.colorHot, 0, buttons::kLastLedMode)) {
-                settings::SetLedStatus(services_.profile, hot.colorHot);
-            } else if (hot.colorHot == kNone && hot.HotButton == kNone) {
-                StartWindowDrag(mapToGlobal(QPoint(x, y)));
-            }
-            break;
-        }
+    // A tab of another page first; then the page's own control, which on the main page shares
+    // the frame's list; empty skin area drags the window.
+    const PageInfo& page = PageOf(state_.currentPage);
+    const ControlHit frame = ControlAtIndex(kFrameControls, hot.HotButton);
+    if (frame && frame.control->trigger == Trigger::Press && frame.Index() != page.frameButton) {
+        RunCommand(frame, x);
+        return;
+    }
+    const int ownIndex = hot.Of(page.list);
+    const ControlHit own = ControlAtIndex(page.controls, ownIndex);
+    if (own && own.control->trigger == Trigger::Press) {
+        RunCommand(own, x);
+    } else if (hot.HotButton == kNone && ownIndex == kNone) {
+        StartWindowDrag(mapToGlobal(QPoint(x, y)));
     }
 }
 
@@ -186,45 +94,128 @@ void MainWindow::ReleaseAt(int /*x*/, int /*y*/) {
     state_.pressedVisual = false;
     update();
 
-    const int b = state_.hot.HotButton;
-    switch (b) {
-        case buttons::kSave:
+    // The frame's buttons act when the button comes up over them, on every page.
+    const ControlHit frame = ControlAtIndex(kFrameControls, state_.hot.HotButton);
+    if (frame && frame.control->trigger == Trigger::Release) {
+        RunCommand(frame, 0);
+    }
+}
+
+void MainWindow::RunCommand(const ControlHit& hit, int x) {
+    const int member = hit.member;
+    settings::ProfileSettings& profile = services_.profile;
+    switch (hit.control->command) {
+        case Command::NoCommand:
+            break;
+        case Command::Save:
             SaveCurrentProfile();
             break;
-        case buttons::kRevertAndHide:
+        case Command::RevertAndHide:
             RevertAndHide();
             break;
-        case buttons::kApply:
+        case Command::Apply:
             ApplySettings();
             break;
-        case buttons::kMinimise:
+        case Command::SelectProfile:
+            SelectProfile(member + 1);
+            break;
+        case Command::ShowMainPage:
+            EnterMainPage();
+            break;
+        case Command::ShowAdvancedPage:
+            EnterAdvancedPage();
+            break;
+        case Command::ShowColorPage:
+            EnterColorPage();
+            break;
+        case Command::Minimise:
             state_.hot.HotButton = kNone;
             // Posted, as a system command is: the release finishes first.
             QMetaObject::invokeMethod(this, &MainWindow::Minimise, Qt::QueuedConnection);
             break;
-        case buttons::kClose:
+        case Command::Close:
             state_.hot.HotButton = kNone;
             HideToTray();
             break;
-        case buttons::kImportProfile:
+        case Command::ImportProfile:
             ImportProfile();
             break;
-        case buttons::kExportProfile:
+        case Command::ExportProfile:
             ExportProfile();
             break;
-        case buttons::kResetAll:
+        case Command::ResetAll:
             ResetAllProfiles();
             break;
-        case buttons::kEditionCN:
+        case Command::SelectEditionCN:
             SelectEditionCN();
             break;
-        case buttons::kEditionEN:
+        case Command::SelectEditionEN:
             SelectEditionEN();
             break;
-        default:
-            if (InRange(b, buttons::kFirstProfile, buttons::kLastProfile)) {
-                SelectProfile(b - 3);
-            }
+        case Command::ChooseFunction:
+            OpenFunctionChoiceList(hit.Index());
+            break;
+        case Command::SetWheelStatus:
+            settings::SetWheelStatus(profile, member);
+            break;
+        case Command::ToggleDpiLevel:
+            settings::ToggleDpiLevelEnabled(profile, member);
+            break;
+        case Command::SelectDpiLevel:
+            settings::SelectDpiLevel(profile, member);
+            break;
+        case Command::SetDpiStep:
+            settings::SetDpiStep(profile, member / buttons::kDpiSegmentsPerLevel,
+                                 member % buttons::kDpiSegmentsPerLevel);
+            update();
+            break;
+        case Command::ImportMacros:
+            ImportMacros();
+            break;
+        case Command::ExportMacros:
+            ExportMacros();
+            break;
+        case Command::AddMacro:
+            AddMacroFromNameEdit();
+            break;
+        case Command::DeleteMacro:
+            DeleteSelectedMacro();
+            break;
+        case Command::ToggleRecording:
+            ToggleRecording();
+            break;
+        case Command::ApplyRepeatCount:
+            ApplyRepeatCount();
+            break;
+        case Command::ToggleRepeat:
+            ToggleRepeatOfCurrentMacro();
+            break;
+        case Command::ToggleMacroMode:
+            settings::ToggleMacroMode(profile);
+            break;
+        case Command::SetPointerSpeed:
+            settings::SetPointerSpeed(profile, member);
+            break;
+        case Command::SetWheelSpeed:
+            settings::SetWheelSpeed(profile, member);
+            break;
+        case Command::SetFireTimeFromSlider: {
+            const skin::SkinButton& slider =
+                ButtonsOf(layout_, hit.control->list)[static_cast<std::size_t>(hit.Index())];
+            settings::SetFireTimeFromSlider(profile, x, slider.x, slider.width);
+            update();
+            break;
+        }
+        case Command::StepFireTimeUp:
+            settings::StepFireTime(profile, +1);
+            update();
+            break;
+        case Command::StepFireTimeDown:
+            settings::StepFireTime(profile, -1);
+            update();
+            break;
+        case Command::SetLedMode:
+            settings::SetLedStatus(profile, member);
             break;
     }
 }

@@ -1,0 +1,103 @@
+#include "app/page_state.h"
+
+#include <array>
+
+#include "app/page_table.h"
+#include "platform/edition.h"
+#include "settings/dpi_step_table.h"
+
+namespace zel::app {
+
+namespace {
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+// "Record" and "Stop" in the EN edition, "Grabación" and "Parar" in the CN edition.
+std::string RecordCaption(bool recording, int languageFlag) {
+    if (platform::IsEnglishEdition(languageFlag)) {
+        return recording ? "Stop" : "Record";
+    }
+    return recording ? "Parar" : "Grabaci\xC3\xB3n";
+}
+
+std::string FunctionName(int code, const PageStateView& view) {
+    if (code >= macro::kFirstUserMacroFunction) {
+        return view.macros.MacroLabel(code);
+    }
+    if (code >= 0 && code < static_cast<int>(view.layout.functionNames.size())) {
+        return view.layout.functionNames[static_cast<std::size_t>(code)];
+    }
+    return {};
+}
+
+}  // namespace
+
+bool IsShownPressed(const Control& control, int member, const PageStateView& view) {
+    const settings::ProfileSettings& profile = view.profile;
+    const auto n = static_cast<std::size_t>(member);
+    switch (control.indicator) {
+        case Indicator::NoIndicator:
+            return false;
+        case Indicator::CurrentProfile:
+            return view.currentProfile == member + 1;
+        case Indicator::CurrentPage:
+            return PageOf(view.currentPage).frameButton == control.first + member;
+        case Indicator::EditionCN:
+            return !platform::IsEnglishEdition(view.languageFlag);
+        case Indicator::EditionEN:
+            // Only the flag 1 lights EN, though any other non-zero flag shows the EN texts.
+            return platform::IsExactlyEnglishFlag(view.languageFlag);
+        case Indicator::DpiLevelSelected:
+            return profile.DPI_LEVEL.load(kRelaxed) == member;
+        case Indicator::DpiLevelEnabled:
+            return n < profile.DPI_SET_EN.size() && profile.DPI_SET_EN[n].load(kRelaxed) != 0;
+        case Indicator::WheelStatus:
+            return (profile.WHEEL_STATUS.load(kRelaxed) == 0 ? 0 : 1) == member;
+        case Indicator::PointerSpeed:
+            return profile.DPI_SPEED.load(kRelaxed) == member;
+        case Indicator::WheelSpeed:
+            return profile.WHEEL_SPEED.load(kRelaxed) == member;
+        case Indicator::Recording:
+            return view.recording;
+        case Indicator::RepeatOn:
+            return view.macros.UserMacro(view.macros.CurrentMacro()).repeatOn == 1;
+        case Indicator::MacroMode:
+            return profile.MACRO_MODE2.load(kRelaxed) != 0;
+        case Indicator::LedMode:
+            return profile.LED_STATUS.load(kRelaxed) == member;
+    }
+    return false;
+}
+
+std::optional<std::string> LiveCaption(const Control& control, int member,
+                                       const PageStateView& view) {
+    const settings::ProfileSettings& profile = view.profile;
+    switch (control.caption) {
+        case CaptionSource::Layout:
+            return std::nullopt;
+        case CaptionSource::FunctionName:
+            if (member < 0 || member >= static_cast<int>(profile.K.size())) {
+                return std::string();
+            }
+            return FunctionName(profile.K[static_cast<std::size_t>(member)].load(kRelaxed), view);
+        case CaptionSource::RecordState:
+            return RecordCaption(view.recording, view.languageFlag);
+        case CaptionSource::FireTime:
+            return std::to_string(profile.FIRE_TIME.load(kRelaxed)) + "ms";
+        case CaptionSource::PressCount:
+            return "[\xE2\x86\x93]" + std::to_string(view.steps.downCount);
+        case CaptionSource::ReleaseCount:
+            return "[\xE2\x86\x91]" + std::to_string(view.steps.upCount);
+        case CaptionSource::CurrentDpi: {
+            std::array<std::uint8_t, 4> applied{};
+            for (std::size_t n = 0; n < applied.size(); ++n) {
+                applied[n] = profile.appliedDpiCode[n].load(kRelaxed);
+            }
+            return std::to_string(
+                settings::DpiShownForLevel(applied, profile.DPI_LEVEL.load(kRelaxed)));
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace zel::app
