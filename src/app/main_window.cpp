@@ -50,6 +50,8 @@ MainWindow::MainWindow(AppServices services)
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // The skin's controls take the keyboard (main_window_keyboard.cpp).
+    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);

@@ -139,6 +139,15 @@ public:
     // True when the event is consumed before its receiver (inside this window) sees it.
     bool FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event);
 
+    // ---- The keyboard and assistive technology (main_window_keyboard.cpp) ----
+    // The control the keyboard is on; empty before the keyboard is used or while a macro page
+    // widget has the focus.
+    const ControlHit& keyboardFocus() const { return focus_; }
+    bool IsFocusMarkShown() const { return focusMarkShown_ && focus_; }
+    void MoveKeyboardFocus(const ControlHit& focus);
+    // Runs exactly what a click at the member's place runs.
+    void PressControl(const ControlHit& hit);
+
     // ---- What tests and the other windows read ----
     const MainWindowState& state() const { return state_; }
     const skin::SkinLayout& layout() const { return layout_; }
@@ -173,8 +182,13 @@ signals:
     void paintCompleted();
     // The initialisation's second half has run: the upload is done, the tray icon is there.
     void startCompleted();
+    // The keyboard's focus moved to another control (or member).
+    void keyboardFocusMoved();
 
 protected:
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -205,6 +219,11 @@ private:
     // Painting helpers.
     void PaintMainWindow();
     void RepaintForHotChange();
+
+    // Tab and Shift+Tab within the skin's controls, on into the page's widgets at the end.
+    void TabFocus(bool forward);
+    bool HasFocusableChild() const;
+    void ForgetFocusOfOtherPages();
 
     // Input helpers.
     // Runs what pressing the control's member does; `x` is the pointer's (the slider reads it).
@@ -290,6 +309,9 @@ private:
     bool startComplete_ = false;
     bool released_ = false;               // hidden with pictures and fonts let go
     bool macroControlsReleased_ = false;  // hidden on the advanced page, its controls let go
+
+    ControlHit focus_;             // the keyboard's control
+    bool focusMarkShown_ = false;  // the keyboard has been used since the last click
 
     bool manualDrag_ = false;
     QPoint dragOffset_;

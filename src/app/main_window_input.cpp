@@ -43,6 +43,10 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (focusMarkShown_) {
+        focusMarkShown_ = false;  // the pointer is in use: the keyboard's mark goes
+        update();
+    }
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         PressAt(p.x(), p.y());
@@ -165,8 +169,7 @@ void MainWindow::RunCommand(const ControlHit& hit, int x) {
             settings::SelectDpiLevel(profile, member);
             break;
         case Command::SetDpiStep:
-            settings::SetDpiStep(profile, member / buttons::kDpiSegmentsPerLevel,
-                                 member % buttons::kDpiSegmentsPerLevel);
+            settings::SetDpiStep(profile, hit.control->arg, member);
             update();
             break;
         case Command::ImportMacros:
@@ -239,6 +242,7 @@ void MainWindow::Minimise() {
 // ---- Page changes ----
 
 void MainWindow::EnterMainPage() {
+    ForgetFocusOfOtherPages();
     const bool leavingAdvanced = state_.currentPage == kAdvancedPage;
     state_.currentPage = kMainPage;
     if (leavingAdvanced) {
@@ -248,6 +252,7 @@ void MainWindow::EnterMainPage() {
 }
 
 void MainWindow::EnterAdvancedPage() {
+    ForgetFocusOfOtherPages();
     state_.currentPage = kAdvancedPage;
     update(repaintRegion_);
     CreateMacroControls();
@@ -257,6 +262,7 @@ void MainWindow::EnterAdvancedPage() {
 }
 
 void MainWindow::EnterColorPage() {
+    ForgetFocusOfOtherPages();
     const bool leavingAdvanced = state_.currentPage == kAdvancedPage;
     state_.currentPage = kColorPage;
     ledDriver_.Start();
@@ -352,6 +358,12 @@ bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
     }
     auto& key = static_cast<QKeyEvent&>(event);
     if (IsConsumedDialogKey(key)) {
+        // Return presses the skin's focused control; neither it nor Escape reaches anything else.
+        if (&receiver == this && key.type() == QEvent::KeyPress && focus_ &&
+            (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+            focusMarkShown_ = true;
+            PressControl(focus_);
+        }
         return true;
     }
     // Alt+Space opens the window menu, as it does on a window with a title bar.

@@ -44,6 +44,9 @@ QImage MainWindow::ComposePage() {
     const int scale = skin::PictureScaleFor(devicePixelRatioF());
     PagePainter painter(layout_, *images_, skinSize(), ledPreview_, state_.hot,
                         state_.pressedVisual);
+    if (IsFocusMarkShown()) {
+        painter.SetFocusMark(focus_);
+    }
     return painter.Compose(StateView(), TextFont(), scale);
 }
 

@@ -126,6 +126,8 @@ struct Control {
     // The first entry of a group lit along with this control while the pointer is over it (the
     // mouse picture's zones); -1 for none.
     int companion = -1;
+    // What the command takes besides the member: the DPI level of a level's step bar.
+    int arg = 0;
 
     constexpr int Last() const { return first + count - 1; }
     constexpr bool Holds(int index) const { return index >= first && index <= Last(); }

@@ -52,7 +52,26 @@ QImage PagePainter::Compose(const PageStateView& view, const QFont& font, int sc
     PaintControls(backBuffer, over, down, page.controls, view);
     PaintControls(backBuffer, over, down, kFrameControls, view);
     PaintTexts(backBuffer, view, font);
+    PaintFocusMark(backBuffer);
     return backBuffer;
+}
+
+void PagePainter::PaintFocusMark(QImage& backBuffer) {
+    if (!focus_) {
+        return;
+    }
+    const auto list = ButtonsOf(std::as_const(layout_), focus_.control->list);
+    const auto index = static_cast<std::size_t>(focus_.Index());
+    if (index >= list.size() || list[index].Rect().IsEmpty()) {
+        return;
+    }
+    // A dotted outline in the colour of the pointer's labels, just inside the control's edge.
+    const skin::SkinButton& b = list[index];
+    QPainter painter(&backBuffer);
+    QPen pen(kHotLabelColor);
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(QRect(b.x, b.y, b.width - 1, b.height - 1));
 }
 
 void PagePainter::CopyIfValid(QImage& backBuffer, const QImage& layer,
@@ -102,17 +121,18 @@ void PagePainter::PaintControlValue(QImage& backBuffer, const QImage& over, cons
     const skin::SkinButton& b = list[index];
     switch (control.kind) {
         case ControlKind::StepBar: {
-            // Step 0 fills one segment, step 11 all twelve; a larger step read from a file fills
-            // this level's bar and nothing of the next.
-            const int level = member / buttons::kDpiSegmentsPerLevel;
-            const int segment = member % buttons::kDpiSegmentsPerLevel;
-            const auto n = static_cast<std::size_t>(level);
+            if (control.command != Command::SetDpiStep) {
+                return;  // the speeds show their value by the pressed look
+            }
+            // Step 0 fills one segment, step 11 all twelve; a larger step read from a file
+            // fills this level's bar and nothing of the next.
+            const auto n = static_cast<std::size_t>(control.arg);
             if (n >= kDpiLevelColors.size()) {
                 return;
             }
             const int lastSegment =
                 std::min<int>(profile.DPI_SET[n].load(kRelaxed), buttons::kDpiSegmentsPerLevel - 1);
-            if (segment <= lastSegment && b.width > 2 && b.height > 1) {
+            if (member <= lastSegment && b.width > 2 && b.height > 1) {
                 QPainter painter(&backBuffer);
                 painter.fillRect(QRect(b.x + 1, b.y + 1, b.width - 2, b.height - 1),
                                  QColor(kDpiLevelColors[n]));

@@ -25,6 +25,9 @@ public:
     PagePainter(skin::SkinLayout& layout, skin::SkinImageStore& images, QSize size,
                 const settings::LedPreview& ledPreview, const HotIndices& hot, bool pressedVisual);
 
+    // The keyboard's focus mark, drawn around `member` of `control`; none by default.
+    void SetFocusMark(const ControlHit& focus) { focus_ = focus; }
+
     // The page `view.currentPage` with its captions in `font`, pictures at `scale`.
     QImage Compose(const PageStateView& view, const QFont& font, int scale);
 
@@ -37,6 +40,7 @@ private:
     void PaintLedPreview(QImage& backBuffer, const QImage& over, const QImage& down,
                          const skin::SkinButton& preview);
     void PaintTexts(QImage& backBuffer, const PageStateView& view, const QFont& font);
+    void PaintFocusMark(QImage& backBuffer);
     void CopyIfValid(QImage& backBuffer, const QImage& layer,
                      std::span<const skin::SkinButton> list, int index);
 
@@ -46,6 +50,7 @@ private:
     const settings::LedPreview& ledPreview_;
     HotIndices hot_;
     bool pressedVisual_;
+    ControlHit focus_;
 };
 
 }  // namespace zel::app

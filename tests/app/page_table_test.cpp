@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "app/page_focus.h"
 #include "app/page_state.h"
 #include "macro/macro_store.h"
+#include "platform/message_sink.h"
 #include "settings/profile_settings.h"
+#include "skin/layout_loader.h"
 
 namespace zel::app {
 namespace {
@@ -87,7 +92,7 @@ TEST(PageTable, TheNamedIndicesAreTheRowsThatRunTheirCommands) {
         {kMainPageControls, buttons::kWheelStatus1, Command::SetWheelStatus, 1},
         {kMainPageControls, buttons::kFirstDpiEnable + 3, Command::ToggleDpiLevel, 3},
         {kMainPageControls, buttons::kFirstDpiSelect + 1, Command::SelectDpiLevel, 1},
-        {kMainPageControls, 66 + 12 * 2 + 5, Command::SetDpiStep, 12 * 2 + 5},
+        {kMainPageControls, 66 + 12 * 2 + 5, Command::SetDpiStep, 5},
         {kAdvancedPageControls, buttons::kRecord, Command::ToggleRecording, 0},
         {kAdvancedPageControls, buttons::kLastWheelSpeed, Command::SetWheelSpeed, 9},
         {kAdvancedPageControls, buttons::kFireSlider, Command::SetFireTimeFromSlider, 0},
@@ -102,8 +107,32 @@ TEST(PageTable, TheNamedIndicesAreTheRowsThatRunTheirCommands) {
         EXPECT_EQ(hit.member, c.member) << hit.control->name;
         EXPECT_EQ(hit.Index(), c.index);
     }
+    EXPECT_EQ(ControlAtIndex(kMainPageControls, 66 + 12 * 2 + 5).control->arg, 2);
     EXPECT_FALSE(ControlAtIndex(kFrameControls, kNone));
     EXPECT_FALSE(ControlAtIndex(kMainPageControls, buttons::kSave));
+}
+
+// The shipped skins read as a user reads the window: the title bar, the side, the page, then
+// Save, Cancel and Apply at the bottom.
+TEST(PageFocus, TheShippedSkinsAreWalkedInReadingOrder) {
+    for (const int languageFlag : {0, 1}) {
+        platform::RecordingMessageSink messages;
+        bool failed = false;
+        skin::SkinLayoutLoader loader(std::filesystem::path(ZEL_RUNTIME_DIR) / "skins", messages,
+                                      [&failed] { failed = true; });
+        skin::SkinLayout layout;
+        loader.LoadSkinLayouts(layout, languageFlag);
+        ASSERT_FALSE(failed);
+        std::vector<std::string> names;
+        for (const Control* row : FocusOrder(kColorPage, layout)) {
+            names.emplace_back(row->name);
+        }
+        const std::vector<std::string> expected = {
+            "page_main",  "page_advanced", "page_lighting", "minimise",       "close",
+            "edition_es", "edition_en",    "profile",       "import_profile", "export_profile",
+            "reset_all",  "led_mode",      "save",          "cancel_hide",    "apply"};
+        EXPECT_EQ(names, expected) << languageFlag;
+    }
 }
 
 class PageStateTest : public ::testing::Test {

@@ -1,0 +1,198 @@
+// The skinned window from the keyboard alone: the focus order, moving within groups, pressing
+// with Space and Return exactly as a click does, and the focus mark.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/page_focus.h"
+#include "app/page_table.h"
+#include "window_test_support.h"
+
+namespace zel::test {
+namespace {
+
+namespace buttons = app::buttons;
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class KeyboardWindowTest : public WindowTest {
+protected:
+    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget();
+        if (target == nullptr) {
+            target = &window();
+        }
+        Key(*target, QEvent::KeyPress, key, modifiers);
+        Key(*target, QEvent::KeyRelease, key, modifiers);
+        ProcessEvents();
+    }
+    void Tab(int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            Press(Qt::Key_Tab);
+        }
+    }
+    // "name[member]" of the focused control.
+    std::string Focused() {
+        const app::ControlHit& focus = window().keyboardFocus();
+        if (!focus) {
+            return "-";
+        }
+        return std::string(focus.control->name) + "[" + std::to_string(focus.member) + "]";
+    }
+    // Tabs until the focus is on `name`; false when a whole round does not reach it.
+    bool TabTo(std::string_view name) {
+        for (int i = 0; i < 80; ++i) {
+            if (window().keyboardFocus() && window().keyboardFocus().control->name == name) {
+                return true;
+            }
+            Tab();
+        }
+        return false;
+    }
+    void Activate() {
+        window().activateWindow();
+        window().setFocus();
+        ProcessEvents();
+    }
+};
+
+TEST_F(KeyboardWindowTest, TabWalksTheFrameThenThePageThenTheBottomButtonsAndWraps) {
+    ASSERT_TRUE(Start(ProfileAndEdition(2, 1)));
+    Activate();
+    std::vector<std::string> walk;
+    for (int i = 0; i < 24; ++i) {
+        Tab();
+        walk.push_back(Focused());
+    }
+    // The test skin lays its entries out on a grid in index order: the frame's rows by place
+    // are then in index order too.
+    const std::vector<std::string> expected = {
+        "profile[1]",     "page_main[0]",  "page_advanced[0]",  "page_lighting[0]",
+        "minimise[0]",    "close[0]",      "import_profile[0]", "export_profile[0]",
+        "reset_all[0]",   "edition_es[0]", "edition_en[0]",     "function[0]",
+        "wheel[0]",       "dpi_enable[0]", "dpi_select[0]",     "dpi0_step[0]",
+        "dpi1_step[0]",   "dpi2_step[0]",  "dpi3_step[0]",      "save[0]",
+        "cancel_hide[0]", "apply[0]",      "profile[1]",        "page_main[0]",
+    };
+    EXPECT_EQ(walk, expected);
+    Press(Qt::Key_Backtab);
+    EXPECT_EQ(Focused(), "profile[1]");
+    Press(Qt::Key_Backtab);
+    EXPECT_EQ(Focused(), "apply[0]");
+}
+
+TEST_F(KeyboardWindowTest, ArrowsMoveWithinAGroupAndSpaceOrReturnPressLikeAClick) {
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
+    Activate();
+    ASSERT_TRUE(TabTo("profile"));
+    EXPECT_EQ(Focused(), "profile[0]");  // the current profile
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Focused(), "profile[2]");
+    EXPECT_EQ(state().currentProfile.load(), 1) << "moving the focus changes nothing";
+    Press(Qt::Key_Space);
+    EXPECT_EQ(state().currentProfile.load(), 3);
+    Press(Qt::Key_End);
+    EXPECT_EQ(Focused(), "profile[4]");
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Focused(), "profile[4]") << "the group's end holds";
+    Press(Qt::Key_Return);
+    EXPECT_EQ(state().currentProfile.load(), 5);
+    EXPECT_TRUE(window().isVisible()) << "Return never closes the window";
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(window().isVisible()) << "nor does Escape";
+
+    ASSERT_TRUE(TabTo("dpi2_step"));
+    Press(Qt::Key_Home);
+    for (int i = 0; i < 7; ++i) {
+        Press(Qt::Key_Right);
+    }
+    Press(Qt::Key_Space);
+    EXPECT_EQ(profile_.DPI_SET[2].load(), 7);
+
+    ASSERT_TRUE(TabTo("dpi_enable"));
+    const int enabled = profile_.DPI_SET_EN[0].load();
+    Press(Qt::Key_Space);
+    EXPECT_NE(profile_.DPI_SET_EN[0].load(), enabled);
+}
+
+TEST_F(KeyboardWindowTest, AKeyboardApplySendsWhatAClickOnApplySends) {
+    ASSERT_TRUE(Start(ProfileAndEdition(2, 1)));
+    const auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    ASSERT_NE(writer, nullptr);
+    writer->ClearSent();
+    Click(MainButton(buttons::kApply));
+    const auto byClick = writer->SentReports();
+    const std::string configByClick = FileText(ConfigPath());
+    ASSERT_FALSE(byClick.empty());
+
+    writer->ClearSent();
+    Activate();
+    ASSERT_TRUE(TabTo("apply"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(writer->SentReports(), byClick);
+    EXPECT_EQ(FileText(ConfigPath()), configByClick);
+}
+
+TEST_F(KeyboardWindowTest, TheFireSliderStepsWithTheArrowsAndTabReachesTheMacroWidgets) {
+    WindowSetup setup = ProfileAndEdition(1, 1);
+    setup.profile["FIRE_TIME"] = "50";
+    ASSERT_TRUE(Start(setup));
+    Activate();
+    ASSERT_TRUE(TabTo("page_advanced"));
+    Press(Qt::Key_Space);
+    ASSERT_EQ(state().currentPage, app::kAdvancedPage);
+    ASSERT_TRUE(TabTo("fire_slider"));
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Left);
+    EXPECT_EQ(profile_.FIRE_TIME.load(), 51);
+
+    // Past the last skinned control the focus goes into the page's own widgets, and from them
+    // back into the skin.
+    ASSERT_TRUE(TabTo("apply"));
+    Tab();
+    QWidget* const widget = QApplication::focusWidget();
+    ASSERT_NE(widget, nullptr);
+    EXPECT_NE(widget, &window());
+    EXPECT_TRUE(window().isAncestorOf(widget));
+    EXPECT_EQ(Focused(), "-");
+    for (int i = 0; i < 10 && QApplication::focusWidget() != &window(); ++i) {
+        Tab();
+    }
+    EXPECT_EQ(Focused(), "profile[0]");
+}
+
+TEST_F(KeyboardWindowTest, TheFocusMarkShowsOnlyAfterTheKeyboardIsUsedAndAClickHidesIt) {
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
+    Activate();
+    const auto& close = layout().mainButtons[buttons::kClose];
+    const QImage before = Grab();
+    EXPECT_FALSE(window().IsFocusMarkShown());
+    ASSERT_TRUE(TabTo("close"));
+    EXPECT_TRUE(window().IsFocusMarkShown());
+    const QImage marked = Grab();
+    int redOnTheEdge = 0;
+    for (int x = close.x; x < close.x + close.width; ++x) {
+        redOnTheEdge += Near(marked.pixelColor(x, close.y), QColor(255, 0, 0), 20) ? 1 : 0;
+    }
+    EXPECT_GE(redOnTheEdge, close.width / 3) << "the mark lies on the control's edge";
+    Click(MainButton(buttons::kMainPageButton));
+    EXPECT_FALSE(window().IsFocusMarkShown());
+    const QRect closeRect(close.x, close.y, close.width, close.height);
+    EXPECT_EQ(Grab().copy(closeRect), before.copy(closeRect));
+}
+
+}  // namespace
+}  // namespace zel::test
