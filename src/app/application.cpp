@@ -2,11 +2,13 @@
 
 #include <malloc.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "app/accessible_main_window.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
@@ -90,6 +92,8 @@ int RunWindowed(int argc, char** argv) {
     // Wayland compositors match the window to the desktop entry (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Assistive technology sees the skin's controls, not one picture.
+    QAccessible::installFactory(MainWindowAccessibleFactory);
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
     if (!instance.RuntimeWarning().isEmpty()) {

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "app/accessible_main_window.h"
 #include "app/choice_list.h"
 #include "app/choice_list_rows.h"
 #include "app/key_filter.h"
@@ -221,6 +222,7 @@ void MainWindow::RunCommand(const ControlHit& hit, int x) {
             settings::SetLedStatus(profile, member);
             break;
     }
+    NotifyControlsChanged(*this);
 }
 
 void MainWindow::StartWindowDrag(const QPoint& globalPos) {

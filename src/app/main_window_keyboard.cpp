@@ -3,10 +3,12 @@
 // group, Space and Return press the focused control exactly as a click at its place does. The
 // focus mark shows only once the keyboard has been used, and a click hides it again.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 
+#include "app/accessible_main_window.h"
 #include "app/main_window.h"
 #include "app/page_focus.h"
 #include "app/page_table.h"
@@ -98,6 +100,15 @@ void MainWindow::MoveKeyboardFocus(const ControlHit& focus) {
     }
     update();
     emit keyboardFocusMoved();
+    if (QAccessible::isActive()) {
+        auto* windowIface =
+            dynamic_cast<AccessibleMainWindow*>(QAccessible::queryAccessibleInterface(this));
+        if (QAccessibleInterface* focused =
+                windowIface != nullptr ? windowIface->FocusedControl() : nullptr) {
+            QAccessibleEvent event(focused, QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -128,6 +128,9 @@ struct Control {
     int companion = -1;
     // What the command takes besides the member: the DPI level of a level's step bar.
     int arg = 0;
+    // The entry of the same list whose caption names the control (a group's members are named by
+    // consecutive entries); -1 when its own caption does.
+    int label = -1;
 
     constexpr int Last() const { return first + count - 1; }
     constexpr bool Holds(int index) const { return index >= first && index <= Last(); }

@@ -5,6 +5,7 @@
 #include "app/page_table.h"
 #include "platform/edition.h"
 #include "settings/dpi_step_table.h"
+#include "settings/profile_operations.h"
 
 namespace zel::app {
 
@@ -28,6 +29,27 @@ std::string FunctionName(int code, const PageStateView& view) {
         return view.layout.functionNames[static_cast<std::size_t>(code)];
     }
     return {};
+}
+
+const std::string& CaptionAt(const Control& control, int index, const PageStateView& view) {
+    static const std::string kEmpty;
+    const auto list = ButtonsOf(view.layout, control.list);
+    return index >= 0 && index < static_cast<int>(list.size())
+               ? list[static_cast<std::size_t>(index)].caption
+               : kEmpty;
+}
+
+// Controls that show only a picture.
+std::string PictureControlName(Command command, int languageFlag) {
+    const bool english = platform::IsEnglishEdition(languageFlag);
+    switch (command) {
+        case Command::Minimise:
+            return english ? "Minimise" : "Minimizar";
+        case Command::Close:
+            return english ? "Close" : "Cerrar";
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -98,6 +120,48 @@ std::optional<std::string> LiveCaption(const Control& control, int member,
         }
     }
     return std::nullopt;
+}
+
+std::string ControlName(const Control& control, int member, const PageStateView& view) {
+    const int shown = member < 0 ? 0 : member;
+    std::string own =
+        LiveCaption(control, shown, view).value_or(CaptionAt(control, control.first + shown, view));
+    if (control.label < 0) {
+        return own.empty() ? PictureControlName(control.command, view.languageFlag) : own;
+    }
+    const int labelMembers = control.kind == ControlKind::StepBar ? 0 : shown;
+    std::string name = CaptionAt(control, control.label + labelMembers, view);
+    switch (control.kind) {
+        case ControlKind::ChoiceField:
+        case ControlKind::Readout:
+            return own.empty() ? name : name + ": " + own;
+        case ControlKind::SpinButton:
+            return own.empty() ? name : name + " " + own;
+        default:
+            return name;
+    }
+}
+
+int ControlValue(const Control& control, const PageStateView& view) {
+    const settings::ProfileSettings& profile = view.profile;
+    switch (control.command) {
+        case Command::SetDpiStep: {
+            const auto n = static_cast<std::size_t>(control.arg);
+            return n < profile.DPI_SET.size() ? profile.DPI_SET[n].load(kRelaxed) : 0;
+        }
+        case Command::SetPointerSpeed:
+            return profile.DPI_SPEED.load(kRelaxed);
+        case Command::SetWheelSpeed:
+            return profile.WHEEL_SPEED.load(kRelaxed);
+        case Command::SetFireTimeFromSlider:
+            return profile.FIRE_TIME.load(kRelaxed);
+        default:
+            return 0;
+    }
+}
+
+int ControlMaximum(const Control& control) {
+    return control.kind == ControlKind::Slider ? settings::kMaxFireTime : control.count - 1;
 }
 
 }  // namespace zel::app

@@ -35,4 +35,14 @@ bool IsShownPressed(const Control& control, int member, const PageStateView& vie
 std::optional<std::string> LiveCaption(const Control& control, int member,
                                        const PageStateView& view);
 
+// What a control is called, as the user sees it in the edition shown: its caption, the caption of
+// its label entry (with the value for a function field: "Side button (front): Forward"), or the
+// word a user would say for a control that shows only a picture. `member` -1 names the whole row.
+std::string ControlName(const Control& control, int member, const PageStateView& view);
+
+// The value a step bar or the slider shows: the step pressed, or the fire interval in ms.
+int ControlValue(const Control& control, const PageStateView& view);
+// The values it can take.
+int ControlMaximum(const Control& control);
+
 }  // namespace zel::app
