@@ -86,7 +86,7 @@ int RunWindowed(int argc, char** argv) {
     // mappings, which go back to the system when freed, instead of in a heap that only grows.
     mallopt(M_MMAP_THRESHOLD, kOwnMappingThreshold);
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
+    QApplication::setApplicationName(QString::fromLatin1(platform::kProgramName));
     // Wayland compositors match the window to the desktop entry (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -102,7 +102,7 @@ int RunWindowed(int argc, char** argv) {
             const QString text =
                 QStringLiteral("ZEL_GMouse cannot start: %1.").arg(instance.RuntimeProblem());
             std::fprintf(stderr, "%s\n", qPrintable(text));
-            QMessageBox::critical(nullptr, QStringLiteral("ZEL_GMouse"), text);
+            QMessageBox::critical(nullptr, QString::fromLatin1(platform::kProgramName), text);
             return 1;
         }
         if (instance.AskFirst() != SingleInstance::FirstAnswer::SteppedAside ||

@@ -25,6 +25,7 @@
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
+#include "platform/app_identity.h"
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
 #include "settings/startup_config.h"
@@ -81,7 +82,7 @@ bool MainWindow::Initialise(StartOrder order) {
         settings::ResolveProgramFiles(services_.exeDir, platform::UserEnvironment::FromProcess());
     paths_ = resolved.paths;
     if (!resolved.problem.empty()) {
-        services_.messages.ShowMessage(resolved.problem, kApplicationName);
+        services_.messages.ShowMessage(resolved.problem, platform::kProgramName);
     }
     if (!resolved.usable) {
         return false;
@@ -93,7 +94,7 @@ bool MainWindow::Initialise(StartOrder order) {
     state_.currentProfile = config.currentProfile;
     state_.languageFlag = config.languageFlag;
     if (!config.notice.empty()) {
-        services_.messages.ShowMessage(config.notice, kApplicationName);
+        services_.messages.ShowMessage(config.notice, platform::kProgramName);
     }
 
     setWindowTitle(QString::fromUtf8(kWindowTitle));
@@ -102,7 +103,7 @@ bool MainWindow::Initialise(StartOrder order) {
     // macro page's controls.
     images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
     skin::SkinLayoutLoader loader(
-        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
     loader.LoadMainLayout(layout_, state_.languageFlag);
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
@@ -124,7 +125,7 @@ bool MainWindow::Initialise(StartOrder order) {
     InitStepSelection();
 
     switch (ReportMouseAtStart(DiscoverAndWatch(), state_.languageFlag, services_.messages,
-                               kApplicationName)) {
+                               platform::kProgramName)) {
         case MouseAtStart::AccessRefused:
             // The mouse is there but may not be opened: wait for the replug.
             awaitingAccess_ = true;
@@ -263,7 +264,7 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
         // Plugged in again without the rule: the same advice once more.
         services_.messages.ShowMessage(
             device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
-            kApplicationName);
+            platform::kProgramName);
     }
 }
 

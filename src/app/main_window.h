@@ -55,7 +55,6 @@ class TrayIcon;
 struct ChoiceListContext;
 
 inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
-inline constexpr const char* kApplicationName = "ZEL_GMouse";
 // How long a window manager may take to take a minimised window off the screen.
 inline constexpr int kMinimiseSettleTime = 500;  // ms
 // The longest the start waits for the first paint (a window never exposed) before it goes on.
