@@ -29,7 +29,7 @@ Application::Application()
 
 Application::~Application() = default;
 
-int Application::InitInstance(int stopFd, SingleInstance* instance) {
+int Application::RunMainWindow(int stopFd, SingleInstance* instance) {
     // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
     transport_ = platform::SimTransport::FromEnvironment();
     if (!transport_) {
@@ -111,7 +111,7 @@ int RunWindowed(int argc, char** argv) {
         }
     }
     Application program;
-    return program.InitInstance(stopSignals.fd(), &instance);
+    return program.RunMainWindow(stopSignals.fd(), &instance);
 }
 
 }  // namespace zel::app

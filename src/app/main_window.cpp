@@ -64,18 +64,18 @@ MainWindow::~MainWindow() {
     // The notifier goes before the watcher whose descriptor it watches.
     delete watcherNotifier_;
     watcherNotifier_ = nullptr;
-    if (preTranslate_ && QCoreApplication::instance() != nullptr) {
-        QCoreApplication::instance()->removeEventFilter(preTranslate_.get());
+    if (windowEventFilter_ && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeEventFilter(windowEventFilter_.get());
     }
 }
 
 bool MainWindow::Initialise(StartOrder order) {
     // Keys and the step list's right-click pass the pre-filter first.
-    preTranslate_ =
-        std::make_unique<PreTranslateFilter>(*this, [this](QWidget& receiver, QEvent& event) {
+    windowEventFilter_ =
+        std::make_unique<WindowEventFilter>(*this, [this](QWidget& receiver, QEvent& event) {
             return FilterKeyBeforeReceiver(receiver, event);
         });
-    QCoreApplication::instance()->installEventFilter(preTranslate_.get());
+    QCoreApplication::instance()->installEventFilter(windowEventFilter_.get());
 
     // Where the files are: beside the executable, or shipped data and the user's folder.
     const platform::ResolvedPaths resolved =

@@ -49,7 +49,7 @@ class RecordingCapture;
 
 namespace zel::app {
 
-class PreTranslateFilter;
+class WindowEventFilter;
 class PowerEvents;
 class TrayIcon;
 struct ChoiceListContext;
@@ -279,7 +279,7 @@ private:
     LedPreviewDriver ledDriver_;
 
     QPointer<ChoiceList> menuList_;
-    std::unique_ptr<PreTranslateFilter> preTranslate_;
+    std::unique_ptr<WindowEventFilter> windowEventFilter_;
 
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     QSocketNotifier* watcherNotifier_ = nullptr;
