@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "platform/hex_text.h"
 #include "sim/hex.h"
 #include "sim/mouse_model.h"
 
@@ -122,7 +123,7 @@ std::string FormatControlCommand(const ControlCommand& command) {
         if (word.argument == Word::Argument::Button) {
             text += " " + std::to_string(command.button);
         } else if (word.argument == Word::Argument::Hex) {
-            text += " " + ToHex(command.bytes);
+            text += " " + platform::HexBytes(command.bytes);
         }
         return text;
     }

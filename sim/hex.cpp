@@ -1,6 +1,6 @@
 #include "sim/hex.h"
 
-#include <cstdio>
+#include "platform/hex_text.h"
 
 namespace zel::sim {
 namespace {
@@ -24,9 +24,7 @@ std::string Describe(char c) {
     if (byte >= 0x20 && byte < 0x7F) {
         return std::string("'") + c + "'";
     }
-    char text[16];
-    std::snprintf(text, sizeof text, "byte 0x%02x", byte);
-    return text;
+    return "byte 0x" + platform::HexNumber(byte, 2);
 }
 
 HexParseResult ParsePairs(std::string_view text, std::size_t maxBytes) {
@@ -66,17 +64,6 @@ HexParseResult ParsePairs(std::string_view text, std::size_t maxBytes) {
 }
 
 }  // namespace
-
-std::string ToHex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const std::uint8_t byte : bytes) {
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
-    }
-    return out;
-}
 
 HexParseResult ParseHex(std::string_view text, std::size_t maxBytes) {
     HexParseResult result = ParsePairs(text, maxBytes);

@@ -8,9 +8,6 @@
 
 namespace zel::sim {
 
-// Lowercase hex, two digits per byte, no separators.
-std::string ToHex(std::span<const std::uint8_t> bytes);
-
 struct HexParseResult {
     std::vector<std::uint8_t> bytes;
     std::string error;  // empty on success

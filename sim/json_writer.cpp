@@ -1,6 +1,6 @@
 #include "sim/json_writer.h"
 
-#include <cstdio>
+#include "platform/hex_text.h"
 
 namespace zel::sim {
 
@@ -12,9 +12,7 @@ std::string JsonQuote(std::string_view value) {
             out += '\\';
             out += c;
         } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
+            out += "\\u" + platform::HexNumber(byte, 4);
         } else {
             out += c;
         }

@@ -1,7 +1,8 @@
 #include "sim/mouse_model.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "platform/hex_text.h"
 
 namespace zel::sim {
 namespace {
@@ -10,10 +11,9 @@ std::size_t Clamp(std::size_t value, std::size_t low) {
     return std::clamp(value, low, kMaxReportLength);
 }
 
-std::string Hex2(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02x", value & 0xFFu);
-    return text;
+// A byte as messages show it: "0x" and two digits.
+std::string ByteText(std::uint8_t value) {
+    return "0x" + platform::HexNumber(value, 2);
 }
 
 struct CommandInfo {
@@ -89,12 +89,12 @@ FeatureResult MouseModel::HandleFeatureReport(std::span<const std::uint8_t> repo
     if (report.empty()) {
         result.note = "empty report";
     } else if (report[0] != kFeatureReportId) {
-        result.note = "report ID " + Hex2(report[0]) + " is not a feature report of this mouse";
+        result.note = "report ID " + ByteText(report[0]) + " is not a feature report of this mouse";
     } else if (report.size() != lengths_.feature) {
         result.note = "length " + std::to_string(report.size()) + ", the feature report is " +
                       std::to_string(lengths_.feature) + " bytes";
     } else if (const CommandInfo* info = FindCommand(report[1]); info == nullptr) {
-        result = Ignored("unknown", "unknown command " + Hex2(report[1]));
+        result = Ignored("unknown", "unknown command " + ByteText(report[1]));
     } else if (report.size() < info->bytesNeeded) {
         result = Ignored(info->name, "report too short for this command");
     } else {
@@ -124,13 +124,13 @@ FeatureResult MouseModel::Apply(FeatureCommand command, std::span<const std::uin
             const unsigned current = r[2] & 0x0Fu;
             const unsigned slot = r[3] & 0x0Fu;
             if ((r[2] & 0xF0u) != 0x40u || current >= kDpiLevelCount) {
-                return Ignored({}, "current level byte " + Hex2(r[2]) + " is not 0x40..0x43");
+                return Ignored({}, "current level byte " + ByteText(r[2]) + " is not 0x40..0x43");
             }
             if (slot < 8 || slot - 8 >= kDpiLevelCount) {
-                return Ignored({}, "level byte " + Hex2(r[3]) + " names no level 0..3");
+                return Ignored({}, "level byte " + ByteText(r[3]) + " names no level 0..3");
             }
             if ((r[4] & 0xF0u) != 0) {
-                return Ignored({}, "enable mask " + Hex2(r[4]) + " has bits above level 3");
+                return Ignored({}, "enable mask " + ByteText(r[4]) + " has bits above level 3");
             }
             state_.dpiCodes[slot - 8] = static_cast<std::uint8_t>(r[3] >> 4);
             state_.dpiLevel = static_cast<std::uint8_t>(current);
@@ -151,7 +151,7 @@ FeatureResult MouseModel::Apply(FeatureCommand command, std::span<const std::uin
             break;
         case FeatureCommand::Led:
             if (r[3] < 0x10 || r[3] > 0x1F) {
-                return Ignored({}, "LED byte " + Hex2(r[3]) + " is not 0x10..0x1f");
+                return Ignored({}, "LED byte " + ByteText(r[3]) + " is not 0x10..0x1f");
             }
             state_.ledCode = static_cast<std::uint8_t>(r[3] - 0x10);
             break;

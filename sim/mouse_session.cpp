@@ -1,6 +1,6 @@
 #include "sim/mouse_session.h"
 
-#include "sim/hex.h"
+#include "platform/hex_text.h"
 #include "sim/mouse_state_json.h"
 
 namespace zel::sim {
@@ -76,7 +76,7 @@ CommandOutcome MouseSession::Button(int button, bool press) {
         .AddInt("button", button)
         .AddInt("device_code", result.deviceCode);
     const std::size_t readers = Emit(*result.report, details);
-    return Ok(what + ": sent " + ToHex(*result.report) + " to " + Readers(readers));
+    return Ok(what + ": sent " + platform::HexBytes(*result.report) + " to " + Readers(readers));
 }
 
 CommandOutcome MouseSession::RawInput(std::span<const std::uint8_t> report) {
@@ -89,7 +89,7 @@ CommandOutcome MouseSession::RawInput(std::span<const std::uint8_t> report) {
     JsonObject details;
     details.AddString("source", "raw");
     const std::size_t readers = Emit(report, details);
-    return Ok("sent " + ToHex(report) + " to " + Readers(readers));
+    return Ok("sent " + platform::HexBytes(report) + " to " + Readers(readers));
 }
 
 std::size_t MouseSession::Emit(std::span<const std::uint8_t> report, const JsonObject& details) {
@@ -97,7 +97,7 @@ std::size_t MouseSession::Emit(std::span<const std::uint8_t> report, const JsonO
     const std::size_t readers = port_.SendInput(report);
     // Logged after the report is on its way, stamped with the time it left.
     JsonObject event = EventLog::Event(leaving, "input");
-    event.AddString("hex", ToHex(report))
+    event.AddString("hex", platform::HexBytes(report))
         .Append(details)
         .AddInt("readers", static_cast<std::int64_t>(readers));
     log_.Write(event);
@@ -132,7 +132,7 @@ FeatureResult::Outcome MouseSession::OnFeatureReport(std::span<const std::uint8_
     }
     const FeatureResult result = model_.HandleFeatureReport(report);
     JsonObject event = EventLog::Event(tUs, "feature");
-    event.AddString("hex", ToHex(report))
+    event.AddString("hex", platform::HexBytes(report))
         .AddInt("client", client)
         .AddString("cmd", result.command)
         .AddString("result", OutcomeName(result.outcome));

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "platform/hex_text.h"
 #include "platform/sim_protocol.h"
 #include "sim/arrival_time.h"
 
@@ -176,9 +176,7 @@ void SocketServer::Handle(Connection& connection, std::span<const std::uint8_t> 
             HandleCommand(connection, payload);
             return;
         default: {
-            char text[64];
-            std::snprintf(text, sizeof text, "unknown message type 0x%02x", message[0]);
-            ReplyError(connection, text);
+            ReplyError(connection, "unknown message type 0x" + platform::HexNumber(message[0], 2));
             return;
         }
     }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim/hex.h"
+#include "platform/hex_text.h"
 #include "sim/report_descriptor.h"
 
 namespace zel::sim {
@@ -167,7 +167,7 @@ void UhidFrontend::OnRequest(const UhidRequest& request, std::int64_t tUs) {
             }
             // The mouse declares no output report: whatever comes is not acted on.
             JsonObject event = EventLog::Event(tUs, "output");
-            event.AddString("hex", ToHex(request.data))
+            event.AddString("hex", platform::HexBytes(request.data))
                 .AddInt("client", client_)
                 .AddString("result", "ignored");
             log_.Write(event);
@@ -193,7 +193,7 @@ void UhidFrontend::OnSetReport(const UhidRequest& request, std::int64_t tUs) {
         JsonObject event = EventLog::Event(tUs, "set_report");
         event.AddString("type", ReportTypeName(request.reportType))
             .AddInt("report", request.reportNumber)
-            .AddString("hex", ToHex(request.data))
+            .AddString("hex", platform::HexBytes(request.data))
             .AddInt("client", client_)
             .AddString("result", "refused");
         log_.Write(event);
@@ -223,7 +223,7 @@ void UhidFrontend::OnGetReport(const UhidRequest& request, std::int64_t tUs) {
             .AddInt("client", client_)
             .AddString("result", answered ? "answered" : "refused");
         if (answered) {
-            event.AddString("hex", ToHex(answer));
+            event.AddString("hex", platform::HexBytes(answer));
         }
         log_.Write(event);
     }

@@ -31,7 +31,7 @@ Application::Application()
 
 Application::~Application() = default;
 
-int Application::InitInstance(int stopFd, SingleInstance* instance) {
+int Application::RunMainWindow(int stopFd, SingleInstance* instance) {
     // The virtual mouse when ZEL_GMOUSE_SIM names its socket, else the machine's devices.
     transport_ = platform::SimTransport::FromEnvironment();
     if (!transport_) {
@@ -88,7 +88,7 @@ int RunWindowed(int argc, char** argv) {
     // mappings, which go back to the system when freed, instead of in a heap that only grows.
     mallopt(M_MMAP_THRESHOLD, kOwnMappingThreshold);
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZEL_GMouse"));
+    QApplication::setApplicationName(QString::fromLatin1(platform::kProgramName));
     // Wayland compositors match the window to the desktop entry (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -106,7 +106,7 @@ int RunWindowed(int argc, char** argv) {
             const QString text =
                 QStringLiteral("ZEL_GMouse cannot start: %1.").arg(instance.RuntimeProblem());
             std::fprintf(stderr, "%s\n", qPrintable(text));
-            QMessageBox::critical(nullptr, QStringLiteral("ZEL_GMouse"), text);
+            QMessageBox::critical(nullptr, QString::fromLatin1(platform::kProgramName), text);
             return 1;
         }
         if (instance.AskFirst() != SingleInstance::FirstAnswer::SteppedAside ||
@@ -115,7 +115,7 @@ int RunWindowed(int argc, char** argv) {
         }
     }
     Application program;
-    return program.InitInstance(stopSignals.fd(), &instance);
+    return program.RunMainWindow(stopSignals.fd(), &instance);
 }
 
 }  // namespace zel::app

@@ -33,7 +33,7 @@ public:
     // sequence. Returns the exit status: 0 after a run with the mouse, 1 when the program
     // could not start (no mouse, a missing skin layout). Once the window exists, `instance`
     // (when given) takes the show requests of later starts.
-    int InitInstance(int stopFd, SingleInstance* instance = nullptr);
+    int RunMainWindow(int stopFd, SingleInstance* instance = nullptr);
 
 private:
     std::string exeDir_;

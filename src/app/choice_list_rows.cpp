@@ -4,6 +4,21 @@
 
 namespace zel::app {
 
+settings::ChoiceList GroupOpenedBy(int firstRow) {
+    switch (firstRow) {
+        case kDeviceGroupRow:
+            return settings::ChoiceList::DeviceFunctions;
+        case kConsumerGroupRow:
+            return settings::ChoiceList::ConsumerKeys;
+        case kUserMacroRow:
+            return settings::ChoiceList::UserMacros;
+        case kBuiltinGroupRow:
+            return settings::ChoiceList::BuiltinMacros;
+        default:
+            return settings::ChoiceList::None;
+    }
+}
+
 int RowAt(int x, int y, int width, int rowHeight, int maxRow) {
     if (rowHeight <= 0 || x < 0 || x >= width || y < 0) {
         return kNone;
@@ -13,18 +28,11 @@ int RowAt(int x, int y, int width, int rowHeight, int maxRow) {
 }
 
 int SubItemCount(int firstRow, int userCount, int previous) {
-    switch (firstRow) {
-        case kDeviceGroupRow:
-            return 6;
-        case kConsumerGroupRow:
-            return 10;
-        case kBuiltinGroupRow:
-            return 8;
-        case kUserMacroRow:
-            return userCount;
-        default:
-            return previous;
+    const settings::ChoiceList group = GroupOpenedBy(firstRow);
+    if (group == settings::ChoiceList::None) {
+        return previous;
     }
+    return group == settings::ChoiceList::UserMacros ? userCount : settings::RowCountOfList(group);
 }
 
 int SubListOffsetRows(int firstRow, int userCount) {
@@ -43,18 +51,8 @@ int SubListOffsetRows(int firstRow, int userCount) {
 }
 
 int SubItemCode(int firstRow, int item) {
-    switch (firstRow) {
-        case kDeviceGroupRow:
-            return item + 10;
-        case kConsumerGroupRow:
-            return item + 20;
-        case kBuiltinGroupRow:
-            return item + 30;
-        case kUserMacroRow:
-            return item + 40;
-        default:
-            return 0;
-    }
+    const settings::ChoiceList group = GroupOpenedBy(firstRow);
+    return group == settings::ChoiceList::None ? 0 : settings::CodeOfListRow(group, item);
 }
 
 std::string SubItemText(int firstRow, int item, const std::array<std::string, 55>& functionNames,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "macro/macro_store.h"
+#include "settings/button_function.h"
 
 namespace zel::app {
 
@@ -26,6 +27,9 @@ constexpr bool OpensGroup(int firstRow) {
     return firstRow >= kDeviceGroupRow && firstRow <= kBuiltinGroupRow;
 }
 
+// The list of functions a first-level row opens; None for rows 1 ... 6.
+settings::ChoiceList GroupOpenedBy(int firstRow);
+
 // Row 1 ... rowCount under y (x between 0 and width), or 255. Rows beyond rowCount (the
 // strip below the last row, and anything under it) are still numbered while they lie in
 // 1 ... maxRow, as the lists number them.
@@ -38,8 +42,8 @@ int SubItemCount(int firstRow, int userCount, int previous);
 // list, so that its last item is level with the opening row.
 int SubListOffsetRows(int firstRow, int userCount);
 
-// The function code of item `item` (1-based) of the group a first-level row opens; 0 when the
-// row opens no group.
+// The function code of item `item` (1-based) of the group a first-level row opens, by the
+// function table's rows; 0 when the row opens no group.
 int SubItemCode(int firstRow, int item);
 
 // The text of an item: the function's display name, or the user macro's own name.

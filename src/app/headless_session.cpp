@@ -19,18 +19,16 @@
 #include "device/discovery.h"
 #include "device/shutdown.h"
 #include "device/upload.h"
+#include "platform/app_identity.h"
 #include "platform/hid_transport_factory.h"
 #include "settings/program_files.h"
 #include "settings/startup_config.h"
 
 namespace zel::app {
 
-namespace {
-constexpr const char* kApplicationName = "ZEL_GMouse";
-}  // namespace
-
 std::string HeadlessStartLine(const std::string& configPath) {
-    return std::string(kApplicationName) + " --headless: started (settings " + configPath + ")";
+    return std::string(platform::kProgramName) + " --headless: started (settings " + configPath +
+           ")";
 }
 
 std::string HeadlessEndLine(HeadlessEnd reason, int signal) {
@@ -63,7 +61,7 @@ std::string HeadlessEndLine(HeadlessEnd reason, int signal) {
             why = "waiting for device events failed";
             break;
     }
-    return std::string(kApplicationName) + " --headless: ended: " + why;
+    return std::string(platform::kProgramName) + " --headless: ended: " + why;
 }
 
 HeadlessSession::HeadlessSession(platform::AppPaths paths,
@@ -88,7 +86,7 @@ int HeadlessSession::Run(int stopFd) {
     languageFlag_ = config.languageFlag;
     paths_.SetLanguage(languageFlag_);
     if (!config.notice.empty()) {
-        messages_.ShowMessage(config.notice, kApplicationName);
+        messages_.ShowMessage(config.notice, platform::kProgramName);
     }
 
     // Watch before looking, so a removal right after discovery is not missed.
@@ -97,7 +95,7 @@ int HeadlessSession::Run(int stopFd) {
         watcher_ = transport_->Watch();
         discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
     }
-    switch (ReportMouseAtStart(discovery, languageFlag_, messages_, kApplicationName)) {
+    switch (ReportMouseAtStart(discovery, languageFlag_, messages_, platform::kProgramName)) {
         case MouseAtStart::AccessRefused:
             // Plugged in but not to be opened: wait for the replug.
             awaitingAccess_ = true;
@@ -117,7 +115,8 @@ void HeadlessSession::StartWithMouse() {
     const device::UploadOutcome outcome = device::UploadSettings(
         {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
     if (!outcome.reportsSent) {
-        messages_.ShowMessage(device::UploadNotReceivedMessage(languageFlag_), kApplicationName);
+        messages_.ShowMessage(device::UploadNotReceivedMessage(languageFlag_),
+                              platform::kProgramName);
     }
     if (onStart) {
         onStart(*this);
@@ -133,7 +132,7 @@ void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDevice
     } else if (!discovery.refusedNode.empty() &&
                device::SameDevicePath(event.path, discovery.refusedNode)) {
         messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
-                              kApplicationName);
+                              platform::kProgramName);
     }
 }
 
@@ -156,7 +155,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
                 continue;
             }
             messages_.ShowMessage("waiting for device events failed; shutting down",
-                                  kApplicationName);
+                                  platform::kProgramName);
             Shutdown(HeadlessEnd::WaitFailed);
             break;
         }
@@ -367,7 +366,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
                                                   platform::UserEnvironment::FromProcess());
     if (!resolved.problem.empty()) {
-        messages.ShowMessage(resolved.problem, kApplicationName);
+        messages.ShowMessage(resolved.problem, platform::kProgramName);
     }
     if (!resolved.usable) {
         return 1;

@@ -16,11 +16,10 @@ bool IsConsumedDialogKey(const QKeyEvent& event) {
            (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter);
 }
 
-PreTranslateFilter::PreTranslateFilter(QWidget& window,
-                                       std::function<bool(QWidget&, QEvent&)> preTranslate)
-    : window_(window), preTranslate_(std::move(preTranslate)) {}
+WindowEventFilter::WindowEventFilter(QWidget& window, std::function<bool(QWidget&, QEvent&)> handle)
+    : window_(window), handle_(std::move(handle)) {}
 
-bool PreTranslateFilter::eventFilter(QObject* receiver, QEvent* event) {
+bool WindowEventFilter::eventFilter(QObject* receiver, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
@@ -37,7 +36,7 @@ bool PreTranslateFilter::eventFilter(QObject* receiver, QEvent* event) {
     // Owned windows (the choice lists) have the main window up their parent chain too.
     for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
         if (w == &window_) {
-            return preTranslate_(*widget, *event);
+            return handle_(*widget, *event);
         }
     }
     return false;

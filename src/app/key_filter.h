@@ -17,17 +17,17 @@ namespace zel::app {
 bool IsConsumedDialogKey(const QKeyEvent& event);
 
 // Installed on the application: sees every event before its receiver does and hands those
-// meant for `window` or one of its descendants and owned windows to `preTranslate`, which
-// returns true to consume the event.
-class PreTranslateFilter final : public QObject {
+// meant for `window` or one of its descendants and owned windows to `handle`, which returns
+// true to consume the event.
+class WindowEventFilter final : public QObject {
     Q_OBJECT
 public:
-    PreTranslateFilter(QWidget& window, std::function<bool(QWidget&, QEvent&)> preTranslate);
+    WindowEventFilter(QWidget& window, std::function<bool(QWidget&, QEvent&)> handle);
     bool eventFilter(QObject* receiver, QEvent* event) override;
 
 private:
     QWidget& window_;
-    std::function<bool(QWidget&, QEvent&)> preTranslate_;
+    std::function<bool(QWidget&, QEvent&)> handle_;
 };
 
 }  // namespace zel::app

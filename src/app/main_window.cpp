@@ -25,6 +25,7 @@
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
+#include "platform/app_identity.h"
 #include "settings/ini_file.h"
 #include "settings/program_files.h"
 #include "settings/startup_config.h"
@@ -65,25 +66,25 @@ MainWindow::~MainWindow() {
     // The notifier goes before the watcher whose descriptor it watches.
     delete watcherNotifier_;
     watcherNotifier_ = nullptr;
-    if (preTranslate_ && QCoreApplication::instance() != nullptr) {
-        QCoreApplication::instance()->removeEventFilter(preTranslate_.get());
+    if (windowEventFilter_ && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeEventFilter(windowEventFilter_.get());
     }
 }
 
 bool MainWindow::Initialise(StartOrder order) {
     // Keys and the step list's right-click pass the pre-filter first.
-    preTranslate_ =
-        std::make_unique<PreTranslateFilter>(*this, [this](QWidget& receiver, QEvent& event) {
+    windowEventFilter_ =
+        std::make_unique<WindowEventFilter>(*this, [this](QWidget& receiver, QEvent& event) {
             return FilterKeyBeforeReceiver(receiver, event);
         });
-    QCoreApplication::instance()->installEventFilter(preTranslate_.get());
+    QCoreApplication::instance()->installEventFilter(windowEventFilter_.get());
 
     // Where the files are: beside the executable, or shipped data and the user's folder.
     const platform::ResolvedPaths resolved =
         settings::ResolveProgramFiles(services_.exeDir, platform::UserEnvironment::FromProcess());
     paths_ = resolved.paths;
     if (!resolved.problem.empty()) {
-        services_.messages.ShowMessage(resolved.problem, kApplicationName);
+        services_.messages.ShowMessage(resolved.problem, platform::kProgramName);
     }
     if (!resolved.usable) {
         return false;
@@ -95,7 +96,7 @@ bool MainWindow::Initialise(StartOrder order) {
     state_.currentProfile = config.currentProfile;
     state_.languageFlag = config.languageFlag;
     if (!config.notice.empty()) {
-        services_.messages.ShowMessage(config.notice, kApplicationName);
+        services_.messages.ShowMessage(config.notice, platform::kProgramName);
     }
 
     setWindowTitle(QString::fromUtf8(kWindowTitle));
@@ -104,7 +105,7 @@ bool MainWindow::Initialise(StartOrder order) {
     // macro page's controls.
     images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
     skin::SkinLayoutLoader loader(
-        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
     loader.LoadMainLayout(layout_, state_.languageFlag);
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
@@ -126,7 +127,7 @@ bool MainWindow::Initialise(StartOrder order) {
     InitStepSelection();
 
     switch (ReportMouseAtStart(DiscoverAndWatch(), state_.languageFlag, services_.messages,
-                               kApplicationName)) {
+                               platform::kProgramName)) {
         case MouseAtStart::AccessRefused:
             // The mouse is there but may not be opened: wait for the replug.
             awaitingAccess_ = true;
@@ -265,7 +266,7 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
         // Plugged in again without the rule: the same advice once more.
         services_.messages.ShowMessage(
             device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
-            kApplicationName);
+            platform::kProgramName);
     }
 }
 

@@ -50,13 +50,12 @@ class RecordingCapture;
 
 namespace zel::app {
 
-class PreTranslateFilter;
+class WindowEventFilter;
 class PowerEvents;
 class TrayIcon;
 struct ChoiceListContext;
 
 inline constexpr const char* kWindowTitle = "KV270 Gaming Mouse";
-inline constexpr const char* kApplicationName = "ZEL_GMouse";
 // How long a window manager may take to take a minimised window off the screen.
 inline constexpr int kMinimiseSettleTime = 500;  // ms
 // The longest the start waits for the first paint (a window never exposed) before it goes on.
@@ -299,7 +298,7 @@ private:
     LedPreviewDriver ledDriver_;
 
     QPointer<ChoiceList> menuList_;
-    std::unique_ptr<PreTranslateFilter> preTranslate_;
+    std::unique_ptr<WindowEventFilter> windowEventFilter_;
 
     std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     QSocketNotifier* watcherNotifier_ = nullptr;

@@ -17,6 +17,7 @@
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
+#include "platform/app_identity.h"
 #include "skin/layout_loader.h"
 
 namespace zel::app {
@@ -157,7 +158,7 @@ void MainWindow::ResetAllProfiles() {
 
 bool MainWindow::ReloadLayouts() {
     skin::SkinLayoutLoader loader(
-        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, kApplicationName);
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
     loader.LoadMainLayout(layout_, state_.languageFlag);
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
@@ -201,7 +202,7 @@ void MainWindow::ConstructMacroControls() {
         return;
     }
     macroPage_ = std::make_unique<macro::MacroPageModel>(services_.macros, services_.messages,
-                                                         paths_.macroPath, kApplicationName);
+                                                         paths_.macroPath, platform::kProgramName);
     recorder_ = std::make_unique<macro::Recorder>(*macroPage_, services_.recordClock);
     recordCapture_ = std::make_unique<macro::ui::RecordingCapture>(*recorder_, *this);
 }
@@ -253,7 +254,8 @@ void MainWindow::ExportMacros() {
     }
     const ini::FileResult saved = macro::SaveUserMacrosWithReason(services_.macros, *file);
     if (!saved.ok()) {
-        services_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved), kApplicationName);
+        services_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved),
+                                       platform::kProgramName);
     }
 }
 

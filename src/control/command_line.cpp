@@ -1,6 +1,6 @@
 #include "control/command_line.h"
 
-#include <charconv>
+#include "platform/whole_number.h"
 
 namespace zel::control {
 namespace {
@@ -17,10 +17,8 @@ struct Cursor {
 };
 
 std::optional<int> ParseProfileNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < kFirstProfile ||
-        value > kLastProfile) {
+    const std::optional<int> value = platform::ParseWholeNumber<int>(text);
+    if (!value || *value < kFirstProfile || *value > kLastProfile) {
         return std::nullopt;
     }
     return value;

@@ -12,6 +12,7 @@
 #include "macro/macro_store.h"
 #include "macro/step_list.h"
 #include "platform/edition.h"
+#include "platform/hex_text.h"
 #include "platform/hidraw_transport.h"
 #include "platform/message_sink.h"
 #include "platform/sim_transport.h"
@@ -469,15 +470,6 @@ ControlReply CommandRun::MacrosImport() {
     return Done();
 }
 
-std::string Hex4(unsigned value) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text(4, '0');
-    for (int i = 3; i >= 0; --i, value >>= 4) {
-        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
-    }
-    return text;
-}
-
 }  // namespace
 
 ControlReply RunCommand(const ParsedCommand& command, ControlTarget& target) {
@@ -512,8 +504,9 @@ ControlReply ListMouseInterfaces(platform::HidTransport& transport,
             const std::string reason = takeReason();
             state = reason.empty() ? "cannot be opened" : reason;
         }
-        out += collection.path + "\t" + Hex4(collection.usagePage) + ":" + Hex4(collection.usage) +
-               "\t" + (reading ? "read" : "write") + "\t" + state + "\n";
+        out += collection.path + "\t" + platform::HexNumber(collection.usagePage, 4) + ":" +
+               platform::HexNumber(collection.usage, 4) + "\t" + (reading ? "read" : "write") +
+               "\t" + state + "\n";
     }
     if (!found) {
         return Failed("no mouse found (vendor 18f8, product 1286)");

@@ -1,6 +1,6 @@
 #include "control/control_protocol.h"
 
-#include <charconv>
+#include "platform/whole_number.h"
 
 namespace zel::control {
 namespace {
@@ -22,21 +22,11 @@ std::optional<std::string_view> TakeLine(std::string_view& bytes) {
 }
 
 std::optional<std::size_t> ParseCount(std::string_view text) {
-    std::size_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    return platform::ParseWholeNumber<std::size_t>(text);
 }
 
 std::optional<int> ParseStatus(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    return platform::ParseWholeNumber<int>(text);
 }
 
 // "NAME LEN\n" and LEN bytes.

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/app_identity.h"
+
 namespace zel::control {
 namespace {
 
@@ -156,12 +158,14 @@ RuntimeFolder UserRuntimeFolder() {
     return ChooseRuntimeFolder(runtime != nullptr ? runtime : "", temp != nullptr ? temp : "");
 }
 
+// The files are named after the program: a running program and zel-gmousectl of any version
+// meet on these names, so the name must not change.
 std::string InstanceLockPath(const std::string& folder) {
-    return folder + "/" + std::string(kInstanceName) + ".lock";
+    return folder + "/" + std::string(platform::kProgramName) + ".lock";
 }
 
 std::string InstanceSocketPath(const std::string& folder) {
-    return folder + "/" + std::string(kInstanceName) + ".socket";
+    return folder + "/" + std::string(platform::kProgramName) + ".socket";
 }
 
 bool InstanceLock::TryLock(const std::string& path) {

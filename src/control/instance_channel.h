@@ -12,8 +12,6 @@
 
 namespace zel::control {
 
-inline constexpr std::string_view kInstanceName = "ZEL_GMouse";
-
 // True when `path` is a folder (not a link to one) owned by this user that nobody else may
 // enter or read.
 bool IsPrivateFolder(const std::string& path);

@@ -1,7 +1,6 @@
 #include "control/profile_report.h"
 
-#include <cstdio>
-
+#include "platform/hex_text.h"
 #include "settings/dpi_step_table.h"
 
 namespace zel::control {
@@ -40,9 +39,7 @@ std::string JsonString(std::string_view text) {
                 break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                    out += escaped;
+                    out += "\\u" + platform::HexNumber(static_cast<unsigned char>(c), 4);
                 } else {
                     out += c;
                 }

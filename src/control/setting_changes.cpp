@@ -1,9 +1,9 @@
 #include "control/setting_changes.h"
 
-#include <charconv>
 #include <functional>
 #include <vector>
 
+#include "platform/whole_number.h"
 #include "settings/button_function.h"
 #include "settings/config_files.h"
 #include "settings/dpi_step_table.h"
@@ -16,12 +16,7 @@ namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
 std::optional<std::int32_t> Number(std::string_view text) {
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    return platform::ParseWholeNumber<std::int32_t>(text);
 }
 
 std::optional<std::int32_t> IndexOf(std::span<const std::string_view> names,

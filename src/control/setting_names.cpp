@@ -1,7 +1,6 @@
 #include "control/setting_names.h"
 
-#include <charconv>
-
+#include "platform/whole_number.h"
 #include "settings/button_function.h"
 
 namespace zel::control {
@@ -139,11 +138,9 @@ std::optional<std::int32_t> FunctionNaming::CodeOf(std::string_view text) const 
         return std::nullopt;
     }
     const std::vector<std::int32_t> offered = OfferedCodes();
-    std::int32_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error == std::errc() && end == text.data() + text.size()) {
+    if (const auto number = platform::ParseWholeNumber<std::int32_t>(text)) {
         for (const std::int32_t code : offered) {
-            if (code == number) {
+            if (code == *number) {
                 return code;
             }
         }

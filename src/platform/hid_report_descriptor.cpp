@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/hex_text.h"
+
 namespace zel::platform {
 namespace {
 
@@ -95,16 +97,6 @@ std::size_t ReportByteLength(std::uint64_t bits, std::uint8_t reportId) {
     const std::uint64_t bytes = bits / 8 + (bits % 8 != 0 ? 1 : 0) + (reportId != 0 ? 1 : 0);
     return static_cast<std::size_t>(
         std::min<std::uint64_t>(bytes, std::uint64_t{kHidReportLengthSaturation}));
-}
-
-std::string Hex(std::uint32_t value) {
-    static constexpr std::string_view kDigits = "0123456789abcdef";
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    return "0x" + text;
 }
 
 class DescriptorParser {
@@ -227,7 +219,7 @@ private:
             case kUnit:
                 return true;  // they do not change where fields lie
             default:
-                return Reject("unknown global item tag " + Hex(item.tag));
+                return Reject("unknown global item tag 0x" + HexNumber(item.tag, 1));
         }
     }
 

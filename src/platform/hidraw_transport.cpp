@@ -9,13 +9,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/hex_text.h"
 #include "platform/hidraw_channel.h"
 #include "platform/hidraw_device_watcher.h"
 #include "platform/hidraw_unique_fd.h"
+#include "platform/whole_number.h"
 
 namespace zel::platform {
 namespace {
@@ -39,23 +40,16 @@ std::optional<std::uint16_t> ParseHex16(std::string_view text) {
     if (text.empty() || text.size() > 8) {
         return std::nullopt;
     }
-    std::uint32_t value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (status != std::errc() || end != text.data() + text.size() || value > 0xFFFF) {
+    const std::optional<std::uint32_t> value = ParseWholeNumber<std::uint32_t>(text, 16);
+    if (!value || *value > 0xFFFF) {
         return std::nullopt;
     }
-    return static_cast<std::uint16_t>(value);
-}
-
-std::string Hex4(std::uint16_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04x", value);
-    return text;
+    return static_cast<std::uint16_t>(*value);
 }
 
 std::string CollectionName(const HidCollectionInfo& c) {
-    return c.path + " (" + Hex4(c.vendorId) + ":" + Hex4(c.productId) + ", collection " +
-           Hex4(c.usagePage) + ":" + Hex4(c.usage) + ")";
+    return c.path + " (" + HexNumber(c.vendorId, 4) + ":" + HexNumber(c.productId, 4) +
+           ", collection " + HexNumber(c.usagePage, 4) + ":" + HexNumber(c.usage, 4) + ")";
 }
 
 std::optional<std::vector<std::uint8_t>> DescriptorFromNode(int fd) {
@@ -165,14 +159,7 @@ std::optional<unsigned> HidrawNodeNumber(std::string_view sysname) {
     if (!sysname.starts_with(kPrefix) || sysname.size() == kPrefix.size()) {
         return std::nullopt;
     }
-    const std::string_view digits = sysname.substr(kPrefix.size());
-    unsigned number = 0;
-    const auto [end, status] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), number, 10);
-    if (status != std::errc() || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return number;
+    return ParseWholeNumber<unsigned>(sysname.substr(kPrefix.size()));
 }
 
 std::vector<HidCollectionInfo> CollectionsOfNode(const std::string& path, const HidId& id,
@@ -236,7 +223,8 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
         }
         const HidReportDescriptor descriptor = ParseHidReportDescriptor(*bytes);
         if (!descriptor.ok()) {
-            Report(node.path + " (" + Hex4(node.id.vendorId) + ":" + Hex4(node.id.productId) +
+            Report(node.path + " (" + HexNumber(node.id.vendorId, 4) + ":" +
+                   HexNumber(node.id.productId, 4) +
                    "): malformed report descriptor: " + descriptor.error + "; skipped");
             continue;
         }

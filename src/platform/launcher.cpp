@@ -6,14 +6,17 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -52,6 +55,47 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Blocks until the child `pid` has exited or the deadline has passed, without reaping it; true
+// when it exited. The process descriptor becomes readable at the exit, so the thread sleeps in
+// poll() the whole time. Without pidfd_open (kernels before 5.3) a helper thread blocks in
+// waitid() instead, again leaving the child for the caller to reap.
+bool ExitsBefore(pid_t pid, std::chrono::steady_clock::time_point deadline) {
+    // Through syscall(): glibc's own wrapper is declared without C linkage for C++.
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd >= 0) {
+        int ready;
+        do {
+            pollfd exited{pidfd, POLLIN, 0};
+            ready = ::poll(&exited, 1, RemainingMs(deadline));
+        } while (ready < 0 && errno == EINTR);
+        ::close(pidfd);
+        return ready > 0;
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool exited = false;
+    std::thread waiter([&] {
+        siginfo_t info{};
+        int answer;
+        do {
+            answer = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
+        } while (answer < 0 && errno == EINTR);
+        std::lock_guard lock(mutex);
+        exited = true;
+        changed.notify_all();
+    });
+    bool inTime;
+    {
+        std::unique_lock lock(mutex);
+        inTime = changed.wait_until(lock, deadline, [&] { return exited; });
+    }
+    if (!inTime) {
+        ::kill(pid, SIGKILL);  // still a child of ours: it ends and the waiter returns
+    }
+    waiter.join();
+    return inTime;
 }
 
 }  // namespace
@@ -153,23 +197,16 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
     ::close(pipeFds[0]);
 
     int status = 0;
-    while (true) {
-        pid_t done = WaitForChild(pid, &status, WNOHANG);
-        if (done == pid) {
-            result.exitedZero = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            return result;
-        }
-        if (done < 0) {
-            return result;
-        }
-        if (RemainingMs(deadline) == 0) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!ExitsBefore(pid, deadline)) {
+        // Not reaped yet, so the number still names our child.
+        ::kill(pid, SIGKILL);
+        WaitForChild(pid, &status, 0);
+        result.timedOut = true;
+        return result;
     }
-    ::kill(pid, SIGKILL);
-    WaitForChild(pid, &status, 0);
-    result.timedOut = true;
+    if (WaitForChild(pid, &status, 0) == pid) {
+        result.exitedZero = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
     return result;
 }
 

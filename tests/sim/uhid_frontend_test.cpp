@@ -9,9 +9,9 @@
 
 #include <cstring>
 
+#include "platform/hex_text.h"
 #include "platform/hid_report_descriptor.h"
 #include "sim/control_client.h"
-#include "sim/hex.h"
 #include "sim/report_descriptor.h"
 #include "sim_test_helpers.h"
 
@@ -252,7 +252,7 @@ TEST(UhidFrontend, SetReportsAreHandledLoggedAndAlwaysAnswered) {
         const bool isFeature = std::string(c.event) == "feature";
         ASSERT_TRUE(h.WaitForEvents(c.event, (isFeature ? ++features : ++setReports)));
         const std::string line = h.Events(c.event).back();
-        EXPECT_EQ(Field(line, "hex"), ToHex(c.data));
+        EXPECT_EQ(Field(line, "hex"), platform::HexBytes(c.data));
         EXPECT_EQ(Field(line, "result"), c.result);
         EXPECT_EQ(Field(line, "client"), "1");
     }
