@@ -40,7 +40,8 @@ inline constexpr int kMenuSeparatorIndent = 25;
 
 namespace detail {
 // Holds the drawing style of a menu tree. A base class of SkinnedMenu ahead of QMenu, so that
-// the style is made before the menu and outlives it and all its sub-menus.
+// the style is made before the menu and outlives it and all its sub-menus. (QMenu is therefore
+// not the first base and SkinnedMenu has no Q_OBJECT of its own: cast it as a QMenu.)
 struct MenuStyleOwner {
     MenuStyleOwner();
     ~MenuStyleOwner();
