@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "app/app_services.h"
@@ -27,6 +28,7 @@
 #include "app/led_preview_driver.h"
 #include "app/page_state.h"
 #include "app/skinned_menu.h"
+#include "app/warning_window.h"
 #include "control/control_protocol.h"
 #include "device/discovery.h"
 #include "device/upload.h"
@@ -160,14 +162,14 @@ public:
     bool IsLedPreviewRunning() const { return ledDriver_.IsRunning(); }
     // The open first-level choice list, if any.
     ChoiceList* OpenChoiceList() const { return menuList_.data(); }
-    // The warning asked before a choice list opens; result 1 confirms, 2 cancels.
-    int RunWarningDialog();
+    // The warning asked before a choice list opens: the user's answer.
+    WarningChoice RunWarningDialog();
     // The owner-drawn menus of the edition and the tray icon.
     const SkinnedMenu& stepMenu() const { return stepMenu_; }
     const SkinnedMenu& trayMenu() const { return trayMenu_; }
     TrayIcon& tray() { return *tray_; }
-    // Shows the step list's context menu at `globalPos`; the chosen command, 0 for none.
-    int RunStepMenu(const QPoint& globalPos);
+    // Shows the step list's context menu at `globalPos`; the chosen command, nothing for none.
+    std::optional<macro::StepCommand> RunStepMenu(const QPoint& globalPos);
     // The macro page: its state (the step counters, the recording; null before the
     // initialisation), and its four controls while the advanced page is shown (null otherwise).
     const macro::MacroPageModel* macroPage() const { return macroPage_.get(); }

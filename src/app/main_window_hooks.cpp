@@ -29,8 +29,9 @@ void MainWindow::LoadMenus() {
     LoadEditionMenus(stepMenu_, trayMenu_, state_.languageFlag);
 }
 
-int MainWindow::RunStepMenu(const QPoint& globalPos) {
-    return stepMenu_.TrackPopup(globalPos);
+std::optional<macro::StepCommand> MainWindow::RunStepMenu(const QPoint& globalPos) {
+    const std::optional<MenuCommand> command = CommandOf(stepMenu_.exec(globalPos));
+    return command ? StepCommandOf(*command) : std::nullopt;
 }
 
 // End of the initialisation, HideToTray and RevertAndHide: one tray icon at most.

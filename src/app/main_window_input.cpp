@@ -303,7 +303,7 @@ void MainWindow::OpenFunctionChoiceList(int button) {
 
     if (settings::NeedsPrimaryClickWarning(services_.profile,
                                            button - buttons::kFirstFunctionField) &&
-        RunWarningDialog() == WarningWindow::kCancel) {
+        RunWarningDialog() == WarningChoice::kCancel) {
         return;
     }
 
@@ -316,10 +316,10 @@ void MainWindow::OpenFunctionChoiceList(int button) {
     list->show();
 }
 
-int MainWindow::RunWarningDialog() {
+WarningChoice MainWindow::RunWarningDialog() {
     WarningWindow warning(*images_, layout_.warningButtons, TextFont(), state_.popupX,
                           state_.popupY);
-    return warning.exec();
+    return warning.Ask();
 }
 
 void MainWindow::CloseChoiceList() {

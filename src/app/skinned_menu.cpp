@@ -10,13 +10,10 @@
 #include <QVariant>
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 
 namespace zel::app {
 
 namespace {
-
-constexpr const char* kRecordProperty = "zelMenuRecord";
 
 const QColor kTextColour(255, 255, 255);
 const QColor kItemColour(0, 120, 153);
@@ -34,9 +31,6 @@ const QColor kFrameBrush(255, 255, 255);
 constexpr int kCheckMarkRoom = 16;
 constexpr int kSubMenuArrowRoom = 14;
 
-// Stands for the identifier of a command item when only its kind matters.
-constexpr int kAnyCommandId = 1;
-
 // A solid rectangle given by its edges (right and bottom excluded) in any order.
 void FillSolid(QPainter& painter, int left, int top, int right, int bottom, const QColor& colour) {
     if (left != right && top != bottom) {
@@ -46,10 +40,10 @@ void FillSolid(QPainter& painter, int left, int top, int right, int bottom, cons
     }
 }
 
-// A 3-D frame: the top and left edges first, then the right and bottom edges over them (on a
-// frame one pixel high the bottom edge covers the top one).
-void Draw3dRect(QPainter& painter, const QRect& r, const QColor& topLeft,
-                const QColor& bottomRight) {
+// A frame in two colours: the top and left edges first, then the right and bottom edges over them
+// (on a frame one pixel high the bottom edge covers the top one).
+void DrawTwoToneFrame(QPainter& painter, const QRect& r, const QColor& topLeft,
+                      const QColor& bottomRight) {
     const int x = r.x();
     const int y = r.y();
     const int cx = r.width();
@@ -91,23 +85,17 @@ void DrawSubMenuArrow(QPainter& painter, const QRect& itemRect) {
     painter.drawPolygon(arrow);
 }
 
-void ForEachAction(QMenu& menu, const std::function<void(QAction&)>& visit) {
-    for (QAction* action : menu.actions()) {
-        visit(*action);
-        if (QMenu* sub = action->menu()) {
-            ForEachAction(*sub, visit);
-        }
+MenuItemKind KindOf(const QAction& action) {
+    if (action.menu() != nullptr) {
+        return MenuItemKind::SubMenu;
     }
+    return action.isSeparator() ? MenuItemKind::Separator : MenuItemKind::Command;
 }
 
-}  // namespace
-
-// Draws and measures the items that carry a record of its menu; everything else goes to the
-// normal style. The panel around the items takes the item colour.
+// Draws and measures every item of the menus it is set on; the panel around the items takes
+// the item colour.
 class ZelMenuStyle final : public QProxyStyle {
 public:
-    explicit ZelMenuStyle(const SkinnedMenu& owner) : owner_(owner) {}
-
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         switch (metric) {
@@ -130,15 +118,15 @@ public:
             return QProxyStyle::sizeFromContents(type, option, size, widget);
         }
         // The option carries the item's text and kind, which is all the measure needs.
-        MenuItemRecord record{item->text, kAnyCommandId};
+        MenuItemLook look{item->text, MenuItemKind::Command};
         if (item->menuItemType == QStyleOptionMenuItem::Separator) {
-            record.commandId = kSeparatorCommandId;
+            look.kind = MenuItemKind::Separator;
         } else if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
-            record.commandId = kSubMenuCommandId;
+            look.kind = MenuItemKind::SubMenu;
         }
-        QSize measured = SkinnedMenu::MeasureItem(record);
+        QSize measured = SkinnedMenu::MeasureItem(look);
         measured.rwidth() += kCheckMarkRoom;
-        if (record.commandId == kSubMenuCommandId) {
+        if (look.kind == MenuItemKind::SubMenu) {
             measured.rwidth() += kSubMenuArrowRoom;
         }
         return measured;
@@ -165,11 +153,11 @@ public:
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
         const auto* menu = qobject_cast<const QMenu*>(widget);
         if (element == CE_MenuItem && item != nullptr && menu != nullptr) {
-            const QAction* action = menu->actionAt(option->rect.center());
-            if (const MenuItemRecord* record = owner_.RecordOf(action)) {
+            if (const QAction* action = menu->actionAt(option->rect.center())) {
                 const bool selected = (option->state & State_Selected) != 0;
                 painter->save();
-                SkinnedMenu::DrawItem(*painter, option->rect, selected, *record);
+                SkinnedMenu::DrawItem(*painter, option->rect, selected,
+                                      {action->text(), KindOf(*action)});
                 if (action->menu() != nullptr) {
                     DrawSubMenuArrow(*painter, option->rect);
                 }
@@ -179,103 +167,61 @@ public:
         }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
-
-private:
-    const SkinnedMenu& owner_;
 };
 
-SkinnedMenu::SkinnedMenu(QObject* parent)
-    : QObject(parent), style_(std::make_unique<ZelMenuStyle>(*this)) {}
+}  // namespace
 
-SkinnedMenu::~SkinnedMenu() {
-    // The menus use the style: they go first.
-    menu_.reset();
+namespace detail {
+MenuStyleOwner::MenuStyleOwner() = default;
+MenuStyleOwner::~MenuStyleOwner() = default;
+}  // namespace detail
+
+SkinnedMenu::SkinnedMenu(QWidget* parent) : QMenu(parent) {
+    ownStyle = std::make_unique<ZelMenuStyle>();
+    setStyle(ownStyle.get());
 }
 
-void SkinnedMenu::Attach(std::unique_ptr<QMenu> menu) {
-    menu_ = std::move(menu);
-    if (menu_) {
-        ConnectCommands(*menu_);
-    }
+SkinnedMenu::SkinnedMenu(const QString& title, SkinnedMenu& parentMenu)
+    : QMenu(title, &parentMenu) {
+    setStyle(parentMenu.style());
 }
 
-std::unique_ptr<QMenu> SkinnedMenu::Detach() {
-    if (menu_) {
-        ForEachAction(*menu_, [this](QAction& action) { action.disconnect(this); });
-    }
-    return std::move(menu_);
+SkinnedMenu::~SkinnedMenu() = default;
+
+QAction* SkinnedMenu::AddCommand(const QString& text, MenuCommand command) {
+    QAction* action = addAction(text);
+    action->setData(QVariant::fromValue(command));
+    return action;
 }
 
-void SkinnedMenu::ConnectCommands(QMenu& menu) {
-    ForEachAction(menu, [this](QAction& action) {
-        if (action.menu() == nullptr && !action.isSeparator()) {
-            connect(&action, &QAction::triggered, this,
-                    [this, &action] { emit commandTriggered(CommandIdOf(&action)); });
-        }
-    });
+SkinnedMenu* SkinnedMenu::AddSubMenu(const QString& title) {
+    auto* sub = new SkinnedMenu(title, *this);
+    addAction(sub->menuAction());
+    return sub;
 }
 
-void SkinnedMenu::MakeOwnerDrawn(QMenu* menu) {
-    if (menu == nullptr) {
-        return;
-    }
-    menu->setStyle(style_.get());
-    for (QAction* action : menu->actions()) {
-        const int index = ItemCount();
-        int commandId = CommandIdOf(action);
-        if (action->menu() != nullptr) {
-            commandId = kSubMenuCommandId;
-        } else if (action->isSeparator()) {
-            commandId = kSeparatorCommandId;
-        }
-        records_.push_back({action->text(), commandId});
-        action->setProperty(kRecordProperty, index);
-        if (QMenu* sub = action->menu()) {
-            MakeOwnerDrawn(sub);
+void SkinnedMenu::ClearItems() {
+    for (QAction* action : actions()) {
+        QMenu* sub = action->menu();
+        if (sub != nullptr && sub->parent() == this) {
+            delete sub;  // its item goes with it
         }
     }
+    clear();
 }
 
-const MenuItemRecord* SkinnedMenu::RecordOf(const QAction* action) const {
-    if (action == nullptr) {
-        return nullptr;
-    }
-    const QVariant index = action->property(kRecordProperty);
-    bool valid = false;
-    const int i = index.toInt(&valid);
-    if (!valid || i < 0 || i >= ItemCount()) {
-        return nullptr;
-    }
-    return &records_[static_cast<std::size_t>(i)];
-}
-
-QMenu* SkinnedMenu::Popup() const {
-    if (!menu_ || menu_->actions().isEmpty()) {
-        return nullptr;
-    }
-    return menu_->actions().front()->menu();
-}
-
-int SkinnedMenu::TrackPopup(const QPoint& globalPos) {
-    QMenu* popup = Popup();
-    if (popup == nullptr) {
-        return 0;
-    }
-    return CommandIdOf(popup->exec(globalPos));
-}
-
-QSize SkinnedMenu::MeasureItem(const MenuItemRecord& record) {
+QSize SkinnedMenu::MeasureItem(const MenuItemLook& item) {
     const int height =
-        record.commandId == kSeparatorCommandId ? kMenuSeparatorHeight : kMenuItemHeight;
-    return {static_cast<int>(record.text.size()) * kMenuCharacterWidth, height};
+        item.kind == MenuItemKind::Separator ? kMenuSeparatorHeight : kMenuItemHeight;
+    return {static_cast<int>(item.text.size()) * kMenuCharacterWidth, height};
 }
 
 void SkinnedMenu::DrawItem(QPainter& painter, const QRect& itemRect, bool selected,
-                           const MenuItemRecord& record) {
-    if (record.commandId == kSeparatorCommandId) {
+                           const MenuItemLook& item) {
+    if (item.kind == MenuItemKind::Separator) {
         QRect line = itemRect;
         line.setLeft(itemRect.left() + kMenuSeparatorIndent);
-        Draw3dRect(painter, line, kSeparatorTopLeft, kSeparatorBottomRight);
+        DrawTwoToneFrame(painter, line, kSeparatorTopLeft, kSeparatorBottomRight);
         return;
     }
     if (selected) {
@@ -288,29 +234,18 @@ void SkinnedMenu::DrawItem(QPainter& painter, const QRect& itemRect, bool select
     }
     painter.setPen(kTextColour);
     painter.drawText(itemRect.adjusted(kMenuTextIndent, 0, 0, 0),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, record.text);
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item.text);
 }
 
-std::unique_ptr<QMenu> BuildMenu(const std::vector<MenuItemTemplate>& items) {
-    auto root = std::make_unique<QMenu>();
-    std::function<void(QMenu&, const std::vector<MenuItemTemplate>&)> fill =
-        [&fill](QMenu& menu, const std::vector<MenuItemTemplate>& entries) {
-            for (const MenuItemTemplate& entry : entries) {
-                if (entry.separator) {
-                    menu.addSeparator();
-                } else if (entry.commandId == kSubMenuCommandId || !entry.children.empty()) {
-                    fill(*menu.addMenu(entry.text), entry.children);
-                } else {
-                    menu.addAction(entry.text)->setData(entry.commandId);
-                }
-            }
-        };
-    fill(*root, items);
-    return root;
-}
-
-int CommandIdOf(const QAction* action) {
-    return action != nullptr ? action->data().toInt() : 0;
+std::optional<MenuCommand> CommandOf(const QAction* action) {
+    if (action == nullptr) {
+        return std::nullopt;
+    }
+    const QVariant data = action->data();
+    if (data.metaType() != QMetaType::fromType<MenuCommand>()) {
+        return std::nullopt;
+    }
+    return data.value<MenuCommand>();
 }
 
 }  // namespace zel::app

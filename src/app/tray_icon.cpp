@@ -4,15 +4,17 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "app/edition_menus.h"
 #include "app/skinned_menu.h"
 
 namespace zel::app {
 
 TrayIcon::TrayIcon(QWidget& window, SkinnedMenu& trayMenu, Availability available, QObject* parent)
     : QObject(parent), window_(window), trayMenu_(trayMenu), available_(std::move(available)) {
-    connect(&trayMenu_, &SkinnedMenu::commandTriggered, this,
-            [this](int commandId) { RunMenuCommand(commandId); });
+    connect(&trayMenu_, &QMenu::triggered, this, [this](QAction* action) {
+        if (const std::optional<MenuCommand> command = CommandOf(action)) {
+            RunMenuCommand(*command);
+        }
+    });
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -62,25 +64,19 @@ void TrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason, const 
             emit showRequested();
             break;
         case QSystemTrayIcon::Context:
-            if (QMenu* popup = trayMenu_.Popup()) {
-                popup->popup(pointer);
-            }
+            trayMenu_.popup(pointer);
             break;
         default:
             break;
     }
 }
 
-bool TrayIcon::RunMenuCommand(int commandId) {
-    const auto choice = MenuChoiceOf(commandId);
-    if (!choice) {
-        return false;
-    }
-    switch (choice->command) {
+bool TrayIcon::RunMenuCommand(MenuCommand command) {
+    switch (command) {
         case MenuCommand::ShowWindow:
             emit showRequested();
             return true;
-        case MenuCommand::ExitDriver:
+        case MenuCommand::Exit:
             emit exitRequested();
             return true;
         default:

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/menu_command.h"
+
 class QWidget;
 
 namespace zel::app {
@@ -27,8 +29,7 @@ public:
     // Tells whether the desktop shows tray icons now.
     using Availability = std::function<bool()>;
 
-    // `window` is hidden and gives the icon; `trayMenu` holds the menu whose first pop-up the icon
-    // shows.
+    // `window` is hidden and gives the icon; `trayMenu` is the menu the icon shows.
     TrayIcon(QWidget& window, SkinnedMenu& trayMenu,
              Availability available = &QSystemTrayIcon::isSystemTrayAvailable,
              QObject* parent = nullptr);
@@ -48,9 +49,9 @@ public:
     // click shows the tray menu at `pointer`.
     void HandleActivation(QSystemTrayIcon::ActivationReason reason, const QPoint& pointer);
 
-    // A command of the tray menu: the show entries ask for the window, the exit entries ask the
-    // program to end. Other identifiers are not the tray's and do nothing (false).
-    bool RunMenuCommand(int commandId);
+    // A command of the tray menu: the show entry asks for the window, the exit entry asks the
+    // program to end. Other commands are not the tray's and do nothing (false).
+    bool RunMenuCommand(MenuCommand command);
 
     QSystemTrayIcon* icon() const { return icon_.get(); }
 

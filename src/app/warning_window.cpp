@@ -97,14 +97,23 @@ void WarningWindow::HoverAt(int x, int y) {
 
 void WarningWindow::ReleaseAt() {
     if (hotButton_ == 1) {
-        done(kConfirm);
+        Choose(WarningChoice::kOk);
     } else if (hotButton_ == 2) {
-        done(kCancel);
+        Choose(WarningChoice::kCancel);
     }
 }
 
+WarningChoice WarningWindow::Ask() {
+    return exec() == static_cast<int>(WarningChoice::kOk) ? WarningChoice::kOk
+                                                          : WarningChoice::kCancel;
+}
+
+void WarningWindow::Choose(WarningChoice choice) {
+    done(static_cast<int>(choice));
+}
+
 void WarningWindow::reject() {
-    done(kCancel);
+    Choose(WarningChoice::kCancel);
 }
 
 void WarningWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -2,8 +2,8 @@
 
 // WarningWindow: the small skinned question asked before a mouse button's function is changed
 // while no other button has the primary click. Modal and shaped by its mask; its first button
-// confirms (result 1), its second cancels (result 2). Closing it any other way (Escape, the
-// window manager) cancels too.
+// confirms, its second cancels. Closing it any other way (Escape, the window manager) cancels
+// too.
 
 #include <QDialog>
 #include <QFont>
@@ -16,12 +16,11 @@
 
 namespace zel::app {
 
+enum class WarningChoice { kOk = 1, kCancel = 2 };  // also the dialog's result codes
+
 class WarningWindow final : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kConfirm = 1;
-    static constexpr int kCancel = 2;
-
     // Opens at screen position (x, y), the main window's popupX and popupY.
     WarningWindow(skin::SkinImageStore& images,
                   const std::array<skin::SkinButton, skin::kWarningButtonCount>& buttons,
@@ -33,6 +32,11 @@ public:
 
     void HoverAt(int x, int y);
     void ReleaseAt();
+
+    // Shows the window modally until it is answered.
+    WarningChoice Ask();
+    // Closes the window with `choice` as its answer.
+    void Choose(WarningChoice choice);
 
     void reject() override;
 

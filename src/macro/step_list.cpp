@@ -13,28 +13,7 @@ namespace {
 
 constexpr int kLastMenuMacro = kUserMacroCapacity - 1;
 
-StepCommand Insert(StepCommandKind kind, std::uint8_t code, std::uint8_t action) {
-    return {kind, code, action};
-}
-
 }  // namespace
-
-const std::array<StepMenuIds, 14> kStepMenuIds{{
-    {32802, 32817, Insert(StepCommandKind::InsertBefore, kLeftButtonCode, kPressAction)},
-    {32803, 32818, Insert(StepCommandKind::InsertBefore, kLeftButtonCode, kReleaseAction)},
-    {32804, 32820, Insert(StepCommandKind::InsertBefore, kRightButtonCode, kPressAction)},
-    {32805, 32821, Insert(StepCommandKind::InsertBefore, kRightButtonCode, kReleaseAction)},
-    {32806, 32823, Insert(StepCommandKind::InsertBefore, kMiddleButtonCode, kPressAction)},
-    {32807, 32824, Insert(StepCommandKind::InsertBefore, kMiddleButtonCode, kReleaseAction)},
-    {32809, 32829, Insert(StepCommandKind::InsertAfter, kLeftButtonCode, kPressAction)},
-    {32810, 32830, Insert(StepCommandKind::InsertAfter, kLeftButtonCode, kReleaseAction)},
-    {32811, 32831, Insert(StepCommandKind::InsertAfter, kRightButtonCode, kPressAction)},
-    {32812, 32832, Insert(StepCommandKind::InsertAfter, kRightButtonCode, kReleaseAction)},
-    {32813, 32833, Insert(StepCommandKind::InsertAfter, kMiddleButtonCode, kPressAction)},
-    {32814, 32834, Insert(StepCommandKind::InsertAfter, kMiddleButtonCode, kReleaseAction)},
-    {32780, 32835, {StepCommandKind::ModifyDelay}},
-    {32781, 32836, {StepCommandKind::DeleteStep}},
-}};
 
 std::string StepLineText(MacroStep step) {
     std::string text;
@@ -68,15 +47,6 @@ int LineFromPointer(int itemHeight, int scrollPosition, int pointerY, int listTo
     const long long offset = static_cast<long long>(itemHeight) * scrollPosition + pointerY -
                              static_cast<long long>(listTop);
     return static_cast<int>(offset / itemHeight);
-}
-
-std::optional<StepCommand> StepCommandOf(int commandId) {
-    for (const StepMenuIds& ids : kStepMenuIds) {
-        if (ids.english == commandId || ids.spanish == commandId) {
-            return ids.command;
-        }
-    }
-    return std::nullopt;
 }
 
 MacroPageModel::MacroPageModel(MacroStore& store, platform::MessageSink& messages,
@@ -237,14 +207,13 @@ void MacroPageModel::FinishStepMenu() {
     state.menuMacro = std::min(view.macroSelection, kLastMenuMacro);
 }
 
-bool MacroPageModel::RunStepCommand(int commandId) {
-    const std::optional<StepCommand> command = StepCommandOf(commandId);
-    if (!command || state.recording) {
+bool MacroPageModel::RunStepCommand(const StepCommand& command) {
+    if (state.recording) {
         return false;
     }
-    switch (command->kind) {
+    switch (command.kind) {
         case StepCommandKind::InsertBefore:
-            InsertStep(state.menuMacro, state.menuStep, command->code, command->action);
+            InsertStep(state.menuMacro, state.menuStep, command.code, command.action);
             if (view.stepLines.empty()) {
                 state.selectedLine = 0;  // the new step is the only line: it is the selected one
             }
@@ -252,9 +221,9 @@ bool MacroPageModel::RunStepCommand(int commandId) {
             return false;
         case StepCommandKind::InsertAfter:
             if (!view.stepLines.empty()) {
-                InsertStep(state.menuMacro, state.menuStep + 1, command->code, command->action);
+                InsertStep(state.menuMacro, state.menuStep + 1, command.code, command.action);
             } else {
-                InsertStep(state.menuMacro, 0, command->code, command->action);
+                InsertStep(state.menuMacro, 0, command.code, command.action);
                 state.selectedLine = 0;
             }
             RefreshStepList(state.menuMacro);

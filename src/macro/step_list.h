@@ -9,10 +9,8 @@
 // shows delay k - 1, the pause between step k - 1 and step k. The last step's delay is not
 // shown.
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,8 +41,7 @@ std::uint16_t DelayFromLineText(std::string_view text);
 // height is 0. Integer division as the list's own hit test does.
 int LineFromPointer(int itemHeight, int scrollPosition, int pointerY, int listTop);
 
-// The commands of the step list's context menu. Both editions' identifiers name the same
-// command.
+// What a command of the step list's context menu does to the macro.
 enum class StepCommandKind { InsertBefore, InsertAfter, ModifyDelay, DeleteStep };
 struct StepCommand {
     StepCommandKind kind;
@@ -52,15 +49,6 @@ struct StepCommand {
     std::uint8_t action = 0;  // inserted action: 1 press, 2 release
     friend bool operator==(const StepCommand&, const StepCommand&) = default;
 };
-std::optional<StepCommand> StepCommandOf(int commandId);
-
-// Identifiers of the menus' entries (English and Spanish menus).
-struct StepMenuIds {
-    int english;
-    int spanish;
-    StepCommand command;
-};
-extern const std::array<StepMenuIds, 14> kStepMenuIds;
 
 // The repeat-count edit: its text and whether it takes input.
 struct RepeatBox {
@@ -134,9 +122,9 @@ public:
     bool OpenStepMenu(int line, bool insideList);
     void FinishStepMenu();
 
-    // A command chosen from the context menu (either edition's identifier). True when it asks
-    // the step list to begin editing the selected line (Modify Delay on a delay line).
-    bool RunStepCommand(int commandId);
+    // A command chosen from the context menu. True when it asks the step list to begin editing
+    // the selected line (Modify Delay on a delay line).
+    bool RunStepCommand(const StepCommand& command);
 
     // Inserts step (c, a) with delay 30 at `pos` of user macro m; "Overflow !!!" and nothing
     // changed when the macro already has 254 steps. False when nothing was inserted.

@@ -307,7 +307,7 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
     // Opened again, it starts without a highlighted button.
     OnNextWarning([&](app::WarningWindow& warning) {
         EXPECT_EQ(warning.hotButton(), kNone);
-        warning.done(app::WarningWindow::kConfirm);
+        warning.Choose(app::WarningChoice::kOk);
     });
     EXPECT_NE(OpenListOf(0), nullptr);
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/macro_store.h"
+#include "menu_lines.h"
 #include "settings/config_files.h"
 #include "shell_test_qt.h"
 
@@ -110,19 +112,20 @@ TEST_F(EditionSwitch, ToCNStoresTheFlagAndLoadsTheSpanishFilesAndMenus) {
     EXPECT_EQ(calls,
               (std::vector<std::string>{"layouts 0", "macros Macro_CN.dat", "menus 0", "title"}));
 
-    // The step menu now carries the Spanish items and their identifiers 32817 ... 32836.
-    ASSERT_EQ(stepMenu.ItemCount(), 23);
-    std::vector<int> ids;
-    for (const MenuItemRecord& r : stepMenu.records()) {
-        if (r.commandId > 0) {
-            ids.push_back(r.commandId);
-            EXPECT_GE(r.commandId, 32817);
-            EXPECT_LE(r.commandId, 32836);
+    // The step menu now carries the Spanish items, each step command once.
+    const std::vector<MenuLine> lines = MenuLines(stepMenu);
+    ASSERT_EQ(lines.size(), 23u);
+    std::set<MenuCommand> commands;
+    for (const MenuLine& line : lines) {
+        if (line.command) {
+            commands.insert(*line.command);
+            EXPECT_TRUE(StepCommandOf(*line.command).has_value());
         }
     }
-    EXPECT_EQ(ids.size(), 14u);
-    EXPECT_EQ(stepMenu.records()[1].text, QString("Insertar antes del elemento    "));
-    EXPECT_EQ(trayMenu.Popup()->actions().front()->text(), QString("Mostrar ventana"));
+    EXPECT_EQ(commands.size(), 14u);
+    EXPECT_EQ(lines[0].text, QString("Macro"));
+    EXPECT_EQ(lines[1].text, QString("Insertar antes del elemento    "));
+    EXPECT_EQ(trayMenu.actions().front()->text(), QString("Mostrar ventana"));
     EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -133,8 +136,8 @@ TEST_F(EditionSwitch, BackToENAndAgainRunsEveryStep) {
     EXPECT_EQ(languageFlag, 1);
     EXPECT_EQ(settings::ReadEditionFlag(paths.configPath), 1);
     EXPECT_EQ(MacroNames(store), (std::vector<std::string>{"Copy", "Paste"}));
-    EXPECT_EQ(stepMenu.records()[1].text, QString("Add Forward"));
-    EXPECT_EQ(stepMenu.ItemCount(), 23);
+    EXPECT_EQ(MenuLines(stepMenu)[1].text, QString("Add Forward"));
+    EXPECT_EQ(MenuLines(stepMenu).size(), 23u);
 
     calls.clear();
     SelectEditionEN(Context());  // the active edition: the same steps

@@ -13,9 +13,11 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "app/page_table.h"
+#include "app/skinned_menu.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/ui/editable_list_box.h"
@@ -39,11 +41,11 @@ MacroRecord FiveLineMacro(const std::string& name) {
 }
 
 // The chain of actions that leads from `menu` to the action carrying `commandId`.
-bool PathTo(QMenu& menu, int commandId, std::vector<QAction*>& path) {
+bool PathTo(QMenu& menu, app::MenuCommand command, std::vector<QAction*>& path) {
     for (QAction* action : menu.actions()) {
         path.push_back(action);
-        if (action->menu() != nullptr ? PathTo(*action->menu(), commandId, path)
-                                      : action->data().toInt() == commandId) {
+        if (action->menu() != nullptr ? PathTo(*action->menu(), command, path)
+                                      : app::CommandOf(action) == command) {
             return true;
         }
         path.pop_back();
@@ -85,7 +87,9 @@ protected:
     // A right-button release over line `line` of the step list, through the window's filter.
     // `commandId` is chosen from the menu that opens (0: the menu is closed without a choice);
     // `menuOpened` tells whether one did.
-    void RightClickLine(int line, int commandId, bool* menuOpened = nullptr) {
+    // Right-click on `line`, then `command` chosen from the menu (none: the menu is closed).
+    void RightClickLine(int line, std::optional<app::MenuCommand> command,
+                        bool* menuOpened = nullptr) {
         QListWidget& list = *page().stepList();
         if (line < list.count()) {
             list.scrollToItem(list.item(line));  // as the user scrolls to the line first
@@ -96,7 +100,7 @@ protected:
                                  ? QPoint(5, 5)
                                  : QPoint(5, list.viewport()->height() - 2);
         bool opened = false;
-        QTimer::singleShot(0, [this, commandId, &opened] { ChooseFromPopup(commandId, opened); });
+        QTimer::singleShot(0, [this, command, &opened] { ChooseFromPopup(command, opened); });
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local),
                             QPointF(list.viewport()->mapToGlobal(local)), Qt::RightButton,
                             Qt::NoButton, Qt::NoModifier);
@@ -109,7 +113,7 @@ protected:
 
     // Plays the user in the open pop-up: walks down to the command with the keyboard and
     // confirms it, or closes the menu.
-    void ChooseFromPopup(int commandId, bool& opened) {
+    void ChooseFromPopup(std::optional<app::MenuCommand> command, bool& opened) {
         auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (popup == nullptr) {
             return;  // no menu was shown
@@ -117,10 +121,11 @@ protected:
         opened = true;
         menuTitle_ = popup->title().toStdString();
         std::vector<QAction*> path;
-        if (commandId == 0 || !PathTo(*popup, commandId, path)) {
+        if (!command || !PathTo(*popup, *command, path)) {
             popup->close();
             return;
         }
+        chosenText_ = path.back()->text().toStdString();
         WalkPath(popup, path, 0);
     }
 
@@ -189,6 +194,7 @@ protected:
     }
 
     std::string menuTitle_;
+    std::string chosenText_;  // of the item last chosen from the step menu
 };
 
 TEST_F(MacroPageWindowTest, ControlsComeAndGoWithThePage) {
@@ -231,9 +237,10 @@ TEST_F(MacroPageWindowTest, FiveLineMacroAndItsPaintedCounters) {
 
 TEST_F(MacroPageWindowTest, ModifyDelayFromTheContextMenu) {
     ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}));
-    RightClickLine(3, 32780);  // "Modify Delay" on "    40ms"
+    RightClickLine(3, app::MenuCommand::ModifyDelay);  // "Modify Delay" on "    40ms"
     ASSERT_NE(page().stepList()->editor(), nullptr) << "the delay line is edited in place";
     EXPECT_EQ(menuTitle_, "Menu_Macro");
+    EXPECT_EQ(chosenText_, "Modify Delay");
     page().stepList()->editor()->setText("250");
     // The window's filter takes the key-down of Return; its key-up ends the edit.
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
@@ -249,29 +256,30 @@ TEST_F(MacroPageWindowTest, ModifyDelayFromTheContextMenu) {
 TEST_F(MacroPageWindowTest, InsertAndDeleteFromTheMenuOfEitherEdition) {
     struct Case {
         int languageFlag;
-        int insertBeforeLeftDown;
-        int insertAfterMiddleUp;
-        int deleteId;
         const char* title;
+        const char* pressText;
+        const char* deleteText;
     };
-    const Case cases[] = {{1, 32802, 32814, 32781, "Menu_Macro"},
-                          {0, 32817, 32834, 32836, "Macro"}};
+    const Case cases[] = {{1, "Menu_Macro", "Down ", "Delete"},
+                          {0, "Macro", "Pulsación", "Eliminar"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.languageFlag);
         window_.reset();
         macros_.ReplaceUserMacros({});
         ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}, c.languageFlag));
 
-        RightClickLine(2, c.insertBeforeLeftDown);  // before [↑]A
+        RightClickLine(2, app::MenuCommand::InsertLeftPressBefore);  // before [↑]A
         EXPECT_EQ(menuTitle_, c.title);
+        EXPECT_EQ(chosenText_, c.pressText);
         EXPECT_EQ(StepLines(),
                   (std::vector<std::string>{kDown + "A", "    50ms", kDown + "L-KEY", "    30ms",
                                             kUp + "A", "    40ms", kDown + "L-KEY"}));
-        RightClickLine(0, c.insertAfterMiddleUp);  // after [↓]A
+        RightClickLine(0, app::MenuCommand::InsertMiddleReleaseAfter);  // after [↓]A
         EXPECT_EQ(StepLines()[2], kUp + "M-KEY");
         EXPECT_EQ(macros_.UserMacro(0).stepCount, 5);
 
-        RightClickLine(3, c.deleteId);  // a delay line deletes the step before it
+        RightClickLine(3, app::MenuCommand::DeleteStep);  // a delay line deletes the step before it
+        EXPECT_EQ(chosenText_, c.deleteText);
         EXPECT_EQ(macros_.UserMacro(0).stepCount, 4);
         EXPECT_EQ(StepLines()[2], kDown + "L-KEY");
     }
@@ -283,12 +291,14 @@ TEST_F(MacroPageWindowTest, LineZeroIsHighlightedAfterAnInsertIntoAnEmptyListOrI
     struct Case {
         const char* what;
         MacroRecord macro;
-        int commandId;
+        app::MenuCommand command;
         std::string firstLine;
     } const cases[] = {
-        {"insert before into an empty list", MakeMacro("M"), 32802, kDown + "L-KEY"},
-        {"insert after into an empty list", MakeMacro("M"), 32814, kUp + "M-KEY"},
-        {"delete of line 0", FiveLineMacro("M"), 32781, kUp + "A"},
+        {"insert before into an empty list", MakeMacro("M"),
+         app::MenuCommand::InsertLeftPressBefore, kDown + "L-KEY"},
+        {"insert after into an empty list", MakeMacro("M"),
+         app::MenuCommand::InsertMiddleReleaseAfter, kUp + "M-KEY"},
+        {"delete of line 0", FiveLineMacro("M"), app::MenuCommand::DeleteStep, kUp + "A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -300,7 +310,7 @@ TEST_F(MacroPageWindowTest, LineZeroIsHighlightedAfterAnInsertIntoAnEmptyListOrI
         if (list.count() > 0) {
             ClickRow(list, 2);  // another line was the current one
         }
-        RightClickLine(0, c.commandId);
+        RightClickLine(0, c.command);
         ASSERT_FALSE(StepLines().empty());
         EXPECT_EQ(StepLines()[0], c.firstLine);
         EXPECT_EQ(list.currentRow(), 0);
@@ -312,13 +322,13 @@ TEST_F(MacroPageWindowTest, LineZeroIsHighlightedAfterAnInsertIntoAnEmptyListOrI
 TEST_F(MacroPageWindowTest, MenuOnlyOverLinesAndNotWhileRecording) {
     ASSERT_TRUE(StartOnMacroPage({MakeMacro("M", {{4, 1}})}));
     bool opened = false;
-    RightClickLine(0, 0, &opened);
+    RightClickLine(0, std::nullopt, &opened);
     EXPECT_TRUE(opened);
-    RightClickLine(3, 0, &opened);  // below the only line
+    RightClickLine(3, std::nullopt, &opened);  // below the only line
     EXPECT_FALSE(opened);
     ClickAdvanced(buttons::kRecord);
     ASSERT_TRUE(window().IsRecording());
-    RightClickLine(0, 0, &opened);
+    RightClickLine(0, std::nullopt, &opened);
     EXPECT_FALSE(opened);
     ClickAdvanced(buttons::kRecord);
 }
@@ -326,7 +336,7 @@ TEST_F(MacroPageWindowTest, MenuOnlyOverLinesAndNotWhileRecording) {
 TEST_F(MacroPageWindowTest, InsertIntoAFullMacroOverflows) {
     std::vector<MacroStep> steps(254, MacroStep{4, 1});
     ASSERT_TRUE(StartOnMacroPage({MakeMacro("Full", steps)}));
-    RightClickLine(0, 32809);
+    RightClickLine(0, app::MenuCommand::InsertLeftPressAfter);
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_EQ(messages_.messages[0], "Overflow !!!");
     EXPECT_EQ(macros_.UserMacro(0).stepCount, 254);
@@ -509,7 +519,7 @@ TEST_F(MacroPageWindowTest, ClickingAMacroSelectsItForTheActionsThatFollow) {
 
     // The step menu works on the clicked macro.
     bool opened = false;
-    RightClickLine(0, 32781, &opened);  // "Delete" on [↓]B
+    RightClickLine(0, app::MenuCommand::DeleteStep, &opened);  // "Delete" on [↓]B
     EXPECT_TRUE(opened);
     EXPECT_EQ(macros_.UserMacro(1).stepCount, 1);
     EXPECT_EQ(macros_.UserMacro(0).stepCount, 3) << "the first macro is left alone";

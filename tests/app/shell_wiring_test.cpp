@@ -17,6 +17,7 @@
 #include "app/tray_icon.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
+#include "menu_lines.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/profile_operations.h"
@@ -75,11 +76,10 @@ TEST_F(ShellWiring, CloseKeepsTheWindowReachableAndTheTrayExitEndsTheProgram) {
     window().ShowWindow();
     EXPECT_FALSE(Minimised());
 
-    QMenu* trayPopup = window().trayMenu().Popup();
-    ASSERT_NE(trayPopup, nullptr);
-    ASSERT_EQ(trayPopup->actions().size(), 2);
-    EXPECT_EQ(trayPopup->actions()[1]->text(), "Exit Driver");
-    trayPopup->actions()[1]->trigger();
+    const QMenu& trayPopup = window().trayMenu();
+    ASSERT_EQ(trayPopup.actions().size(), 2);
+    EXPECT_EQ(trayPopup.actions()[1]->text(), "Exit Driver");
+    trayPopup.actions()[1]->trigger();
     EXPECT_TRUE(window().IsShutDown());
     EXPECT_FALSE(window().tray().IsPresent());
     EXPECT_EQ(pointer_.pointerSpeed, 10);
@@ -87,17 +87,17 @@ TEST_F(ShellWiring, CloseKeepsTheWindowReachableAndTheTrayExitEndsTheProgram) {
 
 TEST_F(ShellWiring, EditionButtonsSwitchFlagMenusAndMacroFile) {
     ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
-    ASSERT_EQ(window().stepMenu().ItemCount(), 23);
-    EXPECT_EQ(window().stepMenu().records()[1].text, "Add Forward");
+    ASSERT_EQ(app::MenuLines(window().stepMenu()).size(), 23u);
+    EXPECT_EQ(app::MenuLines(window().stepMenu())[1].text, "Add Forward");
     const settings::ProfileValues profile = settings::TakeProfileValues(profile_);
 
     Click(MainButton(buttons::kEditionCN));
 
     EXPECT_EQ(state().languageFlag, 0);
     EXPECT_EQ(settings::ReadEditionFlag(ConfigPath()), 0);
-    EXPECT_EQ(window().stepMenu().ItemCount(), 23) << "replaced, not added";
-    EXPECT_EQ(window().stepMenu().records()[1].text, "Insertar antes del elemento    ");
-    EXPECT_EQ(window().trayMenu().Popup()->actions()[0]->text(), "Mostrar ventana");
+    EXPECT_EQ(app::MenuLines(window().stepMenu()).size(), 23u) << "replaced, not added";
+    EXPECT_EQ(app::MenuLines(window().stepMenu())[1].text, "Insertar antes del elemento    ");
+    EXPECT_EQ(window().trayMenu().actions()[0]->text(), "Mostrar ventana");
     EXPECT_EQ(std::filesystem::path(window().paths().macroPath).filename(), "Macro_CN.dat");
     EXPECT_EQ(window().windowTitle(), "KV270 Gaming Mouse");
     EXPECT_EQ(settings::TakeProfileValues(profile_), profile);
@@ -106,7 +106,7 @@ TEST_F(ShellWiring, EditionButtonsSwitchFlagMenusAndMacroFile) {
     Click(MainButton(buttons::kEditionEN));
     EXPECT_EQ(state().languageFlag, 1);
     EXPECT_EQ(settings::ReadEditionFlag(ConfigPath()), 1);
-    EXPECT_EQ(window().stepMenu().records()[1].text, "Add Forward");
+    EXPECT_EQ(app::MenuLines(window().stepMenu())[1].text, "Add Forward");
     EXPECT_FALSE(window().IsShutDown());
 }
 
@@ -249,7 +249,7 @@ TEST_F(ShellWiring, FirstStartOfAnInstalledWindowTakesTheEditionOfASpanishLocale
     ASSERT_TRUE(Start(setup));
     EXPECT_EQ(state().languageFlag, 0);
     EXPECT_EQ(settings::ReadEditionFlag(window().paths().configPath), 0);
-    EXPECT_EQ(window().trayMenu().Popup()->actions()[0]->text(), "Mostrar ventana");
+    EXPECT_EQ(window().trayMenu().actions()[0]->text(), "Mostrar ventana");
 }
 
 TEST_F(ShellWiring, ImportDialogOpensInTheProgramsFolderWhenPortable) {

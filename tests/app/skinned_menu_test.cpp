@@ -8,71 +8,99 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <vector>
 
 #include "app/edition_menus.h"
+#include "menu_lines.h"
 #include "shell_test_qt.h"
 
 namespace zel::app {
-
-void PrintTo(const MenuItemRecord& r, std::ostream* out) {
-    *out << '"' << r.text.toStdString() << "\" " << r.commandId;
-}
-bool operator==(const MenuItemRecord& a, const MenuItemRecord& b) {
-    return a.text == b.text && a.commandId == b.commandId;
-}
-
 namespace {
 
 const QColor kTeal(0, 120, 153);
 
-using Records = std::vector<MenuItemRecord>;
+using Lines = std::vector<MenuLine>;
+using C = MenuCommand;
 
-// The records every menu of the editions must give, in depth-first order.
-Records ExpectedRecords(int menuNumber) {
-    auto r = [](const char* text, int id) { return MenuItemRecord{QString::fromUtf8(text), id}; };
-    switch (menuNumber) {
-        case kTrayMenuEN:
-            return {r("Menu_Tray", -1), r("Show Window", 32801), r("Exit Driver", 32800)};
-        case kTrayMenuCN:
-            return {r("Escritorio", -1), r("Mostrar ventana", 32837), r("Salir", 32838)};
-        case kStepMenuEN:
-            return {r("Menu_Macro", -1),      r("Add Forward", -1), r("Left Button", -1),
-                    r("Down ", 32802),        r("Up", 32803),       r("Right Button", -1),
-                    r("Down", 32804),         r("Up", 32805),       r("Mid Button", -1),
-                    r("Down", 32806),         r("Up", 32807),       r("Add Backward", -1),
-                    r("Left Button", -1),     r("Down ", 32809),    r("Up", 32810),
-                    r("Right Button", -1),    r("Down", 32811),     r("Up", 32812),
-                    r("Mid Button", -1),      r("Down", 32813),     r("Up", 32814),
-                    r("Modify Delay", 32780), r("Delete", 32781)};
-        case kStepMenuCN:
-            return {r("Macro", -1),
-                    r("Insertar antes del elemento    ", -1),
-                    r("Botón izquierdo ", -1),
-                    r("Pulsación", 32817),
-                    r("Liberación", 32818),
-                    r("Clic derecho", -1),
-                    r("Pulsación", 32820),
-                    r("Liberación ", 32821),
-                    r("Botón central", -1),
-                    r("Pulsación", 32823),
-                    r("Liberación ", 32824),
-                    r("Insertar después del elemento  ", -1),
-                    r("Botón izquierdo ", -1),
-                    r("Pulsación", 32829),
-                    r("Liberación", 32830),
-                    r("Clic derecho", -1),
-                    r("Pulsación", 32831),
-                    r("Liberación", 32832),
-                    r("Botón central ", -1),
-                    r("Pulsación", 32833),
-                    r("Liberación ", 32834),
-                    r("Modificar el retraso", 32835),
-                    r("Eliminar", 32836)};
-        default:
-            return {};
+MenuLine Sub(const char* text) {
+    return {QString::fromUtf8(text), MenuItemKind::SubMenu, std::nullopt};
+}
+MenuLine Cmd(const char* text, MenuCommand command) {
+    return {QString::fromUtf8(text), MenuItemKind::Command, command};
+}
+
+enum class Menu { Step, Tray };
+
+// The lines every menu of the editions must give, in depth-first order.
+Lines ExpectedLines(Menu menu, bool english) {
+    if (menu == Menu::Tray) {
+        return english ? Lines{Sub("Menu_Tray"), Cmd("Show Window", C::ShowWindow),
+                               Cmd("Exit Driver", C::Exit)}
+                       : Lines{Sub("Escritorio"), Cmd("Mostrar ventana", C::ShowWindow),
+                               Cmd("Salir", C::Exit)};
     }
+    if (english) {
+        return {Sub("Menu_Macro"),
+                Sub("Add Forward"),
+                Sub("Left Button"),
+                Cmd("Down ", C::InsertLeftPressBefore),
+                Cmd("Up", C::InsertLeftReleaseBefore),
+                Sub("Right Button"),
+                Cmd("Down", C::InsertRightPressBefore),
+                Cmd("Up", C::InsertRightReleaseBefore),
+                Sub("Mid Button"),
+                Cmd("Down", C::InsertMiddlePressBefore),
+                Cmd("Up", C::InsertMiddleReleaseBefore),
+                Sub("Add Backward"),
+                Sub("Left Button"),
+                Cmd("Down ", C::InsertLeftPressAfter),
+                Cmd("Up", C::InsertLeftReleaseAfter),
+                Sub("Right Button"),
+                Cmd("Down", C::InsertRightPressAfter),
+                Cmd("Up", C::InsertRightReleaseAfter),
+                Sub("Mid Button"),
+                Cmd("Down", C::InsertMiddlePressAfter),
+                Cmd("Up", C::InsertMiddleReleaseAfter),
+                Cmd("Modify Delay", C::ModifyDelay),
+                Cmd("Delete", C::DeleteStep)};
+    }
+    return {Sub("Macro"),
+            Sub("Insertar antes del elemento    "),
+            Sub("Botón izquierdo "),
+            Cmd("Pulsación", C::InsertLeftPressBefore),
+            Cmd("Liberación", C::InsertLeftReleaseBefore),
+            Sub("Clic derecho"),
+            Cmd("Pulsación", C::InsertRightPressBefore),
+            Cmd("Liberación ", C::InsertRightReleaseBefore),
+            Sub("Botón central"),
+            Cmd("Pulsación", C::InsertMiddlePressBefore),
+            Cmd("Liberación ", C::InsertMiddleReleaseBefore),
+            Sub("Insertar después del elemento  "),
+            Sub("Botón izquierdo "),
+            Cmd("Pulsación", C::InsertLeftPressAfter),
+            Cmd("Liberación", C::InsertLeftReleaseAfter),
+            Sub("Clic derecho"),
+            Cmd("Pulsación", C::InsertRightPressAfter),
+            Cmd("Liberación", C::InsertRightReleaseAfter),
+            Sub("Botón central "),
+            Cmd("Pulsación", C::InsertMiddlePressAfter),
+            Cmd("Liberación ", C::InsertMiddleReleaseAfter),
+            Cmd("Modificar el retraso", C::ModifyDelay),
+            Cmd("Eliminar", C::DeleteStep)};
+}
+
+// Every menu of the tree under `menu`, `menu` first.
+std::vector<const QMenu*> MenuTree(const QMenu& menu) {
+    std::vector<const QMenu*> menus{&menu};
+    for (const QAction* action : menu.actions()) {
+        if (const QMenu* sub = action->menu()) {
+            const std::vector<const QMenu*> below = MenuTree(*sub);
+            menus.insert(menus.end(), below.begin(), below.end());
+        }
+    }
+    return menus;
 }
 
 class ZelMenu : public ::testing::Test {
@@ -80,55 +108,56 @@ protected:
     shell_testing::ApplicationGuard application;
 };
 
-TEST_F(ZelMenu, EveryEditionMenuGivesItsRecordsDepthFirst) {
-    for (const int number : {kTrayMenuEN, kTrayMenuCN, kStepMenuEN, kStepMenuCN}) {
-        SCOPED_TRACE(number);
-        SkinnedMenu menu;
-        LoadOwnerDrawnMenu(menu, number);
-        EXPECT_EQ(menu.records(), ExpectedRecords(number));
-        EXPECT_EQ(menu.ItemCount(), static_cast<int>(ExpectedRecords(number).size()));
-        ASSERT_NE(menu.Popup(), nullptr);
-        // Every item of the shown pop-up carries its own record.
-        for (QAction* action : menu.Popup()->actions()) {
-            const MenuItemRecord* record = menu.RecordOf(action);
-            ASSERT_NE(record, nullptr);
-            EXPECT_EQ(record->text, action->text());
+TEST_F(ZelMenu, EveryEditionMenuListsItsItemsDepthFirst) {
+    for (const bool english : {true, false}) {
+        for (const Menu which : {Menu::Step, Menu::Tray}) {
+            SCOPED_TRACE(english ? "EN" : "CN");
+            SkinnedMenu menu;
+            FillMenu(menu, which == Menu::Step ? StepMenuEntry() : TrayMenuEntry(),
+                     english ? 1 : 0);
+            EXPECT_EQ(MenuLines(menu), ExpectedLines(which, english));
+            // Every pop-up of the tree is drawn by the menu's own style.
+            EXPECT_NE(menu.style(), QApplication::style());
+            for (const QMenu* sub : MenuTree(menu)) {
+                EXPECT_EQ(sub->style(), menu.style()) << sub->title().toStdString();
+            }
         }
     }
-    EXPECT_EQ(ExpectedRecords(kStepMenuEN).size(), 23u);
+    EXPECT_EQ(ExpectedLines(Menu::Step, true).size(), 23u);
 }
 
-TEST_F(ZelMenu, AnEditionSwitchReplacesTheRecordsInsteadOfAddingThem) {
+TEST_F(ZelMenu, AnEditionSwitchReplacesTheItemsInsteadOfAddingThem) {
     SkinnedMenu step;
     SkinnedMenu tray;
     LoadEditionMenus(step, tray, 1);
-    QPointer<QMenu> oldPopup = step.Popup();
+    QPointer<QMenu> oldSubMenu = step.actions().front()->menu();
+    ASSERT_FALSE(oldSubMenu.isNull());
     LoadEditionMenus(step, tray, 0);
-    EXPECT_EQ(step.records(), ExpectedRecords(kStepMenuCN));
-    EXPECT_EQ(tray.records(), ExpectedRecords(kTrayMenuCN));
-    EXPECT_TRUE(oldPopup.isNull()) << "the previous menu is destroyed";
+    EXPECT_EQ(MenuLines(step), ExpectedLines(Menu::Step, false));
+    EXPECT_EQ(MenuLines(tray), ExpectedLines(Menu::Tray, false));
+    EXPECT_TRUE(oldSubMenu.isNull()) << "the previous sub-menus are destroyed";
     LoadEditionMenus(step, tray, 2);  // any non-zero flag is the EN edition
-    EXPECT_EQ(step.records(), ExpectedRecords(kStepMenuEN));
-    EXPECT_EQ(tray.records(), ExpectedRecords(kTrayMenuEN));
+    EXPECT_EQ(MenuLines(step), ExpectedLines(Menu::Step, true));
+    EXPECT_EQ(MenuLines(tray), ExpectedLines(Menu::Tray, true));
 }
 
 TEST_F(ZelMenu, MeasuresEightPixelsPerCharacterByTwenty) {
     struct Case {
         const char* text;
-        int commandId;
+        MenuItemKind kind;
         QSize size;
     };
     const Case cases[] = {
-        {"Show Window", 32801, {88, 20}},
-        {"Twelve chars  ", 5, {112, 20}},  // 12 letters and 2 blanks
-        {"Insertar antes del elemento    ", -1, {248, 20}},
-        {"Liberación ", 32821, {88, 20}},  // characters, not bytes
-        {"", 0, {0, 1}},                   // separator
-        {"", 7, {0, 20}},
+        {"Show Window", MenuItemKind::Command, {88, 20}},
+        {"Twelve chars  ", MenuItemKind::Command, {112, 20}},  // 12 letters and 2 blanks
+        {"Insertar antes del elemento    ", MenuItemKind::SubMenu, {248, 20}},
+        {"Liberación ", MenuItemKind::Command, {88, 20}},  // characters, not bytes
+        {"", MenuItemKind::Separator, {0, 1}},
+        {"", MenuItemKind::Command, {0, 20}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(SkinnedMenu::MeasureItem({QString::fromUtf8(c.text), c.commandId}), c.size);
+        EXPECT_EQ(SkinnedMenu::MeasureItem({QString::fromUtf8(c.text), c.kind}), c.size);
     }
 }
 
@@ -136,13 +165,12 @@ TEST_F(ZelMenu, MeasuresEightPixelsPerCharacterByTwenty) {
 class ShownMenu : public ZelMenu {
 protected:
     void SetUp() override {
-        menu.Attach(BuildMenu({MenuItemTemplate::SubMenu(
-            "Popup", {MenuItemTemplate::Item("Show Window", 11), MenuItemTemplate::Separator(),
-                      MenuItemTemplate::SubMenu("More", {MenuItemTemplate::Item("Inner", 12)}),
-                      MenuItemTemplate::Item("Exit Driver", 13)})}));
-        menu.MakeOwnerDrawn(menu.AttachedMenu());
-        popup = menu.Popup();
-        ASSERT_NE(popup, nullptr);
+        menu.setTitle("Popup");
+        menu.AddCommand("Show Window", MenuCommand::ShowWindow);
+        menu.addSeparator();
+        menu.AddSubMenu("More")->AddCommand("Inner", MenuCommand::ModifyDelay);
+        menu.AddCommand("Exit Driver", MenuCommand::Exit);
+        popup = &menu;
         popup->popup(QPoint(0, 0));
         actions = popup->actions();
         ASSERT_EQ(actions.size(), 4);
@@ -163,10 +191,14 @@ protected:
     QList<QAction*> actions;
 };
 
-TEST_F(ShownMenu, RecordsIncludeSeparatorsAndSubMenus) {
-    const Records expected = {{"Popup", -1}, {"Show Window", 11}, {"", 0},
-                              {"More", -1},  {"Inner", 12},       {"Exit Driver", 13}};
-    EXPECT_EQ(menu.records(), expected);
+TEST_F(ShownMenu, ItemsIncludeSeparatorsAndSubMenus) {
+    const Lines expected = {Sub("Popup"),
+                            Cmd("Show Window", C::ShowWindow),
+                            {"", MenuItemKind::Separator, std::nullopt},
+                            Sub("More"),
+                            Cmd("Inner", C::ModifyDelay),
+                            Cmd("Exit Driver", C::Exit)};
+    EXPECT_EQ(MenuLines(menu), expected);
 }
 
 TEST_F(ShownMenu, ItemsAreLaidOutAtTheirMeasuredHeights) {
@@ -241,31 +273,38 @@ TEST_F(ShownMenu, SeparatorIsALineStartingTwentyFivePixelsIn) {
     }
 }
 
-TEST_F(ShownMenu, ChosenItemsReportTheirCommandIdentifier) {
-    std::vector<int> chosen;
-    QObject::connect(&menu, &SkinnedMenu::commandTriggered,
-                     [&chosen](int id) { chosen.push_back(id); });
+TEST_F(ShownMenu, ChosenItemsReportTheirCommand) {
+    std::vector<MenuCommand> chosen;
+    QObject::connect(&menu, &QMenu::triggered, [&chosen](QAction* action) {
+        if (const std::optional<MenuCommand> command = CommandOf(action)) {
+            chosen.push_back(*command);
+        }
+    });
     actions[3]->trigger();
-    actions[2]->menu()->actions().front()->trigger();
-    EXPECT_EQ(chosen, (std::vector<int>{13, 12}));
+    actions[2]->menu()->actions().front()->trigger();  // a sub-menu's item reaches its root
+    EXPECT_EQ(chosen, (std::vector<MenuCommand>{C::Exit, C::ModifyDelay}));
+    EXPECT_EQ(CommandOf(actions[1]), std::nullopt) << "a separator";
+    EXPECT_EQ(CommandOf(actions[2]), std::nullopt) << "an item that opens a sub-menu";
+    EXPECT_EQ(CommandOf(nullptr), std::nullopt);
 }
 
-TEST_F(ZelMenu, TrackPopupReturnsTheChosenCommandOrNothing) {
+TEST_F(ZelMenu, ExecReturnsTheChosenItemOrNothing) {
     SkinnedMenu menu;
-    LoadOwnerDrawnMenu(menu, kStepMenuCN);
-    QMenu* popup = menu.Popup();
-    auto pressLater = [popup](QAction* item, int key) {
-        QTimer::singleShot(0, popup, [popup, item, key] {
-            popup->setActiveAction(item);
+    FillMenu(menu, StepMenuEntry(), 0);
+    auto pressLater = [&menu](QAction* item, int key) {
+        QTimer::singleShot(0, &menu, [&menu, item, key] {
+            menu.setActiveAction(item);
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-            QApplication::sendEvent(popup, &press);
+            QApplication::sendEvent(&menu, &press);
         });
     };
-    pressLater(popup->actions().last(), Qt::Key_Return);
-    EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 32836);  // "Eliminar"
-    pressLater(popup->actions().last(), Qt::Key_Escape);
-    EXPECT_EQ(menu.TrackPopup(QPoint(10, 10)), 0);
-    EXPECT_EQ(SkinnedMenu().TrackPopup(QPoint(0, 0)), 0) << "no menu attached";
+    pressLater(menu.actions().last(), Qt::Key_Return);
+    QAction* chosen = menu.exec(QPoint(10, 10));
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->text(), "Eliminar");
+    EXPECT_EQ(CommandOf(chosen), MenuCommand::DeleteStep);
+    pressLater(menu.actions().last(), Qt::Key_Escape);
+    EXPECT_EQ(menu.exec(QPoint(10, 10)), nullptr);
 }
 
 TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
@@ -273,7 +312,7 @@ TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
     image.fill(Qt::black);
     {
         QPainter painter(&image);
-        SkinnedMenu::DrawItem(painter, QRect(0, 0, 60, 4), false, {"", 0});
+        SkinnedMenu::DrawItem(painter, QRect(0, 0, 60, 4), false, {"", MenuItemKind::Separator});
     }
     EXPECT_EQ(QColor(image.pixel(24, 0)), QColor(0, 0, 0));
     EXPECT_EQ(QColor(image.pixel(25, 0)), QColor(255, 0, 0));  // top
@@ -283,37 +322,36 @@ TEST_F(ZelMenu, ATallerSeparatorShowsBothEdgeColours) {
     EXPECT_EQ(QColor(image.pixel(40, 1)), QColor(0, 0, 0));    // inside untouched
 }
 
-TEST(MenuChoices, BothEditionsMapToTheSameCommands) {
+TEST(MenuCommands, StepCommandsBecomeTheirStepOperations) {
+    using macro::StepCommand;
+    using macro::StepCommandKind;
+    const StepCommandKind before = StepCommandKind::InsertBefore;
+    const StepCommandKind after = StepCommandKind::InsertAfter;
     struct Case {
-        int en;
-        int cn;
-        MenuChoice choice;
+        MenuCommand command;
+        std::optional<StepCommand> operation;
     };
     const Case cases[] = {
-        {32801, 32837, {MenuCommand::ShowWindow}},
-        {32800, 32838, {MenuCommand::ExitDriver}},
-        {32780, 32835, {MenuCommand::ModifyDelay}},
-        {32781, 32836, {MenuCommand::DeleteStep}},
-        {32802, 32817, {MenuCommand::InsertBefore, StepButton::Left, true}},
-        {32803, 32818, {MenuCommand::InsertBefore, StepButton::Left, false}},
-        {32804, 32820, {MenuCommand::InsertBefore, StepButton::Right, true}},
-        {32805, 32821, {MenuCommand::InsertBefore, StepButton::Right, false}},
-        {32806, 32823, {MenuCommand::InsertBefore, StepButton::Middle, true}},
-        {32807, 32824, {MenuCommand::InsertBefore, StepButton::Middle, false}},
-        {32809, 32829, {MenuCommand::InsertAfter, StepButton::Left, true}},
-        {32810, 32830, {MenuCommand::InsertAfter, StepButton::Left, false}},
-        {32811, 32831, {MenuCommand::InsertAfter, StepButton::Right, true}},
-        {32812, 32832, {MenuCommand::InsertAfter, StepButton::Right, false}},
-        {32813, 32833, {MenuCommand::InsertAfter, StepButton::Middle, true}},
-        {32814, 32834, {MenuCommand::InsertAfter, StepButton::Middle, false}},
+        {C::ShowWindow, std::nullopt},
+        {C::Exit, std::nullopt},
+        {C::ModifyDelay, StepCommand{StepCommandKind::ModifyDelay}},
+        {C::DeleteStep, StepCommand{StepCommandKind::DeleteStep}},
+        {C::InsertLeftPressBefore, StepCommand{before, 240, 1}},
+        {C::InsertLeftReleaseBefore, StepCommand{before, 240, 2}},
+        {C::InsertRightPressBefore, StepCommand{before, 241, 1}},
+        {C::InsertRightReleaseBefore, StepCommand{before, 241, 2}},
+        {C::InsertMiddlePressBefore, StepCommand{before, 242, 1}},
+        {C::InsertMiddleReleaseBefore, StepCommand{before, 242, 2}},
+        {C::InsertLeftPressAfter, StepCommand{after, 240, 1}},
+        {C::InsertLeftReleaseAfter, StepCommand{after, 240, 2}},
+        {C::InsertRightPressAfter, StepCommand{after, 241, 1}},
+        {C::InsertRightReleaseAfter, StepCommand{after, 241, 2}},
+        {C::InsertMiddlePressAfter, StepCommand{after, 242, 1}},
+        {C::InsertMiddleReleaseAfter, StepCommand{after, 242, 2}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.en);
-        EXPECT_EQ(MenuChoiceOf(c.en), c.choice);
-        EXPECT_EQ(MenuChoiceOf(c.cn), c.choice);
-    }
-    for (const int unknown : {0, -1, 32808, 32819, 32822, 32839}) {
-        EXPECT_FALSE(MenuChoiceOf(unknown).has_value()) << unknown;
+        SCOPED_TRACE(static_cast<int>(c.command));
+        EXPECT_EQ(StepCommandOf(c.command), c.operation);
     }
 }
 

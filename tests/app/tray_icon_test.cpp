@@ -18,18 +18,14 @@ namespace {
 class Tray : public ::testing::Test {
 protected:
     void SetUp() override {
-        LoadOwnerDrawnMenu(trayMenu, kTrayMenuEN);
+        FillMenu(trayMenu, TrayMenuEntry(), 1);
         window.setWindowIcon(AppIcon(ZEL_RUNTIME_DIR));
         window.resize(200, 100);
         window.show();
         QObject::connect(&tray, &TrayIcon::showRequested, [this] { ++showRequests; });
         QObject::connect(&tray, &TrayIcon::exitRequested, [this] { ++exits; });
     }
-    void TearDown() override {
-        if (QMenu* popup = trayMenu.Popup()) {
-            popup->hide();
-        }
-    }
+    void TearDown() override { trayMenu.hide(); }
 
     bool Minimised() const { return (window.windowState() & Qt::WindowMinimized) != 0; }
 
@@ -81,10 +77,8 @@ TEST_F(Tray, ClicksOnTheIconAskForTheWindow) {
 TEST_F(Tray, ContextClickShowsTheEditionsMenuAtThePointer) {
     tray.HideToTray();
     tray.HandleActivation(QSystemTrayIcon::Context, QPoint(40, 30));
-    QMenu* popup = trayMenu.Popup();
-    ASSERT_NE(popup, nullptr);
-    EXPECT_TRUE(popup->isVisible());
-    EXPECT_EQ(popup->pos(), QPoint(40, 30));
+    EXPECT_TRUE(trayMenu.isVisible());
+    EXPECT_EQ(trayMenu.pos(), QPoint(40, 30));
     EXPECT_EQ(showRequests, 0) << "the menu alone does not show the window";
 }
 
@@ -97,8 +91,8 @@ TEST_F(Tray, MenuEntriesOfBothEditionsShowOrExit) {
     for (const Edition& e :
          {Edition{1, "Show Window", "Exit Driver"}, Edition{0, "Mostrar ventana", "Salir"}}) {
         SCOPED_TRACE(e.flag);
-        LoadOwnerDrawnMenu(trayMenu, TrayMenuFor(e.flag));
-        const QList<QAction*> entries = trayMenu.Popup()->actions();
+        FillMenu(trayMenu, TrayMenuEntry(), e.flag);
+        const QList<QAction*> entries = trayMenu.actions();
         ASSERT_EQ(entries.size(), 2);
         EXPECT_EQ(entries[0]->text(), e.show);
         EXPECT_EQ(entries[1]->text(), e.exit);
@@ -115,8 +109,10 @@ TEST_F(Tray, MenuEntriesOfBothEditionsShowOrExit) {
 
 TEST_F(Tray, CommandsOfTheStepMenuAreNotTheTrays) {
     tray.HideToTray();
-    for (const int id : {32780, 32836, 0, 12345}) {
-        EXPECT_FALSE(tray.RunMenuCommand(id)) << id;
+    for (const MenuCommand command :
+         {MenuCommand::ModifyDelay, MenuCommand::DeleteStep, MenuCommand::InsertLeftPressBefore,
+          MenuCommand::InsertMiddleReleaseAfter}) {
+        EXPECT_FALSE(tray.RunMenuCommand(command)) << static_cast<int>(command);
     }
     EXPECT_EQ(showRequests, 0);
     EXPECT_EQ(exits, 0);

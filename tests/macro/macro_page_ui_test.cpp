@@ -8,6 +8,7 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
@@ -36,6 +37,9 @@ using test::MakeMacro;
 
 const std::string kDown(kPressMark);
 const std::string kUp(kReleaseMark);
+constexpr StepCommand kModifyDelay{StepCommandKind::ModifyDelay};
+constexpr StepCommand kDeleteStep{StepCommandKind::DeleteStep};
+constexpr StepCommand kInsertLeftPressAfter{StepCommandKind::InsertAfter, 240, 1};
 
 MacroRecord FiveLineMacro(const std::string& name) {
     return MakeMacro(name, {{4, 1}, {4, 2}, {240, 1}}, {0, 120, 30});
@@ -98,7 +102,7 @@ protected:
         EditableListBox& list = *page_->stepList();
         return list.viewport()->mapToGlobal(list.visualItemRect(list.item(line)).center());
     }
-    void RightClick(int line, int choice) {
+    void RightClick(int line, StepCommand choice) {
         menuChoice_ = choice;
         page_->OpenStepMenu(LineCentre(line));
     }
@@ -119,7 +123,7 @@ protected:
     QWidget& window_ = Window();
     std::unique_ptr<RecordingCapture> capture_;
     std::unique_ptr<MacroPageControls> page_;
-    int menuChoice_ = 0;
+    std::optional<StepCommand> menuChoice_;
     int menusShown_ = 0;
     int repaints_ = 0;
 };
@@ -180,7 +184,7 @@ TEST_F(MacroPageUiTest, ShowsTheFiveLineMacroAndRepaintsForItsCounters) {
 
 TEST_F(MacroPageUiTest, ModifyDelayOnLineThreeTyping250AndReturn) {
     Open({FiveLineMacro("M")});
-    RightClick(3, 32780);
+    RightClick(3, kModifyDelay);
     EXPECT_EQ(menusShown_, 1);
     DelayLineEditor* editor = page_->stepList()->editor();
     ASSERT_NE(editor, nullptr);
@@ -229,7 +233,7 @@ TEST_F(MacroPageUiTest, DelayEditEndings) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Open({FiveLineMacro("M")});
-        RightClick(3, 32780);
+        RightClick(3, kModifyDelay);
         DelayLineEditor* editor = page_->stepList()->editor();
         ASSERT_NE(editor, nullptr);
         editor->setText("77ms");
@@ -241,7 +245,7 @@ TEST_F(MacroPageUiTest, DelayEditEndings) {
 
 TEST_F(MacroPageUiTest, ModifyDelayOnAStepLineOpensNoEditor) {
     Open({FiveLineMacro("M")});
-    RightClick(2, 32780);
+    RightClick(2, kModifyDelay);
     EXPECT_EQ(page_->stepList()->editor(), nullptr);
     // Ctrl+A typed in the list edits the selected line, but a step line stores nothing.
     page_->stepList()->setCurrentRow(2);
@@ -257,19 +261,19 @@ TEST_F(MacroPageUiTest, ModifyDelayOnAStepLineOpensNoEditor) {
 
 TEST_F(MacroPageUiTest, InsertBeforeAndAfterAndDeleteFromTheMenu) {
     Open({MakeMacro("M", {{4, 1}, {5, 1}, {6, 1}}, {10, 20, 40})});
-    RightClick(2, 32802);  // before step 1: left button press
+    RightClick(2, {StepCommandKind::InsertBefore, 240, 1});  // before step 1: left button press
     EXPECT_EQ(store_.UserMacro(0).stepCount, 4);
     EXPECT_EQ(store_.UserMacro(0).steps[1].code, 240);
     EXPECT_EQ(store_.UserMacro(0).delays[1].Value(), 30);
     EXPECT_EQ(page_->stepList()->item(2)->text().toStdString(), kDown + "L-KEY");
     EXPECT_EQ(page_->stepList()->currentRow(), 4);
 
-    RightClick(6, 32834);  // after the last step: middle button release (Spanish identifier)
+    RightClick(6, {StepCommandKind::InsertAfter, 242, 2});  // after the last step: middle release
     EXPECT_EQ(store_.UserMacro(0).stepCount, 5);
     EXPECT_EQ(store_.UserMacro(0).steps[4].code, 242);
     EXPECT_EQ(store_.UserMacro(0).steps[4].action, 2);
 
-    RightClick(3, 32781);  // Delete on a delay line: the step above it
+    RightClick(3, kDeleteStep);  // Delete on a delay line: the step above it
     EXPECT_EQ(store_.UserMacro(0).stepCount, 4);
     EXPECT_EQ(store_.UserMacro(0).steps[1].code, 5);
     EXPECT_EQ(page_->stepList()->count(), 7);
@@ -281,7 +285,7 @@ TEST_F(MacroPageUiTest, MenuOnlyOverTheListsLines) {
     const QPoint belowLines =
         LineCentre(4) +
         QPoint(0, 3 * page_->stepList()->visualItemRect(page_->stepList()->item(0)).height());
-    menuChoice_ = 32781;
+    menuChoice_ = kDeleteStep;
     page_->OpenStepMenu(belowLines);
     page_->OpenStepMenu(page_->stepList()->mapToGlobal(QPoint(-20, 5)));
     EXPECT_EQ(menusShown_, 0);
@@ -291,13 +295,13 @@ TEST_F(MacroPageUiTest, MenuOnlyOverTheListsLines) {
 TEST_F(MacroPageUiTest, OverflowAt254Steps) {
     Open({MakeMacro("M", std::vector<MacroStep>(254, {4, 1}), std::vector<std::uint16_t>(254, 5))});
     // The list starts scrolled to its last step line.
-    RightClick(505, 32809);
+    RightClick(505, kInsertLeftPressAfter);
     EXPECT_EQ(menusShown_, 1);
     EXPECT_EQ(model_->state.menuStep, 252);
     EXPECT_EQ(sink_.messages, std::vector<std::string>{"Overflow !!!"});
     EXPECT_EQ(store_.UserMacro(0).stepCount, 254);
     // Line 0 is out of sight: no menu there.
-    RightClick(0, 32809);
+    RightClick(0, kInsertLeftPressAfter);
     EXPECT_EQ(menusShown_, 1);
     EXPECT_EQ(sink_.messages.size(), 1u);
 }
@@ -473,6 +477,13 @@ TEST_F(MacroPageUiTest, KeysOutsideARecordingAreNotTaken) {
     EXPECT_EQ(capture_->TakeKeyEvent(press), RecordKeyResult::NotAKey);
 }
 
+// Ctrl plus a letter key as X11 delivers it: the key with its control character as the text.
+void TypeControlCharacter(QWidget& target, Qt::Key letter) {
+    const QChar character(static_cast<char16_t>(letter - Qt::Key_A + 1));
+    QKeyEvent press(QEvent::KeyPress, letter, Qt::ControlModifier, QString(character));
+    QApplication::sendEvent(&target, &press);
+}
+
 TEST(EditableListBox, EditNotifications) {
     EnsureApplication();
     EditableListBox list;
@@ -486,15 +497,15 @@ TEST(EditableListBox, EditNotifications) {
     QObject::connect(&list, &EditableListBox::editEnded, [&] { ++ended; });
 
     list.setCurrentRow(1);
-    list.SendChar(2);  // any other character starts nothing
+    TypeControlCharacter(list, Qt::Key_B);  // any other character starts nothing
     EXPECT_EQ(list.editor(), nullptr);
-    list.SendChar(kBeginEditChar);
+    TypeControlCharacter(list, Qt::Key_A);
     ASSERT_NE(list.editor(), nullptr);
     list.EndEdit(true);  // unchanged text: no change notification
     EXPECT_TRUE(changed.empty());
     EXPECT_EQ(ended, 1);
 
-    list.SendChar(kBeginEditChar);
+    list.EditSelectedLine();
     list.editor()->setText("zwei");
     list.EndEdit(true);
     ASSERT_EQ(changed.size(), 1u);
@@ -509,12 +520,14 @@ TEST(EditableListBox, EditNotifications) {
 
     list.setCurrentRow(-1);
     list.clearSelection();
-    list.SendChar(kBeginEditChar);  // nothing selected: nothing to edit
+    list.EditSelectedLine();  // nothing selected: nothing to edit
+    EXPECT_EQ(list.editor(), nullptr);
+    TypeControlCharacter(list, Qt::Key_A);
     EXPECT_EQ(list.editor(), nullptr);
 
     // A resize keeps an open edit.
     list.setCurrentRow(0);
-    list.SendChar(kBeginEditChar);
+    list.EditSelectedLine();
     list.editor()->setText("eins");
     list.resize(220, 120);
     EXPECT_EQ(list.editor(), nullptr);
@@ -525,7 +538,7 @@ TEST(EditableListBox, EditNotifications) {
     auto other = std::make_unique<EditableListBox>();
     other->addItem("x");
     other->setCurrentRow(0);
-    other->SendChar(kBeginEditChar);
+    other->EditSelectedLine();
     ASSERT_NE(other->editor(), nullptr);
     other.reset();
 }

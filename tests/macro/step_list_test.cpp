@@ -53,6 +53,26 @@ const std::vector<StepSpec> kFiveLineMacro{{4, 1, 0}, {4, 2, 120}, {240, 1, 30}}
 // Three steps with distinct delays so that moves are visible.
 const std::vector<StepSpec> kThreeSteps{{4, 1, 10}, {5, 1, 20}, {6, 1, 40}};
 
+// The commands of the step list's context menu.
+constexpr StepCommand kModifyDelay{StepCommandKind::ModifyDelay};
+constexpr StepCommand kDeleteStep{StepCommandKind::DeleteStep};
+constexpr StepCommand Before(std::uint8_t button, std::uint8_t action) {
+    return {StepCommandKind::InsertBefore, button, action};
+}
+constexpr StepCommand After(std::uint8_t button, std::uint8_t action) {
+    return {StepCommandKind::InsertAfter, button, action};
+}
+std::vector<StepCommand> AllStepCommands() {
+    std::vector<StepCommand> commands{kModifyDelay, kDeleteStep};
+    for (const std::uint8_t button : {240, 241, 242}) {
+        for (const std::uint8_t action : {1, 2}) {
+            commands.push_back(Before(button, action));
+            commands.push_back(After(button, action));
+        }
+    }
+    return commands;
+}
+
 class MacroPageModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -70,12 +90,12 @@ protected:
         store_.ReplaceUserMacros(records);
         page_->RefreshMacroList();
     }
-    // Right-click on `line` followed by the menu command `id` (English identifiers).
-    bool RightClickAndRun(int line, int id) {
+    // Right-click on `line` followed by the menu command `command`.
+    bool RightClickAndRun(int line, const StepCommand& command) {
         const bool shown = page_->OpenStepMenu(line, true);
         page_->FinishStepMenu();
         EXPECT_TRUE(shown) << "line " << line;
-        return page_->RunStepCommand(id);
+        return page_->RunStepCommand(command);
     }
 
     std::filesystem::path dir_;
@@ -129,21 +149,6 @@ TEST(StepLineText, LineFromPointer) {
     EXPECT_EQ(LineFromPointer(16, 0, 100, 100), 0);
 }
 
-TEST(StepLineText, BothEditionsNameEachCommand) {
-    for (const StepMenuIds& ids : kStepMenuIds) {
-        EXPECT_EQ(StepCommandOf(ids.english), ids.command);
-        EXPECT_EQ(StepCommandOf(ids.spanish), ids.command);
-    }
-    EXPECT_EQ(StepCommandOf(32803)->code, 240);
-    EXPECT_EQ(StepCommandOf(32803)->action, 2);
-    EXPECT_EQ(StepCommandOf(32833)->kind, StepCommandKind::InsertAfter);
-    EXPECT_EQ(StepCommandOf(32833)->code, 242);
-    EXPECT_EQ(StepCommandOf(32835)->kind, StepCommandKind::ModifyDelay);
-    EXPECT_EQ(StepCommandOf(32836)->kind, StepCommandKind::DeleteStep);
-    EXPECT_FALSE(StepCommandOf(32808));
-    EXPECT_FALSE(StepCommandOf(0));
-}
-
 TEST_F(MacroPageModelTest, FiveLineMacroAndItsCounters) {
     Load({MakeMacro("M", kFiveLineMacro)});
     EXPECT_EQ(page_->view.stepLines, (std::vector<std::string>{kDown + "A", "    0ms", kUp + "A",
@@ -170,7 +175,7 @@ TEST_F(MacroPageModelTest, EmptyMacroShowsNoLinesAndKeepsRepeatBox) {
 
 TEST_F(MacroPageModelTest, ModifyDelayOnLineThreeStores250) {
     Load({MakeMacro("M", kFiveLineMacro)});
-    ASSERT_TRUE(RightClickAndRun(3, 32780));
+    ASSERT_TRUE(RightClickAndRun(3, kModifyDelay));
     EXPECT_EQ(page_->view.stepSelection, 3);
     page_->ApplyDelayEdit("250");
     EXPECT_EQ(store_.UserMacro(0).delays[1].Value(), 250);
@@ -181,7 +186,7 @@ TEST_F(MacroPageModelTest, ModifyDelayOnLineThreeStores250) {
 
 TEST_F(MacroPageModelTest, ModifyDelayOnStepLineDoesNothing) {
     Load({MakeMacro("M", kFiveLineMacro)});
-    EXPECT_FALSE(RightClickAndRun(2, 32780));
+    EXPECT_FALSE(RightClickAndRun(2, kModifyDelay));
     // An edit the list began by itself on a step line stores nothing.
     page_->ApplyDelayEdit("7");
     EXPECT_EQ(StepsOf(store_.UserMacro(0)), kFiveLineMacro);
@@ -193,38 +198,38 @@ TEST_F(MacroPageModelTest, InsertCommands) {
         const char* what;
         std::vector<StepSpec> before;
         int line;
-        int command;
+        StepCommand command;
         std::vector<StepSpec> after;
         int selectedLine;
     } const cases[] = {
         {"before on line 2",
          kThreeSteps,
          2,
-         32802,
+         Before(240, 1),
          {{4, 1, 10}, {240, 1, 30}, {5, 1, 20}, {6, 1, 40}},
          4},
         {"after on line 2",
          kThreeSteps,
          2,
-         32812,
+         After(241, 2),
          {{4, 1, 10}, {5, 1, 20}, {241, 2, 30}, {6, 1, 40}},
          4},
         {"after the last step",
          kThreeSteps,
          4,
-         32813,
+         After(242, 1),
          {{4, 1, 10}, {5, 1, 20}, {6, 1, 40}, {242, 1, 30}},
          6},
         {"before on a delay line",
          kThreeSteps,
          3,
-         32807,
+         Before(242, 2),
          {{4, 1, 10}, {242, 2, 30}, {5, 1, 20}, {6, 1, 40}},
          5},
-        {"after on an empty list", {}, 0, 32809, {{240, 1, 30}}, 0},
+        {"after on an empty list", {}, 0, After(240, 1), {{240, 1, 30}}, 0},
         // Into an empty list either insert selects the new line, wherever the menu opened.
-        {"before on an empty list", {}, 0, 32805, {{241, 2, 30}}, 0},
-        {"before low in an empty list", {}, 3, 32805, {{241, 2, 30}}, 0},
+        {"before on an empty list", {}, 0, Before(241, 2), {{241, 2, 30}}, 0},
+        {"before low in an empty list", {}, 3, Before(241, 2), {{241, 2, 30}}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,29 +255,29 @@ TEST_F(MacroPageModelTest, DeleteCommands) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         Load({MakeMacro("M", kThreeSteps)});
-        RightClickAndRun(c.line, 32836);
+        RightClickAndRun(c.line, kDeleteStep);
         EXPECT_EQ(StepsOf(store_.UserMacro(0)), c.after);
         EXPECT_EQ(page_->state.selectedLine, c.selectedLine);
     }
     Load({MakeMacro("M", {})});
-    RightClickAndRun(0, 32781);
+    RightClickAndRun(0, kDeleteStep);
     EXPECT_EQ(store_.UserMacro(0).stepCount, 0);
 }
 
 TEST_F(MacroPageModelTest, OverflowAt254Steps) {
     std::vector<StepSpec> full(254, {4, 1, 5});
     Load({MakeMacro("M", full)});
-    for (const StepMenuIds& ids : kStepMenuIds) {
-        if (ids.command.kind == StepCommandKind::InsertBefore ||
-            ids.command.kind == StepCommandKind::InsertAfter) {
-            RightClickAndRun(2, ids.spanish);
+    for (const StepCommand& command : AllStepCommands()) {
+        if (command.kind == StepCommandKind::InsertBefore ||
+            command.kind == StepCommandKind::InsertAfter) {
+            RightClickAndRun(2, command);
         }
     }
     EXPECT_EQ(sink_.messages, std::vector<std::string>(12, "Overflow !!!"));
     EXPECT_EQ(StepsOf(store_.UserMacro(0)), full);
     // One step fewer still takes one more.
     Load({MakeMacro("M", std::vector<StepSpec>(253, {4, 1, 5}))});
-    RightClickAndRun(0, 32802);
+    RightClickAndRun(0, Before(240, 1));
     EXPECT_EQ(store_.UserMacro(0).stepCount, 254);
     EXPECT_EQ(sink_.messages.size(), 12u);
 }
@@ -282,8 +287,8 @@ TEST_F(MacroPageModelTest, CommandsWaitWhileRecording) {
     page_->OpenStepMenu(2, true);
     page_->FinishStepMenu();
     page_->state.recording = true;
-    for (const StepMenuIds& ids : kStepMenuIds) {
-        EXPECT_FALSE(page_->RunStepCommand(ids.english));
+    for (const StepCommand& command : AllStepCommands()) {
+        EXPECT_FALSE(page_->RunStepCommand(command));
     }
     page_->view.macroSelection = 0;
     page_->Delete();

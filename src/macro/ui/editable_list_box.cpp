@@ -7,6 +7,9 @@
 namespace zel::macro::ui {
 namespace {
 
+// What Ctrl+A types: the control character U+0001.
+constexpr QChar kEditLineCharacter(0x0001);
+
 bool IsReturn(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
@@ -50,16 +53,7 @@ EditableListBox::~EditableListBox() {
     }
 }
 
-void EditableListBox::SendChar(int code) {
-    pendingChar_ = code;
-    BeginEdit();
-}
-
-void EditableListBox::BeginEdit() {
-    if (pendingChar_ != kBeginEditChar) {
-        return;
-    }
-    pendingChar_ = 0;
+void EditableListBox::EditSelectedLine() {
     const int index = currentRow();
     QListWidgetItem* line = item(index);
     if (line == nullptr || !line->isSelected()) {
@@ -119,8 +113,8 @@ void EditableListBox::AbandonEdit() {
 
 void EditableListBox::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
-    if (!text.isEmpty()) {
-        SendChar(text.at(0).unicode());
+    if (!text.isEmpty() && text.at(0) == kEditLineCharacter) {
+        EditSelectedLine();
         if (!editor_.isNull()) {
             event->accept();
             return;

@@ -1,8 +1,8 @@
 #pragma once
 
-// EditableListBox: a list whose selected line can be edited in place. A character message
-// with code 1 (Ctrl+A typed in the list, or SendChar(1)) opens a DelayLineEditor over the selected
-// line holding its text; Return or leaving the edit keeps the new text, Escape discards it.
+// EditableListBox: a list whose selected line can be edited in place. Ctrl+A typed in the list
+// (the character U+0001) or EditSelectedLine opens a DelayLineEditor over the selected line
+// holding its text; Return or leaving the edit keeps the new text, Escape discards it.
 // Every end of an edit is announced with editEnded(), a kept change first with
 // itemTextChanged().
 
@@ -11,8 +11,6 @@
 #include <QPointer>
 
 namespace zel::macro::ui {
-
-inline constexpr int kBeginEditChar = 1;
 
 class DelayLineEditor final : public QLineEdit {
     Q_OBJECT
@@ -35,9 +33,8 @@ public:
     explicit EditableListBox(QWidget* parent = nullptr);
     ~EditableListBox() override;
 
-    // A character message: code 1 begins editing the selected line.
-    void SendChar(int code);
-    void BeginEdit();
+    // Opens the editor over the selected line; nothing when no line is selected.
+    void EditSelectedLine();
     void EndEdit(bool keep);
     // Closes an open editor without keeping its text and without any notification.
     void AbandonEdit();
@@ -57,7 +54,6 @@ protected:
 private:
     QPointer<DelayLineEditor> editor_;
     int editIndex_ = -1;
-    int pendingChar_ = 0;
 };
 
 }  // namespace zel::macro::ui

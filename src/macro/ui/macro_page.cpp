@@ -260,22 +260,22 @@ void MacroPageControls::OpenStepMenu(const QPoint& globalPos) {
     ReadInputs();
     const bool show = model_.OpenStepMenu(line, clientRect.contains(globalPos));
     ShowModel();
-    int command = 0;
+    std::optional<StepCommand> command;
     if (show && stepMenu_) {
         command = stepMenu_(parent_, globalPos);
     }
     ReadInputs();
     model_.FinishStepMenu();
-    if (command != 0) {
-        RunStepCommand(command);
+    if (command) {
+        RunStepCommand(*command);
     }
 }
 
-void MacroPageControls::RunStepCommand(int commandId) {
-    const bool beginEdit = model_.RunStepCommand(commandId);
+void MacroPageControls::RunStepCommand(const StepCommand& command) {
+    const bool beginEdit = model_.RunStepCommand(command);
     ShowModel();
     if (beginEdit) {
-        stepList_->SendChar(kBeginEditChar);
+        stepList_->EditSelectedLine();
         if (stepList_->editor() == nullptr) {
             model_.state.delayEditOpen = false;
         }

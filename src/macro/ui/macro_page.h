@@ -13,6 +13,7 @@
 #include <QRect>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "macro/step_list.h"
 #include "macro/ui/editable_list_box.h"
@@ -38,9 +39,10 @@ struct MacroControlRects {
 };
 MacroControlRects ControlRectsOf(const skin::SkinLayout& layout);
 
-// Shows the step list's context menu at a screen position and returns the identifier of the
-// chosen command, 0 when none was chosen.
-using StepMenuRunner = std::function<int(QWidget& owner, const QPoint& globalPos)>;
+// Shows the step list's context menu at a screen position and returns the chosen command,
+// nothing when the menu was closed without one.
+using StepMenuRunner =
+    std::function<std::optional<StepCommand>(QWidget& owner, const QPoint& globalPos)>;
 
 class MacroPageControls final : public QObject {
     Q_OBJECT
@@ -69,7 +71,7 @@ public:
     void ToggleRecording();
     // A right-button release at `globalPos` (not while recording).
     void OpenStepMenu(const QPoint& globalPos);
-    void RunStepCommand(int commandId);
+    void RunStepCommand(const StepCommand& command);
 
     // The controls show the model as it is (after a change made elsewhere).
     void ShowModel();
