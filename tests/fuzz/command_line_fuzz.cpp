@@ -204,10 +204,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const settings::ProfileValues start = StartValues(data[0], bytes);
     settings::ProfileSettings profile;
     settings::StoreProfileValues(profile, start);
-    const auto refusal = control::ApplySettingChanges(profile, command.changes, naming);
+    const platform::Result<void> applied =
+        control::ApplySettingChanges(profile, command.changes, naming);
     const settings::ProfileValues after = settings::TakeProfileValues(profile);
-    if (refusal) {
-        Check(!refusal->empty());
+    if (!applied.ok()) {
+        Check(!applied.error().message.empty());
         return 0;
     }
     CheckApplied(after, command.changes, naming);
@@ -218,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<SettingChange> pairs = ShownPairs(shown);
         settings::ProfileSettings copy;
         settings::StoreProfileValues(copy, after);
-        Check(!control::ApplySettingChanges(copy, pairs, naming));
+        Check(control::ApplySettingChanges(copy, pairs, naming).ok());
         Check(settings::TakeProfileValues(copy) == after);
     }
     return 0;

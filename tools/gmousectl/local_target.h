@@ -12,6 +12,7 @@
 #include "device/device_link.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport.h"
+#include "platform/outcome.h"
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
 
@@ -26,7 +27,8 @@ public:
     control::ControlTarget& target() { return target_; }
 
 private:
-    std::optional<std::string> OpenMouse();
+    // Opens the mouse once; whether it is there, else why not.
+    platform::Result<void> OpenMouse();
     // Whether the upload's writes to config.ini succeeded.
     device::UploadOutcome Upload();
 
