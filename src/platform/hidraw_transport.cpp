@@ -192,11 +192,12 @@ std::vector<HidCollectionInfo> CollectionsOfNode(const std::string& path, const 
     return collections;
 }
 
-std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collection) {
+Result<void> CheckReportLengths(const HidCollectionInfo& collection) {
     const auto refusal = [&](std::size_t length, const char* kind) {
-        return CollectionName(collection) + " declares a " + std::to_string(length) + "-byte " +
-               kind + " report; reports longer than " + std::to_string(kMaxHidReportLength) +
-               " bytes are not supported";
+        return Error{ErrorCode::kUnsupported,
+                     CollectionName(collection) + " declares a " + std::to_string(length) +
+                         "-byte " + kind + " report; reports longer than " +
+                         std::to_string(kMaxHidReportLength) + " bytes are not supported"};
     };
     if (collection.inputReportLength > kMaxHidReportLength) {
         return refusal(collection.inputReportLength, "input");
@@ -204,7 +205,7 @@ std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collecti
     if (collection.featureReportLength > kMaxHidReportLength) {
         return refusal(collection.featureReportLength, "feature");
     }
-    return std::nullopt;
+    return Ok();
 }
 
 HidrawTransport::HidrawTransport(HidrawDiagnostics diagnostics)
@@ -249,8 +250,8 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
 
 std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& collection,
                                                   HidAccess access) {
-    if (const std::optional<std::string> refusal = ReportLengthRefusal(collection)) {
-        Report(*refusal);
+    if (const Result<void> fits = CheckReportLengths(collection); !fits.ok()) {
+        Report(fits.error().message);
         return nullptr;
     }
     const bool reading = access == HidAccess::Read;
