@@ -314,19 +314,18 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
 
 std::unique_ptr<HidDeviceWatcher> HidrawTransport::Watch() {
     const HidrawEventSource preferred = DefaultHidrawEventSource();
-    std::string error;
-    if (std::unique_ptr<HidrawDeviceWatcher> watcher =
-            HidrawDeviceWatcher::Create(preferred, &error)) {
-        return watcher;
+    Result<std::unique_ptr<HidrawDeviceWatcher>> watcher = HidrawDeviceWatcher::Create(preferred);
+    if (watcher.ok()) {
+        return std::move(watcher).value();
     }
     const HidrawEventSource other =
         preferred == HidrawEventSource::Udev ? HidrawEventSource::Kernel : HidrawEventSource::Udev;
-    std::string otherError;
-    if (std::unique_ptr<HidrawDeviceWatcher> watcher =
-            HidrawDeviceWatcher::Create(other, &otherError)) {
-        return watcher;
+    Result<std::unique_ptr<HidrawDeviceWatcher>> otherWatcher = HidrawDeviceWatcher::Create(other);
+    if (otherWatcher.ok()) {
+        return std::move(otherWatcher).value();
     }
-    Report("cannot follow HID devices being plugged and unplugged: " + error + "; " + otherError);
+    Report("cannot follow HID devices being plugged and unplugged: " + watcher.error().message +
+           "; " + otherWatcher.error().message);
     return nullptr;
 }
 

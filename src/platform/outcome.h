@@ -58,6 +58,7 @@ public:
     const T& operator*() const& { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
+    T value_or(T fallback) const& { return ok() ? std::get<0>(state_) : std::move(fallback); }
 
     const Error& error() const {
         assert(!ok());
