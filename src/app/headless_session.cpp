@@ -343,12 +343,13 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     control::UniqueSocket handover;
     control::InstanceLock lock;
     control::InstanceServer server;
-    const control::RuntimeFolder runtime = control::UserRuntimeFolder();
-    if (runtime.path.empty()) {
+    const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();
+    if (!chosen.ok()) {
         // Without the lock a second program would play every macro a second time.
-        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", runtime.error.c_str());
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", chosen.error().message.c_str());
         return 1;
     }
+    const control::RuntimeFolder& runtime = *chosen;
     if (!runtime.warning.empty()) {
         std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
     }

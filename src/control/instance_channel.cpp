@@ -119,7 +119,8 @@ bool IsPrivateFolder(const std::string& path) {
     return !path.empty() && WhyNotPrivate(path).empty();
 }
 
-RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir) {
+platform::Result<RuntimeFolder> ChooseRuntimeFolder(const std::string& xdgRuntimeDir,
+                                                    const std::string& tempDir) {
     const std::string temp = WithoutTrailingSlashes(tempDir.empty() ? "/tmp" : tempDir);
     std::string usual;
     std::string problem;
@@ -136,21 +137,20 @@ RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::s
         }
     }
     if (problem.empty()) {
-        return {usual, {}, {}};
+        return RuntimeFolder{usual, {}};
     }
     const std::string what = (xdgRuntimeDir.empty() ? "the runtime folder " : "XDG_RUNTIME_DIR ") +
                              usual + " is not private to this user (" + problem + ")";
     const std::string replacement = temp + "/zel-gmouse-" + std::to_string(::getuid());
     if (const std::string why = MakePrivateFolder(replacement); !why.empty()) {
-        return {{},
-                {},
-                what + ", and " + replacement + " cannot be used either (" + why +
-                    "); set XDG_RUNTIME_DIR to a folder of your own with mode 0700"};
+        return platform::Error{platform::ErrorCode::kUnavailable,
+                               what + ", and " + replacement + " cannot be used either (" + why +
+                                   "); set XDG_RUNTIME_DIR to a folder of your own with mode 0700"};
     }
-    return {replacement, what + "; using " + replacement + " instead", {}};
+    return RuntimeFolder{replacement, what + "; using " + replacement + " instead"};
 }
 
-RuntimeFolder UserRuntimeFolder() {
+platform::Result<RuntimeFolder> UserRuntimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* temp = std::getenv("TMPDIR");
     return ChooseRuntimeFolder(runtime != nullptr ? runtime : "", temp != nullptr ? temp : "");

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "control/unique_socket.h"
+#include "platform/outcome.h"
 
 namespace zel::control {
 
@@ -20,18 +21,19 @@ bool IsPrivateFolder(const std::string& path);
 
 // Where the lock and the socket of this user live.
 struct RuntimeFolder {
-    std::string path;     // empty when no private folder can be had
+    std::string path;
     std::string warning;  // why the usual folder is not used (empty: it is)
-    std::string error;    // why there is no folder at all (only when `path` is empty)
 };
 
 // The usual folder is `xdgRuntimeDir`, or `tempDir`/runtime-<user> (made with mode 0700) when
 // that is empty. When it is not private to this user, the replacement `tempDir`/zel-gmouse-<uid>
 // is used instead, made or checked here (a folder, not a link, owned by this user, mode 0700),
 // with a warning. Every start and zel-gmousectl choose alike, so that they find each other.
-RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir);
+// Fails, saying why, when no private folder can be had.
+platform::Result<RuntimeFolder> ChooseRuntimeFolder(const std::string& xdgRuntimeDir,
+                                                    const std::string& tempDir);
 // ChooseRuntimeFolder with $XDG_RUNTIME_DIR and ${TMPDIR:-/tmp}.
-RuntimeFolder UserRuntimeFolder();
+platform::Result<RuntimeFolder> UserRuntimeFolder();
 
 std::string InstanceLockPath(const std::string& folder);    // folder/ZEL_GMouse.lock
 std::string InstanceSocketPath(const std::string& folder);  // folder/ZEL_GMouse.socket

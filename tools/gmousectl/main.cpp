@@ -98,14 +98,15 @@ int main(int argc, char** argv) {
     }
 
     control::InstanceLock lock;
-    const gmousectl::Forwarding forwarding =
+    const platform::Result<gmousectl::Forwarding> forwarded =
         gmousectl::ForwardToProgram(command.words, command.configDir, lock);
+    if (!forwarded.ok()) {
+        Print(stderr, "zel-gmousectl: " + forwarded.error().message + "\n");
+        return control::kExitFailed;
+    }
+    const gmousectl::Forwarding& forwarding = *forwarded;
     if (forwarding.reply) {
         return Finish(*forwarding.reply);
-    }
-    if (!forwarding.error.empty()) {
-        Print(stderr, "zel-gmousectl: " + forwarding.error + "\n");
-        return control::kExitFailed;
     }
     if (forwarding.elsewhere && UsesTheMouse(command)) {
         Print(stderr,
