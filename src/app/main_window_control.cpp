@@ -20,10 +20,10 @@ namespace {
 std::optional<std::int32_t> ProfileSetBy(const control::ControlRequest& request,
                                          const std::filesystem::path& configPath) {
     const control::ParseResult parsed = control::ParseCommandLine(request.args);
-    if (!parsed.command || parsed.command->kind != control::CommandKind::Set) {
+    if (!parsed.ok() || parsed->kind != control::CommandKind::Set) {
         return std::nullopt;
     }
-    return parsed.command->profile.value_or(settings::ReadCurrentProfile(configPath));
+    return parsed->profile.value_or(settings::ReadCurrentProfile(configPath));
 }
 
 }  // namespace

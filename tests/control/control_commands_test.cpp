@@ -44,7 +44,7 @@ protected:
 
     ControlReply RunWords(const std::vector<std::string>& words) {
         const ParseResult parsed = ParseCommandLine(words);
-        EXPECT_TRUE(parsed.command) << parsed.error;
+        EXPECT_TRUE(parsed.ok()) << parsed.error().message;
         ControlTarget target{folder / "config.ini",
                              kData / "skins",
                              folder / (edition != 0 ? "Macro_EN.dat" : "Macro_CN.dat"),
@@ -61,7 +61,7 @@ protected:
                                  replacedMacros = static_cast<int>(records.size());
                              },
                              [this] { return busy; }};
-        return RunCommand(*parsed.command, target);
+        return RunCommand(*parsed, target);
     }
 
     std::string Config() { return ReadBytes(folder / "config.ini"); }

@@ -174,11 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::vector<std::string> words = SplitWords(bytes);
     const control::ParseResult result = control::ParseCommandLine(words);
-    Check(result.command.has_value() == result.error.empty());
-    if (!result.command) {
+    Check(result.ok() || !result.error().message.empty());
+    if (!result.ok()) {
         return 0;
     }
-    const control::ParsedCommand& command = *result.command;
+    const control::ParsedCommand& command = *result;
     Check(!command.profile || (*command.profile >= 1 && *command.profile <= 5));
     Check(command.words.size() <= words.size());
 
@@ -187,10 +187,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::string> again = {"--config-dir", "/elsewhere"};
         again.insert(again.end(), command.words.begin(), command.words.end());
         const control::ParseResult reparsed = control::ParseCommandLine(again);
-        Check(reparsed.command.has_value());
+        Check(reparsed.ok());
         control::ParsedCommand expected = command;
         expected.configDir = "/elsewhere";
-        Check(*reparsed.command == expected);
+        Check(*reparsed == expected);
     }
     if (command.kind != control::CommandKind::Set) {
         return 0;
