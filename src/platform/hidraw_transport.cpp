@@ -235,13 +235,13 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
             Report(node.path + ": cannot read its report descriptor; skipped");
             continue;
         }
-        const HidReportDescriptor descriptor = ParseHidReportDescriptor(*bytes);
+        const Result<HidReportDescriptor> descriptor = ParseHidReportDescriptor(*bytes);
         if (!descriptor.ok()) {
             Report(node.path + " (" + Hex4(node.id.vendorId) + ":" + Hex4(node.id.productId) +
-                   "): malformed report descriptor: " + descriptor.error + "; skipped");
+                   "): malformed report descriptor: " + descriptor.error().message + "; skipped");
             continue;
         }
-        for (HidCollectionInfo& info : CollectionsOfNode(node.path, node.id, descriptor)) {
+        for (HidCollectionInfo& info : CollectionsOfNode(node.path, node.id, *descriptor)) {
             collections.push_back(std::move(info));
         }
     }
@@ -284,7 +284,7 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
     }
     const std::optional<std::vector<std::uint8_t>> bytes = DescriptorFromNode(fd.get());
     const HidReportDescriptor descriptor =
-        bytes ? ParseHidReportDescriptor(*bytes) : HidReportDescriptor{};
+        bytes ? ParseHidReportDescriptor(*bytes).value_or({}) : HidReportDescriptor{};
     HidrawChannelOptions options;
     options.access = access;
     options.featureReportLength = collection.featureReportLength;
