@@ -28,6 +28,7 @@ enum class ErrorCode {
 struct Error {
     ErrorCode code = ErrorCode::kIoError;
     std::string message;
+    int systemError = 0;  // the errno behind a kIoError, for callers that tell causes apart
 
     bool operator==(const Error&) const = default;
 };
