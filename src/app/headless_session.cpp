@@ -357,12 +357,14 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
         return 0;
     }
-    if (server.Listen(control::InstanceSocketPath(runtime.path))) {
+    if (const platform::Result<void> listening =
+            server.Listen(control::InstanceSocketPath(runtime.path));
+        listening.ok()) {
         lock.Announce(control::kListeningState);
     } else {
-        lock.Announce(std::string(control::kNotListeningState) + "\n" + server.ListenProblem());
+        lock.Announce(std::string(control::kNotListeningState) + "\n" + listening.error().message);
         std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
-                     server.ListenProblem().c_str());
+                     listening.error().message.c_str());
     }
     platform::StderrMessageSink messages;
     auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),

@@ -82,8 +82,9 @@ bool SingleInstance::Listen() {
     if (!lock_.IsLocked()) {
         return false;  // only the lock holder may replace the socket
     }
-    if (!server_.Listen(socketPath().toStdString())) {
-        listenProblem_ = QString::fromStdString(server_.ListenProblem());
+    if (const platform::Result<void> listening = server_.Listen(socketPath().toStdString());
+        !listening.ok()) {
+        listenProblem_ = QString::fromStdString(listening.error().message);
         lock_.Announce(std::string(control::kNotListeningState) + "\n" +
                        listenProblem_.toStdString());
         return false;

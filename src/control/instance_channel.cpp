@@ -207,29 +207,33 @@ std::string InstanceState(const std::string& lockPath) {
     return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
 }
 
-std::string SocketPathProblem(const std::string& path) {
+platform::Result<void> CheckInstanceSocketPath(const std::string& path) {
     sockaddr_un address{};
     if (path.size() >= sizeof address.sun_path) {
-        return "the socket path " + path + " is " + std::to_string(path.size()) +
-               " bytes long; a local socket takes at most " +
-               std::to_string(sizeof address.sun_path - 1);
+        return platform::Error{platform::ErrorCode::kInvalidInput,
+                               "the socket path " + path + " is " + std::to_string(path.size()) +
+                                   " bytes long; a local socket takes at most " +
+                                   std::to_string(sizeof address.sun_path - 1)};
     }
-    return {};
+    return platform::Ok();
 }
 
-bool InstanceServer::Listen(const std::string& path) {
+platform::Result<void> InstanceServer::Listen(const std::string& path) {
     if (IsListening()) {
-        return true;
+        return platform::Ok();
     }
     sockaddr_un address{};
     if (!FillAddress(path, address)) {
-        problem_ = path.empty() ? "no socket path" : SocketPathProblem(path);
-        return false;
+        if (path.empty()) {
+            return platform::Error{platform::ErrorCode::kInvalidInput, "no socket path"};
+        }
+        return CheckInstanceSocketPath(path);
     }
     UniqueSocket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.valid()) {
-        problem_ = std::string("no socket: ") + std::strerror(errno);
-        return false;
+        const int error = errno;
+        return platform::Error{platform::ErrorCode::kIoError,
+                               std::string("no socket: ") + std::strerror(error), error};
     }
     // A file left by a program that ended without removing it; the lock says nobody else
     // listens there.
@@ -241,12 +245,13 @@ bool InstanceServer::Listen(const std::string& path) {
     const int bound = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::umask(previous);
     if (bound != 0 || ::listen(fd.get(), 16) != 0) {
-        problem_ = path + ": " + std::strerror(errno);
-        return false;
+        const int error = errno;
+        return platform::Error{platform::ErrorCode::kIoError, path + ": " + std::strerror(error),
+                               error};
     }
     fd_ = std::move(fd);
     path_ = path;
-    return true;
+    return platform::Ok();
 }
 
 UniqueSocket InstanceServer::Accept() {

@@ -68,11 +68,10 @@ public:
     InstanceServer& operator=(const InstanceServer&) = delete;
 
     // Replaces a socket file left behind and listens; only this user may connect (mode 0600
-    // inside a private folder). Call it only while holding the instance lock.
-    bool Listen(const std::string& path);
+    // inside a private folder), else says why it cannot. Call it only while holding the
+    // instance lock.
+    platform::Result<void> Listen(const std::string& path);
     bool IsListening() const { return fd_.valid(); }
-    // Why the last Listen failed.
-    const std::string& ListenProblem() const { return problem_; }
     int fd() const { return fd_.get(); }
     // A waiting connection; an invalid socket when there is none.
     UniqueSocket Accept();
@@ -82,7 +81,6 @@ public:
 private:
     UniqueSocket fd_;
     std::string path_;
-    std::string problem_;
 };
 
 // What the holder of the lock said of itself: kStartingState until it listens,
@@ -93,8 +91,8 @@ inline constexpr std::string_view kListeningState = "listening";
 inline constexpr std::string_view kNotListeningState = "not-listening";
 std::string InstanceState(const std::string& lockPath);
 
-// Why `path` cannot be listened on or connected to; empty when it can be tried.
-std::string SocketPathProblem(const std::string& path);
+// Whether `path` can be tried for listening or connecting, else why not.
+platform::Result<void> CheckInstanceSocketPath(const std::string& path);
 
 // Connects to the socket; an invalid socket when nobody listens there.
 UniqueSocket ConnectToInstance(const std::string& path);

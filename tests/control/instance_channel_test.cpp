@@ -151,10 +151,11 @@ TEST(InstanceServer, ASocketPathTooLongIsRefusedWithItsReason) {
     const std::string folder = (temp / std::string(110, 'd')).string();
     fs::create_directory(folder);
     InstanceServer server;
-    EXPECT_FALSE(server.Listen(InstanceSocketPath(folder)));
-    EXPECT_NE(server.ListenProblem().find("at most 107"), std::string::npos)
-        << server.ListenProblem();
-    EXPECT_EQ(SocketPathProblem(InstanceSocketPath(temp.path())), "");
+    const platform::Result<void> listening = server.Listen(InstanceSocketPath(folder));
+    ASSERT_FALSE(listening.ok());
+    EXPECT_NE(listening.error().message.find("at most 107"), std::string::npos)
+        << listening.error().message;
+    EXPECT_TRUE(CheckInstanceSocketPath(InstanceSocketPath(temp.path())).ok());
 }
 
 }  // namespace
