@@ -31,6 +31,9 @@ TEST(Result, CarriesTheValueOrTheReason) {
     const Result<int> odd = HalfOf(7);
     ASSERT_FALSE(odd.ok());
     EXPECT_EQ(odd.error(), (Error{ErrorCode::kInvalidInput, "7 is odd"}));
+
+    EXPECT_EQ(HalfOf(8).value_or(-1), 4);
+    EXPECT_EQ(HalfOf(7).value_or(-1), -1);
 }
 
 TEST(Result, VoidResultIsOkOrCarriesTheReason) {
