@@ -94,7 +94,7 @@ private:
     }
     std::int32_t ChosenProfile() const { return command_.profile.value_or(StoredCurrentProfile()); }
     FunctionNaming Naming();
-    platform::Result<void> MouseProblem() const {
+    platform::Result<void> MouseReady() const {
         return target_.mouseProblem ? target_.mouseProblem() : platform::Ok();
     }
     // The actions' context on `profile` (the live one or a scratch copy).
@@ -245,7 +245,7 @@ ControlReply CommandRun::Show() {
 }
 
 ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
-    if (const platform::Result<void> ready = MouseProblem(); !ready.ok()) {
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
         return Failed(ready.error().message);
     }
     settings::SelectProfile(Context(target_.profile, target_.currentProfile), profile);
@@ -259,7 +259,7 @@ ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
 }
 
 ControlReply CommandRun::Apply() {
-    if (const platform::Result<void> ready = MouseProblem(); !ready.ok()) {
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
         return Failed(ready.error().message);
     }
     if (const platform::Result<void> uploaded = UploadSucceeded(target_.upload()); !uploaded.ok()) {
@@ -280,7 +280,7 @@ ControlReply CommandRun::Set() {
         return Usage(applied.error().message);
     }
     if (command_.apply) {
-        if (const platform::Result<void> ready = MouseProblem(); !ready.ok()) {
+        if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
             return Failed(ready.error().message);
         }
     }
@@ -336,7 +336,7 @@ ControlReply CommandRun::Import() {
 }
 
 ControlReply CommandRun::Reset() {
-    if (const platform::Result<void> ready = MouseProblem(); !ready.ok()) {
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
         return Failed(ready.error().message);
     }
     auto defaults = std::make_shared<macro::MacroStore>();
