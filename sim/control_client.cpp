@@ -55,11 +55,11 @@ ControlReply Await(int fd, std::chrono::milliseconds timeout) {
 
 ControlReply SendControlCommand(std::string_view socketPath, std::string_view command,
                                 std::chrono::milliseconds timeout) {
-    std::string error;
-    const int fd = proto::Connect(socketPath, &error);
-    if (fd < 0) {
-        return Unreachable("no simulator: " + error);
+    const platform::Result<int> connected = proto::Connect(socketPath);
+    if (!connected.ok()) {
+        return Unreachable("no simulator: " + connected.error().message);
     }
+    const int fd = *connected;
     ControlReply reply;
     if (!proto::SendMessage(fd, proto::EncodeMessage(proto::MessageType::Command, command))) {
         reply = Unreachable("cannot send to the simulator");

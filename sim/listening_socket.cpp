@@ -18,8 +18,9 @@ ListeningSocket::~ListeningSocket() {
 }
 
 bool ListeningSocket::Listen(const std::string& path, int backlog, std::string* error) {
-    if (std::string problem = platform::sim_protocol::CheckSocketPath(path); !problem.empty()) {
-        *error = problem;
+    if (const platform::Result<void> usable = platform::sim_protocol::CheckSocketPath(path);
+        !usable.ok()) {
+        *error = usable.error().message;
         return false;
     }
     struct stat existing {};

@@ -342,12 +342,13 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     control::UniqueSocket handover;
     control::InstanceLock lock;
     control::InstanceServer server;
-    const control::RuntimeFolder runtime = control::UserRuntimeFolder();
-    if (runtime.path.empty()) {
+    const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();
+    if (!chosen.ok()) {
         // Without the lock a second program would play every macro a second time.
-        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", runtime.error.c_str());
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", chosen.error().message.c_str());
         return 1;
     }
+    const control::RuntimeFolder& runtime = *chosen;
     if (!runtime.warning.empty()) {
         std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
     }
@@ -355,12 +356,14 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
         return 0;
     }
-    if (server.Listen(control::InstanceSocketPath(runtime.path))) {
+    if (const platform::Result<void> listening =
+            server.Listen(control::InstanceSocketPath(runtime.path));
+        listening.ok()) {
         lock.Announce(control::kListeningState);
     } else {
-        lock.Announce(std::string(control::kNotListeningState) + "\n" + server.ListenProblem());
+        lock.Announce(std::string(control::kNotListeningState) + "\n" + listening.error().message);
         std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
-                     server.ListenProblem().c_str());
+                     listening.error().message.c_str());
     }
     platform::StderrMessageSink messages;
     auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),

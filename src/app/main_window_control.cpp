@@ -20,10 +20,10 @@ namespace {
 std::optional<std::int32_t> ProfileSetBy(const control::ControlRequest& request,
                                          const std::filesystem::path& configPath) {
     const control::ParseResult parsed = control::ParseCommandLine(request.args);
-    if (!parsed.command || parsed.command->kind != control::CommandKind::Set) {
+    if (!parsed.ok() || parsed->kind != control::CommandKind::Set) {
         return std::nullopt;
     }
-    return parsed.command->profile.value_or(settings::ReadCurrentProfile(configPath));
+    return parsed->profile.value_or(settings::ReadCurrentProfile(configPath));
 }
 
 }  // namespace
@@ -59,19 +59,21 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
             AfterMacrosReplaced();
         },
         // A change under an open list or dialog would land in the middle of the user's choice.
-        [this, setsEditedProfile, profileSet]() -> std::optional<std::string> {
+        [this, setsEditedProfile, profileSet]() -> platform::Result<void> {
+            constexpr auto kBusy = platform::ErrorCode::kUnavailable;
             if (setsEditedProfile) {
-                return "ZEL_GMouse holds unsaved edits of profile " + std::to_string(*profileSet) +
-                       " (save or revert them in the window)";
+                return platform::Error{kBusy, "ZEL_GMouse holds unsaved edits of profile " +
+                                                  std::to_string(*profileSet) +
+                                                  " (save or revert them in the window)"};
             }
             if (IsRecording()) {
-                return std::string("ZEL_GMouse is recording a macro");
+                return platform::Error{kBusy, "ZEL_GMouse is recording a macro"};
             }
             if (state_.popupOpen || QApplication::activeModalWidget() != nullptr ||
                 QApplication::activePopupWidget() != nullptr) {
-                return std::string("ZEL_GMouse has a list or a dialog open");
+                return platform::Error{kBusy, "ZEL_GMouse has a list or a dialog open"};
             }
-            return std::nullopt;
+            return platform::Ok();
         },
     };
     return control::AnswerControlRequest(

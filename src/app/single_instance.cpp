@@ -16,10 +16,13 @@ struct SingleInstance::PendingConnection {
 SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
     : QObject(parent), runtimeDir_(std::move(runtimeDir)) {
     if (runtimeDir_.isEmpty()) {
-        const control::RuntimeFolder folder = control::UserRuntimeFolder();
-        runtimeDir_ = QString::fromStdString(folder.path);
-        runtimeProblem_ = QString::fromStdString(folder.error);
-        runtimeWarning_ = QString::fromStdString(folder.warning);
+        const platform::Result<control::RuntimeFolder> folder = control::UserRuntimeFolder();
+        if (folder.ok()) {
+            runtimeDir_ = QString::fromStdString(folder->path);
+            runtimeWarning_ = QString::fromStdString(folder->warning);
+        } else {
+            runtimeProblem_ = QString::fromStdString(folder.error().message);
+        }
     }
     expiry_.setSingleShot(true);
     connect(&expiry_, &QTimer::timeout, this, &SingleInstance::DropExpired);
@@ -37,7 +40,7 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::DefaultRuntimeDir() {
-    return QString::fromStdString(control::UserRuntimeFolder().path);
+    return QString::fromStdString(control::UserRuntimeFolder().value_or({}).path);
 }
 
 QString SingleInstance::lockPath() const {
@@ -79,8 +82,9 @@ bool SingleInstance::Listen() {
     if (!lock_.IsLocked()) {
         return false;  // only the lock holder may replace the socket
     }
-    if (!server_.Listen(socketPath().toStdString())) {
-        listenProblem_ = QString::fromStdString(server_.ListenProblem());
+    if (const platform::Result<void> listening = server_.Listen(socketPath().toStdString());
+        !listening.ok()) {
+        listenProblem_ = QString::fromStdString(listening.error().message);
         lock_.Announce(std::string(control::kNotListeningState) + "\n" +
                        listenProblem_.toStdString());
         return false;

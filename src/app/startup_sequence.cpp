@@ -37,11 +37,12 @@ void WaitForMouseToSettle() {
     std::this_thread::sleep_for(kSettleTime);
 }
 
-std::optional<std::string> MouseProblem(const device::DeviceLink& link) {
+platform::Result<void> MouseProblem(const device::DeviceLink& link) {
     if (link.found && link.IsWriteOpen()) {
-        return std::nullopt;
+        return platform::Ok();
     }
-    return std::string("ZEL_GMouse has no connection to the mouse");
+    return platform::Error{platform::ErrorCode::kUnavailable,
+                           "ZEL_GMouse has no connection to the mouse"};
 }
 
 }  // namespace zel::app

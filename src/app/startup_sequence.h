@@ -6,13 +6,13 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "device/device_link.h"
 #include "device/discovery.h"
 #include "platform/message_sink.h"
+#include "platform/outcome.h"
 
 namespace zel::app {
 
@@ -33,7 +33,7 @@ MouseAtStart ReportMouseAtStart(const device::DiscoveryResult& discovery, std::i
 // A mouse just found (at the start or on a replug) is given a moment before the first upload.
 void WaitForMouseToSettle();
 
-// Why the mouse cannot take an upload now; nothing when it can.
-std::optional<std::string> MouseProblem(const device::DeviceLink& link);
+// Whether the mouse can take an upload now, else why not.
+platform::Result<void> MouseProblem(const device::DeviceLink& link);
 
 }  // namespace zel::app

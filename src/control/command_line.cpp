@@ -24,8 +24,8 @@ std::optional<int> ParseProfileNumber(std::string_view text) {
     return value;
 }
 
-ParseResult Fail(std::string text) {
-    return {std::nullopt, std::move(text)};
+platform::Error Fail(std::string text) {
+    return {platform::ErrorCode::kInvalidInput, std::move(text)};
 }
 
 std::string BadProfile(std::string_view text) {
@@ -88,7 +88,7 @@ ParseResult ParseRest(Cursor& cursor, ParsedCommand command, std::size_t operand
     if (operands == 1) {
         command.operand = plain.front();
     }
-    return {std::move(command), {}};
+    return command;
 }
 
 }  // namespace
@@ -133,11 +133,11 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
         const std::string& word = cursor.Take();
         if (IsHelp(word)) {
             command.kind = CommandKind::Help;
-            return {std::move(command), {}};
+            return command;
         }
         if (word == "--version") {
             command.kind = CommandKind::Version;
-            return {std::move(command), {}};
+            return command;
         }
         if (word == "--config-dir" || word.starts_with("--config-dir=")) {
             std::string dir;
@@ -168,13 +168,13 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
         if (IsHelp(args[i])) {
             command.kind = CommandKind::Help;
             command.helpTopic = word;
-            return {std::move(command), {}};
+            return command;
         }
     }
     if (word == "help") {
         command.kind = CommandKind::Help;
         command.helpTopic = cursor.AtEnd() ? std::string() : cursor.Take();
-        return {std::move(command), {}};
+        return command;
     }
     if (word == "list") {
         command.kind = CommandKind::List;
@@ -187,13 +187,13 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
     if (word == "profile") {
         command.kind = CommandKind::Profile;
         ParseResult result = ParseRest(cursor, std::move(command), 1, false, false, false, false);
-        if (result.command) {
-            const auto number = ParseProfileNumber(result.command->operand);
+        if (result.ok()) {
+            const auto number = ParseProfileNumber(result->operand);
             if (!number) {
-                return Fail(BadProfile(result.command->operand));
+                return Fail(BadProfile(result->operand));
             }
-            result.command->profile = number;
-            result.command->operand.clear();
+            result->profile = number;
+            result->operand.clear();
         }
         return result;
     }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/outcome.h"
+
 namespace zel::control {
 
 enum class CommandKind {
@@ -48,10 +50,8 @@ struct ParsedCommand {
     friend bool operator==(const ParsedCommand&, const ParsedCommand&) = default;
 };
 
-struct ParseResult {
-    std::optional<ParsedCommand> command;
-    std::string error;  // what was wrong and what is allowed, when there is no command
-};
+// The command, or what was wrong and what is allowed.
+using ParseResult = platform::Result<ParsedCommand>;
 
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;  // the mouse or a file could not be used

@@ -95,8 +95,8 @@ private:
     }
     std::int32_t ChosenProfile() const { return command_.profile.value_or(StoredCurrentProfile()); }
     FunctionNaming Naming();
-    std::optional<std::string> MouseProblem() const {
-        return target_.mouseProblem ? target_.mouseProblem() : std::optional<std::string>();
+    platform::Result<void> MouseReady() const {
+        return target_.mouseProblem ? target_.mouseProblem() : platform::Ok();
     }
     // The actions' context on `profile` (the live one or a scratch copy).
     settings::ProfileActionContext Context(settings::ProfileSettings& profile,
@@ -109,17 +109,18 @@ private:
     std::string UploadWriteFailed() const {
         return settings::ProfileWriteFailedMessage(target_.configPath, target_.languageFlag);
     }
-    // Why an upload is no success; nullopt when it is one.
-    std::optional<std::string> UploadFailure(const device::UploadOutcome& outcome) const {
+    // Whether an upload is a success, else why not.
+    platform::Result<void> UploadSucceeded(const device::UploadOutcome& outcome) const {
         if (!outcome.reportsSent) {
-            return device::UploadNotReceivedMessage(target_.languageFlag);
+            return platform::Error{platform::ErrorCode::kUnavailable,
+                                   device::UploadNotReceivedMessage(target_.languageFlag)};
         }
         if (!outcome.saved) {
-            return UploadWriteFailed();
+            return platform::Error{platform::ErrorCode::kIoError, UploadWriteFailed()};
         }
-        return std::nullopt;
+        return platform::Ok();
     }
-    bool LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error);
+    platform::Result<void> LoadMacroFile(macro::MacroStore& store, const fs::path& file);
     // Saves `scratch` as profile `profile`; the failure's message names the reason.
     std::optional<ControlReply> SaveOrFail(std::int32_t profile,
                                            const settings::ProfileSettings& scratch);
@@ -199,8 +200,9 @@ ControlReply CommandRun::Run() {
         return Failed(target_.configPath.string() + ": no such file (use --config-dir DIR)");
     }
     if (Changes(command_.kind) && target_.busy) {
-        if (const auto reason = target_.busy()) {
-            return Failed(*reason + "; nothing was changed, try again once it is done");
+        if (const platform::Result<void> free = target_.busy(); !free.ok()) {
+            return Failed(free.error().message +
+                          "; nothing was changed, try again once it is done");
         }
     }
     switch (command_.kind) {
@@ -244,25 +246,25 @@ ControlReply CommandRun::Show() {
 }
 
 ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
-    if (const auto problem = MouseProblem()) {
-        return Failed(*problem);
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
+        return Failed(ready.error().message);
     }
     settings::SelectProfile(Context(target_.profile, target_.currentProfile), profile);
     if (target_.repaint) {
         target_.repaint();
     }
-    if (const auto failure = UploadFailure(target_.upload())) {
-        return WithMessages(Failed(*failure));
+    if (const platform::Result<void> uploaded = UploadSucceeded(target_.upload()); !uploaded.ok()) {
+        return WithMessages(Failed(uploaded.error().message));
     }
     return WithMessages(Done("profile " + std::to_string(profile) + " applied\n"));
 }
 
 ControlReply CommandRun::Apply() {
-    if (const auto problem = MouseProblem()) {
-        return Failed(*problem);
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
+        return Failed(ready.error().message);
     }
-    if (const auto failure = UploadFailure(target_.upload())) {
-        return WithMessages(Failed(*failure));
+    if (const platform::Result<void> uploaded = UploadSucceeded(target_.upload()); !uploaded.ok()) {
+        return WithMessages(Failed(uploaded.error().message));
     }
     return WithMessages(
         Done("profile " + std::to_string(target_.currentProfile.load()) + " applied\n"));
@@ -273,12 +275,14 @@ ControlReply CommandRun::Set() {
     settings::ProfileSettings scratch;
     settings::LoadProfile(target_.configPath, profile, false,
                           static_cast<std::uint8_t>(target_.languageFlag), scratch);
-    if (auto error = ApplySettingChanges(scratch, command_.changes, Naming())) {
-        return Usage(*error);
+    if (const platform::Result<void> applied =
+            ApplySettingChanges(scratch, command_.changes, Naming());
+        !applied.ok()) {
+        return Usage(applied.error().message);
     }
     if (command_.apply) {
-        if (const auto problem = MouseProblem()) {
-            return Failed(*problem);
+        if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
+            return Failed(ready.error().message);
         }
     }
     if (auto failed = SaveOrFail(profile, scratch)) {
@@ -317,8 +321,9 @@ ControlReply CommandRun::Import() {
                       "] is missing); nothing was imported");
     }
     // A script gets the checks of `set`: a bad value is refused, not loaded as some number.
-    if (const auto bad = CheckImportedProfile(document, Naming())) {
-        return Usage("\"" + file.string() + "\" was not imported: " + *bad);
+    if (const platform::Result<void> checked = CheckImportedProfile(document, Naming());
+        !checked.ok()) {
+        return Usage("\"" + file.string() + "\" was not imported: " + checked.error().message);
     }
     const std::int32_t profile = ChosenProfile();
     settings::ProfileSettings scratch;
@@ -332,8 +337,8 @@ ControlReply CommandRun::Import() {
 }
 
 ControlReply CommandRun::Reset() {
-    if (const auto problem = MouseProblem()) {
-        return Failed(*problem);
+    if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
+        return Failed(ready.error().message);
     }
     auto defaults = std::make_shared<macro::MacroStore>();
     bool defaultsLoaded = false;
@@ -377,25 +382,26 @@ ControlReply CommandRun::Reset() {
                              std::to_string(target_.currentProfile.load()) + " applied\n"));
 }
 
-bool CommandRun::LoadMacroFile(macro::MacroStore& store, const fs::path& file, std::string& error) {
+platform::Result<void> CommandRun::LoadMacroFile(macro::MacroStore& store, const fs::path& file) {
     if (!ini::IniDocument::Load(file).HasSection(macro::kMacroSection)) {
-        error = "\"" + file.string() + "\" holds no macros (section [" +
-                std::string(macro::kMacroSection) + "] is missing or the file cannot be read)";
-        return false;
+        return platform::Error{platform::ErrorCode::kMalformed,
+                               "\"" + file.string() + "\" holds no macros (section [" +
+                                   std::string(macro::kMacroSection) +
+                                   "] is missing or the file cannot be read)"};
     }
     platform::RecordingMessageSink ignored;
     if (!macro::LoadUserMacros(store, file, ignored)) {
-        error = "\"" + file.string() + "\" cannot be read";
-        return false;
+        return platform::Error{platform::ErrorCode::kIoError,
+                               "\"" + file.string() + "\" cannot be read"};
     }
-    return true;
+    return platform::Ok();
 }
 
 ControlReply CommandRun::MacrosList() {
     macro::MacroStore store;
-    std::string error;
-    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
-        return Failed(error);
+    if (const platform::Result<void> loaded = LoadMacroFile(store, target_.userMacroPath);
+        !loaded.ok()) {
+        return Failed(loaded.error().message);
     }
     std::string out;
     for (int i = 0; i < store.UserCount(); ++i) {
@@ -411,9 +417,9 @@ ControlReply CommandRun::MacrosList() {
 
 ControlReply CommandRun::MacrosShow() {
     macro::MacroStore store;
-    std::string error;
-    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
-        return Failed(error);
+    if (const platform::Result<void> loaded = LoadMacroFile(store, target_.userMacroPath);
+        !loaded.ok()) {
+        return Failed(loaded.error().message);
     }
     const int index = store.FindMacro(command_.operand);
     if (index >= store.UserCount()) {
@@ -434,9 +440,9 @@ ControlReply CommandRun::MacrosShow() {
 
 ControlReply CommandRun::MacrosExport() {
     macro::MacroStore store;
-    std::string error;
-    if (!LoadMacroFile(store, target_.userMacroPath, error)) {
-        return Failed(error);
+    if (const platform::Result<void> loaded = LoadMacroFile(store, target_.userMacroPath);
+        !loaded.ok()) {
+        return Failed(loaded.error().message);
     }
     const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, command_.operand);
     if (!saved.ok()) {

@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 
 #include "device/upload.h"
 #include "macro/macro_record.h"
+#include "platform/outcome.h"
 #include "settings/profile_settings.h"
 
 namespace zel::control {
@@ -33,18 +33,18 @@ struct ControlTarget {
 
     // Shows the model as it now is (empty: no window).
     std::function<void()> repaint;
-    // Why the mouse cannot take an upload now; nullopt when it can. Asked before any command
-    // that uploads writes anything.
-    std::function<std::optional<std::string>()> mouseProblem;
+    // Whether the mouse can take an upload now, else why not. Asked before any command that
+    // uploads writes anything.
+    std::function<platform::Result<void>()> mouseProblem;
     // The Apply of the window: sends the loaded profile as profile `currentProfile`. Says
     // whether the mouse took every report and whether the writes to config.ini succeeded.
     std::function<device::UploadOutcome()> upload;
     // The user macro file now holds `records`; the owner's macros in memory follow (empty:
     // nothing in memory).
     std::function<void(std::span<const macro::MacroRecord> records)> userMacrosReplaced;
-    // Why the owner cannot take a change now (the window has a choice list or a dialog open,
-    // or records a macro); nullopt when it can. Commands that only read run all the same.
-    std::function<std::optional<std::string>()> busy = {};
+    // Whether the owner can take a change now, else why not (the window has a choice list or a
+    // dialog open, or records a macro). Commands that only read run all the same.
+    std::function<platform::Result<void>()> busy = {};
 };
 
 }  // namespace zel::control

@@ -60,52 +60,57 @@ std::string UserName() {
     return std::to_string(::getuid());
 }
 
-// Why `folder` is not private; empty when it is.
-std::string WhyNotPrivate(const std::string& folder) {
+platform::Error NotPrivate(std::string why) {
+    return {platform::ErrorCode::kUnavailable, std::move(why)};
+}
+
+// Whether `folder` is private, else why not.
+platform::Result<void> CheckPrivate(const std::string& folder) {
     struct stat status {};
     if (::lstat(folder.c_str(), &status) != 0) {
-        return std::strerror(errno);
+        return NotPrivate(std::strerror(errno));
     }
     if (S_ISLNK(status.st_mode)) {
-        return "it is a symbolic link";
+        return NotPrivate("it is a symbolic link");
     }
     if (!S_ISDIR(status.st_mode)) {
-        return "it is not a folder";
+        return NotPrivate("it is not a folder");
     }
     if (status.st_uid != ::getuid()) {
-        return "it belongs to user " + std::to_string(status.st_uid);
+        return NotPrivate("it belongs to user " + std::to_string(status.st_uid));
     }
     if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
-        return std::string("others may enter it (mode ") + mode + ")";
+        return NotPrivate(std::string("others may enter it (mode ") + mode + ")");
     }
-    return {};
+    return platform::Ok();
 }
 
 // Makes `folder` (mode 0700) or takes the one there when it is this user's own folder and no
-// link, closing it to others when it was not. Empty when it is private now, else why not.
-std::string MakePrivateFolder(const std::string& folder) {
+// link, closing it to others when it was not. Whether it is private now, else why not.
+platform::Result<void> MakePrivateFolder(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return std::strerror(errno);
+        return NotPrivate(std::strerror(errno));
     }
     // Opened without following a link, so that the checks and the mode change concern the
     // folder itself and not something another user swapped in.
     UniqueSocket fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) {
-        return errno == ELOOP || errno == ENOTDIR ? "it is not a folder" : std::strerror(errno);
+        return NotPrivate(errno == ELOOP || errno == ENOTDIR ? "it is not a folder"
+                                                             : std::strerror(errno));
     }
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) {
-        return std::strerror(errno);
+        return NotPrivate(std::strerror(errno));
     }
     if (status.st_uid != ::getuid()) {
-        return "it belongs to user " + std::to_string(status.st_uid);
+        return NotPrivate("it belongs to user " + std::to_string(status.st_uid));
     }
     if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(fd.get(), 0700) != 0) {
-        return std::strerror(errno);
+        return NotPrivate(std::strerror(errno));
     }
-    return WhyNotPrivate(folder);
+    return CheckPrivate(folder);
 }
 
 std::string WithoutTrailingSlashes(std::string folder) {
@@ -118,41 +123,43 @@ std::string WithoutTrailingSlashes(std::string folder) {
 }  // namespace
 
 bool IsPrivateFolder(const std::string& path) {
-    return !path.empty() && WhyNotPrivate(path).empty();
+    return !path.empty() && CheckPrivate(path).ok();
 }
 
-RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir) {
+platform::Result<RuntimeFolder> ChooseRuntimeFolder(const std::string& xdgRuntimeDir,
+                                                    const std::string& tempDir) {
     const std::string temp = WithoutTrailingSlashes(tempDir.empty() ? "/tmp" : tempDir);
     std::string usual;
-    std::string problem;
+    platform::Result<void> usable;
     if (!xdgRuntimeDir.empty()) {
         usual = xdgRuntimeDir;
-        problem = WhyNotPrivate(usual);
+        usable = CheckPrivate(usual);
     } else {
         // The folder Qt's programs fall back to.
         usual = temp + "/runtime-" + UserName();
         if (::mkdir(usual.c_str(), 0700) != 0 && errno != EEXIST) {
-            problem = std::strerror(errno);
+            usable = NotPrivate(std::strerror(errno));
         } else {
-            problem = WhyNotPrivate(usual);
+            usable = CheckPrivate(usual);
         }
     }
-    if (problem.empty()) {
-        return {usual, {}, {}};
+    if (usable.ok()) {
+        return RuntimeFolder{usual, {}};
     }
     const std::string what = (xdgRuntimeDir.empty() ? "the runtime folder " : "XDG_RUNTIME_DIR ") +
-                             usual + " is not private to this user (" + problem + ")";
+                             usual + " is not private to this user (" + usable.error().message +
+                             ")";
     const std::string replacement = temp + "/zel-gmouse-" + std::to_string(::getuid());
-    if (const std::string why = MakePrivateFolder(replacement); !why.empty()) {
-        return {{},
-                {},
-                what + ", and " + replacement + " cannot be used either (" + why +
-                    "); set XDG_RUNTIME_DIR to a folder of your own with mode 0700"};
+    if (const platform::Result<void> made = MakePrivateFolder(replacement); !made.ok()) {
+        const std::string& why = made.error().message;
+        return platform::Error{platform::ErrorCode::kUnavailable,
+                               what + ", and " + replacement + " cannot be used either (" + why +
+                                   "); set XDG_RUNTIME_DIR to a folder of your own with mode 0700"};
     }
-    return {replacement, what + "; using " + replacement + " instead", {}};
+    return RuntimeFolder{replacement, what + "; using " + replacement + " instead"};
 }
 
-RuntimeFolder UserRuntimeFolder() {
+platform::Result<RuntimeFolder> UserRuntimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* temp = std::getenv("TMPDIR");
     return ChooseRuntimeFolder(runtime != nullptr ? runtime : "", temp != nullptr ? temp : "");
@@ -211,29 +218,33 @@ std::string InstanceState(const std::string& lockPath) {
     return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
 }
 
-std::string SocketPathProblem(const std::string& path) {
+platform::Result<void> CheckInstanceSocketPath(const std::string& path) {
     sockaddr_un address{};
     if (path.size() >= sizeof address.sun_path) {
-        return "the socket path " + path + " is " + std::to_string(path.size()) +
-               " bytes long; a local socket takes at most " +
-               std::to_string(sizeof address.sun_path - 1);
+        return platform::Error{platform::ErrorCode::kInvalidInput,
+                               "the socket path " + path + " is " + std::to_string(path.size()) +
+                                   " bytes long; a local socket takes at most " +
+                                   std::to_string(sizeof address.sun_path - 1)};
     }
-    return {};
+    return platform::Ok();
 }
 
-bool InstanceServer::Listen(const std::string& path) {
+platform::Result<void> InstanceServer::Listen(const std::string& path) {
     if (IsListening()) {
-        return true;
+        return platform::Ok();
     }
     sockaddr_un address{};
     if (!FillAddress(path, address)) {
-        problem_ = path.empty() ? "no socket path" : SocketPathProblem(path);
-        return false;
+        if (path.empty()) {
+            return platform::Error{platform::ErrorCode::kInvalidInput, "no socket path"};
+        }
+        return CheckInstanceSocketPath(path);
     }
     UniqueSocket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.valid()) {
-        problem_ = std::string("no socket: ") + std::strerror(errno);
-        return false;
+        const int error = errno;
+        return platform::Error{platform::ErrorCode::kIoError,
+                               std::string("no socket: ") + std::strerror(error), error};
     }
     // A file left by a program that ended without removing it; the lock says nobody else
     // listens there.
@@ -245,12 +256,13 @@ bool InstanceServer::Listen(const std::string& path) {
     const int bound = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::umask(previous);
     if (bound != 0 || ::listen(fd.get(), 16) != 0) {
-        problem_ = path + ": " + std::strerror(errno);
-        return false;
+        const int error = errno;
+        return platform::Error{platform::ErrorCode::kIoError, path + ": " + std::strerror(error),
+                               error};
     }
     fd_ = std::move(fd);
     path_ = path;
-    return true;
+    return platform::Ok();
 }
 
 UniqueSocket InstanceServer::Accept() {

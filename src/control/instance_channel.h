@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "control/unique_socket.h"
+#include "platform/outcome.h"
 
 namespace zel::control {
 
@@ -18,18 +19,19 @@ bool IsPrivateFolder(const std::string& path);
 
 // Where the lock and the socket of this user live.
 struct RuntimeFolder {
-    std::string path;     // empty when no private folder can be had
+    std::string path;
     std::string warning;  // why the usual folder is not used (empty: it is)
-    std::string error;    // why there is no folder at all (only when `path` is empty)
 };
 
 // The usual folder is `xdgRuntimeDir`, or `tempDir`/runtime-<user> (made with mode 0700) when
 // that is empty. When it is not private to this user, the replacement `tempDir`/zel-gmouse-<uid>
 // is used instead, made or checked here (a folder, not a link, owned by this user, mode 0700),
 // with a warning. Every start and zel-gmousectl choose alike, so that they find each other.
-RuntimeFolder ChooseRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tempDir);
+// Fails, saying why, when no private folder can be had.
+platform::Result<RuntimeFolder> ChooseRuntimeFolder(const std::string& xdgRuntimeDir,
+                                                    const std::string& tempDir);
 // ChooseRuntimeFolder with $XDG_RUNTIME_DIR and ${TMPDIR:-/tmp}.
-RuntimeFolder UserRuntimeFolder();
+platform::Result<RuntimeFolder> UserRuntimeFolder();
 
 std::string InstanceLockPath(const std::string& folder);    // folder/ZEL_GMouse.lock
 std::string InstanceSocketPath(const std::string& folder);  // folder/ZEL_GMouse.socket
@@ -64,11 +66,10 @@ public:
     InstanceServer& operator=(const InstanceServer&) = delete;
 
     // Replaces a socket file left behind and listens; only this user may connect (mode 0600
-    // inside a private folder). Call it only while holding the instance lock.
-    bool Listen(const std::string& path);
+    // inside a private folder), else says why it cannot. Call it only while holding the
+    // instance lock.
+    platform::Result<void> Listen(const std::string& path);
     bool IsListening() const { return fd_.valid(); }
-    // Why the last Listen failed.
-    const std::string& ListenProblem() const { return problem_; }
     int fd() const { return fd_.get(); }
     // A waiting connection; an invalid socket when there is none.
     UniqueSocket Accept();
@@ -78,7 +79,6 @@ public:
 private:
     UniqueSocket fd_;
     std::string path_;
-    std::string problem_;
 };
 
 // What the holder of the lock said of itself: kStartingState until it listens,
@@ -89,8 +89,8 @@ inline constexpr std::string_view kListeningState = "listening";
 inline constexpr std::string_view kNotListeningState = "not-listening";
 std::string InstanceState(const std::string& lockPath);
 
-// Why `path` cannot be listened on or connected to; empty when it can be tried.
-std::string SocketPathProblem(const std::string& path);
+// Whether `path` can be tried for listening or connecting, else why not.
+platform::Result<void> CheckInstanceSocketPath(const std::string& path);
 
 // Connects to the socket; an invalid socket when nobody listens there.
 UniqueSocket ConnectToInstance(const std::string& path);

@@ -29,12 +29,11 @@ bool TakesAFile(CommandKind kind) {
 // words are no such command.
 std::optional<std::size_t> FileOperandIndex(std::span<const std::string> words) {
     const ParseResult parsed = ParseCommandLine(words);
-    if (!parsed.command || !TakesAFile(parsed.command->kind) ||
-        !parsed.command->configDir.empty()) {
+    if (!parsed.ok() || !TakesAFile(parsed->kind) || !parsed->configDir.empty()) {
         return std::nullopt;
     }
-    const bool macros = parsed.command->kind == CommandKind::MacrosExport ||
-                        parsed.command->kind == CommandKind::MacrosImport;
+    const bool macros =
+        parsed->kind == CommandKind::MacrosExport || parsed->kind == CommandKind::MacrosImport;
     for (std::size_t i = macros ? 2 : 1; i < words.size(); ++i) {
         if (words[i] == "--profile") {
             ++i;  // its number
@@ -104,8 +103,8 @@ ControlReply AnswerControlRequest(const ControlRequest& request,
         return reply;
     }
     const ParseResult parsed = ParseCommandLine(request.args);
-    if (!parsed.command) {
-        return {false, kExitUsage, {}, "zel-gmousectl: " + parsed.error + "\n"};
+    if (!parsed.ok()) {
+        return {false, kExitUsage, {}, "zel-gmousectl: " + parsed.error().message + "\n"};
     }
     // A relative name would be taken in the program's folder, not in the caller's.
     if (const auto index = FileOperandIndex(request.args);
@@ -116,7 +115,7 @@ ControlReply AnswerControlRequest(const ControlRequest& request,
                 "zel-gmousectl: \"" + request.args[*index] +
                     "\": the running ZEL_GMouse takes only absolute file names\n"};
     }
-    return RunCommand(*parsed.command, target);
+    return RunCommand(*parsed, target);
 }
 
 }  // namespace zel::control

@@ -38,9 +38,13 @@ std::string Join(std::span<const std::string_view> names) {
     return text;
 }
 
-std::string Bad(const SettingChange& change, std::string_view allowed) {
-    return "bad value \"" + change.value + "\" for " + change.key + ": allowed " +
-           std::string(allowed);
+platform::Error Invalid(std::string message) {
+    return {platform::ErrorCode::kInvalidInput, std::move(message)};
+}
+
+platform::Error Bad(const SettingChange& change, std::string_view allowed) {
+    return Invalid("bad value \"" + change.value + "\" for " + change.key + ": allowed " +
+                   std::string(allowed));
 }
 
 std::string DpiValues() {
@@ -96,8 +100,8 @@ std::optional<std::size_t> KeyIndex(std::string_view key, std::string_view prefi
     return static_cast<std::size_t>(digit - '1');
 }
 
-std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const SettingChange& change,
-                                    const FunctionNaming& naming) {
+platform::Result<void> ApplyOne(settings::ProfileSettings& profile, const SettingChange& change,
+                                const FunctionNaming& naming) {
     const std::string_view key = change.key;
     const std::string_view value = change.value;
     if (const auto button = KeyIndex(key, "button", settings::kButtonCount)) {
@@ -106,7 +110,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             return Bad(change, FunctionList(naming));
         }
         profile.K[*button].store(*code, kRelaxed);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (const auto level = KeyIndex(key, "dpi", settings::kDpiLevelCount)) {
         const auto index = static_cast<std::int32_t>(*level);
@@ -115,11 +119,11 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             if (enabled) {
                 settings::ToggleDpiLevelEnabled(profile, index);
                 if (profile.DPI_SET_EN[*level].load(kRelaxed) != 0) {
-                    return "bad value \"off\" for " + change.key +
-                           ": at least one DPI level stays enabled";
+                    return Invalid("bad value \"off\" for " + change.key +
+                                   ": at least one DPI level stays enabled");
                 }
             }
-            return std::nullopt;
+            return platform::Ok();
         }
         const auto dpi = Number(value);
         for (std::size_t step = 0; dpi && step < settings::DpiStepTable.size(); ++step) {
@@ -128,7 +132,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
                 if (!enabled) {
                     settings::ToggleDpiLevelEnabled(profile, index);
                 }
-                return std::nullopt;
+                return platform::Ok();
             }
         }
         return Bad(change, DpiValues());
@@ -143,7 +147,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
                                    " is off (enable it with dpi" + std::string(value) + "=VALUE)");
         }
         settings::SelectDpiLevel(profile, *level - 1);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (key == "led") {
         const auto mode = IndexOf(kLedModeNames, value);
@@ -151,7 +155,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             return Bad(change, Join(kLedModeNames));
         }
         settings::SetLedStatus(profile, *mode);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (key == "wheel") {
         const auto mode = IndexOf(kWheelModeNames, value);
@@ -159,7 +163,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             return Bad(change, Join(kWheelModeNames));
         }
         settings::SetWheelStatus(profile, *mode);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (key == "macro-mode") {
         const auto mode = IndexOf(kMacroModeNames, value);
@@ -167,7 +171,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             return Bad(change, Join(kMacroModeNames));
         }
         profile.MACRO_MODE2.store(*mode, kRelaxed);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (key == "fire-interval") {
         const auto ms = Number(value);
@@ -175,7 +179,7 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
             return Bad(change, FireIntervals());
         }
         profile.FIRE_TIME.store(*ms, kRelaxed);
-        return std::nullopt;
+        return platform::Ok();
     }
     if (key == "pointer-speed" || key == "wheel-speed") {
         const auto speed = Number(value);
@@ -187,37 +191,37 @@ std::optional<std::string> ApplyOne(settings::ProfileSettings& profile, const Se
         } else {
             settings::SetWheelSpeed(profile, *speed - 1);
         }
-        return std::nullopt;
+        return platform::Ok();
     }
     std::string keys;
     for (const std::string_view known : kSettingKeys) {
         keys += keys.empty() ? "" : ", ";
         keys += known;
     }
-    return "unknown key \"" + change.key + "\": the keys are " + keys;
+    return Invalid("unknown key \"" + change.key + "\": the keys are " + keys);
 }
 
 }  // namespace
 
-std::optional<std::string> ApplySettingChanges(settings::ProfileSettings& profile,
-                                               std::span<const SettingChange> changes,
-                                               const FunctionNaming& naming) {
+platform::Result<void> ApplySettingChanges(settings::ProfileSettings& profile,
+                                           std::span<const SettingChange> changes,
+                                           const FunctionNaming& naming) {
     const bool hadPrimary = settings::HasPrimaryClick(profile);
     for (const bool levelPass : {false, true}) {
         for (const SettingChange& change : changes) {
             if ((change.key == "dpi-level") != levelPass) {
                 continue;
             }
-            if (auto error = ApplyOne(profile, change, naming)) {
-                return error;
+            if (platform::Result<void> applied = ApplyOne(profile, change, naming); !applied.ok()) {
+                return applied;
             }
         }
     }
     // The window warns before the last primary click goes; a script gets a refusal.
     if (hadPrimary && !settings::HasPrimaryClick(profile)) {
-        return NoPrimaryClickLeft(naming);
+        return Invalid(NoPrimaryClickLeft(naming));
     }
-    return std::nullopt;
+    return platform::Ok();
 }
 
 namespace {
@@ -274,30 +278,31 @@ std::vector<StoredKeyRule> StoredKeyRules(const FunctionNaming& naming) {
 
 }  // namespace
 
-std::optional<std::string> CheckImportedProfile(const ini::IniDocument& document,
-                                                const FunctionNaming& naming) {
+platform::Result<void> CheckImportedProfile(const ini::IniDocument& document,
+                                            const FunctionNaming& naming) {
     const std::string section = settings::ProfileSectionName(settings::kExchangeProfile);
     for (const StoredKeyRule& rule : StoredKeyRules(naming)) {
         const std::string text = document.Get(section, rule.fileKey);
         const auto number = Number(text);
         // Every good value has at most 4 characters, all of which the profile's reading takes.
         if (!number || text.size() >= settings::kShortReadBuffer || !rule.takes(*number)) {
-            return "bad value \"" + text + "\" for " + rule.fileKey + " (" + rule.setKey +
-                   "): allowed " + rule.allowed;
+            return Invalid("bad value \"" + text + "\" for " + rule.fileKey + " (" + rule.setKey +
+                           "): allowed " + rule.allowed);
         }
     }
     settings::ProfileSettings profile;
     settings::LoadProfile(document, settings::kExchangeProfile, false, 1, profile);
     const std::int32_t level = profile.DPI_LEVEL.load(kRelaxed);
     if (profile.DPI_SET_EN[static_cast<std::size_t>(level)].load(kRelaxed) == 0) {
-        return "bad value \"" + std::to_string(level) + "\" for DPI_LEVEL (dpi-level): level " +
-               std::to_string(level + 1) + " is off";
+        return Invalid("bad value \"" + std::to_string(level) +
+                       "\" for DPI_LEVEL (dpi-level): level " + std::to_string(level + 1) +
+                       " is off");
     }
     if (!settings::HasPrimaryClick(profile)) {
-        return "no button has " + naming.NameOf(settings::kPrimaryClickFunction) +
-               " (K0 ... K5 = button1 ... button6)";
+        return Invalid("no button has " + naming.NameOf(settings::kPrimaryClickFunction) +
+                       " (K0 ... K5 = button1 ... button6)");
     }
-    return std::nullopt;
+    return platform::Ok();
 }
 
 }  // namespace zel::control

@@ -222,10 +222,13 @@ int CopyIfMissing(const std::string& source, const std::string& target, bool& co
     NewFileAttributes attributes;
     attributes.setMode = true;
     attributes.mode = 0644;
-    const AtomicWriteResult written =
+    const Result<bool> written =
         WriteFileAtomically(target, contents, Placement::kCreateOnly, attributes);
-    copied = written.placed;
-    return written.error;
+    if (!written.ok()) {
+        return written.error().systemError;
+    }
+    copied = *written;
+    return 0;
 }
 
 constexpr std::string_view kConfigFileName = "config.ini";

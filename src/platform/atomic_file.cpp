@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -105,11 +106,14 @@ pid_t WriterOfTemporary(const std::string& name, const std::string& file) {
     return at < name.size() && name[at] == '-' ? static_cast<pid_t>(pid) : 0;
 }
 
-}  // namespace
+struct WriteSteps {
+    int error = 0;        // the errno of the step that failed; 0 when nothing failed
+    bool placed = false;  // the target now holds the bytes (false for a kept existing file)
+};
 
-AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                                      Placement placement, const NewFileAttributes& attributes) {
-    AtomicWriteResult result;
+WriteSteps WriteAndPlace(const std::filesystem::path& target, std::string_view bytes,
+                         Placement placement, const NewFileAttributes& attributes) {
+    WriteSteps result;
     auto step = [&result](bool done) {
         if (!done && result.error == 0) {
             result.error = errno != 0 ? errno : EIO;
@@ -178,6 +182,19 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::
         ::fsync(folder.get());
     }
     return result;
+}
+
+}  // namespace
+
+Result<bool> WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                                 Placement placement, const NewFileAttributes& attributes) {
+    const WriteSteps steps = WriteAndPlace(target, bytes, placement, attributes);
+    if (steps.error != 0) {
+        return Error{ErrorCode::kIoError,
+                     "cannot write " + target.string() + ": " + std::strerror(steps.error),
+                     steps.error};
+    }
+    return steps.placed;
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& target) {

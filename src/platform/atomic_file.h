@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/outcome.h"
+
 namespace zel::platform {
 
 enum class Placement {
@@ -26,15 +28,11 @@ struct NewFileAttributes {
     gid_t gid = 0;
 };
 
-struct AtomicWriteResult {
-    int error = 0;        // the errno of the step that failed; 0 when nothing failed
-    bool placed = false;  // the target now holds the bytes (false for a kept existing file)
-};
-
-// Writes bytes beside target and puts them in its place. On failure no temporary stays and the
-// target is untouched.
-AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                                      Placement placement, const NewFileAttributes& attributes);
+// Writes bytes beside target and puts them in its place: true when the target now holds them,
+// false for an existing file kCreateOnly kept. On failure (a kIoError with the errno of the step
+// that failed) no temporary stays and the target is untouched.
+Result<bool> WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                                 Placement placement, const NewFileAttributes& attributes);
 
 // Removes the temporary files (".NAME.tmp-PID-...") that writers of target left behind when
 // they were killed between naming and placing their file: those of processes no longer running.

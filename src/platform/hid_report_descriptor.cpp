@@ -103,12 +103,11 @@ class DescriptorParser {
 public:
     explicit DescriptorParser(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-    HidReportDescriptor Run() {
-        HidReportDescriptor result;
+    Result<HidReportDescriptor> Run() {
         if (bytes_.size() > kMaxHidDescriptorLength) {
-            result.error = "report descriptor of " + std::to_string(bytes_.size()) +
-                           " bytes is longer than " + std::to_string(kMaxHidDescriptorLength);
-            return result;
+            return Error{ErrorCode::kMalformed,
+                         "report descriptor of " + std::to_string(bytes_.size()) +
+                             " bytes is longer than " + std::to_string(kMaxHidDescriptorLength)};
         }
         for (offset_ = 0; offset_ < bytes_.size();) {
             const std::optional<Item> item = FetchItem(bytes_, offset_);
@@ -126,6 +125,7 @@ public:
         if (local_.delimiterDepth != 0) {
             return Fail("delimiter left open at the end of the descriptor");
         }
+        HidReportDescriptor result;
         result.collections = Finish();
         result.usesReportIds = usesReportIds_;
         return result;
@@ -156,10 +156,8 @@ private:
         std::array<std::bitset<256>, kReportKinds> reportIds;
     };
 
-    HidReportDescriptor Fail(const std::string& why) const {
-        HidReportDescriptor result;
-        result.error = why + " (at byte " + std::to_string(offset_) + ")";
-        return result;
+    Error Fail(const std::string& why) const {
+        return {ErrorCode::kMalformed, why + " (at byte " + std::to_string(offset_) + ")"};
     }
 
     bool Reject(std::string why) {
@@ -388,7 +386,7 @@ private:
 
 }  // namespace
 
-HidReportDescriptor ParseHidReportDescriptor(std::span<const std::uint8_t> bytes) {
+Result<HidReportDescriptor> ParseHidReportDescriptor(std::span<const std::uint8_t> bytes) {
     return DescriptorParser(bytes).Run();
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/outcome.h"
+
 namespace zel::platform {
 
 // Longest report this program accepts from or sends to a device, report ID byte included.
@@ -37,14 +39,12 @@ struct HidTopLevelCollection {
 };
 
 struct HidReportDescriptor {
-    // Empty whenever error is set: a descriptor is used whole or not at all.
     std::vector<HidTopLevelCollection> collections;
     bool usesReportIds = false;
-    std::string error;  // why the descriptor was refused; empty when it parsed
-    bool ok() const { return error.empty(); }
 };
 
-// Parses a HID report descriptor. Never throws on bad input, never reads outside `bytes`.
-HidReportDescriptor ParseHidReportDescriptor(std::span<const std::uint8_t> bytes);
+// Parses a HID report descriptor, or says why it is refused: a descriptor is used whole or not
+// at all. Never throws on bad input, never reads outside `bytes`.
+Result<HidReportDescriptor> ParseHidReportDescriptor(std::span<const std::uint8_t> bytes);
 
 }  // namespace zel::platform

@@ -32,12 +32,6 @@ bool HasParentComponent(std::string_view path) {
     return false;
 }
 
-void SetError(std::string* error, std::string text) {
-    if (error != nullptr) {
-        *error = std::move(text);
-    }
-}
-
 }  // namespace
 
 HidrawEventSource DefaultHidrawEventSource() {
@@ -83,26 +77,23 @@ std::optional<HidDeviceEvent> HidrawEventFrom(const UeventMessage& message) {
                            message.Property("DEVNAME").value_or(""));
 }
 
-std::unique_ptr<HidrawDeviceWatcher> HidrawDeviceWatcher::Create(HidrawEventSource source,
-                                                                 std::string* error) {
+Result<std::unique_ptr<HidrawDeviceWatcher>> HidrawDeviceWatcher::Create(HidrawEventSource source) {
     std::unique_ptr<HidrawDeviceWatcher> watcher(new HidrawDeviceWatcher());
     watcher->source_ = source;
     if (source == HidrawEventSource::Kernel) {
         UniqueFd socket(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK,
                                  NETLINK_KOBJECT_UEVENT));
         if (!socket.valid()) {
-            SetError(error,
-                     std::string("cannot open a kernel uevent socket: ") + std::strerror(errno));
-            return nullptr;
+            return Error{ErrorCode::kIoError, std::string("cannot open a kernel uevent socket: ") +
+                                                  std::strerror(errno)};
         }
         sockaddr_nl address{};
         address.nl_family = AF_NETLINK;
         address.nl_groups = kKernelUeventGroup;
         if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
             0) {
-            SetError(error,
-                     std::string("cannot listen to kernel uevents: ") + std::strerror(errno));
-            return nullptr;
+            return Error{ErrorCode::kIoError,
+                         std::string("cannot listen to kernel uevents: ") + std::strerror(errno)};
         }
         // A burst of uevents (a hub with many devices) must not push out a removal; the
         // system may cap this size, which is fine.
@@ -113,15 +104,13 @@ std::unique_ptr<HidrawDeviceWatcher> HidrawDeviceWatcher::Create(HidrawEventSour
     }
     watcher->udev_ = udev_new();
     if (watcher->udev_ == nullptr) {
-        SetError(error, "cannot start libudev");
-        return nullptr;
+        return Error{ErrorCode::kUnavailable, "cannot start libudev"};
     }
     watcher->monitor_ = udev_monitor_new_from_netlink(watcher->udev_, "udev");
     if (watcher->monitor_ == nullptr ||
         udev_monitor_filter_add_match_subsystem_devtype(watcher->monitor_, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(watcher->monitor_) < 0) {
-        SetError(error, "cannot listen to udev events of hidraw devices");
-        return nullptr;
+        return Error{ErrorCode::kUnavailable, "cannot listen to udev events of hidraw devices"};
     }
     return watcher;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/hid_transport.h"
 #include "platform/hidraw_unique_fd.h"
+#include "platform/outcome.h"
 #include "platform/uevent_message.h"
 
 struct udev;
@@ -35,9 +36,8 @@ std::optional<HidDeviceEvent> HidrawEventFrom(const UeventMessage& message);
 
 class HidrawDeviceWatcher final : public HidDeviceWatcher {
 public:
-    // nullptr, with the reason in *error, when the source cannot be listened to.
-    static std::unique_ptr<HidrawDeviceWatcher> Create(HidrawEventSource source,
-                                                       std::string* error = nullptr);
+    // A watcher listening to source, else why the source cannot be listened to.
+    static Result<std::unique_ptr<HidrawDeviceWatcher>> Create(HidrawEventSource source);
     // Reads kernel-format uevents from any non-blocking datagram socket, whoever sends them;
     // lets tests feed captured messages.
     static std::unique_ptr<HidrawDeviceWatcher> AdoptUeventSocket(UniqueFd socket);

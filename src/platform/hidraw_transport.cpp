@@ -179,11 +179,12 @@ std::vector<HidCollectionInfo> CollectionsOfNode(const std::string& path, const 
     return collections;
 }
 
-std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collection) {
+Result<void> CheckReportLengths(const HidCollectionInfo& collection) {
     const auto refusal = [&](std::size_t length, const char* kind) {
-        return CollectionName(collection) + " declares a " + std::to_string(length) + "-byte " +
-               kind + " report; reports longer than " + std::to_string(kMaxHidReportLength) +
-               " bytes are not supported";
+        return Error{ErrorCode::kUnsupported,
+                     CollectionName(collection) + " declares a " + std::to_string(length) +
+                         "-byte " + kind + " report; reports longer than " +
+                         std::to_string(kMaxHidReportLength) + " bytes are not supported"};
     };
     if (collection.inputReportLength > kMaxHidReportLength) {
         return refusal(collection.inputReportLength, "input");
@@ -191,7 +192,7 @@ std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collecti
     if (collection.featureReportLength > kMaxHidReportLength) {
         return refusal(collection.featureReportLength, "feature");
     }
-    return std::nullopt;
+    return Ok();
 }
 
 HidrawTransport::HidrawTransport(HidrawDiagnostics diagnostics)
@@ -221,14 +222,14 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
             Report(node.path + ": cannot read its report descriptor; skipped");
             continue;
         }
-        const HidReportDescriptor descriptor = ParseHidReportDescriptor(*bytes);
+        const Result<HidReportDescriptor> descriptor = ParseHidReportDescriptor(*bytes);
         if (!descriptor.ok()) {
             Report(node.path + " (" + HexNumber(node.id.vendorId, 4) + ":" +
-                   HexNumber(node.id.productId, 4) +
-                   "): malformed report descriptor: " + descriptor.error + "; skipped");
+                   HexNumber(node.id.productId, 4) + "): malformed report descriptor: " +
+                   descriptor.error().message + "; skipped");
             continue;
         }
-        for (HidCollectionInfo& info : CollectionsOfNode(node.path, node.id, descriptor)) {
+        for (HidCollectionInfo& info : CollectionsOfNode(node.path, node.id, *descriptor)) {
             collections.push_back(std::move(info));
         }
     }
@@ -237,8 +238,8 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
 
 std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& collection,
                                                   HidAccess access) {
-    if (const std::optional<std::string> refusal = ReportLengthRefusal(collection)) {
-        Report(*refusal);
+    if (const Result<void> fits = CheckReportLengths(collection); !fits.ok()) {
+        Report(fits.error().message);
         return nullptr;
     }
     const bool reading = access == HidAccess::Read;
@@ -271,7 +272,7 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
     }
     const std::optional<std::vector<std::uint8_t>> bytes = DescriptorFromNode(fd.get());
     const HidReportDescriptor descriptor =
-        bytes ? ParseHidReportDescriptor(*bytes) : HidReportDescriptor{};
+        bytes ? ParseHidReportDescriptor(*bytes).value_or({}) : HidReportDescriptor{};
     HidrawChannelOptions options;
     options.access = access;
     options.featureReportLength = collection.featureReportLength;
@@ -301,19 +302,18 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
 
 std::unique_ptr<HidDeviceWatcher> HidrawTransport::Watch() {
     const HidrawEventSource preferred = DefaultHidrawEventSource();
-    std::string error;
-    if (std::unique_ptr<HidrawDeviceWatcher> watcher =
-            HidrawDeviceWatcher::Create(preferred, &error)) {
-        return watcher;
+    Result<std::unique_ptr<HidrawDeviceWatcher>> watcher = HidrawDeviceWatcher::Create(preferred);
+    if (watcher.ok()) {
+        return std::move(watcher).value();
     }
     const HidrawEventSource other =
         preferred == HidrawEventSource::Udev ? HidrawEventSource::Kernel : HidrawEventSource::Udev;
-    std::string otherError;
-    if (std::unique_ptr<HidrawDeviceWatcher> watcher =
-            HidrawDeviceWatcher::Create(other, &otherError)) {
-        return watcher;
+    Result<std::unique_ptr<HidrawDeviceWatcher>> otherWatcher = HidrawDeviceWatcher::Create(other);
+    if (otherWatcher.ok()) {
+        return std::move(otherWatcher).value();
     }
-    Report("cannot follow HID devices being plugged and unplugged: " + error + "; " + otherError);
+    Report("cannot follow HID devices being plugged and unplugged: " + watcher.error().message +
+           "; " + otherWatcher.error().message);
     return nullptr;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/hid_report_descriptor.h"
 #include "platform/hid_transport.h"
+#include "platform/outcome.h"
 
 namespace zel::platform {
 
@@ -34,8 +35,8 @@ std::optional<unsigned> HidrawNodeNumber(std::string_view sysname);
 std::vector<HidCollectionInfo> CollectionsOfNode(const std::string& path, const HidId& id,
                                                  const HidReportDescriptor& descriptor);
 
-// Why a collection cannot be used (a report longer than kMaxHidReportLength); nullopt if it can.
-std::optional<std::string> ReportLengthRefusal(const HidCollectionInfo& collection);
+// Whether a collection's reports fit kMaxHidReportLength, else which one does not.
+Result<void> CheckReportLengths(const HidCollectionInfo& collection);
 
 // HID interfaces through the kernel's hidraw nodes, found with libudev.
 class HidrawTransport final : public HidTransport {

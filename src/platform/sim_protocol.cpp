@@ -76,41 +76,42 @@ std::optional<Description> DecodeDescription(std::span<const std::uint8_t> m) {
     return d;
 }
 
-std::string CheckSocketPath(std::string_view path) {
+Result<void> CheckSocketPath(std::string_view path) {
     if (path.empty()) {
-        return "the socket path is empty";
+        return Error{ErrorCode::kInvalidInput, "the socket path is empty"};
     }
     if (path.size() >= sizeof(sockaddr_un::sun_path)) {
-        return "the socket path is longer than " +
-               std::to_string(sizeof(sockaddr_un::sun_path) - 1) + " bytes";
+        return Error{ErrorCode::kInvalidInput,
+                     "the socket path is longer than " +
+                         std::to_string(sizeof(sockaddr_un::sun_path) - 1) + " bytes"};
     }
     if (path.find('\0') != std::string_view::npos) {
-        return "the socket path holds a NUL byte";
+        return Error{ErrorCode::kInvalidInput, "the socket path holds a NUL byte"};
     }
-    return {};
+    return Ok();
 }
 
-int Connect(std::string_view path, std::string* error) {
-    if (std::string problem = CheckSocketPath(path); !problem.empty()) {
-        *error = std::move(problem);
-        return -1;
+Result<int> Connect(std::string_view path) {
+    if (Result<void> usable = CheckSocketPath(path); !usable.ok()) {
+        return usable.error();
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.data(), path.size());
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        *error = std::string("socket: ") + std::strerror(errno);
-        return -1;
+        return Error{ErrorCode::kIoError, std::string("socket: ") + std::strerror(errno)};
     }
     int result;
     do {
         result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
-        *error = "cannot connect to " + std::string(path) + ": " + std::strerror(errno);
+        const int error = errno;
         ::close(fd);
-        return -1;
+        return Error{
+            error == ENOENT || error == ECONNREFUSED ? ErrorCode::kNotFound : ErrorCode::kIoError,
+            "cannot connect to " + std::string(path) + ": " + std::strerror(error)};
     }
     return fd;
 }

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/outcome.h"
+
 namespace zel::platform::sim_protocol {
 
 inline constexpr std::uint8_t kVersion = 1;
@@ -67,11 +69,12 @@ std::vector<std::uint8_t> EncodeDescription(const Description& description);
 // nullopt when the message is not a well-formed description.
 std::optional<Description> DecodeDescription(std::span<const std::uint8_t> message);
 
-// Empty when path fits a Unix socket address; otherwise why not.
-std::string CheckSocketPath(std::string_view path);
+// Whether path fits a Unix socket address, else why not.
+Result<void> CheckSocketPath(std::string_view path);
 
-// A connected SOCK_SEQPACKET socket (close-on-exec, blocking), or -1 with *error set.
-int Connect(std::string_view path, std::string* error);
+// A connected SOCK_SEQPACKET socket (close-on-exec, blocking; the caller closes it), else why
+// there is none.
+Result<int> Connect(std::string_view path);
 
 // Sends one whole message; false when the peer is gone or the socket refused it. Never raises
 // SIGPIPE. flags are added to the send flags (e.g. MSG_DONTWAIT).

@@ -56,11 +56,11 @@ proto::Received AwaitMessage(int fd, MessageBuffer& buffer) {
 int Request(const std::string& socketPath, MessageType request,
             std::span<const std::uint8_t> payload, MessageType expected, MessageBuffer& answer,
             std::size_t* answerLength) {
-    std::string error;
-    const int fd = proto::Connect(socketPath, &error);
-    if (fd < 0) {
+    const Result<int> connected = proto::Connect(socketPath);
+    if (!connected.ok()) {
         return -1;
     }
+    const int fd = *connected;
     if (proto::SendMessage(fd, proto::EncodeMessage(request, payload))) {
         const proto::Received received = AwaitMessage(fd, answer);
         if (received.status == proto::ReceiveStatus::Message && TypeOf(answer) == expected) {

@@ -156,10 +156,11 @@ FileResult ReplaceFileAtomically(const std::filesystem::path& target, std::strin
         attributes.uid = existing.st_uid;
         attributes.gid = existing.st_gid;
     }
-    const platform::AtomicWriteResult written =
+    const platform::Result<bool> written =
         platform::WriteFileAtomically(target, bytes, platform::Placement::kReplace, attributes);
-    if (written.error != 0) {
-        return FileResult::Failure(FileProblemOfErrno(written.error, /*writing=*/true));
+    if (!written.ok()) {
+        return FileResult::Failure(
+            FileProblemOfErrno(written.error().systemError, /*writing=*/true));
     }
     return FileResult::Success();
 }

@@ -239,7 +239,7 @@ TEST_F(HeadlessSessionTest, AStartUploadTheMouseDidNotTakeWholeIsReported) {
 TEST_F(HeadlessSessionTest, SilentClientsHoldUpNeitherCommandsNorTheUnplug) {
     std::ofstream(Config()) << "[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n[Config1]\r\nK0=1\r\n";
     const std::string socketPath = control::InstanceSocketPath(Dir());
-    ASSERT_TRUE(server_.Listen(socketPath));
+    ASSERT_TRUE(server_.Listen(socketPath).ok());
     Run();
     ASSERT_TRUE(WaitForStart());
 

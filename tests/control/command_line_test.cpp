@@ -71,14 +71,14 @@ TEST(CommandLine, AcceptsEveryCommandAsDocumented) {
         SCOPED_TRACE(c.line);
         const std::vector<std::string> args = Words(c.line);
         const ParseResult result = ParseCommandLine(args);
-        ASSERT_TRUE(result.command) << result.error;
-        EXPECT_EQ(result.command->kind, c.kind);
-        EXPECT_EQ(result.command->profile, c.profile);
-        EXPECT_EQ(result.command->json, c.json);
-        EXPECT_EQ(result.command->apply, c.apply);
-        EXPECT_EQ(result.command->operand, c.operand);
-        EXPECT_EQ(result.command->configDir, c.configDir);
-        EXPECT_EQ(result.command->changes, c.changes);
+        ASSERT_TRUE(result.ok()) << result.error().message;
+        EXPECT_EQ(result->kind, c.kind);
+        EXPECT_EQ(result->profile, c.profile);
+        EXPECT_EQ(result->json, c.json);
+        EXPECT_EQ(result->apply, c.apply);
+        EXPECT_EQ(result->operand, c.operand);
+        EXPECT_EQ(result->configDir, c.configDir);
+        EXPECT_EQ(result->changes, c.changes);
     }
 }
 
@@ -92,22 +92,22 @@ TEST(CommandLine, HelpAfterACommandNamesItsTopic) {
         SCOPED_TRACE(line);
         const std::vector<std::string> args = Words(line);
         const ParseResult result = ParseCommandLine(args);
-        ASSERT_TRUE(result.command) << result.error;
-        EXPECT_EQ(result.command->kind, CommandKind::Help);
-        EXPECT_EQ(result.command->helpTopic, topic);
+        ASSERT_TRUE(result.ok()) << result.error().message;
+        EXPECT_EQ(result->kind, CommandKind::Help);
+        EXPECT_EQ(result->helpTopic, topic);
     }
 }
 
 TEST(CommandLine, KeepsTheWordsAfterTheGlobalOptionsForForwarding) {
     const std::vector<std::string> args = Words("--config-dir /d set --profile 2 dpi1=800");
     const ParseResult result = ParseCommandLine(args);
-    ASSERT_TRUE(result.command);
-    EXPECT_EQ(result.command->words, Words("set --profile 2 dpi1=800"));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result->words, Words("set --profile 2 dpi1=800"));
     // Parsing the forwarded words again gives the same command, less the folder.
-    const ParseResult again = ParseCommandLine(result.command->words);
-    ASSERT_TRUE(again.command);
-    EXPECT_EQ(again.command->changes, result.command->changes);
-    EXPECT_EQ(again.command->profile, result.command->profile);
+    const ParseResult again = ParseCommandLine(result->words);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again->changes, result->changes);
+    EXPECT_EQ(again->profile, result->profile);
 }
 
 TEST(CommandLine, RefusesBadUsageWithAReason) {
@@ -142,8 +142,8 @@ TEST(CommandLine, RefusesBadUsageWithAReason) {
         SCOPED_TRACE(line);
         const std::vector<std::string> args = Words(line);
         const ParseResult result = ParseCommandLine(args);
-        EXPECT_FALSE(result.command);
-        EXPECT_NE(result.error.find(reason), std::string::npos) << result.error;
+        EXPECT_FALSE(result.ok());
+        EXPECT_NE(result.error().message.find(reason), std::string::npos) << result.error().message;
     }
 }
 

@@ -44,7 +44,7 @@ protected:
 
     ControlReply RunWords(const std::vector<std::string>& words) {
         const ParseResult parsed = ParseCommandLine(words);
-        EXPECT_TRUE(parsed.command) << parsed.error;
+        EXPECT_TRUE(parsed.ok()) << parsed.error().message;
         ControlTarget target{folder / "config.ini",
                              kData / "skins",
                              folder / (edition != 0 ? "Macro_EN.dat" : "Macro_CN.dat"),
@@ -61,7 +61,7 @@ protected:
                                  replacedMacros = static_cast<int>(records.size());
                              },
                              [this] { return busy; }};
-        return RunCommand(*parsed.command, target);
+        return RunCommand(*parsed, target);
     }
 
     std::string Config() { return ReadBytes(folder / "config.ini"); }
@@ -69,8 +69,8 @@ protected:
     TempFolder folder;
     settings::ProfileSettings profile;
     std::atomic<std::int32_t> currentProfile{0};
-    std::optional<std::string> mouseProblem;
-    std::optional<std::string> busy;
+    platform::Result<void> mouseProblem;
+    platform::Result<void> busy;
     std::vector<std::int32_t> uploads;
     bool uploadWrites = true;  // whether the upload's config.ini writes succeed
     std::int32_t edition = 1;  // the target's languageFlag
@@ -91,7 +91,7 @@ TEST_F(ControlCommandsTest, ProfileSelectsLoadsAndUploadsThatProfile) {
 }
 
 TEST_F(ControlCommandsTest, CommandsThatUploadChangeNothingWithoutTheMouse) {
-    mouseProblem = "no mouse found";
+    mouseProblem = platform::Error{platform::ErrorCode::kNotFound, "no mouse found"};
     const std::string before = Config();
     for (const char* line : {"profile 3", "apply", "reset", "set --apply fire-interval=99"}) {
         SCOPED_TRACE(line);
@@ -133,7 +133,8 @@ TEST_F(ControlCommandsTest, AnUploadTheMouseDidNotTakeWholeExitsWithFailure) {
 }
 
 TEST_F(ControlCommandsTest, ABusyOwnerTakesNoChangeButStillAnswersReads) {
-    busy = "ZEL_GMouse has a list or a dialog open";
+    busy = platform::Error{platform::ErrorCode::kUnavailable,
+                           "ZEL_GMouse has a list or a dialog open"};
     const std::string before = Config();
     for (const char* line : {"profile 3", "apply", "reset", "set fire-interval=99", "import x.ini",
                              "macros import x.dat"}) {

@@ -26,6 +26,16 @@ mode_t ModeOf(const fs::path& path) {
     return status.st_mode & 07777;
 }
 
+// The folder chosen; a refusal fails the test and gives an empty path.
+RuntimeFolder Chosen(const std::string& xdgRuntimeDir, const std::string& tempDir) {
+    const platform::Result<RuntimeFolder> chosen = ChooseRuntimeFolder(xdgRuntimeDir, tempDir);
+    if (!chosen.ok()) {
+        ADD_FAILURE() << chosen.error().message;
+        return {};
+    }
+    return *chosen;
+}
+
 fs::path MakeFolder(const fs::path& path, mode_t mode) {
     fs::create_directory(path);
     ::chmod(path.c_str(), mode);
@@ -42,7 +52,7 @@ protected:
 
 TEST_F(RuntimeFolderTest, APrivateXdgRuntimeDirIsUsedAsItIs) {
     const fs::path xdg = MakeFolder(temp / "xdg", 0700);
-    const RuntimeFolder folder = ChooseRuntimeFolder(xdg, temp.path());
+    const RuntimeFolder folder = Chosen(xdg, temp.path());
     EXPECT_EQ(folder.path, xdg.string());
     EXPECT_EQ(folder.warning, "");
     EXPECT_FALSE(fs::exists(Replacement()));
@@ -60,8 +70,8 @@ TEST_F(RuntimeFolderTest, ANonPrivateXdgRuntimeDirIsReplacedAlikeOnEveryStart) {
     } cases[] = {{"open", "mode 0755"}, {"link", "symbolic link"}, {"missing", "No such file"}};
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        const RuntimeFolder first = ChooseRuntimeFolder(temp / test.name, temp.path());
-        const RuntimeFolder second = ChooseRuntimeFolder(temp / test.name, temp.path());
+        const RuntimeFolder first = Chosen(temp / test.name, temp.path());
+        const RuntimeFolder second = Chosen(temp / test.name, temp.path());
         EXPECT_EQ(first.path, Replacement());
         EXPECT_EQ(second.path, first.path);
         EXPECT_NE(first.warning.find("XDG_RUNTIME_DIR " + (temp / test.name).string()),
@@ -74,7 +84,7 @@ TEST_F(RuntimeFolderTest, ANonPrivateXdgRuntimeDirIsReplacedAlikeOnEveryStart) {
 }
 
 TEST_F(RuntimeFolderTest, WithoutXdgRuntimeDirTheTemporaryRuntimeFolderIsMadePrivate) {
-    const RuntimeFolder folder = ChooseRuntimeFolder("", temp.path());
+    const RuntimeFolder folder = Chosen("", temp.path());
     ASSERT_NE(folder.path, "");
     EXPECT_EQ(fs::path(folder.path).parent_path(), temp.path());
     EXPECT_EQ(fs::path(folder.path).filename().string().rfind("runtime-", 0), 0u);
@@ -87,16 +97,16 @@ TEST_F(RuntimeFolderTest, ARuntimeFolderOfAnotherUserIsNotUsed) {
     if (::getuid() != 0) {
         GTEST_SKIP() << "needs root to give a folder to another user";
     }
-    const RuntimeFolder usual = ChooseRuntimeFolder("", temp.path());
+    const RuntimeFolder usual = Chosen("", temp.path());
     ASSERT_EQ(::chown(usual.path.c_str(), kOtherUser, kOtherUser), 0);
-    const RuntimeFolder folder = ChooseRuntimeFolder("", temp.path());
+    const RuntimeFolder folder = Chosen("", temp.path());
     EXPECT_EQ(folder.path, Replacement());
     EXPECT_NE(folder.warning.find("belongs to user 65534"), std::string::npos) << folder.warning;
 }
 
 TEST_F(RuntimeFolderTest, AReplacementOfOurOwnIsClosedToOthers) {
     MakeFolder(Replacement(), 0755);
-    const RuntimeFolder folder = ChooseRuntimeFolder(temp / "missing", temp.path());
+    const RuntimeFolder folder = Chosen(temp / "missing", temp.path());
     EXPECT_EQ(folder.path, Replacement());
     EXPECT_EQ(ModeOf(Replacement()), 0700u);
 }
@@ -107,10 +117,11 @@ TEST_F(RuntimeFolderTest, WithoutAnyPrivatePlaceThereIsNoFolderAndAClearReason) 
     MakeFolder(temp / "open", 0777);
     MakeFolder(temp / "elsewhere", 0700);
     fs::create_directory_symlink(temp / "elsewhere", Replacement());
-    const RuntimeFolder folder = ChooseRuntimeFolder(temp / "open", temp.path());
-    EXPECT_EQ(folder.path, "");
-    EXPECT_NE(folder.error.find(Replacement()), std::string::npos) << folder.error;
-    EXPECT_NE(folder.error.find("set XDG_RUNTIME_DIR"), std::string::npos) << folder.error;
+    const platform::Result<RuntimeFolder> folder = ChooseRuntimeFolder(temp / "open", temp.path());
+    ASSERT_FALSE(folder.ok());
+    const std::string& reason = folder.error().message;
+    EXPECT_NE(reason.find(Replacement()), std::string::npos) << reason;
+    EXPECT_NE(reason.find("set XDG_RUNTIME_DIR"), std::string::npos) << reason;
     EXPECT_EQ(ModeOf(temp / "elsewhere"), 0700u);
 }
 
@@ -140,10 +151,11 @@ TEST(InstanceServer, ASocketPathTooLongIsRefusedWithItsReason) {
     const std::string folder = (temp / std::string(110, 'd')).string();
     fs::create_directory(folder);
     InstanceServer server;
-    EXPECT_FALSE(server.Listen(InstanceSocketPath(folder)));
-    EXPECT_NE(server.ListenProblem().find("at most 107"), std::string::npos)
-        << server.ListenProblem();
-    EXPECT_EQ(SocketPathProblem(InstanceSocketPath(temp.path())), "");
+    const platform::Result<void> listening = server.Listen(InstanceSocketPath(folder));
+    ASSERT_FALSE(listening.ok());
+    EXPECT_NE(listening.error().message.find("at most 107"), std::string::npos)
+        << listening.error().message;
+    EXPECT_TRUE(CheckInstanceSocketPath(InstanceSocketPath(temp.path())).ok());
 }
 
 }  // namespace

@@ -96,8 +96,8 @@ TEST(SettingChanges, CarriesOutEveryKey) {
         SCOPED_TRACE(c.changes.front().key + "=" + c.changes.front().value);
         settings::ProfileSettings profile;
         settings::StoreProfileValues(profile, Start());
-        const auto error = ApplySettingChanges(profile, c.changes, Naming());
-        ASSERT_FALSE(error) << *error;
+        const platform::Result<void> applied = ApplySettingChanges(profile, c.changes, Naming());
+        ASSERT_TRUE(applied.ok()) << applied.error().message;
         ProfileValues expected = Start();
         c.expect(expected);
         EXPECT_EQ(settings::TakeProfileValues(profile), expected);
@@ -136,9 +136,11 @@ TEST(SettingChanges, RefusesBadKeysAndValuesAndSaysWhatIsAllowed) {
         SCOPED_TRACE(changes.back().key + "=" + changes.back().value);
         settings::ProfileSettings profile;
         settings::StoreProfileValues(profile, Start());
-        const auto error = ApplySettingChanges(profile, changes, Naming());
-        ASSERT_TRUE(error);
-        EXPECT_NE(error->find(allowed), std::string::npos) << *error;
+        const platform::Result<void> applied = ApplySettingChanges(profile, changes, Naming());
+        ASSERT_FALSE(applied.ok());
+        EXPECT_EQ(applied.error().code, platform::ErrorCode::kInvalidInput);
+        EXPECT_NE(applied.error().message.find(allowed), std::string::npos)
+            << applied.error().message;
     }
 }
 

@@ -174,11 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::vector<std::string> words = SplitWords(bytes);
     const control::ParseResult result = control::ParseCommandLine(words);
-    Check(result.command.has_value() == result.error.empty());
-    if (!result.command) {
+    Check(result.ok() || !result.error().message.empty());
+    if (!result.ok()) {
         return 0;
     }
-    const control::ParsedCommand& command = *result.command;
+    const control::ParsedCommand& command = *result;
     Check(!command.profile || (*command.profile >= 1 && *command.profile <= 5));
     Check(command.words.size() <= words.size());
 
@@ -187,10 +187,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::string> again = {"--config-dir", "/elsewhere"};
         again.insert(again.end(), command.words.begin(), command.words.end());
         const control::ParseResult reparsed = control::ParseCommandLine(again);
-        Check(reparsed.command.has_value());
+        Check(reparsed.ok());
         control::ParsedCommand expected = command;
         expected.configDir = "/elsewhere";
-        Check(*reparsed.command == expected);
+        Check(*reparsed == expected);
     }
     if (command.kind != control::CommandKind::Set) {
         return 0;
@@ -204,10 +204,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const settings::ProfileValues start = StartValues(data[0], bytes);
     settings::ProfileSettings profile;
     settings::StoreProfileValues(profile, start);
-    const auto refusal = control::ApplySettingChanges(profile, command.changes, naming);
+    const platform::Result<void> applied =
+        control::ApplySettingChanges(profile, command.changes, naming);
     const settings::ProfileValues after = settings::TakeProfileValues(profile);
-    if (refusal) {
-        Check(!refusal->empty());
+    if (!applied.ok()) {
+        Check(!applied.error().message.empty());
         return 0;
     }
     CheckApplied(after, command.changes, naming);
@@ -218,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<SettingChange> pairs = ShownPairs(shown);
         settings::ProfileSettings copy;
         settings::StoreProfileValues(copy, after);
-        Check(!control::ApplySettingChanges(copy, pairs, naming));
+        Check(control::ApplySettingChanges(copy, pairs, naming).ok());
         Check(settings::TakeProfileValues(copy) == after);
     }
     return 0;

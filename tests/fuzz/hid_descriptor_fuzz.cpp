@@ -27,12 +27,12 @@ bool Ascending(const std::vector<std::uint8_t>& ids) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zel::platform;
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(std::span(data, size));
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(std::span(data, size));
     if (!parsed.ok()) {
-        Check(parsed.collections.empty());
+        Check(!parsed.error().message.empty());
         return 0;
     }
-    for (const HidTopLevelCollection& c : parsed.collections) {
+    for (const HidTopLevelCollection& c : parsed->collections) {
         Check(c.inputReportLength <= kHidReportLengthSaturation);
         Check(c.outputReportLength <= kHidReportLengthSaturation);
         Check(c.featureReportLength <= kHidReportLengthSaturation);

@@ -211,8 +211,7 @@ bool Allowed(std::uint8_t sent, std::uint8_t answer, Role role) {
 }
 
 void PlugAndRelease(const Simulator& simulator) {
-    std::string error;
-    Connection control{proto::Connect(simulator.socketPath, &error)};
+    Connection control{proto::Connect(simulator.socketPath).value_or(-1)};
     Check(control.fd >= 0);
     for (const std::string_view text :
          {"plug", "release 1", "release 2", "release 3", "release 4", "release 5", "release 6"}) {
@@ -243,8 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         if (connection.fd < 0) {
-            std::string error;
-            connection.fd = proto::Connect(simulator.socketPath, &error);
+            connection.fd = proto::Connect(simulator.socketPath).value_or(-1);
             Check(connection.fd >= 0);
         }
         std::vector<std::uint8_t> message;

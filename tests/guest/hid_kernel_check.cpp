@@ -541,7 +541,7 @@ void CheckTraffic(const std::string& name, const Node& node, CheckDevice& device
 void CheckDescriptor(const DescriptorCase& c, std::uint16_t product, bool dump) {
     const std::string name = c.name;
     const auto caseStarted = std::chrono::steady_clock::now();
-    const zel::platform::HidReportDescriptor ours =
+    const zel::platform::Result<zel::platform::HidReportDescriptor> parsed =
         zel::platform::ParseHidReportDescriptor(c.descriptor);
 
     std::string error;
@@ -560,20 +560,21 @@ void CheckDescriptor(const DescriptorCase& c, std::uint16_t product, bool dump) 
         Fail(name, error);
         return;
     }
-    const bool kernelAccepts = device.WaitStarted(ours.ok() ? 10s : 3s).has_value();
+    const bool kernelAccepts = device.WaitStarted(parsed.ok() ? 10s : 3s).has_value();
     const std::optional<Node> node =
         kernelAccepts ? FindNode(kCheckVendor, product, 10s) : std::nullopt;
-    if (!ours.ok() || !node) {
-        if (ours.ok() != node.has_value()) {
-            Fail(name, std::string("the parser ") + (ours.ok() ? "accepts" : "refuses") +
+    if (!parsed.ok() || !node) {
+        if (parsed.ok() != node.has_value()) {
+            Fail(name, std::string("the parser ") + (parsed.ok() ? "accepts" : "refuses") +
                            " it, the kernel " + (node ? "accepts" : "refuses") + " it" +
-                           (ours.ok() ? "" : " (parser: " + ours.error + ")"));
+                           (parsed.ok() ? "" : " (parser: " + parsed.error().message + ")"));
         } else {
             std::printf("ok   %s: refused by both (parser: %s)\n", name.c_str(),
-                        ours.error.c_str());
+                        parsed.error().message.c_str());
         }
         return;
     }
+    const zel::platform::HidReportDescriptor& ours = *parsed;
 
     const int before = failures;
     // Which report types the kernel numbers: those where the parser found report IDs.

@@ -65,9 +65,9 @@ TEST_F(AtomicFileTest, PlacesTheBytesAsAskedAndLeavesNoTemporary) {
         if (c.targetExists) {
             std::ofstream(target, std::ios::binary) << "old";
         }
-        const AtomicWriteResult result = WriteFileAtomically(target, "new", c.placement, {});
-        EXPECT_EQ(result.error, 0);
-        EXPECT_EQ(result.placed, c.placed);
+        const Result<bool> placed = WriteFileAtomically(target, "new", c.placement, {});
+        ASSERT_TRUE(placed.ok()) << placed.error().message;
+        EXPECT_EQ(*placed, c.placed);
         EXPECT_EQ(Read(target), c.contentAfter);
         EXPECT_EQ(OtherEntries("config.ini"), 0);
     }
@@ -78,17 +78,18 @@ TEST_F(AtomicFileTest, TheNewFileTakesTheAskedMode) {
     NewFileAttributes attributes;
     attributes.setMode = true;
     attributes.mode = 0640;
-    ASSERT_EQ(WriteFileAtomically(target, "x", Placement::kCreateOnly, attributes).error, 0);
+    ASSERT_TRUE(WriteFileAtomically(target, "x", Placement::kCreateOnly, attributes).ok());
     struct stat info {};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST_F(AtomicFileTest, AFolderThatIsNotThereFailsWithItsReason) {
-    const AtomicWriteResult result =
+    const Result<bool> placed =
         WriteFileAtomically(folder_ / "missing" / "config.ini", "x", Placement::kReplace, {});
-    EXPECT_EQ(result.error, ENOENT);
-    EXPECT_FALSE(result.placed);
+    ASSERT_FALSE(placed.ok());
+    EXPECT_EQ(placed.error().code, ErrorCode::kIoError);
+    EXPECT_EQ(placed.error().systemError, ENOENT);
 }
 
 TEST_F(AtomicFileTest, OnlyTemporariesOfEndedWritersAreRemoved) {

@@ -121,11 +121,11 @@ Bytes VendorMouseDescriptor(std::uint8_t inputPayload, std::uint8_t featurePaylo
 }
 
 TEST(HidReportDescriptor, BootMouseHasOneCollectionWithThreeByteInput) {
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(kBootMouse);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    EXPECT_FALSE(parsed.usesReportIds);
-    ASSERT_EQ(parsed.collections.size(), 1u);
-    const HidTopLevelCollection& mouse = parsed.collections[0];
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(kBootMouse);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    EXPECT_FALSE(parsed->usesReportIds);
+    ASSERT_EQ(parsed->collections.size(), 1u);
+    const HidTopLevelCollection& mouse = parsed->collections[0];
     EXPECT_EQ(mouse.usagePage, 0x0001);
     EXPECT_EQ(mouse.usage, 0x0002);
     EXPECT_EQ(mouse.collectionType, 1);
@@ -137,12 +137,12 @@ TEST(HidReportDescriptor, BootMouseHasOneCollectionWithThreeByteInput) {
 }
 
 TEST(HidReportDescriptor, KeyboardWithReportIdsCountsTheIdByte) {
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(kKeyboardWithConsumer);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    EXPECT_TRUE(parsed.usesReportIds);
-    ASSERT_EQ(parsed.collections.size(), 2u);
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(kKeyboardWithConsumer);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    EXPECT_TRUE(parsed->usesReportIds);
+    ASSERT_EQ(parsed->collections.size(), 2u);
 
-    const HidTopLevelCollection& keyboard = parsed.collections[0];
+    const HidTopLevelCollection& keyboard = parsed->collections[0];
     EXPECT_EQ(keyboard.usagePage, 0x0001);
     EXPECT_EQ(keyboard.usage, 0x0006);
     EXPECT_EQ(keyboard.inputReportLength, 9u);   // ID + modifiers + reserved + 6 keys
@@ -151,7 +151,7 @@ TEST(HidReportDescriptor, KeyboardWithReportIdsCountsTheIdByte) {
     EXPECT_EQ(keyboard.inputReportIds, Ids{1});
     EXPECT_EQ(keyboard.outputReportIds, Ids{1});
 
-    const HidTopLevelCollection& consumer = parsed.collections[1];
+    const HidTopLevelCollection& consumer = parsed->collections[1];
     EXPECT_EQ(consumer.usagePage, 0x000C);
     EXPECT_EQ(consumer.usage, 0x0001);
     EXPECT_EQ(consumer.inputReportLength, 3u);  // ID + 16 bits
@@ -159,18 +159,19 @@ TEST(HidReportDescriptor, KeyboardWithReportIdsCountsTheIdByte) {
 }
 
 TEST(HidReportDescriptor, VendorMouseHasReadAndWriteCollections) {
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(VendorMouseDescriptor(7, 7));
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 2u);
+    const Result<HidReportDescriptor> parsed =
+        ParseHidReportDescriptor(VendorMouseDescriptor(7, 7));
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 2u);
 
-    const HidTopLevelCollection& read = parsed.collections[0];
+    const HidTopLevelCollection& read = parsed->collections[0];
     EXPECT_EQ(read.usagePage, 0xFF00);
     EXPECT_EQ(read.usage, 1);
     EXPECT_EQ(read.inputReportLength, 8u);
     EXPECT_EQ(read.featureReportLength, 0u);
     EXPECT_EQ(read.inputReportIds, Ids{6});
 
-    const HidTopLevelCollection& write = parsed.collections[1];
+    const HidTopLevelCollection& write = parsed->collections[1];
     EXPECT_EQ(write.usagePage, 0xFF01);
     EXPECT_EQ(write.usage, 1);
     EXPECT_EQ(write.inputReportLength, 0u);
@@ -184,12 +185,12 @@ TEST(HidReportDescriptor, ReportLengthsFollowTheDeclaredCounts) {
         std::uint8_t featurePayload;
     };
     for (const Case& c : {Case{7, 7}, Case{15, 63}, Case{0, 1}, Case{255, 255}}) {
-        const HidReportDescriptor parsed =
+        const Result<HidReportDescriptor> parsed =
             ParseHidReportDescriptor(VendorMouseDescriptor(c.inputPayload, c.featurePayload));
-        ASSERT_TRUE(parsed.ok()) << parsed.error;
-        ASSERT_EQ(parsed.collections.size(), 2u);
-        EXPECT_EQ(parsed.collections[0].inputReportLength, c.inputPayload + 1u);
-        EXPECT_EQ(parsed.collections[1].featureReportLength, c.featurePayload + 1u);
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        ASSERT_EQ(parsed->collections.size(), 2u);
+        EXPECT_EQ(parsed->collections[0].inputReportLength, c.inputPayload + 1u);
+        EXPECT_EQ(parsed->collections[1].featureReportLength, c.featurePayload + 1u);
     }
 }
 
@@ -227,11 +228,11 @@ TEST(HidReportDescriptor, NestedCollectionsBelongToTheirTopLevelCollection) {
         0xC0,                          //   End Collection
         0xC0,                          // End Collection
     };
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 2u);
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 2u);
 
-    const HidTopLevelCollection& touch = parsed.collections[0];
+    const HidTopLevelCollection& touch = parsed->collections[0];
     EXPECT_EQ(touch.usagePage, 0x000D);
     EXPECT_EQ(touch.usage, 0x0004);
     EXPECT_EQ(touch.inputReportLength, 5u);  // ID + 1 + 7 + 24 bits
@@ -239,7 +240,7 @@ TEST(HidReportDescriptor, NestedCollectionsBelongToTheirTopLevelCollection) {
     EXPECT_EQ(touch.featureReportLength, 2u);
     EXPECT_EQ(touch.featureReportIds, Ids{2});
 
-    const HidTopLevelCollection& vendor = parsed.collections[1];
+    const HidTopLevelCollection& vendor = parsed->collections[1];
     EXPECT_EQ(vendor.usagePage, 0xFF00);
     EXPECT_EQ(vendor.usage, 0x0001);
     EXPECT_EQ(vendor.featureReportLength, 6u);
@@ -256,12 +257,12 @@ TEST(HidReportDescriptor, LongestReportIdOfACollectionWins) {
         0x85, 0x12, 0x95, 0x03, 0x75, 0x03, 0xB1, 0x02,  // feature 0x12: 9 bits
         0xC0,
     };
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 1u);
-    EXPECT_EQ(parsed.collections[0].inputReportLength, 11u);
-    EXPECT_EQ(parsed.collections[0].inputReportIds, (Ids{0x10, 0x11}));
-    EXPECT_EQ(parsed.collections[0].featureReportLength, 3u);  // ID + ceil(9 / 8)
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 1u);
+    EXPECT_EQ(parsed->collections[0].inputReportLength, 11u);
+    EXPECT_EQ(parsed->collections[0].inputReportIds, (Ids{0x10, 0x11}));
+    EXPECT_EQ(parsed->collections[0].featureReportLength, 3u);  // ID + ceil(9 / 8)
 }
 
 // The kernel applies a Usage Page written after short usages to those usages, so descriptors
@@ -289,12 +290,12 @@ TEST(HidReportDescriptor, CollectionUsagePageMayFollowTheUsage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const HidReportDescriptor parsed =
+        const Result<HidReportDescriptor> parsed =
             ParseHidReportDescriptor(Concat({c.prefix, {0xA1, 0x01, 0xC0}}));
-        ASSERT_TRUE(parsed.ok()) << parsed.error;
-        ASSERT_EQ(parsed.collections.size(), 1u);
-        EXPECT_EQ(parsed.collections[0].usagePage, c.usagePage);
-        EXPECT_EQ(parsed.collections[0].usage, c.usage);
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        ASSERT_EQ(parsed->collections.size(), 1u);
+        EXPECT_EQ(parsed->collections[0].usagePage, c.usagePage);
+        EXPECT_EQ(parsed->collections[0].usage, c.usage);
     }
 }
 
@@ -308,11 +309,11 @@ TEST(HidReportDescriptor, PopRestoresReportIdAndSizes) {
         0x81, 0x02,                                // input 1: 2 bytes
         0xC0,
     };
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 1u);
-    EXPECT_EQ(parsed.collections[0].inputReportIds, (Ids{1, 2}));
-    EXPECT_EQ(parsed.collections[0].inputReportLength, 33u);
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 1u);
+    EXPECT_EQ(parsed->collections[0].inputReportIds, (Ids{1, 2}));
+    EXPECT_EQ(parsed->collections[0].inputReportLength, 33u);
 }
 
 TEST(HidReportDescriptor, LongAndReservedItemsAreSkipped) {
@@ -322,11 +323,11 @@ TEST(HidReportDescriptor, LongAndReservedItemsAreSkipped) {
         {0x0D, 0x42},                          // reserved item type
         VendorMouseDescriptor(7, 7),
     });
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 2u);
-    EXPECT_EQ(parsed.collections[0].inputReportLength, 8u);
-    EXPECT_EQ(parsed.collections[1].featureReportLength, 8u);
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 2u);
+    EXPECT_EQ(parsed->collections[0].inputReportLength, 8u);
+    EXPECT_EQ(parsed->collections[1].featureReportLength, 8u);
 }
 
 TEST(HidReportDescriptor, HugeReportsSaturateInsteadOfOverflowing) {
@@ -353,10 +354,10 @@ TEST(HidReportDescriptor, HugeReportsSaturateInsteadOfOverflowing) {
         SCOPED_TRACE(c.name);
         const Bytes descriptor =
             Concat({{0x06, 0x01, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07}, c.fields, {0xC0}});
-        const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-        ASSERT_TRUE(parsed.ok()) << parsed.error;
-        ASSERT_EQ(parsed.collections.size(), 1u);
-        EXPECT_EQ(parsed.collections[0].featureReportLength, c.featureLength);
+        const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        ASSERT_EQ(parsed->collections.size(), 1u);
+        EXPECT_EQ(parsed->collections[0].featureReportLength, c.featureLength);
     }
 }
 
@@ -364,10 +365,10 @@ TEST(HidReportDescriptor, NestingUpToTheLimitIsAccepted) {
     const Bytes descriptor = Concat({Repeat({0xA1, 0x02}, kMaxHidCollectionDepth),
                                      {0x75, 0x08, 0x95, 0x04, 0x81, 0x02},
                                      Repeat({0xC0}, kMaxHidCollectionDepth)});
-    const HidReportDescriptor parsed = ParseHidReportDescriptor(descriptor);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    ASSERT_EQ(parsed.collections.size(), 1u);
-    EXPECT_EQ(parsed.collections[0].inputReportLength, 4u);
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(descriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->collections.size(), 1u);
+    EXPECT_EQ(parsed->collections[0].inputReportLength, 4u);
 
     const Bytes pushes = Concat({Repeat({0xA4}, kMaxHidGlobalStackDepth),
                                  Repeat({0xB4}, kMaxHidGlobalStackDepth), kBootMouse});
@@ -375,9 +376,9 @@ TEST(HidReportDescriptor, NestingUpToTheLimitIsAccepted) {
 }
 
 TEST(HidReportDescriptor, EmptyDescriptorHasNoCollections) {
-    const HidReportDescriptor parsed = ParseHidReportDescriptor({});
+    const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor({});
     EXPECT_TRUE(parsed.ok());
-    EXPECT_TRUE(parsed.collections.empty());
+    EXPECT_TRUE(parsed->collections.empty());
 }
 
 TEST(HidReportDescriptor, MalformedDescriptorsAreRefusedWithAReason) {
@@ -412,10 +413,11 @@ TEST(HidReportDescriptor, MalformedDescriptorsAreRefusedWithAReason) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const HidReportDescriptor parsed = ParseHidReportDescriptor(c.bytes);
-        EXPECT_FALSE(parsed.ok());
-        EXPECT_NE(parsed.error.find(c.reason), std::string::npos) << parsed.error;
-        EXPECT_TRUE(parsed.collections.empty());
+        const Result<HidReportDescriptor> parsed = ParseHidReportDescriptor(c.bytes);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(parsed.error().code, ErrorCode::kMalformed);
+        EXPECT_NE(parsed.error().message.find(c.reason), std::string::npos)
+            << parsed.error().message;
     }
 }
 
@@ -423,22 +425,22 @@ TEST(HidReportDescriptor, MalformedDescriptorsAreRefusedWithAReason) {
 // that were complete before the cut.
 TEST(HidReportDescriptor, EveryPrefixOfAGoodDescriptorIsHandled) {
     const Bytes full = kKeyboardWithConsumer;
-    const HidReportDescriptor whole = ParseHidReportDescriptor(full);
+    const Result<HidReportDescriptor> whole = ParseHidReportDescriptor(full);
     ASSERT_TRUE(whole.ok());
     int refused = 0;
     for (std::size_t length = 0; length < full.size(); ++length) {
         SCOPED_TRACE(length);
-        const HidReportDescriptor parsed = ParseHidReportDescriptor(std::span(full.data(), length));
+        const Result<HidReportDescriptor> parsed =
+            ParseHidReportDescriptor(std::span(full.data(), length));
         if (!parsed.ok()) {
             ++refused;
-            EXPECT_TRUE(parsed.collections.empty());
             continue;
         }
-        ASSERT_LT(parsed.collections.size(), whole.collections.size());
-        for (std::size_t i = 0; i < parsed.collections.size(); ++i) {
-            EXPECT_EQ(parsed.collections[i].usage, whole.collections[i].usage);
-            EXPECT_EQ(parsed.collections[i].inputReportLength,
-                      whole.collections[i].inputReportLength);
+        ASSERT_LT(parsed->collections.size(), whole->collections.size());
+        for (std::size_t i = 0; i < parsed->collections.size(); ++i) {
+            EXPECT_EQ(parsed->collections[i].usage, whole->collections[i].usage);
+            EXPECT_EQ(parsed->collections[i].inputReportLength,
+                      whole->collections[i].inputReportLength);
         }
     }
     EXPECT_GT(refused, static_cast<int>(full.size()) / 2);

@@ -21,9 +21,11 @@ bool IsOpenDescriptor(int fd) {
 TEST(HidrawDeviceWatcher, BothSourcesConstructWithAPollableDescriptor) {
     for (HidrawEventSource source : {HidrawEventSource::Udev, HidrawEventSource::Kernel}) {
         SCOPED_TRACE(source == HidrawEventSource::Udev ? "udev" : "kernel");
-        std::string error;
-        const auto watcher = HidrawDeviceWatcher::Create(source, &error);
-        ASSERT_NE(watcher, nullptr) << error;
+        const Result<std::unique_ptr<HidrawDeviceWatcher>> created =
+            HidrawDeviceWatcher::Create(source);
+        ASSERT_TRUE(created.ok()) << created.error().message;
+        const std::unique_ptr<HidrawDeviceWatcher>& watcher = *created;
+        ASSERT_NE(watcher, nullptr);
         EXPECT_EQ(watcher->source(), source);
         EXPECT_TRUE(IsOpenDescriptor(watcher->PollFd()));
         // Nothing was plugged: draining returns at once with nothing.

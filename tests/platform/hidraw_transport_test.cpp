@@ -192,13 +192,15 @@ TEST_F(HidrawTransportTest, OpenRefusesReportsLongerThan256Bytes) {
         HidCollectionInfo info = MouseCollection("/dev/null");
         info.inputReportLength = c.inputLength;
         info.featureReportLength = c.featureLength;
-        const std::optional<std::string> refusal = ReportLengthRefusal(info);
-        ASSERT_EQ(refusal.has_value(), c.reason != nullptr);
-        if (!refusal) {
+        const Result<void> fits = CheckReportLengths(info);
+        ASSERT_EQ(fits.ok(), c.reason == nullptr);
+        if (fits.ok()) {
             continue;
         }
-        EXPECT_TRUE(Contains(*refusal, c.reason)) << *refusal;
-        EXPECT_TRUE(Contains(*refusal, "longer than 256 bytes")) << *refusal;
+        const std::string& refusal = fits.error().message;
+        EXPECT_EQ(fits.error().code, ErrorCode::kUnsupported);
+        EXPECT_TRUE(Contains(refusal, c.reason)) << refusal;
+        EXPECT_TRUE(Contains(refusal, "longer than 256 bytes")) << refusal;
 
         // The refusal comes before the node is even looked at.
         diagnostics_.clear();
@@ -206,7 +208,7 @@ TEST_F(HidrawTransportTest, OpenRefusesReportsLongerThan256Bytes) {
             EXPECT_EQ(transport_.Open(info, access), nullptr);
         }
         ASSERT_EQ(diagnostics_.size(), 2u);
-        EXPECT_EQ(diagnostics_[0], *refusal);
+        EXPECT_EQ(diagnostics_[0], refusal);
     }
 }
 

@@ -188,11 +188,11 @@ TEST(SimProtocol, MalformedDescriptionsAreRejected) {
 }
 
 TEST(SimProtocol, SocketPathLimits) {
-    EXPECT_EQ(proto::CheckSocketPath("/tmp/x.sock"), "");
-    EXPECT_NE(proto::CheckSocketPath(""), "");
-    EXPECT_NE(proto::CheckSocketPath(std::string(108, 'a')), "");
-    EXPECT_EQ(proto::CheckSocketPath(std::string(107, 'a')), "");
-    EXPECT_NE(proto::CheckSocketPath(std::string("/tmp/a\0b", 8)), "");
+    EXPECT_TRUE(proto::CheckSocketPath("/tmp/x.sock").ok());
+    EXPECT_FALSE(proto::CheckSocketPath("").ok());
+    EXPECT_FALSE(proto::CheckSocketPath(std::string(108, 'a')).ok());
+    EXPECT_TRUE(proto::CheckSocketPath(std::string(107, 'a')).ok());
+    EXPECT_FALSE(proto::CheckSocketPath(std::string("/tmp/a\0b", 8)).ok());
 }
 
 }  // namespace

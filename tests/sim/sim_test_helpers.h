@@ -140,8 +140,7 @@ private:
 class RawClient {
 public:
     explicit RawClient(const std::string& socketPath) {
-        std::string error;
-        fd_ = proto::Connect(socketPath, &error);
+        fd_ = proto::Connect(socketPath).value_or(-1);
     }
     ~RawClient() {
         if (fd_ >= 0) {

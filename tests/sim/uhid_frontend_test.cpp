@@ -176,16 +176,17 @@ TEST(UhidFrontend, CreatesTheMouseWithBothCollectionsAtTheChosenLengths) {
         EXPECT_STREQ(reinterpret_cast<const char*>(info.name), "ZEL virtual gaming mouse");
         const Bytes descriptor(info.rd_data, info.rd_data + info.rd_size);
         EXPECT_EQ(descriptor, BuildReportDescriptor(c.lengths));
-        const platform::HidReportDescriptor parsed = platform::ParseHidReportDescriptor(descriptor);
-        ASSERT_TRUE(parsed.ok()) << parsed.error;
-        ASSERT_EQ(parsed.collections.size(), 2u);
-        EXPECT_EQ(parsed.collections[0].usagePage, 0xFF00);
-        EXPECT_EQ(parsed.collections[0].usage, 1);
-        EXPECT_EQ(parsed.collections[0].inputReportLength, c.lengths.input);
-        EXPECT_EQ(parsed.collections[0].featureReportLength, 0u);
-        EXPECT_EQ(parsed.collections[1].usagePage, 0xFF01);
-        EXPECT_EQ(parsed.collections[1].featureReportLength, c.lengths.feature);
-        EXPECT_EQ(parsed.collections[1].inputReportLength, 0u);
+        const platform::Result<platform::HidReportDescriptor> parsed =
+            platform::ParseHidReportDescriptor(descriptor);
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        ASSERT_EQ(parsed->collections.size(), 2u);
+        EXPECT_EQ(parsed->collections[0].usagePage, 0xFF00);
+        EXPECT_EQ(parsed->collections[0].usage, 1);
+        EXPECT_EQ(parsed->collections[0].inputReportLength, c.lengths.input);
+        EXPECT_EQ(parsed->collections[0].featureReportLength, 0u);
+        EXPECT_EQ(parsed->collections[1].usagePage, 0xFF01);
+        EXPECT_EQ(parsed->collections[1].featureReportLength, c.lengths.feature);
+        EXPECT_EQ(parsed->collections[1].inputReportLength, 0u);
         EXPECT_TRUE(h.kernel.Quiet());
     }
 }

@@ -19,15 +19,16 @@ constexpr auto kStartRetry = std::chrono::milliseconds(100);
 
 }  // namespace
 
-Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::string& configDir,
-                            control::InstanceLock& lock, int startWaitMs) {
+platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& words,
+                                              const std::string& configDir,
+                                              control::InstanceLock& lock, int startWaitMs) {
     Forwarding result;
-    const control::RuntimeFolder runtime = control::UserRuntimeFolder();
-    if (runtime.path.empty()) {
+    const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();
+    if (!chosen.ok()) {
         // Without a private folder there is no lock either, and a change could race the program.
-        result.error = runtime.error;
-        return result;
+        return chosen.error();
     }
+    const control::RuntimeFolder& runtime = *chosen;
     if (!runtime.warning.empty()) {
         std::fprintf(stderr, "zel-gmousectl: warning: %s\n", runtime.warning.c_str());
     }
@@ -39,8 +40,8 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
     const auto request = control::EncodeRequest(
         {false, configDir, noFolder ? words : control::WithAbsoluteFileOperands(words, here)});
     if (!request) {
-        result.error = "an argument holds a line break";
-        return result;
+        return platform::Error{platform::ErrorCode::kInvalidInput,
+                               "an argument holds a line break"};
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
     for (;;) {
@@ -48,16 +49,19 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
                 control::ConnectToInstance(control::InstanceSocketPath(folder));
             socket.valid()) {
             if (!control::WriteAll(socket.get(), *request, kSendTimeoutMs)) {
-                result.error = "ZEL_GMouse did not take the command";
-                return result;
+                return platform::Error{platform::ErrorCode::kIoError,
+                                       "ZEL_GMouse did not take the command"};
             }
             const auto bytes =
                 control::ReadMessage(socket.get(), control::kMaxReplyBytes, kReplyTimeoutMs,
                                      [](const std::string&) { return false; });
             const auto reply = bytes ? control::DecodeReply(*bytes) : std::nullopt;
             if (!reply) {
-                result.error = "ZEL_GMouse did not answer; the change may already be saved";
-            } else if (reply->elsewhere) {
+                return platform::Error{
+                    platform::ErrorCode::kIoError,
+                    "ZEL_GMouse did not answer; the change may already be saved"};
+            }
+            if (reply->elsewhere) {
                 result.elsewhere = true;
             } else {
                 result.reply = *reply;
@@ -70,15 +74,15 @@ Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::st
         const std::string state = control::InstanceState(control::InstanceLockPath(folder));
         if (state.starts_with(control::kNotListeningState)) {
             const auto reason = state.find('\n');
-            result.error = "ZEL_GMouse is running, but not taking commands";
+            std::string message = "ZEL_GMouse is running, but not taking commands";
             if (reason != std::string::npos && reason + 1 < state.size()) {
-                result.error += " (" + state.substr(reason + 1) + ")";
+                message += " (" + state.substr(reason + 1) + ")";
             }
-            return result;
+            return platform::Error{platform::ErrorCode::kUnavailable, std::move(message)};
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            result.error = "ZEL_GMouse is running but does not answer (still starting?)";
-            return result;
+            return platform::Error{platform::ErrorCode::kUnavailable,
+                                   "ZEL_GMouse is running but does not answer (still starting?)"};
         }
         std::this_thread::sleep_for(kStartRetry);
     }

@@ -10,6 +10,7 @@
 
 #include "control/control_protocol.h"
 #include "control/instance_channel.h"
+#include "platform/outcome.h"
 
 namespace zel::gmousectl {
 
@@ -18,15 +19,15 @@ struct Forwarding {
     // `elsewhere` is then set).
     std::optional<control::ControlReply> reply;
     bool elsewhere = false;
-    // Why neither the program nor this tool can carry the command out.
-    std::string error;
 };
 
 // Sends the words to the running program, waiting up to `startWaitMs` for a program that holds
 // the lock but does not listen yet (it is starting). When nobody runs, takes `lock` and returns
 // no reply. `configDir` is the absolute folder of --config-dir, or empty. When the usual runtime
 // folder is not private, says so on standard error and meets the program in the replacement.
-Forwarding ForwardToProgram(const std::vector<std::string>& words, const std::string& configDir,
-                            control::InstanceLock& lock, int startWaitMs = 5000);
+// Fails, saying why, when neither the program nor this tool can carry the command out.
+platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& words,
+                                              const std::string& configDir,
+                                              control::InstanceLock& lock, int startWaitMs = 5000);
 
 }  // namespace zel::gmousectl

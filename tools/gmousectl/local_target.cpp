@@ -33,9 +33,12 @@ LocalTarget::LocalTarget(const platform::AppPaths& paths)
                           static_cast<std::uint8_t>(target_.languageFlag), profile_);
 }
 
-std::optional<std::string> LocalTarget::OpenMouse() {
+platform::Result<void> LocalTarget::OpenMouse() {
     if (opened_) {
-        return link_.found ? std::nullopt : std::optional<std::string>("no mouse found");
+        if (!link_.found) {
+            return platform::Error{platform::ErrorCode::kNotFound, "no mouse found"};
+        }
+        return platform::Ok();
     }
     opened_ = true;
     transport_ = platform::MakeHidTransport();
@@ -46,10 +49,10 @@ std::optional<std::string> LocalTarget::OpenMouse() {
         for (const std::string& message : messages.messages) {
             reason += "\n" + message;
         }
-        return reason;
+        return platform::Error{platform::ErrorCode::kNotFound, std::move(reason)};
     }
     std::this_thread::sleep_for(kSettleTime);
-    return std::nullopt;
+    return platform::Ok();
 }
 
 device::UploadOutcome LocalTarget::Upload() {

@@ -5,13 +5,13 @@
 
 #include <atomic>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "control/control_target.h"
 #include "device/device_link.h"
 #include "platform/app_paths.h"
 #include "platform/hid_transport.h"
+#include "platform/outcome.h"
 #include "platform/pointer_settings.h"
 #include "settings/profile_settings.h"
 
@@ -26,7 +26,8 @@ public:
     control::ControlTarget& target() { return target_; }
 
 private:
-    std::optional<std::string> OpenMouse();
+    // Opens the mouse once; whether it is there, else why not.
+    platform::Result<void> OpenMouse();
     // Whether the upload's writes to config.ini succeeded.
     device::UploadOutcome Upload();
 

@@ -71,14 +71,14 @@ std::optional<platform::AppPaths> FilesFor(const control::ParsedCommand& command
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     control::ParseResult parsed = control::ParseCommandLine(args);
-    if (!parsed.command) {
-        Print(stderr, "zel-gmousectl: " + parsed.error + "\n");
+    if (!parsed.ok()) {
+        Print(stderr, "zel-gmousectl: " + parsed.error().message + "\n");
         return control::kExitUsage;
     }
     // An upload sets the desktop's pointer speed through gsettings, which would start a session
     // bus of its own where none runs.
     platform::KeepSessionBusFromAutolaunching();
-    control::ParsedCommand& command = *parsed.command;
+    control::ParsedCommand& command = *parsed;
     if (command.kind == control::CommandKind::Help) {
         Print(stdout, control::HelpText(command.helpTopic));
         return control::kExitDone;
@@ -98,14 +98,15 @@ int main(int argc, char** argv) {
     }
 
     control::InstanceLock lock;
-    const gmousectl::Forwarding forwarding =
+    const platform::Result<gmousectl::Forwarding> forwarded =
         gmousectl::ForwardToProgram(command.words, command.configDir, lock);
+    if (!forwarded.ok()) {
+        Print(stderr, "zel-gmousectl: " + forwarded.error().message + "\n");
+        return control::kExitFailed;
+    }
+    const gmousectl::Forwarding& forwarding = *forwarded;
     if (forwarding.reply) {
         return Finish(*forwarding.reply);
-    }
-    if (!forwarding.error.empty()) {
-        Print(stderr, "zel-gmousectl: " + forwarding.error + "\n");
-        return control::kExitFailed;
     }
     if (forwarding.elsewhere && UsesTheMouse(command)) {
         Print(stderr,

@@ -30,24 +30,24 @@ QImage RenderAppIcon(int size) {
     return image;
 }
 
-bool SaveAppIcons(const QString& iconsDir, const QString& appId, QString& error) {
+platform::Result<void> SaveAppIcons(const QString& iconsDir, const QString& appId) {
     for (const int size : kAppIconSizes) {
         const QString folder =
             QDir(iconsDir).filePath(QStringLiteral("hicolor/%1x%1/apps").arg(size));
         if (!QDir().mkpath(folder)) {
-            error = QStringLiteral("cannot create ") + folder;
-            return false;
+            return platform::Error{platform::ErrorCode::kIoError,
+                                   (QStringLiteral("cannot create ") + folder).toStdString()};
         }
         const QString path = QDir(folder).filePath(appId + QStringLiteral(".png"));
         const QString temporary = path + QStringLiteral(".part");
         if (!RenderAppIcon(size).save(temporary, "png") ||
             !(QFile::remove(path) || !QFile::exists(path)) || !QFile::rename(temporary, path)) {
-            error = QStringLiteral("cannot write ") + path;
             QFile::remove(temporary);
-            return false;
+            return platform::Error{platform::ErrorCode::kIoError,
+                                   (QStringLiteral("cannot write ") + path).toStdString()};
         }
     }
-    return true;
+    return platform::Ok();
 }
 
 }  // namespace zel::skin::painter

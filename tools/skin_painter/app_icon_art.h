@@ -7,6 +7,8 @@
 #include <QString>
 #include <array>
 
+#include "platform/outcome.h"
+
 namespace zel::skin::painter {
 
 // The sizes written, in pixels; the icon theme's folders are named after them.
@@ -16,6 +18,6 @@ QImage RenderAppIcon(int size);
 
 // Writes hicolor/<N>x<N>/apps/<appId>.png for every size under `iconsDir`; false with a
 // message on the first failure.
-bool SaveAppIcons(const QString& iconsDir, const QString& appId, QString& error);
+platform::Result<void> SaveAppIcons(const QString& iconsDir, const QString& appId);
 
 }  // namespace zel::skin::painter

@@ -85,33 +85,37 @@ int main(int argc, char** argv) {
         options.skinsDir = skins.toStdString();
         options.outDir = out;
         options.outlines = outlines;
-        QString error;
-        if (!zel::skin::painter::WritePreviews(options, error)) {
-            std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
+        if (const zel::platform::Result<void> written = zel::skin::painter::WritePreviews(options);
+            !written.ok()) {
+            std::fprintf(stderr, "zel_skin_painter: %s\n", written.error().message.c_str());
             return 1;
         }
         return 0;
     }
 
-    zel::skin::painter::SkinGeometry geometry;
-    std::string geometryError;
-    if (!zel::skin::painter::ReadSkinGeometry(layouts.toStdString(), geometry, geometryError)) {
-        std::fprintf(stderr, "zel_skin_painter: %s\n", geometryError.c_str());
+    const zel::platform::Result<zel::skin::painter::SkinGeometry> read =
+        zel::skin::painter::ReadSkinGeometry(layouts.toStdString());
+    if (!read.ok()) {
+        std::fprintf(stderr, "zel_skin_painter: %s\n", read.error().message.c_str());
         return 1;
     }
-    QString error;
+    const zel::skin::painter::SkinGeometry& geometry = *read;
     // 1x for ordinary screens, 2x (name@2x.jpg) for scaled ones.
     for (const int scale : {1, 2}) {
-        if (!zel::skin::painter::SavePictures(zel::skin::painter::RenderSkin(geometry, scale), out,
-                                              scale, error)) {
-            std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
+        if (const zel::platform::Result<void> saved = zel::skin::painter::SavePictures(
+                zel::skin::painter::RenderSkin(geometry, scale), out, scale);
+            !saved.ok()) {
+            std::fprintf(stderr, "zel_skin_painter: %s\n", saved.error().message.c_str());
             return 1;
         }
     }
-    if (!icons.isEmpty() && !zel::skin::painter::SaveAppIcons(
-                                icons, QString::fromLatin1(zel::platform::kAppId), error)) {
-        std::fprintf(stderr, "zel_skin_painter: %s\n", error.toLocal8Bit().constData());
-        return 1;
+    if (!icons.isEmpty()) {
+        if (const zel::platform::Result<void> saved =
+                zel::skin::painter::SaveAppIcons(icons, QString::fromLatin1(zel::platform::kAppId));
+            !saved.ok()) {
+            std::fprintf(stderr, "zel_skin_painter: %s\n", saved.error().message.c_str());
+            return 1;
+        }
     }
     return 0;
 }

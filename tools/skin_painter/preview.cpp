@@ -401,26 +401,25 @@ private:
 
 }  // namespace
 
-bool WritePreviews(const PreviewOptions& options, QString& error) {
+platform::Result<void> WritePreviews(const PreviewOptions& options) {
     platform::StderrMessageSink messages;
     PreviewPainter painter(options, messages);
     if (!painter.LoadLayouts(messages)) {
-        error = QStringLiteral("layout files missing under ") +
-                QString::fromStdString(options.layoutRoot.string());
-        return false;
+        return platform::Error{platform::ErrorCode::kNotFound,
+                               "layout files missing under " + options.layoutRoot.string()};
     }
     for (std::string_view mask :
          {files::kMainMask, files::kMenuMask, files::kSubMenuMask, files::kWarningMask}) {
         const std::filesystem::path path = options.skinsDir / std::string(mask);
         if (QImage(QString::fromStdString(path.string())).isNull()) {
-            error = QStringLiteral("no readable ") + QString::fromStdString(path.string()) +
-                    QStringLiteral(": render the pictures first (target zel_skin_pictures)");
-            return false;
+            return platform::Error{platform::ErrorCode::kNotFound,
+                                   "no readable " + path.string() +
+                                       ": render the pictures first (target zel_skin_pictures)"};
         }
     }
     if (!QDir().mkpath(options.outDir)) {
-        error = QStringLiteral("cannot create ") + options.outDir;
-        return false;
+        return platform::Error{platform::ErrorCode::kIoError,
+                               (QStringLiteral("cannot create ") + options.outDir).toStdString()};
     }
     Scene main;
     main.name = "main";
@@ -453,30 +452,37 @@ bool WritePreviews(const PreviewOptions& options, QString& error) {
         }
         const QString edition =
             platform::IsEnglishEdition(languageFlag) ? QStringLiteral("en") : QStringLiteral("es");
-        auto save = [&](const QImage& image, const QString& stem) {
+        auto save = [&](const QImage& image, const QString& stem) -> platform::Result<void> {
             const QString path =
                 QDir(options.outDir).filePath(stem + "_" + edition + suffix + ".png");
             if (!image.save(path, "png")) {
-                error = QStringLiteral("cannot write ") + path;
-                return false;
+                return platform::Error{platform::ErrorCode::kIoError,
+                                       (QStringLiteral("cannot write ") + path).toStdString()};
             }
-            return true;
+            return platform::Ok();
         };
         for (const Scene* scene : {&main, &advanced, &lighting}) {
-            if (!save(painter.Page(*scene, languageFlag), scene->name)) {
-                return false;
+            if (platform::Result<void> saved =
+                    save(painter.Page(*scene, languageFlag), scene->name);
+                !saved.ok()) {
+                return saved;
             }
         }
         if (options.outlines) {
             continue;
         }
-        if (!save(painter.Menu(languageFlag, 8, false), "choice_list") ||
-            !save(painter.SubMenu(languageFlag, 20, 10, 4), "choice_sublist") ||
-            !save(painter.Warning(languageFlag, 1), "warning")) {
-            return false;
+        platform::Result<void> saved = save(painter.Menu(languageFlag, 8, false), "choice_list");
+        if (saved.ok()) {
+            saved = save(painter.SubMenu(languageFlag, 20, 10, 4), "choice_sublist");
+        }
+        if (saved.ok()) {
+            saved = save(painter.Warning(languageFlag, 1), "warning");
+        }
+        if (!saved.ok()) {
+            return saved;
         }
     }
-    return true;
+    return platform::Ok();
 }
 
 }  // namespace zel::skin::painter

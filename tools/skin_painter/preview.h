@@ -7,6 +7,8 @@
 #include <QString>
 #include <filesystem>
 
+#include "platform/outcome.h"
+
 namespace zel::skin::painter {
 
 struct PreviewOptions {
@@ -16,6 +18,6 @@ struct PreviewOptions {
     bool outlines = false;
 };
 
-bool WritePreviews(const PreviewOptions& options, QString& error);
+platform::Result<void> WritePreviews(const PreviewOptions& options);
 
 }  // namespace zel::skin::painter

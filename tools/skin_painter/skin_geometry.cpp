@@ -64,20 +64,21 @@ std::string CompareGeometry(const SkinLayout& a, const SkinLayout& b) {
     return {};
 }
 
-bool ReadSkinGeometry(const std::filesystem::path& layoutRoot, SkinGeometry& geometry,
-                      std::string& error) {
+platform::Result<SkinGeometry> ReadSkinGeometry(const std::filesystem::path& layoutRoot) {
+    SkinGeometry geometry;
     CollectingSink messages;
     bool missing = false;
     SkinLayoutLoader loader(layoutRoot, messages, [&missing] { missing = true; });
     loader.LoadSkinLayouts(geometry.english, 1);
     loader.LoadSkinLayouts(geometry.spanish, 0);
     if (missing || !messages.messages.empty()) {
-        error = "layout files under " + layoutRoot.string() + " are missing or malformed";
-        return false;
+        return platform::Error{
+            platform::ErrorCode::kMalformed,
+            "layout files under " + layoutRoot.string() + " are missing or malformed"};
     }
-    error = CompareGeometry(geometry.english, geometry.spanish);
-    if (!error.empty()) {
-        return false;
+    if (std::string difference = CompareGeometry(geometry.english, geometry.spanish);
+        !difference.empty()) {
+        return platform::Error{platform::ErrorCode::kMalformed, std::move(difference)};
     }
     const auto main = ini::IniDocument::Load(layoutRoot / LayoutFileName(LayoutSurface::kMain, 1));
     const auto warning =
@@ -86,10 +87,10 @@ bool ReadSkinGeometry(const std::filesystem::path& layoutRoot, SkinGeometry& geo
         !ReadSize(main, "menu", geometry.sizes.menu) ||
         !ReadSize(main, "submenu", geometry.sizes.subMenu) ||
         !ReadSize(warning, "warning", geometry.sizes.warning)) {
-        error = "a [SURFACE] size (main, menu, submenu or warning) is missing";
-        return false;
+        return platform::Error{platform::ErrorCode::kMalformed,
+                               "a [SURFACE] size (main, menu, submenu or warning) is missing"};
     }
-    return true;
+    return geometry;
 }
 
 }  // namespace zel::skin::painter

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/outcome.h"
 #include "skin/skin_layout.h"
 
 namespace zel::skin::painter {
@@ -24,10 +25,9 @@ struct SkinGeometry {
     SurfaceSizes sizes;
 };
 
-// Reads both editions from layoutRoot (the folder holding INI_EN and INI_CN). On failure
-// returns false and says why in `error`.
-bool ReadSkinGeometry(const std::filesystem::path& layoutRoot, SkinGeometry& geometry,
-                      std::string& error);
+// Reads both editions from layoutRoot (the folder holding INI_EN and INI_CN), else says why
+// they cannot be used.
+platform::Result<SkinGeometry> ReadSkinGeometry(const std::filesystem::path& layoutRoot);
 
 // The first difference in placement between two layouts, or an empty string.
 std::string CompareGeometry(const SkinLayout& a, const SkinLayout& b);

@@ -882,10 +882,10 @@ PictureSet RenderSkin(const SkinGeometry& geometry, int scale) {
     return out;
 }
 
-bool SavePictures(const PictureSet& pictures, const QString& folder, int scale, QString& error) {
+platform::Result<void> SavePictures(const PictureSet& pictures, const QString& folder, int scale) {
     if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("cannot create ") + folder;
-        return false;
+        return platform::Error{platform::ErrorCode::kIoError,
+                               (QStringLiteral("cannot create ") + folder).toStdString()};
     }
     for (const auto& [name, image] : pictures) {
         const QString path =
@@ -897,20 +897,22 @@ bool SavePictures(const PictureSet& pictures, const QString& folder, int scale, 
         writer.setOptimizedWrite(true);
         // A build that stops half-way leaves the old picture, never a cut one.
         if (!writer.write(image)) {
-            error = QStringLiteral("cannot write ") + temporary + QStringLiteral(": ") +
-                    writer.errorString();
+            const QString reason = writer.errorString();
             QFile::remove(temporary);
-            return false;
+            return platform::Error{
+                platform::ErrorCode::kIoError,
+                (QStringLiteral("cannot write ") + temporary + QStringLiteral(": ") + reason)
+                    .toStdString()};
         }
         std::error_code renameError;
         std::filesystem::rename(temporary.toStdString(), path.toStdString(), renameError);
         if (renameError) {
-            error = QStringLiteral("cannot replace ") + path;
             QFile::remove(temporary);
-            return false;
+            return platform::Error{platform::ErrorCode::kIoError,
+                                   (QStringLiteral("cannot replace ") + path).toStdString()};
         }
     }
-    return true;
+    return platform::Ok();
 }
 
 }  // namespace zel::skin::painter

@@ -20,6 +20,6 @@ PictureSet RenderSkin(const SkinGeometry& geometry, int scale);
 
 // Saves every picture as JPEG into `folder`, each under the name the program asks for at
 // `scale` (`name@2x.jpg` for 2); false with a message on the first failure.
-bool SavePictures(const PictureSet& pictures, const QString& folder, int scale, QString& error);
+platform::Result<void> SavePictures(const PictureSet& pictures, const QString& folder, int scale);
 
 }  // namespace zel::skin::painter
