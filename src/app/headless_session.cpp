@@ -22,6 +22,7 @@
 #include "platform/hid_transport_factory.h"
 #include "settings/program_files.h"
 #include "settings/startup_config.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -117,7 +118,8 @@ void HeadlessSession::StartWithMouse() {
     const device::UploadOutcome outcome = device::UploadSettings(
         {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
     if (!outcome.reportsSent) {
-        messages_.ShowMessage(device::UploadNotReceivedMessage(languageFlag_), kApplicationName);
+        messages_.ShowMessage(text::Message(text::TextId::kUploadNotReceived, languageFlag_),
+                              kApplicationName);
     }
     if (onStart) {
         onStart(*this);
@@ -132,7 +134,8 @@ void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDevice
         StartWithMouse();
     } else if (!discovery.refusedNode.empty() &&
                device::SameDevicePath(event.path, discovery.refusedNode)) {
-        messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
+        messages_.ShowMessage(text::Message(text::TextId::kAccessRefused, languageFlag_,
+                                            {{"{node}", discovery.refusedNode}}),
                               kApplicationName);
     }
 }

@@ -31,6 +31,7 @@
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
 #include "skin/qt/window_outline.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -262,7 +263,8 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
                device::SameDevicePath(event.path, discovery.refusedNode)) {
         // Plugged in again without the rule: the same advice once more.
         services_.messages.ShowMessage(
-            device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
+            text::Message(text::TextId::kAccessRefused, state_.languageFlag,
+                          {{"{node}", discovery.refusedNode}}),
             kApplicationName);
     }
 }
@@ -276,7 +278,8 @@ device::UploadOutcome MainWindow::UploadSettings() {
 void MainWindow::ApplySettings() {
     const device::UploadOutcome outcome = UploadSettings();
     if (!outcome.reportsSent) {
-        services_.messages.ShowMessage(device::UploadNotReceivedMessage(state_.languageFlag));
+        services_.messages.ShowMessage(
+            text::Message(text::TextId::kUploadNotReceived, state_.languageFlag));
     } else if (!outcome.saved) {
         services_.messages.ShowMessage(
             settings::ProfileWriteFailedMessage(paths_.configPath, state_.languageFlag));

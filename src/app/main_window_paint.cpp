@@ -20,6 +20,7 @@
 #include "settings/dpi_step_table.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/window_outline.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -39,14 +40,6 @@ const QColor kHotLabelColor(255, 0, 0);
 
 bool InRange(int index, int first, int last) {
     return index >= first && index <= last;
-}
-
-// "Record" and "Stop" in the EN edition, "Grabación" and "Parar" in the CN edition.
-std::string RecordCaption(bool recording, int languageFlag) {
-    if (platform::IsEnglishEdition(languageFlag)) {
-        return recording ? "Stop" : "Record";
-    }
-    return recording ? "Parar" : "Grabaci\xC3\xB3n";
 }
 
 }  // namespace
@@ -247,7 +240,9 @@ void MainWindow::PaintTexts(QImage& backBuffer, int textCount) {
     if (pageNumber == kAdvancedPage) {
         // Live values replace the captions in the layout itself.
         auto& adv = layout_.advancedButtons;
-        adv[buttons::kRecord].caption = RecordCaption(IsRecording(), state_.languageFlag);
+        adv[buttons::kRecord].caption = std::string(
+            text::Text(IsRecording() ? text::TextId::kStopRecording : text::TextId::kRecord,
+                       state_.languageFlag));
         adv[buttons::kFireReadout].caption =
             std::to_string(profile.FIRE_TIME.load(kRelaxed)) + "ms";
         const macro::StepListState steps = macroPage_ ? macroPage_->state : macro::StepListState{};

@@ -20,6 +20,7 @@
 #include "settings/profile_actions.h"
 #include "settings/profile_values.h"
 #include "skin/layout_loader.h"
+#include "text/catalog.h"
 
 namespace zel::control {
 namespace {
@@ -111,7 +112,7 @@ private:
     // Why an upload is no success; nullopt when it is one.
     std::optional<std::string> UploadFailure(const device::UploadOutcome& outcome) const {
         if (!outcome.reportsSent) {
-            return device::UploadNotReceivedMessage(target_.languageFlag);
+            return text::Message(text::TextId::kUploadNotReceived, target_.languageFlag);
         }
         if (!outcome.saved) {
             return UploadWriteFailed();
@@ -370,7 +371,8 @@ ControlReply CommandRun::Reset() {
         return WithMessages(Failed({}));  // the reset's own message names the file
     }
     if (!uploadOutcome.reportsSent) {
-        return WithMessages(Failed(device::UploadNotReceivedMessage(target_.languageFlag)));
+        return WithMessages(
+            Failed(text::Message(text::TextId::kUploadNotReceived, target_.languageFlag)));
     }
     return WithMessages(Done("every profile reset and profile " +
                              std::to_string(target_.currentProfile.load()) + " applied\n"));
