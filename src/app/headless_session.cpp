@@ -23,6 +23,7 @@
 #include "platform/hid_transport_factory.h"
 #include "settings/program_files.h"
 #include "settings/startup_config.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -115,7 +116,7 @@ void HeadlessSession::StartWithMouse() {
     const device::UploadOutcome outcome = device::UploadSettings(
         {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
     if (!outcome.reportsSent) {
-        messages_.ShowMessage(device::UploadNotReceivedMessage(languageFlag_),
+        messages_.ShowMessage(text::Message(text::TextId::kUploadNotReceived, languageFlag_),
                               platform::kProgramName);
     }
     if (onStart) {
@@ -131,7 +132,8 @@ void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDevice
         StartWithMouse();
     } else if (!discovery.refusedNode.empty() &&
                device::SameDevicePath(event.path, discovery.refusedNode)) {
-        messages_.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag_),
+        messages_.ShowMessage(text::Message(text::TextId::kAccessRefused, languageFlag_,
+                                            {{"{node}", discovery.refusedNode}}),
                               platform::kProgramName);
     }
 }

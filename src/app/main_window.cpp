@@ -32,6 +32,7 @@
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
 #include "skin/qt/window_outline.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -265,7 +266,8 @@ void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent
                device::SameDevicePath(event.path, discovery.refusedNode)) {
         // Plugged in again without the rule: the same advice once more.
         services_.messages.ShowMessage(
-            device::AccessRefusedMessage(discovery.refusedNode, state_.languageFlag),
+            text::Message(text::TextId::kAccessRefused, state_.languageFlag,
+                          {{"{node}", discovery.refusedNode}}),
             platform::kProgramName);
     }
 }
@@ -279,7 +281,8 @@ device::UploadOutcome MainWindow::UploadSettings() {
 void MainWindow::ApplySettings() {
     const device::UploadOutcome outcome = UploadSettings();
     if (!outcome.reportsSent) {
-        services_.messages.ShowMessage(device::UploadNotReceivedMessage(state_.languageFlag));
+        services_.messages.ShowMessage(
+            text::Message(text::TextId::kUploadNotReceived, state_.languageFlag));
     } else if (!outcome.saved) {
         services_.messages.ShowMessage(
             settings::ProfileWriteFailedMessage(paths_.configPath, state_.languageFlag));

@@ -6,20 +6,13 @@
 #include "platform/edition.h"
 #include "settings/dpi_step_table.h"
 #include "settings/profile_operations.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
-
-// "Record" and "Stop" in the EN edition, "Grabación" and "Parar" in the CN edition.
-std::string RecordCaption(bool recording, int languageFlag) {
-    if (platform::IsEnglishEdition(languageFlag)) {
-        return recording ? "Stop" : "Record";
-    }
-    return recording ? "Parar" : "Grabaci\xC3\xB3n";
-}
 
 std::string FunctionName(int code, const PageStateView& view) {
     if (code >= macro::kFirstUserMacroFunction) {
@@ -41,12 +34,11 @@ const std::string& CaptionAt(const Control& control, int index, const PageStateV
 
 // Controls that show only a picture.
 std::string PictureControlName(Command command, int languageFlag) {
-    const bool english = platform::IsEnglishEdition(languageFlag);
     switch (command) {
         case Command::Minimise:
-            return english ? "Minimise" : "Minimizar";
+            return std::string(text::Text(text::TextId::kMinimiseControl, languageFlag));
         case Command::Close:
-            return english ? "Close" : "Cerrar";
+            return std::string(text::Text(text::TextId::kCloseControl, languageFlag));
         default:
             return {};
     }
@@ -103,7 +95,9 @@ std::optional<std::string> LiveCaption(const Control& control, int member,
             }
             return FunctionName(profile.K[static_cast<std::size_t>(member)].load(kRelaxed), view);
         case CaptionSource::RecordState:
-            return RecordCaption(view.recording, view.languageFlag);
+            return std::string(
+                text::Text(view.recording ? text::TextId::kStopRecording : text::TextId::kRecord,
+                           view.languageFlag));
         case CaptionSource::FireTime:
             return std::to_string(profile.FIRE_TIME.load(kRelaxed)) + "ms";
         case CaptionSource::PressCount:

@@ -2,32 +2,20 @@
 
 #include <thread>
 
-#include "platform/edition.h"
+#include "text/catalog.h"
 
 namespace zel::app {
-
-namespace {
-constexpr const char* kMouseName = "KV270 Gaming Mouse";
-
-// "Please plug-in【KV270 Gaming Mouse】USB Mouse", in the edition's language.
-std::string NoMouseMessage(std::int32_t languageFlag) {
-    if (platform::IsEnglishEdition(languageFlag)) {
-        return std::string("Please plug-in【") + kMouseName + "】USB Mouse";
-    }
-    return std::string("Por favor inserte el【") + kMouseName + "】";
-}
-
-}  // namespace
 
 MouseAtStart ReportMouseAtStart(const device::DiscoveryResult& discovery, std::int32_t languageFlag,
                                 platform::MessageSink& messages, std::string_view caption) {
     if (!discovery.refusedNode.empty()) {
-        messages.ShowMessage(device::AccessRefusedMessage(discovery.refusedNode, languageFlag),
+        messages.ShowMessage(text::Message(text::TextId::kAccessRefused, languageFlag,
+                                           {{"{node}", discovery.refusedNode}}),
                              caption);
         return MouseAtStart::AccessRefused;
     }
     if (!discovery.found) {
-        messages.ShowMessage(NoMouseMessage(languageFlag), caption);
+        messages.ShowMessage(text::Message(text::TextId::kNoMouse, languageFlag), caption);
         return MouseAtStart::Missing;
     }
     return MouseAtStart::Found;

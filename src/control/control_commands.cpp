@@ -21,6 +21,7 @@
 #include "settings/profile_actions.h"
 #include "settings/profile_values.h"
 #include "skin/layout_loader.h"
+#include "text/catalog.h"
 
 namespace zel::control {
 namespace {
@@ -113,7 +114,8 @@ private:
     platform::Result<void> UploadSucceeded(const device::UploadOutcome& outcome) const {
         if (!outcome.reportsSent) {
             return platform::Error{platform::ErrorCode::kUnavailable,
-                                   device::UploadNotReceivedMessage(target_.languageFlag)};
+                                   text::Message(text::TextId::kUploadNotReceived,
+                                                 target_.languageFlag)};
         }
         if (!outcome.saved) {
             return platform::Error{platform::ErrorCode::kIoError, UploadWriteFailed()};
@@ -376,7 +378,8 @@ ControlReply CommandRun::Reset() {
         return WithMessages(Failed({}));  // the reset's own message names the file
     }
     if (!uploadOutcome.reportsSent) {
-        return WithMessages(Failed(device::UploadNotReceivedMessage(target_.languageFlag)));
+        return WithMessages(
+            Failed(text::Message(text::TextId::kUploadNotReceived, target_.languageFlag)));
     }
     return WithMessages(Done("every profile reset and profile " +
                              std::to_string(target_.currentProfile.load()) + " applied\n"));

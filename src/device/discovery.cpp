@@ -5,7 +5,6 @@
 #include <string>
 
 #include "device/device_link.h"
-#include "platform/edition.h"
 
 namespace zel::device {
 namespace {
@@ -119,20 +118,6 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
     }
     link.found = found;
     return {found, {}};
-}
-
-std::string AccessRefusedMessage(std::string_view node, std::int32_t languageFlag) {
-    const std::string where(node);
-    if (platform::IsEnglishEdition(languageFlag)) {
-        return "The【KV270 Gaming Mouse】is plugged in (" + where +
-               "), but access to it was refused.\n"
-               "Install the udev rule (see docs/udev.md), then unplug the mouse and plug it in "
-               "again.";
-    }
-    return "El【KV270 Gaming Mouse】est\xC3\xA1 conectado (" + where +
-           "), pero se ha denegado el acceso.\n"
-           "Instale la regla de udev (v\xC3\xA9"
-           "ase docs/udev.md) y vuelva a conectar el rat\xC3\xB3n.";
 }
 
 DiscoveryResult RetryDiscoveryOnArrival(const platform::HidDeviceEvent& event, DeviceLink& link,

@@ -47,10 +47,6 @@ struct DiscoveryResult {
 DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTransport& transport,
                                              platform::MessageSink& messages);
 
-// The message for a mouse whose node could not be opened, in the edition's language: it was
-// found, access was refused, and how to fix it (the udev rule, then a replug).
-std::string AccessRefusedMessage(std::string_view node, std::int32_t languageFlag);
-
 // While the mouse waits for access (present, node refused): any arrival repeats the discovery,
 // as the replugged mouse may come back under another node; removals change nothing, the
 // program keeps waiting. Returns the repeated discovery's result (nothing found for a removal).

@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "device/device_link.h"
-#include "platform/edition.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/profile_values.h"
@@ -13,14 +12,6 @@ namespace zel::device {
 
 namespace {
 constexpr std::int32_t kLastUploadedProfile = 6;
-}
-
-std::string UploadNotReceivedMessage(std::int32_t languageFlag) {
-    if (platform::IsEnglishEdition(languageFlag)) {
-        return "The mouse did not receive the whole profile (was it unplugged?); the profile "
-               "was not applied.";
-    }
-    return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se aplicó.";
 }
 
 UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentProfile) {

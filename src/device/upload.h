@@ -43,8 +43,4 @@ struct UploadOutcome {
 // own section is written: `CurConfig` and profile 6 keep what the mouse last took whole.
 UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentProfile);
 
-// What the user reads when the mouse did not take the whole profile, for the edition flag
-// (non-zero: EN).
-std::string UploadNotReceivedMessage(std::int32_t languageFlag);
-
 }  // namespace zel::device

@@ -2,50 +2,43 @@
 
 #include <cerrno>
 
-#include "platform/edition.h"
+#include "text/catalog.h"
 
 namespace zel::ini {
 namespace {
 
-struct ProblemTexts {
-    std::string_view english;
-    std::string_view spanish;
-};
-
-ProblemTexts TextsOf(FileProblem problem) {
+text::TextId TextOf(FileProblem problem) {
     switch (problem) {
         case FileProblem::kNone:
-            return {"", ""};
+            break;
         case FileProblem::kMissing:
-            return {"no such file", "el archivo no existe"};
+            return text::TextId::kFileMissing;
         case FileProblem::kDanglingLink:
-            return {"a symbolic link to a file that does not exist",
-                    "es un enlace simbólico a un archivo que no existe"};
+            return text::TextId::kFileDanglingLink;
         case FileProblem::kFolder:
-            return {"it is a folder, not a file", "es una carpeta, no un archivo"};
+            return text::TextId::kFileIsFolder;
         case FileProblem::kNotRegularFile:
-            return {"not a regular file", "no es un archivo normal"};
+            return text::TextId::kFileNotRegular;
         case FileProblem::kNoPermission:
-            return {"permission denied", "permiso denegado"};
+            return text::TextId::kFileNoPermission;
         case FileProblem::kTooLarge:
-            return {"the file is larger than 1 MiB", "el archivo ocupa más de 1 MiB"};
+            return text::TextId::kFileTooLarge;
         case FileProblem::kNoFolder:
-            return {"its folder does not exist", "su carpeta no existe"};
+            return text::TextId::kFileNoFolder;
         case FileProblem::kReadOnlyFolder:
-            return {"the folder is read-only", "la carpeta es de solo lectura"};
+            return text::TextId::kFileReadOnlyFolder;
         case FileProblem::kReadOnlyFileSystem:
-            return {"the file system is read-only", "el sistema de archivos es de solo lectura"};
+            return text::TextId::kFileReadOnlyFileSystem;
         case FileProblem::kDiskFull:
-            return {"the disk is full", "el disco está lleno"};
+            return text::TextId::kFileDiskFull;
         case FileProblem::kWriteProtected:
-            return {"the file is write-protected", "el archivo está protegido contra escritura"};
+            return text::TextId::kFileWriteProtected;
         case FileProblem::kUnstorableValue:
-            return {"a value cannot be stored in the file",
-                    "un valor no se puede guardar en el archivo"};
+            return text::TextId::kFileUnstorableValue;
         case FileProblem::kIoError:
             break;
     }
-    return {"input/output error", "error de entrada/salida"};
+    return text::TextId::kFileIoError;
 }
 
 }  // namespace
@@ -55,8 +48,10 @@ FileResult FileResult::Failure(FileProblem problem) {
 }
 
 std::string_view FileProblemText(FileProblem problem, std::int32_t languageFlag) {
-    const ProblemTexts texts = TextsOf(problem);
-    return platform::IsEnglishEdition(languageFlag) ? texts.english : texts.spanish;
+    if (problem == FileProblem::kNone) {
+        return {};
+    }
+    return text::Text(TextOf(problem), languageFlag);
 }
 
 FileProblem FileProblemOfErrno(int error, bool writing) {

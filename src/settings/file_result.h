@@ -35,7 +35,8 @@ struct FileResult {
     static FileResult Failure(FileProblem problem);
 };
 
-// The words for a problem: English when languageFlag is non-zero, else Spanish.
+// The words for a problem, from the text catalog: English when languageFlag is non-zero, else
+// Spanish.
 std::string_view FileProblemText(FileProblem problem, std::int32_t languageFlag = 1);
 
 // The problem an errno of a read (writing false) or a write (writing true) stands for.

@@ -7,43 +7,10 @@
 #include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
+#include "text/catalog.h"
 
 namespace zel::settings {
 namespace {
-
-constexpr ProfileActionTexts kEnglishTexts = {
-    .cannotImport = "\"{file}\" cannot be imported: {reason}.\nNothing was imported.",
-    .unusableImport =
-        "The profile in \"{file}\" leaves no button with the left click or no DPI level "
-        "enabled.\nNothing was imported.",
-    .noProfileInFile =
-        "\"{file}\" holds no mouse profile (section [{section}] is missing).\n"
-        "Nothing was imported.",
-    .writeFailed = "The profile could not be written to \"{file}\"{reason}.",
-    .missingTemplate =
-        "The reset template [{section}] is missing from \"{file}\".\n"
-        "That profile was set to the factory defaults instead.",
-    .resetNotSaved =
-        "The factory settings could not be written to \"{file}\"{reason}.\n"
-        "The reset is not saved.",
-};
-
-constexpr ProfileActionTexts kSpanishTexts = {
-    .cannotImport = "No se puede importar \"{file}\": {reason}.\nNo se ha importado nada.",
-    .unusableImport =
-        "El perfil de \"{file}\" deja sin clic izquierdo todos los botones o no tiene ningún "
-        "nivel de DPI activado.\nNo se ha importado nada.",
-    .noProfileInFile =
-        "\"{file}\" no contiene ningún perfil del ratón (falta la sección "
-        "[{section}]).\nNo se ha importado nada.",
-    .writeFailed = "No se ha podido guardar el perfil en \"{file}\"{reason}.",
-    .missingTemplate =
-        "Falta la plantilla [{section}] en \"{file}\".\n"
-        "Ese perfil ha recibido los valores de fábrica.",
-    .resetNotSaved =
-        "No se han podido guardar los valores de fábrica en \"{file}\"{reason}.\n"
-        "El restablecimiento no se ha guardado.",
-};
 
 void Call(const std::function<void()>& hook) {
     if (hook) {
@@ -51,20 +18,11 @@ void Call(const std::function<void()>& hook) {
     }
 }
 
-void Replace(std::string& text, std::string_view placeholder, std::string_view value) {
-    for (auto at = text.find(placeholder); at != std::string::npos;
-         at = text.find(placeholder, at + value.size())) {
-        text.replace(at, placeholder.size(), value);
-    }
-}
-
-std::string Fill(std::string_view pattern, const std::filesystem::path& file,
-                 std::string_view section = {}, std::string_view reason = {}) {
-    std::string text(pattern);
-    Replace(text, "{file}", file.string());
-    Replace(text, "{section}", section);
-    Replace(text, "{reason}", reason);
-    return text;
+std::string Fill(text::TextId id, const ProfileActionContext& context,
+                 const std::filesystem::path& file, std::string_view section = {},
+                 std::string_view reason = {}) {
+    return text::Message(id, context.languageFlag,
+                         {{"{file}", file.string()}, {"{section}", section}, {"{reason}", reason}});
 }
 
 // ": the disk is full" after the file's name in a write failure; nothing when the reason is
@@ -74,10 +32,6 @@ std::string WriteReason(const ini::FileResult& result, std::int32_t languageFlag
         return {};
     }
     return ": " + std::string(ini::FileProblemText(result.problem, languageFlag));
-}
-
-const ProfileActionTexts& Texts(const ProfileActionContext& context) {
-    return ProfileActionTextsFor(context.languageFlag);
 }
 
 bool SaveOrReport(const ProfileActionContext& context, const std::filesystem::path& file,
@@ -100,14 +54,11 @@ std::filesystem::path DefaultMacroFileIn(const std::filesystem::path& skinsDir,
            "defMacro.dat";
 }
 
-const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag) {
-    return platform::IsEnglishEdition(languageFlag) ? kEnglishTexts : kSpanishTexts;
-}
-
 std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
                                       const ini::FileResult& result) {
-    return Fill(ProfileActionTextsFor(languageFlag).writeFailed, file, {},
-                WriteReason(result, languageFlag));
+    return text::Message(
+        text::TextId::kProfileWriteFailed, languageFlag,
+        {{"{file}", file.string()}, {"{reason}", WriteReason(result, languageFlag)}});
 }
 
 bool SaveCurrentProfile(const ProfileActionContext& context) {
@@ -141,13 +92,14 @@ ImportResult ImportProfile(const ProfileActionContext& context, const std::files
     const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
     if (!read.ok()) {
         context.messages.ShowMessage(
-            Fill(Texts(context).cannotImport, file, {},
+            Fill(text::TextId::kProfileCannotImport, context, file, {},
                  ini::FileProblemText(read.problem, context.languageFlag)));
         return ImportResult::Unreadable;
     }
     const std::string section = ProfileSectionName(kExchangeProfile);
     if (!document.HasSection(section)) {
-        context.messages.ShowMessage(Fill(Texts(context).noProfileInFile, file, section));
+        context.messages.ShowMessage(
+            Fill(text::TextId::kProfileNoProfileInFile, context, file, section));
         return ImportResult::NoProfileInFile;
     }
     // Loaded aside first, so that a refused profile leaves the model as it was.
@@ -155,7 +107,7 @@ ImportResult ImportProfile(const ProfileActionContext& context, const std::files
     LoadProfile(document, kExchangeProfile, false, static_cast<std::uint8_t>(context.languageFlag),
                 imported);
     if (!HasPrimaryClick(imported) || !HasEnabledDpiLevel(imported)) {
-        context.messages.ShowMessage(Fill(Texts(context).unusableImport, file));
+        context.messages.ShowMessage(Fill(text::TextId::kProfileUnusableImport, context, file));
         return ImportResult::Unusable;
     }
     StoreProfileValues(context.profile, TakeProfileValues(imported));
@@ -204,7 +156,7 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
     note(profilesWritten.ok(), context.configPath, profilesWritten);
     for (const std::string& section : missingTemplates) {
         context.messages.ShowMessage(
-            Fill(Texts(context).missingTemplate, context.configPath, section));
+            Fill(text::TextId::kProfileMissingTemplate, context, context.configPath, section));
     }
 
     const std::int32_t current = context.currentProfile.load();
@@ -222,8 +174,8 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
         note(hooks.upload(current), context.configPath);
     }
     if (!notWritten.empty()) {
-        context.messages.ShowMessage(Fill(Texts(context).resetNotSaved, notWritten, {},
-                                          WriteReason(whyNotWritten, context.languageFlag)));
+        context.messages.ShowMessage(Fill(text::TextId::kProfileResetNotSaved, context, notWritten,
+                                          {}, WriteReason(whyNotWritten, context.languageFlag)));
     }
     return notWritten.empty();
 }

@@ -64,18 +64,6 @@ struct ProfileActionContext {
 std::filesystem::path DefaultMacroFileIn(const std::filesystem::path& skinsDir,
                                          std::int32_t languageFlag);
 
-// The messages the actions may show, in the edition's language. {file} and {section} stand for
-// the file and the section concerned, {reason} for why a file could not be read or written.
-struct ProfileActionTexts {
-    std::string_view cannotImport;
-    std::string_view unusableImport;
-    std::string_view noProfileInFile;
-    std::string_view writeFailed;
-    std::string_view missingTemplate;
-    std::string_view resetNotSaved;
-};
-const ProfileActionTexts& ProfileActionTextsFor(std::int32_t languageFlag);
-
 // The message of a profile that could not be written to `file` (Save, Export, Apply), with the
 // reason when it is known.
 std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,

@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "platform/edition.h"
 #include "settings/config_files.h"
 #include "settings/ini_file.h"
 #include "settings/ini_file_io.h"
@@ -10,55 +9,15 @@
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
 #include "settings/write_leftovers.h"
+#include "text/catalog.h"
 
 namespace zel::settings {
 namespace {
 
-struct NoticeTexts {
-    std::string_view missingFile;
-    std::string_view missingProfile;
-    std::string_view unreadable;
-    std::string_view notWritten;
-};
-
-constexpr NoticeTexts kEnglish = {
-    .missingFile =
-        "\"{file}\" was not found.\nThe factory settings were loaded for profile {n} and "
-        "written to it.",
-    .missingProfile =
-        "\"{file}\" holds no settings for profile {n}.\nThe factory settings were loaded and "
-        "written to it.",
-    .unreadable =
-        "\"{file}\" cannot be read: it is not a regular file, or you may not read it.\n"
-        "The factory settings are used for profile {n}; the file is left as it is.",
-    .notWritten = "\nThey could not be written to the file.",
-};
-
-constexpr NoticeTexts kSpanish = {
-    .missingFile =
-        "No se ha encontrado \"{file}\".\nSe han cargado los valores de f\xC3\xA1"
-        "brica en el "
-        "perfil {n} y se han guardado en \xC3\xA9l.",
-    .missingProfile =
-        "\"{file}\" no contiene los ajustes del perfil {n}.\nSe han cargado los valores de "
-        "f\xC3\xA1"
-        "brica y se han guardado en \xC3\xA9l.",
-    .unreadable =
-        "No se puede leer \"{file}\": no es un archivo normal o no tiene permiso para leerlo.\n"
-        "Se usan los valores de f\xC3\xA1"
-        "brica en el perfil {n}; el archivo no se modifica.",
-    .notWritten = "\nNo se han podido guardar en el archivo.",
-};
-
-std::string Fill(std::string_view pattern, const std::filesystem::path& file, std::int32_t n) {
-    std::string text(pattern);
-    for (auto at = text.find("{file}"); at != std::string::npos; at = text.find("{file}")) {
-        text.replace(at, 6, file.string());
-    }
-    for (auto at = text.find("{n}"); at != std::string::npos; at = text.find("{n}")) {
-        text.replace(at, 3, std::to_string(n));
-    }
-    return text;
+std::string Notice(text::TextId id, std::uint8_t languageFlag, const std::filesystem::path& file,
+                   std::int32_t profile) {
+    return text::Message(id, languageFlag,
+                         {{"{file}", file.string()}, {"{n}", std::to_string(profile)}});
 }
 
 }  // namespace
@@ -76,8 +35,6 @@ StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, Profile
     const std::int32_t stored = ReadCurrentProfile(document);
     config.currentProfile =
         stored >= kFirstUserProfile && stored <= kLastUserProfile ? stored : kFirstUserProfile;
-    const NoticeTexts& texts =
-        platform::IsEnglishEdition(config.languageFlag) ? kEnglish : kSpanish;
 
     if (read == ini::detail::ReadResult::kRead &&
         document.HasSection(ProfileSectionName(config.currentProfile))) {
@@ -87,7 +44,8 @@ StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, Profile
 
     StoreProfileValues(profile, kResetDefaults);
     if (read == ini::detail::ReadResult::kFailed) {
-        config.notice = Fill(texts.unreadable, configPath, config.currentProfile);
+        config.notice = Notice(text::TextId::kConfigUnreadable, config.languageFlag, configPath,
+                               config.currentProfile);
         return config;
     }
     ini::IniWriteBatch batch(configPath);
@@ -100,10 +58,11 @@ StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, Profile
     SaveProfile(batch, config.currentProfile, profile);
     const bool written = batch.Commit();
     config.notice =
-        Fill(read == ini::detail::ReadResult::kMissing ? texts.missingFile : texts.missingProfile,
-             configPath, config.currentProfile);
+        Notice(read == ini::detail::ReadResult::kMissing ? text::TextId::kConfigMissingFile
+                                                         : text::TextId::kConfigMissingProfile,
+               config.languageFlag, configPath, config.currentProfile);
     if (!written) {
-        config.notice += texts.notWritten;
+        config.notice += text::Text(text::TextId::kConfigNotWritten, config.languageFlag);
     }
     return config;
 }

@@ -247,16 +247,6 @@ TEST(DiscoverMouse, ANodeThatCannotBeOpenedIsNamedAndTriedAgainOnArrival) {
     EXPECT_TRUE(messages.messages.empty()) << "the caller words the message";
 }
 
-TEST(AccessRefusedMessage, NamesTheNodeAndTheFixInBothEditions) {
-    for (const int flag : {0, 1}) {
-        const std::string text = AccessRefusedMessage("/dev/hidraw7", flag);
-        EXPECT_NE(text.find("/dev/hidraw7"), std::string::npos) << text;
-        EXPECT_NE(text.find("docs/udev.md"), std::string::npos) << text;
-        EXPECT_NE(text.find("KV270 Gaming Mouse"), std::string::npos) << text;
-    }
-    EXPECT_NE(AccessRefusedMessage("/dev/hidraw7", 1).find("refused"), std::string::npos);
-}
-
 TEST(DiscoverMouse, LaterDiscoveryKeepsChannelsOpenedEarlier) {
     FakeHidTransport transport;
     transport.SetCollections({Read("/dev/hidraw1"), Other("/dev/hidraw2")});

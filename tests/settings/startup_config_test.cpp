@@ -179,5 +179,22 @@ TEST(StartupConfig, MissingFileThatCannotBeWrittenIsSaidOnce) {
     EXPECT_NE(config.notice.find("No se han podido guardar"), std::string::npos) << config.notice;
 }
 
+// A folder whose name looks like a placeholder of the notice is named as it is (the notice
+// used to fill its own output again and never end).
+TEST(StartupConfig, NoticeNamesAFolderThatLooksLikeAPlaceholder) {
+    TempFolder folder;
+    const auto odd = folder / "{file}{n}";
+    std::filesystem::create_directory(odd);
+    const auto path = odd / "config.ini";
+    ProfileSettings profile;
+    const StartupConfig config = LoadStartupConfig(path, profile);
+
+    // No VER_SEL yet: the CN edition's words.
+    const std::string expected = "No se ha encontrado \"" + path.string() +
+                                 "\".\nSe han cargado los valores de fábrica en el perfil 1 y "
+                                 "se han guardado en él.";
+    EXPECT_EQ(config.notice, expected);
+}
+
 }  // namespace
 }  // namespace zel::settings

@@ -16,6 +16,7 @@
 #include "skin/qt/skin_fonts.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_files.h"
+#include "text/catalog.h"
 
 namespace zel::skin::painter {
 
@@ -187,11 +188,11 @@ public:
                 }
             } else if (scene.page == 1) {
                 SkinButton b = layout.advancedButtons[Index(j - 20)];
-                const bool english = platform::IsEnglishEdition(languageFlag);
                 switch (j - 20) {
                     case 4:
-                        b.caption = scene.recording ? (english ? "Stop" : "Parar")
-                                                    : (english ? "Record" : "Grabación");
+                        b.caption = std::string(text::Text(
+                            scene.recording ? text::TextId::kStopRecording : text::TextId::kRecord,
+                            languageFlag));
                         break;
                     case 33:
                         b.caption = std::to_string(scene.fireTime) + "ms";

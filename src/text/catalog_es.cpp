@@ -1,0 +1,87 @@
+#include "text/catalog.h"
+
+namespace zel::text {
+
+// The CN edition's texts: the edition is Spanish.
+std::string_view SpanishText(TextId id) {
+    switch (id) {
+        case TextId::kNoMouse:
+            return "Por favor inserte el【KV270 Gaming Mouse】";
+        case TextId::kAccessRefused:
+            return "El【KV270 Gaming Mouse】está conectado ({node}), pero se ha denegado el "
+                   "acceso.\n"
+                   "Instale la regla de udev (véase docs/udev.md) y vuelva a conectar el ratón.";
+        case TextId::kUploadNotReceived:
+            return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se "
+                   "aplicó.";
+
+        case TextId::kFileMissing:
+            return "el archivo no existe";
+        case TextId::kFileDanglingLink:
+            return "es un enlace simbólico a un archivo que no existe";
+        case TextId::kFileIsFolder:
+            return "es una carpeta, no un archivo";
+        case TextId::kFileNotRegular:
+            return "no es un archivo normal";
+        case TextId::kFileNoPermission:
+            return "permiso denegado";
+        case TextId::kFileTooLarge:
+            return "el archivo ocupa más de 1 MiB";
+        case TextId::kFileNoFolder:
+            return "su carpeta no existe";
+        case TextId::kFileReadOnlyFolder:
+            return "la carpeta es de solo lectura";
+        case TextId::kFileReadOnlyFileSystem:
+            return "el sistema de archivos es de solo lectura";
+        case TextId::kFileDiskFull:
+            return "el disco está lleno";
+        case TextId::kFileWriteProtected:
+            return "el archivo está protegido contra escritura";
+        case TextId::kFileUnstorableValue:
+            return "un valor no se puede guardar en el archivo";
+        case TextId::kFileIoError:
+            return "error de entrada/salida";
+
+        case TextId::kProfileCannotImport:
+            return "No se puede importar \"{file}\": {reason}.\nNo se ha importado nada.";
+        case TextId::kProfileUnusableImport:
+            return "El perfil de \"{file}\" deja sin clic izquierdo todos los botones o no tiene "
+                   "ningún nivel de DPI activado.\nNo se ha importado nada.";
+        case TextId::kProfileNoProfileInFile:
+            return "\"{file}\" no contiene ningún perfil del ratón (falta la sección "
+                   "[{section}]).\nNo se ha importado nada.";
+        case TextId::kProfileWriteFailed:
+            return "No se ha podido guardar el perfil en \"{file}\"{reason}.";
+        case TextId::kProfileMissingTemplate:
+            return "Falta la plantilla [{section}] en \"{file}\".\n"
+                   "Ese perfil ha recibido los valores de fábrica.";
+        case TextId::kProfileResetNotSaved:
+            return "No se han podido guardar los valores de fábrica en \"{file}\"{reason}.\n"
+                   "El restablecimiento no se ha guardado.";
+
+        case TextId::kConfigMissingFile:
+            return "No se ha encontrado \"{file}\".\nSe han cargado los valores de fábrica en el "
+                   "perfil {n} y se han guardado en él.";
+        case TextId::kConfigMissingProfile:
+            return "\"{file}\" no contiene los ajustes del perfil {n}.\nSe han cargado los "
+                   "valores de fábrica y se han guardado en él.";
+        case TextId::kConfigUnreadable:
+            return "No se puede leer \"{file}\": no es un archivo normal o no tiene permiso para "
+                   "leerlo.\n"
+                   "Se usan los valores de fábrica en el perfil {n}; el archivo no se modifica.";
+        case TextId::kConfigNotWritten:
+            return "\nNo se han podido guardar en el archivo.";
+
+        case TextId::kRecord:
+            return "Grabación";
+        case TextId::kStopRecording:
+            return "Parar";
+        case TextId::kMinimiseControl:
+            return "Minimizar";
+        case TextId::kCloseControl:
+            return "Cerrar";
+    }
+    return {};
+}
+
+}  // namespace zel::text
