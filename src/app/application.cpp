@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
+#include "app/accessible_popups.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
@@ -90,6 +91,7 @@ int RunWindowed(int argc, char** argv) {
     // Wayland compositors match the window to the desktop entry (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallAccessiblePopups();
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
     if (!instance.RuntimeWarning().isEmpty()) {
