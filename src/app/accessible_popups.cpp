@@ -45,7 +45,8 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     QStringList keyBindingsForAction(const QString& /*actionName*/) const override { return {}; }
     void doAction(const QString& actionName) override {
-        if (actionName == pressAction() && !widget_.isNull()) {
+        // A hidden pop-up (closing, or a group list without items) takes no clicks either.
+        if (actionName == pressAction() && !widget_.isNull() && widget_->isVisible()) {
             Press();
         }
     }

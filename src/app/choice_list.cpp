@@ -76,6 +76,23 @@ void ChoiceList::RebuildSubList() {
     }
 }
 
+void ChoiceList::WalkRows(ChoiceListWindow& list, int key) {
+    if (list.rowCount() <= 0) {
+        return;
+    }
+    switch (key) {
+        case Qt::Key_Home:
+            list.SetHotRow(1);
+            break;
+        case Qt::Key_End:
+            list.SetHotRow(list.rowCount());
+            break;
+        default:
+            list.StepHotRow(key == Qt::Key_Down ? 1 : -1);
+            break;
+    }
+}
+
 bool ChoiceList::EnterSubList() {
     if (!OpensGroup(hotRow_)) {
         return false;
@@ -97,10 +114,14 @@ bool ChoiceList::AnswerSubListKey(int key) {
     switch (key) {
         case Qt::Key_Up:
         case Qt::Key_Down:
-            sub.StepHotRow(key == Qt::Key_Down ? 1 : -1);
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            WalkRows(sub, key);
             keyboardSubRow_ = sub.subHotRow();
             return true;
         case Qt::Key_Left:
+        case Qt::Key_Escape:
+            // Back to the group's row in this list; the group stays open beside it.
             keyboardGroupRow_ = 0;
             sub.SetHotRow(kNone);
             return true;
@@ -120,19 +141,20 @@ bool ChoiceList::AnswerKey(int key) {
     if (!isVisible()) {
         return false;
     }
-    if (key == Qt::Key_Escape) {
-        Destroy();
-        return true;
-    }
     if (keyboardGroupRow_ != 0 && keyboardGroupRow_ == hotRow_ && subList_ &&
         subList_->firstRow() == hotRow_) {
         return AnswerSubListKey(key);
     }
     keyboardGroupRow_ = 0;
     switch (key) {
+        case Qt::Key_Escape:
+            Destroy();
+            return true;
         case Qt::Key_Up:
         case Qt::Key_Down:
-            StepHotRow(key == Qt::Key_Down ? 1 : -1);
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            WalkRows(*this, key);
             return true;
         case Qt::Key_Right:
             EnterSubList();

@@ -6,9 +6,11 @@
 // by the main window, drawn from the "menu" pictures.
 //
 // While it is shown, the list answers the keyboard the main window has: Up and Down walk its
-// rows, Right (or Return on a group row) enters the group's list and Left leaves it, Return
-// and Space choose as a click on the row does, Escape closes both lists choosing nothing.
-// These keys go to the list alone, never on to the main window.
+// rows (round from the last to the first), Home and End go to the first and the last row,
+// Right (or Return or Space on a group row) enters the group's list, which the same keys walk,
+// and Left or Escape leave it again; Return and Space choose as a click on the row does, and
+// Escape in this list closes both lists choosing nothing. These keys go to the list alone,
+// never on to the main window.
 
 #include <QPointer>
 
@@ -54,6 +56,8 @@ private:
     // Moves the keyboard into the hot row's group list; false when it has none or no items.
     bool EnterSubList();
     bool AnswerSubListKey(int key);
+    // Up, Down, Home or End in `list`.
+    static void WalkRows(ChoiceListWindow& list, int key);
     // Whether `receiver` takes the keyboard of the main window or of these lists.
     bool SharesKeyboard(const QObject& receiver) const;
 
