@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/choice_list_window.h"
+#include "app/choice_sub_list.h"
 #include "app/warning_window.h"
 
 namespace zel::app {
@@ -165,6 +166,13 @@ public:
         if (auto* warning = qobject_cast<WarningWindow*>(widget());
             warning != nullptr && (t == QAccessible::Name || t == QAccessible::Description)) {
             return warning->message();
+        }
+        // A group's list is named by the row that opened it ("Multimedia").
+        if (auto* sub = qobject_cast<ChoiceSubList*>(widget());
+            sub != nullptr && t == QAccessible::Name && sub->accessibleName().isEmpty()) {
+            if (auto* owner = qobject_cast<ChoiceListWindow*>(sub->parentWidget())) {
+                return owner->rowText(sub->firstRow());
+            }
         }
         return QAccessibleWidget::text(t);
     }

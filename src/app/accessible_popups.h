@@ -1,7 +1,8 @@
 #pragma once
 
 // What assistive technology sees of the skinned pop-ups: a choice list is a list whose items
-// are its rows, named by the function each row shows and pressed as a click on the row does;
+// are its rows, named by the function each row shows and pressed as a click on the row does
+// (a group's list is named by the row that opened it);
 // the warning window is an alert named by its message, with its two buttons as push buttons.
 
 class QAccessibleInterface;

@@ -516,6 +516,7 @@ TEST_F(AccessibleChoiceListTest, PressingAnItemDoesWhatAClickOnItsRowDoes) {
         ASSERT_NE(sub, nullptr);
         EXPECT_EQ(sub->firstRow(), 7);
         QAccessibleInterface* subIface = Of(*sub);
+        EXPECT_EQ(subIface->text(QAccessible::Name), "Fn7");
         ASSERT_EQ(subIface->childCount(), 6);
         EXPECT_EQ(subIface->child(1)->text(QAccessible::Name), "Fn12");
         if (accessible) {
