@@ -1,5 +1,6 @@
 #include "app/warning_window.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -115,6 +116,11 @@ QRect WarningWindow::buttonRect(int button) const {
 bool WarningWindow::focusNextPrevChild(bool /*next*/) {
     // Two buttons: forwards and backwards both reach the other one.
     SetHotButton(hotButton_ == 1 ? 2 : 1);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(hotButton_ - 1);
+        QAccessible::updateAccessibility(&focus);
+    }
     return true;
 }
 

@@ -136,6 +136,19 @@ choice-list-en | choice-list-cn)
         fail "button 4 was not given function 5"
     }
 
+    # The keyboard alone walks the list: Down three times and Return choose function 3.
+    click_entry "$main" BUTTONPOS 28
+    wait_object "list item" "$(function_name 1)"
+    xdotool key Down Down Down Return
+    wait_until 10 eval '! tree_has "list item"' || fail "the list stayed open after Return"
+    before=$(feature_count)
+    click_entry "$main" BUTTONPOS 3
+    wait_features $((before + 13)) 10
+    features | tail -n 13 | grep -qx '0710040300000000' || {
+        features | tail -n 13 >&2
+        fail "the keys did not give button 4 function 3"
+    }
+
     # A group row pressed opens its second-level list, whose items are pressed the same way.
     click_entry "$main" BUTTONPOS 28
     wait_object "list item" "$(function_name 7)"
@@ -181,6 +194,21 @@ warning-en | warning-cn)
     click_entry "$main" BUTTONPOS 25
     wait_object alert "$message"
     atspi press "$app_name" "push button" "$confirm" || fail "could not press $confirm"
+    wait_object "list item" "$(function_name 2)"
+    xdotool key Escape
+    wait_until 10 eval '! tree_has "list item"' || fail "Escape left the choice list open"
+
+    # The keyboard alone: Tab twice reaches the cancel button, Return presses it; Return with
+    # no button chosen confirms.
+    click_entry "$main" BUTTONPOS 25
+    wait_object alert "$message"
+    xdotool key Tab Tab Return
+    wait_until 10 eval '! tree_has "^ +alert "' || fail "the warning stayed open after Tab Tab Return"
+    sleep 0.3
+    tree_has "list item" && fail "Tab Tab Return confirmed"
+    click_entry "$main" BUTTONPOS 25
+    wait_object alert "$message"
+    xdotool key Return
     wait_object "list item" "$(function_name 2)"
     ;;
 macro-page)
