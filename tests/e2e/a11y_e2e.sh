@@ -219,6 +219,14 @@ macro-page)
         wait_object "*" "$(caption "$advanced" "$key")"
     done
     show_tree "the advanced page (EN)"
+    # The client gives the focus, and tells what it cannot find or understand.
+    atspi focus "$app_name" text "$(caption "$advanced" 45)" || fail "could not focus the name edit"
+    wait_until 10 eval 'tree_has "^ +text \"$(caption "$advanced" 45)\" focused"' ||
+        fail "the name edit did not take the focus"
+    atspi press "$app_name" "push button" "no such button" 2>/dev/null
+    [ $? = 1 ] || fail "a missing object is not status 1"
+    atspi press "$app_name" "push button" 2>/dev/null
+    [ $? = 2 ] || fail "a short command line is not status 2"
     expect_object list "$(caption "$advanced" 38)"
     expect_object list "$(caption "$advanced" 39)"
     expect_object text "$(caption "$advanced" 45)"
