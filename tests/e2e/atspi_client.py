@@ -21,7 +21,7 @@ import signal
 import sys
 import time
 
-USAGE = __doc__.split("\n\n", 2)[1]
+USAGE = __doc__.strip()
 
 try:
     import pyatspi
@@ -132,7 +132,8 @@ def do_named_action(accessible, wanted):
         return False
     for index in range(action.nActions):
         if action.getName(index).lower() in wanted:
-            return bool(action.doAction(index)) or True
+            action.doAction(index)
+            return True
     return False
 
 
@@ -160,7 +161,11 @@ def command_set_value(target, text):
     except NotImplementedError:
         sys.stderr.write("atspi_client: %s has no value\n" % describe(target))
         return 1
-    value.currentValue = wanted
+    try:
+        value.currentValue = wanted
+    except Exception as error:
+        sys.stderr.write("atspi_client: %s refused the value: %s\n" % (describe(target), error))
+        return 1
     return 0
 
 
