@@ -186,14 +186,14 @@ warning-en | warning-cn)
     expect_object alert "$message"
     expect_object "push button" "$confirm"
     expect_object "push button" "$cancel"
-    atspi press "$app_name" "push button" "$cancel" || fail "could not press $cancel"
+    atspi press "$app_name" "push button" "$cancel" --in alert "$message" || fail "could not press $cancel"
     wait_until 10 eval '! tree_has "^ +alert "' || fail "the warning stayed open after $cancel"
     sleep 0.3
     tree_has "list item" && fail "$cancel opened the choice list"
 
     click_entry "$main" BUTTONPOS 25
     wait_object alert "$message"
-    atspi press "$app_name" "push button" "$confirm" || fail "could not press $confirm"
+    atspi press "$app_name" "push button" "$confirm" --in alert "$message" || fail "could not press $confirm"
     wait_object "list item" "$(function_name 2)"
     xdotool key Escape
     wait_until 10 eval '! tree_has "list item"' || fail "Escape left the choice list open"

@@ -10,6 +10,8 @@ Run it with /usr/bin/python3 (Debian's pyatspi belongs to that interpreter).
   atspi_client.py focus APP ROLE NAME         gives the object the keyboard focus
   atspi_client.py wait APP ROLE NAME [SECS]   waits (default 10 s) until the object is there
 
+Each command but tree takes "--in ROLE NAME" at its end: the object is looked for only below
+the first object so named (a dialog's "Cancel" rather than the main window's).
 APP is the application's accessible name. ROLE is a role name as `tree` prints it ("push
 button", "list item"), or "*" for any role. A tree line reads
   <indent>role "name" [states] [value=V [min..max]]
@@ -17,6 +19,7 @@ with the states among checked, selected, pressed, focused, enabled, showing, foc
 Exit status: 0 done, 1 not found (or the object cannot do it), 2 usage.
 """
 
+import os
 import signal
 import sys
 import time
@@ -104,6 +107,20 @@ def walk(accessible, depth=0):
         yield from walk(child, depth + 1)
 
 
+def accessibility_bus_reachable():
+    """Whether the accessibility bus can be found (libatspi aborts the process when not)."""
+    if os.environ.get("AT_SPI_BUS_ADDRESS"):
+        return True
+    try:
+        from gi.repository import Gio, GLib
+        session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                          GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 5000, None)
+        return True
+    except Exception:
+        return False
+
+
 def find_application(name):
     desktop = pyatspi.Registry.getDesktop(0)
     for application in children(desktop):
@@ -115,7 +132,11 @@ def find_application(name):
     return None
 
 
-def find_object(application, role, name):
+def find_object(application, role, name, scope=None):
+    if scope is not None:
+        application = find_object(application, scope[0], scope[1])
+        if application is None:
+            return None
     for _, accessible in walk(application):
         try:
             if (role == "*" or accessible.getRoleName() == role) and accessible.name == name:
@@ -190,10 +211,19 @@ def main(argv):
     if len(argv) < 2:
         return usage()
     command, arguments = argv[1], argv[2:]
+    scope = None
+    if command != "tree" and len(arguments) >= 3 and arguments[-3] == "--in":
+        scope = (arguments[-2], arguments[-1])
+        arguments = arguments[:-3]
     expected = {"tree": (1, 1), "press": (3, 3), "set-value": (4, 4), "focus": (3, 3),
                 "wait": (3, 4)}
     if command not in expected or not expected[command][0] <= len(arguments) <= expected[command][1]:
         return usage()
+
+    if not accessibility_bus_reachable():
+        sys.stderr.write("atspi_client: no accessibility bus (is at-spi-bus-launcher running on "
+                         "this session bus?)\n")
+        return 1
 
     if command == "wait":
         try:
@@ -203,8 +233,8 @@ def main(argv):
         deadline = time.monotonic() + seconds
         while True:
             application = find_application(arguments[0])
-            if application is not None and find_object(application, arguments[1],
-                                                       arguments[2]) is not None:
+            if application is not None and find_object(application, arguments[1], arguments[2],
+                                                       scope) is not None:
                 return 0
             if time.monotonic() >= deadline:
                 sys.stderr.write("atspi_client: no %s %s in %s after %g s\n" % (
@@ -219,7 +249,7 @@ def main(argv):
         return 1
     if command == "tree":
         return command_tree(application)
-    target = find_object(application, arguments[1], arguments[2])
+    target = find_object(application, arguments[1], arguments[2], scope)
     if target is None:
         sys.stderr.write("atspi_client: no %s %s in %s\n" % (
             arguments[1], quoted(arguments[2]), arguments[0]))
