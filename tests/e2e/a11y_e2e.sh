@@ -29,14 +29,28 @@ simulator=$3
 client="$(dirname "$0")/atspi_client.py"
 bus_launcher=/usr/libexec/at-spi-bus-launcher
 source "$(dirname "$0")/e2e_common.sh"
-require_tools Xvfb xdotool /usr/bin/python3 "$bus_launcher"
+require_tools Xvfb xdotool xprop /usr/bin/python3 "$bus_launcher"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
     { echo "SKIP: python3-pyatspi is missing (scripts/install-deps.sh)"; exit 77; }
 
 bus_pid=""
-trap '[ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null; cleanup' EXIT
+x_keeper_pid=""
+trap '[ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+      [ -n "$x_keeper_pid" ] && kill "$x_keeper_pid" 2>/dev/null
+      cleanup' EXIT
 
 start_xvfb
+# The X server resets whenever its last client leaves, and a client that connects during the
+# reset is refused. Every AT-SPI client and the bus launcher connect and leave: one client stays
+# connected for the whole run (it waits for property events, it does not poll).
+for _ in $(seq 20); do
+    xprop -root -spy >/dev/null 2>&1 &
+    x_keeper_pid=$!
+    sleep 0.2
+    kill -0 "$x_keeper_pid" 2>/dev/null && break
+    x_keeper_pid=""
+done
+[ -n "$x_keeper_pid" ] || fail "no client stays connected to the X server"
 "$bus_launcher" --launch-immediately >"$work/bus.log" 2>&1 &
 bus_pid=$!
 
