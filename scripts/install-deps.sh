@@ -22,6 +22,8 @@ packages=(
   qemu-system-x86 linux-image-amd64 busybox-static
   # the fuzz targets (tests/fuzz/run_all.sh): clang and its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
+  # the accessibility tests: the AT-SPI bus and registry, and the client's Python bindings
+  python3-pyatspi at-spi2-core dbus
 )
 
 missing=()

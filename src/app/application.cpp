@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/accessible_main_window.h"
+#include "app/accessible_popups.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
@@ -94,6 +95,7 @@ int RunWindowed(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Assistive technology sees the skin's controls, not one picture.
     QAccessible::installFactory(MainWindowAccessibleFactory);
+    InstallAccessiblePopups();
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
     if (!instance.RuntimeWarning().isEmpty()) {

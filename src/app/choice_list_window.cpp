@@ -1,5 +1,6 @@
 #include "app/choice_list_window.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
@@ -58,6 +59,39 @@ void ChoiceListWindow::HoverAt(int x, int y) {
         Repaint();
         rememberedRow_ = hotRow_;
     }
+}
+
+void ChoiceListWindow::SetHotRow(int row) {
+    hotRow_ = row;
+    if (hotRow_ != rememberedRow_) {
+        Repaint();
+        rememberedRow_ = hotRow_;
+        // A screen reader follows the row the keyboard is on.
+        if (QAccessible::isActive() && hotRow_ >= 1 && hotRow_ <= rowCount_) {
+            QAccessibleEvent focus(this, QAccessible::Focus);
+            focus.setChild(hotRow_ - 1);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
+}
+
+void ChoiceListWindow::StepHotRow(int delta) {
+    if (rowCount_ <= 0) {
+        return;
+    }
+    if (hotRow_ < 1 || hotRow_ > rowCount_) {
+        SetHotRow(delta > 0 ? 1 : rowCount_);
+        return;
+    }
+    SetHotRow((hotRow_ - 1 + delta % rowCount_ + rowCount_) % rowCount_ + 1);
+}
+
+void ChoiceListWindow::ClickHotRow() {
+    if (hotRow_ < 1 || hotRow_ > rowCount_) {
+        return;
+    }
+    PressAt();
+    ReleaseAt();
 }
 
 void ChoiceListWindow::PressAt() {

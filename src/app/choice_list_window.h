@@ -42,6 +42,17 @@ public:
     void PressAt();
     virtual void ReleaseAt() = 0;
 
+    // The keyboard's way to the same rows: makes `row` hot as the pointer would, or moves the
+    // hot row by `delta` rows, round from the last row to the first and back.
+    void SetHotRow(int row);
+    void StepHotRow(int delta);
+    // What a click on the hot row runs: a press, then a release; nothing without a hot row.
+    void ClickHotRow();
+    int rowCount() const { return rowCount_; }
+    int hotRow() const { return hotRow_; }
+    QRect rowRect(int row) const { return QRect(0, (row - 1) * rowHeight_, width_, rowHeight_); }
+    QString rowText(int row) const { return RowText(row); }
+
 protected:
     ChoiceListWindow(QWidget& owner, ChoiceListContext context, const ListPictures& pictures);
 

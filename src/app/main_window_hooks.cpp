@@ -164,6 +164,9 @@ bool MainWindow::ReloadLayouts() {
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
     loader.LoadWarningLayout(layout_, state_.languageFlag);
+    if (pageControls_) {
+        pageControls_->ShowCaptions(macro::ui::ControlCaptionsOf(layout_));
+    }
     return !shutDown_;
 }
 
@@ -223,6 +226,7 @@ void MainWindow::CreateMacroControls() {
         *this, macro::ui::ControlRectsOf(layout_), *macroPage_, *recordCapture_,
         [this](QWidget& /*owner*/, const QPoint& globalPos) { return RunStepMenu(globalPos); },
         [this] { update(); });
+    pageControls_->ShowCaptions(macro::ui::ControlCaptionsOf(layout_));
 }
 
 void MainWindow::DestroyMacroControls() {

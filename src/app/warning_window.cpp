@@ -1,6 +1,8 @@
 #include "app/warning_window.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <utility>
@@ -89,10 +91,53 @@ void WarningWindow::HoverAt(int x, int y) {
     } else if (buttons_[1].Rect().Contains(x, y)) {
         hot = 2;
     }
-    if (hot != hotButton_) {
-        hotButton_ = hot;
+    SetHotButton(hot);
+}
+
+void WarningWindow::SetHotButton(int button) {
+    if (button != hotButton_) {
+        hotButton_ = button;
         update();
     }
+}
+
+QString WarningWindow::buttonCaption(int button) const {
+    return button == 1 || button == 2
+               ? QString::fromStdString(buttons_[static_cast<std::size_t>(button - 1)].caption)
+               : QString();
+}
+
+QRect WarningWindow::buttonRect(int button) const {
+    return button == 1 || button == 2
+               ? skin::ToQRect(buttons_[static_cast<std::size_t>(button - 1)])
+               : QRect();
+}
+
+bool WarningWindow::focusNextPrevChild(bool /*next*/) {
+    // Two buttons: forwards and backwards both reach the other one.
+    SetHotButton(hotButton_ == 1 ? 2 : 1);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(hotButton_ - 1);
+        QAccessible::updateAccessibility(&focus);
+    }
+    return true;
+}
+
+void WarningWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (event->key() == Qt::Key_Space && hotButton_ != 1 && hotButton_ != 2) {
+                break;
+            }
+            PressButton(hotButton_ == 2 ? 2 : 1);
+            return;
+        default:
+            break;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void WarningWindow::ReleaseAt() {
@@ -110,6 +155,11 @@ WarningChoice WarningWindow::Ask() {
 
 void WarningWindow::Choose(WarningChoice choice) {
     done(static_cast<int>(choice));
+}
+
+void WarningWindow::PressButton(int button) {
+    SetHotButton(button);
+    ReleaseAt();
 }
 
 void WarningWindow::reject() {

@@ -3,7 +3,8 @@
 // WarningWindow: the small skinned question asked before a mouse button's function is changed
 // while no other button has the primary click. Modal and shaped by its mask; its first button
 // confirms, its second cancels. Closing it any other way (Escape, the window manager) cancels
-// too.
+// too. From the keyboard, Tab and Shift+Tab make one button or the other hot as the pointer
+// does, Return and Space press the hot button (confirm while none is), and Escape cancels.
 
 #include <QDialog>
 #include <QFont>
@@ -32,6 +33,13 @@ public:
 
     void HoverAt(int x, int y);
     void ReleaseAt();
+    // What a click on button 1 (confirm) or 2 (cancel) runs.
+    void PressButton(int button);
+    // The message drawn in the message area.
+    QString message() const { return QString::fromStdString(buttons_[2].caption); }
+    // The captions of the two buttons, as drawn.
+    QString buttonCaption(int button) const;
+    QRect buttonRect(int button) const;
 
     // Shows the window modally until it is answered.
     WarningChoice Ask();
@@ -42,6 +50,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -52,6 +62,8 @@ private:
     QSize size_;
     QRegion outline_;  // from the mask picture; empty without one (the whole window)
     int hotButton_ = 255;
+
+    void SetHotButton(int button);
 };
 
 }  // namespace zel::app

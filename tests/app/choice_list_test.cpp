@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPointer>
+#include <QTest>
 #include <QThread>
+#include <vector>
 
+#include "app/accessible_popups.h"
+#include "app/choice_list_rows.h"
 #include "app/choice_sub_list.h"
 #include "app/page_table.h"
 #include "app/warning_window.h"
@@ -53,6 +58,14 @@ protected:
     // The colour of a row band's left edge in a list picture.
     static QColor Band(const QImage& image, int row, int rowHeight) {
         return image.pixelColor(1, (row - 1) * rowHeight + 1);
+    }
+
+    // Waits (bounded) until a closed list is destroyed.
+    static void WaitUntilGone(const QPointer<app::ChoiceList>& list) {
+        for (int i = 0; i < 40 && !list.isNull(); ++i) {
+            ProcessEvents();
+            QThread::msleep(5);
+        }
     }
 };
 
@@ -310,6 +323,293 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
         warning.Choose(app::WarningChoice::kOk);
     });
     EXPECT_NE(OpenListOf(0), nullptr);
+}
+
+// ---- The keyboard and assistive technology ----
+
+TEST_F(ChoiceListTest, KeysWalkTheFirstLevelAndChooseAsAClickDoes) {
+    ASSERT_TRUE(Start());
+    struct Case {
+        std::vector<int> keys;  // sent after the list opened, the last one chooses
+        int chosen;
+    };
+    const Case cases[] = {
+        {{Qt::Key_Down, Qt::Key_Return}, 1},
+        {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 5},
+        {{Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Space}, 6},
+        {{Qt::Key_Up, Qt::Key_Home, Qt::Key_Down, Qt::Key_Enter}, 2},
+        // Round from the last row to the first.
+        {{Qt::Key_End, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        profile_.K[2].store(4);
+        const QPointer<app::ChoiceList> list(OpenListOf(2));
+        ASSERT_FALSE(list.isNull());
+        for (const int key : c.keys) {
+            QTest::keyClick(list.data(), static_cast<Qt::Key>(key));
+        }
+        EXPECT_EQ(profile_.K[2].load(), c.chosen);
+        EXPECT_TRUE(list.isNull() || !list->isVisible());
+        WaitUntilGone(list);
+        EXPECT_TRUE(list.isNull());
+        EXPECT_TRUE(window().isVisible());
+    }
+}
+
+TEST_F(ChoiceListTest, TheMainWindowsKeysWalkTheListAndEscapeKeepsTheFunction) {
+    ASSERT_TRUE(Start());
+    const QPointer<app::ChoiceList> list(OpenListOf(2));
+    ASSERT_FALSE(list.isNull());
+    // The list opens without taking the keyboard: the keys arrive at the main window.
+    QTest::keyClick(&window(), Qt::Key_Down);
+    QTest::keyClick(&window(), Qt::Key_Down);
+    EXPECT_EQ(list->menuHotRow(), 2);
+    EXPECT_TRUE(Near(Band(list->Compose(), 2, kMenuRowHeight), kMenuOver));
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    EXPECT_EQ(profile_.K[2].load(), 3);
+    WaitUntilGone(list);
+    EXPECT_TRUE(list.isNull());
+    EXPECT_TRUE(window().isVisible());
+    // With the list gone, Escape and Return are the main window's again, which ignores them.
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    QTest::keyClick(&window(), Qt::Key_Return);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(profile_.K[2].load(), 3);
+}
+
+TEST_F(ChoiceListTest, KeysEnterAGroupWalkItAndGoBack) {
+    ASSERT_TRUE(Start());
+    const QPointer<app::ChoiceList> list(OpenListOf(1));
+    ASSERT_FALSE(list.isNull());
+    const auto keys = [&](std::initializer_list<Qt::Key> sequence) {
+        for (const Qt::Key key : sequence) {
+            QTest::keyClick(list.data(), key);
+            ProcessEvents();
+        }
+    };
+    // Row 7 (device functions); Right enters its list at its first item.
+    keys({Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Right});
+    ASSERT_NE(list->subList(), nullptr);
+    EXPECT_EQ(list->subList()->firstRow(), 7);
+    EXPECT_EQ(list->subList()->subHotRow(), 1);
+    keys({Qt::Key_Down, Qt::Key_Down});
+    ASSERT_NE(list->subList(), nullptr);
+    EXPECT_EQ(list->subList()->subHotRow(), 3);
+    keys({Qt::Key_End});
+    EXPECT_EQ(list->subList()->subHotRow(), 6);
+    // Left goes back to row 7, whose list stays open; Down walks the first level again.
+    keys({Qt::Key_Left});
+    EXPECT_EQ(list->subList()->subHotRow(), kNone);
+    keys({Qt::Key_Down});
+    EXPECT_EQ(list->menuHotRow(), 8);
+    // Return enters the multimedia group; Escape goes back without closing anything.
+    keys({Qt::Key_Return});
+    ASSERT_NE(list->subList(), nullptr);
+    EXPECT_EQ(list->subList()->firstRow(), 8);
+    EXPECT_EQ(list->subList()->subHotRow(), 1);
+    keys({Qt::Key_Escape});
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->menuHotRow(), 8);
+    EXPECT_EQ(profile_.K[1].load(), 2);
+    // In again, Home, Down, Space: the second multimedia item (code 22) is chosen.
+    keys({Qt::Key_Right, Qt::Key_End, Qt::Key_Home, Qt::Key_Down, Qt::Key_Space});
+    EXPECT_EQ(profile_.K[1].load(), app::SubItemCode(8, 2));
+    WaitUntilGone(list);
+    EXPECT_TRUE(list.isNull());
+}
+
+TEST_F(ChoiceListTest, AnEmptyGroupTakesNoKeyboard) {
+    ASSERT_TRUE(Start());
+    macros_.ReplaceUserMacros({});
+    const QPointer<app::ChoiceList> list(OpenListOf(4));
+    ASSERT_FALSE(list.isNull());
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Up, Qt::Key_Right, Qt::Key_Return}) {
+        QTest::keyClick(list.data(), key);
+        ProcessEvents();
+    }
+    EXPECT_EQ(list->menuHotRow(), app::kUserMacroRow);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(profile_.K[4].load(), 5);
+    QTest::keyClick(list.data(), Qt::Key_Up);
+    EXPECT_EQ(list->menuHotRow(), app::kDeviceGroupRow + 1);
+}
+
+// What assistive technology reads of a list and does with its rows.
+class AccessibleChoiceListTest : public ChoiceListTest {
+protected:
+    void SetUp() override { app::InstallAccessiblePopups(); }
+
+    static QAccessibleInterface* Of(QWidget& widget) {
+        return QAccessible::queryAccessibleInterface(&widget);
+    }
+    static void PressItem(QAccessibleInterface& list, int index) {
+        QAccessibleInterface* item = list.child(index);
+        ASSERT_NE(item, nullptr);
+        ASSERT_NE(item->actionInterface(), nullptr);
+        item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+};
+
+TEST_F(AccessibleChoiceListTest, ListItemsAreTheRowsNamedByTheirTexts) {
+    ASSERT_TRUE(Start());
+    app::ChoiceList* list = OpenListOf(2);
+    ASSERT_NE(list, nullptr);
+    QAccessibleInterface* iface = Of(*list);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::List);
+    ASSERT_EQ(iface->childCount(), 10);
+    for (int i = 0; i < 10; ++i) {
+        QAccessibleInterface* item = iface->child(i);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->role(), QAccessible::ListItem);
+        EXPECT_EQ(item->text(QAccessible::Name), QString("Fn%1").arg(i + 1));
+        EXPECT_EQ(iface->indexOfChild(item), i);
+        EXPECT_FALSE(item->state().selected);
+        EXPECT_EQ(item->rect(), QRect(list->mapToGlobal(QPoint(0, i * kMenuRowHeight)),
+                                      QSize(kMenuWidth, kMenuRowHeight)));
+    }
+    EXPECT_EQ(iface->childAt(list->mapToGlobal(RowPoint(4, kMenuRowHeight)).x(),
+                             list->mapToGlobal(RowPoint(4, kMenuRowHeight)).y()),
+              iface->child(3));
+    // The hot row, by pointer or keyboard, is the selected one.
+    HoverAt(*list, RowPoint(4, kMenuRowHeight));
+    EXPECT_TRUE(iface->child(3)->state().selected);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_TRUE(iface->child(4)->state().selected);
+    EXPECT_FALSE(iface->child(3)->state().selected);
+    EXPECT_EQ(iface->child(4)->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+}
+
+// A press through assistive technology runs what a click on the row runs.
+TEST_F(AccessibleChoiceListTest, PressingAnItemDoesWhatAClickOnItsRowDoes) {
+    ASSERT_TRUE(Start());
+    for (const bool accessible : {false, true}) {
+        SCOPED_TRACE(accessible);
+        profile_.K[2].store(3);
+        // A first-level row.
+        QPointer<app::ChoiceList> list(OpenListOf(2));
+        ASSERT_FALSE(list.isNull());
+        if (accessible) {
+            PressItem(*Of(*list), 4);
+        } else {
+            Click(*list, RowPoint(5, kMenuRowHeight));
+        }
+        EXPECT_EQ(profile_.K[2].load(), 5);
+        EXPECT_FALSE(list->isVisible());
+        WaitUntilGone(list);
+        EXPECT_TRUE(list.isNull());
+
+        // A group row opens its list beside; an item of that list is chosen.
+        list = OpenListOf(2);
+        ASSERT_FALSE(list.isNull());
+        if (accessible) {
+            PressItem(*Of(*list), 6);
+        } else {
+            HoverAt(*list, RowPoint(7, kMenuRowHeight));
+            Click(*list, RowPoint(7, kMenuRowHeight));
+        }
+        ProcessEvents();
+        EXPECT_TRUE(list->isVisible());
+        app::ChoiceSubList* sub = list->subList();
+        ASSERT_NE(sub, nullptr);
+        EXPECT_EQ(sub->firstRow(), 7);
+        QAccessibleInterface* subIface = Of(*sub);
+        EXPECT_EQ(subIface->text(QAccessible::Name), "Fn7");
+        ASSERT_EQ(subIface->childCount(), 6);
+        EXPECT_EQ(subIface->child(1)->text(QAccessible::Name), "Fn12");
+        if (accessible) {
+            PressItem(*subIface, 1);
+        } else {
+            HoverAt(*sub, RowPoint(2, kSubRowHeight));
+            Click(*sub, RowPoint(2, kSubRowHeight));
+        }
+        EXPECT_EQ(profile_.K[2].load(), 12);
+        WaitUntilGone(list);
+        EXPECT_TRUE(list.isNull());
+    }
+}
+
+TEST_F(ChoiceListTest, WarningWindowAnswersReturnEscapeAndTab) {
+    WindowSetup setup;
+    setup.profile["K0"] = "1";
+    setup.profile["K1"] = "2";
+    ASSERT_TRUE(Start(setup));
+    struct Case {
+        std::vector<int> keys;
+        bool confirmed;  // the list opens
+        int hot;         // the hot button before the last key
+    };
+    const Case cases[] = {
+        {{Qt::Key_Return}, true, kNone},
+        {{Qt::Key_Enter}, true, kNone},
+        {{Qt::Key_Escape}, false, kNone},
+        {{Qt::Key_Tab, Qt::Key_Return}, true, 1},
+        {{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, false, 2},
+        {{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space}, true, 1},
+        {{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space}, false, 2},
+        {{Qt::Key_Tab, Qt::Key_Escape}, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.keys));
+        int hotBeforeLast = -1;
+        OnNextWarning([&](app::WarningWindow& warning) {
+            for (std::size_t i = 0; i < c.keys.size(); ++i) {
+                if (i + 1 == c.keys.size()) {
+                    hotBeforeLast = warning.hotButton();
+                }
+                QTest::keyClick(&warning, static_cast<Qt::Key>(c.keys[i]));
+            }
+        });
+        const QPointer<app::ChoiceList> list(OpenListOf(0));
+        EXPECT_EQ(!list.isNull(), c.confirmed);
+        EXPECT_EQ(hotBeforeLast, c.hot);
+        if (list) {
+            list->Destroy();
+            WaitUntilGone(list);
+        }
+        Click(MainButton(60));
+    }
+}
+
+TEST_F(AccessibleChoiceListTest, WarningWindowIsAnAlertWithItsTwoButtons) {
+    WindowSetup setup;
+    setup.profile["K0"] = "1";
+    setup.profile["K1"] = "2";
+    setup.layoutOverrides["warning/BUTTONPOS/0"] = "b,10,60,80,30,Go on,";
+    setup.layoutOverrides["warning/BUTTONPOS/1"] = "b,110,60,80,30,Stop,";
+    setup.layoutOverrides["warning/BUTTONPOS/2"] = "b,10,10,180,40,Take the left click?,";
+    ASSERT_TRUE(Start(setup));
+    for (const int pressed : {1, 0}) {
+        SCOPED_TRACE(pressed);
+        bool checked = false;
+        OnNextWarning([&](app::WarningWindow& warning) {
+            QAccessibleInterface* iface = Of(warning);
+            ASSERT_NE(iface, nullptr);
+            EXPECT_EQ(iface->role(), QAccessible::AlertMessage);
+            EXPECT_EQ(iface->text(QAccessible::Name), "Take the left click?");
+            EXPECT_EQ(iface->text(QAccessible::Description), "Take the left click?");
+            ASSERT_EQ(iface->childCount(), 2);
+            EXPECT_EQ(iface->child(0)->role(), QAccessible::Button);
+            EXPECT_EQ(iface->child(0)->text(QAccessible::Name), "Go on");
+            EXPECT_EQ(iface->child(1)->text(QAccessible::Name), "Stop");
+            // Tab moves the focus as assistive technology sees it too.
+            QTest::keyClick(&warning, Qt::Key_Tab);
+            EXPECT_TRUE(iface->child(0)->state().focused);
+            EXPECT_FALSE(iface->child(1)->state().focused);
+            checked = true;
+            PressItem(*iface, pressed);
+        });
+        const QPointer<app::ChoiceList> list(OpenListOf(0));
+        EXPECT_TRUE(checked);
+        EXPECT_EQ(!list.isNull(), pressed == 0);
+        if (list) {
+            list->Destroy();
+            WaitUntilGone(list);
+        }
+        Click(MainButton(60));
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <map>
 #include <optional>
 #include <thread>
 
@@ -595,6 +597,52 @@ TEST_F(MacroPageWindowTest, AnEditionSwitchChangesTheControlsFontAtOnce) {
     Click(MainButton(buttons::kEditionEN));
     ProcessEvents();
     EXPECT_EQ(controlFonts(), std::vector<QFont>(4, english));
+}
+
+// Assistive technology names the lists and edits by the captions the page shows beside them, in
+// the edition shown.
+TEST_F(MacroPageWindowTest, ControlsAreNamedByTheirCaptionsInTheEditionShown) {
+    const auto captions = [](const std::string& word) {
+        std::map<std::string, std::string> layout;
+        const std::pair<int, const char*> entries[] = {
+            {38, "Macros"}, {39, "Steps"}, {45, "Name"}, {46, "Count"}};
+        for (const auto& [key, caption] : entries) {
+            layout["advance/BUTTONPOS/" + std::to_string(key)] =
+                "b,0,0,10,10," + word + " " + caption + ",";
+        }
+        return layout;
+    };
+    WindowSetup setup;
+    setup.layoutOverrides = captions("en");
+    ASSERT_TRUE(Start(setup));
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    ASSERT_NE(window().macroControls(), nullptr);
+    const auto names = [this] {
+        std::vector<QString> found;
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 page().macroList(), page().stepList(), page().nameEdit(), page().repeatEdit()}) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+            found.push_back(iface != nullptr ? iface->text(QAccessible::Name) : QString());
+        }
+        return found;
+    };
+    EXPECT_EQ(names(), (std::vector<QString>{"en Macros", "en Steps", "en Name", "en Count"}));
+
+    // The other edition's layout has its own captions; the switch renames the controls.
+    WriteSyntheticSkin(ExeDir() + "/skins", captions("es"));
+    Click(MainButton(buttons::kEditionCN));
+    ProcessEvents();
+    ASSERT_EQ(state().languageFlag, 0);
+    ASSERT_NE(window().macroControls(), nullptr);
+    EXPECT_EQ(names(), (std::vector<QString>{"es Macros", "es Steps", "es Name", "es Count"}));
+
+    // Made again on entering the page, they are named at once.
+    Click(MainButton(buttons::kColorPageButton));
+    Click(MainButton(buttons::kAdvancedPageButton));
+    ProcessEvents();
+    ASSERT_NE(window().macroControls(), nullptr);
+    EXPECT_EQ(names(), (std::vector<QString>{"es Macros", "es Steps", "es Name", "es Count"}));
 }
 
 }  // namespace

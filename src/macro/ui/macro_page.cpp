@@ -98,6 +98,22 @@ MacroControlRects ControlRectsOf(const skin::SkinLayout& layout) {
             ToQRect(layout.macroDisplayRect2)};
 }
 
+MacroControlCaptions ControlCaptionsOf(const skin::SkinLayout& layout) {
+    // The advanced layout's titles and labels: 38 "MACROS", 39 "MACRO STEPS", 45 the name's
+    // label, 46 the repeat count's.
+    const auto caption = [&layout](std::size_t index) {
+        return QString::fromStdString(layout.advancedButtons[index].caption);
+    };
+    return {caption(38), caption(39), caption(45), caption(46)};
+}
+
+void MacroPageControls::ShowCaptions(const MacroControlCaptions& captions) {
+    macroList_->setAccessibleName(captions.macroList);
+    stepList_->setAccessibleName(captions.stepList);
+    nameEdit_->setAccessibleName(captions.nameEdit);
+    repeatEdit_->setAccessibleName(captions.repeatEdit);
+}
+
 MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& rects,
                                      MacroPageModel& model, RecordingCapture& capture,
                                      StepMenuRunner stepMenu, std::function<void()> repaint)

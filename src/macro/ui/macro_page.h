@@ -11,6 +11,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,16 @@ struct MacroControlRects {
 };
 MacroControlRects ControlRectsOf(const skin::SkinLayout& layout);
 
+// The captions the page shows beside each control, which name the controls for assistive
+// technology: the titles above the two lists and the labels above the two edits.
+struct MacroControlCaptions {
+    QString macroList;
+    QString stepList;
+    QString nameEdit;
+    QString repeatEdit;
+};
+MacroControlCaptions ControlCaptionsOf(const skin::SkinLayout& layout);
+
 // Shows the step list's context menu at a screen position and returns the chosen command,
 // nothing when the menu was closed without one.
 using StepMenuRunner =
@@ -60,6 +71,9 @@ public:
     QLineEdit* nameEdit() const { return nameEdit_.data(); }
     QListWidget* macroList() const { return macroList_.data(); }
     EditableListBox* stepList() const { return stepList_.data(); }
+
+    // Names the controls by the captions of the edition shown.
+    void ShowCaptions(const MacroControlCaptions& captions);
 
     void RefreshMacroList();
     void SelectMacro();
