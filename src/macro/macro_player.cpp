@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <sys/prctl.h>
 
-#include <algorithm>
 #include <utility>
 
 #include "settings/button_function.h"
@@ -196,7 +195,7 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
         const std::chrono::microseconds delay = StepDelay(record.delays[step].Value());
         scheduled += delay;
         const PlaybackClock::TimePoint due = NextStepStart(scheduled, started, delay);
-        if (!SleepUntilStep(scheduled, due, stop)) {
+        if (!SleepUntilStep(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();
             return false;
@@ -206,14 +205,10 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
     return !stop.stop_requested();
 }
 
-bool MacroPlayer::SleepUntilStep(PlaybackClock::TimePoint scheduled, PlaybackClock::TimePoint due,
-                                 std::stop_token stop) {
+bool MacroPlayer::SleepUntilStep(PlaybackClock::TimePoint due, std::stop_token stop) {
     using std::chrono::duration_cast;
     using std::chrono::microseconds;
-    // Only a step held back behind its schedule by the floor is asked early, and never before
-    // its schedule: a step on schedule wakes as a plain sleeping thread would.
-    const microseconds lead =
-        std::min(wakeLateness_.Lead(), duration_cast<microseconds>(due - scheduled));
+    const microseconds lead = wakeLateness_.Lead();
     if (lead > microseconds{0}) {
         const PlaybackClock::TimePoint early = due - lead;
         if (clock_.Now() < early) {

@@ -95,12 +95,9 @@ private:
                        std::uint32_t passes, std::stop_token stop);
     // One pass: every step with its delay, then ReleaseAll. False when stopped.
     bool PlayPass(const MacroRecord& record, std::stop_token stop);
-    // Sleeps until `due`, the start of a step scheduled at `scheduled` (no later than `due`).
-    // When the floor put `due` past the schedule, asks to be woken earlier by the lateness of
-    // the recent wake-ups (never before `scheduled`) and sleeps the rest when woken before
-    // `due`. False when stopped.
-    bool SleepUntilStep(PlaybackClock::TimePoint scheduled, PlaybackClock::TimePoint due,
-                        std::stop_token stop);
+    // Sleeps until `due`, asking to be woken earlier by the lateness of the recent wake-ups and
+    // sleeping the rest when woken before `due`. False when stopped.
+    bool SleepUntilStep(PlaybackClock::TimePoint due, std::stop_token stop);
 
     PlaybackServices services_;
     PlaybackState& state_;

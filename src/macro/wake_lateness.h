@@ -6,7 +6,7 @@
 // takes 15 ms plus that lateness per step, longer than a 20 ms step, and falls further behind
 // at each one. Waking early by the lateness seen lately, and sleeping again for the rest in the
 // rare case the wake-up came on time, keeps every floor and deadline while the macro keeps its
-// pace: it stays as late as its wake-ups, no later.
+// pace.
 //
 // The estimate is the smallest lateness among the last few wake-ups: a wake-up usually comes
 // at least that late, so the early deadline seldom needs a second sleep, and one stall on its
