@@ -195,7 +195,7 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
         const std::chrono::microseconds delay = StepDelay(record.delays[step].Value());
         scheduled += delay;
         const PlaybackClock::TimePoint due = NextStepStart(scheduled, started, delay);
-        if (!SleepUntilStep(due, stop)) {
+        if (!clock_.SleepUntil(due, stop)) {
             // Cut short (shutdown, removal): nothing injected may stay held.
             link.ReleaseAll();
             return false;
@@ -203,35 +203,6 @@ bool MacroPlayer::PlayPass(const MacroRecord& record, std::stop_token stop) {
     }
     link.ReleaseAll();
     return !stop.stop_requested();
-}
-
-bool MacroPlayer::SleepUntilStep(PlaybackClock::TimePoint due, std::stop_token stop) {
-    using std::chrono::duration_cast;
-    using std::chrono::microseconds;
-    const microseconds lead = wakeLateness_.Lead();
-    if (lead > microseconds{0}) {
-        const PlaybackClock::TimePoint early = due - lead;
-        if (clock_.Now() < early) {
-            if (!clock_.SleepUntil(early, stop)) {
-                return false;
-            }
-            const PlaybackClock::TimePoint woke = clock_.Now();
-            wakeLateness_.Record(duration_cast<microseconds>(woke - early));
-            if (woke >= due) {
-                return true;
-            }
-        }
-    }
-    // Woken early (or not asked early): the rest is slept, so no step ever starts before its
-    // time or closer than the floor to the one before.
-    const bool ahead = clock_.Now() < due;
-    if (!clock_.SleepUntil(due, stop)) {
-        return false;
-    }
-    if (ahead) {
-        wakeLateness_.Record(duration_cast<microseconds>(clock_.Now() - due));
-    }
-    return true;
 }
 
 }  // namespace zel::macro

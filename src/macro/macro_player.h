@@ -19,7 +19,6 @@
 #include "macro/playback_clock.h"
 #include "macro/playback_schedule.h"
 #include "macro/playback_state.h"
-#include "macro/wake_lateness.h"
 #include "platform/launcher.h"
 #include "platform/thread_priority.h"
 #include "settings/profile_settings.h"
@@ -95,14 +94,10 @@ private:
                        std::uint32_t passes, std::stop_token stop);
     // One pass: every step with its delay, then ReleaseAll. False when stopped.
     bool PlayPass(const MacroRecord& record, std::stop_token stop);
-    // Sleeps until `due`, asking to be woken earlier by the lateness of the recent wake-ups and
-    // sleeping the rest when woken before `due`. False when stopped.
-    bool SleepUntilStep(PlaybackClock::TimePoint due, std::stop_token stop);
 
     PlaybackServices services_;
     PlaybackState& state_;
     PlaybackClock& clock_;
-    WakeLateness wakeLateness_;  // the player thread's own
     std::jthread thread_;
 };
 

@@ -190,52 +190,6 @@ TEST(MacroPlayer, LatenessAtEveryStepDoesNotAddUp) {
     }
 }
 
-// Wake-ups so late at every step that waiting the floor after a late step would take longer
-// than the step (15 ms + 10 ms > 20 ms): the player asks to be woken early by the lateness it
-// has seen, so the macro keeps its pace and gets back on schedule, yet never starts a step
-// before its time or closer than the floor to the one before.
-TEST(MacroPlayer, WakeUpsLateAtEveryStepAreAskedEarlySoTheMacroKeepsItsPace) {
-    struct Case {
-        const char* what;
-        std::function<microseconds(int)> lateWake;  // after send n, the next wake-up is this late
-        microseconds endLate;                       // the last ten steps are at most this late
-    };
-    const Case cases[] = {
-        {"every wake-up 10 ms late", [](int) { return microseconds{10ms}; }, 0ms},
-        {"10 ms late, then on time",
-         [](int n) { return n < 20 ? microseconds{10ms} : microseconds{0}; }, 0ms},
-        {"12 and 8 ms late in turn",
-         [](int n) { return n % 2 == 0 ? microseconds{12ms} : microseconds{8ms}; }, 4ms},
-    };
-    constexpr int kSteps = 40;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        PlaybackRig rig;
-        std::vector<testing::StepSpec> steps;
-        for (int k = 0; k < kSteps; ++k) {
-            steps.push_back({kA, static_cast<std::uint8_t>(1 + k % 2), 20});
-        }
-        SetUserMacros(rig, {MakeMacro(steps)});
-        rig.Start({41, 2, 3, 4, 5, 6});
-        std::vector<microseconds> started;  // when each report's send began
-        rig.output->SetSendHook([&](std::span<const std::uint8_t>) {
-            started.push_back(rig.clock.Elapsed());
-            rig.clock.WakeLateOnce(c.lateWake(static_cast<int>(started.size())));
-        });
-        rig.Click(1);
-        ASSERT_EQ(started.size(), static_cast<std::size_t>(kSteps + 2));
-        for (int k = 1; k < kSteps; ++k) {
-            const auto i = static_cast<std::size_t>(k);
-            EXPECT_GE(started[i] - started[i - 1], kMinStepDelay) << "step " << k;
-            EXPECT_GE(started[i] - started[0], k * 20ms) << "step " << k;
-        }
-        for (int k = kSteps - 10; k < kSteps; ++k) {
-            const microseconds late = started[static_cast<std::size_t>(k)] - started[0] - k * 20ms;
-            EXPECT_LE(late, c.endLate) << "step " << k;
-        }
-    }
-}
-
 // Catching up never squeezes a long pause below half its delay.
 TEST(MacroPlayer, CatchingUpKeepsHalfOfALongDelay) {
     PlaybackRig rig;
