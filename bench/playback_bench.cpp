@@ -20,11 +20,13 @@
 // run the program, the virtual mouse too. Each round presses a button three times whose
 // function is a 40-step macro of 20 ms steps, once through the program's threads and once
 // through a plain thread that blocks on the same read channel and sleeps to absolute deadlines
-// at the same priority; idle, with one core busy and with every core busy. It prints the medians
-// over the rounds of both side by side: first report after the press, step deviation p99 and
-// drift over the 40 steps. The plain thread asks for the same scheduling as the program's
-// threads; unlike the player it has no 15 ms floor between two sends, so after a stall it
-// catches up in one burst.
+// at the same priority, and once through that plain thread with the player's catch-up rule;
+// idle, with one core busy and with every core busy. It prints the medians over the rounds side
+// by side: first report after the press, step deviation p99 and drift over the 40 steps, at the
+// mouse and when each send began. The plain thread asks for the same scheduling as the
+// program's threads; unlike the player it has no 15 ms floor between two sends, so after a
+// stall it catches up in one burst. The plain thread with the floor shows what the rule alone
+// costs; what the program loses beyond it is its own.
 
 #include <fcntl.h>
 #include <grp.h>
@@ -59,6 +61,7 @@
 #include "device/device_link.h"
 #include "device/discovery.h"
 #include "macro/macro_store.h"
+#include "macro/playback_schedule.h"
 #include "macro/playback_threads.h"
 #include "platform/hid_transport_factory.h"
 #include "platform/launcher.h"
@@ -118,6 +121,11 @@ public:
         std::lock_guard lock(mutex_);
         return sendTimes_;
     }
+    // How long each send took, from its start until the mouse's answer was in, in order.
+    std::vector<std::int64_t> SendDurations() {
+        std::lock_guard lock(mutex_);
+        return sendDurations_;
+    }
 
 private:
     class TimedChannel final : public zel::platform::HidChannel {
@@ -125,11 +133,16 @@ private:
         TimedChannel(std::unique_ptr<zel::platform::HidChannel> inner, TimedTransport& owner)
             : inner_(std::move(inner)), owner_(owner) {}
         bool SendFeatureReport(std::span<const std::uint8_t> report) override {
+            const std::int64_t began = MonotonicMicros();
             {
                 std::lock_guard lock(owner_.mutex_);
-                owner_.sendTimes_.push_back(MonotonicMicros());
+                owner_.sendTimes_.push_back(began);
             }
-            return inner_->SendFeatureReport(report);
+            const bool sent = inner_->SendFeatureReport(report);
+            const std::int64_t answered = MonotonicMicros();
+            std::lock_guard lock(owner_.mutex_);
+            owner_.sendDurations_.push_back(answered - began);
+            return sent;
         }
         std::optional<std::size_t> ReadInputReport(std::span<std::uint8_t> buffer) override {
             return inner_->ReadInputReport(buffer);
@@ -144,6 +157,7 @@ private:
     std::unique_ptr<zel::platform::HidTransport> inner_;
     std::mutex mutex_;
     std::vector<std::int64_t> sendTimes_;
+    std::vector<std::int64_t> sendDurations_;
 };
 
 struct LogEvent {
@@ -477,13 +491,22 @@ constexpr int kUserPresses = 3;
 // watching, so that it takes no CPU from what it measures.
 constexpr auto kUserMacroTime = kUserStepDelay * kUserSteps + 400ms;
 
-enum class Player { Program, PlainThread };
+// The plain thread twice: as the reference, and with the player's catch-up rule (the 15 ms floor
+// between two sends) to tell the rule's share of the figures from the rest of the program's.
+enum class Player { Program, PlainThread, PlainWithFloor };
+constexpr std::array<Player, 3> kPlayers = {Player::PlainThread, Player::PlainWithFloor,
+                                            Player::Program};
 
 // One round of kUserPresses presses, in ms at the mouse.
 struct RoundFigures {
     double firstReport = NAN;   // press -> first step report, median of the presses
     double deviationP99 = NAN;  // every step of every press against its schedule
     double drift = NAN;         // last step against its schedule, worst press (absolute)
+    // The same two taken when each send began in the player's process: the wake-ups' share.
+    double hostDeviationP99 = NAN;
+    double hostDrift = NAN;
+    // Step sends from their start until the mouse's answer was in.
+    double sendP99 = NAN;
     bool ok = false;
 };
 
@@ -514,11 +537,17 @@ bool BecomeOrdinaryUser(const char* name) {
 
 // The reference: one thread that blocks on the read channel and, on each press of
 // kUserButton, sends the macro's steps at absolute deadlines from the first one
-// (clock_nanosleep), then ReleaseAll. Nothing else: no hand-over, no catch-up rule.
+// (clock_nanosleep), then ReleaseAll. Nothing else: no hand-over, and unless `withFloor`, no
+// catch-up rule; with it, a late step is followed by the next no sooner than the player's rule
+// allows (NextStepStart).
 class PlainThread {
 public:
-    PlainThread(zel::device::DeviceLink& link, zel::platform::ThreadPriority& priority)
-        : link_(link), priority_(priority), thread_([this](std::stop_token s) { Run(s); }) {}
+    PlainThread(zel::device::DeviceLink& link, zel::platform::ThreadPriority& priority,
+                bool withFloor)
+        : link_(link),
+          priority_(priority),
+          withFloor_(withFloor),
+          thread_([this](std::stop_token s) { Run(s); }) {}
     ~PlainThread() {
         thread_.request_stop();
         link_.CancelRead();
@@ -537,19 +566,27 @@ private:
                 report.bytes[2] == zel::device::kReleaseValue) {
                 continue;
             }
-            timespec start{};
-            ::clock_gettime(CLOCK_MONOTONIC, &start);
+            // steady_clock is CLOCK_MONOTONIC.
+            const auto start = std::chrono::steady_clock::now();
+            auto previousStart = start;
             for (int k = 0; k < kUserSteps; ++k) {
                 if (k > 0) {
-                    const std::int64_t ns =
-                        start.tv_nsec +
-                        std::chrono::nanoseconds(kUserStepDelay).count() * std::int64_t{k};
-                    const timespec deadline{start.tv_sec + static_cast<time_t>(ns / 1'000'000'000),
+                    auto due = start + kUserStepDelay * k;
+                    if (withFloor_) {
+                        due = zel::macro::NextStepStart(
+                            due, previousStart,
+                            std::chrono::duration_cast<std::chrono::microseconds>(kUserStepDelay));
+                    }
+                    const auto ns =
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch())
+                            .count();
+                    const timespec deadline{static_cast<time_t>(ns / 1'000'000'000),
                                             static_cast<long>(ns % 1'000'000'000)};
                     while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) ==
                            EINTR) {
                     }
                 }
+                previousStart = std::chrono::steady_clock::now();
                 link_.InjectEvent(static_cast<std::uint8_t>(4 + k / 2),
                                   static_cast<std::uint8_t>(1 + k % 2));
             }
@@ -560,6 +597,7 @@ private:
 
     zel::device::DeviceLink& link_;
     zel::platform::ThreadPriority& priority_;
+    bool withFloor_;
     std::atomic<int> played_{0};
     std::jthread thread_;
 };
@@ -575,7 +613,7 @@ RoundFigures MeasureOrdinary(const fs::path& folder, Player player,
         return result;
     }
     ::setenv("ZEL_GMOUSE_SIM", mouse.socket().c_str(), 1);
-    auto transport = zel::platform::MakeHidTransport();
+    auto transport = std::make_unique<TimedTransport>(zel::platform::MakeHidTransport());
     zel::platform::StderrMessageSink messages;
     zel::device::DeviceLink link;
     if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); }, 5s)) {
@@ -624,7 +662,7 @@ RoundFigures MeasureOrdinary(const fs::path& folder, Player player,
         pressAll([&](int) { return playback.state().playRequest.load() == 0; });
         playback.Stop();
     } else {
-        PlainThread plain(link, *priority);
+        PlainThread plain(link, *priority, player == Player::PlainWithFloor);
         pressAll([&](int i) { return plain.Played() == i + 1; });
     }
     if (!ok) {
@@ -632,43 +670,71 @@ RoundFigures MeasureOrdinary(const fs::path& folder, Player player,
         return result;
     }
 
+    // Each press's step reports at the mouse and when their sends began; the n-th feature
+    // report of the mouse's log is the n-th one sent.
+    struct Deviations {
+        std::vector<double> all;
+        double worstDrift = 0;
+        void Add(const std::vector<std::int64_t>& times) {
+            const auto stepUs = std::chrono::microseconds(kUserStepDelay).count();
+            for (int k = 1; k < kUserSteps; ++k) {
+                const double dev =
+                    (times[static_cast<std::size_t>(k)] - times[0] - stepUs * k) / 1000.0;
+                all.push_back(std::fabs(dev));
+                if (k == kUserSteps - 1) {
+                    worstDrift = std::max(worstDrift, std::fabs(dev));
+                }
+            }
+        }
+    };
+    const std::vector<std::int64_t> sendTimes = transport->SendTimes();
+    const std::vector<std::int64_t> sendDurations = transport->SendDurations();
+    std::vector<double> stepSends;
+    std::size_t featureIndex = 0;
     std::vector<double> firsts;
-    std::vector<double> deviations;
-    double worstDrift = 0;
+    Deviations atMouse;
+    Deviations atHost;
     std::vector<std::int64_t> reports;
+    std::vector<std::int64_t> sends;
     std::int64_t pressTime = -1;
     const auto finishPress = [&] {
-        if (pressTime < 0 || reports.size() < static_cast<std::size_t>(kUserSteps)) {
+        if (pressTime < 0 || reports.size() < static_cast<std::size_t>(kUserSteps) ||
+            sends.size() < static_cast<std::size_t>(kUserSteps)) {
             return;
         }
         firsts.push_back((reports[0] - pressTime) / 1000.0);
-        const auto stepUs = std::chrono::microseconds(kUserStepDelay).count();
-        for (int k = 1; k < kUserSteps; ++k) {
-            const double dev =
-                (reports[static_cast<std::size_t>(k)] - reports[0] - stepUs * k) / 1000.0;
-            deviations.push_back(std::fabs(dev));
-            if (k == kUserSteps - 1) {
-                worstDrift = std::max(worstDrift, std::fabs(dev));
-            }
-        }
+        atMouse.Add(reports);
+        atHost.Add(sends);
     };
     for (const LogEvent& e : ReadLog(mouse.log())) {
         if (e.event == "input" && e.source == "press") {
             finishPress();
             reports.clear();
+            sends.clear();
             pressTime = e.tUs;
-        } else if (e.event == "feature" && pressTime >= 0) {
-            reports.push_back(e.tUs);
+        } else if (e.event == "feature") {
+            if (pressTime >= 0) {
+                reports.push_back(e.tUs);
+                if (featureIndex < sendTimes.size()) {
+                    sends.push_back(sendTimes[featureIndex]);
+                    stepSends.push_back(sendDurations[featureIndex] / 1000.0);
+                }
+            }
+            ++featureIndex;
         }
     }
     finishPress();
-    if (firsts.size() != static_cast<std::size_t>(kUserPresses)) {
+    if (firsts.size() != static_cast<std::size_t>(kUserPresses) ||
+        featureIndex != sendTimes.size()) {
         std::fprintf(stderr, "the log lacks some presses or reports\n");
         return result;
     }
     result.firstReport = Percentile(firsts, 50);
-    result.deviationP99 = Percentile(deviations, 99);
-    result.drift = worstDrift;
+    result.deviationP99 = Percentile(atMouse.all, 99);
+    result.drift = atMouse.worstDrift;
+    result.hostDeviationP99 = Percentile(atHost.all, 99);
+    result.hostDrift = atHost.worstDrift;
+    result.sendP99 = Percentile(stepSends, 99);
     result.ok = true;
     return result;
 }
@@ -682,22 +748,21 @@ int RunAsOrdinaryUser(const fs::path& folder, const char* user, int rounds) {
     const std::array<Condition, 3> conditions = {
         {{"idle", 0}, {"one core busy", 1}, {"every core busy", cores}}};
     // [condition][player][round]
-    std::array<std::array<std::vector<RoundFigures>, 2>, 3> figures;
+    std::array<std::array<std::vector<RoundFigures>, kPlayers.size()>, 3> figures;
     const auto priority = zel::platform::ThreadPriority::ForLinux();
     for (int r = 0; r < rounds; ++r) {
         for (std::size_t c = 0; c < conditions.size(); ++c) {
             BusyProcesses busy(conditions[c].busy);
-            // Alternating which goes first, so that neither always meets the same moment.
-            for (int i = 0; i < 2; ++i) {
-                const int p = (r + i) % 2;
+            // Rotating which goes first, so that none always meets the same moment.
+            for (std::size_t i = 0; i < kPlayers.size(); ++i) {
+                const std::size_t p = (static_cast<std::size_t>(r) + i) % kPlayers.size();
                 const fs::path where = folder / ("r" + std::to_string(r) + "c" + std::to_string(c) +
                                                  "p" + std::to_string(p));
-                RoundFigures f = MeasureOrdinary(
-                    where, p == 0 ? Player::PlainThread : Player::Program, priority);
+                RoundFigures f = MeasureOrdinary(where, kPlayers[p], priority);
                 if (!f.ok) {
                     return 1;
                 }
-                figures[c][static_cast<std::size_t>(p)].push_back(f);
+                figures[c][p].push_back(f);
                 std::error_code ignored;
                 fs::remove_all(where, ignored);
             }
@@ -715,25 +780,32 @@ int RunAsOrdinaryUser(const fs::path& folder, const char* user, int rounds) {
         "%d steps of %lld ms, %d presses a round, medians of %d rounds, in ms at the mouse\n",
         kUserSteps, static_cast<long long>(kUserStepDelay.count()), kUserPresses, rounds);
     std::printf("busy: one spinning process per busy core, same user, normal priority\n");
+    std::printf("plain: a plain thread; +floor: the same with the player's catch-up rule\n");
+    std::printf("at the mouse: its arrival stamps; at the send: when the send began\n");
     std::printf("  %-34s", "");
     for (const Condition& c : conditions) {
-        std::printf(" %19s", c.name);
+        std::printf(" %26s", c.name);
     }
     std::printf("\n  %-34s", "");
     for (std::size_t c = 0; c < conditions.size(); ++c) {
-        std::printf(" %9s %9s", "plain", "program");
+        std::printf(" %8s %8s %8s", "plain", "+floor", "program");
     }
     std::printf("\n");
     const auto row = [&](const char* what, double RoundFigures::*field) {
         std::printf("  %-34s", what);
         for (std::size_t c = 0; c < conditions.size(); ++c) {
-            std::printf(" %9.3f %9.3f", median(figures[c][0], field), median(figures[c][1], field));
+            for (std::size_t p = 0; p < kPlayers.size(); ++p) {
+                std::printf(" %8.3f", median(figures[c][p], field));
+            }
         }
         std::printf("\n");
     };
     row("first report after the press", &RoundFigures::firstReport);
     row("step deviation p99", &RoundFigures::deviationP99);
     row("drift over 40 steps (worst press)", &RoundFigures::drift);
+    row("step deviation p99, at the send", &RoundFigures::hostDeviationP99);
+    row("drift, at the send", &RoundFigures::hostDrift);
+    row("send p99, began -> answered", &RoundFigures::sendP99);
     return 0;
 }
 
