@@ -12,6 +12,14 @@
 #                                   through AT-SPI do what their clicks do
 #   macro-page                      the advanced page's lists and edits are named by the captions
 #                                   beside them, in EN and, after the edition switch, in CN
+#   main-tree-en, main-tree-cn      every control of the main page, with its role, its name in
+#                                   the edition and its state
+#   profile-apply                   "Profile 3" then "Apply" pressed through AT-SPI send what
+#                                   their clicks send and store CurConfig=3
+#   keyboard                        the keyboard alone chooses a profile, assigns a function
+#                                   through a choice list, turns a DPI level off, saves and
+#                                   applies; Escape and Return leave the window up
+#   fire-value                      the fire interval set through the value interface is saved
 # Each run prints the trees it read. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing; the reason is printed).
 set -u
@@ -73,6 +81,13 @@ expect_object() {
         fail "the tree has no $1 \"$2\""
     }
 }
+# has_state ROLE NAME STATE: the object's line shows the state (names compared as they are).
+has_state() {
+    atspi tree "$app_name" | sed 's/^ *//' |
+        awk -v line="$1 \"$2\"" -v state=" $3" \
+            'index($0, line) == 1 && index(substr($0, length(line) + 1), state) { found = 1 }
+             END { exit !found }'
+}
 show_tree() {
     echo "--- $1"
     atspi tree "$app_name"
@@ -83,6 +98,10 @@ start_window() {
     local edition=$1
     shift
     write_config "$edition" "$@"
+    # Profiles 2 ... 5 as profile 1, so that choosing one loads it without a notice.
+    for n in 2 3 4 5; do
+        sed -n '/^\[Config1\]/,$p' "$app/config.ini" | sed "1s/.*/[Config$n]/"
+    done >>"$app/config.ini"
     start_simulator
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb \
         QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
@@ -121,6 +140,11 @@ click_entry() {  # file section key
 # The text of entry KEY of [FUN_STRING] (a function's name) in the main layout.
 function_name() {
     awk -F= -v key="$1" '{ sub(/\r$/, "") } /^\[/ { s = $0 } s == "[FUN_STRING]" && $1 == key { print $2; exit }' "$main"
+}
+# The value of KEY in [SECTION] of config.ini.
+config_value() {
+    awk -F= -v section="[$1]" -v key="$2" '{ sub(/\r$/, "") } /^\[/ { s = $0 }
+        s == section && $1 == key { print $2; exit }' "$app/config.ini"
 }
 # The caption of entry KEY of [BUTTONPOS] in a layout file.
 caption() {
@@ -254,6 +278,109 @@ macro-page)
     show_tree "the advanced page (CN)"
     expect_object list "$(caption "$advanced" 38)"
     expect_object text "$(caption "$advanced" 45)"
+    ;;
+main-tree-en | main-tree-cn)
+    edition=1
+    [ "$scenario" = main-tree-cn ] && edition=0
+    start_window "$edition"
+    wait_object "page tab" "$(caption "$main" 10)"
+    show_tree "the main page ($scenario)"
+    close_word=Close
+    [ "$edition" = 0 ] && close_word=Cerrar
+    has_state "page tab" "$(caption "$main" 9)" checked || fail "the main page's tab is not checked"
+    expect_object "push button" "$close_word"
+    has_state "radio button" "$(caption "$main" 4)" checked || fail "profile 1 is not checked"
+    expect_object "radio button" "$(caption "$main" 6)"
+    expect_object "combo box" "$(caption "$main" 35): $(function_name 4)"
+    has_state "check box" "$(caption "$main" 50)" checked || fail "level 1 is not checked"
+    has_state slider "$(caption "$main" 52)" "value=9 [0..11]" ||
+        fail "the third level's step bar does not read 9 of 0 ... 11"
+    expect_object "push button" "$(caption "$main" 3)"
+    # The lighting page replaces the page's controls.
+    color="$app/skins/INI_EN/skin_color_en.ini"
+    [ "$edition" = 0 ] && color="$app/skins/INI_CN/skin_color.ini"
+    atspi press "$app_name" "page tab" "$(caption "$main" 11)" || fail "could not press the tab"
+    wait_object "radio button" "$(caption "$color" 0)"
+    show_tree "the lighting page ($scenario)"
+    tree_has "combo box" && fail "the main page's fields are still listed"
+    ;;
+profile-apply)
+    start_window 1
+    profile3=$(caption "$main" 6)
+    atspi press "$app_name" "radio button" "$profile3" || fail "could not press $profile3"
+    wait_until 10 has_state "radio button" "$profile3" checked || fail "$profile3 is not shown chosen"
+    before=$(feature_count)
+    atspi press "$app_name" "push button" "$(caption "$main" 3)" || fail "could not press Apply"
+    wait_features $((before + 13)) 10
+    wait_until 10 eval '[ "$(config_value Init CurConfig)" = 3 ]' ||
+        fail "CurConfig is $(config_value Init CurConfig), not 3"
+    by_atspi=$(features | tail -n 13)
+    # The same by clicks, from profile 1.
+    click_entry "$main" BUTTONPOS 4
+    click_entry "$main" BUTTONPOS 6
+    before=$(feature_count)
+    click_entry "$main" BUTTONPOS 3
+    wait_features $((before + 13)) 10
+    [ "$(features | tail -n 13)" = "$by_atspi" ] || {
+        echo "$by_atspi" >&2
+        fail "Apply through AT-SPI sent other reports than its click"
+    }
+    ;;
+keyboard)
+    start_window 1
+    xdotool windowfocus --sync "$(window_id)"
+    sleep 0.3
+    keys() {
+        xdotool key --delay 60 "$@"
+        sleep 0.4
+    }
+    focused() { has_state "$1" "$2" focused; }
+    # The title bar (three page tabs, minimise, close), the editions, then the current profile.
+    keys Tab Tab Tab Tab Tab Tab Tab Tab
+    wait_until 5 focused "radio button" "$(caption "$main" 4)" || {
+        atspi tree "$app_name" >&2
+        fail "eight Tabs did not reach the current profile"
+    }
+    keys Down Down space
+    wait_until 5 has_state "radio button" "$(caption "$main" 6)" checked ||
+        fail "Down Down Space did not choose profile 3"
+    # Import, Export, Reset all, then the first function field; button 4's is three to the right.
+    keys Tab Tab Tab Tab Right Right Right space
+    wait_object "list item" "$(function_name 1)"
+    keys Down Down Down Return
+    wait_until 10 eval '! tree_has "list item"' || fail "the list stayed open after Return"
+    # The wheel, then the DPI levels' boxes: the last one off.
+    keys Tab Tab End space
+    wait_until 5 eval '! has_state "check box" "$(caption "$main" 53)" checked' ||
+        fail "End Space did not turn level 4 off"
+    # The level buttons, the four step bars, then Save; Cancel, then Apply.
+    keys Tab Tab Tab Tab Tab Tab
+    wait_until 5 focused "push button" "$(caption "$main" 0)" || fail "Tab did not reach Save"
+    keys space
+    wait_until 10 eval '[ "$(config_value Config3 K3)" = 3 ]' ||
+        fail "Save did not store button 4's function 3 in profile 3"
+    [ "$(config_value Config3 DPI_SET_EN3)" = 0 ] || fail "Save did not store level 4 off"
+    before=$(feature_count)
+    keys Tab Tab Return
+    wait_features $((before + 13)) 10
+    features | tail -n 13 | grep -qx '0710040300000000' ||
+        fail "Apply did not send button 4's function 3"
+    [ "$(config_value Init CurConfig)" = 3 ] || fail "Apply did not store CurConfig=3"
+    keys Escape Return
+    window_id >/dev/null || fail "Escape or Return hid the window"
+    ;;
+fire-value)
+    start_window 1
+    advanced="$app/skins/INI_EN/skin_advance_en.ini"
+    atspi press "$app_name" "page tab" "$(caption "$main" 10)" || fail "could not press the tab"
+    fire=$(caption "$advanced" 42)
+    wait_object slider "$fire"
+    has_state slider "$fire" "value=50 [0..300]" || fail "the fire interval does not read 50"
+    atspi set-value "$app_name" slider "$fire" 51 || fail "could not set the fire interval"
+    wait_until 5 has_state slider "$fire" "value=51 " || fail "the value did not become 51"
+    atspi press "$app_name" "push button" "$(caption "$main" 0)" || fail "could not press Save"
+    wait_until 10 eval '[ "$(config_value Config1 FIRE_TIME)" = 51 ]' ||
+        fail "FIRE_TIME is $(config_value Config1 FIRE_TIME), not 51"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

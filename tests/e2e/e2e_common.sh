@@ -46,11 +46,12 @@ wait_until() {
 # searches for a free number (-displayfd) binds each number's socket before it takes that
 # number's lock, and removes the socket of a server already running there, so that a run beside
 # it loses its display. A named number is locked first; a server that loses the lock to another
-# run ends at once and the next number is tried.
+# run ends at once and the next number is tried. -noreset: a server that resets whenever its
+# last client leaves refuses a client that connects during the reset.
 start_xvfb() {
     local display=$((100 + RANDOM % 800)) tries
     for tries in $(seq 40); do
-        Xvfb ":$display" -screen 0 "${1:-1280x800}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+        Xvfb ":$display" -screen 0 "${1:-1280x800}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
         if wait_until 10 eval '! kill -0 "$xvfb_pid" 2>/dev/null ||
             DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1' &&
