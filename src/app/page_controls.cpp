@@ -2,7 +2,11 @@
 
 namespace zel::app {
 
-std::span<const skin::SkinButton> ButtonsOf(const skin::SkinLayout& layout, ButtonList list) {
+namespace {
+
+// Both constnesses of the layout.
+template <typename Button, typename Layout>
+std::span<Button> ListOf(Layout& layout, ButtonList list) {
     switch (list) {
         case ButtonList::Advanced:
             return layout.advancedButtons;
@@ -14,16 +18,14 @@ std::span<const skin::SkinButton> ButtonsOf(const skin::SkinLayout& layout, Butt
     return layout.mainButtons;
 }
 
+}  // namespace
+
+std::span<const skin::SkinButton> ButtonsOf(const skin::SkinLayout& layout, ButtonList list) {
+    return ListOf<const skin::SkinButton>(layout, list);
+}
+
 std::span<skin::SkinButton> ButtonsOf(skin::SkinLayout& layout, ButtonList list) {
-    switch (list) {
-        case ButtonList::Advanced:
-            return layout.advancedButtons;
-        case ButtonList::Color:
-            return layout.colorButtons;
-        case ButtonList::Main:
-            break;
-    }
-    return layout.mainButtons;
+    return ListOf<skin::SkinButton>(layout, list);
 }
 
 ControlHit ControlAtIndex(std::span<const Control> table, int index) {

@@ -120,14 +120,6 @@ start_window() {
     fi
 }
 
-# Centre of entry KEY of SECTION in a layout file ("label,x,y,width,height,caption,").
-centre() {
-    awk -F'[=,]' -v section="[$2]" -v key="$3" '
-        { sub(/\r$/, "") }
-        /^\[/ { current = $0 }
-        current == section && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }
-    ' "$1"
-}
 click_entry() {  # file section key
     local x y
     read -r x y < <(centre "$1" "$2" "$3")

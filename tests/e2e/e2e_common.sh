@@ -124,6 +124,16 @@ write_config() {
     } > "$app/config.ini"
 }
 
+# Centre of entry KEY of SECTION in a layout file ("label,x,y,width,height,caption,"), in the
+# window's coordinates.
+centre() {
+    awk -F'[=,]' -v section="[$2]" -v key="$3" '
+        { sub(/\r$/, "") }
+        /^\[/ { current = $0 }
+        current == section && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }
+    ' "$1"
+}
+
 # Log lines of one event kind.
 events() { grep -E "\"event\" *: *\"$1\"" "$log"; }
 # The hex of every feature report the mouse received, in order.

@@ -60,14 +60,6 @@ difference() {
     compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\(([0-9.e+-]+)\).*/\1/' |
         awk '{ printf "%d\n", $1 * 10000 }'
 }
-# Centre of entry KEY of SECTION in a layout file ("label,x,y,width,height,caption,").
-centre() {
-    awk -F'[=,]' -v section="[$2]" -v key="$3" '
-        { sub(/\r$/, "") }
-        /^\[/ { current = $0 }
-        current == section && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }
-    ' "$1"
-}
 
 # check_outline X Y: the window's top-left corner is at (X, Y) of the screenshot, the desktop's
 # colour is what the screenshot shows at its own top-left pixel. The mask's bevel cut is 22

@@ -39,14 +39,6 @@ geometry() {
 read -r win_x win_y _ _ < <(geometry "$(window_id)")
 
 layouts="$app/skins/INI_EN"
-# Centre of entry KEY of SECTION in a layout file ("label,x,y,width,height,caption,").
-centre() {  # file section key -> "x y" in window coordinates
-    awk -F'[=,]' -v section="[$2]" -v key="$3" '
-        { sub(/\r$/, "") }
-        /^\[/ { current = $0 }
-        current == section && $1 == key { print int($3 + $5 / 2), int($4 + $6 / 2); exit }
-    ' "$1"
-}
 click_at() {  # window-x window-y
     xdotool mousemove "$((win_x + $1))" "$((win_y + $2))"
     sleep 0.2
