@@ -48,7 +48,9 @@ MainWindow::MainWindow(AppServices services)
       services_(std::move(services)),
       ledPreview_(services_.profile),
       ledDriver_(
-          ledPreview_, [this] { return state_.currentPage == kColorPage; }, [this] { update(); }) {
+          ledPreview_, [this] { return state_.currentPage == kColorPage; }, [this] { update(); }),
+      macroHost_({*this, services_.macros, services_.messages, services_.recordClock, paths_,
+                  layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -110,7 +112,7 @@ bool MainWindow::Initialise(StartOrder order) {
     loader.LoadMainLayout(layout_, state_.languageFlag);
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
-    ConstructMacroControls();
+    macroHost_.Construct();
     loader.LoadWarningLayout(layout_, state_.languageFlag);
     if (shutDown_) {
         // A layout file is missing: the window cannot be shown without it.
@@ -125,7 +127,7 @@ bool MainWindow::Initialise(StartOrder order) {
     macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
 
     state_.popupOpen = false;
-    InitStepSelection();
+    macroHost_.InitStepSelection();
 
     switch (ReportMouseAtStart(DiscoverAndWatch(), state_.languageFlag, services_.messages,
                                platform::kProgramName)) {

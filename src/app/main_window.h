@@ -7,7 +7,7 @@
 //   main_window.cpp        construction, initialisation, closing, shutdown, device events
 //   main_window_paint.cpp  painting and hit-testing
 //   main_window_input.cpp  clicks, drags, page changes, choice lists, keyboard pre-filter
-//   main_window_hooks.cpp  profile, tray, edition, macro-page and worker-thread actions
+//   main_window_hooks.cpp  profile, tray, edition and worker-thread actions
 //   main_window_hidden.cpp what the window lets go while hidden to the tray
 
 #include <QImage>
@@ -26,6 +26,7 @@
 #include "app/edition_switch.h"
 #include "app/hit_test.h"
 #include "app/led_preview_driver.h"
+#include "app/macro_page_host.h"
 #include "app/page_state.h"
 #include "app/skinned_menu.h"
 #include "app/warning_window.h"
@@ -33,7 +34,6 @@
 #include "device/discovery.h"
 #include "device/upload.h"
 #include "macro/playback_threads.h"
-#include "macro/recorder.h"
 #include "macro/step_list.h"
 #include "platform/app_paths.h"
 #include "settings/led_preview.h"
@@ -44,11 +44,6 @@
 
 class QKeyEvent;
 class QSocketNotifier;
-
-namespace zel::macro::ui {
-class MacroPageControls;
-class RecordingCapture;
-}  // namespace zel::macro::ui
 
 namespace zel::app {
 
@@ -169,12 +164,14 @@ public:
     const SkinnedMenu& trayMenu() const { return trayMenu_; }
     TrayIcon& tray() { return *tray_; }
     // Shows the step list's context menu at `globalPos`; the chosen command, nothing for none.
-    std::optional<macro::StepCommand> RunStepMenu(const QPoint& globalPos);
+    std::optional<macro::StepCommand> RunStepMenu(const QPoint& globalPos) {
+        return macroHost_.RunStepMenu(globalPos);
+    }
     // The macro page: its state (the step counters, the recording; null before the
     // initialisation), and its four controls while the advanced page is shown (null otherwise).
-    const macro::MacroPageModel* macroPage() const { return macroPage_.get(); }
-    macro::ui::MacroPageControls* macroControls() const { return pageControls_.get(); }
-    bool IsRecording() const { return macroPage_ && macroPage_->state.recording; }
+    const macro::MacroPageModel* macroPage() const { return macroHost_.model(); }
+    macro::ui::MacroPageControls* macroControls() const { return macroHost_.controls(); }
+    bool IsRecording() const { return macroHost_.IsRecording(); }
 
 signals:
     // The shutdown sequence has finished: the program ends.
@@ -246,10 +243,8 @@ private:
     void StartWorkerThreads();
     void StopWorkerThreads();
 
-    // ---- Actions filled in by the profile, tray, edition and macro-page work ----
+    // ---- Actions filled in by the profile, tray and edition work ----
     // (main_window_hooks.cpp)
-    void ConstructMacroControls();
-    void InitStepSelection();
     void LoadMenus();
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -264,19 +259,6 @@ private:
     void ResetAllProfiles();
     void SelectEditionCN();
     void SelectEditionEN();
-    void CreateMacroControls();
-    void DestroyMacroControls();
-    void RefreshMacroList();
-    void ImportMacros();
-    void ExportMacros();
-    void AddMacroFromNameEdit();
-    void DeleteSelectedMacro();
-    void ToggleRecording();
-    void ApplyRepeatCount();
-    void ToggleRepeatOfCurrentMacro();
-    // While recording: the key event goes to the recorder (and nowhere else).
-    void RecordKey(QKeyEvent& event);
-    void OpenStepMenu(const QPoint& globalPos);
     // Suspend and resume upload the settings again (from the end of the initialisation).
     void WatchPowerEvents();
     settings::ProfileActionContext ProfileContext();
@@ -308,8 +290,7 @@ private:
     bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
     bool uploadAtStart_ = false;   // the mouse was found: the start's second half uploads
     bool startComplete_ = false;
-    bool released_ = false;               // hidden with pictures and fonts let go
-    bool macroControlsReleased_ = false;  // hidden on the advanced page, its controls let go
+    bool released_ = false;  // hidden with pictures and fonts let go
 
     ControlHit focus_;             // the keyboard's control
     bool focusMarkShown_ = false;  // the keyboard has been used since the last click
@@ -324,11 +305,8 @@ private:
     std::unique_ptr<PowerEvents> power_;
 
     // The macro page: the page state and a recording live as long as the window, the controls
-    // only while the page is shown. Declared in this order so that they go in the reverse one.
-    std::unique_ptr<macro::MacroPageModel> macroPage_;
-    std::unique_ptr<macro::Recorder> recorder_;
-    std::unique_ptr<macro::ui::RecordingCapture> recordCapture_;
-    std::unique_ptr<macro::ui::MacroPageControls> pageControls_;
+    // only while the page is shown (the host keeps them in that order).
+    MacroPageHost macroHost_;
 
     // The input reader and the macro player; last, so that they stop before anything they use
     // goes away.

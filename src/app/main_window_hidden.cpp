@@ -41,10 +41,7 @@ void MainWindow::ReleaseWhileHidden() {
     released_ = true;
     // A recording keeps its page as it is; the controls of a page left behind go as when the
     // page is left.
-    if (pageControls_ && !IsRecording()) {
-        DestroyMacroControls();
-        macroControlsReleased_ = true;
-    }
+    macroHost_.ReleaseWhileHidden();
     images_->Release();
     fonts_ = skin::SkinFonts{};
     // The window's off-screen copy: the first paint after showing sizes it again and paints
@@ -63,13 +60,7 @@ void MainWindow::RebuildForShowing() {
     }
     released_ = false;
     fonts_ = skin::CreateSkinFonts();
-    if (macroControlsReleased_) {
-        macroControlsReleased_ = false;
-        if (state_.currentPage == kAdvancedPage) {
-            CreateMacroControls();
-            RefreshMacroList();
-        }
-    }
+    macroHost_.RebuildForShowing(state_.currentPage == kAdvancedPage);
 }
 
 }  // namespace zel::app

@@ -1,8 +1,7 @@
-// Actions of the main window that belong to the profile, tray, edition and macro-page parts
-// of the program. Each is called from its place in the initialisation, the click dispatch or
+// Actions of the main window that belong to the profile, tray and edition parts of the
+// program. Each is called from its place in the initialisation, the click dispatch or
 // the shutdown.
 
-#include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
@@ -15,8 +14,6 @@
 #include "app/profile_file_dialogs.h"
 #include "app/tray_icon.h"
 #include "macro/macro_files.h"
-#include "macro/ui/macro_page.h"
-#include "macro/ui/recording_capture.h"
 #include "platform/app_identity.h"
 #include "skin/layout_loader.h"
 
@@ -27,11 +24,6 @@ namespace zel::app {
 // Initialisation: the step list's context menu and the tray menu of the edition, owner-drawn.
 void MainWindow::LoadMenus() {
     LoadEditionMenus(stepMenu_, trayMenu_, state_.languageFlag);
-}
-
-std::optional<macro::StepCommand> MainWindow::RunStepMenu(const QPoint& globalPos) {
-    const std::optional<MenuCommand> command = CommandOf(stepMenu_.exec(globalPos));
-    return command ? StepCommandOf(*command) : std::nullopt;
 }
 
 // End of the initialisation, HideToTray and RevertAndHide: one tray icon at most.
@@ -120,7 +112,7 @@ bool MainWindow::LoadDefaultMacros(const std::filesystem::path& file) {
 
 void MainWindow::AfterMacrosReplaced() {
     if (state_.currentPage == kAdvancedPage) {
-        RefreshMacroList();
+        macroHost_.RefreshMacroList();
     }
     update();
 }
@@ -164,9 +156,7 @@ bool MainWindow::ReloadLayouts() {
     loader.LoadColorLayout(layout_, state_.languageFlag);
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
     loader.LoadWarningLayout(layout_, state_.languageFlag);
-    if (pageControls_) {
-        pageControls_->ShowCaptions(macro::ui::ControlCaptionsOf(layout_));
-    }
+    macroHost_.ShowCaptions();
     return !shutDown_;
 }
 
@@ -175,9 +165,7 @@ EditionSwitchContext MainWindow::EditionContext() {
     hooks.reloadLayouts = [this] { return ReloadLayouts(); };
     hooks.loadUserMacros = [this](const std::filesystem::path& file) {
         // Apply saves to the macro file of the edition shown.
-        if (macroPage_) {
-            macroPage_->SetMacroFile(file);
-        }
+        macroHost_.SetMacroFile(file);
         macro::LoadUserMacros(services_.macros, file, services_.messages);
         AfterMacrosReplaced();
     };
@@ -195,117 +183,6 @@ void MainWindow::SelectEditionCN() {
 void MainWindow::SelectEditionEN() {
     app::SelectEditionEN(EditionContext());
     ColourChildControls();
-}
-
-// ---- Macro page ----
-
-// Initialisation: the page state, the recorder and its keyboard capture, without the four
-// controls' windows. The macro file is set once the edition's file is known.
-void MainWindow::ConstructMacroControls() {
-    if (macroPage_) {
-        return;
-    }
-    macroPage_ = std::make_unique<macro::MacroPageModel>(services_.macros, services_.messages,
-                                                         paths_.macroPath, platform::kProgramName);
-    recorder_ = std::make_unique<macro::Recorder>(*macroPage_, services_.recordClock);
-    recordCapture_ = std::make_unique<macro::ui::RecordingCapture>(*recorder_, *this);
-}
-
-// Initialisation: the step list's selected line is the last step of the current macro.
-void MainWindow::InitStepSelection() {
-    macroPage_->SetMacroFile(paths_.macroPath);
-    macroPage_->InitStepSelection();
-}
-
-// Entering and leaving the advanced page.
-void MainWindow::CreateMacroControls() {
-    if (pageControls_ || !macroPage_) {
-        return;
-    }
-    pageControls_ = std::make_unique<macro::ui::MacroPageControls>(
-        *this, macro::ui::ControlRectsOf(layout_), *macroPage_, *recordCapture_,
-        [this](QWidget& /*owner*/, const QPoint& globalPos) { return RunStepMenu(globalPos); },
-        [this] { update(); });
-    pageControls_->ShowCaptions(macro::ui::ControlCaptionsOf(layout_));
-}
-
-void MainWindow::DestroyMacroControls() {
-    pageControls_.reset();
-}
-
-void MainWindow::RefreshMacroList() {
-    if (pageControls_) {
-        pageControls_->RefreshMacroList();
-    } else if (macroPage_) {
-        macroPage_->RefreshMacroList();
-    }
-}
-
-// Presses of advanced buttons 0 ... 6.
-void MainWindow::ImportMacros() {
-    const auto file = AskMacroFileToImport(this, FileDialogFolder(paths_));
-    if (!file) {
-        return;
-    }
-    if (macro::LoadChosenUserMacros(services_.macros, *file, services_.messages)) {
-        AfterMacrosReplaced();
-    }
-}
-
-void MainWindow::ExportMacros() {
-    const auto file = AskMacroFileToExport(this, FileDialogFolder(paths_));
-    if (!file) {
-        return;
-    }
-    const ini::FileResult saved = macro::SaveUserMacrosWithReason(services_.macros, *file);
-    if (!saved.ok()) {
-        services_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved),
-                                       platform::kProgramName);
-    }
-}
-
-void MainWindow::AddMacroFromNameEdit() {
-    if (pageControls_) {
-        pageControls_->Add();
-    }
-}
-
-void MainWindow::DeleteSelectedMacro() {
-    if (pageControls_) {
-        pageControls_->Delete();
-    }
-}
-
-void MainWindow::ToggleRecording() {
-    if (pageControls_) {
-        pageControls_->ToggleRecording();
-    }
-}
-
-void MainWindow::ApplyRepeatCount() {
-    if (pageControls_) {
-        pageControls_->Apply();
-    }
-}
-
-void MainWindow::ToggleRepeatOfCurrentMacro() {
-    if (pageControls_) {
-        pageControls_->ToggleRepeat();
-    }
-}
-
-// While recording, every key event of the window passes here and goes no further.
-void MainWindow::RecordKey(QKeyEvent& event) {
-    if (recordCapture_) {
-        recordCapture_->TakeKeyEvent(event);
-    }
-}
-
-// Right-button release on the advanced page while not recording.
-void MainWindow::OpenStepMenu(const QPoint& globalPos) {
-    if (pageControls_) {
-        pageControls_->OpenStepMenu(globalPos);
-    }
 }
 
 }  // namespace zel::app

@@ -174,25 +174,13 @@ void MainWindow::RunCommand(const ControlHit& hit, int x) {
             update();
             break;
         case Command::ImportMacros:
-            ImportMacros();
-            break;
         case Command::ExportMacros:
-            ExportMacros();
-            break;
         case Command::AddMacro:
-            AddMacroFromNameEdit();
-            break;
         case Command::DeleteMacro:
-            DeleteSelectedMacro();
-            break;
         case Command::ToggleRecording:
-            ToggleRecording();
-            break;
         case Command::ApplyRepeatCount:
-            ApplyRepeatCount();
-            break;
         case Command::ToggleRepeat:
-            ToggleRepeatOfCurrentMacro();
+            macroHost_.RunCommand(hit.control->command);
             break;
         case Command::ToggleMacroMode:
             settings::ToggleMacroMode(profile);
@@ -248,7 +236,7 @@ void MainWindow::EnterMainPage() {
     const bool leavingAdvanced = state_.currentPage == kAdvancedPage;
     state_.currentPage = kMainPage;
     if (leavingAdvanced) {
-        DestroyMacroControls();
+        macroHost_.DestroyControls();
     }
     update();
 }
@@ -257,9 +245,9 @@ void MainWindow::EnterAdvancedPage() {
     ForgetFocusOfOtherPages();
     state_.currentPage = kAdvancedPage;
     update(repaintRegion_);
-    CreateMacroControls();
+    macroHost_.CreateControls();
     repaint(repaintRegion_);
-    RefreshMacroList();
+    macroHost_.RefreshMacroList();
     repaint(repaintRegion_);
 }
 
@@ -269,7 +257,7 @@ void MainWindow::EnterColorPage() {
     state_.currentPage = kColorPage;
     ledDriver_.Start();
     if (leavingAdvanced) {
-        DestroyMacroControls();
+        macroHost_.DestroyControls();
     }
     update();
 }
@@ -345,7 +333,7 @@ bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
         // While recording every key belongs to the recorder alone: no shortcut, menu or
         // control acts on it. An accepted override keeps shortcuts from taking the key.
         if (isKey) {
-            RecordKey(static_cast<QKeyEvent&>(event));
+            macroHost_.RecordKey(static_cast<QKeyEvent&>(event));
         }
         event.accept();
         return true;
@@ -353,7 +341,7 @@ bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
     if (event.type() == QEvent::MouseButtonRelease && !IsRecording() &&
         state_.currentPage == kAdvancedPage &&
         static_cast<QMouseEvent&>(event).button() == Qt::RightButton) {
-        OpenStepMenu(static_cast<QMouseEvent&>(event).globalPosition().toPoint());
+        macroHost_.OpenStepMenu(static_cast<QMouseEvent&>(event).globalPosition().toPoint());
     }
     if (!isKey) {
         return false;

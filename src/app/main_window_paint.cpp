@@ -58,7 +58,7 @@ PageStateView MainWindow::StateView() const {
                          state_.currentProfile.load(std::memory_order_relaxed),
                          state_.languageFlag,
                          IsRecording(),
-                         macroPage_ ? macroPage_->state : macro::StepListState{}};
+                         macroPage() ? macroPage()->state : macro::StepListState{}};
 }
 
 void MainWindow::HoverAt(int x, int y) {
