@@ -14,6 +14,7 @@
 #include "app/choice_list_rows.h"
 #include "app/key_filter.h"
 #include "app/main_window.h"
+#include "app/page_state.h"
 #include "app/page_table.h"
 #include "app/warning_window.h"
 #include "settings/profile_operations.h"
@@ -296,6 +297,11 @@ void MainWindow::OpenFunctionChoiceList(int button) {
     }
 
     auto* list = new ChoiceList(*this, MakeChoiceListContext());
+    // Screen readers call the list after the field that opened it.
+    if (const ControlHit field = ControlAtIndex(kMainPageControls, button)) {
+        list->setAccessibleName(
+            QString::fromStdString(ControlName(*field.control, field.member, StateView())));
+    }
     menuList_ = list;
     state_.popupOpen = true;
     list->move(state_.popupX, state_.popupY);

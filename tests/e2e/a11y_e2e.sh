@@ -152,6 +152,8 @@ choice-list-en | choice-list-cn)
     click_entry "$main" BUTTONPOS 28
     wait_object "list item" "$(function_name 1)"
     show_tree "the choice list ($scenario)"
+    # The list is called after the field that opened it.
+    expect_object list "$(caption "$main" 35): $(function_name 4)"
     for code in 1 2 3 4 5 6 7 8 9 10; do
         expect_object "list item" "$(function_name "$code")"
     done
