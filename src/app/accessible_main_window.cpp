@@ -18,16 +18,6 @@ bool IsValueControl(const Control& control) {
     return control.kind == ControlKind::StepBar || control.kind == ControlKind::Slider;
 }
 
-// The row of the shown page that runs `command`.
-ControlHit RowRunning(std::uint8_t page, Command command) {
-    for (const Control& row : PageOf(page).controls) {
-        if (row.command == command) {
-            return {&row, 0};
-        }
-    }
-    return {};
-}
-
 // One control of the skin (or one member of a group) as assistive technology sees it.
 class AccessibleControl final : public QAccessibleInterface,
                                 public QAccessibleActionInterface,
@@ -289,6 +279,14 @@ QAccessibleInterface* AccessibleMainWindow::FocusedControl() const {
     return ControlInterface(*focus.control, IsValueControl(*focus.control) ? -1 : focus.member);
 }
 
+std::vector<QAccessibleInterface*> AccessibleMainWindow::ControlObjects() const {
+    std::vector<QAccessibleInterface*> objects;
+    for (const auto& [control, member] : Nodes()) {
+        objects.push_back(ControlInterface(*control, member));
+    }
+    return objects;
+}
+
 int AccessibleMainWindow::childCount() const {
     return static_cast<int>(Nodes().size()) + QAccessibleWidget::childCount();
 }
@@ -343,7 +341,7 @@ QAccessibleInterface* MainWindowAccessibleFactory(const QString& /*className*/, 
     return nullptr;
 }
 
-void NotifyControlsChanged(MainWindow& window) {
+void NotifyControlsChanged(MainWindow& window, bool pageChanged) {
     if (!QAccessible::isActive()) {
         return;
     }
@@ -352,13 +350,11 @@ void NotifyControlsChanged(MainWindow& window) {
     if (windowIface == nullptr) {
         return;
     }
-    QAccessibleEvent reorder(&window, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&reorder);
-    for (int i = 0; i < windowIface->childCount(); ++i) {
-        QAccessibleInterface* node = windowIface->child(i);
-        if (node == nullptr || node->object() != nullptr) {
-            continue;
-        }
+    if (pageChanged) {
+        QAccessibleEvent reorder(&window, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reorder);
+    }
+    for (QAccessibleInterface* node : windowIface->ControlObjects()) {
         QAccessible::State changed;
         changed.checked = true;
         changed.selected = true;

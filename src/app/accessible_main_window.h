@@ -7,6 +7,7 @@
 #include <QAccessibleWidget>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "app/page_controls.h"
 
@@ -32,6 +33,8 @@ public:
 
     // The object of a control's member (-1: the whole row, for step bars and the slider).
     QAccessibleInterface* ControlInterface(const Control& control, int member) const;
+    // The objects of the skin's controls, in the order of the children.
+    std::vector<QAccessibleInterface*> ControlObjects() const;
     // The object the keyboard's focus is on; null when it is on none.
     QAccessibleInterface* FocusedControl() const;
 
@@ -47,7 +50,8 @@ private:
 QAccessibleInterface* MainWindowAccessibleFactory(const QString& className, QObject* object);
 
 // Tells assistive technology what changed after a command: states, values and names of the shown
-// controls (an edition switch renames them all, a page change replaces them).
-void NotifyControlsChanged(MainWindow& window);
+// controls (an edition switch renames them all), and that they were replaced when the page
+// changed.
+void NotifyControlsChanged(MainWindow& window, bool pageChanged);
 
 }  // namespace zel::app

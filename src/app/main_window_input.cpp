@@ -108,6 +108,7 @@ void MainWindow::ReleaseAt(int /*x*/, int /*y*/) {
 }
 
 void MainWindow::RunCommand(const ControlHit& hit, int x) {
+    const std::uint8_t pageBefore = state_.currentPage;
     const int member = hit.member;
     settings::ProfileSettings& profile = services_.profile;
     switch (hit.control->command) {
@@ -211,7 +212,7 @@ void MainWindow::RunCommand(const ControlHit& hit, int x) {
             settings::SetLedStatus(profile, member);
             break;
     }
-    NotifyControlsChanged(*this);
+    NotifyControlsChanged(*this, state_.currentPage != pageBefore);
 }
 
 void MainWindow::StartWindowDrag(const QPoint& globalPos) {

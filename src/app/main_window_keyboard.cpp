@@ -22,19 +22,6 @@ bool IsTabKey(const QKeyEvent& key) {
            (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
 }
 
-// The row of the shown page or the frame that runs `command`.
-ControlHit RowRunning(std::uint8_t page, Command command) {
-    for (const std::span<const Control> table :
-         {std::span<const Control>(kFrameControls), PageOf(page).controls}) {
-        for (const Control& row : table) {
-            if (row.command == command) {
-                return {&row, 0};
-            }
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 bool MainWindow::event(QEvent* event) {

@@ -76,6 +76,18 @@ ControlHit NextFocus(const std::vector<const Control*>& order, const ControlHit&
     return FocusEntry(*order[static_cast<std::size_t>(next)], view);
 }
 
+ControlHit RowRunning(std::uint8_t page, Command command) {
+    for (const std::span<const Control> table :
+         {std::span<const Control>(kFrameControls), PageOf(page).controls}) {
+        for (const Control& row : table) {
+            if (row.command == command) {
+                return {&row, 0};
+            }
+        }
+    }
+    return {};
+}
+
 ControlHit MoveWithinGroup(const ControlHit& current, int delta) {
     if (!current) {
         return current;

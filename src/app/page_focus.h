@@ -27,6 +27,9 @@ ControlHit FocusEntry(const Control& row, const PageStateView& view);
 ControlHit NextFocus(const std::vector<const Control*>& order, const ControlHit& current,
                      bool forward, const PageStateView& view);
 
+// The row of the frame or of page `page` that runs `command`; empty when none does.
+ControlHit RowRunning(std::uint8_t page, Command command);
+
 // `current` moved by `delta` members within its group, kept inside it.
 ControlHit MoveWithinGroup(const ControlHit& current, int delta);
 

@@ -133,6 +133,17 @@ click_entry() {  # file section key
 function_name() {
     awk -F= -v key="$1" '{ sub(/\r$/, "") } /^\[/ { s = $0 } s == "[FUN_STRING]" && $1 == key { print $2; exit }' "$main"
 }
+# apply_expecting REPORT WHY: a click on Apply uploads, and the upload holds REPORT.
+apply_expecting() {
+    local before
+    before=$(feature_count)
+    click_entry "$main" BUTTONPOS 3
+    wait_features $((before + 13)) 10
+    features | tail -n 13 | grep -qx "$1" || {
+        features | tail -n 13 >&2
+        fail "$2"
+    }
+}
 # The value of KEY in [SECTION] of config.ini.
 config_value() {
     awk -F= -v section="[$1]" -v key="$2" '{ sub(/\r$/, "") } /^\[/ { s = $0 }
@@ -157,29 +168,17 @@ choice-list-en | choice-list-cn)
     for code in 1 2 3 4 5 6 7 8 9 10; do
         expect_object "list item" "$(function_name "$code")"
     done
-    before=$(feature_count)
     atspi press "$app_name" "list item" "$(function_name 5)" || fail "could not press row 5"
     wait_until 10 eval '! tree_has "list item"' || fail "the list stayed open after the choice"
     # Apply: button 4 gets function 5 (device code 5).
-    click_entry "$main" BUTTONPOS 3
-    wait_features $((before + 13)) 10
-    features | tail -n 13 | grep -qx '0710040500000000' || {
-        features | tail -n 13 >&2
-        fail "button 4 was not given function 5"
-    }
+    apply_expecting 0710040500000000 "button 4 was not given function 5"
 
     # The keyboard alone walks the list: Down three times and Return choose function 3.
     click_entry "$main" BUTTONPOS 28
     wait_object "list item" "$(function_name 1)"
     xdotool key Down Down Down Return
     wait_until 10 eval '! tree_has "list item"' || fail "the list stayed open after Return"
-    before=$(feature_count)
-    click_entry "$main" BUTTONPOS 3
-    wait_features $((before + 13)) 10
-    features | tail -n 13 | grep -qx '0710040300000000' || {
-        features | tail -n 13 >&2
-        fail "the keys did not give button 4 function 3"
-    }
+    apply_expecting 0710040300000000 "the keys did not give button 4 function 3"
 
     # A group row pressed opens its second-level list, whose items are pressed the same way.
     click_entry "$main" BUTTONPOS 28
@@ -188,15 +187,9 @@ choice-list-en | choice-list-cn)
     wait_object "list item" "$(function_name 12)"
     show_tree "the group list of row 7 ($scenario)"
     expect_object list "$(function_name 7)"
-    before=$(feature_count)
     atspi press "$app_name" "list item" "$(function_name 12)" || fail "could not press the item"
     wait_until 10 eval '! tree_has "list item"' || fail "the lists stayed open after the choice"
-    click_entry "$main" BUTTONPOS 3
-    wait_features $((before + 13)) 10
-    features | tail -n 13 | grep -qx '0710040800000000' || {
-        features | tail -n 13 >&2
-        fail "button 4 was not given function 12 (device code 8)"
-    }
+    apply_expecting 0710040800000000 "button 4 was not given function 12 (device code 8)"
     ;;
 warning-en | warning-cn)
     edition=1
