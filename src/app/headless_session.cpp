@@ -82,7 +82,9 @@ HeadlessSession::~HeadlessSession() {
 }
 
 int HeadlessSession::Run(int stopFd) {
-    const settings::StartupConfig config = settings::LoadStartupConfig(paths_.configPath, profile_);
+    const settings::StartupConfig config = settings::LoadStartupConfig(
+        paths_.configPath, profile_,
+        settings::EditionForLocale(platform::UserEnvironment::FromProcess().messagesLocale));
     currentProfile_ = config.currentProfile;
     languageFlag_ = config.languageFlag;
     paths_.SetLanguage(languageFlag_);

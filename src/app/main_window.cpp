@@ -83,8 +83,9 @@ bool MainWindow::Initialise(StartOrder order) {
     QCoreApplication::instance()->installEventFilter(windowEventFilter_.get());
 
     // Where the files are: beside the executable, or shipped data and the user's folder.
+    const platform::UserEnvironment environment = platform::UserEnvironment::FromProcess();
     const platform::ResolvedPaths resolved =
-        settings::ResolveProgramFiles(services_.exeDir, platform::UserEnvironment::FromProcess());
+        settings::ResolveProgramFiles(services_.exeDir, environment);
     paths_ = resolved.paths;
     if (!resolved.problem.empty()) {
         services_.messages.ShowMessage(resolved.problem, platform::kProgramName);
@@ -95,7 +96,8 @@ bool MainWindow::Initialise(StartOrder order) {
 
     // The profile and the edition.
     const settings::StartupConfig config =
-        settings::LoadStartupConfig(paths_.configPath, services_.profile);
+        settings::LoadStartupConfig(paths_.configPath, services_.profile,
+                                    settings::EditionForLocale(environment.messagesLocale));
     state_.currentProfile = config.currentProfile;
     state_.languageFlag = config.languageFlag;
     if (!config.notice.empty()) {
@@ -286,8 +288,8 @@ void MainWindow::ApplySettings() {
         services_.messages.ShowMessage(
             text::Message(text::TextId::kUploadNotReceived, state_.languageFlag));
     } else if (!outcome.saved) {
-        services_.messages.ShowMessage(
-            settings::ProfileWriteFailedMessage(paths_.configPath, state_.languageFlag));
+        services_.messages.ShowMessage(settings::ProfileWriteFailedMessage(
+            paths_.configPath, state_.languageFlag, outcome.saveResult));
     }
 }
 

@@ -115,8 +115,9 @@ file of the window's Export; the file's other sections stay.
 constexpr std::string_view kImportHelp = R"TEXT(Usage: zel-gmousectl import FILE [--profile N]
 
 Reads the profile of an exchange file (section Config7) and saves it as profile N (the current
-profile by default). A file without that section is refused and nothing changes. Its values
-are checked as set checks typed ones: a bad value is named and nothing is written (status 2).
+profile by default). Its content is checked as set checks typed ones: a file without that
+section or a bad value is named and nothing is written (status 2). A file that cannot be read
+(missing, a folder, a FIFO, over 1 MiB) is refused with the reason (status 1).
 )TEXT";
 
 constexpr std::string_view kResetHelp = R"TEXT(Usage: zel-gmousectl reset

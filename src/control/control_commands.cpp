@@ -20,6 +20,7 @@
 #include "settings/ini_file.h"
 #include "settings/profile_actions.h"
 #include "settings/profile_values.h"
+#include "settings/startup_config.h"
 #include "skin/layout_loader.h"
 #include "text/catalog.h"
 
@@ -57,6 +58,22 @@ ControlReply Usage(std::string err) {
     return reply;
 }
 
+// The commands that read config.ini's profiles (the macro commands read only the macro files).
+bool ReadsProfiles(CommandKind kind) {
+    switch (kind) {
+        case CommandKind::Show:
+        case CommandKind::Profile:
+        case CommandKind::Apply:
+        case CommandKind::Set:
+        case CommandKind::Export:
+        case CommandKind::Import:
+        case CommandKind::Reset:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool Changes(CommandKind kind) {
     switch (kind) {
         case CommandKind::Profile:
@@ -91,8 +108,12 @@ private:
     ControlReply MacrosExport();
     ControlReply MacrosImport();
 
-    std::int32_t StoredCurrentProfile() const {
-        return settings::ReadCurrentProfile(target_.configPath);
+    // CurConfig as the start takes it (profile 1 when it is missing or out of range).
+    std::int32_t StoredCurrentProfile() const { return settings::CurrentUserProfile(config_); }
+    // Profile `profile` of config.ini, or its factory settings where the file lacks it.
+    void LoadStoredProfile(std::int32_t profile, settings::ProfileSettings& into) const {
+        settings::LoadProfileOrFactory(config_, profile,
+                                       static_cast<std::uint8_t>(target_.languageFlag), into);
     }
     std::int32_t ChosenProfile() const { return command_.profile.value_or(StoredCurrentProfile()); }
     FunctionNaming Naming();
@@ -106,9 +127,9 @@ private:
     // loaded.
     void ReloadIfShown(std::int32_t profile);
     ControlReply WithMessages(ControlReply reply);
-    // The reports went out but config.ini kept its old content.
-    std::string UploadWriteFailed() const {
-        return settings::ProfileWriteFailedMessage(target_.configPath, target_.languageFlag);
+    // The reports went out but config.ini kept its old content, for this reason.
+    std::string UploadWriteFailed(const ini::FileResult& why) const {
+        return settings::ProfileWriteFailedMessage(target_.configPath, target_.languageFlag, why);
     }
     // Whether an upload is a success, else why not.
     platform::Result<void> UploadSucceeded(const device::UploadOutcome& outcome) const {
@@ -118,7 +139,8 @@ private:
                                                  target_.languageFlag)};
         }
         if (!outcome.saved) {
-            return platform::Error{platform::ErrorCode::kIoError, UploadWriteFailed()};
+            return platform::Error{platform::ErrorCode::kIoError,
+                                   UploadWriteFailed(outcome.saveResult)};
         }
         return platform::Ok();
     }
@@ -130,6 +152,7 @@ private:
     const ParsedCommand& command_;
     ControlTarget& target_;
     ReplyMessages messages_;
+    ini::IniDocument config_;  // config.ini as the command found it
 };
 
 FunctionNaming CommandRun::Naming() {
@@ -167,8 +190,10 @@ void CommandRun::ReloadIfShown(std::int32_t profile) {
     if (target_.currentProfile.load() != profile) {
         return;
     }
-    settings::LoadProfile(target_.configPath, profile, false,
-                          static_cast<std::uint8_t>(target_.languageFlag), target_.profile);
+    ini::IniDocument saved;
+    ini::IniDocument::LoadExisting(target_.configPath, saved);
+    settings::LoadProfileOrFactory(saved, profile, static_cast<std::uint8_t>(target_.languageFlag),
+                                   target_.profile);
     if (target_.repaint) {
         target_.repaint();
     }
@@ -200,6 +225,16 @@ ControlReply CommandRun::Run() {
     }
     if (command_.kind != CommandKind::List && !fs::exists(target_.configPath)) {
         return Failed(target_.configPath.string() + ": no such file (use --config-dir DIR)");
+    }
+    // A config.ini that cannot be read would read as a profile of zeros: refused before the
+    // mouse or any file is touched.
+    if (ReadsProfiles(command_.kind)) {
+        if (const ini::FileResult read =
+                ini::IniDocument::LoadExisting(target_.configPath, config_);
+            !read.ok()) {
+            return Failed(
+                settings::ConfigCannotReadMessage(target_.configPath, target_.languageFlag, read));
+        }
     }
     if (Changes(command_.kind) && target_.busy) {
         if (const platform::Result<void> free = target_.busy(); !free.ok()) {
@@ -240,8 +275,7 @@ ControlReply CommandRun::Show() {
     report.profile = ChosenProfile();
     report.current = report.profile == StoredCurrentProfile();
     settings::ProfileSettings scratch;
-    settings::LoadProfile(target_.configPath, report.profile, false,
-                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    LoadStoredProfile(report.profile, scratch);
     report.values = settings::TakeProfileValues(scratch);
     const FunctionNaming naming = Naming();
     return Done(command_.json ? ProfileAsJson(report, naming) : ProfileAsText(report, naming));
@@ -251,7 +285,9 @@ ControlReply CommandRun::SelectAndApply(std::int32_t profile) {
     if (const platform::Result<void> ready = MouseReady(); !ready.ok()) {
         return Failed(ready.error().message);
     }
-    settings::SelectProfile(Context(target_.profile, target_.currentProfile), profile);
+    if (!settings::SelectProfile(Context(target_.profile, target_.currentProfile), profile)) {
+        return WithMessages(Failed({}));  // config.ini could not be read; the message says why
+    }
     if (target_.repaint) {
         target_.repaint();
     }
@@ -275,8 +311,7 @@ ControlReply CommandRun::Apply() {
 ControlReply CommandRun::Set() {
     const std::int32_t profile = ChosenProfile();
     settings::ProfileSettings scratch;
-    settings::LoadProfile(target_.configPath, profile, false,
-                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    LoadStoredProfile(profile, scratch);
     if (const platform::Result<void> applied =
             ApplySettingChanges(scratch, command_.changes, Naming());
         !applied.ok()) {
@@ -300,8 +335,7 @@ ControlReply CommandRun::Set() {
 ControlReply CommandRun::Export() {
     const std::int32_t profile = ChosenProfile();
     settings::ProfileSettings scratch;
-    settings::LoadProfile(target_.configPath, profile, false,
-                          static_cast<std::uint8_t>(target_.languageFlag), scratch);
+    LoadStoredProfile(profile, scratch);
     std::atomic<std::int32_t> number{profile};
     if (!settings::ExportProfile(Context(scratch, number), command_.operand)) {
         return WithMessages(Failed({}));
@@ -319,8 +353,9 @@ ControlReply CommandRun::Import() {
     }
     const std::string section = settings::ProfileSectionName(settings::kExchangeProfile);
     if (!document.HasSection(section)) {
-        return Failed("\"" + file.string() + "\" holds no mouse profile (section [" + section +
-                      "] is missing); nothing was imported");
+        // Readable, but not a profile: bad content, as a profile with a bad value is.
+        return Usage("\"" + file.string() + "\" holds no mouse profile (section [" + section +
+                     "] is missing); nothing was imported");
     }
     // A script gets the checks of `set`: a bad value is refused, not loaded as some number.
     if (const platform::Result<void> checked = CheckImportedProfile(document, Naming());

@@ -1,6 +1,7 @@
 #include "device/upload.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "device/device_link.h"
 #include "settings/config_files.h"
@@ -75,7 +76,9 @@ UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentP
     }
     // Read again: a DPI level the mouse reported during the upload is the newer value.
     settings::SaveProfile(batch, currentProfile, profile);
-    return {everySendTaken, batch.Commit()};
+    ini::FileResult written = batch.CommitWithReason();
+    const bool saved = written.ok();
+    return {everySendTaken, saved, std::move(written)};
 }
 
 }  // namespace zel::device

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/pointer_settings.h"
+#include "settings/file_result.h"
 #include "settings/profile_settings.h"
 
 namespace zel::device {
@@ -28,8 +29,10 @@ struct UploadOutcome {
     // False when the write channel was open but a report did not reach the mouse (it went away
     // half-way): the profile was then neither made current nor recorded as last uploaded.
     bool reportsSent = true;
-    // False when config.ini could not be written (a write-protected file, a full disk).
+    // False when config.ini could not be written (a write-protected file, a full disk, a file
+    // that could not be read); saveResult says why.
     bool saved = true;
+    ini::FileResult saveResult = {};
     bool Succeeded() const { return reportsSent && saved; }
 };
 

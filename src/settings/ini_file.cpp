@@ -82,4 +82,20 @@ FileResult IniDocument::LoadChosen(const std::filesystem::path& file, IniDocumen
     return read;
 }
 
+FileResult IniDocument::LoadExisting(const std::filesystem::path& file, IniDocument& document) {
+    std::string bytes;
+    FileProblem problem = FileProblem::kIoError;
+    switch (detail::ReadWholeFile(file, bytes, &problem)) {
+        case detail::ReadResult::kRead:
+            document = Parse(bytes);
+            return FileResult::Success();
+        case detail::ReadResult::kMissing:
+            document = IniDocument();
+            return FileResult::Success();
+        case detail::ReadResult::kFailed:
+            break;
+    }
+    return FileResult::Failure(problem);
+}
+
 }  // namespace zel::ini

@@ -23,7 +23,9 @@
 namespace zel::ini {
 
 inline constexpr std::size_t kDefaultBufferSize = 260;
-// A profile or macro file the user imports is a few kB; anything over this is refused unread.
+// Every INI file the program reads (config.ini, the macro files, the layouts, a profile or macro
+// file the user imports) is a few kB; anything over this is refused unread, so a huge file costs
+// neither time nor memory.
 inline constexpr std::size_t kMaxChosenFileBytes = 1024 * 1024;
 
 // A parsed INI file that remembers its encoding, line endings and every line, so that writing
@@ -37,12 +39,16 @@ public:
     IniDocument(const IniDocument&);
     IniDocument& operator=(const IniDocument&);
 
-    // A missing or unreadable file gives an empty document.
+    // A missing or unreadable file (or one over kMaxChosenFileBytes) gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
     static IniDocument Parse(std::string_view bytes);
     // A file the user chose to import: a missing, unreadable or non-regular file, or one over
     // kMaxChosenFileBytes, is refused with its reason and `document` is left alone.
     static FileResult LoadChosen(const std::filesystem::path& file, IniDocument& document);
+    // A file of the program's own (config.ini): a missing file is an empty document; one that
+    // exists but cannot be read (no permission, not a regular file, over kMaxChosenFileBytes)
+    // is refused with its reason and `document` is left alone.
+    static FileResult LoadExisting(const std::filesystem::path& file, IniDocument& document);
 
     // The value of the first matching key of the first matching section, cut to
     // bufferSize - 1 characters (code points); empty when the section or key is missing.

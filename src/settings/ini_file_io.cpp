@@ -10,6 +10,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/hidraw_unique_fd.h"
+#include "settings/ini_file.h"
 
 namespace zel::ini::detail {
 namespace {
@@ -61,7 +62,7 @@ FileProblem ReadRegularFile(const std::filesystem::path& file, std::size_t maxBy
 
 ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
                          FileProblem* problem) {
-    const FileProblem read = ReadRegularFile(file, bytes.max_size(), bytes);
+    const FileProblem read = ReadRegularFile(file, kMaxChosenFileBytes, bytes);
     if (read == FileProblem::kNone || read == FileProblem::kMissing) {
         return read == FileProblem::kNone ? ReadResult::kRead : ReadResult::kMissing;
     }

@@ -13,10 +13,12 @@ namespace zel::ini::detail {
 enum class ReadResult {
     kRead,     // bytes holds the file
     kMissing,  // no such file: a write may create it
-    kFailed,   // exists but cannot be read (not a regular file, no permission, I/O error)
+    kFailed,   // exists but cannot be read (not a regular file, no permission, too large, I/O
+               // error)
 };
 
-// `problem`, when given, receives why a kFailed read failed.
+// A file of at most kMaxChosenFileBytes; a larger one is refused (kFailed, kTooLarge) before
+// any of it is read. `problem`, when given, receives why a kFailed read failed.
 ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes,
                          FileProblem* problem = nullptr);
 

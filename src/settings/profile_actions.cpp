@@ -7,6 +7,7 @@
 #include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
+#include "settings/startup_config.h"
 #include "text/catalog.h"
 
 namespace zel::settings {
@@ -61,6 +62,13 @@ std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::in
         {{"{file}", file.string()}, {"{reason}", WriteReason(result, languageFlag)}});
 }
 
+std::string ConfigCannotReadMessage(const std::filesystem::path& file, std::int32_t languageFlag,
+                                    const ini::FileResult& result) {
+    return text::Message(text::TextId::kConfigCannotRead, languageFlag,
+                         {{"{file}", file.string()},
+                          {"{reason}", ini::FileProblemText(result.problem, languageFlag)}});
+}
+
 bool SaveCurrentProfile(const ProfileActionContext& context) {
     const bool saved = SaveOrReport(context, context.configPath, context.currentProfile.load());
     Call(context.hooks.repaint);
@@ -80,9 +88,16 @@ bool SelectProfile(const ProfileActionContext& context, std::int32_t profile) {
     if (profile < kFirstUserProfile || profile > kLastUserProfile) {
         return false;
     }
+    ini::IniDocument config;
+    if (const ini::FileResult read = ini::IniDocument::LoadExisting(context.configPath, config);
+        !read.ok()) {
+        context.messages.ShowMessage(
+            ConfigCannotReadMessage(context.configPath, context.languageFlag, read));
+        return false;
+    }
     context.currentProfile.store(profile);
-    LoadProfile(context.configPath, profile, false, static_cast<std::uint8_t>(context.languageFlag),
-                context.profile);
+    LoadProfileOrFactory(config, profile, static_cast<std::uint8_t>(context.languageFlag),
+                         context.profile);
     Call(context.hooks.repaint);
     return true;
 }
@@ -134,13 +149,22 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
         }
     };
 
+    // The templates are only read, never written, so one reading of the file serves them all.
+    // A file that cannot be read would lose every template and then refuse the writes: the
+    // reset does nothing, rather than send the mouse settings the file does not hold.
+    ini::IniDocument config;
+    if (const ini::FileResult read = ini::IniDocument::LoadExisting(context.configPath, config);
+        !read.ok()) {
+        context.messages.ShowMessage(
+            ConfigCannotReadMessage(context.configPath, context.languageFlag, read));
+        return false;
+    }
+
     // Every profile goes into one batch: config.ini is replaced once, with all five reset.
     ini::IniWriteBatch profiles(context.configPath);
     ApplyResetDefaults(profile);
     SaveProfile(profiles, kFirstUserProfile, profile);
 
-    // The templates are only read, never written, so one reading of the file serves them all.
-    const ini::IniDocument config = ini::IniDocument::Load(context.configPath);
     std::vector<std::string> missingTemplates;
     for (std::int32_t n = kLastUserProfile; n > kFirstUserProfile; --n) {
         const std::string templateSection = TemplateSectionName(n, flag);
@@ -159,8 +183,12 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
             Fill(text::TextId::kProfileMissingTemplate, context, context.configPath, section));
     }
 
+    // The current profile as the file now holds it (its factory settings where a failed write
+    // left the file without it).
     const std::int32_t current = context.currentProfile.load();
-    LoadProfile(context.configPath, current, false, flag, profile);
+    ini::IniDocument after;
+    ini::IniDocument::LoadExisting(context.configPath, after);
+    LoadProfileOrFactory(after, current, flag, profile);
 
     const auto& hooks = context.hooks;
     const bool defaultsLoaded =

@@ -69,6 +69,11 @@ std::filesystem::path DefaultMacroFileIn(const std::filesystem::path& skinsDir,
 std::string ProfileWriteFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
                                       const ini::FileResult& result = {});
 
+// The message of a config.ini that exists but cannot be read (no permission, not a regular file,
+// over 1 MiB): its reason, and that nothing was sent or written.
+std::string ConfigCannotReadMessage(const std::filesystem::path& file, std::int32_t languageFlag,
+                                    const ini::FileResult& result);
+
 // Writes the loaded profile into its own section of config.ini and nothing else; repaints. A
 // file that cannot be written is reported, the model stays as it is. Returns whether it was
 // written.
@@ -80,8 +85,10 @@ bool SaveCurrentProfile(const ProfileActionContext& context);
 void RevertAndHide(const ProfileActionContext& context);
 
 // Loads profile 1 ... 5 for editing and makes it current in the window. Nothing is uploaded and
-// CurConfig is not written: the profile becomes the mouse's only when it is applied. Any other
-// number changes nothing (false).
+// CurConfig is not written: the profile becomes the mouse's only when it is applied. A profile
+// config.ini lacks gets its factory settings (LoadProfileOrFactory), never a profile of zeros.
+// Any other number changes nothing (false); so does a config.ini that cannot be read, which is
+// reported (false).
 bool SelectProfile(const ProfileActionContext& context, std::int32_t profile);
 
 enum class ImportResult {
@@ -111,7 +118,8 @@ bool ExportProfile(const ProfileActionContext& context, const std::filesystem::p
 // macro file; the upload.
 //
 // A template missing from config.ini would leave its profile all 0; that profile gets the
-// built-in defaults instead and the user is told. When the default macro file cannot be read,
+// built-in defaults instead and the user is told. A config.ini that exists but cannot be read
+// is reported and nothing at all is done (false). When the default macro file cannot be read,
 // the user macros stay as they were, in memory and in their file. When any of its writes fails
 // (config.ini or the user macro file) the user is told once, naming the first file that could
 // not be written; the rest of the reset, the upload included, still runs. Returns whether

@@ -1,11 +1,20 @@
 #include "settings/program_files.h"
 
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
 
 namespace zel::settings {
 
 std::uint8_t EditionForLocale(std::string_view locale) {
     return platform::IsSpanishLocale(locale) ? 0 : 1;
+}
+
+std::uint8_t EditionOfConfig(const std::filesystem::path& configPath, std::string_view locale) {
+    ini::IniDocument document;
+    if (!ini::IniDocument::LoadExisting(configPath, document).ok()) {
+        return EditionForLocale(locale);
+    }
+    return ReadEditionFlag(document);
 }
 
 platform::ResolvedPaths ResolveProgramFiles(std::string_view exeDir,
@@ -20,7 +29,8 @@ platform::ResolvedPaths ResolveProgramFiles(std::string_view exeDir,
                                 resolved.paths.configPath;
         }
     }
-    resolved.paths.SetLanguage(ReadEditionFlag(resolved.paths.configPath));
+    resolved.paths.SetLanguage(
+        EditionOfConfig(resolved.paths.configPath, environment.messagesLocale));
     return resolved;
 }
 

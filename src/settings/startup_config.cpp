@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "settings/config_files.h"
+#include "settings/file_result.h"
 #include "settings/ini_file.h"
 #include "settings/ini_file_io.h"
 #include "settings/profile_actions.h"
@@ -15,41 +16,62 @@ namespace zel::settings {
 namespace {
 
 std::string Notice(text::TextId id, std::uint8_t languageFlag, const std::filesystem::path& file,
-                   std::int32_t profile) {
-    return text::Message(id, languageFlag,
-                         {{"{file}", file.string()}, {"{n}", std::to_string(profile)}});
+                   std::int32_t profile, std::string_view reason = {}) {
+    return text::Message(
+        id, languageFlag,
+        {{"{file}", file.string()}, {"{n}", std::to_string(profile)}, {"{reason}", reason}});
 }
 
 }  // namespace
 
-StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile) {
+std::int32_t CurrentUserProfile(const ini::IniDocument& document) {
+    const std::int32_t stored = ReadCurrentProfile(document);
+    return stored >= kFirstUserProfile && stored <= kLastUserProfile ? stored : kFirstUserProfile;
+}
+
+bool LoadProfileOrFactory(const ini::IniDocument& document, std::int32_t profile,
+                          std::uint8_t languageFlag, ProfileSettings& settings) {
+    if (document.HasSection(ProfileSectionName(profile))) {
+        LoadProfile(document, profile, false, languageFlag, settings);
+        return true;
+    }
+    const bool hasTemplate = profile > kFirstUserProfile && profile <= kLastUserProfile &&
+                             document.HasSection(TemplateSectionName(profile, languageFlag));
+    if (hasTemplate) {
+        LoadProfile(document, profile, true, languageFlag, settings);
+    } else {
+        StoreProfileValues(settings, kResetDefaults);
+    }
+    return false;
+}
+
+StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile,
+                                std::uint8_t editionIfUnreadable) {
     RemoveLeftoverWriteTemporaries(configPath.parent_path());
 
     std::string bytes;
-    const ini::detail::ReadResult read = ini::detail::ReadWholeFile(configPath, bytes);
+    ini::FileProblem problem = ini::FileProblem::kIoError;
+    const ini::detail::ReadResult read = ini::detail::ReadWholeFile(configPath, bytes, &problem);
+    StartupConfig config;
+    if (read == ini::detail::ReadResult::kFailed) {
+        StoreProfileValues(profile, kResetDefaults);
+        config.languageFlag = editionIfUnreadable;
+        config.notice =
+            Notice(text::TextId::kConfigUnreadable, config.languageFlag, configPath,
+                   config.currentProfile, ini::FileProblemText(problem, config.languageFlag));
+        return config;
+    }
     const ini::IniDocument document = read == ini::detail::ReadResult::kRead
                                           ? ini::IniDocument::Parse(bytes)
                                           : ini::IniDocument();
-    StartupConfig config;
     config.languageFlag = ReadEditionFlag(document);
-    const std::int32_t stored = ReadCurrentProfile(document);
-    config.currentProfile =
-        stored >= kFirstUserProfile && stored <= kLastUserProfile ? stored : kFirstUserProfile;
-
-    if (read == ini::detail::ReadResult::kRead &&
-        document.HasSection(ProfileSectionName(config.currentProfile))) {
-        LoadProfile(document, config.currentProfile, false, config.languageFlag, profile);
+    config.currentProfile = CurrentUserProfile(document);
+    if (LoadProfileOrFactory(document, config.currentProfile, config.languageFlag, profile)) {
         return config;
     }
 
-    StoreProfileValues(profile, kResetDefaults);
-    if (read == ini::detail::ReadResult::kFailed) {
-        config.notice = Notice(text::TextId::kConfigUnreadable, config.languageFlag, configPath,
-                               config.currentProfile);
-        return config;
-    }
     ini::IniWriteBatch batch(configPath);
-    if (stored != config.currentProfile) {
+    if (ReadCurrentProfile(document) != config.currentProfile) {
         WriteCurrentProfile(batch, config.currentProfile);
     }
     if (document.Get("Init", "VER_SEL").empty()) {

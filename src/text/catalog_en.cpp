@@ -66,11 +66,13 @@ std::string_view EnglishText(TextId id) {
             return "\"{file}\" holds no settings for profile {n}.\nThe factory settings were "
                    "loaded and written to it.";
         case TextId::kConfigUnreadable:
-            return "\"{file}\" cannot be read: it is not a regular file, or you may not read "
-                   "it.\n"
+            return "\"{file}\" cannot be read: {reason}.\n"
                    "The factory settings are used for profile {n}; the file is left as it is.";
         case TextId::kConfigNotWritten:
             return "\nThey could not be written to the file.";
+        case TextId::kConfigCannotRead:
+            return "\"{file}\" cannot be read: {reason}.\nNothing was sent to the mouse or "
+                   "written.";
 
         case TextId::kRecord:
             return "Record";

@@ -66,11 +66,13 @@ std::string_view SpanishText(TextId id) {
             return "\"{file}\" no contiene los ajustes del perfil {n}.\nSe han cargado los "
                    "valores de fábrica y se han guardado en él.";
         case TextId::kConfigUnreadable:
-            return "No se puede leer \"{file}\": no es un archivo normal o no tiene permiso para "
-                   "leerlo.\n"
+            return "No se puede leer \"{file}\": {reason}.\n"
                    "Se usan los valores de fábrica en el perfil {n}; el archivo no se modifica.";
         case TextId::kConfigNotWritten:
             return "\nNo se han podido guardar en el archivo.";
+        case TextId::kConfigCannotRead:
+            return "No se puede leer \"{file}\": {reason}.\nNo se ha enviado nada al ratón ni "
+                   "se ha guardado nada.";
 
         case TextId::kRecord:
             return "Grabación";

@@ -38,8 +38,10 @@ enum class TextId {
     // The start's reading of the configuration file ({file}, {n})
     kConfigMissingFile,
     kConfigMissingProfile,
-    kConfigUnreadable,
+    kConfigUnreadable,  // {reason} too
     kConfigNotWritten,
+    // A later reading of the configuration file that failed ({file}, {reason})
+    kConfigCannotRead,
 
     // The macro page's record button
     kRecord,

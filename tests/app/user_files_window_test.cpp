@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,58 @@ TEST_F(UserFilesWindowTest, ImportsOfAFileOverOneMebibyteAreRefusedUnread) {
         << messages_.messages[0];
     ASSERT_EQ(macros_.UserCount(), 1);
     EXPECT_EQ(macro::NameText(macros_.UserMacro(0)), "Mine");
+}
+
+// Profile 2, which config.ini does not hold, then Apply: the mouse gets profile 2's factory
+// settings (here the built-in defaults, which profile 1 holds too), never a profile of zeros
+// without a left click.
+TEST_F(UserFilesWindowTest, AProfileTheFileLacksIsAppliedWithItsFactorySettings) {
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));  // config.ini holds [Config1] only
+    const auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    ASSERT_NE(writer, nullptr);
+    writer->ClearSent();
+    Click(MainButton(buttons::kApply));
+    const auto profileOneReports = writer->SentReports();
+    ASSERT_FALSE(profileOneReports.empty());
+    writer->ClearSent();
+    messages_.messages.clear();
+
+    Click(MainButton(buttons::kFirstProfile + 1));
+    Click(MainButton(buttons::kApply));
+
+    EXPECT_EQ(state().currentProfile.load(), 2);
+    EXPECT_NE(profile_.K[0].load(), 0);
+    EXPECT_EQ(writer->SentReports(), profileOneReports);
+    EXPECT_TRUE(messages_.messages.empty()) << ::testing::PrintToString(messages_.messages);
+    std::ifstream in(ConfigPath(), std::ios::binary);
+    const std::string config{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(config.find("[Config2]\r\nK0=1\r\n"), std::string::npos) << config;
+}
+
+// config.ini grown over 1 MiB while the window runs: choosing a profile says why it cannot be
+// read and changes nothing; Apply still sends the shown profile and says the file could not be
+// written; the file is never emptied.
+TEST_F(UserFilesWindowTest, AConfigOverOneMebibyteIsNamedAndNeverEmptied) {
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
+    std::filesystem::resize_file(ConfigPath(), 100 * 1024 * 1024);
+    const settings::ProfileValues before = settings::TakeProfileValues(profile_);
+    messages_.messages.clear();
+
+    Click(MainButton(buttons::kFirstProfile + 2));
+
+    EXPECT_EQ(state().currentProfile.load(), 1);
+    EXPECT_EQ(settings::TakeProfileValues(profile_), before);
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].find("cannot be read: the file is larger than 1 MiB"),
+              std::string::npos)
+        << messages_.messages[0];
+
+    messages_.messages.clear();
+    Click(MainButton(buttons::kApply));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].find("larger than 1 MiB"), std::string::npos)
+        << messages_.messages[0];
+    EXPECT_EQ(std::filesystem::file_size(ConfigPath()), 100u * 1024 * 1024);
 }
 
 TEST_F(UserFilesWindowTest, TheStartRemovesWhatKilledWritersLeftBehind) {

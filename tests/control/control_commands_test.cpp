@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
 #include "settings/profile_values.h"
 #include "tests/settings/ini_test_files.h"
 #include "tests/support/fake_hid.h"
@@ -21,6 +22,17 @@ using zel::testing::TempFolder;
 using zel::testing::WriteBytes;
 
 const fs::path kData = fs::path(ZEL_SOURCE_DIR) / "data";
+
+// The file text without one section (its header and every line up to the next header).
+std::string WithoutSection(const std::string& text, const std::string& name) {
+    const auto start = text.find("[" + name + "]");
+    if (start == std::string::npos) {
+        return text;
+    }
+    auto end = text.find("\n[", start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    return text.substr(0, start) + text.substr(end);
+}
 
 // The shipped files in a folder of their own, and a target on them whose mouse is a script.
 class ControlCommandsTest : public ::testing::Test {
@@ -55,7 +67,8 @@ protected:
                              [this] { return mouseProblem; },
                              [this] {
                                  uploads.push_back(currentProfile.load());
-                                 return device::UploadOutcome{uploadSent, uploadWrites};
+                                 return device::UploadOutcome{.reportsSent = uploadSent,
+                                                              .saved = uploadWrites};
                              },
                              [this](std::span<const macro::MacroRecord> records) {
                                  replacedMacros = static_cast<int>(records.size());
@@ -183,14 +196,126 @@ TEST_F(ControlCommandsTest, ExportAndImportUseTheExchangeFile) {
     EXPECT_EQ(settings::TakeProfileValues(three), settings::TakeProfileValues(five));
 }
 
-TEST_F(ControlCommandsTest, AFileWithoutAProfileIsRefused) {
+// A readable file that is no profile at all is bad content, as a profile with a bad value is:
+// status 2 (status 1 is for what cannot be read).
+TEST_F(ControlCommandsTest, AFileWithoutAProfileIsRefusedAsBadContent) {
     const fs::path file = folder / "other.ini";
-    WriteBytes(file, "[Config1]\r\nK0=4\r\n");
     const std::string before = Config();
-    const ControlReply reply = Run("import " + file.string());
-    EXPECT_EQ(reply.status, kExitFailed);
-    EXPECT_NE(reply.err.find("Config7"), std::string::npos);
-    EXPECT_EQ(Config(), before);
+    for (const char* content : {"[Config1]\r\nK0=4\r\n", "\x01\x02 junk\n=\xff", ""}) {
+        SCOPED_TRACE(content);
+        WriteBytes(file, content);
+        const ControlReply reply = Run("import " + file.string());
+        EXPECT_EQ(reply.status, kExitUsage);
+        EXPECT_NE(reply.err.find("Config7"), std::string::npos) << reply.err;
+        EXPECT_NE(reply.err.find("nothing was imported"), std::string::npos) << reply.err;
+        EXPECT_EQ(Config(), before);
+    }
+}
+
+// config.ini without the section of a profile: every command takes that profile's factory
+// settings (its reset template), as the start does, never a profile of zeros.
+TEST_F(ControlCommandsTest, AProfileTheFileLacksGetsItsFactorySettings) {
+    // The shipped file's profiles are their own reset templates.
+    settings::ProfileSettings shipped2;
+    settings::ProfileSettings shipped3;
+    settings::LoadProfile(kData / "config.ini", 2, true, 1, shipped2);
+    settings::LoadProfile(kData / "config.ini", 3, true, 1, shipped3);
+    const settings::ProfileValues factory2 = settings::TakeProfileValues(shipped2);
+    ASSERT_NE(factory2.K[0], 0);
+    const std::string without = WithoutSection(WithoutSection(Config(), "Config2"), "Config3");
+    WriteBytes(folder / "config.ini", without);
+
+    // show and export read it and write nothing into config.ini.
+    const ControlReply shown = Run("show --profile 2 --json");
+    ASSERT_EQ(shown.status, kExitDone) << shown.err;
+    EXPECT_NE(shown.out.find("\"function\":\"left-click\""), std::string::npos) << shown.out;
+    const fs::path exported = folder / "exported.ini";
+    ASSERT_EQ(Run("export " + exported.string() + " --profile 2").status, kExitDone);
+    settings::ProfileSettings inExport;
+    settings::LoadProfile(exported, 7, false, 1, inExport);
+    EXPECT_EQ(settings::TakeProfileValues(inExport), factory2);
+    EXPECT_EQ(Config(), without);
+
+    // profile 2 uploads them.
+    ASSERT_EQ(Run("profile 2").status, kExitDone);
+    EXPECT_EQ(uploads, std::vector<std::int32_t>{2});
+    EXPECT_EQ(settings::TakeProfileValues(profile), factory2);
+
+    // set changes only what it names.
+    ASSERT_EQ(Run("set --profile 3 fire-interval=80").status, kExitDone);
+    settings::ProfileSettings stored3;
+    settings::LoadProfile(folder / "config.ini", 3, false, 1, stored3);
+    settings::ProfileValues expected3 = settings::TakeProfileValues(shipped3);
+    expected3.FIRE_TIME = 80;
+    EXPECT_EQ(settings::TakeProfileValues(stored3), expected3);
+}
+
+// An empty config.ini (no CurConfig) means profile 1, as at the start: nothing is written
+// as a profile 0.
+TEST_F(ControlCommandsTest, AFileWithoutCurConfigWorksOnProfileOne) {
+    const fs::path exchange = folder / "exchange.ini";
+    ASSERT_EQ(Run("export " + exchange.string() + " --profile 4").status, kExitDone);
+    for (const char* line : {"set fire-interval=80", "import"}) {
+        SCOPED_TRACE(line);
+        WriteBytes(folder / "config.ini", "");
+        const std::string command =
+            std::string(line) + (std::string(line) == "import" ? " " + exchange.string() : "");
+        ASSERT_EQ(Run(command).status, kExitDone);
+        const ini::IniDocument after = ini::IniDocument::Load(folder / "config.ini");
+        EXPECT_TRUE(after.HasSection("Config1"));
+        EXPECT_FALSE(after.HasSection("Config0"));
+        EXPECT_NE(after.Get("Config1", "K0"), "0");
+    }
+    EXPECT_NE(Run("show").out.find("Profile 1 (current)"), std::string::npos);
+}
+
+// A config.ini that cannot be read is refused by every command that reads the profiles, with
+// the reason in the target's edition: status 1, nothing uploaded, nothing written. The macro
+// commands do not read it.
+TEST_F(ControlCommandsTest, AnUnreadableConfigIsRefusedWithItsReason) {
+    const fs::path config = folder / "config.ini";
+    const fs::path exchange = folder / "exchange.ini";
+    ASSERT_EQ(Run("export " + exchange.string()).status, kExitDone);
+    const struct {
+        const char* kind;
+        std::int32_t edition;
+        const char* words;
+    } cases[] = {
+        {"folder", 1, "\" cannot be read: it is a folder, not a file."},
+        {"fifo", 1, "\" cannot be read: not a regular file."},
+        {"large", 1, "\" cannot be read: the file is larger than 1 MiB."},
+        {"large", 0, "No se puede leer \""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.edition));
+        fs::remove_all(config);
+        if (std::string(c.kind) == "folder") {
+            fs::create_directory(config);
+        } else if (std::string(c.kind) == "fifo") {
+            ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0);
+        } else {
+            fs::copy_file(kData / "config.ini", config);
+            fs::resize_file(config, 3 * 1024 * 1024);
+        }
+        edition = c.edition;
+        for (const std::string& line : std::vector<std::string>{
+                 "show", "show --json --profile 3", "profile 2", "apply", "set fire-interval=80",
+                 "set --apply --profile 4 led=off", "reset",
+                 "export " + (folder / "out.ini").string(), "import " + exchange.string()}) {
+            SCOPED_TRACE(line);
+            const ControlReply reply = Run(line);
+            EXPECT_EQ(reply.status, kExitFailed);
+            EXPECT_TRUE(reply.out.empty()) << reply.out;
+            EXPECT_NE(reply.err.find(c.words), std::string::npos) << reply.err;
+            EXPECT_NE(reply.err.find(config.string()), std::string::npos) << reply.err;
+        }
+        EXPECT_TRUE(uploads.empty());
+        EXPECT_FALSE(fs::exists(folder / "out.ini"));
+        EXPECT_EQ(currentProfile.load(), 1);
+        EXPECT_EQ(Run("macros list").status, kExitDone);
+    }
+    EXPECT_EQ(fs::file_size(config), 3u * 1024 * 1024);
+    EXPECT_EQ(ReadBytes(config).substr(0, 6), "[Init]");
 }
 
 // `import` checks a file's values as `set` checks typed ones: the first bad key and value is

@@ -296,6 +296,8 @@ files)
     expect 2 '"999" for K0' import --profile 5 "$work/bad.ini"
     sed 's/^\(DPI_SET_EN[0-3]\)=.*/\1=0\r/' "$work/good.ini" >"$work/bad.ini"
     expect 2 'DPI_LEVEL' import --profile 5 "$work/bad.ini"
+    printf 'not a profile at all\n\001\002\n' >"$work/junk.ini"
+    expect 2 'holds no mouse profile (section [Config7] is missing)' import "$work/junk.ini"
     printf '[Macros]\r\nmacroNum=3\r\n0=hello\r\n' >"$work/junk.dat"
     expect 2 'macro 0 does not decode' macros import "$work/junk.dat"
     expect 1 'no such file' import "$work/missing.ini"

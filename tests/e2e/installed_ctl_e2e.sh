@@ -11,6 +11,10 @@
 #              by the names of both editions, and show --json is the same either way
 #   locale     the start that seeds the user's files takes the edition of the locale (LC_ALL,
 #              LC_MESSAGES, LANG), whichever program starts first; later starts keep it
+#   damaged-config  a config.ini without [Config2] (or empty) gives the mouse profile 2's factory
+#              settings, never zeros; one that cannot be read (mode 000, a FIFO, a folder, over
+#              1 MiB) is refused with its reason in the locale's words: exit 1, no report sent,
+#              the file left as it was
 # Every wait is bounded; a failure prints what was seen and exits non-zero.
 set -u
 
@@ -223,6 +227,98 @@ locale)
     start_installed_program LANG=en_US.UTF-8
     stop_installed_program
     grep -q $'^VER_SEL=0\r$' "$(user_files)/config.ini" || fail "a later start changed VER_SEL"
+    ;;
+damaged-config)
+    new_user damaged
+    ctl_ok show >/dev/null
+    config="$(user_files)/config.ini"
+    # The reports of profiles 1 and 2 of the whole shipped file, for reference.
+    # reports_of NAME ARGS...: the tool's command; the 13 reports it sent into $work/NAME.
+    reports_of() {
+        local name=$1 before
+        shift
+        before=$(feature_count)
+        ctl_ok "$@" >"$work/$name.out"
+        wait_until 20 has_features $((before + 13)) || fail "$* sent no upload"
+        features | tail -n +$((before + 1)) >"$work/$name.reports"
+    }
+    reports_of whole1 profile 1
+    reports_of whole2 profile 2
+
+    # Without [Config2] (CurConfig=2): show and export print the factory settings and write
+    # nothing into config.ini; apply and profile 2 send what the whole file's profile 2 sends.
+    awk '/^\[/ { skip = ($0 ~ /^\[Config2\]/) } !skip' "$config" >"$work/no-config2.ini"
+    grep -q 'Config2' "$work/no-config2.ini" && fail "[Config2] was not removed"
+    "${as_user[@]}" cp "$work/no-config2.ini" "$config"
+    ctl_ok show --profile 2 >"$work/show2.out"
+    grep -q '^button1        Left Click$' "$work/show2.out" ||
+        fail "show of a missing profile: $(cat "$work/show2.out")"
+    mkdir -m 777 "$work/out"
+    ctl_ok export "$work/out/p2.ini" --profile 2
+    grep -q $'^K0=1\r*$' "$work/out/p2.ini" || fail "export of a missing profile: $(cat "$work/out/p2.ini")"
+    cmp -s "$config" "$work/no-config2.ini" || fail "show or export changed config.ini"
+    for command in apply "profile 2"; do
+        "${as_user[@]}" cp "$work/no-config2.ini" "$config"
+        # shellcheck disable=SC2086  # the words of the command
+        reports_of missing2 $command
+        grep -qx 'profile 2 applied' "$work/missing2.out" ||
+            fail "$command without [Config2]: $(cat "$work/missing2.out")"
+        cmp -s "$work/missing2.reports" "$work/whole2.reports" ||
+            fail "$command without [Config2] sent other reports:
+$(cat "$work/missing2.reports")
+--- expected
+$(cat "$work/whole2.reports")"
+    done
+
+    # An empty config.ini: apply sends profile 1 (the start's choice), not profile 0.
+    "${as_user[@]}" truncate -s 0 "$config"
+    reports_of empty1 apply
+    grep -qx 'profile 1 applied' "$work/empty1.out" || fail "apply of an empty file: $(cat "$work/empty1.out")"
+    cmp -s "$work/empty1.reports" "$work/whole1.reports" || fail "apply of an empty file sent other reports"
+
+    # Unreadable: exit 1 with the reason, in the locale's words, no report, nothing written.
+    "${as_user[@]}" cp "$work/no-config2.ini" "$config"
+    refused() {  # REASON [VAR=VALUE ...]: every command that reads the profiles is refused
+        local reason=$1 line before status
+        shift
+        for line in "profile 2" "apply" "show" "set fire-interval=80" "reset" \
+            "export $work/out/refused.ini" "import $work/out/p2.ini"; do
+            before=$(feature_count)
+            # shellcheck disable=SC2086  # the words of the command
+            as_the_user "$@" timeout 20 "$ctl" $line >/dev/null 2>"$work/refused.err"
+            status=$?
+            [ "$status" -eq 1 ] || fail "$line on $reason exited $status: $(cat "$work/refused.err")"
+            grep -qF "$reason" "$work/refused.err" ||
+                fail "$line does not say \"$reason\": $(cat "$work/refused.err")"
+            sleep 0.2
+            [ "$(feature_count)" -eq "$before" ] || fail "$line on $reason sent reports"
+            [ ! -e "$work/out/refused.ini" ] || fail "export on $reason wrote a file"
+        done
+    }
+    "${as_user[@]}" chmod 000 "$config"
+    refused "cannot be read: permission denied"
+    refused "No se puede leer \"$config\": permiso denegado" LANG=es_ES.UTF-8
+    "${as_user[@]}" chmod 600 "$config"
+    cmp -s "$config" "$work/no-config2.ini" || fail "an unreadable config.ini was changed"
+    "${as_user[@]}" truncate -s 100M "$config"
+    refused "cannot be read: the file is larger than 1 MiB"
+    [ "$(stat -c %s "$config")" -eq $((100 * 1024 * 1024)) ] || fail "the large config.ini was changed"
+    # The headless program starts on the factory settings and says why; the tool's commands,
+    # which it then carries out, are refused the same way.
+    start_installed_program
+    grep -qF "cannot be read: the file is larger than 1 MiB" "$work/app.err" ||
+        fail "the headless start does not say why: $(cat "$work/app.err")"
+    refused "cannot be read: the file is larger than 1 MiB"
+    stop_installed_program
+    [ "$(stat -c %s "$config")" -eq $((100 * 1024 * 1024)) ] || fail "the program changed the large config.ini"
+    "${as_user[@]}" rm "$config"
+    "${as_user[@]}" mkfifo "$config"
+    refused "cannot be read: not a regular file"
+    [ -p "$config" ] || fail "the FIFO was replaced"
+    "${as_user[@]}" rm "$config"
+    "${as_user[@]}" mkdir "$config"
+    refused "cannot be read: it is a folder"
+    [ -d "$config" ] || fail "the folder was replaced"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path config = scratch.File("config.ini");
     WriteFile(config, bytes);
     ProfileSettings started;
-    const StartupConfig startup = LoadStartupConfig(config, started);
+    const StartupConfig startup = LoadStartupConfig(config, started, 1);
     Check(startup.currentProfile >= 1 && startup.currentProfile <= 5);
     Check(startup.languageFlag == languageFlag);
     const auto current = static_cast<std::size_t>(startup.currentProfile);
@@ -125,9 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(TakeProfileValues(started) == loaded[current]);
         Check(ReadFile(config) == bytes);
     } else {
+        // The factory settings: the profile's reset template where the file has one.
+        const bool hasTemplate =
+            startup.currentProfile > 1 &&
+            document.HasSection(TemplateSectionName(startup.currentProfile, languageFlag));
+        const ProfileValues factory =
+            hasTemplate ? Load(document, startup.currentProfile, true, languageFlag)
+                        : kResetDefaults;
         Check(!startup.notice.empty());
-        Check(TakeProfileValues(started) == kResetDefaults);
-        Check(Load(config, startup.currentProfile) == kResetDefaults);
+        Check(TakeProfileValues(started) == factory);
+        Check(Load(config, startup.currentProfile) == factory);
         Check(ReadCurrentProfile(config) == startup.currentProfile);
         Check(ReadEditionFlag(config) == languageFlag);
     }

@@ -723,6 +723,50 @@ TEST(IniChosenFile, RefusesWhatIsNoReadableSmallFileWithTheReason) {
     }
 }
 
+// The program's own files (config.ini) have the limit of imports: what is over it is neither
+// read (Load gives an empty document, LoadExisting the reason) nor replaced by a write, which
+// would otherwise empty it; a missing file is an empty document, not an error.
+TEST(IniOwnFile, ReadsOnlyWhatIsAReadableSmallFileAndNeverReplacesTheRest) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "folder.ini");
+    ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+    WriteBytes(folder / "large.ini", "[Config1]\r\nK0=1\r\n");
+    std::filesystem::resize_file(folder / "large.ini", kMaxChosenFileBytes + 1);
+    WriteBytes(folder / "limit.ini", "[Config1]\r\nK0=1\r\n");
+    std::filesystem::resize_file(folder / "limit.ini", kMaxChosenFileBytes);
+    const struct {
+        const char* name;
+        FileProblem problem;
+        bool holdsProfile;
+    } cases[] = {
+        {"missing.ini", FileProblem::kNone, false},
+        {"folder.ini", FileProblem::kFolder, false},
+        {"fifo.ini", FileProblem::kNotRegularFile, false},
+        {"large.ini", FileProblem::kTooLarge, false},
+        {"limit.ini", FileProblem::kNone, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = folder / c.name;
+        IniDocument document = IniDocument::Parse("[Before]\r\n");
+        const FileResult result = IniDocument::LoadExisting(path, document);
+        EXPECT_EQ(result.problem, c.problem) << result.reason;
+        EXPECT_EQ(document.HasSection("Before"), !result.ok());
+        EXPECT_EQ(document.HasSection("Config1"), c.holdsProfile);
+        EXPECT_EQ(IniDocument::Load(path).HasSection("Config1"), c.holdsProfile);
+
+        if (c.problem == FileProblem::kNone) {
+            continue;
+        }
+        IniWriteBatch batch(path);
+        batch.Write("Config1", "K0", "2");
+        EXPECT_EQ(batch.CommitWithReason().problem, c.problem);
+    }
+    EXPECT_EQ(std::filesystem::file_size(folder / "large.ini"), kMaxChosenFileBytes + 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / "fifo.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "folder.ini"));
+}
+
 // A process id that no longer runs: a child that has ended and been reaped.
 pid_t EndedProcess() {
     std::fflush(nullptr);

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "ini_test_files.h"
 #include "settings/button_function.h"
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
 
@@ -241,6 +244,70 @@ TEST_F(ProfileActions, SelectProfileOutsideOneToFiveChangesNothing) {
         EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * 2));
         EXPECT_TRUE(calls.empty());
     }
+}
+
+// A profile the file lacks is chosen with its factory settings (its reset template, else the
+// built-in defaults), never as a profile of zeros that Apply would send; nothing is written.
+TEST_F(ProfileActions, SelectingAProfileTheFileLacksLoadsItsFactorySettings) {
+    const struct {
+        std::int32_t profile;
+        bool withTemplate;
+        std::int32_t languageFlag;
+        ProfileValues expected;
+    } cases[] = {
+        {1, true, 1, kResetDefaults},
+        {3, true, 1, Marked(kTemplateMark + 3)},
+        {3, false, 1, kResetDefaults},
+        {5, true, 1, Marked(kEnglishTemplateMark)},
+        {5, true, 0, Marked(kTemplateMark + 5)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.profile);
+        const std::string text =
+            WithoutSection(ConfigText(c.withTemplate), "Config" + std::to_string(c.profile));
+        WriteBytes(configPath(), text);
+        EXPECT_TRUE(SelectProfile(Context(c.languageFlag), c.profile));
+        EXPECT_EQ(currentProfile.load(), c.profile);
+        EXPECT_EQ(TakeProfileValues(profile), c.expected);
+        EXPECT_NE(profile.K[0].load(), 0);
+        EXPECT_EQ(ReadBytes(configPath()), text);
+        EXPECT_TRUE(messages.messages.empty());
+    }
+}
+
+// A config.ini that cannot be read: choosing a profile or resetting them all says why and
+// changes nothing at all (no model change, no upload, no macro file, no write).
+TEST_F(ProfileActions, AnUnreadableConfigIsReportedAndNothingIsDone) {
+    const auto config = configPath();
+    const std::function<void()> makes[] = {
+        [&] { std::filesystem::create_directory(config); },
+        [&] { ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0); },
+        [&] {
+            WriteBytes(config, ConfigText());
+            std::filesystem::resize_file(config, ini::kMaxChosenFileBytes + 1);
+        },
+    };
+    const char* reasons[] = {"it is a folder", "not a regular file", "larger than 1 MiB"};
+    for (std::size_t i = 0; i < std::size(makes); ++i) {
+        SCOPED_TRACE(reasons[i]);
+        std::filesystem::remove_all(config);
+        makes[i]();
+        const auto before = std::filesystem::status(config).type();
+        for (const bool reset : {false, true}) {
+            messages.messages.clear();
+            calls.clear();
+            EXPECT_FALSE(reset ? ResetAllProfiles(Context()) : SelectProfile(Context(), 4));
+            EXPECT_EQ(currentProfile.load(), 2);
+            EXPECT_EQ(TakeProfileValues(profile), Marked(kProfileMark * 2));
+            EXPECT_TRUE(calls.empty()) << ::testing::PrintToString(calls);
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_NE(messages.messages[0].find(reasons[i]), std::string::npos)
+                << messages.messages[0];
+            EXPECT_NE(messages.messages[0].find(config.string()), std::string::npos);
+        }
+        EXPECT_EQ(std::filesystem::status(config).type(), before);
+    }
+    EXPECT_EQ(std::filesystem::file_size(config), ini::kMaxChosenFileBytes + 1);
 }
 
 TEST_F(ProfileActions, RevertKeepsTheDpiLevelAndRestoresTheRestFromTheUpload) {

@@ -83,5 +83,31 @@ TEST(ProgramFiles, PortableFolderKeepsItsEdition) {
     EXPECT_FALSE(fs::exists(folder / "home"));
 }
 
+// The edition a file stores wins; a file that exists but cannot be read has none to give, so
+// the locale's is taken (it used to read as flag 0, the Spanish texts under any locale).
+TEST(ProgramFiles, AnUnreadableConfigTakesTheEditionOfTheLocale) {
+    TempFolder folder;
+    WriteBytes(folder / "cn.ini", "[Init]\r\nVER_SEL=0\r\n");
+    WriteBytes(folder / "en.ini", "[Init]\r\nVER_SEL=1\r\n");
+    WriteBytes(folder / "empty.ini", "");
+    fs::create_directory(folder / "folder.ini");
+    WriteBytes(folder / "large.ini", "[Init]\r\nVER_SEL=0\r\n");
+    fs::resize_file(folder / "large.ini", 2 * 1024 * 1024);
+    const struct {
+        const char* file;
+        const char* locale;
+        std::uint8_t edition;
+    } cases[] = {
+        {"cn.ini", "en_US.UTF-8", 0},     {"en.ini", "es_ES.UTF-8", 1},
+        {"empty.ini", "en_US.UTF-8", 0},  {"folder.ini", "en_US.UTF-8", 1},
+        {"folder.ini", "es_ES.UTF-8", 0}, {"large.ini", "C", 1},
+        {"large.ini", "es_AR.UTF-8", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EditionOfConfig(folder / c.file, c.locale), c.edition)
+            << c.file << " " << c.locale;
+    }
+}
+
 }  // namespace
 }  // namespace zel::settings

@@ -48,7 +48,7 @@ TEST_P(DamagedConfig, GetsTheFactorySettingsWrittenBackAndSaysSoOnce) {
         WriteBytes(path, c.content);
     }
     ProfileSettings profile;
-    const StartupConfig config = LoadStartupConfig(path, profile);
+    const StartupConfig config = LoadStartupConfig(path, profile, 1);
 
     EXPECT_EQ(config.currentProfile, c.profile);
     EXPECT_EQ(config.languageFlag, c.languageFlag);
@@ -68,7 +68,7 @@ TEST_P(DamagedConfig, GetsTheFactorySettingsWrittenBackAndSaysSoOnce) {
 
     // The next start finds the profile and says nothing.
     ProfileSettings again;
-    EXPECT_TRUE(LoadStartupConfig(path, again).notice.empty());
+    EXPECT_TRUE(LoadStartupConfig(path, again, 1).notice.empty());
     EXPECT_EQ(TakeProfileValues(again), kResetDefaults);
 }
 
@@ -99,7 +99,7 @@ TEST(StartupConfig, AFileWithTheProfileIsReadAsItIs) {
                                  "[Config4]\r\nK0=6\r\n";
         WriteBytes(path, text);
         ProfileSettings profile;
-        const StartupConfig config = LoadStartupConfig(path, profile);
+        const StartupConfig config = LoadStartupConfig(path, profile, 1);
         EXPECT_EQ(config.currentProfile, c.profile) << c.curConfig;
         EXPECT_TRUE(config.notice.empty()) << config.notice;
         EXPECT_EQ(profile.K[0].load(), c.profile == 4 ? 6 : 5);
@@ -127,7 +127,7 @@ TEST(StartupConfig, TheStartRemovesLeftoversOfKilledWritersOfEveryUserFile) {
     }
     WriteBytes(folder / (".Macro_EN.dat.tmp-" + alive + "-0-1"), "being written");
     ProfileSettings profile;
-    LoadStartupConfig(path, profile);
+    LoadStartupConfig(path, profile, 1);
     for (const char* file : {"config.ini", "Macro_EN.dat", "Macro_CN.dat"}) {
         EXPECT_FALSE(
             std::filesystem::exists(folder / ("." + std::string(file) + ".tmp-" + dead + "-0-1")))
@@ -149,7 +149,7 @@ TEST(StartupConfig, NotARegularFileIsRefusedWithoutBlocking) {
     if (child == 0) {
         ::alarm(10);
         ProfileSettings profile;
-        const StartupConfig config = LoadStartupConfig(fifo, profile);
+        const StartupConfig config = LoadStartupConfig(fifo, profile, 1);
         const bool sound = !config.notice.empty() && TakeProfileValues(profile) == kResetDefaults &&
                            config.currentProfile == 1;
         ::_exit(sound ? 0 : 1);
@@ -163,10 +163,93 @@ TEST(StartupConfig, NotARegularFileIsRefusedWithoutBlocking) {
     TempFolder other;
     std::filesystem::create_directory(other / "config.ini");
     ProfileSettings profile;
-    const StartupConfig config = LoadStartupConfig(other / "config.ini", profile);
+    const StartupConfig config = LoadStartupConfig(other / "config.ini", profile, 1);
     EXPECT_FALSE(config.notice.empty());
     EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
     EXPECT_TRUE(std::filesystem::is_directory(other / "config.ini"));
+}
+
+// A file the start cannot read has no edition of its own to word the notice in: the locale's
+// edition words it, with the reason; the file stays as it is and the mouse gets the factory
+// settings. A file over 1 MiB is one of them (it used to be read whole, however large).
+TEST(StartupConfig, AnUnreadableFileIsNamedWithItsReasonInTheLocalesEdition) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "folder");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0644), 0);
+    const std::string whole =
+        "[Init]\r\nCurConfig=2\r\nVER_SEL=1\r\n[Config2]\r\nK0=1\r\nFIRE_TIME=77\r\n";
+    WriteBytes(folder / "large", whole);
+    std::filesystem::resize_file(folder / "large", ini::kMaxChosenFileBytes + 1);
+    const struct {
+        const char* name;
+        std::uint8_t edition;
+        const char* words;
+    } cases[] = {
+        {"folder", 1, "cannot be read: it is a folder, not a file."},
+        {"folder", 0, "No se puede leer \""},
+        {"fifo", 1, "cannot be read: not a regular file."},
+        {"fifo", 0, "\": no es un archivo normal."},
+        {"large", 1, "cannot be read: the file is larger than 1 MiB."},
+        {"large", 0, "\": el archivo ocupa más de 1 MiB."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.edition));
+        const auto path = folder / c.name;
+        ProfileSettings profile;
+        const StartupConfig config = LoadStartupConfig(path, profile, c.edition);
+        EXPECT_EQ(config.languageFlag, c.edition);
+        EXPECT_EQ(config.currentProfile, 1);
+        EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+        EXPECT_NE(config.notice.find(c.words), std::string::npos) << config.notice;
+        EXPECT_NE(config.notice.find(path.string()), std::string::npos) << config.notice;
+    }
+    EXPECT_EQ(std::filesystem::file_size(folder / "large"), ini::kMaxChosenFileBytes + 1);
+    EXPECT_EQ(ReadBytes(folder / "large").substr(0, whole.size()), whole);
+}
+
+// The factory settings of a profile the file lacks are those the reset gives it: its reset
+// template where the file has one (CfgReset_EN5 for profile 5 of the EN edition), else the
+// built-in defaults; profile 1 has no template in use.
+TEST(StartupConfig, AMissingProfileGetsItsResetTemplateWhereTheFileHasOne) {
+    const std::string templates =
+        "[CfgReset1]\r\nK0=1\r\nK1=41\r\n[CfgReset3]\r\nK0=1\r\nK1=43\r\n"
+        "[CfgReset5]\r\nK0=1\r\nK1=45\r\n[CfgReset_EN5]\r\nK0=1\r\nK1=55\r\n";
+    const struct {
+        std::int32_t profile;
+        std::uint8_t edition;
+        std::int32_t button2;  // K1: 0 for the built-in defaults
+    } cases[] = {{1, 1, 0}, {2, 1, 0}, {3, 1, 43}, {5, 0, 45}, {5, 1, 55}, {5, 2, 45}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.profile) + " " + std::to_string(c.edition));
+        TempFolder folder;
+        const auto path = folder / "config.ini";
+        WriteBytes(path, "[Init]\r\nCurConfig=" + std::to_string(c.profile) +
+                             "\r\nVER_SEL=" + std::to_string(c.edition) + "\r\n" + templates);
+        ProfileSettings profile;
+        const StartupConfig config = LoadStartupConfig(path, profile, 1);
+        EXPECT_FALSE(config.notice.empty());
+        if (c.button2 == 0) {
+            EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+        } else {
+            EXPECT_EQ(profile.K[1].load(), c.button2);
+            EXPECT_EQ(profile.K[0].load(), 1);
+        }
+        EXPECT_EQ(SectionValues(path, c.profile), TakeProfileValues(profile)) << "written back";
+    }
+}
+
+TEST(StartupConfig, CurConfigOutsideTheUserProfilesIsProfileOne) {
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"", 1},
+        {"[Init]\r\nCurConfig=0\r\n", 1},
+        {"[Init]\r\nCurConfig=6\r\n", 1},
+        {"[Init]\r\nCurConfig=-2\r\n", 1},
+        {"[Init]\r\nCurConfig=5\r\n", 5},
+        {"[Init]\r\nCurConfig=3x\r\n", 3},
+    };
+    for (const auto& [text, profile] : cases) {
+        EXPECT_EQ(CurrentUserProfile(ini::IniDocument::Parse(text)), profile) << text;
+    }
 }
 
 // A folder where the file cannot be written back: the notice says that too.
@@ -174,7 +257,7 @@ TEST(StartupConfig, MissingFileThatCannotBeWrittenIsSaidOnce) {
     TempFolder folder;
     ProfileSettings profile;
     const StartupConfig config =
-        LoadStartupConfig(folder / "no-such-folder" / "config.ini", profile);
+        LoadStartupConfig(folder / "no-such-folder" / "config.ini", profile, 1);
     EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
     EXPECT_NE(config.notice.find("No se han podido guardar"), std::string::npos) << config.notice;
 }
@@ -187,7 +270,7 @@ TEST(StartupConfig, NoticeNamesAFolderThatLooksLikeAPlaceholder) {
     std::filesystem::create_directory(odd);
     const auto path = odd / "config.ini";
     ProfileSettings profile;
-    const StartupConfig config = LoadStartupConfig(path, profile);
+    const StartupConfig config = LoadStartupConfig(path, profile, 1);
 
     // No VER_SEL yet: the CN edition's words.
     const std::string expected = "No se ha encontrado \"" + path.string() +

@@ -8,6 +8,9 @@
 #include "platform/hid_transport_factory.h"
 #include "platform/message_sink.h"
 #include "settings/config_files.h"
+#include "settings/ini_file.h"
+#include "settings/program_files.h"
+#include "settings/startup_config.h"
 
 namespace zel::gmousectl {
 namespace {
@@ -21,16 +24,22 @@ LocalTarget::LocalTarget(const platform::AppPaths& paths)
     : target_{paths.configPath,
               paths.skinsDir,
               paths.macroPath,
-              settings::ReadEditionFlag(paths.configPath),
+              settings::EditionOfConfig(paths.configPath,
+                                        platform::UserEnvironment::FromProcess().messagesLocale),
               profile_,
               currentProfile_,
               {},
               [this] { return OpenMouse(); },
               [this] { return Upload(); },
               {}} {
-    currentProfile_ = settings::ReadCurrentProfile(paths.configPath);
-    settings::LoadProfile(paths.configPath, currentProfile_, false,
-                          static_cast<std::uint8_t>(target_.languageFlag), profile_);
+    // As the program starts: CurConfig outside 1 ... 5 is profile 1, a profile the file lacks
+    // gets its factory settings. (A file that cannot be read leaves the document empty; the
+    // commands refuse it before anything is sent.)
+    ini::IniDocument config;
+    ini::IniDocument::LoadExisting(paths.configPath, config);
+    currentProfile_ = settings::CurrentUserProfile(config);
+    settings::LoadProfileOrFactory(config, currentProfile_,
+                                   static_cast<std::uint8_t>(target_.languageFlag), profile_);
 }
 
 platform::Result<void> LocalTarget::OpenMouse() {

@@ -59,7 +59,8 @@ std::optional<platform::AppPaths> FilesFor(const control::ParsedCommand& command
         return std::move(resolved.paths);
     }
     platform::AppPaths paths = platform::AppPaths::ForDirectory(command.configDir, 0);
-    paths.SetLanguage(settings::ReadEditionFlag(paths.configPath));
+    paths.SetLanguage(settings::EditionOfConfig(
+        paths.configPath, platform::UserEnvironment::FromProcess().messagesLocale));
     if (!std::filesystem::is_directory(paths.skinsDir)) {
         paths.skinsDir = platform::SkinsDirIn(platform::DataDirOf(exeDir));
     }
