@@ -220,7 +220,9 @@ void HeadlessSession::AcceptRequests() {
         if (pending_.size() < control::kMaxPendingRequests) {
             pending_.emplace_back(std::move(connection),
                                   control::MonotonicMs() + control::kRequestTimeoutMs);
-        }  // else closed at once: too many clients are still sending
+        } else {
+            control::TurnAwayBusy(std::move(connection));  // too many clients are still sending
+        }
     }
 }
 

@@ -69,6 +69,10 @@ void MacroPageHost::SetMacroFile(const std::filesystem::path& file) {
     }
 }
 
+bool MacroPageHost::HasUnsavedMacroEdits() const {
+    return model_ && macro::UserMacrosDifferFromFile(context_.macros, model_->macroFile());
+}
+
 void MacroPageHost::ReleaseWhileHidden() {
     if (controls_ && !IsRecording()) {
         DestroyControls();

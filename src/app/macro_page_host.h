@@ -86,6 +86,9 @@ public:
     const macro::MacroPageModel* model() const { return model_.get(); }
     macro::ui::MacroPageControls* controls() const { return controls_.get(); }
     bool IsRecording() const { return model_ && model_->state.recording; }
+    // The user macros hold edits that Set has not saved to the page's macro file (a macro
+    // added, deleted, recorded, its steps or repeat changed, or macros imported in the window).
+    bool HasUnsavedMacroEdits() const;
 
 private:
     void ImportMacros();

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <filesystem>
-#include <vector>
 
 #include "app/main_window.h"
 #include "app/startup_sequence.h"
@@ -14,19 +13,6 @@
 #include "settings/profile_values.h"
 
 namespace zel::app {
-namespace {
-
-// The profile a `set` command line writes; nullopt for other commands.
-std::optional<std::int32_t> ProfileSetBy(const control::ControlRequest& request,
-                                         const std::filesystem::path& configPath) {
-    const control::ParseResult parsed = control::ParseCommandLine(request.args);
-    if (!parsed.ok() || parsed->kind != control::CommandKind::Set) {
-        return std::nullopt;
-    }
-    return parsed->profile.value_or(settings::ReadCurrentProfile(configPath));
-}
-
-}  // namespace
 
 bool MainWindow::HasUnsavedEdits() const {
     settings::ProfileSettings stored;
@@ -39,11 +25,6 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
     if (shutDown_) {
         return {false, control::kExitFailed, {}, "ZEL_GMouse is ending\n"};
     }
-    // A `set` of the profile shown reloads it from the file, which would drop what the user
-    // changed in the window and has not saved.
-    const std::optional<std::int32_t> profileSet = ProfileSetBy(request, paths_.configPath);
-    const bool setsEditedProfile =
-        profileSet && *profileSet == state_.currentProfile.load() && HasUnsavedEdits();
     control::ControlTarget target{
         paths_.configPath,
         paths_.skinsDir,
@@ -59,13 +40,8 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
             AfterMacrosReplaced();
         },
         // A change under an open list or dialog would land in the middle of the user's choice.
-        [this, setsEditedProfile, profileSet]() -> platform::Result<void> {
+        [this]() -> platform::Result<void> {
             constexpr auto kBusy = platform::ErrorCode::kUnavailable;
-            if (setsEditedProfile) {
-                return platform::Error{kBusy, "ZEL_GMouse holds unsaved edits of profile " +
-                                                  std::to_string(*profileSet) +
-                                                  " (save or revert them in the window)"};
-            }
             if (IsRecording()) {
                 return platform::Error{kBusy, "ZEL_GMouse is recording a macro"};
             }
@@ -74,6 +50,11 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
                 return platform::Error{kBusy, "ZEL_GMouse has a list or a dialog open"};
             }
             return platform::Ok();
+        },
+        // A command that reloads the profile shown or replaces the user macros would drop what
+        // the user changed in the window and has not saved.
+        [this] {
+            return control::UnsavedEdits{HasUnsavedEdits(), macroHost_.HasUnsavedMacroEdits()};
         },
     };
     return control::AnswerControlRequest(

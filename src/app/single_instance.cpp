@@ -106,7 +106,8 @@ void SingleInstance::AcceptConnections() {
             break;
         }
         if (pending_.size() >= control::kMaxPendingRequests) {
-            continue;  // closed at once: too many clients are still sending
+            control::TurnAwayBusy(std::move(connection));  // too many clients are still sending
+            continue;
         }
         const int fd = connection.get();
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);

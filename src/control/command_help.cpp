@@ -33,19 +33,25 @@ Options:
   --config-dir DIR   use config.ini and the macro files in DIR instead of the program's
   --help             this text; COMMAND --help tells more about one command
   --version          the version
+  --discard-unsaved  (profile, set, import, reset, macros import) go on although the window
+                     holds unsaved edits the command replaces, and drop them; without it
+                     such a command is refused (status 1) and names the unsaved edits
 
 Exit status: 0 done, 1 the mouse or a file could not be used (the reason is printed),
-2 bad usage or a bad value (nothing was changed).
+2 bad usage or a bad value (nothing was changed), 3 the running ZEL_GMouse was busy with
+other commands (nothing was done; try again).
 Environment: ZEL_GMOUSE_SIM names the socket of a virtual mouse (zel-mouse-sim) to use
 instead of the machine's devices.
 )TEXT";
 
 constexpr std::string_view kSetHelp =
-    R"TEXT(Usage: zel-gmousectl set [--profile N] [--apply] KEY=VALUE ...
+    R"TEXT(Usage: zel-gmousectl set [--profile N] [--apply] [--discard-unsaved] KEY=VALUE ...
 
 Changes values of profile N (the current profile by default) and saves them. Every pair is
 checked first: a bad key or value prints what is allowed, exits with status 2 and changes
 nothing. With --apply the profile is then made current and applied, as `profile N` does.
+While the window holds unsaved edits of the profile it shows, a set of that profile (or any
+set --apply) is refused with status 1; --discard-unsaved drops the edits instead.
 
 Keys:
   button1 ... button6   a function by its identifier, the same in both editions
@@ -95,10 +101,11 @@ program uses it for (read or write) and "ok" or why it cannot be opened. Exit st
 mouse is found.
 )TEXT";
 
-constexpr std::string_view kProfileHelp = R"TEXT(Usage: zel-gmousectl profile N
+constexpr std::string_view kProfileHelp = R"TEXT(Usage: zel-gmousectl profile N [--discard-unsaved]
 
 Makes profile N (1 ... 5) current and applies it to the mouse: the same reports as the
-window's Apply, and CurConfig written. Exit status 1 when the mouse cannot be used.
+window's Apply, and CurConfig written. Exit status 1 when the mouse cannot be used, or when
+the window holds unsaved edits of the profile it shows (--discard-unsaved drops them).
 )TEXT";
 
 constexpr std::string_view kApplyHelp = R"TEXT(Usage: zel-gmousectl apply
@@ -112,29 +119,35 @@ Writes profile N (the current profile by default) into section Config7 of FILE, 
 file of the window's Export; the file's other sections stay.
 )TEXT";
 
-constexpr std::string_view kImportHelp = R"TEXT(Usage: zel-gmousectl import FILE [--profile N]
+constexpr std::string_view kImportHelp =
+    R"TEXT(Usage: zel-gmousectl import FILE [--profile N] [--discard-unsaved]
 
 Reads the profile of an exchange file (section Config7) and saves it as profile N (the current
 profile by default). Its content is checked as set checks typed ones: a file without that
 section or a bad value is named and nothing is written (status 2). A file that cannot be read
-(missing, a folder, a FIFO, over 1 MiB) is refused with the reason (status 1).
+(missing, a folder, a FIFO, over 1 MiB) is refused with the reason (status 1). Into the
+profile the window shows while it holds unsaved edits of it: refused (status 1), unless
+--discard-unsaved drops the edits.
 )TEXT";
 
-constexpr std::string_view kResetHelp = R"TEXT(Usage: zel-gmousectl reset
+constexpr std::string_view kResetHelp = R"TEXT(Usage: zel-gmousectl reset [--discard-unsaved]
 
 Puts every profile back to its factory state, the user macros of the edition back to the
-default macros, and applies the current profile, as the window's Reset all does.
+default macros, and applies the current profile, as the window's Reset all does. Refused
+(status 1) while the window holds unsaved edits of the profile it shows or of the user
+macros, unless --discard-unsaved drops them.
 )TEXT";
 
 constexpr std::string_view kMacrosHelp = R"TEXT(Usage: zel-gmousectl macros list
        zel-gmousectl macros show NAME
        zel-gmousectl macros export FILE
-       zel-gmousectl macros import FILE
+       zel-gmousectl macros import FILE [--discard-unsaved]
 
 The user macros of the edition in use (Macro_EN.dat or Macro_CN.dat), in the window's file
 format. list prints number, name, step count and repeat; show prints the steps as the macro
 page lists them; import replaces every user macro with those of FILE, and refuses a file that
-does not decode whole (status 2, nothing changed).
+does not decode whole (status 2, nothing changed). While the window holds macro edits not yet
+saved with Set, import is refused (status 1), unless --discard-unsaved drops them.
 )TEXT";
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kCommandHelp = {{

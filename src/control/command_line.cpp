@@ -36,16 +36,25 @@ bool IsHelp(std::string_view word) {
     return word == "--help" || word == "-h";
 }
 
-// Reads the options and operands that follow a command word. `operands` is how many plain
-// words it takes (exactly), `allowProfile`, `allowJson`, `allowApply` the options it knows;
-// `set` takes KEY=VALUE pairs as well.
-ParseResult ParseRest(Cursor& cursor, ParsedCommand command, std::size_t operands,
-                      bool allowProfile, bool allowJson, bool allowApply, bool takesPairs) {
+// What a command takes after its word: how many plain words (exactly), which options, and
+// whether KEY=VALUE pairs (set).
+struct Takes {
+    std::size_t operands = 0;
+    bool profile = false;         // --profile N
+    bool json = false;            // --json
+    bool apply = false;           // --apply
+    bool pairs = false;           // KEY=VALUE ...
+    bool discardUnsaved = false;  // --discard-unsaved
+};
+
+// Reads the options and operands that follow a command word.
+ParseResult ParseRest(Cursor& cursor, ParsedCommand command, const Takes& takes) {
+    const std::size_t operands = takes.operands;
     std::vector<std::string> plain;
     const std::string name(CommandName(command.kind));
     while (!cursor.AtEnd()) {
         const std::string& word = cursor.Take();
-        if (allowProfile && (word == "--profile" || word.starts_with("--profile="))) {
+        if (takes.profile && (word == "--profile" || word.starts_with("--profile="))) {
             std::string value;
             if (word == "--profile") {
                 if (cursor.AtEnd()) {
@@ -60,13 +69,15 @@ ParseResult ParseRest(Cursor& cursor, ParsedCommand command, std::size_t operand
                 return Fail(BadProfile(value));
             }
             command.profile = number;
-        } else if (allowJson && word == "--json") {
+        } else if (takes.json && word == "--json") {
             command.json = true;
-        } else if (allowApply && word == "--apply") {
+        } else if (takes.apply && word == "--apply") {
             command.apply = true;
+        } else if (takes.discardUnsaved && word == "--discard-unsaved") {
+            command.discardUnsaved = true;
         } else if (word.starts_with("-") && word.size() > 1) {
             return Fail(name + ": unknown option " + word + " (see " + name + " --help)");
-        } else if (takesPairs) {
+        } else if (takes.pairs) {
             const auto equals = word.find('=');
             if (equals == std::string::npos || equals == 0) {
                 return Fail("set: \"" + word + "\" is not KEY=VALUE (see set --help for the keys)");
@@ -76,7 +87,7 @@ ParseResult ParseRest(Cursor& cursor, ParsedCommand command, std::size_t operand
             plain.push_back(word);
         }
     }
-    if (takesPairs && command.changes.empty()) {
+    if (takes.pairs && command.changes.empty()) {
         return Fail("set: give at least one KEY=VALUE (see set --help for the keys)");
     }
     if (plain.size() != operands) {
@@ -178,15 +189,16 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
     }
     if (word == "list") {
         command.kind = CommandKind::List;
-        return ParseRest(cursor, std::move(command), 0, false, false, false, false);
+        return ParseRest(cursor, std::move(command), {});
     }
     if (word == "show") {
         command.kind = CommandKind::Show;
-        return ParseRest(cursor, std::move(command), 0, true, true, false, false);
+        return ParseRest(cursor, std::move(command), {.profile = true, .json = true});
     }
     if (word == "profile") {
         command.kind = CommandKind::Profile;
-        ParseResult result = ParseRest(cursor, std::move(command), 1, false, false, false, false);
+        ParseResult result =
+            ParseRest(cursor, std::move(command), {.operands = 1, .discardUnsaved = true});
         if (result.ok()) {
             const auto number = ParseProfileNumber(result->operand);
             if (!number) {
@@ -199,19 +211,22 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
     }
     if (word == "apply") {
         command.kind = CommandKind::Apply;
-        return ParseRest(cursor, std::move(command), 0, false, false, false, false);
+        return ParseRest(cursor, std::move(command), {});
     }
     if (word == "set") {
         command.kind = CommandKind::Set;
-        return ParseRest(cursor, std::move(command), 0, true, false, true, true);
+        return ParseRest(cursor, std::move(command),
+                         {.profile = true, .apply = true, .pairs = true, .discardUnsaved = true});
     }
     if (word == "export" || word == "import") {
-        command.kind = word == "export" ? CommandKind::Export : CommandKind::Import;
-        return ParseRest(cursor, std::move(command), 1, true, false, false, false);
+        const bool import = word == "import";
+        command.kind = import ? CommandKind::Import : CommandKind::Export;
+        return ParseRest(cursor, std::move(command),
+                         {.operands = 1, .profile = true, .discardUnsaved = import});
     }
     if (word == "reset") {
         command.kind = CommandKind::Reset;
-        return ParseRest(cursor, std::move(command), 0, false, false, false, false);
+        return ParseRest(cursor, std::move(command), {.discardUnsaved = true});
     }
     if (word == "macros") {
         if (cursor.AtEnd()) {
@@ -220,13 +235,14 @@ ParseResult ParseCommandLine(std::span<const std::string> args) {
         const std::string sub = cursor.Take();
         if (sub == "list") {
             command.kind = CommandKind::MacrosList;
-            return ParseRest(cursor, std::move(command), 0, false, false, false, false);
+            return ParseRest(cursor, std::move(command), {});
         }
         if (sub == "show" || sub == "export" || sub == "import") {
             command.kind = sub == "show"     ? CommandKind::MacrosShow
                            : sub == "export" ? CommandKind::MacrosExport
                                              : CommandKind::MacrosImport;
-            return ParseRest(cursor, std::move(command), 1, false, false, false, false);
+            return ParseRest(cursor, std::move(command),
+                             {.operands = 1, .discardUnsaved = sub == "import"});
         }
         return Fail("macros: unknown \"" + sub +
                     "\": give list, show NAME, export FILE or import FILE");

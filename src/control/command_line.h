@@ -38,10 +38,11 @@ struct SettingChange {
 
 struct ParsedCommand {
     CommandKind kind = CommandKind::Help;
-    std::string configDir;       // --config-dir DIR; empty: the program's files
-    std::optional<int> profile;  // --profile N, or the N of `profile N`
-    bool json = false;           // show --json
-    bool apply = false;          // set --apply
+    std::string configDir;        // --config-dir DIR; empty: the program's files
+    std::optional<int> profile;   // --profile N, or the N of `profile N`
+    bool json = false;            // show --json
+    bool apply = false;           // set --apply
+    bool discardUnsaved = false;  // --discard-unsaved: the window's unsaved edits may go
     std::vector<SettingChange> changes;
     std::string operand;             // FILE of export/import, NAME of macros show
     std::string helpTopic;           // the command --help was given for ("" for the whole tool)
@@ -56,6 +57,7 @@ using ParseResult = platform::Result<ParsedCommand>;
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;  // the mouse or a file could not be used
 inline constexpr int kExitUsage = 2;   // bad usage or a bad value
+inline constexpr int kExitBusy = 3;    // the running program turned the command away unread
 
 // The words after the program's name.
 ParseResult ParseCommandLine(std::span<const std::string> args);

@@ -144,6 +144,9 @@ private:
         }
         return platform::Ok();
     }
+    // Refuses a command that would reload the loaded profile or replace the user macros while
+    // the owner holds unsaved edits of them (unless told to discard them).
+    std::optional<ControlReply> RefuseToDropUnsavedEdits();
     platform::Result<void> LoadMacroFile(macro::MacroStore& store, const fs::path& file);
     // Saves `scratch` as profile `profile`; the failure's message names the reason.
     std::optional<ControlReply> SaveOrFail(std::int32_t profile,
@@ -242,6 +245,9 @@ ControlReply CommandRun::Run() {
                           "; nothing was changed, try again once it is done");
         }
     }
+    if (auto refused = RefuseToDropUnsavedEdits()) {
+        return *refused;
+    }
     switch (command_.kind) {
         case CommandKind::Show:
             return Show();
@@ -268,6 +274,54 @@ ControlReply CommandRun::Run() {
         default:
             return Usage("this command is not carried out here");
     }
+}
+
+std::optional<ControlReply> CommandRun::RefuseToDropUnsavedEdits() {
+    if (command_.discardUnsaved || !target_.unsavedEdits) {
+        return std::nullopt;
+    }
+    // What each command reloads: `profile N` and `set --apply` load the profile they apply; a
+    // `set` or `import` of the loaded profile reloads it from the file; `reset` reloads both.
+    bool reloadsProfile = false;
+    bool replacesMacros = false;
+    const auto loaded = [this] { return ChosenProfile() == target_.currentProfile.load(); };
+    switch (command_.kind) {
+        case CommandKind::Profile:
+            reloadsProfile = true;
+            break;
+        case CommandKind::Set:
+            reloadsProfile = command_.apply || loaded();
+            break;
+        case CommandKind::Import:
+            reloadsProfile = loaded();
+            break;
+        case CommandKind::Reset:
+            reloadsProfile = true;
+            replacesMacros = true;
+            break;
+        case CommandKind::MacrosImport:
+            replacesMacros = true;
+            break;
+        default:
+            return std::nullopt;
+    }
+    const UnsavedEdits held = target_.unsavedEdits();
+    const bool profile = reloadsProfile && held.profile;
+    const bool macros = replacesMacros && held.userMacros;
+    if (!profile && !macros) {
+        return std::nullopt;
+    }
+    const std::string shown = "profile " + std::to_string(target_.currentProfile.load());
+    const std::string what = profile && macros ? shown + " and of the user macros"
+                             : profile         ? shown
+                                               : std::string("the user macros");
+    const std::string how = profile && macros
+                                ? "save them in the window (Save, and Set on the advanced page)"
+                            : profile ? "save or cancel them in the window (Save, Cancel)"
+                                      : "save them in the window (Set on the advanced page)";
+    return Failed("ZEL_GMouse holds unsaved edits of " + what +
+                  "; nothing was changed. To go on, " + how +
+                  ", or give --discard-unsaved to drop them");
 }
 
 ControlReply CommandRun::Show() {

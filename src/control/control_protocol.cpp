@@ -108,6 +108,9 @@ std::optional<ControlRequest> DecodeRequest(std::string_view bytes) {
 }
 
 std::string EncodeReply(const ControlReply& reply) {
+    if (reply.busy) {
+        return std::string(kBusyReply) + "\n";
+    }
     if (reply.elsewhere) {
         return std::string(kElsewhereReply) + "\n";
     }
@@ -119,6 +122,10 @@ std::optional<ControlReply> DecodeReply(std::string_view bytes) {
     ControlReply reply;
     if (bytes == std::string(kElsewhereReply) + "\n") {
         reply.elsewhere = true;
+        return reply;
+    }
+    if (bytes == std::string(kBusyReply) + "\n") {
+        reply.busy = true;
         return reply;
     }
     const auto exitLine = TakeLine(bytes);

@@ -14,6 +14,8 @@
 //             closes the connection once its lock is free)
 //   to ctl:   "exit N\n" "out LEN\n" LEN bytes "err LEN\n" LEN bytes, or "elsewhere\n" when the
 //             program uses other files than the folder named
+//   to any:   "busy\n" when too many connections are still sending: the request was not read
+//             and nothing was done; the connection is closed
 // A word holds no newline; the parts are length-checked, so no content can forge another part.
 
 #include <optional>
@@ -28,6 +30,7 @@ inline constexpr std::string_view kShownReply = "shown";
 inline constexpr std::string_view kStartingReply = "starting";
 inline constexpr std::string_view kSteppingAsideReply = "stepping-aside";
 inline constexpr std::string_view kElsewhereReply = "elsewhere";
+inline constexpr std::string_view kBusyReply = "busy";
 inline constexpr std::size_t kMaxRequestBytes = 64 * 1024;
 inline constexpr std::size_t kMaxReplyBytes = 16 * 1024 * 1024;
 
@@ -42,6 +45,7 @@ struct ControlReply {
     int status = 0;
     std::string out;
     std::string err;
+    bool busy = false;  // turned away unread: nothing was done
 };
 
 // nullopt when a word holds a newline (it cannot be sent).

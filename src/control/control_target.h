@@ -21,6 +21,12 @@
 
 namespace zel::control {
 
+// What the owner holds that is not saved yet and a command would replace.
+struct UnsavedEdits {
+    bool profile = false;     // edits of the loaded profile (`currentProfile`)
+    bool userMacros = false;  // the user macros in memory differ from the user macro file
+};
+
 struct ControlTarget {
     std::filesystem::path configPath;
     std::filesystem::path skinsDir;
@@ -45,6 +51,10 @@ struct ControlTarget {
     // Whether the owner can take a change now, else why not (the window has a choice list or a
     // dialog open, or records a macro). Commands that only read run all the same.
     std::function<platform::Result<void>()> busy = {};
+    // What the owner holds unsaved (empty: nothing, as for the tool and the headless run). A
+    // command that would reload the loaded profile or replace the user macros is refused while
+    // they hold unsaved edits, unless it was given --discard-unsaved.
+    std::function<UnsavedEdits()> unsavedEdits = {};
 };
 
 }  // namespace zel::control

@@ -8,6 +8,7 @@
 #include "control/command_line.h"
 #include "control/control_commands.h"
 #include "control/instance_channel.h"
+#include "settings/write_leftovers.h"
 
 namespace zel::control {
 namespace {
@@ -59,6 +60,14 @@ std::vector<std::string> WithAbsoluteFileOperands(std::span<const std::string> w
     return result;
 }
 
+void MakeFileOperandAbsolute(ParsedCommand& command, const std::filesystem::path& workingFolder) {
+    if (!TakesAFile(command.kind) || !IsRelativeFile(command.operand)) {
+        return;
+    }
+    command.words = WithAbsoluteFileOperands(command.words, workingFolder);
+    command.operand = (workingFolder / command.operand).string();
+}
+
 long long MonotonicMs() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -94,6 +103,15 @@ bool SendReply(int connection, std::string_view reply) {
     return WriteAll(connection, reply, kReplyTimeoutMs);
 }
 
+void TurnAwayBusy(UniqueSocket connection) {
+    ControlReply busy;
+    busy.busy = true;
+    const std::string reply = EncodeReply(busy);
+    // A new connection's send buffer is empty: the few bytes go at once or not at all.
+    [[maybe_unused]] const ssize_t sent =
+        ::send(connection.get(), reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
 ControlReply AnswerControlRequest(const ControlRequest& request,
                                   const std::filesystem::path& ownConfigFolder,
                                   ControlTarget& target) {
@@ -115,6 +133,9 @@ ControlReply AnswerControlRequest(const ControlRequest& request,
                 "zel-gmousectl: \"" + request.args[*index] +
                     "\": the running ZEL_GMouse takes only absolute file names\n"};
     }
+    // What writers killed in the middle of a write left goes now, as when the tool works alone,
+    // not only at the program's next start.
+    settings::RemoveLeftoverWriteTemporaries(target.configPath.parent_path());
     return RunCommand(*parsed, target);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "control/command_line.h"
 #include "control/control_protocol.h"
 #include "control/control_target.h"
 #include "control/unique_socket.h"
@@ -57,14 +58,22 @@ private:
 
 bool SendReply(int connection, std::string_view reply);
 
+// Past kMaxPendingRequests: tells the client at once that the program is busy (its request is
+// never read, so nothing is done) and closes the connection. Never waits.
+void TurnAwayBusy(UniqueSocket connection);
+
 // The command words with the FILE of export, import, macros export and macros import made
 // absolute against `workingFolder`: the program that carries the command out runs in a folder
 // of its own. Other words are kept as they are.
 std::vector<std::string> WithAbsoluteFileOperands(std::span<const std::string> words,
                                                   const std::filesystem::path& workingFolder);
+// The same for a parsed command, its FILE and its words alike: the tool names a file the same
+// way, in every message, whether it works alone or the running program carries the command out.
+void MakeFileOperandAbsolute(ParsedCommand& command, const std::filesystem::path& workingFolder);
 
-// Carries out a forwarded command line on `target`. A request naming another folder than
-// `ownConfigFolder` (the folder of the program's config.ini) is answered with `elsewhere`.
+// Carries out a forwarded command line on `target`, after removing the temporaries that killed
+// writers left beside its files. A request naming another folder than `ownConfigFolder` (the
+// folder of the program's config.ini) is answered with `elsewhere`.
 ControlReply AnswerControlRequest(const ControlRequest& request,
                                   const std::filesystem::path& ownConfigFolder,
                                   ControlTarget& target);

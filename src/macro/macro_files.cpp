@@ -1,6 +1,7 @@
 #include "macro/macro_files.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -126,6 +127,23 @@ bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
         ReadMacroFile(file, kUserMacroCapacity, messages, found);
     store.ReplaceUserMacros(records);
     return found;
+}
+
+bool UserMacrosDifferFromFile(const MacroStore& store, const std::filesystem::path& file) {
+    platform::RecordingMessageSink ignored;
+    bool found = false;
+    const std::vector<MacroRecord> stored = ReadMacroFile(file, kUserMacroCapacity, ignored, found);
+    if (static_cast<int>(stored.size()) != store.UserCount()) {
+        return true;
+    }
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        // Whole records, bytes past the step count too: the file keeps every byte.
+        if (std::memcmp(&stored[i], &store.UserMacro(static_cast<int>(i)), sizeof(MacroRecord)) !=
+            0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,

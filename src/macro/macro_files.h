@@ -51,6 +51,11 @@ CheckedMacroFile ReadMacroFileStrictly(const std::filesystem::path& file);
 bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
                        platform::MessageSink& messages);
 
+// Whether the user macros in `store` differ from those LoadUserMacros would read from `file`:
+// a macro added, deleted, edited or recorded and not saved (Set), or imported in the window and
+// not saved. A missing file holds no macros. Window thread.
+bool UserMacrosDifferFromFile(const MacroStore& store, const std::filesystem::path& file);
+
 // Writes "macroNum" and the records 0 ... count - 1 of the user table to `file` in one atomic
 // replacement; other keys of the file stay. False when the file could not be written (it is then
 // unchanged). Window thread.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -79,6 +80,38 @@ TEST(CommandLine, AcceptsEveryCommandAsDocumented) {
         EXPECT_EQ(result->operand, c.operand);
         EXPECT_EQ(result->configDir, c.configDir);
         EXPECT_EQ(result->changes, c.changes);
+    }
+}
+
+// --discard-unsaved belongs to the commands that reload or replace what the window may hold
+// unsaved; elsewhere it is a mistake.
+TEST(CommandLine, DiscardUnsavedOnlyWhereACommandReplacesWhatTheWindowHolds) {
+    for (const char* line : {"profile 2 --discard-unsaved", "set --discard-unsaved --apply led=off",
+                             "import --discard-unsaved in.ini --profile 3",
+                             "reset --discard-unsaved", "macros import m.dat --discard-unsaved"}) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> args = Words(line);
+        const ParseResult result = ParseCommandLine(args);
+        ASSERT_TRUE(result.ok()) << result.error().message;
+        EXPECT_TRUE(result->discardUnsaved);
+        const std::vector<std::string> without = Words(
+            std::regex_replace(std::string(line), std::regex(" --discard-unsaved"), std::string()));
+        const ParseResult plain = ParseCommandLine(without);
+        ASSERT_TRUE(plain.ok()) << plain.error().message;
+        EXPECT_FALSE(plain->discardUnsaved);
+        EXPECT_EQ(plain->kind, result->kind);
+        EXPECT_EQ(plain->operand, result->operand);
+        EXPECT_EQ(plain->profile, result->profile);
+    }
+    for (const char* line : {"show --discard-unsaved", "apply --discard-unsaved",
+                             "export out.ini --discard-unsaved", "macros list --discard-unsaved",
+                             "macros export m.dat --discard-unsaved", "--discard-unsaved reset"}) {
+        SCOPED_TRACE(line);
+        const std::vector<std::string> args = Words(line);
+        const ParseResult result = ParseCommandLine(args);
+        ASSERT_FALSE(result.ok());
+        EXPECT_NE(result.error().message.find("unknown option"), std::string::npos)
+            << result.error().message;
     }
 }
 

@@ -73,7 +73,8 @@ protected:
                              [this](std::span<const macro::MacroRecord> records) {
                                  replacedMacros = static_cast<int>(records.size());
                              },
-                             [this] { return busy; }};
+                             [this] { return busy; },
+                             [this] { return unsaved; }};
         return RunCommand(*parsed, target);
     }
 
@@ -84,6 +85,7 @@ protected:
     std::atomic<std::int32_t> currentProfile{0};
     platform::Result<void> mouseProblem;
     platform::Result<void> busy;
+    UnsavedEdits unsaved;  // what the owner holds unsaved
     std::vector<std::int32_t> uploads;
     bool uploadWrites = true;  // whether the upload's config.ini writes succeed
     std::int32_t edition = 1;  // the target's languageFlag
@@ -160,6 +162,76 @@ TEST_F(ControlCommandsTest, ABusyOwnerTakesNoChangeButStillAnswersReads) {
     EXPECT_TRUE(uploads.empty());
     EXPECT_EQ(Run("show").status, kExitDone);
     EXPECT_EQ(Run("macros list").status, kExitDone);
+}
+
+// A command that would reload the loaded profile or replace the user macros while the owner holds
+// unsaved edits of them is refused, naming them, and changes nothing; --discard-unsaved lets it
+// go on. What the command does not touch may hold edits.
+TEST_F(ControlCommandsTest, CommandsThatWouldDropUnsavedEditsAreRefusedUnlessTold) {
+    const std::string exchange = (folder / "p.ini").string();
+    const std::string macros = (folder / "m.dat").string();
+    ASSERT_EQ(Run("export " + exchange + " --profile 3").status, kExitDone);
+    ASSERT_EQ(Run("macros export " + macros).status, kExitDone);
+    ASSERT_EQ(currentProfile.load(), 1);
+    const UnsavedEdits profileEdited{true, false};
+    const UnsavedEdits macrosEdited{false, true};
+    const UnsavedEdits both{true, true};
+    const struct {
+        std::string line;
+        UnsavedEdits held;
+        const char* refusal;  // what the refusal names; nullptr: taken
+    } cases[] = {
+        {"profile 3", profileEdited, "unsaved edits of profile 1;"},
+        {"profile 1", profileEdited, "unsaved edits of profile 1;"},
+        {"set fire-interval=80", profileEdited, "unsaved edits of profile 1;"},
+        {"set --profile 1 led=off", profileEdited, "unsaved edits of profile 1;"},
+        {"set --profile 2 --apply fire-interval=80", profileEdited, "unsaved edits of profile 1;"},
+        {"import " + exchange, profileEdited, "unsaved edits of profile 1;"},
+        {"import " + exchange + " --profile 1", both, "unsaved edits of profile 1;"},
+        {"reset", profileEdited, "unsaved edits of profile 1;"},
+        {"reset", macrosEdited, "unsaved edits of the user macros;"},
+        {"reset", both, "unsaved edits of profile 1 and of the user macros;"},
+        {"macros import " + macros, macrosEdited, "unsaved edits of the user macros;"},
+        {"macros import " + macros, both, "unsaved edits of the user macros;"},
+        // Nothing the command reloads or replaces is unsaved.
+        {"profile 1", macrosEdited, nullptr},
+        {"set --profile 2 fire-interval=80", both, nullptr},
+        {"import " + exchange + " --profile 4", both, nullptr},
+        {"macros import " + macros, profileEdited, nullptr},
+        {"apply", both, nullptr},
+        {"export " + exchange, both, nullptr},
+        {"macros export " + macros, both, nullptr},
+        {"show", both, nullptr},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.line);
+        unsaved = test.held;
+        uploads.clear();
+        replacedMacros = -1;
+        const std::string config = Config();
+        const std::string macroFile = ReadBytes(folder / "Macro_EN.dat");
+        const settings::ProfileValues loaded = settings::TakeProfileValues(profile);
+        const ControlReply reply = Run(test.line);
+        if (test.refusal == nullptr) {
+            EXPECT_EQ(reply.status, kExitDone) << reply.err;
+            continue;
+        }
+        EXPECT_EQ(reply.status, kExitFailed);
+        EXPECT_NE(reply.err.find(test.refusal), std::string::npos) << reply.err;
+        EXPECT_NE(reply.err.find("nothing was changed"), std::string::npos) << reply.err;
+        EXPECT_NE(reply.err.find("--discard-unsaved"), std::string::npos) << reply.err;
+        EXPECT_EQ(Config(), config);
+        EXPECT_EQ(ReadBytes(folder / "Macro_EN.dat"), macroFile);
+        EXPECT_TRUE(settings::TakeProfileValues(profile) == loaded);
+        EXPECT_EQ(currentProfile.load(), 1);
+        EXPECT_TRUE(uploads.empty());
+        EXPECT_EQ(replacedMacros, -1);
+
+        // Told to, the command drops the edits and goes on.
+        const ControlReply told = Run(test.line + " --discard-unsaved");
+        EXPECT_EQ(told.status, kExitDone) << told.err;
+        ASSERT_EQ(Run("profile 1 --discard-unsaved").status, kExitDone);
+    }
 }
 
 TEST_F(ControlCommandsTest, SetSavesOneProfileAndAShownProfileIsReloaded) {

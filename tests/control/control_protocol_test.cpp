@@ -50,10 +50,12 @@ TEST(ControlProtocol, RepliesSurviveTheRoundTrip) {
         {false, 2, "", "bad value\nexit 0\nout 3\n"},
         {false, 1, std::string("a\0b", 3), "err 5\n"},
         {true, 0, "", ""},
+        {false, 0, "", "", true},
     };
     for (const ControlReply& reply : replies) {
         const auto decoded = DecodeReply(EncodeReply(reply));
         ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->busy, reply.busy);
         EXPECT_EQ(decoded->elsewhere, reply.elsewhere);
         EXPECT_EQ(decoded->status, reply.status);
         EXPECT_EQ(decoded->out, reply.out);
@@ -67,6 +69,7 @@ TEST(ControlProtocol, ATruncatedOrPaddedReplyIsRefused) {
         EXPECT_FALSE(DecodeReply(whole.substr(0, cut))) << cut;
     }
     EXPECT_FALSE(DecodeReply(whole + "!"));
+    EXPECT_FALSE(DecodeReply("busy\nexit 0\nout 0\nerr 0\n"));
     EXPECT_FALSE(DecodeReply("exit x\nout 0\nerr 0\n"));
     EXPECT_FALSE(DecodeReply("exit 0\nout 99999999999999999999\n"));
 }

@@ -1,7 +1,11 @@
 #include "control/instance_requests.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -60,6 +64,73 @@ TEST(FileOperands, TheProgramRefusesARelativeFile) {
         EXPECT_EQ(reply.status, kExitUsage) << args.back();
         EXPECT_NE(reply.err.find("absolute"), std::string::npos) << reply.err;
     }
+}
+
+// The tool names a relative FILE by the same absolute name whether it works alone or forwards
+// the words: operand and words agree, and other commands stay as they are.
+TEST(FileOperands, AParsedCommandNamesItsFileAsTheForwardedWordsDo) {
+    for (const Words& words :
+         {Words{"import", "fps.ini", "--discard-unsaved"},
+          Words{"export", "--profile", "2", "p.ini"}, Words{"macros", "import", "../m.dat"},
+          Words{"macros", "export", "/tmp/m.dat"}, Words{"macros", "show", "fire"},
+          Words{"profile", "3"}}) {
+        SCOPED_TRACE(words.back());
+        ParseResult parsed = ParseCommandLine(words);
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        MakeFileOperandAbsolute(*parsed, "/home/u/b");
+        const Words forwarded = WithAbsoluteFileOperands(words, "/home/u/b");
+        EXPECT_EQ(parsed->words, forwarded);
+        const ParseResult again = ParseCommandLine(forwarded);
+        ASSERT_TRUE(again.ok());
+        EXPECT_EQ(parsed->operand, again->operand);
+    }
+}
+
+pid_t EndedProcess() {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+// A writer killed in the middle of a write left its temporaries beside the files: a command the
+// running program answers removes them, as the tool does when it works alone.
+TEST(ForwardedCommands, RemoveWhatKilledWritersLeft) {
+    zel::testing::TempFolder folder;
+    std::filesystem::copy_file(std::filesystem::path(ZEL_SOURCE_DIR) / "data" / "config.ini",
+                               folder / "config.ini");
+    settings::ProfileSettings profile;
+    std::atomic<std::int32_t> current{1};
+    ControlTarget target{folder / "config.ini",
+                         folder.path(),
+                         folder / "Macro_EN.dat",
+                         1,
+                         profile,
+                         current,
+                         {},
+                         {},
+                         {},
+                         {}};
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> left = {".config.ini.tmp-" + dead + "-0-1",
+                                           ".Macro_EN.dat.tmp-" + dead + "-0-1",
+                                           ".Macro_CN.dat.tmp-" + dead + "-0-1"};
+    const std::string running = ".config.ini.tmp-" + alive + "-0-1";
+    for (const std::string& name : left) {
+        zel::testing::WriteBytes(folder / name, "partial");
+    }
+    zel::testing::WriteBytes(folder / running, "partial");
+    const ControlReply reply = AnswerControlRequest({false, "", {"show"}}, folder.path(), target);
+    EXPECT_EQ(reply.status, kExitDone) << reply.err;
+    for (const std::string& name : left) {
+        EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / running)) << "a writer that runs keeps its file";
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 # Scenarios: profile-alone, profile-headless, profile-window, set-fire-interval, bad-value,
 #            json-round-trip, relative-files (the running program, started in another folder,
 #            reads and writes the files named relative to the tool's folder), set-unsaved-window
-#            (set refuses to drop the window's unsaved edits), list, list-hidraw (needs /dev/uhid
+#            (set refuses to drop the window's unsaved edits), import-unsaved-window (import and
+#            macros import refuse to drop the window's unsaved profile and macro edits, and
+#            --discard-unsaved drops them), list, list-hidraw (needs /dev/uhid
 #            and root: the virtual mouse as a kernel device, listed by a user who may not open
 #            its node), files (imports checked, real reasons, links written through, leftovers
-#            removed), no-answer (a program that takes the command and closes without a reply).
+#            removed, also by a command the running program carries out), no-answer (a
+#            program that takes the command and closes without a reply).
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
 
@@ -24,6 +27,7 @@ fi
 source "$(dirname "$0")/e2e_common.sh"
 [ "$scenario" = profile-window ] && require_tools Xvfb xdotool import
 [ "$scenario" = set-unsaved-window ] && require_tools Xvfb xdotool import
+[ "$scenario" = import-unsaved-window ] && require_tools Xvfb xdotool
 [ "$scenario" = no-answer ] && require_tools python3
 
 ctl="$app/zel-gmousectl"
@@ -224,6 +228,76 @@ set-unsaved-window)
     [ "$(value Config1 FIRE_TIME)" = 80 ] && [ "$(value Config1 DPI_SET1)" = 4 ] ||
         fail "Config1 is not the saved edit plus the set"
     ;;
+import-unsaved-window)
+    start_xvfb
+    start_simulator
+    ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
+    app_pid=$!
+    wait_until 60 window_id >/dev/null || fail "the window did not appear"
+    wait_features 13 10
+    sleep 0.3
+    layouts="$app/skins/INI_EN"
+    click_entry() {  # FILE SECTION KEY: a click at the centre of that layout entry
+        local x y
+        read -r x y < <(centre "$layouts/$1" "$2" "$3")
+        [ -n "$x" ] || fail "no entry $3 in [$2] of $1"
+        xdotool mousemove --window "$(window_id)" "$x" "$y" && sleep 0.3
+        xdotool click 1 && sleep 0.4
+    }
+    macro_count() { sed -n 's/^macroNum=//p' "$app/Macro_EN.dat" | tr -d '\r'; }
+    run_ctl export --profile 1 "$work/p1.ini" 2>"$work/err" || fail "export failed: $(cat "$work/err")"
+    run_ctl macros export "$work/m.dat" 2>"$work/err" || fail "macros export failed: $(cat "$work/err")"
+    # refused WORDS COMMAND...: exit status 1, the message names WORDS and the way on, and no
+    # file changed.
+    refused() {
+        local words=$1
+        shift
+        cp "$app/config.ini" "$work/before.ini"
+        cp "$app/Macro_EN.dat" "$work/before.dat"
+        run_ctl "$@" >"$work/out" 2>"$work/err"
+        status=$?
+        [ "$status" -eq 1 ] || fail "$* over unsaved edits exited $status, expected 1: $(cat "$work/err")"
+        grep -qF "$words" "$work/err" && grep -qF -- "--discard-unsaved" "$work/err" ||
+            fail "$*: unclear: $(cat "$work/err")"
+        cmp -s "$app/config.ini" "$work/before.ini" && cmp -s "$app/Macro_EN.dat" "$work/before.dat" ||
+            fail "$* changed the files"
+    }
+    # The wheel switched in the window, not saved: the import into the profile shown is refused.
+    wheel=$(value Config1 WHEEL_STATUS)
+    click_entry skin_main_en.ini BUTTONPOS $((wheel == 1 ? 41 : 42))
+    refused "unsaved edits of profile 1" import "$work/p1.ini"
+    refused "unsaved edits of profile 1" profile 1
+    # The edit is still the window's: Save stores it.
+    click_entry skin_main_en.ini BUTTONPOS 0
+    wait_until 10 eval '[ "$(value Config1 WHEEL_STATUS)" = $((1 - wheel)) ]' ||
+        fail "the window lost the wheel switched before the import"
+    run_ctl import "$work/p1.ini" 2>"$work/err" || fail "import after saving failed: $(cat "$work/err")"
+    [ "$(value Config1 WHEEL_STATUS)" = "$wheel" ] || fail "the import did not store the profile"
+
+    # A macro typed and added on the advanced page, not Set: macros import is refused.
+    count=$(macro_count)
+    click_entry skin_main_en.ini BUTTONPOS 10
+    click_entry skin_advance_en.ini EDIT 4
+    xdotool type --delay 50 Mine
+    click_entry skin_advance_en.ini BUTTONPOS 2
+    refused "unsaved edits of the user macros" macros import "$work/m.dat"
+    refused "unsaved edits of the user macros" reset
+    # Set saves the macro the window kept.
+    click_entry skin_advance_en.ini BUTTONPOS 5
+    wait_until 10 eval '[ "$(macro_count)" = $((count + 1)) ]' ||
+        fail "the window lost the macro added before the import ($(macro_count) macros saved)"
+    # Another one, not Set: --discard-unsaved drops it.
+    click_entry skin_advance_en.ini EDIT 4
+    xdotool key ctrl+a && xdotool type --delay 50 Again
+    click_entry skin_advance_en.ini BUTTONPOS 2
+    refused "unsaved edits of the user macros" macros import "$work/m.dat"
+    run_ctl macros import "$work/m.dat" --discard-unsaved 2>"$work/err" ||
+        fail "macros import --discard-unsaved failed: $(cat "$work/err")"
+    [ "$(macro_count)" = "$count" ] || fail "the imported macros were not saved"
+    run_ctl macros import "$work/m.dat" 2>"$work/err" ||
+        fail "the dropped macro still counts as unsaved: $(cat "$work/err")"
+    ended "$app_pid" && fail "the program ended"
+    ;;
 relative-files)
     start_simulator
     mkdir "$work/a" "$work/b"
@@ -333,6 +407,11 @@ files)
     start_program "$socket"
     wait_features 13 10
     none_left || fail "the headless program left: $(ls -A "$app" | grep '\.tmp-')"
+    # Left while the program runs: a command it carries out removes them too.
+    leftovers
+    run_ctl show >/dev/null 2>"$work/err" || fail "show through the program failed: $(cat "$work/err")"
+    none_left || fail "a command forwarded to the program left: $(ls -A "$app" | grep '\.tmp-')"
+    [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "the tool opened the mouse itself"
     ;;
 no-answer)
     # A program that holds the lock, takes one command and ends the connection without a reply:

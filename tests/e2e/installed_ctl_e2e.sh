@@ -5,8 +5,9 @@
 # Usage: installed_ctl_e2e.sh SCENARIO PROGRAM SIMULATOR BUILD_DIR
 # Scenarios:
 #   commands   every command with no program running, then the same with the headless program
-#              running: the same output, exit status and files (the desktop's notices aside); --config-dir still names the
-#              functions from the installed skins
+#              running: the same output, exit status and files (the desktop's notices aside),
+#              also for files named relatively (the messages name them alike); --config-dir
+#              still names the functions from the installed skins
 #   names-es   after a switch to the CN edition (VER_SEL=0) functions are set by identifier and
 #              by the names of both editions, and show --json is the same either way
 #   locale     the start that seeds the user's files takes the edition of the locale (LC_ALL,
@@ -100,6 +101,9 @@ stop_installed_program() {
 }
 
 user_files() { echo "$home/.config/zel-gmouse"; }
+# The folder the tool runs in for files named relatively.
+shared="$work/shared"
+mkdir -m 777 "$shared"
 
 # Every command of the tool, each one's output and exit status into the folder $1.
 run_every_command() {
@@ -134,6 +138,30 @@ run_every_command() {
             fail "zel-gmousectl $line exited $(tail -1 "$out/$i.out"): $(cat "$out/$i.err")"
         i=$((i + 1))
     done
+    # Files named relatively, from one folder both runs share: the tool names them alike in
+    # every message whoever carries the command out. The refused ones must fail.
+    local -a relative=(
+        "export here.ini --profile 3"
+        "import here.ini --profile 5"
+        "macros export here.dat"
+        "macros import here.dat"
+        "import missing.ini"
+        "macros import missing.dat"
+        "export no-folder/x.ini"
+        "macros export no-folder/x.dat"
+    )
+    i=0
+    for line in "${relative[@]}"; do
+        # shellcheck disable=SC2086  # the words of the command
+        (cd "$shared" && as_the_user "$ctl" $line >"$out/relative-$i.out" 2>"$out/relative-$i.err")
+        echo "$?" >>"$out/relative-$i.out"
+        [ "$i" -lt 4 ] && [ "$(tail -1 "$out/relative-$i.out")" != 0 ] &&
+            fail "zel-gmousectl $line exited $(tail -1 "$out/relative-$i.out"): $(cat "$out/relative-$i.err")"
+        [ "$i" -ge 4 ] && [ "$(tail -1 "$out/relative-$i.out")" = 0 ] && fail "zel-gmousectl $line succeeded"
+        i=$((i + 1))
+    done
+    [ -s "$shared/here.ini" ] && [ -s "$shared/here.dat" ] || fail "the relative files were not written there"
+    rm -f "$shared/here.ini" "$shared/here.dat"
     # What the files hold afterwards.
     cp "$files/config.ini" "$files/Macro_EN.dat" "$files/Macro_CN.dat" "$out/"
     rm -f "$out/exchange.ini" "$out/macros.dat"

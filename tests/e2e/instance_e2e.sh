@@ -13,6 +13,9 @@
 #   no-private-folder      no private place at all: the start is refused with the reason
 #   silent-clients         clients that connect and say nothing: zel-gmousectl is answered
 #                          and an unplug is followed long before they are given up
+#   busy                   32 connections that say nothing, kept up: a command past them is
+#                          told at once that the program is busy and nothing was done (status
+#                          3), and nothing is written
 #   long-runtime-path      a runtime folder too long for a socket: the program says it cannot
 #                          listen and zel-gmousectl says at once that it takes no commands
 #   no-mouse-box           the window's "Please plug-in" box is up: zel-gmousectl is told at
@@ -27,6 +30,7 @@ simulator=$3
 source "$(dirname "$0")/e2e_common.sh"
 require_tools Xvfb xdotool
 [ "$scenario" = silent-clients ] && require_tools python3
+[ "$scenario" = busy ] && require_tools python3
 
 second_pid=""
 trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; cleanup' EXIT
@@ -157,6 +161,59 @@ time.sleep(60)
     wait "$ctl_pid" || fail "show failed: $(cat "$work/ctl.err")"
     send_mouse unplug
     wait_until 1 ended "$app_pid" || fail "the unplug waited behind the silent clients"
+    ;;
+busy)
+    start_headless
+    app_pid=$!
+    wait_features 13 10
+    # As many silent clients as the program waits for at once; one it gives up is replaced at
+    # once, so that they hold every place until this script ends.
+    python3 -c '
+import selectors, socket, sys, time
+path = sys.argv[1]
+selector = selectors.DefaultSelector()
+def connect():
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    s.connect(path)
+    selector.register(s, selectors.EVENT_READ)
+for _ in range(32):
+    connect()
+print("connected", flush=True)
+end = time.monotonic() + 80
+while time.monotonic() < end:
+    for key, _ in selector.select(timeout=1):
+        selector.unregister(key.fileobj)
+        key.fileobj.close()
+        connect()
+' "$XDG_RUNTIME_DIR/ZEL_GMouse.socket" >"$work/silent.out" &
+    silent_pid=$!
+    trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; kill "$silent_pid" 2>/dev/null; cleanup' EXIT
+    wait_until 5 grep -qs connected "$work/silent.out" || fail "the silent clients did not connect"
+    config="$app/config.ini"
+    fire() { sed -n '/^\[Config2\]/,/^\[/s/^FIRE_TIME=//p' "$config" | tr -d '\r'; }
+    # A command that slips in while a silent client is replaced is simply carried out; one
+    # that comes past the full places is turned away.
+    turned_away=""
+    for value in $(seq 60 80); do
+        run_ctl set --profile 2 "fire-interval=$value" >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
+        wait_until 10 ended "$ctl_pid" || fail "zel-gmousectl waited behind the silent clients"
+        wait "$ctl_pid"
+        status=$?
+        if [ "$status" -eq 3 ]; then
+            grep -q "busy.*nothing was done" "$work/ctl.err" || fail "unclear: $(cat "$work/ctl.err")"
+            [ "$(fire)" != "$value" ] || fail "the command turned away was carried out"
+            turned_away=$value
+            break
+        fi
+        [ "$status" -eq 0 ] || fail "set exited $status: $(cat "$work/ctl.err")"
+    done
+    [ -n "$turned_away" ] || fail "no command was turned away past 32 silent clients"
+    kill "$silent_pid" 2>/dev/null
+    wait "$silent_pid" 2>/dev/null
+    # The places free again, the same command is carried out.
+    run_ctl set --profile 2 "fire-interval=$turned_away" 2>"$work/ctl.err" ||
+        fail "set after the silent clients failed: $(cat "$work/ctl.err")"
+    [ "$(fire)" = "$turned_away" ] || fail "FIRE_TIME of Config2 is $(fire)"
     ;;
 long-runtime-path)
     deep="$XDG_RUNTIME_DIR/$(printf 'd%.0s' {1..100})"

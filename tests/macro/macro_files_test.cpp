@@ -165,6 +165,41 @@ TEST_F(MacroFilesTest, FullTableRoundTripsThroughAFile) {
     EXPECT_EQ(NameText(loaded.UserMacro(1)), "Señal ñ1");
 }
 
+// What the macro page changes in memory and has not saved differs from the file; saving (or
+// undoing the change by hand) makes them equal again. Each edit is one the page makes.
+TEST_F(MacroFilesTest, UnsavedEditsAreWhatDiffersFromTheFile) {
+    const fs::path file = dir_ / "Macro_EN.dat";
+    const struct {
+        const char* edit;
+        void (*apply)(MacroStore&);
+    } edits[] = {
+        {"add", [](MacroStore& s) { s.AddMacro("New one"); }},
+        {"delete", [](MacroStore& s) { s.DeleteMacro(1); }},
+        {"repeat", [](MacroStore& s) { s.ToggleRepeat(); }},
+        {"repeat count", [](MacroStore& s) { s.StoreRepeatCount(777); }},
+        {"step", [](MacroStore& s) { s.EditUserMacro(2, [](MacroRecord& r) { --r.stepCount; }); }},
+        {"delay",
+         [](MacroStore& s) { s.EditUserMacro(0, [](MacroRecord& r) { r.delays[1].Set(9); }); }},
+        {"import", [](MacroStore& s) { s.ReplaceUserMacros(std::vector<MacroRecord>{Sample(5)}); }},
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.edit);
+        MacroStore store;
+        store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0), Sample(1), Sample(2)});
+        ASSERT_TRUE(SaveUserMacros(store, file));
+        EXPECT_FALSE(UserMacrosDifferFromFile(store, file));
+        edit.apply(store);
+        EXPECT_TRUE(UserMacrosDifferFromFile(store, file));
+        ASSERT_TRUE(SaveUserMacros(store, file));
+        EXPECT_FALSE(UserMacrosDifferFromFile(store, file)) << "saved";
+    }
+    // No file: no macros are kept there, so any macro in memory is unsaved.
+    MacroStore empty;
+    EXPECT_FALSE(UserMacrosDifferFromFile(empty, dir_ / "missing.dat"));
+    empty.AddMacro("Only");
+    EXPECT_TRUE(UserMacrosDifferFromFile(empty, dir_ / "missing.dat"));
+}
+
 TEST_F(MacroFilesTest, SavedFileHasOneKeyOf3192DigitsPerMacro) {
     MacroStore store;
     MacroRecord m{};

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "control/command_line.h"
 #include "control/instance_requests.h"
 
 namespace zel::gmousectl {
@@ -48,14 +49,28 @@ platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& wo
         if (control::UniqueSocket socket =
                 control::ConnectToInstance(control::InstanceSocketPath(folder));
             socket.valid()) {
-            if (!control::WriteAll(socket.get(), *request, kSendTimeoutMs)) {
+            const bool sent = control::WriteAll(socket.get(), *request, kSendTimeoutMs);
+            // A program that turns the command away unread says so at once, and may have closed
+            // the connection before the request was all sent.
+            const auto bytes = control::ReadMessage(
+                socket.get(), control::kMaxReplyBytes, sent ? kReplyTimeoutMs : kSendTimeoutMs,
+                [](const std::string& got) {
+                    return got == std::string(control::kBusyReply) + "\n";
+                });
+            const auto reply = bytes ? control::DecodeReply(*bytes) : std::nullopt;
+            if (reply && reply->busy) {
+                result.reply = control::ControlReply{
+                    false,
+                    control::kExitBusy,
+                    {},
+                    "zel-gmousectl: ZEL_GMouse is busy: too many commands are arriving at once; "
+                    "nothing was done, try again\n"};
+                return result;
+            }
+            if (!sent) {
                 return platform::Error{platform::ErrorCode::kIoError,
                                        "ZEL_GMouse did not take the command"};
             }
-            const auto bytes =
-                control::ReadMessage(socket.get(), control::kMaxReplyBytes, kReplyTimeoutMs,
-                                     [](const std::string&) { return false; });
-            const auto reply = bytes ? control::DecodeReply(*bytes) : std::nullopt;
             if (!reply) {
                 return platform::Error{
                     platform::ErrorCode::kIoError,

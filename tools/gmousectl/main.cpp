@@ -11,6 +11,7 @@
 #include "control/command_help.h"
 #include "control/command_line.h"
 #include "control/control_commands.h"
+#include "control/instance_requests.h"
 #include "forwarding.h"
 #include "local_target.h"
 #include "platform/app_paths.h"
@@ -96,6 +97,13 @@ int main(int argc, char** argv) {
             return control::kExitFailed;
         }
         command.configDir = absolute.string();
+    }
+
+    // A FILE goes to the running program by its absolute name; alone, the tool names it the
+    // same way, so that its messages do not depend on who carries the command out.
+    std::error_code noFolder;
+    if (const auto here = std::filesystem::current_path(noFolder); !noFolder) {
+        control::MakeFileOperandAbsolute(command, here);
     }
 
     control::InstanceLock lock;
