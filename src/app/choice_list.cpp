@@ -130,7 +130,9 @@ bool ChoiceList::AnswerSubListKey(int key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            sub.ClickHotRow();
+            if (sub.IsHotRowFromKeyboard()) {
+                sub.ClickHotRow();
+            }
             return true;
         default:
             return false;
@@ -164,7 +166,8 @@ bool ChoiceList::AnswerKey(int key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            if (!EnterSubList()) {
+            // A row the pointer merely rests on is no choice of the keyboard's.
+            if (IsHotRowFromKeyboard() && !EnterSubList()) {
                 ClickHotRow();
             }
             return true;

@@ -8,8 +8,9 @@
 // While it is shown, the list answers the keyboard the main window has: Up and Down walk its
 // rows (round from the last to the first), Home and End go to the first and the last row,
 // Right (or Return or Space on a group row) enters the group's list, which the same keys walk,
-// and Left or Escape leave it again; Return and Space choose as a click on the row does, and
-// Escape in this list closes both lists choosing nothing. These keys go to the list alone,
+// and Left or Escape leave it again; Return and Space choose as a click on the row does, but
+// only a row the keyboard highlighted (on a row the pointer merely rests on they do nothing),
+// and Escape in this list closes both lists choosing nothing. These keys go to the list alone,
 // never on to the main window.
 
 #include <QPointer>

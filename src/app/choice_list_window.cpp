@@ -54,7 +54,11 @@ QImage ChoiceListWindow::Compose() {
 }
 
 void ChoiceListWindow::HoverAt(int x, int y) {
-    hotRow_ = RowAt(x, y, width_, rowHeight_, HitRows());
+    const int row = RowAt(x, y, width_, rowHeight_, HitRows());
+    if (row != hotRow_) {
+        hotRowFromKeyboard_ = false;
+    }
+    hotRow_ = row;
     if (hotRow_ != rememberedRow_) {
         Repaint();
         rememberedRow_ = hotRow_;
@@ -63,6 +67,7 @@ void ChoiceListWindow::HoverAt(int x, int y) {
 
 void ChoiceListWindow::SetHotRow(int row) {
     hotRow_ = row;
+    hotRowFromKeyboard_ = row >= 1 && row <= rowCount_;
     if (hotRow_ != rememberedRow_) {
         Repaint();
         rememberedRow_ = hotRow_;

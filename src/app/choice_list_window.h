@@ -46,6 +46,9 @@ public:
     // hot row by `delta` rows, round from the last row to the first and back.
     void SetHotRow(int row);
     void StepHotRow(int delta);
+    // The hot row is one the keyboard highlighted, not one the pointer rests on: only such a
+    // row is chosen by Return or Space. The pointer moving to another row takes it over.
+    bool IsHotRowFromKeyboard() const { return hotRowFromKeyboard_; }
     // What a click on the hot row runs: a press, then a release; nothing without a hot row.
     void ClickHotRow();
     int rowCount() const { return rowCount_; }
@@ -74,6 +77,7 @@ protected:
 
     ChoiceListContext context_;
     int hotRow_ = 255;
+    bool hotRowFromKeyboard_ = false;
     bool pressed_ = false;
 
 private:

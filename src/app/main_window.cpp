@@ -54,8 +54,10 @@ MainWindow::MainWindow(AppServices services)
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    // The skin's controls take the keyboard (main_window_keyboard.cpp).
-    setFocusPolicy(Qt::StrongFocus);
+    // The skin's controls take the keyboard (main_window_keyboard.cpp): by Tab, and by a click on
+    // one of them, which the window gives itself; a click elsewhere on the skin leaves the
+    // keyboard where it is (a macro page edit keeps it).
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);

@@ -140,7 +140,7 @@ public:
     // widget has the focus.
     const ControlHit& keyboardFocus() const { return focus_; }
     bool IsFocusMarkShown() const { return focusMarkShown_ && focus_; }
-    void MoveKeyboardFocus(const ControlHit& focus);
+    void MoveKeyboardFocus(const ControlHit& focus, Qt::FocusReason reason = Qt::TabFocusReason);
     // Runs exactly what a click at the member's place runs.
     void PressControl(const ControlHit& hit);
 
@@ -187,6 +187,7 @@ protected:
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -220,6 +221,13 @@ private:
 
     // Tab and Shift+Tab within the skin's controls, on into the page's widgets at the end.
     void TabFocus(bool forward);
+    // A click ends keyboard mode: the mark goes, and the keyboard's focus moves to the control
+    // under the pointer, or to none when the click is on no control (a caption, empty skin);
+    // only a click on a control takes the keys from the macro page's widgets.
+    void FocusClickedControl();
+    // The control of the frame or of the shown page that acts under the pointer; empty when
+    // there is none.
+    ControlHit ControlUnderPointer() const;
     bool HasFocusableChild() const;
     void ForgetFocusOfOtherPages();
 

@@ -45,12 +45,12 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
-    if (focusMarkShown_) {
-        focusMarkShown_ = false;  // the pointer is in use: the keyboard's mark goes
-        update();
-    }
+    // The press acts on what lies under it, even when no move brought the pointer there (a
+    // touch, or a window that appeared under a resting pointer).
+    const QPoint p = event->position().toPoint();
+    HoverAt(p.x(), p.y());
+    FocusClickedControl();
     if (event->button() == Qt::LeftButton) {
-        const QPoint p = event->position().toPoint();
         PressAt(p.x(), p.y());
     }
 }

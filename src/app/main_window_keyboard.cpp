@@ -1,11 +1,15 @@
 // The keyboard in the skinned window: Tab and Shift+Tab walk the frame's and the page's
 // controls in reading order (and the macro page's own widgets after them), arrows move within a
 // group, Space and Return press the focused control exactly as a click at its place does. The
-// focus mark shows only once the keyboard has been used, and a click hides it again.
+// focus mark shows only once the keyboard has been used. A click ends keyboard mode: it hides
+// the mark and moves the keyboard's focus to the control it clicked, so Space and Return press
+// what the user last clicked, never a control whose mark is gone; a click on no control (a
+// caption, empty skin) leaves the skin without a focused control and the keys where they were.
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 #include "app/accessible_main_window.h"
@@ -80,10 +84,50 @@ void MainWindow::ForgetFocusOfOtherPages() {
     }
 }
 
-void MainWindow::MoveKeyboardFocus(const ControlHit& focus) {
+ControlHit MainWindow::ControlUnderPointer() const {
+    // The frame first, then the page's own list, as a press looks them up.
+    const PageInfo& page = PageOf(state_.currentPage);
+    for (const ControlHit hit : {ControlAtIndex(kFrameControls, state_.hot.HotButton),
+                                 ControlAtIndex(page.controls, state_.hot.Of(page.list))}) {
+        if (hit && hit.control->command != Command::NoCommand) {
+            return hit;
+        }
+    }
+    return {};
+}
+
+void MainWindow::FocusClickedControl() {
+    const bool markWasShown = IsFocusMarkShown();
+    focusMarkShown_ = false;
+    if (const ControlHit clicked = ControlUnderPointer()) {
+        MoveKeyboardFocus(clicked, Qt::MouseFocusReason);
+        return;
+    }
+    if (focus_) {
+        focus_ = {};
+        emit keyboardFocusMoved();
+    }
+    if (markWasShown) {
+        update();
+    }
+}
+
+void MainWindow::focusOutEvent(QFocusEvent* event) {
+    // One of the window's own widgets (a macro page edit or list) took the keyboard: no skin
+    // control has it any more. Another window or a menu taking it leaves it where it was.
+    QWidget* const now = QApplication::focusWidget();
+    if (focus_ && now != nullptr && now != this && isAncestorOf(now)) {
+        focus_ = {};
+        update();
+        emit keyboardFocusMoved();
+    }
+    QWidget::focusOutEvent(event);
+}
+
+void MainWindow::MoveKeyboardFocus(const ControlHit& focus, Qt::FocusReason reason) {
     focus_ = focus;
     if (focusWidget() != this) {
-        setFocus(Qt::TabFocusReason);
+        setFocus(reason);
     }
     update();
     emit keyboardFocusMoved();

@@ -29,14 +29,22 @@ constexpr KeyRun kRuns[] = {
     {96, 98, 1},     // keypad 0
 };
 
+// Each virtual key pairs with the usage that the receiving computer turns back into the same
+// key: the grave accent (192) is usage 53 (50 is the non-US "#~" key, a backslash on a US
+// layout); the keypad's separator (108) is the keypad comma, 133 (159, "Separator", is a key no
+// PC keyboard has, and Linux ignores it); the extra key of ISO keyboards left of Z (226) is the
+// non-US backslash key, 100; mute, volume down and up (173 ... 175) are the keyboard page's own
+// keys, 127, 129 and 128; next, previous, stop and play/pause (176 ... 179) get the usages the
+// kernel's keyboard table gives those media keys, 235 ... 232.
 constexpr KeyPair kSinglePairs[] = {
-    {8, 42},   {9, 43},    {12, 156},  {13, 40},   {19, 72},   {20, 57},   {27, 41},   {32, 44},
-    {33, 75},  {34, 78},   {35, 77},   {36, 74},   {37, 80},   {38, 82},   {39, 79},   {40, 81},
-    {41, 119}, {43, 116},  {44, 70},   {45, 73},   {46, 76},   {47, 117},  {91, 227},  {92, 231},
-    {93, 101}, {106, 85},  {107, 87},  {108, 159}, {109, 86},  {110, 99},  {111, 84},  {144, 83},
-    {145, 71}, {160, 225}, {161, 229}, {162, 224}, {163, 228}, {164, 226}, {165, 230}, {186, 51},
-    {187, 46}, {188, 54},  {189, 45},  {190, 55},  {191, 56},  {192, 50},  {219, 47},  {220, 49},
-    {221, 48}, {222, 52},
+    {8, 42},    {9, 43},    {12, 156},  {13, 40},   {19, 72},   {20, 57},   {27, 41},   {32, 44},
+    {33, 75},   {34, 78},   {35, 77},   {36, 74},   {37, 80},   {38, 82},   {39, 79},   {40, 81},
+    {41, 119},  {43, 116},  {44, 70},   {45, 73},   {46, 76},   {47, 117},  {91, 227},  {92, 231},
+    {93, 101},  {106, 85},  {107, 87},  {108, 133}, {109, 86},  {110, 99},  {111, 84},  {144, 83},
+    {145, 71},  {160, 225}, {161, 229}, {162, 224}, {163, 228}, {164, 226}, {165, 230}, {186, 51},
+    {187, 46},  {188, 54},  {189, 45},  {190, 55},  {191, 56},  {192, 53},  {219, 47},  {220, 49},
+    {221, 48},  {222, 52},  {226, 100}, {173, 127}, {174, 129}, {175, 128}, {176, 235}, {177, 234},
+    {178, 233}, {179, 232},
 };
 
 using ByteTable = std::array<std::uint8_t, 256>;
@@ -79,7 +87,7 @@ constexpr int PairCount() {
     }
     return count;
 }
-static_assert(PairCount() == 120);
+static_assert(PairCount() == 128);
 
 // No code appears twice on either side, so the two tables invert each other on the pairs.
 constexpr bool PairsAreOneToOne() {
@@ -150,9 +158,9 @@ constexpr NameTable BuildNames() {
         {47, "[{"},
         {48, "]}"},
         {49, "|"},
-        {50, "`~"},
         {51, ";:"},
         {52, " ' "},
+        {53, "`~"},
         {54, ","},
         {55, "."},
         {56, "/?"},
@@ -176,13 +184,17 @@ constexpr NameTable BuildNames() {
         {86, "SUBTRACT"},
         {87, "ADD"},
         {99, "DECIMAL"},
+        {100, "OEM_102"},
         {101, "APPS"},
         {116, "EXECUTE"},
         {117, "HELP"},
         {118, "MENU"},
         {119, "SELECT"},
+        {127, "VOLUME_MUTE"},
+        {128, "VOLUME_UP"},
+        {129, "VOLUME_DOWN"},
+        {133, "SEPARATOR"},
         {156, "CLEAR"},
-        {159, "SEPARATOR"},
         {224, "LCONTROL"},
         {225, "LSHIFT"},
         {226, "LMENU"},
@@ -191,6 +203,10 @@ constexpr NameTable BuildNames() {
         {229, "RSHIFT"},
         {230, "RMENU"},
         {231, "RWIN"},
+        {232, "MEDIA_PLAY_PAUSE"},
+        {233, "MEDIA_STOP"},
+        {234, "MEDIA_PREV_TRACK"},
+        {235, "MEDIA_NEXT_TRACK"},
         {kLeftButtonCode, "L-KEY"},
         {kRightButtonCode, "R-KEY"},
         {kMiddleButtonCode, "M-KEY"},

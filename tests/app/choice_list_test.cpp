@@ -378,6 +378,81 @@ TEST_F(ChoiceListTest, TheMainWindowsKeysWalkTheListAndEscapeKeepsTheFunction) {
     EXPECT_EQ(profile_.K[2].load(), 3);
 }
 
+// Return and Space choose only a row the keyboard highlighted: a row the pointer merely rests on
+// is the pointer's, chosen by a click. Escape closes the list and keeps the function.
+TEST_F(ChoiceListTest, ReturnAndSpaceChooseOnlyARowTheKeyboardHighlighted) {
+    ASSERT_TRUE(Start());
+    struct Case {
+        const char* what;
+        std::vector<Qt::Key> keys;  // typed with the pointer resting on row 3
+        int function;               // of mouse button 2 afterwards (it starts with 3 ... 4)
+        bool open;                  // the list is still open
+    };
+    const Case cases[] = {
+        {"Return", {Qt::Key_Return}, 4, true},
+        {"Space", {Qt::Key_Space}, 4, true},
+        {"keypad Enter", {Qt::Key_Enter}, 4, true},
+        {"Escape", {Qt::Key_Escape}, 4, false},
+        {"Down then Return", {Qt::Key_Down, Qt::Key_Return}, 4, false},  // row 4
+        {"Down Down then Space", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}, 5, false},
+        {"Up then Return", {Qt::Key_Up, Qt::Key_Return}, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        profile_.K[2].store(4);
+        const QPoint field = MainButton(25 + 2);
+        QTest::mouseClick(&window(), Qt::LeftButton, Qt::NoModifier, field);
+        ProcessEvents();
+        const QPointer<app::ChoiceList> list(window().OpenChoiceList());
+        ASSERT_FALSE(list.isNull());
+        // The pointer comes to rest on row 3.
+        QTest::mouseMove(list.data(), RowPoint(3, kMenuRowHeight));
+        ProcessEvents();
+        if (list->menuHotRow() != 3) {
+            HoverAt(*list, RowPoint(3, kMenuRowHeight));  // a platform that moves no pointer
+        }
+        ASSERT_EQ(list->menuHotRow(), 3);
+        for (const Qt::Key key : c.keys) {
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target != nullptr ? target : &window(), key);
+            ProcessEvents();
+        }
+        EXPECT_EQ(profile_.K[2].load(), c.function);
+        EXPECT_EQ(!list.isNull() && list->isVisible(), c.open);
+        if (!list.isNull() && list->isVisible()) {
+            QTest::keyClick(&window(), Qt::Key_Escape);
+        }
+        WaitUntilGone(list);
+        ASSERT_TRUE(list.isNull());
+        EXPECT_EQ(profile_.K[2].load(), c.function) << "closing keeps the function";
+    }
+}
+
+// In a group's list too, Return chooses only the item the keyboard highlighted.
+TEST_F(ChoiceListTest, ReturnInAGroupListChoosesOnlyTheKeyboardsItem) {
+    ASSERT_TRUE(Start());
+    const QPointer<app::ChoiceList> list(OpenListOf(1));
+    ASSERT_FALSE(list.isNull());
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Right}) {
+        QTest::keyClick(&window(), key);
+        ProcessEvents();
+    }
+    app::ChoiceSubList* sub = list->subList();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_EQ(sub->subHotRow(), 1);
+    HoverAt(*sub, RowPoint(4, kSubRowHeight));  // the pointer moves onto item 4
+    ASSERT_EQ(sub->subHotRow(), 4);
+    QTest::keyClick(&window(), Qt::Key_Return);
+    ProcessEvents();
+    EXPECT_EQ(profile_.K[1].load(), 2) << "nothing chosen";
+    ASSERT_FALSE(list.isNull());
+    QTest::keyClick(&window(), Qt::Key_Down);  // the keyboard takes over from item 4
+    QTest::keyClick(&window(), Qt::Key_Return);
+    EXPECT_EQ(profile_.K[1].load(), app::SubItemCode(7, 5));
+    WaitUntilGone(list);
+    EXPECT_TRUE(list.isNull());
+}
+
 TEST_F(ChoiceListTest, KeysEnterAGroupWalkItAndGoBack) {
     ASSERT_TRUE(Start());
     const QPointer<app::ChoiceList> list(OpenListOf(1));

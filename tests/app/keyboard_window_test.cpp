@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -192,6 +193,72 @@ TEST_F(KeyboardWindowTest, TheFocusMarkShowsOnlyAfterTheKeyboardIsUsedAndAClickH
     EXPECT_FALSE(window().IsFocusMarkShown());
     const QRect closeRect(close.x, close.y, close.width, close.height);
     EXPECT_EQ(Grab().copy(closeRect), before.copy(closeRect));
+}
+
+// A click ends keyboard mode: Return and Space then press the control the click was on, or
+// nothing when it was on no control; never the control whose mark the click hid.
+TEST_F(KeyboardWindowTest, AfterAClickReturnAndSpacePressWhatWasClickedNeverTheHiddenControl) {
+    ASSERT_TRUE(Start(ProfileAndEdition(1, 1)));
+    const auto writer = transport_.LastChannel(kMousePath, platform::HidAccess::Write);
+    ASSERT_NE(writer, nullptr);
+    const auto typeKey = [this](Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target != nullptr ? target : &window(), key);
+        ProcessEvents();
+    };
+    const auto clickAt = [this](QPoint p) {
+        QTest::mouseClick(&window(), Qt::LeftButton, Qt::NoModifier, p);
+        ProcessEvents();
+    };
+    struct Case {
+        const char* what;
+        Qt::Key tab;        // puts the keyboard on Apply (Shift+Tab) or Close (Tab to it)
+        int clicked;        // main list entry clicked afterwards
+        Qt::Key key;        // then typed
+        std::string focus;  // where the keyboard is after the click
+    };
+    const Case cases[] = {
+        {"Shift+Tab, the shown page's own tab, Return", Qt::Key_Backtab, buttons::kMainPageButton,
+         Qt::Key_Return, "page_main[0]"},
+        {"Shift+Tab, the shown page's own tab, Space", Qt::Key_Backtab, buttons::kMainPageButton,
+         Qt::Key_Space, "page_main[0]"},
+        {"Shift+Tab, a caption, Return", Qt::Key_Backtab, 20, Qt::Key_Return, "-"},
+        {"Shift+Tab, a caption, Space", Qt::Key_Backtab, 20, Qt::Key_Space, "-"},
+        {"Tab to Close, level 2's check box, Space", Qt::Key_Tab, buttons::kFirstDpiEnable + 1,
+         Qt::Key_Space, "dpi_enable[1]"},
+        {"Tab to Close, level 2's check box, Return", Qt::Key_Tab, buttons::kFirstDpiEnable + 1,
+         Qt::Key_Return, "dpi_enable[1]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Activate();
+        if (c.tab == Qt::Key_Backtab) {
+            typeKey(Qt::Key_Backtab);
+            if (Focused() != "apply[0]") {
+                ASSERT_TRUE(TabTo("apply"));
+            }
+        } else {
+            ASSERT_TRUE(TabTo("close"));
+        }
+        ASSERT_TRUE(window().IsFocusMarkShown());
+        const int enabled = profile_.DPI_SET_EN[1].load();
+        clickAt(MainButton(c.clicked));
+        EXPECT_FALSE(window().IsFocusMarkShown());
+        EXPECT_EQ(Focused(), c.focus);
+        const int enabledByClick = profile_.DPI_SET_EN[1].load();
+        writer->ClearSent();
+        typeKey(c.key);
+        EXPECT_TRUE(writer->SentReports().empty()) << "nothing went to the mouse";
+        EXPECT_TRUE(window().isVisible()) << "Close was not pressed";
+        EXPECT_EQ(state().currentPage, app::kMainPage);
+        if (c.focus == "dpi_enable[1]") {
+            EXPECT_NE(enabledByClick, enabled);
+            EXPECT_EQ(profile_.DPI_SET_EN[1].load(), enabled) << "the key pressed the clicked box";
+            EXPECT_TRUE(window().IsFocusMarkShown()) << "the key shows the mark again";
+        } else {
+            EXPECT_EQ(profile_.DPI_SET_EN[1].load(), enabled);
+        }
+    }
 }
 
 }  // namespace

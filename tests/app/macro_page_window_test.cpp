@@ -578,6 +578,75 @@ TEST_F(MacroPageWindowTest, WhileRecordingKeysGoToTheRecorderAlone) {
     EXPECT_EQ(page().nameEdit()->text(), "Recx");
 }
 
+// A click on the skin that is no control (the caption "Slow") leaves the keys with the macro
+// name being typed; a click on a control (Add) takes them.
+TEST_F(MacroPageWindowTest, AClickOnACaptionLeavesTheKeysWithTheMacroName) {
+    ASSERT_TRUE(StartOnMacroPage({}));
+    window().activateWindow();
+    ProcessEvents();
+    const auto click = [this](QPoint p) {
+        QTest::mouseClick(&window(), Qt::LeftButton, Qt::NoModifier, p);
+        ProcessEvents();
+    };
+    const auto type = [](const char* text) {
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+        ProcessEvents();
+    };
+    QTest::mouseClick(page().nameEdit(), Qt::LeftButton, Qt::NoModifier,
+                      page().nameEdit()->rect().center());
+    ProcessEvents();
+    ASSERT_EQ(QApplication::focusWidget(), page().nameEdit());
+    type("Ab");
+    click(AdvancedButton(28));  // "Slow", a caption with no action
+    EXPECT_EQ(QApplication::focusWidget(), page().nameEdit());
+    type("cd");
+    click(AdvancedButton(buttons::kAddMacro));
+    EXPECT_NE(QApplication::focusWidget(), page().nameEdit()) << "Add took the keyboard";
+    click(AdvancedButton(buttons::kApplyRepeatCount));  // Set
+    ASSERT_EQ(macros_.UserCount(), 1);
+    EXPECT_EQ(macro::NameText(macros_.UserMacro(0)), "Abcd");
+    EXPECT_EQ(macro::NameText(SavedMacro(0)), "Abcd");
+}
+
+// An open delay edit ends only when it loses the focus: a click on a caption leaves it open with
+// what was typed, a click on a control ends it, keeping the text.
+TEST_F(MacroPageWindowTest, AnOpenDelayEditEndsOnlyWhenItLosesTheFocus) {
+    ASSERT_TRUE(StartOnMacroPage({FiveLineMacro("M")}));
+    window().activateWindow();
+    ProcessEvents();
+    const auto click = [this](QPoint p) {
+        QTest::mouseClick(&window(), Qt::LeftButton, Qt::NoModifier, p);
+        ProcessEvents();
+    };
+    RightClickLine(3, app::MenuCommand::ModifyDelay);  // "    40ms"
+    window().activateWindow();  // the window is active again once the menu has gone
+    ProcessEvents();
+    QPointer<QLineEdit> editor = page().stepList()->editor();
+    ASSERT_FALSE(editor.isNull());
+    ASSERT_EQ(QApplication::focusWidget(), editor.data());
+    QTest::keyClicks(editor.data(), "25");
+    click(AdvancedButton(28));  // "Slow"
+    ASSERT_FALSE(editor.isNull()) << "a click on a caption ended the edit";
+    EXPECT_EQ(page().stepList()->editor(), editor.data());
+    EXPECT_EQ(QApplication::focusWidget(), editor.data());
+    QTest::keyClicks(QApplication::focusWidget(), "0");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ProcessEvents();
+    EXPECT_EQ(page().stepList()->editor(), nullptr);
+    EXPECT_EQ(macros_.UserMacro(0).delays[1].Value(), 250);
+
+    RightClickLine(3, app::MenuCommand::ModifyDelay);
+    window().activateWindow();
+    ProcessEvents();
+    ASSERT_NE(page().stepList()->editor(), nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), page().stepList()->editor());
+    QTest::keyClicks(page().stepList()->editor(), "75");
+    click(AdvancedButton(buttons::kFirstPointerSpeed + 2));  // a control takes the focus
+    EXPECT_EQ(page().stepList()->editor(), nullptr);
+    EXPECT_EQ(macros_.UserMacro(0).delays[1].Value(), 75);
+    EXPECT_EQ(profile_.DPI_SPEED.load(), 2) << "and the click did what it does";
+}
+
 // The macro controls take the font of the edition as soon as it is switched.
 TEST_F(MacroPageWindowTest, AnEditionSwitchChangesTheControlsFontAtOnce) {
     ASSERT_TRUE(StartOnMacroPage({MakeMacro("One")}, 1));

@@ -29,29 +29,30 @@ std::vector<std::pair<int, int>> ExpectedPairs() {
     run(97, 89, 9);     // keypad 1-9
     run(96, 98, 1);     // keypad 0
     const std::vector<std::pair<int, int>> singles{
-        {8, 42},    {9, 43},    {12, 156},  {13, 40},   {19, 72},  {20, 57},   {27, 41},
-        {32, 44},   {33, 75},   {34, 78},   {35, 77},   {36, 74},  {37, 80},   {38, 82},
-        {39, 79},   {40, 81},   {41, 119},  {43, 116},  {44, 70},  {45, 73},   {46, 76},
-        {47, 117},  {91, 227},  {92, 231},  {93, 101},  {106, 85}, {107, 87},  {108, 159},
-        {109, 86},  {110, 99},  {111, 84},  {144, 83},  {145, 71}, {160, 225}, {161, 229},
-        {162, 224}, {163, 228}, {164, 226}, {165, 230}, {186, 51}, {187, 46},  {188, 54},
-        {189, 45},  {190, 55},  {191, 56},  {192, 50},  {219, 47}, {220, 49},  {221, 48},
-        {222, 52}};
+        {8, 42},    {9, 43},    {12, 156},  {13, 40},   {19, 72},   {20, 57},   {27, 41},
+        {32, 44},   {33, 75},   {34, 78},   {35, 77},   {36, 74},   {37, 80},   {38, 82},
+        {39, 79},   {40, 81},   {41, 119},  {43, 116},  {44, 70},   {45, 73},   {46, 76},
+        {47, 117},  {91, 227},  {92, 231},  {93, 101},  {106, 85},  {107, 87},  {108, 133},
+        {109, 86},  {110, 99},  {111, 84},  {144, 83},  {145, 71},  {160, 225}, {161, 229},
+        {162, 224}, {163, 228}, {164, 226}, {165, 230}, {186, 51},  {187, 46},  {188, 54},
+        {189, 45},  {190, 55},  {191, 56},  {192, 53},  {219, 47},  {220, 49},  {221, 48},
+        {222, 52},  {226, 100}, {173, 127}, {174, 129}, {175, 128}, {176, 235}, {177, 234},
+        {178, 233}, {179, 232}};
     pairs.insert(pairs.end(), singles.begin(), singles.end());
     return pairs;
 }
 
-TEST(KeyCodes, TableHas120OneToOnePairs) {
+TEST(KeyCodes, TableHas128OneToOnePairs) {
     const auto pairs = ExpectedPairs();
-    ASSERT_EQ(pairs.size(), 120u);
+    ASSERT_EQ(pairs.size(), 128u);
     std::set<int> vks;
     std::set<int> usages;
     for (const auto& [vk, usage] : pairs) {
         vks.insert(vk);
         usages.insert(usage);
     }
-    EXPECT_EQ(vks.size(), 120u);
-    EXPECT_EQ(usages.size(), 120u);
+    EXPECT_EQ(vks.size(), 128u);
+    EXPECT_EQ(usages.size(), 128u);
 }
 
 TEST(KeyCodes, BothConversionsMatchTheTableOverEveryByte) {
@@ -92,10 +93,11 @@ TEST(KeyCodes, MouseButtonCodesPassUnchanged) {
 // same code except for the usages no virtual key produces whose number is itself a paired
 // virtual key: those come back as the key that virtual key names.
 TEST(KeyCodes, SaveThenLoadKeepsEveryCodeButTheUnreachableUsages) {
-    std::set<int> unreachable{53, 88, 100, 102, 103, 118, 144, 145, 219, 220, 221, 222};
-    for (int u = 120; u <= 135; ++u)
-        unreachable.insert(u);
+    std::set<int> unreachable{50,  88,  102, 103, 118, 120, 121, 122, 123, 124, 125, 126,
+                              130, 131, 132, 134, 135, 144, 145, 219, 220, 221, 222};
     for (int u = 160; u <= 165; ++u)
+        unreachable.insert(u);
+    for (int u = 173; u <= 179; ++u)
         unreachable.insert(u);
     for (int u = 186; u <= 192; ++u)
         unreachable.insert(u);
@@ -119,7 +121,10 @@ TEST(KeyCodes, OddEntries) {
     EXPECT_EQ(VkToUsage(65), 4);
     EXPECT_EQ(UsageToVk(4), 65);
     EXPECT_EQ(KeyName(4), "A");
-    EXPECT_EQ(VkToUsage(192), 50);  // grave accent
+    // The grave accent is the keyboard's grave-accent key, and macro files keep storing 192.
+    EXPECT_EQ(VkToUsage(192), 53);
+    EXPECT_EQ(UsageToVk(53), 192);
+    EXPECT_EQ(KeyName(53), "`~");
     // Usage 118 ("MENU") has no pair: saved as 118, it loads back as F7.
     EXPECT_EQ(UsageToVk(118), 118);
     EXPECT_EQ(VkToUsage(118), 64);
@@ -143,19 +148,70 @@ std::map<int, std::string> ExpectedNames() {
         names[code] = "F" + std::to_string(code - 91);
     for (int code = 89; code <= 97; ++code)
         names[code] = "NUMPAD" + std::to_string(code - 88);
-    const std::map<int, std::string> singles{
-        {39, "0"},         {40, "RETURN"},  {41, "ESCAPE"},  {42, "BACK"},     {43, "TAB"},
-        {44, "SPACE"},     {45, "-"},       {46, "+"},       {47, "[{"},       {48, "]}"},
-        {49, "|"},         {50, "`~"},      {51, ";:"},      {52, " ' "},      {54, ","},
-        {55, "."},         {56, "/?"},      {57, "CAPITAL"}, {70, "SNAPSHOT"}, {71, "SCROLL"},
-        {72, "PAUSE"},     {73, "INSERT"},  {74, "HOME"},    {75, "PRIOR"},    {76, "DELETE"},
-        {77, "END"},       {78, "NEXT"},    {79, "RIGHT"},   {80, "LEFT"},     {81, "DOWN"},
-        {82, "UP"},        {83, "NUMLOCK"}, {84, "DIVIDE"},  {85, "MULTIPLY"}, {86, "SUBTRACT"},
-        {87, "ADD"},       {98, "NUMPAD0"}, {99, "DECIMAL"}, {101, "APPS"},    {116, "EXECUTE"},
-        {117, "HELP"},     {118, "MENU"},   {119, "SELECT"}, {156, "CLEAR"},   {159, "SEPARATOR"},
-        {224, "LCONTROL"}, {225, "LSHIFT"}, {226, "LMENU"},  {227, "LWIN"},    {228, "RCONTROL"},
-        {229, "RSHIFT"},   {230, "RMENU"},  {231, "RWIN"},   {240, "L-KEY"},   {241, "R-KEY"},
-        {242, "M-KEY"}};
+    const std::map<int, std::string> singles{{39, "0"},
+                                             {40, "RETURN"},
+                                             {41, "ESCAPE"},
+                                             {42, "BACK"},
+                                             {43, "TAB"},
+                                             {44, "SPACE"},
+                                             {45, "-"},
+                                             {46, "+"},
+                                             {47, "[{"},
+                                             {48, "]}"},
+                                             {49, "|"},
+                                             {53, "`~"},
+                                             {51, ";:"},
+                                             {52, " ' "},
+                                             {54, ","},
+                                             {55, "."},
+                                             {56, "/?"},
+                                             {57, "CAPITAL"},
+                                             {70, "SNAPSHOT"},
+                                             {71, "SCROLL"},
+                                             {72, "PAUSE"},
+                                             {73, "INSERT"},
+                                             {74, "HOME"},
+                                             {75, "PRIOR"},
+                                             {76, "DELETE"},
+                                             {77, "END"},
+                                             {78, "NEXT"},
+                                             {79, "RIGHT"},
+                                             {80, "LEFT"},
+                                             {81, "DOWN"},
+                                             {82, "UP"},
+                                             {83, "NUMLOCK"},
+                                             {84, "DIVIDE"},
+                                             {85, "MULTIPLY"},
+                                             {86, "SUBTRACT"},
+                                             {87, "ADD"},
+                                             {98, "NUMPAD0"},
+                                             {99, "DECIMAL"},
+                                             {101, "APPS"},
+                                             {116, "EXECUTE"},
+                                             {117, "HELP"},
+                                             {118, "MENU"},
+                                             {119, "SELECT"},
+                                             {156, "CLEAR"},
+                                             {133, "SEPARATOR"},
+                                             {224, "LCONTROL"},
+                                             {225, "LSHIFT"},
+                                             {226, "LMENU"},
+                                             {227, "LWIN"},
+                                             {228, "RCONTROL"},
+                                             {229, "RSHIFT"},
+                                             {230, "RMENU"},
+                                             {231, "RWIN"},
+                                             {240, "L-KEY"},
+                                             {241, "R-KEY"},
+                                             {242, "M-KEY"},
+                                             {100, "OEM_102"},
+                                             {127, "VOLUME_MUTE"},
+                                             {128, "VOLUME_UP"},
+                                             {129, "VOLUME_DOWN"},
+                                             {232, "MEDIA_PLAY_PAUSE"},
+                                             {233, "MEDIA_STOP"},
+                                             {234, "MEDIA_PREV_TRACK"},
+                                             {235, "MEDIA_NEXT_TRACK"}};
     names.insert(singles.begin(), singles.end());
     return names;
 }
@@ -167,7 +223,7 @@ TEST(KeyCodes, KeyNameOfEveryCode) {
         const std::string expected = it != names.end() ? it->second : "NON-AVAILABLE";
         EXPECT_EQ(KeyName(static_cast<std::uint8_t>(code)), expected) << "code " << code;
     }
-    for (int code : {0, 53, 100, 255}) {
+    for (int code : {0, 50, 159, 255}) {
         EXPECT_EQ(KeyName(static_cast<std::uint8_t>(code)), "NON-AVAILABLE");
     }
     EXPECT_EQ(KeyName(13), "J");
