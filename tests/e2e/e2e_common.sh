@@ -100,6 +100,13 @@ default_profile_upload="0710010100000000
 07137f100f000000
 0712000600000000"
 
+# What every program that opens the mouse sends first: every button, then every key up, since an
+# earlier run that was killed may have left them held.
+start_release="071600ff00000000
+0715000000000000"
+# The reports of a start: that release and the upload.
+start_count=15
+
 # write_config VER_SEL [KEY=VALUE ...]: config.ini with the reset defaults as profile 1, the
 # given keys replaced.
 write_config() {
