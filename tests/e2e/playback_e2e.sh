@@ -205,7 +205,7 @@ sighup-while-holding | sigquit-while-holding)
     signal=${scenario%%-*}
     kill -"${signal^^}" "$app_pid"
     wait_exit 10
-    [ "$status" -eq 0 ] || fail "exit status $status after SIG${signal^^}, expected 0"
+    [ "$status" -eq 0 ] || fail "exit status $status after ${signal^^}, expected 0"
     got=$(played)
     [ "$got" = "0715e10000000000
 0715e10b00000000
@@ -214,8 +214,8 @@ sighup-while-holding | sigquit-while-holding)
 0720000000000000" ] || fail "expected Shift and H down, the release of all and the shutdown report:
 $got"
     [ "$(mouse_state_field keys)" = "[0,0,0,0,0,0]" ] || fail "keys stay held: $(mouse_state)"
-    grep -qxF "ZEL_GMouse --headless: ended: signal SIG${signal^^}" "$work/app.err" ||
-        fail "no end line naming SIG${signal^^}"
+    grep -qxF "ZEL_GMouse --headless: ended: signal ${signal^^}" "$work/app.err" ||
+        fail "no end line naming ${signal^^}"
     ;;
 sigkill-then-start)
     # A run killed while Left Shift + H are held cannot let go of them; the next start does,
