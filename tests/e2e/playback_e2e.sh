@@ -3,7 +3,8 @@
 # a button whose function runs on the host.
 # Usage: playback_e2e.sh SCENARIO PROGRAM SIMULATOR
 # Scenarios: play-click, hold-release, sigterm-while-playing, unplug-while-playing,
-# sighup-while-holding, sigquit-while-holding, sigkill-then-start, missing-macro-files.
+# sighup-while-holding, sigquit-while-holding, window-sighup-while-holding (the window program,
+# on an X server of its own), sigkill-then-start, missing-macro-files.
 # Every wait is bounded; a failure prints what was seen and exits non-zero.
 set -u
 
@@ -190,19 +191,30 @@ $got"
         [ "$after" -eq 0 ] || fail "$after feature reports after the unplug"
     fi
     ;;
-sighup-while-holding | sigquit-while-holding)
-    # Left Shift + H held for 5 s: a closed terminal (SIGHUP) or SIGQUIT ends the program through
-    # its shutdown, which lets go of both before the shutdown report.
+sighup-while-holding | sigquit-while-holding | window-sighup-while-holding)
+    # Left Shift + H held for 5 s: a closed terminal (SIGHUP) or SIGQUIT ends the program, the
+    # window program as the headless one, through its shutdown, which lets go of both before the
+    # shutdown report.
     write_config 1 K3=41
     write_macros "$app/Macro_EN.dat" "$(macro_value ShiftH 0 1 $key_lshift:1:15 $key_h:1:5000 \
         $key_h:2:15 $key_lshift:2:15)"
     start_simulator
-    start_program "$socket"
+    if [ "$scenario" = window-sighup-while-holding ]; then
+        require_tools Xvfb xdotool
+        start_xvfb
+        ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" \
+            2>"$work/app.err" &
+        app_pid=$!
+        wait_until 60 window_id >/dev/null || fail "the window did not appear"
+    else
+        start_program "$socket"
+    fi
     check_upload
     send_mouse click 4
     wait_features $((start_count + 2)) 10
     sleep 0.1
-    signal=${scenario%%-*}
+    signal=${scenario#window-}
+    signal=${signal%%-*}
     kill -"${signal^^}" "$app_pid"
     wait_exit 10
     [ "$status" -eq 0 ] || fail "exit status $status after ${signal^^}, expected 0"
@@ -214,7 +226,8 @@ sighup-while-holding | sigquit-while-holding)
 0720000000000000" ] || fail "expected Shift and H down, the release of all and the shutdown report:
 $got"
     [ "$(mouse_state_field keys)" = "[0,0,0,0,0,0]" ] || fail "keys stay held: $(mouse_state)"
-    grep -qxF "ZEL_GMouse --headless: ended: signal ${signal^^}" "$work/app.err" ||
+    [ "$scenario" = window-sighup-while-holding ] ||
+        grep -qxF "ZEL_GMouse --headless: ended: signal ${signal^^}" "$work/app.err" ||
         fail "no end line naming ${signal^^}"
     ;;
 sigkill-then-start)
