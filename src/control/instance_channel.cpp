@@ -342,10 +342,14 @@ platform::Result<void> InstanceServer::Listen(const std::string& path) {
         return platform::Error{platform::ErrorCode::kIoError,
                                std::string("no socket: ") + std::strerror(error), error};
     }
-    // A file left by a program that ended without removing it; the lock says nobody else
-    // listens there.
+    // A file left by a program that ended without removing it. The lock is one per mouse, so a
+    // program of this user for another mouse (a virtual one) may listen there: its socket stays.
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+        if (S_ISSOCK(status.st_mode) && ConnectToInstance(path).valid()) {
+            return platform::Error{platform::ErrorCode::kUnavailable,
+                                   "another ZEL_GMouse (for another mouse?) listens on " + path};
+        }
         ::unlink(path.c_str());
     }
     const mode_t previous = ::umask(0077);

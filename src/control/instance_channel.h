@@ -86,8 +86,8 @@ public:
     InstanceServer& operator=(const InstanceServer&) = delete;
 
     // Replaces a socket file left behind and listens; only this user may connect (mode 0600
-    // inside a private folder), else says why it cannot. Call it only while holding the
-    // instance lock.
+    // inside a private folder), else says why it cannot. A socket another program listens on
+    // (one for another mouse) is not replaced. Call it only while holding the instance lock.
     platform::Result<void> Listen(const std::string& path);
     bool IsListening() const { return fd_.valid(); }
     int fd() const { return fd_.get(); }

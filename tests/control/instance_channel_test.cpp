@@ -6,9 +6,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -244,6 +247,32 @@ TEST(InstanceLock, TheHolderKeepsTheFolderFromBeingCleanedAndRemovesItsFileAtThe
     }
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(::flock(folder.get(), LOCK_EX | LOCK_NB), 0);
+}
+
+// Programs for two mice (the machine's and a virtual one) hold two locks but may share a
+// runtime folder: the later one does not take the earlier one's socket away.
+TEST(InstanceServer, ASocketSomebodyListensOnIsNotReplaced) {
+    TempFolder temp;
+    const std::string path = InstanceSocketPath(temp.path());
+    InstanceServer first;
+    ASSERT_TRUE(first.Listen(path).ok());
+    InstanceServer second;
+    const platform::Result<void> refused = second.Listen(path);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().message.find("listens on " + path), std::string::npos)
+        << refused.error().message;
+    EXPECT_TRUE(ConnectToInstance(path).valid());
+    EXPECT_TRUE(first.Accept().valid()) << "the connection reached the first";
+
+    // A socket file left by a program that ended is replaced.
+    first.Close();
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+    EXPECT_TRUE(second.Listen(path).ok());
 }
 
 TEST(InstanceServer, ASocketPathTooLongIsRefusedWithItsReason) {
