@@ -19,6 +19,12 @@ cleanup() {
     [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    # The instance lock files of this run's programs that were killed: they name a socket in
+    # the work folder. An orderly end removes its own.
+    local lock
+    for lock in /tmp/zel-gmouse-*/ZEL_GMouse*.lock; do
+        [ -f "$lock" ] && grep -qF "$work/" "$lock" 2>/dev/null && rm -f "$lock"
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
