@@ -29,9 +29,9 @@ public:
     Application& operator=(const Application&) = delete;
 
     // Runs the main window inside the running QApplication. `stopFd` (-1: none) becomes
-    // readable when the program is asked to end (SIGINT, SIGTERM), which runs the shutdown
-    // sequence. Returns the exit status: 0 after a run with the mouse, 1 when the program
-    // could not start (no mouse, a missing skin layout). Once the window exists, `instance`
+    // readable when the program is asked to end (SIGINT, SIGTERM, SIGHUP, SIGQUIT), which runs
+    // the shutdown sequence. Returns the exit status: 0 after a run with the mouse, 1 when the
+    // program could not start (no mouse, a missing skin layout). Once the window exists, `instance`
     // (when given) takes the show requests of later starts.
     int RunMainWindow(int stopFd, SingleInstance* instance = nullptr);
 

@@ -51,9 +51,11 @@ std::string HeadlessEndLine(HeadlessEnd reason, int signal) {
             why = "handed over to a window";
             break;
         case HeadlessEnd::Signal:
-            why = signal == SIGTERM  ? "signal SIGTERM"
-                  : signal == SIGINT ? "signal SIGINT"
-                                     : "a termination signal";
+            why = signal == SIGTERM   ? "signal SIGTERM"
+                  : signal == SIGINT  ? "signal SIGINT"
+                  : signal == SIGHUP  ? "signal SIGHUP"
+                  : signal == SIGQUIT ? "signal SIGQUIT"
+                                      : "a termination signal";
             break;
         case HeadlessEnd::Requested:
             why = "asked to stop";
@@ -358,14 +360,21 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     if (!runtime.warning.empty()) {
         std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
     }
-    if (!lock.TryLock(control::InstanceLockPath(runtime.path))) {
+    // The lock lies where every start of this user finds it, whatever its runtime folder; the
+    // socket lies in this start's runtime folder, and the lock file names it.
+    const platform::Result<std::string> lockPath = control::UserInstanceLockPath();
+    if (!lockPath.ok()) {
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n",
+                     lockPath.error().message.c_str());
+        return 1;
+    }
+    if (!lock.TryLock(*lockPath)) {
         std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
         return 0;
     }
-    if (const platform::Result<void> listening =
-            server.Listen(control::InstanceSocketPath(runtime.path));
-        listening.ok()) {
-        lock.Announce(control::kListeningState);
+    const std::string socketPath = control::InstanceSocketPath(runtime.path);
+    if (const platform::Result<void> listening = server.Listen(socketPath); listening.ok()) {
+        lock.Announce(control::StateWithSocket(control::kListeningState, socketPath));
     } else {
         lock.Announce(std::string(control::kNotListeningState) + "\n" + listening.error().message);
         std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",

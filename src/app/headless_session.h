@@ -31,7 +31,7 @@ enum class HeadlessEnd {
     MouseRemoved,       // the mouse was unplugged
     DeviceEventsEnded,  // the source of device events went away (the virtual mouse ended)
     HandedOver,         // a window start took the mouse over
-    Signal,             // SIGTERM or SIGINT
+    Signal,             // SIGTERM, SIGINT, SIGHUP or SIGQUIT
     Requested,          // RequestShutdown()
     WaitFailed,         // waiting for events failed
 };

@@ -23,6 +23,13 @@ SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
         } else {
             runtimeProblem_ = QString::fromStdString(folder.error().message);
         }
+        if (const platform::Result<std::string> lock = control::UserInstanceLockPath(); lock.ok()) {
+            lockPath_ = *lock;
+        } else if (runtimeProblem_.isEmpty()) {
+            runtimeProblem_ = QString::fromStdString(lock.error().message);
+        }
+    } else {
+        lockPath_ = control::InstanceLockPath(runtimeDir_.toStdString());
     }
     expiry_.setSingleShot(true);
     connect(&expiry_, &QTimer::timeout, this, &SingleInstance::DropExpired);
@@ -44,9 +51,7 @@ QString SingleInstance::DefaultRuntimeDir() {
 }
 
 QString SingleInstance::lockPath() const {
-    return runtimeDir_.isEmpty()
-               ? QString()
-               : QString::fromStdString(control::InstanceLockPath(runtimeDir_.toStdString()));
+    return QString::fromStdString(lockPath_);
 }
 
 QString SingleInstance::socketPath() const {
@@ -55,11 +60,17 @@ QString SingleInstance::socketPath() const {
                : QString::fromStdString(control::InstanceSocketPath(runtimeDir_.toStdString()));
 }
 
+std::string SingleInstance::HolderSocketPath() const {
+    const std::string named = control::SocketOfInstance(control::InstanceState(lockPath_));
+    return named.empty() ? socketPath().toStdString() : named;
+}
+
 bool SingleInstance::TryBecomeFirst() {
     if (lock_.IsLocked()) {
         return true;
     }
-    if (runtimeDir_.isEmpty() || !control::IsPrivateFolder(runtimeDir_.toStdString())) {
+    if (runtimeDir_.isEmpty() || lockPath_.empty() ||
+        !control::IsPrivateFolder(runtimeDir_.toStdString())) {
         // Without a private folder there is no guard: a second program would attach to the
         // same mouse and a zel-gmousectl would write beside it.
         if (runtimeProblem_.isEmpty()) {
@@ -68,10 +79,10 @@ bool SingleInstance::TryBecomeFirst() {
         }
         return false;
     }
-    if (!lock_.TryLock(lockPath().toStdString())) {
+    if (!lock_.TryLock(lockPath_)) {
         return false;
     }
-    lock_.Announce(control::kStartingState);
+    lock_.Announce(control::StateWithSocket(control::kStartingState, socketPath().toStdString()));
     return true;
 }
 
@@ -89,7 +100,7 @@ bool SingleInstance::Listen() {
                        listenProblem_.toStdString());
         return false;
     }
-    lock_.Announce(control::kListeningState);
+    lock_.Announce(control::StateWithSocket(control::kListeningState, socketPath().toStdString()));
     notifier_ = new QSocketNotifier(server_.fd(), QSocketNotifier::Read);
     connect(notifier_, &QSocketNotifier::activated, this, &SingleInstance::AcceptConnections);
     return true;
@@ -199,7 +210,7 @@ bool SingleInstance::AskFirstToShow(int timeoutMs) {
     if (runtimeDir_.isEmpty()) {
         return false;
     }
-    control::UniqueSocket socket = control::ConnectToInstance(socketPath().toStdString());
+    control::UniqueSocket socket = control::ConnectToInstance(HolderSocketPath());
     return socket.valid() &&
            control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs);
 }
@@ -208,7 +219,7 @@ SingleInstance::FirstAnswer SingleInstance::AskFirst(int timeoutMs, int stepAsid
     if (runtimeDir_.isEmpty()) {
         return FirstAnswer::NoAnswer;
     }
-    control::UniqueSocket socket = control::ConnectToInstance(socketPath().toStdString());
+    control::UniqueSocket socket = control::ConnectToInstance(HolderSocketPath());
     if (!socket.valid() ||
         !control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs)) {
         return FirstAnswer::NoAnswer;

@@ -1,8 +1,9 @@
 #pragma once
 
-// One running program per user, window or headless. The first start takes the instance lock in
-// the user's runtime folder and listens on a local socket beside it
-// (src/control/instance_channel.h; zel-gmousectl meets the program there too). A later window
+// One running program per user, window or headless. The first start takes the instance lock,
+// whose place does not depend on the environment, and listens on a local socket in its runtime
+// folder, which the lock file names (src/control/instance_channel.h; zel-gmousectl meets the
+// program there too). A later window
 // start finds the lock taken and asks the running program to show its window; a headless
 // instance answers by stepping aside, and once it has let go of the mouse and the lock the
 // window starts. A start while the first one is still initialising (its requests held) ends
@@ -34,7 +35,8 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     // `runtimeDir`: the folder of the lock and the socket; empty picks the user's runtime folder
-    // (XDG_RUNTIME_DIR, or a private folder under the temporary folder).
+    // (XDG_RUNTIME_DIR, or a private folder under the temporary folder) for the socket and the
+    // user's instance lock (control::UserInstanceLockPath), which does not depend on it.
     explicit SingleInstance(QString runtimeDir = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -74,7 +76,11 @@ public:
     void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
 
     QString lockPath() const;
+    // This instance's socket.
     QString socketPath() const;
+    // The socket of the instance holding the lock, as its lock file names it (it may run with
+    // another runtime folder); this instance's own socket path when the file names none.
+    std::string HolderSocketPath() const;
 
     // The user's runtime folder, made if needed; empty when none can be had.
     static QString DefaultRuntimeDir();
@@ -93,6 +99,7 @@ private:
     void ArmExpiry();
 
     QString runtimeDir_;
+    std::string lockPath_;
     QString runtimeProblem_;
     QString runtimeWarning_;
     QString listenProblem_;

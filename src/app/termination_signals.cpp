@@ -12,8 +12,9 @@ namespace {
 sigset_t TerminationSet() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int signal : kTerminationSignals) {
+        sigaddset(&set, signal);
+    }
     return set;
 }
 }  // namespace

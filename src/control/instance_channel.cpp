@@ -10,11 +10,13 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/app_identity.h"
+#include "platform/sim_transport.h"
 
 namespace zel::control {
 namespace {
@@ -175,27 +177,103 @@ std::string InstanceSocketPath(const std::string& folder) {
     return folder + "/" + std::string(platform::kProgramName) + ".socket";
 }
 
+platform::Result<std::string> InstanceLockFolder(const std::string& base) {
+    const std::string folder = WithoutTrailingSlashes(base.empty() ? "/tmp" : base) +
+                               "/zel-gmouse-" + std::to_string(::getuid());
+    if (const platform::Result<void> made = MakePrivateFolder(folder); !made.ok()) {
+        // Another folder would not do: the programs of this user would no longer meet.
+        return platform::Error{platform::ErrorCode::kUnavailable,
+                               "the folder of the instance lock " + folder + " cannot be used (" +
+                                   made.error().message +
+                                   "); remove it, or ask the administrator to"};
+    }
+    return folder;
+}
+
+std::string InstanceLockName(const std::string& simSocket) {
+    const std::string program(platform::kProgramName);
+    if (simSocket.empty()) {
+        return program + ".lock";
+    }
+    // FNV-1a: the same name in every build, since a program and zel-gmousectl of different
+    // versions must meet.
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const unsigned char c : simSocket) {
+        hash = (hash ^ c) * 0x100000001b3ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return program + "-sim-" + hex + ".lock";
+}
+
+platform::Result<std::string> UserInstanceLockPath() {
+    platform::Result<std::string> folder = InstanceLockFolder();
+    if (!folder.ok()) {
+        return folder.error();
+    }
+    const char* sim = std::getenv(platform::kSimSocketVariable);
+    return *folder + "/" + InstanceLockName(sim != nullptr ? sim : "");
+}
+
 bool InstanceLock::TryLock(const std::string& path) {
     if (IsLocked()) {
         return true;
     }
-    UniqueSocket fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.valid()) {
-        return false;
-    }
-    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EINTR) {
+    // A file removed or replaced between its opening and its lock is no lock of the path: the
+    // next start would make a new file and lock that one too. A few tries outlast a cleaner.
+    constexpr int kTries = 8;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        UniqueSocket fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!fd.valid()) {
             return false;
         }
+        while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EINTR) {
+                return false;
+            }
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd.get(), &held) != 0) {
+            return false;
+        }
+        if (::lstat(path.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
+            named.st_ino != held.st_ino) {
+            continue;
+        }
+        // What an earlier holder announced is no longer true.
+        [[maybe_unused]] const int emptied = ::ftruncate(fd.get(), 0);
+        fd_ = std::move(fd);
+        path_ = path;
+        // A shared lock on the folder: systemd-tmpfiles skips a folder someone holds locked, so
+        // the lock file is not aged away under a program that runs for weeks.
+        const std::size_t slash = path.rfind('/');
+        const std::string folder =
+            slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+        folder_ = UniqueSocket(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder_.valid() && ::flock(folder_.get(), LOCK_SH | LOCK_NB) != 0) {
+            folder_.Reset();
+        }
+        return true;
     }
-    // What an earlier holder announced is no longer true.
-    [[maybe_unused]] const int emptied = ::ftruncate(fd.get(), 0);
-    fd_ = std::move(fd);
-    return true;
+    return false;
 }
 
 void InstanceLock::Unlock() {
+    if (fd_.valid()) {
+        // The file goes while still locked, so that the folder keeps no lock file per virtual
+        // mouse ever used. A start that opened it just before finds it no longer named by the
+        // path once it gets the lock, and tries anew (TryLock).
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd_.get(), &held) == 0 && ::lstat(path_.c_str(), &named) == 0 &&
+            named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+            ::unlink(path_.c_str());
+        }
+    }
     fd_.Reset();
+    folder_.Reset();
+    path_.clear();
 }
 
 void InstanceLock::Announce(std::string_view state) {
@@ -216,6 +294,24 @@ std::string InstanceState(const std::string& lockPath) {
     char buffer[512];
     const ssize_t got = ::pread(fd.get(), buffer, sizeof buffer, 0);
     return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
+}
+
+std::string StateWithSocket(std::string_view state, const std::string& socketPath) {
+    return std::string(state) + "\n" + socketPath;
+}
+
+std::string SocketOfInstance(std::string_view state) {
+    const std::size_t end = state.find('\n');
+    if (end == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view first = state.substr(0, end);
+    if (first != kStartingState && first != kListeningState) {
+        return {};
+    }
+    std::string_view socket = state.substr(end + 1);
+    socket = socket.substr(0, socket.find('\n'));
+    return std::string(socket);
 }
 
 platform::Result<void> CheckInstanceSocketPath(const std::string& path) {
@@ -246,10 +342,14 @@ platform::Result<void> InstanceServer::Listen(const std::string& path) {
         return platform::Error{platform::ErrorCode::kIoError,
                                std::string("no socket: ") + std::strerror(error), error};
     }
-    // A file left by a program that ended without removing it; the lock says nobody else
-    // listens there.
+    // A file left by a program that ended without removing it. The lock is one per mouse, so a
+    // program of this user for another mouse (a virtual one) may listen there: its socket stays.
     struct stat status {};
     if (::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+        if (S_ISSOCK(status.st_mode) && ConnectToInstance(path).valid()) {
+            return platform::Error{platform::ErrorCode::kUnavailable,
+                                   "another ZEL_GMouse (for another mouse?) listens on " + path};
+        }
         ::unlink(path.c_str());
     }
     const mode_t previous = ::umask(0077);

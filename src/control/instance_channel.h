@@ -1,8 +1,9 @@
 #pragma once
 
 // Where the programs of one user meet: a lock file held by the running ZEL_GMouse (window or
-// headless) and a Unix stream socket beside it in the user's private runtime folder. Plain
-// POSIX, so that zel-gmousectl reaches the program without Qt.
+// headless) in a per-user folder that does not depend on the environment, and a Unix stream
+// socket in the holder's private runtime folder, which the lock file names. Plain POSIX, so
+// that zel-gmousectl reaches the program without Qt.
 
 #include <optional>
 #include <string>
@@ -36,8 +37,25 @@ platform::Result<RuntimeFolder> UserRuntimeFolder();
 std::string InstanceLockPath(const std::string& folder);    // folder/ZEL_GMouse.lock
 std::string InstanceSocketPath(const std::string& folder);  // folder/ZEL_GMouse.socket
 
+// The instance lock does not depend on the environment: a desktop session, a `su` or `ssh`
+// login and the service each have their own XDG_RUNTIME_DIR (or none), but all of them see
+// `base`/zel-gmouse-<uid> (base: /tmp). It is made (mode 0700) or checked here: a folder, not a
+// link, owned by this user, closed to others. Fails, saying why, when that cannot be had.
+platform::Result<std::string> InstanceLockFolder(const std::string& base = "/tmp");
+// The name of the lock of the mouse the programs use: ZEL_GMouse.lock for the machine's mouse;
+// with a virtual mouse (`simSocket`, the value of ZEL_GMOUSE_SIM, not empty) one lock per
+// virtual mouse, ZEL_GMouse-sim-<hash of the socket path>.lock, so that a virtual mouse gets its
+// own program beside the real one.
+std::string InstanceLockName(const std::string& simSocket);
+// InstanceLockFolder()/InstanceLockName($ZEL_GMOUSE_SIM): every start and zel-gmousectl of this
+// user meet there, whatever their runtime folder.
+platform::Result<std::string> UserInstanceLockPath();
+
 // An advisory lock (flock) on the lock file, held while the object holds it. The kernel drops
-// it when the process ends however it ends, so a lock left behind never counts.
+// it when the process ends however it ends, so a lock left behind never counts. A lock file
+// removed or replaced while it was being taken is taken anew, and the holder keeps a shared lock
+// on the folder, which the cleaning of temporary folders (systemd-tmpfiles) leaves alone. The
+// holder removes the file when it lets go.
 class InstanceLock {
 public:
     InstanceLock() = default;
@@ -55,6 +73,8 @@ public:
 
 private:
     UniqueSocket fd_;
+    UniqueSocket folder_;
+    std::string path_;
 };
 
 // The listening end. Connections are taken one at a time by the owner's event loop.
@@ -66,8 +86,8 @@ public:
     InstanceServer& operator=(const InstanceServer&) = delete;
 
     // Replaces a socket file left behind and listens; only this user may connect (mode 0600
-    // inside a private folder), else says why it cannot. Call it only while holding the
-    // instance lock.
+    // inside a private folder), else says why it cannot. A socket another program listens on
+    // (one for another mouse) is not replaced. Call it only while holding the instance lock.
     platform::Result<void> Listen(const std::string& path);
     bool IsListening() const { return fd_.valid(); }
     int fd() const { return fd_.get(); }
@@ -88,6 +108,11 @@ inline constexpr std::string_view kStartingState = "starting";
 inline constexpr std::string_view kListeningState = "listening";
 inline constexpr std::string_view kNotListeningState = "not-listening";
 std::string InstanceState(const std::string& lockPath);
+// What a holder announces while it starts or listens: the state and, on the next line, the
+// socket it listens on, which lies in the holder's runtime folder, not necessarily the reader's.
+std::string StateWithSocket(std::string_view state, const std::string& socketPath);
+// The socket a holder's announcement names; empty when it names none.
+std::string SocketOfInstance(std::string_view state);
 
 // Whether `path` can be tried for listening or connecting, else why not.
 platform::Result<void> CheckInstanceSocketPath(const std::string& path);

@@ -110,11 +110,15 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
     if (lastMatch) {
         link.SetDevicePath(lastMatch->path);
     }
+    if (newWrite && link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength) ==
+                        ChannelError::None) {
+        // A run that ended without its shutdown (killed, crashed) may have left keys or buttons
+        // of a macro held in the mouse. They go up before anything else is sent, and before the
+        // read channel lets a new press start a macro.
+        link.ReleaseAll();
+    }
     if (newRead) {
         link.AttachReadChannel(std::move(newRead), readInfo->inputReportLength);
-    }
-    if (newWrite) {
-        link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength);
     }
     link.found = found;
     return {found, {}};

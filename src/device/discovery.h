@@ -30,7 +30,9 @@ inline constexpr std::size_t kDiscoveryIndexCount = 100;
 // Result: true when it stopped so; otherwise whether the last collection examined was the
 // mouse's. A collection whose report length the link cannot serve (0 or above its buffer) is
 // refused with a message and does not count as the mouse's; nothing of the refused device is
-// opened. Also stores the result in the link's `found`.
+// opened. Also stores the result in the link's `found`. A write channel newly opened gets
+// ReleaseAll at once, before the read channel is attached: whatever an earlier run that was
+// killed left held in the mouse goes up before the start's first report.
 bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
                    platform::MessageSink& messages);
 

@@ -3,6 +3,7 @@
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -10,11 +11,31 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/hid_report_descriptor.h"
 
 namespace zel::platform {
+
+Result<void> LockSoleReader(int fd) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error == EINTR) {
+            continue;
+        }
+        if (error == EWOULDBLOCK) {
+            return Error{ErrorCode::kUnavailable,
+                         "another program reads the mouse already (a ZEL_GMouse of another "
+                         "user or session?); only one may, or each macro would play twice"};
+        }
+        return Error{ErrorCode::kIoError,
+                     std::string("cannot lock it for the one reader: ") + std::strerror(error),
+                     error};
+    }
+    return Ok();
+}
 
 std::unique_ptr<HidrawChannel> HidrawChannel::Adopt(UniqueFd device,
                                                     const HidrawChannelOptions& options) {

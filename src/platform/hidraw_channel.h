@@ -10,6 +10,7 @@
 
 #include "platform/hid_transport.h"
 #include "platform/hidraw_unique_fd.h"
+#include "platform/outcome.h"
 
 namespace zel::platform {
 
@@ -22,6 +23,12 @@ struct HidrawChannelOptions {
     // Longest feature report the collection declares; longer or empty sends are refused.
     std::size_t featureReportLength = 0;
 };
+
+// Takes the exclusive advisory lock (flock) of the one reader of an opened node, `fd`: a second
+// program reading the same mouse would play every macro a second time. Fails, saying why, while
+// another open of the node holds it; the kernel drops the lock with the last descriptor of the
+// open, however the program ends.
+Result<void> LockSoleReader(int fd);
 
 // An open hidraw node (or, in tests, any descriptor that delivers one report per read).
 class HidrawChannel final : public HidChannel {

@@ -225,8 +225,8 @@ std::vector<HidCollectionInfo> HidrawTransport::Enumerate() {
         const Result<HidReportDescriptor> descriptor = ParseHidReportDescriptor(*bytes);
         if (!descriptor.ok()) {
             Report(node.path + " (" + HexNumber(node.id.vendorId, 4) + ":" +
-                   HexNumber(node.id.productId, 4) + "): malformed report descriptor: " +
-                   descriptor.error().message + "; skipped");
+                   HexNumber(node.id.productId, 4) +
+                   "): malformed report descriptor: " + descriptor.error().message + "; skipped");
             continue;
         }
         for (HidCollectionInfo& info : CollectionsOfNode(node.path, node.id, *descriptor)) {
@@ -269,6 +269,13 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
         static_cast<std::uint16_t>(info.product) != collection.productId) {
         Report(CollectionName(collection) + " now belongs to another device; not opened");
         return nullptr;
+    }
+    if (reading) {
+        if (const Result<void> sole = LockSoleReader(fd.get()); !sole.ok()) {
+            Report("cannot open " + CollectionName(collection) +
+                   " for reading: " + sole.error().message);
+            return nullptr;
+        }
     }
     const std::optional<std::vector<std::uint8_t>> bytes = DescriptorFromNode(fd.get());
     const HidReportDescriptor descriptor =

@@ -48,7 +48,8 @@ public:
     std::vector<HidCollectionInfo> Enumerate() override;
     // Opens the node read-only or write-only. Refused (with a diagnostic) when the collection
     // declares a report longer than kMaxHidReportLength, when the node is not a hidraw node,
-    // or when it no longer holds that collection of that device.
+    // when it no longer holds that collection of that device, or, for reading, when another
+    // reader holds the node's lock (LockSoleReader).
     std::unique_ptr<HidChannel> Open(const HidCollectionInfo& collection,
                                      HidAccess access) override;
     // Follows udev when its daemon runs, the kernel's uevents otherwise.

@@ -12,6 +12,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -273,13 +274,75 @@ TEST(SingleInstanceListen, AFailedListenIsReportedInTheLock) {
         deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     SingleInstance instance(deep);
     ASSERT_TRUE(instance.TryBecomeFirst());
-    EXPECT_EQ(control::InstanceState(instance.lockPath().toStdString()), control::kStartingState);
+    EXPECT_EQ(
+        control::InstanceState(instance.lockPath().toStdString()),
+        control::StateWithSocket(control::kStartingState, instance.socketPath().toStdString()));
     EXPECT_FALSE(instance.Listen());
     EXPECT_TRUE(instance.ListenProblem().contains(QStringLiteral("bytes long")))
         << instance.ListenProblem().toStdString();
     const std::string state = control::InstanceState(instance.lockPath().toStdString());
     EXPECT_EQ(state.rfind(control::kNotListeningState, 0), 0u) << state;
     EXPECT_NE(state.find("bytes long"), std::string::npos) << state;
+}
+
+// Sets an environment variable for the life of the object (unset: nullptr), then restores it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        Set(value);
+    }
+    ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
+    void Set(const char* value) {
+        if (value != nullptr) {
+            ::setenv(name_, value, 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A desktop session, a `su` or `ssh` login and the service each have their own
+// XDG_RUNTIME_DIR, or none: their starts meet all the same, and a later one reaches the first
+// through the socket the lock file names, in the first one's runtime folder.
+TEST(SingleInstanceUser, StartsWithDifferentRuntimeFoldersMeet) {
+    shell_testing::EnsureApplication();
+    QTemporaryDir firstRuntime;
+    QTemporaryDir laterRuntime;
+    // A virtual mouse of this test's own: its lock is this test's alone.
+    const QByteArray mousePath = (firstRuntime.path() + QStringLiteral("/mouse.sock")).toUtf8();
+    const QByteArray firstPath = firstRuntime.path().toUtf8();
+    const ScopedVariable mouse("ZEL_GMOUSE_SIM", mousePath.constData());
+    ScopedVariable runtime("XDG_RUNTIME_DIR", firstPath.constData());
+    SingleInstance first;
+    ASSERT_TRUE(first.TryBecomeFirst()) << first.RuntimeProblem().toStdString();
+    ASSERT_TRUE(first.Listen()) << first.ListenProblem().toStdString();
+    int shows = 0;
+    QObject::connect(&first, &SingleInstance::showRequested, [&shows] { ++shows; });
+
+    const QByteArray laterPath = laterRuntime.path().toUtf8();
+    for (const char* later : {laterPath.constData(), static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(later != nullptr ? later : "(unset)");
+        runtime.Set(later);
+        SingleInstance second;
+        EXPECT_EQ(second.lockPath(), first.lockPath());
+        EXPECT_NE(second.socketPath(), first.socketPath());
+        EXPECT_FALSE(second.TryBecomeFirst());
+        const int before = shows;
+        EXPECT_TRUE(second.AskFirstToShow());
+        QElapsedTimer timer;
+        timer.start();
+        while (shows == before && timer.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        EXPECT_EQ(shows, before + 1);
+    }
 }
 
 TEST(SingleInstanceFolder, TheDefaultFolderIsPrivate) {

@@ -3,12 +3,20 @@
 
 #include "control/instance_channel.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/settings/ini_test_files.h"
 
@@ -144,6 +152,127 @@ TEST(InstanceState, TheHolderTellsWhatItDoesAndANewHolderStartsBlank) {
     InstanceLock next;
     ASSERT_TRUE(next.TryLock(path));
     EXPECT_EQ(InstanceState(path), "") << "what the ended holder said is gone";
+}
+
+// The lock's folder depends on the user alone: every start finds the same one, made private.
+TEST_F(RuntimeFolderTest, TheLockFolderIsTheUsersOwnWhateverTheRuntimeFolder) {
+    const platform::Result<std::string> first = InstanceLockFolder(temp.path());
+    ASSERT_TRUE(first.ok()) << first.error().message;
+    EXPECT_EQ(*first, Replacement());
+    EXPECT_EQ(ModeOf(*first), 0700u);
+    ::chmod(first->c_str(), 0755);
+    const platform::Result<std::string> again = InstanceLockFolder(temp.path().string() + "/");
+    ASSERT_TRUE(again.ok()) << again.error().message;
+    EXPECT_EQ(*again, *first);
+    EXPECT_EQ(ModeOf(*again), 0700u) << "closed to others again";
+}
+
+// A folder of that name the user cannot trust: no lock anywhere else (the starts would no
+// longer meet), and the reason.
+TEST_F(RuntimeFolderTest, ALockFolderThatIsNotTheUsersOwnIsRefusedWithTheReason) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"link", [this](const fs::path& p) { fs::create_directory_symlink(temp.path(), p); },
+         "not a folder"},
+        {"file", [](const fs::path& p) { std::ofstream(p) << "x"; }, "not a folder"},
+        {"other user",
+         [](const fs::path& p) {
+             MakeFolder(p, 0700);
+             ASSERT_EQ(::chown(p.c_str(), kOtherUser, kOtherUser), 0);
+         },
+         "belongs to user 65534"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (std::string(c.name) == "other user" && ::getuid() != 0) {
+            continue;  // needs root to give a folder to another user
+        }
+        TempFolder base;
+        const fs::path folder = base.path() / ("zel-gmouse-" + std::to_string(::getuid()));
+        c.make(folder);
+        const platform::Result<std::string> chosen = InstanceLockFolder(base.path());
+        ASSERT_FALSE(chosen.ok());
+        EXPECT_NE(chosen.error().message.find(folder.string()), std::string::npos)
+            << chosen.error().message;
+        EXPECT_NE(chosen.error().message.find(c.reason), std::string::npos)
+            << chosen.error().message;
+    }
+}
+
+TEST(InstanceLockName, OneLockForTheMachinesMouseAndOneForEachVirtualMouse) {
+    EXPECT_EQ(InstanceLockName(""), "ZEL_GMouse.lock");
+    const std::string a = InstanceLockName("/tmp/a/mouse.sock");
+    EXPECT_EQ(a, InstanceLockName("/tmp/a/mouse.sock"));
+    EXPECT_NE(a, InstanceLockName("/tmp/b/mouse.sock"));
+    EXPECT_NE(a, InstanceLockName(""));
+    // Programs and zel-gmousectl of other builds must find the same name.
+    EXPECT_EQ(InstanceLockName("/tmp/mouse.sock"), "ZEL_GMouse-sim-68cfec75c5573423.lock");
+}
+
+TEST(InstanceState, TheAnnouncementNamesTheHoldersSocket) {
+    struct Case {
+        std::string state;
+        std::string socket;
+    };
+    const std::vector<Case> cases = {
+        {StateWithSocket(kStartingState, "/run/user/7/ZEL_GMouse.socket"),
+         "/run/user/7/ZEL_GMouse.socket"},
+        {StateWithSocket(kListeningState, "/tmp/zel-gmouse-7/ZEL_GMouse.socket"),
+         "/tmp/zel-gmouse-7/ZEL_GMouse.socket"},
+        {std::string(kListeningState), ""},  // an older holder: the reader's own socket
+        {std::string(kNotListeningState) + "\n/the/reason", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SocketOfInstance(c.state), c.socket) << c.state;
+    }
+}
+
+// systemd-tmpfiles takes an exclusive lock on a folder before it ages its files: while the
+// holder runs, it cannot, and the lock file stays. The holder removes the file when it goes.
+TEST(InstanceLock, TheHolderKeepsTheFolderFromBeingCleanedAndRemovesItsFileAtTheEnd) {
+    TempFolder temp;
+    const std::string path = InstanceLockPath(temp.path());
+    UniqueSocket folder(::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(folder.valid());
+    {
+        InstanceLock lock;
+        ASSERT_TRUE(lock.TryLock(path));
+        EXPECT_NE(::flock(folder.get(), LOCK_EX | LOCK_NB), 0);
+        EXPECT_TRUE(fs::exists(path));
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(::flock(folder.get(), LOCK_EX | LOCK_NB), 0);
+}
+
+// Programs for two mice (the machine's and a virtual one) hold two locks but may share a
+// runtime folder: the later one does not take the earlier one's socket away.
+TEST(InstanceServer, ASocketSomebodyListensOnIsNotReplaced) {
+    TempFolder temp;
+    const std::string path = InstanceSocketPath(temp.path());
+    InstanceServer first;
+    ASSERT_TRUE(first.Listen(path).ok());
+    InstanceServer second;
+    const platform::Result<void> refused = second.Listen(path);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().message.find("listens on " + path), std::string::npos)
+        << refused.error().message;
+    EXPECT_TRUE(ConnectToInstance(path).valid());
+    EXPECT_TRUE(first.Accept().valid()) << "the connection reached the first";
+
+    // A socket file left by a program that ended is replaced.
+    first.Close();
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+    EXPECT_TRUE(second.Listen(path).ok());
 }
 
 TEST(InstanceServer, ASocketPathTooLongIsRefusedWithItsReason) {

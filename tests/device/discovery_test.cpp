@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -288,6 +290,47 @@ TEST(SameDevicePath, IgnoresTheCaseOfAsciiLettersOnly) {
     for (const auto& c : cases) {
         EXPECT_EQ(SameDevicePath(c.a, c.b), c.same) << c.a << " / " << c.b;
     }
+}
+
+// A run killed in the middle of a macro leaves its keys held in the mouse; the next start lets
+// go of them before anything else, and before a press can start a macro of its own.
+TEST(DiscoverMouse, ANewlyOpenedMouseIsToldToReleaseEverythingBeforeTheReaderIsAttached) {
+    FakeHidTransport transport;
+    transport.SetCollections({Read("/dev/hidraw3"), Write("/dev/hidraw3")});
+    auto write = std::make_shared<test::FakeHidChannel>();
+    transport.PresetChannel("/dev/hidraw3", HidAccess::Write, write);
+    DeviceLink link;
+    std::vector<bool> readOpenAtSend;
+    write->SetSendHook(
+        [&](std::span<const std::uint8_t>) { readOpenAtSend.push_back(link.IsReadOpen()); });
+    platform::RecordingMessageSink messages;
+
+    ASSERT_TRUE(DiscoverMouse(link, transport, messages));
+    const std::vector<test::Bytes> released = {
+        {0x07, 0x16, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // every button up
+        {0x07, 0x15, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // every key up
+    };
+    EXPECT_EQ(write->SentReports(), released);
+    EXPECT_EQ(readOpenAtSend, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(link.IsReadOpen());
+
+    // A later discovery keeps the channel it has: nothing is sent again.
+    link.found = false;
+    ASSERT_TRUE(DiscoverMouse(link, transport, messages));
+    EXPECT_EQ(write->SentCount(), 2u);
+}
+
+TEST(DiscoverMouse, NothingIsSentToAMouseThatIsNotOpenedWhole) {
+    FakeHidTransport transport;
+    transport.SetCollections({Read("/dev/hidraw1"), Write("/dev/hidraw2")});
+    transport.SetOpenFails("/dev/hidraw1");
+    auto write = std::make_shared<test::FakeHidChannel>();
+    transport.PresetChannel("/dev/hidraw2", HidAccess::Write, write);
+    DeviceLink link;
+    platform::RecordingMessageSink messages;
+
+    EXPECT_FALSE(DiscoverMouse(link, transport, messages));
+    EXPECT_EQ(write->SentCount(), 0u);
 }
 
 struct ChangeCase {

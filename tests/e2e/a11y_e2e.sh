@@ -108,7 +108,7 @@ start_window() {
         "$exe" 2>"$work/app.err" &
     app_pid=$!
     wait_until 60 window_id >/dev/null || fail "the window did not appear"
-    wait_features 13 10
+    wait_features $start_count 10
     xdotool windowmove "$(window_id)" 40 40
     sleep 0.3
     read -r win_x win_y < <(xdotool getwindowgeometry --shell "$(window_id)" |

@@ -36,7 +36,7 @@ run_program &
 app_pid=$!
 
 wait_until 60 window_id >/dev/null || fail "the window did not appear"
-wait_features 13 10
+wait_features $start_count 10
 wid=$(window_id)
 xdotool windowmove "$wid" 0 0
 sleep 0.5

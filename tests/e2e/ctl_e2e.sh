@@ -57,13 +57,15 @@ reference_upload() {
     ZEL_GMOUSE_SIM="$work/ref.sock" XDG_CURRENT_DESKTOP="" XDG_RUNTIME_DIR="$work/ref-xdg" \
         "$ref/$(basename "$program")" --headless 2>/dev/null &
     local ref_app=$!
-    ref_count() { [ "$(grep -c '"event":"feature"' "$work/ref.log")" -ge 13 ]; }
+    ref_count() { [ "$(grep -c '"event":"feature"' "$work/ref.log")" -ge $start_count ]; }
     wait_until 30 ref_count || fail "the reference upload did not arrive"
     kill -TERM "$ref_app"
     "$simulator" send --socket "$work/ref.sock" quit >/dev/null
     wait "$ref_app" "$ref_sim" 2>/dev/null
-    # The start-up upload only, without the shutdown report the end may have added.
-    grep '"event":"feature"' "$work/ref.log" | head -13 | sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'
+    # The start-up upload only, without the start's release before it and the shutdown report
+    # the end may have added.
+    grep '"event":"feature"' "$work/ref.log" | head -$start_count | tail -13 |
+        sed -E 's/.*"hex" *: *"([0-9a-f]*)".*/\1/'
 }
 
 # The feature reports after the first N.
@@ -88,7 +90,9 @@ profile-alone)
     set_current 1
     start_simulator
     run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
-    check_profile3_upload 0
+    wait_until 20 has_features 2 || fail "the tool sent nothing"
+    [ "$(features | head -2)" = "$start_release" ] || fail "the tool did not release first"
+    check_profile3_upload 2
     [ "$(state_field readers)" = 0 ] && [ "$(state_field writers)" = 0 ] ||
         fail "the tool left a channel open: $(mouse_state)"
     # Without a mouse: status 1 and nothing written.
@@ -104,10 +108,10 @@ profile-headless)
     set_current 1
     start_simulator
     start_program "$socket"
-    wait_features 13 10
+    wait_features $start_count 10
     sleep 0.2
     run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
-    check_profile3_upload 13
+    check_profile3_upload $start_count
     # The program carried it out: nobody else opened the mouse.
     [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "another program opened the mouse"
     ended "$app_pid" && fail "the program ended"
@@ -120,7 +124,7 @@ profile-window)
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
     app_pid=$!
     wait_until 60 window_id >/dev/null || fail "the window did not appear"
-    wait_features 13 10
+    wait_features $start_count 10
     sleep 0.5
     # The profile buttons of the main layout: profile N at (20, 56 + 44 N), 132 x 36.
     grab() {  # NAME PROFILE
@@ -130,7 +134,7 @@ profile-window)
     grab p1-before 1
     grab p3-before 3
     run_ctl profile 3 >"$work/out" 2>"$work/err" || fail "profile 3 failed: $(cat "$work/err")"
-    check_profile3_upload 13
+    check_profile3_upload $start_count
     # The repaint follows the reply: a loaded machine may take a while.
     wait_until 10 eval 'grab p3-after 3 && ! cmp -s "$work/p3-before.rgb" "$work/p3-after.rgb"' ||
         fail "the window does not show profile 3"
@@ -152,7 +156,7 @@ set-fire-interval)
     # The same through a running program.
     start_simulator
     start_program "$socket"
-    wait_features 13 10
+    wait_features $start_count 10
     run_ctl set --profile 2 fire-interval=120 2>"$work/err" || fail "set failed: $(cat "$work/err")"
     [ "$(value Config2 FIRE_TIME)" = 120 ] || fail "FIRE_TIME of Config2 is $(value Config2 FIRE_TIME) with the program"
     ;;
@@ -193,7 +197,7 @@ set-unsaved-window)
     ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" 2>"$work/app.err" &
     app_pid=$!
     wait_until 60 window_id >/dev/null || fail "the window did not appear"
-    wait_features 13 10
+    wait_features $start_count 10
     sleep 0.3
     point_main() {  # BUTTONPOS key of the main page: the pointer rests on that button
         local x y
@@ -303,7 +307,7 @@ relative-files)
     mkdir "$work/a" "$work/b"
     (cd "$work/a" && start_program "$socket" && echo "$app_pid" >"$work/app.pid")
     app_pid=$(cat "$work/app.pid")
-    wait_features 13 10
+    wait_features $start_count 10
     run_ctl export --profile 3 "$work/b/fps.ini" 2>"$work/err" || fail "export failed: $(cat "$work/err")"
     cd "$work/b" || fail "no folder b"
     run_ctl export --profile 2 p2.ini 2>"$work/err" || fail "export p2.ini failed: $(cat "$work/err")"
@@ -405,7 +409,7 @@ files)
     leftovers
     start_simulator
     start_program "$socket"
-    wait_features 13 10
+    wait_features $start_count 10
     none_left || fail "the headless program left: $(ls -A "$app" | grep '\.tmp-')"
     # Left while the program runs: a command it carries out removes them too.
     leftovers

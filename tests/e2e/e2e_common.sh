@@ -19,6 +19,12 @@ cleanup() {
     [ -n "$sim_pid" ] && kill -KILL "$sim_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    # The instance lock files of this run's programs that were killed: they name a socket in
+    # the work folder. An orderly end removes its own.
+    local lock
+    for lock in /tmp/zel-gmouse-*/ZEL_GMouse*.lock; do
+        [ -f "$lock" ] && grep -qF "$work/" "$lock" 2>/dev/null && rm -f "$lock"
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -99,6 +105,13 @@ default_profile_upload="0710010100000000
 070940eb0f000000
 07137f100f000000
 0712000600000000"
+
+# What every program that opens the mouse sends first: every button, then every key up, since an
+# earlier run that was killed may have left them held.
+start_release="071600ff00000000
+0715000000000000"
+# The reports of a start: that release and the upload.
+start_count=15
 
 # write_config VER_SEL [KEY=VALUE ...]: config.ini with the reset defaults as profile 1, the
 # given keys replaced.

@@ -16,7 +16,7 @@ source "$(dirname "$0")/e2e_common.sh"
 
 expected_upload=$default_profile_upload
 
-upload_or_end() { has_features 13 || ended "$app_pid"; }
+upload_or_end() { has_features $start_count || ended "$app_pid"; }
 
 check_upload() {
     wait_until 30 upload_or_end || fail "the upload did not arrive"
@@ -24,7 +24,8 @@ check_upload() {
     sleep 0.2  # anything sent after the upload would show up now
     local got
     got=$(features)
-    [ "$got" = "$expected_upload" ] || fail "upload sequence differs:
+    [ "$got" = "$start_release
+$expected_upload" ] || fail "the release and upload sequence differs:
 $got"
     grep -qi '^CurConfig=1' "$app/config.ini" || fail "CurConfig not written"
     grep -qi '^\[Config6\]' "$app/config.ini" || fail "profile 6 not written"
@@ -41,7 +42,7 @@ upload-unplug)
     [ "$status" -eq 0 ] || fail "exit status $status after unplug, expected 0"
     after=$(sed -n '/"event" *: *"unplug"/,$p' "$log" | grep -cE '"event" *: *"feature"')
     [ "$after" -eq 0 ] || fail "$after feature reports after the unplug"
-    [ "$(feature_count)" -eq 13 ] || fail "reports besides the upload were sent"
+    [ "$(feature_count)" -eq $start_count ] || fail "reports besides the start's were sent"
     ;;
 upload-sigterm)
     write_config 1
@@ -53,8 +54,9 @@ upload-sigterm)
     [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM, expected 0"
     sleep 0.1
     got=$(features)
-    [ "$got" = "$expected_upload
-0720000000000000" ] || fail "expected the upload and then the shutdown report:
+    [ "$got" = "$start_release
+$expected_upload
+0720000000000000" ] || fail "expected the release, the upload and then the shutdown report:
 $got"
     ;;
 no-mouse-en | no-mouse-cn)

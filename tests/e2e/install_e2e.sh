@@ -86,12 +86,15 @@ as_user_run() {
     "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" "$@"
 }
 
-# wait_upload FROM: the 13 reports of an upload arrive after the first FROM reports; sets `got`.
+# wait_upload FROM: a start's release and its upload arrive after the first FROM reports; sets
+# `got` to the 13 reports of the upload.
 wait_upload() {
     local from=$1
-    wait_features $((from + 13)) 10
+    wait_features $((from + start_count)) 10
     sleep 0.2  # anything sent after the upload would show up now
-    got=$(features | tail -n +$((from + 1)))
+    [ "$(features | tail -n +$((from + 1)) | head -2)" = "$start_release" ] ||
+        fail "the start did not release first"
+    got=$(features | tail -n +$((from + 3)))
 }
 
 stop_program() {

@@ -91,7 +91,7 @@ start_installed_program() {
     # Not through a function: app_pid must be the program's own.
     "${run_as_user[@]}" "$@" "$installed_program" --headless 2>"$work/app.err" &
     app_pid=$!
-    wait_features $((before + 13)) 10
+    wait_features $((before + start_count)) 10
 }
 
 stop_installed_program() {

@@ -20,6 +20,8 @@
 #                          listen and zel-gmousectl says at once that it takes no commands
 #   no-mouse-box           the window's "Please plug-in" box is up: zel-gmousectl is told at
 #                          once that the program is running, but not taking commands
+#   three-runtime-folders  an ordinary user's headless starts with a private, an open and no
+#                          XDG_RUNTIME_DIR: one runs, and one click types the macro once
 # Each ends with exactly one program attached: one reader and one writer on the mouse.
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -u
@@ -61,7 +63,7 @@ window-then-headless)
     start_window
     app_pid=$!
     wait_until 60 window_id >/dev/null || fail "the window did not appear"
-    wait_features 13 10
+    wait_features $start_count 10
     start_headless
     second_pid=$!
     wait_second_exit 10
@@ -69,13 +71,13 @@ window-then-headless)
     grep -q "already running" "$work/app.err" || fail "the headless start said nothing"
     sleep 0.3
     one_attached || fail "not exactly one program attached: $(mouse_state)"
-    [ "$(feature_count)" -eq 13 ] || fail "the headless start sent reports"
+    [ "$(feature_count)" -eq $start_count ] || fail "the headless start sent reports"
     ended "$app_pid" && fail "the window ended"
     ;;
 headless-then-window)
     start_headless
     app_pid=$!
-    wait_features 13 10
+    wait_features $start_count 10
     start_window
     second_pid=$!
     wait_exit 10
@@ -83,7 +85,7 @@ headless-then-window)
     app_pid=$second_pid
     second_pid=""
     wait_until 60 window_id >/dev/null || fail "the window did not appear"
-    wait_features 26 10
+    wait_features $((2 * start_count)) 10
     sleep 0.3
     one_attached || fail "not exactly one program attached: $(mouse_state)"
     features | grep -q '^0720' && fail "the headless instance sent the shutdown report"
@@ -93,7 +95,7 @@ headless-then-window)
 headless-then-headless)
     start_headless
     app_pid=$!
-    wait_features 13 10
+    wait_features $start_count 10
     start_headless
     second_pid=$!
     wait_second_exit 10
@@ -106,7 +108,7 @@ open-runtime-folder)
     chmod 755 "$XDG_RUNTIME_DIR"
     start_headless
     app_pid=$!
-    wait_features 13 10
+    wait_features $start_count 10
     start_headless
     second_pid=$!
     wait_second_exit 10
@@ -140,7 +142,7 @@ no-private-folder)
 silent-clients)
     start_headless
     app_pid=$!
-    wait_features 13 10
+    wait_features $start_count 10
     # Ten clients that connect and never write, kept open until this script ends.
     python3 -c '
 import socket, sys, time
@@ -220,7 +222,7 @@ long-runtime-path)
     mkdir -m 700 "$deep"
     XDG_RUNTIME_DIR="$deep" start_headless
     app_pid=$!
-    wait_features 13 10
+    wait_features $start_count 10
     grep -q "zel-gmousectl cannot reach this program" "$work/app.err" ||
         fail "the program did not say that it cannot listen"
     XDG_RUNTIME_DIR="$deep" run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
@@ -228,6 +230,50 @@ long-runtime-path)
     wait "$ctl_pid" && fail "show succeeded without the program"
     grep -q "running, but not taking commands" "$work/ctl.err" || fail "unclear: $(cat "$work/ctl.err")"
     [ "$(grep -c '"event":"connect"' "$log")" -eq 2 ] || fail "the tool opened the mouse"
+    ;;
+three-runtime-folders)
+    # One ordinary user, three logins beside each other: a private runtime folder (the
+    # desktop), one others may enter (replaced by a private one), none at all (`su`, `ssh`).
+    [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null ||
+        { echo "SKIP: needs root and setpriv to run as another user"; exit 77; }
+    chmod 755 "$work" && chmod 666 "$socket"
+    write_config 1 K3=41  # button 4 plays the shipped user macro 0 (Shift+H, e, l, l, o)
+    chown -R 65534:65534 "$app"
+    mkdir -m 700 "$work/home" "$work/run-private"
+    mkdir -m 755 "$work/run-open"
+    chown 65534:65534 "$work/home" "$work/run-private" "$work/run-open"
+    pids=()
+    for runtime in "$work/run-private" "$work/run-open" ""; do
+        setpriv --reuid=65534 --regid=65534 --clear-groups env -i HOME="$work/home" \
+            PATH=/usr/bin:/bin ${runtime:+XDG_RUNTIME_DIR="$runtime"} ZEL_GMOUSE_SIM="$socket" \
+            XDG_CURRENT_DESKTOP="" "$exe" --headless 2>>"$work/app.err" &
+        pids+=($!)
+    done
+    trap 'kill -KILL "${pids[@]}" 2>/dev/null; cleanup' EXIT
+    two_ended() {
+        local pid n=0
+        for pid in "${pids[@]}"; do ended "$pid" && n=$((n + 1)); done
+        [ "$n" -ge 2 ]
+    }
+    wait_until 20 two_ended || fail "more than one program runs for the user"
+    wait_features $start_count 10
+    sleep 0.5
+    running=()
+    for pid in "${pids[@]}"; do ended "$pid" || running+=("$pid"); done
+    [ "${#running[@]}" -eq 1 ] || fail "${#running[@]} programs run, expected 1"
+    [ "$(grep -c "already running" "$work/app.err")" -eq 2 ] || fail "the other starts said nothing"
+    one_attached || fail "not exactly one program attached: $(mouse_state)"
+    send_mouse click 4
+    # The pass ends with the release of every button, as the start began.
+    wait_until 10 eval '[ "$(features | grep -c "^071600ff")" -ge 2 ]' ||
+        fail "the macro did not play"
+    sleep 1  # a second or third player would have typed by now
+    typed=$(features | grep -c '^0715e10b')
+    [ "$typed" -eq 1 ] || fail "one click typed Shift+H $typed times"
+    app_pid=${running[0]}
+    kill -TERM "$app_pid"
+    wait_exit 10
+    [ "$status" -eq 0 ] || fail "the running program exited $status after SIGTERM"
     ;;
 no-mouse-box)
     start_window

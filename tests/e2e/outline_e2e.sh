@@ -91,7 +91,7 @@ start_window() {  # extra environment assignments
     env XDG_RUNTIME_DIR="$work/run" ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" "$@" \
         "$exe" 2>"$work/app.err" &
     app_pid=$!
-    wait_features 13 20
+    wait_features $start_count 20
 }
 
 

@@ -3,7 +3,8 @@
 # a button whose function runs on the host.
 # Usage: playback_e2e.sh SCENARIO PROGRAM SIMULATOR
 # Scenarios: play-click, hold-release, sigterm-while-playing, unplug-while-playing,
-# missing-macro-files.
+# sighup-while-holding, sigquit-while-holding, window-sighup-while-holding (the window program,
+# on an X server of its own), sigkill-then-start, missing-macro-files.
 # Every wait is bounded; a failure prints what was seen and exits non-zero.
 set -u
 
@@ -65,21 +66,23 @@ expected_upload="0710010100000000
 070940eb0f000000
 07137f100f000000
 0712000600000000"
-upload_count=13
 key_a=65  # virtual-key codes in the file; the mouse gets HID usages (A = 04, B = 05)
 key_b=66
+key_h=72
+key_lshift=160  # HID usage E1
 
 check_upload() {
-    wait_features $upload_count 10
+    wait_features $start_count 10
     local got
-    got=$(features | head -n $upload_count)
-    [ "$got" = "$expected_upload" ] || fail "upload sequence differs:
+    got=$(features | head -n $start_count)
+    [ "$got" = "$start_release
+$expected_upload" ] || fail "the release and upload sequence differs:
 $got"
 }
 
-# Feature reports after the upload.
-played() { features | tail -n +$((upload_count + 1)); }
-played_times() { feature_times | tail -n +$((upload_count + 1)); }
+# Feature reports after the start's release and upload.
+played() { features | tail -n +$((start_count + 1)); }
+played_times() { feature_times | tail -n +$((start_count + 1)); }
 
 # still_after SECONDS: no feature report arrives for that long.
 still_after() {
@@ -88,6 +91,10 @@ still_after() {
     sleep "$1"
     [ "$(feature_count)" -eq "$before" ] || fail "reports kept coming: $(played)"
 }
+
+mouse_state() { "$simulator" send --socket "$socket" state; }
+# One member of the mouse's state, as its JSON text ([0,0,...] for a list).
+mouse_state_field() { mouse_state | sed -E "s/.*\"$1\":(\[[^]]*\]|[0-9a-z]+).*/\1/"; }
 
 sigterm_and_check_exit() {
     kill -TERM "$app_pid"
@@ -104,7 +111,7 @@ play-click)
     start_program "$socket"
     check_upload
     send_mouse click 4
-    wait_features $((upload_count + 6)) 10
+    wait_features $((start_count + 6)) 10
     still_after 0.5
     got=$(played)
     [ "$got" = "0715040000000000
@@ -130,7 +137,7 @@ $got"
     done
     sigterm_and_check_exit
     [ "$(features | tail -n 1)" = "0720000000000000" ] || fail "no shutdown report at the end"
-    [ "$(feature_count)" -eq $((upload_count + 7)) ] || fail "unexpected reports: $(played)"
+    [ "$(feature_count)" -eq $((start_count + 7)) ] || fail "unexpected reports: $(played)"
     ;;
 hold-release)
     write_config 1 K3=41 MACRO_MODE2=1
@@ -139,7 +146,7 @@ hold-release)
     start_program "$socket"
     check_upload
     send_mouse press 4
-    wait_features $((upload_count + 8)) 10  # two passes at least
+    wait_features $((start_count + 8)) 10  # two passes at least
     send_mouse release 4
     sleep 0.2  # the pass in progress ends
     still_after 0.5
@@ -162,7 +169,7 @@ sigterm-while-playing | unplug-while-playing)
     start_program "$socket"
     check_upload
     send_mouse click 4
-    wait_features $((upload_count + 1)) 10
+    wait_features $((start_count + 1)) 10
     sleep 0.1
     if [ "$scenario" = sigterm-while-playing ]; then
         # The shutdown cuts the 5 s delay short: every key and button is released, then
@@ -184,6 +191,71 @@ $got"
         [ "$after" -eq 0 ] || fail "$after feature reports after the unplug"
     fi
     ;;
+sighup-while-holding | sigquit-while-holding | window-sighup-while-holding)
+    # Left Shift + H held for 5 s: a closed terminal (SIGHUP) or SIGQUIT ends the program, the
+    # window program as the headless one, through its shutdown, which lets go of both before the
+    # shutdown report.
+    write_config 1 K3=41
+    write_macros "$app/Macro_EN.dat" "$(macro_value ShiftH 0 1 $key_lshift:1:15 $key_h:1:5000 \
+        $key_h:2:15 $key_lshift:2:15)"
+    start_simulator
+    if [ "$scenario" = window-sighup-while-holding ]; then
+        require_tools Xvfb xdotool
+        start_xvfb
+        ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_QPA_PLATFORM=xcb "$exe" \
+            2>"$work/app.err" &
+        app_pid=$!
+        wait_until 60 window_id >/dev/null || fail "the window did not appear"
+    else
+        start_program "$socket"
+    fi
+    check_upload
+    send_mouse click 4
+    wait_features $((start_count + 2)) 10
+    sleep 0.1
+    signal=${scenario#window-}
+    signal=${signal%%-*}
+    kill -"${signal^^}" "$app_pid"
+    wait_exit 10
+    [ "$status" -eq 0 ] || fail "exit status $status after ${signal^^}, expected 0"
+    got=$(played)
+    [ "$got" = "0715e10000000000
+0715e10b00000000
+0716e1ff00000000
+0715000000000000
+0720000000000000" ] || fail "expected Shift and H down, the release of all and the shutdown report:
+$got"
+    [ "$(mouse_state_field keys)" = "[0,0,0,0,0,0]" ] || fail "keys stay held: $(mouse_state)"
+    [ "$scenario" = window-sighup-while-holding ] ||
+        grep -qxF "ZEL_GMouse --headless: ended: signal ${signal^^}" "$work/app.err" ||
+        fail "no end line naming ${signal^^}"
+    ;;
+sigkill-then-start)
+    # A run killed while Left Shift + H are held cannot let go of them; the next start does,
+    # before its upload.
+    write_config 1 K3=41
+    write_macros "$app/Macro_EN.dat" "$(macro_value ShiftH 0 1 $key_lshift:1:15 $key_h:1:5000 \
+        $key_h:2:15 $key_lshift:2:15)"
+    start_simulator
+    start_program "$socket"
+    check_upload
+    send_mouse click 4
+    wait_features $((start_count + 2)) 10
+    kill -KILL "$app_pid"
+    wait_exit 10
+    [ "$(mouse_state_field keys)" = "[225,11,0,0,0,0]" ] ||
+        fail "the killed run did not leave Shift + H held: $(mouse_state)"
+    before=$(feature_count)
+    start_program "$socket"
+    wait_features $((before + start_count)) 10
+    got=$(features | tail -n +$((before + 1)) | head -n $start_count)
+    [ "$got" = "$start_release
+$expected_upload" ] || fail "the new start did not release before its upload:
+$got"
+    [ "$(mouse_state_field keys)" = "[0,0,0,0,0,0]" ] || fail "keys stay held: $(mouse_state)"
+    [ "$(mouse_state_field mouse_buttons)" = 255 ] || fail "buttons stay held: $(mouse_state)"
+    sigterm_and_check_exit
+    ;;
 missing-macro-files)
     # No macros: the message on standard error, an empty table; other host functions work.
     write_config 1 K3=41 K4=24
@@ -196,7 +268,7 @@ missing-macro-files)
         fail "no 'Perfil no encontrado' on standard error"
     send_mouse click 4
     send_mouse click 5
-    wait_features $((upload_count + 1)) 10
+    wait_features $((start_count + 1)) 10
     still_after 0.3
     [ "$(played)" = "071700e900000000" ] || fail "expected only the volume key: $(played)"
     sigterm_and_check_exit

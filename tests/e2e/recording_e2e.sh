@@ -27,7 +27,7 @@ XDG_RUNTIME_DIR="$work/run" ZEL_GMOUSE_SIM="$socket" XDG_CURRENT_DESKTOP="" QT_Q
 app_pid=$!
 
 wait_until 60 window_id >/dev/null || fail "the window did not appear"
-wait_features 13 10
+wait_features $start_count 10
 xdotool windowmove "$(window_id)" 40 40
 sleep 0.3
 

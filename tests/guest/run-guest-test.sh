@@ -244,7 +244,9 @@ macro_value() {  # NAME: the 1064 groups of three digits of a macro record
 }
 printf '[Macros]\r\nmacroNum=1\r\n0=%s\r\n' "$(macro_value Guest)" >"$root/guest/app/Macro_EN.dat"
 
+# A start first lets go of whatever a killed run left held, then uploads.
 expected_upload=(
+    "${release_all[@]}"
     0710010100000000 0710020200000000 0710030300000000 0710040000000000
     0710050500000000 0710060600000000 0711000000000000 070940480f000000
     070940790f000000 070940da0f000000 070940eb0f000000 07137f100f000000

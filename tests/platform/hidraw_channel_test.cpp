@@ -1,5 +1,6 @@
 #include "platform/hidraw_channel.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -7,7 +8,9 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <future>
+#include <string>
 #include <vector>
 
 namespace zel::platform {
@@ -130,6 +133,34 @@ TEST_F(HidrawChannelTest, ChannelsOnlyDoWhatTheyWereOpenedFor) {
 
 TEST_F(HidrawChannelTest, AdoptRefusesAnInvalidDescriptor) {
     EXPECT_EQ(HidrawChannel::Adopt(UniqueFd(), Reader()), nullptr);
+}
+
+// Two opens of one node, as two programs make them: the second reader is refused with the
+// reason until the first lets go. A plain file takes flock as a device node does.
+TEST(LockSoleReader, ASecondReaderOfTheSameNodeIsRefusedUntilTheFirstEnds) {
+    char path[] = "/tmp/zel-sole-reader-XXXXXX";
+    const int made = ::mkstemp(path);
+    ASSERT_GE(made, 0);
+    ::close(made);
+    auto open = [&path] { return UniqueFd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK)); };
+
+    UniqueFd first = open();
+    ASSERT_TRUE(first.valid());
+    EXPECT_TRUE(LockSoleReader(first.get()).ok());
+    {
+        UniqueFd second = open();
+        ASSERT_TRUE(second.valid());
+        const Result<void> refused = LockSoleReader(second.get());
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().code, ErrorCode::kUnavailable);
+        EXPECT_NE(refused.error().message.find("another program reads the mouse"),
+                  std::string::npos)
+            << refused.error().message;
+    }
+    first.Reset();
+    UniqueFd third = open();
+    EXPECT_TRUE(LockSoleReader(third.get()).ok()) << "the lock goes with the first reader";
+    ::unlink(path);
 }
 
 }  // namespace

@@ -34,6 +34,11 @@ platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& wo
         std::fprintf(stderr, "zel-gmousectl: warning: %s\n", runtime.warning.c_str());
     }
     const std::string& folder = runtime.path;
+    // The program's lock does not depend on the runtime folder; the socket it names does.
+    const platform::Result<std::string> lockPath = control::UserInstanceLockPath();
+    if (!lockPath.ok()) {
+        return lockPath.error();
+    }
     // The program runs in a folder of its own: file names go there absolute. Without a current
     // folder they go as given, and the program refuses a relative one.
     std::error_code noFolder;
@@ -46,9 +51,11 @@ platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& wo
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(startWaitMs);
     for (;;) {
-        if (control::UniqueSocket socket =
-                control::ConnectToInstance(control::InstanceSocketPath(folder));
-            socket.valid()) {
+        std::string socketPath = control::SocketOfInstance(control::InstanceState(*lockPath));
+        if (socketPath.empty()) {
+            socketPath = control::InstanceSocketPath(folder);
+        }
+        if (control::UniqueSocket socket = control::ConnectToInstance(socketPath); socket.valid()) {
             const bool sent = control::WriteAll(socket.get(), *request, kSendTimeoutMs);
             // A program that turns the command away unread says so at once, and may have closed
             // the connection before the request was all sent.
@@ -83,10 +90,10 @@ platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& wo
             }
             return result;
         }
-        if (lock.TryLock(control::InstanceLockPath(folder))) {
+        if (lock.TryLock(*lockPath)) {
             return result;
         }
-        const std::string state = control::InstanceState(control::InstanceLockPath(folder));
+        const std::string state = control::InstanceState(*lockPath);
         if (state.starts_with(control::kNotListeningState)) {
             const auto reason = state.find('\n');
             std::string message = "ZEL_GMouse is running, but not taking commands";
