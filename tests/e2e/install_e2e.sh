@@ -204,7 +204,9 @@ service() {
     local exe=$1 unit=$2
     grep -qxF "ExecStart=$exe --headless" "$unit" || fail "the unit does not start $exe:
 $(cat "$unit")"
-    systemd-analyze --user verify "$unit" >"$work/verify.out" 2>&1 ||
+    # Its Documentation= is checked with man, which finds the installed pages through MANPATH.
+    MANPATH="$(dirname "$exe")/../share/man:" systemd-analyze --user verify "$unit" \
+        >"$work/verify.out" 2>&1 ||
         fail "systemd-analyze verify: $(cat "$work/verify.out")"
     if grep -F "$(basename "$unit")" "$work/verify.out"; then
         fail "systemd-analyze complains: $(cat "$work/verify.out")"
