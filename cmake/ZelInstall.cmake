@@ -130,6 +130,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Debian's default fonts (DejaVu) lack the 【】 of the no-mouse message and the ！ of the skin's
+# error; Sawarabi Gothic, the smallest packaged face with them (0.9 MB), has every character of
+# both editions' texts. shlibdeps adds the libraries after it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-sawarabi-gothic")
+# zel-gmousectl's completion (share/bash-completion/completions) is read by bash-completion.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/deb/postinst
                                        ${PROJECT_SOURCE_DIR}/cmake/deb/postrm)

@@ -1,5 +1,16 @@
-find_package(GTest REQUIRED)
-include(GoogleTest)
+# ZEL_WITH_TESTS: whether the tests are built (ZEL_BUILD_TESTS ON, or AUTO and GoogleTest found).
+if(ZEL_BUILD_TESTS STREQUAL "AUTO")
+  find_package(GTest QUIET)
+  set(ZEL_WITH_TESTS ${GTest_FOUND})
+elseif(ZEL_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  set(ZEL_WITH_TESTS ON)
+else()
+  set(ZEL_WITH_TESTS OFF)
+endif()
+if(ZEL_WITH_TESTS)
+  include(GoogleTest)
+endif()
 
 # zel_add_test(NAME SOURCES ... LIBS ... [LABELS ...])
 # One GoogleTest executable; every TEST in it becomes one CTest test.

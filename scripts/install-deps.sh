@@ -1,7 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, when missing.
+# Installs the Debian packages one task needs, when missing:
+#   scripts/install-deps.sh [build|run|package|test]    (default: test)
+#   scripts/install-deps.sh --list GROUP                prints the group's packages, one a line
+# build: compiling the program; run: building and running it (scripts/run.sh); package: building
+# the Debian package (scripts/package.sh); test: all of these and every test (scripts/test.sh).
 set -euo pipefail
 
+# Compiling the program (its tests and benchmarks are built only when their libraries are there).
+build=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libudev-dev)
+# Running it: the font with every character of its texts (Debian's default fonts lack 【】).
+run=(fonts-sawarabi-gothic)
+# The Debian package: dpkg-shlibdeps and file, which CPack uses to find the libraries' packages.
+package=(dpkg-dev file)
+
+# Every test (scripts/test.sh, CI), with the groups above.
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -26,8 +38,28 @@ packages=(
   python3-pyatspi at-spi2-core dbus
 )
 
+list=false
+if [ "${1:-}" = "--list" ]; then
+  list=true
+  shift
+fi
+case ${1:-test} in
+  build) wanted=("${build[@]}") ;;
+  run) wanted=("${build[@]}" "${run[@]}") ;;
+  package) wanted=("${build[@]}" "${package[@]}") ;;
+  test) wanted=("${build[@]}" "${run[@]}" "${package[@]}" "${packages[@]}") ;;
+  *)
+    echo "usage: $0 [--list] [build|run|package|test]" >&2
+    exit 2
+    ;;
+esac
+if $list; then
+  printf '%s\n' "${wanted[@]}" | awk '!seen[$0]++'
+  exit 0
+fi
+
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${wanted[@]}" | awk '!seen[$0]++'); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then

@@ -10,7 +10,7 @@ dir=${1:-$root/build}
 mkdir -p "$dir"
 log="$dir/package.log"
 
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" package
 # Paths relative to the source folder, so other checkouts of the tree share ccache's objects.
 export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
 step() {

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh run
 cmake -S "$root" -B build -G Ninja >/dev/null
 cmake --build build --target ZEL_GMouse zel-mouse-sim zel_skin_pictures zel_runtime_data
 

@@ -14,16 +14,16 @@ export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=true
 status=0
 
 echo "== plain build =="
-bash scripts/build.sh build
+bash scripts/build.sh build -DZEL_BUILD_TESTS=ON
 (cd build && ctest --output-on-failure -j"$(nproc)") || status=1
 
 echo "== address and undefined-behaviour sanitizer build =="
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=address,undefined \
+bash scripts/build.sh build-asan -DZEL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=address,undefined \
   -DZEL_BUILD_BENCH=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$(nproc)") || status=1
 
 echo "== thread sanitizer build of the threaded code =="
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=thread \
+cmake -S . -B build-tsan -G Ninja -DZEL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DZEL_SANITIZE=thread \
   -DZEL_BUILD_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target device_tests macro_tests settings_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$(nproc)" \

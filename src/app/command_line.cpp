@@ -75,17 +75,20 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             line.action = CommandLine::Action::RunHeadless;
         } else if (const QtOption* option = QtOptionOf(arg, valueInside)) {
             if (option->takesValue && !valueInside && ++i >= argc) {
-                return {CommandLine::Action::Refuse, std::string(arg)};
+                return {CommandLine::Action::Refuse, std::string(arg), false};
+            }
+            if (option->name == "platform" || option->name == "display") {
+                line.platformNamed = true;
             }
         } else if (line.refused.empty()) {
             line.refused = arg;
         }
     }
     if (help) {
-        return {CommandLine::Action::PrintHelp, {}};
+        return {CommandLine::Action::PrintHelp, {}, false};
     }
     if (version) {
-        return {CommandLine::Action::PrintVersion, {}};
+        return {CommandLine::Action::PrintVersion, {}, false};
     }
     if (!line.refused.empty()) {
         line.action = CommandLine::Action::Refuse;
@@ -108,6 +111,27 @@ std::string UsageText() {
 
 std::string VersionText() {
     return std::string(platform::kProgramName) + " " + platform::kVersion + "\n";
+}
+
+bool LacksDesktopSession(const CommandLine& line,
+                         const std::function<const char*(const char*)>& getEnv) {
+    if (line.action != CommandLine::Action::RunWindowed || line.platformNamed) {
+        return false;
+    }
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = getEnv(name);
+        if (value != nullptr && *value != '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string NoDesktopSessionText() {
+    return std::string(platform::kProgramName) +
+           ": no desktop session (DISPLAY and WAYLAND_DISPLAY are unset): the window needs one.\n"
+           "Start it from a desktop session, or run `" +
+           platform::kProgramName + " --headless`, which needs none.\n";
 }
 
 int AnswerWithoutRunning(const CommandLine& line) {

@@ -253,7 +253,7 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
         std::string text = "cannot open " + CollectionName(collection) + " for " + purpose + ": " +
                            std::strerror(error);
         if (error == EACCES || error == EPERM) {
-            text += " (install the udev rule 70-zel-gmouse.rules, see docs/udev.md)";
+            text += " (install the udev rule 70-zel-gmouse.rules, see ZEL_GMouse(1), ACCESS TO THE MOUSE)";
         }
         Report(text);
         return nullptr;

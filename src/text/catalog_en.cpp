@@ -9,8 +9,8 @@ std::string_view EnglishText(TextId id) {
         case TextId::kAccessRefused:
             return "The【KV270 Gaming Mouse】is plugged in ({node}), but access to it was "
                    "refused.\n"
-                   "Install the udev rule (see docs/udev.md), then unplug the mouse and plug it "
-                   "in again.";
+                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug the mouse and "
+                   "plug it in again.";
         case TextId::kUploadNotReceived:
             return "The mouse did not receive the whole profile (was it unplugged?); the "
                    "profile was not applied.";

@@ -10,7 +10,8 @@ std::string_view SpanishText(TextId id) {
         case TextId::kAccessRefused:
             return "El【KV270 Gaming Mouse】está conectado ({node}), pero se ha denegado el "
                    "acceso.\n"
-                   "Instale la regla de udev (véase docs/udev.md) y vuelva a conectar el ratón.";
+                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a conectar el "
+                   "ratón.";
         case TextId::kUploadNotReceived:
             return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se "
                    "aplicó.";

@@ -135,7 +135,7 @@ TEST_F(HeadlessSessionTest, RefusedNodeIsExplainedAndOpenedAfterTheReplug) {
     ASSERT_TRUE(messages_.WaitForCount(1));
     const std::string text = messages_.Taken().front();
     EXPECT_NE(text.find(kNode), std::string::npos) << text;
-    EXPECT_NE(text.find("docs/udev.md"), std::string::npos) << text;
+    EXPECT_NE(text.find("ZEL_GMouse(1), ACCESS TO THE MOUSE"), std::string::npos) << text;
     EXPECT_EQ(text.find("plug-in"), std::string::npos) << text;
 
     // The rule installed, the mouse plugged in again: opened and given the profile.

@@ -60,6 +60,26 @@ grep -q -- "--frobnicate" "$work/err" || fail "unknown option is not named"
 run "$app" "$exe" stray-word
 [ "$status" -eq 2 ] || fail "stray argument: status $status"
 
+# A window start without a desktop session says what it needs, with status 1, instead of
+# Qt's abort (status 134); a platform chosen explicitly is left to Qt.
+for args in "" "-style fusion"; do
+    # shellcheck disable=SC2086
+    (cd "$app" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" $args) \
+        >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "no display ($args): status $status, not 1"
+    grep -q "no desktop session" "$work/err" || fail "no display: no word of the desktop session"
+    grep -q -- "--headless" "$work/err" || fail "no display: --headless is not offered"
+    grep -qi "qt.qpa\|could not connect to display\|Aborted" "$work/err" &&
+        fail "no display: Qt's own text"
+done
+run "$app" "$exe"
+[ "$status" -ne 1 ] || fail "QT_QPA_PLATFORM=xcb without a display was refused before Qt"
+grep -q "no desktop session" "$work/err" && fail "QT_QPA_PLATFORM=xcb set was not left to Qt"
+(cd "$app" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$exe" -platform xcb) \
+    >"$work/out" 2>"$work/err"
+grep -q "no desktop session" "$work/err" && fail "-platform xcb was not left to Qt"
+
 [ "$(listing "$app")" = "$before" ] || fail "the program's folder changed"
 
 # zel-make-macros: --help answers, an unknown option is refused; neither writes a folder.

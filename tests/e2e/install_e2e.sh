@@ -207,7 +207,9 @@ service() {
     local exe=$1 unit=$2
     grep -qxF "ExecStart=$exe --headless" "$unit" || fail "the unit does not start $exe:
 $(cat "$unit")"
-    systemd-analyze --user verify "$unit" >"$work/verify.out" 2>&1 ||
+    # Its Documentation= is checked with man, which finds the installed pages through MANPATH.
+    MANPATH="$(dirname "$exe")/../share/man:" systemd-analyze --user verify "$unit" \
+        >"$work/verify.out" 2>&1 ||
         fail "systemd-analyze verify: $(cat "$work/verify.out")"
     if grep -F "$(basename "$unit")" "$work/verify.out"; then
         fail "systemd-analyze complains: $(cat "$work/verify.out")"
@@ -316,6 +318,13 @@ package)
         <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/user/zel-gmouse.service) ||
         fail "the service does not start /usr/bin/ZEL_GMouse"
     dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "Depends lacks Qt"
+    # The font with the no-mouse box's 【】; the reader of the completion.
+    dpkg-deb --field "$deb" Depends | grep -q fonts-sawarabi-gothic || fail "Depends lacks the font"
+    dpkg-deb --field "$deb" Recommends | grep -qx bash-completion ||
+        fail "the package does not recommend bash-completion"
+    grep -qx 'Documentation=man:ZEL_GMouse(1)' \
+        <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/user/zel-gmouse.service) ||
+        fail "the service names no documentation"
     grep -q '^\./usr/bin/zel-mouse-sim$' "$work/contents" && fail "zel-mouse-sim is on the PATH"
     tail -1 "$work/package.log" | grep -qxF "$deb" || fail "package.sh does not end with the path"
     [ "$(wc -l <"$work/package.log")" -le 10 ] || fail "package.sh says too much:
@@ -330,6 +339,15 @@ $(cat "$work/package.log")"
     root="$work/root"
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
     chmod 755 "$root"
+    # What the installed files tell the user to read is installed: no file of the sources
+    # (docs/...) is named, and the manual section the messages name exists.
+    if grep -rlaE 'docs/[a-z-]+\.md' "$root" >"$work/docs.named"; then
+        fail "installed files name the sources' documents: $(cat "$work/docs.named")"
+    fi
+    grep -qa 'ZEL_GMouse(1), ACCESS TO THE MOUSE' "$root/usr/bin/ZEL_GMouse" ||
+        fail "the program's messages do not name the manual"
+    zcat "$root/usr/share/man/man1/ZEL_GMouse.1.gz" | grep -qx '.SH ACCESS TO THE MOUSE' ||
+        fail "ZEL_GMouse(1) has no ACCESS TO THE MOUSE section"
     user_files "$root/usr/bin/ZEL_GMouse" "$root/usr/share/zel-gmouse"
     ;;
 desktop-pointer-speed)

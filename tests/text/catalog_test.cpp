@@ -77,7 +77,7 @@ TEST(AccessRefusedMessage, NamesTheNodeAndTheFixInBothEditions) {
     for (const int flag : {0, 1}) {
         const std::string text = refused(flag);
         EXPECT_NE(text.find("/dev/hidraw7"), std::string::npos) << text;
-        EXPECT_NE(text.find("docs/udev.md"), std::string::npos) << text;
+        EXPECT_NE(text.find("ZEL_GMouse(1), ACCESS TO THE MOUSE"), std::string::npos) << text;
         EXPECT_NE(text.find("KV270 Gaming Mouse"), std::string::npos) << text;
     }
     EXPECT_NE(refused(1).find("refused"), std::string::npos);
