@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libudev-dev
+  qt6-base-dev libudev-dev libsystemd-dev
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
   # the package and the checks of its desktop files
   dpkg-dev desktop-file-utils appstream udev
