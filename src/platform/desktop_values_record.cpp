@@ -227,10 +227,10 @@ void DesktopValuesRecord::NoteSet(std::string_view key, const std::string& value
     WriteLines(path_, lines);
 }
 
-bool DesktopValuesRecord::EndRun(const Settle& settle) {
+std::optional<bool> DesktopValuesRecord::EndRun(const Settle& settle) {
     RecordLock lock(folder_);
     if (!lock.held()) {
-        return true;
+        return std::nullopt;
     }
     if (!run_.valid()) {
         run_ = OpenLockFile(folder_ / "desktop-run.lock");

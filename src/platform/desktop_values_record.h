@@ -57,8 +57,9 @@ public:
     void NoteSet(std::string_view key, const std::string& value);
     // The end of this program: when no other program of the run is left (a killed one counts
     // as gone), `settle` is called for each recorded setting, with the file locked. Returns
-    // whether this was the last program.
-    bool EndRun(const Settle& settle);
+    // whether this was the last program; nullopt when the folder cannot be used (nothing was
+    // recorded either: the caller gives back what it knows itself).
+    std::optional<bool> EndRun(const Settle& settle);
     // True the first time for `key` of all runs of the user (and always when nothing can be
     // kept): the caller then says what it has to say once.
     bool FirstTelling(std::string_view key);

@@ -175,8 +175,7 @@ void DesktopPointerSettings::SetWheelScrollLines(int lines) {
 }
 
 void DesktopPointerSettings::RestoreDesktopValues() {
-    if (record_.enabled()) {
-        RestoreRecordedValues();
+    if (record_.enabled() && RestoreRecordedValues()) {
         return;
     }
     for (Setting setting : {Setting::PointerSpeed, Setting::WheelLines}) {
@@ -235,31 +234,35 @@ void DesktopPointerSettings::NoteChange(Setting setting) {
     original.changed = true;
 }
 
-void DesktopPointerSettings::RestoreRecordedValues() {
+bool DesktopPointerSettings::RestoreRecordedValues() {
     // The desktop shows what this program set before it is compared with the record.
     Flush(kFlushOnDestructionMs);
-    record_.EndRun([this](std::string_view key, const DesktopValuesRecord::Entry& entry) {
-        if (key != kPointerSpeedKey && key != kWheelLinesKey) {
-            return false;
-        }
-        const Setting setting =
-            key == kPointerSpeedKey ? Setting::PointerSpeed : Setting::WheelLines;
-        if (!WritesToDesktop(setting)) {
-            return false;  // recorded on another desktop: kept for it
-        }
-        const auto now = ReadTextFromDesktop(setting);
-        if (!now) {
-            return false;  // cannot tell what the desktop shows: kept for the next end
-        }
-        const bool programsValue = std::ranges::any_of(
-            entry.set, [&](const std::string& value) { return SameDesktopValue(value, *now); });
-        // Anything else is the user's own choice, made while a program ran: it stays.
-        if (programsValue && !SameDesktopValue(*now, entry.user)) {
-            QueueWrite(setting, entry.user);
-            Flush(kFlushOnDestructionMs);
-        }
-        return true;
-    });
+    const std::optional<bool> ended =
+        record_.EndRun([this](std::string_view key, const DesktopValuesRecord::Entry& entry) {
+            if (key != kPointerSpeedKey && key != kWheelLinesKey) {
+                return false;
+            }
+            const Setting setting =
+                key == kPointerSpeedKey ? Setting::PointerSpeed : Setting::WheelLines;
+            if (!WritesToDesktop(setting)) {
+                return false;  // recorded on another desktop: kept for it
+            }
+            const auto now = ReadTextFromDesktop(setting);
+            if (!now) {
+                return false;  // cannot tell what the desktop shows: kept for the next end
+            }
+            const bool programsValue = std::ranges::any_of(
+                entry.set, [&](const std::string& value) { return SameDesktopValue(value, *now); });
+            // Anything else is the user's own choice, made while a program ran: it stays.
+            if (programsValue && !SameDesktopValue(*now, entry.user)) {
+                QueueWrite(setting, entry.user);
+                Flush(kFlushOnDestructionMs);
+            }
+            return true;
+        });
+    if (!ended) {
+        return false;  // the folder cannot be used: what this object knows is given back
+    }
     std::lock_guard lock(mutex_);
     for (Setting setting : {Setting::PointerSpeed, Setting::WheelLines}) {
         if (WritesToDesktop(setting)) {
@@ -268,6 +271,7 @@ void DesktopPointerSettings::RestoreRecordedValues() {
             (setting == Setting::PointerSpeed ? pointerSpeed_ : wheelLines_).reset();
         }
     }
+    return true;
 }
 
 void DesktopPointerSettings::QueueWrite(Setting setting, const std::string& value) {

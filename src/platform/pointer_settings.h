@@ -103,8 +103,9 @@ private:
     void QueueWrite(Setting setting, const std::string& value);
     void Queue(std::vector<std::string> argv);
     void SayRememberedOnly(Setting setting);
-    // Gives the recorded values back when this is the last program that changed them.
-    void RestoreRecordedValues();
+    // Gives the recorded values back when this is the last program that changed them; false
+    // when the record cannot be used.
+    bool RestoreRecordedValues();
     void Work(std::stop_token stop);
 
     Desktop desktop_;

@@ -334,6 +334,20 @@ TEST_F(RestoreDesktopValuesTest, OnlyTheLastProgramGivesTheValueBack) {
     EXPECT_EQ(Value(), "0.25");  // not the second's 0.8, which the first took for a program's
 }
 
+// A state folder that cannot be made (a file in its place): the program still gives back the
+// value it read itself.
+TEST_F(RestoreDesktopValuesTest, WithoutAUsableStateFolderTheProgramStillGivesBackItsValue) {
+    std::ofstream(dir_ / "state") << "not a folder\n";
+    AddStoringGsettings("0.25");
+    DesktopPointerSettings settings(Desktop::Gnome, dir_.string(), dir_ / "state" / "zel-gmouse");
+    settings.SetPointerSpeed(4);
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Value(), "-0.6667");
+    settings.RestoreDesktopValues();
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Value(), "0.25");
+}
+
 // A record that is no record (junk, or values that are no numbers) never reaches the desktop.
 TEST_F(RestoreDesktopValuesTest, JunkInTheRecordNeverReachesTheDesktop) {
     const fs::path state = dir_ / "state";
