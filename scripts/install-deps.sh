@@ -7,7 +7,7 @@
 set -euo pipefail
 
 # Compiling the program (its tests and benchmarks are built only when their libraries are there).
-build=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libudev-dev)
+build=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libudev-dev libsystemd-dev)
 # Running it: the font with every character of its texts (Debian's default fonts lack 【】).
 run=(fonts-sawarabi-gothic)
 # The Debian package: dpkg-shlibdeps and file, which CPack uses to find the libraries' packages.
@@ -17,7 +17,7 @@ package=(dpkg-dev file)
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libudev-dev
+  qt6-base-dev libudev-dev libsystemd-dev
   xvfb xauth x11-apps imagemagick xdotool trayer dbus-daemon
   # the package and the checks of its desktop files
   dpkg-dev desktop-file-utils appstream udev

@@ -28,7 +28,7 @@ constexpr int kOwnMappingThreshold = 256 * 1024;  // bytes
 
 Application::Application()
     : exeDir_(platform::ExecutableDirectory()),
-      pointer_(std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop())) {}
+      pointer_(platform::MakeDesktopPointerSettings()) {}
 
 Application::~Application() = default;
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/realtime_kit.h"
+#include "platform/realtime_kit.h"
 #include "macro/macro_files.h"
 
 namespace zel::app {
@@ -38,7 +38,7 @@ void HeadlessPlayback::Start(HeadlessSession& session) {
         // Set before the run starts the threads and never changed while they run.
         [&session] { return session.currentProfile(); },
         {},  // nothing to repaint
-        platform::ThreadPriority::ForLinux(MakeThreadRealtimeThroughRealtimeKit),
+        platform::ThreadPriority::ForLinux(platform::MakeThreadRealtimeThroughRealtimeKit),
     });
     threads_->Start();
 }

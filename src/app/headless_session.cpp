@@ -390,7 +390,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         return 1;
     }
     auto paths = std::move(resolved.paths);
-    auto pointer = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
+    auto pointer = platform::MakeDesktopPointerSettings();
     HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
                             messages);
     if (prepare) {

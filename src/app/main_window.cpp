@@ -16,7 +16,7 @@
 #include "app/key_filter.h"
 #include "app/page_table.h"
 #include "app/power_events.h"
-#include "app/realtime_kit.h"
+#include "platform/realtime_kit.h"
 #include "app/startup_sequence.h"
 #include "app/tray_icon.h"
 #include "device/discovery.h"
@@ -199,7 +199,7 @@ void MainWindow::StartWorkerThreads() {
             QMetaObject::invokeMethod(
                 this, [this] { update(); }, Qt::QueuedConnection);
         },
-        platform::ThreadPriority::ForLinux(MakeThreadRealtimeThroughRealtimeKit),
+        platform::ThreadPriority::ForLinux(platform::MakeThreadRealtimeThroughRealtimeKit),
     });
     playback_->Start();
 }

@@ -115,6 +115,22 @@ std::string UserConfigDirFor(const UserEnvironment& environment) {
     return {};
 }
 
+std::string UserStateDirFor(std::string_view xdgStateHome, std::string_view home) {
+    if (!xdgStateHome.empty() && xdgStateHome.front() == '/') {
+        return Join(xdgStateHome, "zel-gmouse");
+    }
+    if (!home.empty() && home.front() == '/') {
+        return Join(home, ".local/state/zel-gmouse");
+    }
+    return {};
+}
+
+std::string UserStateDir() {
+    const char* xdgStateHome = std::getenv("XDG_STATE_HOME");
+    return UserStateDirFor(xdgStateHome != nullptr ? xdgStateHome : "",
+                           UserEnvironment::FromProcess().home);
+}
+
 InstallLayout DetectLayout(std::string_view exeDir) {
     std::error_code error;
     if (exeDir.empty() || std::filesystem::exists(ConfigPathIn(exeDir), error)) {

@@ -43,6 +43,13 @@ struct UserEnvironment {
 // not an absolute path (as the XDG base directory rules say); empty when neither is usable.
 std::string UserConfigDirFor(const UserEnvironment& environment);
 
+// $XDG_STATE_HOME/zel-gmouse, or $HOME/.local/state/zel-gmouse by the same rules: what the
+// programs keep between runs that is no setting (the desktop's own values); empty when neither
+// is usable.
+std::string UserStateDirFor(std::string_view xdgStateHome, std::string_view home);
+// The same for this process's environment (HOME as UserEnvironment::FromProcess finds it).
+std::string UserStateDir();
+
 enum class InstallLayout { kPortable, kInstalled };
 
 // Whether a locale name ("es_ES.UTF-8", "es", "es_MX@euro") is of the Spanish language.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/app_paths.h"
 #include "platform/launcher.h"
 #include "platform/whole_number.h"
 
@@ -57,6 +58,9 @@ std::optional<int> ParseInt(std::string_view text) {
     return ParseWholeNumber<int>(Trim(text));
 }
 
+constexpr std::string_view kPointerSpeedKey = "pointer-speed";
+constexpr std::string_view kWheelLinesKey = "wheel-lines";
+
 }  // namespace
 
 double PointerSpeedToGnome(int speed) {
@@ -101,8 +105,9 @@ Desktop DetectDesktop() {
     return names ? DesktopFromName(names) : Desktop::None;
 }
 
-DesktopPointerSettings::DesktopPointerSettings(Desktop desktop, std::string searchPath)
-    : desktop_(desktop), searchPath_(std::move(searchPath)) {
+DesktopPointerSettings::DesktopPointerSettings(Desktop desktop, std::string searchPath,
+                                               std::filesystem::path stateFolder)
+    : desktop_(desktop), searchPath_(std::move(searchPath)), record_(std::move(stateFolder)) {
     worker_ = std::jthread([this](std::stop_token stop) { Work(stop); });
 }
 
@@ -149,7 +154,9 @@ void DesktopPointerSettings::SetPointerSpeed(int speed) {
         return;
     }
     NoteChange(Setting::PointerSpeed);
-    QueueWrite(Setting::PointerSpeed, FormatDecimal(PointerSpeedToGnome(speed)));
+    const std::string value = FormatDecimal(PointerSpeedToGnome(speed));
+    record_.NoteSet(kPointerSpeedKey, value);
+    QueueWrite(Setting::PointerSpeed, value);
 }
 
 void DesktopPointerSettings::SetWheelScrollLines(int lines) {
@@ -163,10 +170,14 @@ void DesktopPointerSettings::SetWheelScrollLines(int lines) {
         return;
     }
     NoteChange(Setting::WheelLines);
+    record_.NoteSet(kWheelLinesKey, std::to_string(lines));
     QueueWrite(Setting::WheelLines, std::to_string(lines));
 }
 
 void DesktopPointerSettings::RestoreDesktopValues() {
+    if (record_.enabled() && RestoreRecordedValues()) {
+        return;
+    }
     for (Setting setting : {Setting::PointerSpeed, Setting::WheelLines}) {
         std::string text;
         {
@@ -191,23 +202,76 @@ bool DesktopPointerSettings::WritesToDesktop(Setting setting) const {
 }
 
 void DesktopPointerSettings::NoteChange(Setting setting) {
+    std::optional<std::string> before;
+    bool read = false;
     {
         std::lock_guard lock(mutex_);
         auto& original = setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
-        if (original.known) {
+        if (original.joined) {
             original.changed = true;
             return;
         }
+        if (original.known) {
+            before = original.text;
+            read = true;
+        }
     }
-    // Read outside the lock: the helper may take its time.
-    auto text = ReadTextFromDesktop(setting);
+    // Outside the lock: the helper, and the record's lock, may take their time.
+    if (!read) {
+        before = ReadTextFromDesktop(setting);
+    }
+    if (record_.enabled()) {
+        before = record_.TakeUsersValue(
+            setting == Setting::PointerSpeed ? kPointerSpeedKey : kWheelLinesKey, before);
+    }
     std::lock_guard lock(mutex_);
     auto& original = setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_;
-    if (!original.known) {
+    if (!original.joined) {
         original.known = true;
-        original.text = std::move(text);
+        original.joined = true;
+        original.text = std::move(before);
     }
     original.changed = true;
+}
+
+bool DesktopPointerSettings::RestoreRecordedValues() {
+    // The desktop shows what this program set before it is compared with the record.
+    Flush(kFlushOnDestructionMs);
+    const std::optional<bool> ended =
+        record_.EndRun([this](std::string_view key, const DesktopValuesRecord::Entry& entry) {
+            if (key != kPointerSpeedKey && key != kWheelLinesKey) {
+                return false;
+            }
+            const Setting setting =
+                key == kPointerSpeedKey ? Setting::PointerSpeed : Setting::WheelLines;
+            if (!WritesToDesktop(setting)) {
+                return false;  // recorded on another desktop: kept for it
+            }
+            const auto now = ReadTextFromDesktop(setting);
+            if (!now) {
+                return false;  // cannot tell what the desktop shows: kept for the next end
+            }
+            const bool programsValue = std::ranges::any_of(
+                entry.set, [&](const std::string& value) { return SameDesktopValue(value, *now); });
+            // Anything else is the user's own choice, made while a program ran: it stays.
+            if (programsValue && !SameDesktopValue(*now, entry.user)) {
+                QueueWrite(setting, entry.user);
+                Flush(kFlushOnDestructionMs);
+            }
+            return true;
+        });
+    if (!ended) {
+        return false;  // the folder cannot be used: what this object knows is given back
+    }
+    std::lock_guard lock(mutex_);
+    for (Setting setting : {Setting::PointerSpeed, Setting::WheelLines}) {
+        if (WritesToDesktop(setting)) {
+            (setting == Setting::PointerSpeed ? originalSpeed_ : originalWheelLines_) = {};
+            // The next read asks the desktop again.
+            (setting == Setting::PointerSpeed ? pointerSpeed_ : wheelLines_).reset();
+        }
+    }
+    return true;
 }
 
 void DesktopPointerSettings::QueueWrite(Setting setting, const std::string& value) {
@@ -346,6 +410,10 @@ void DesktopPointerSettings::SayRememberedOnly(Setting setting) {
         return;
     }
     told = true;
+    if (!record_.FirstTelling(setting == Setting::PointerSpeed ? kPointerSpeedKey
+                                                               : kWheelLinesKey)) {
+        return;  // said in an earlier run
+    }
     std::fprintf(stderr,
                  "ZEL_GMouse: this desktop has no %s setting the program can change; the value "
                  "is only remembered\n",
@@ -368,6 +436,10 @@ void DesktopPointerSettings::Work(std::stop_token stop) {
         running_ = false;
         changed_.notify_all();
     }
+}
+
+std::unique_ptr<PointerSettings> MakeDesktopPointerSettings() {
+    return std::make_unique<DesktopPointerSettings>(DetectDesktop(), std::string(), UserStateDir());
 }
 
 }  // namespace zel::platform

@@ -6,12 +6,16 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "platform/desktop_values_record.h"
 
 namespace zel::platform {
 
@@ -56,10 +60,18 @@ Desktop DesktopFromName(std::string_view xdgCurrentDesktop);
 // one rounded through the 1 ... 20 scale. The helper programs run on a worker thread, so a Set
 // never waits for them; the destructor waits (bounded) for the writes still queued, so the
 // last value reaches the desktop before the program ends.
+//
+// With a state folder, the user's own value is kept in DesktopValuesRecord there, shared by
+// every program of the user: the first change of any program records it, the end of the last
+// program gives it back (after a kill, the end of the next), and a value the user changed by
+// hand meanwhile is the user's and stays. Each notice that a setting is only remembered is then
+// said once for all runs.
 class DesktopPointerSettings final : public PointerSettings {
 public:
-    // searchPath: the directories to find the helper programs in (PATH when empty).
-    explicit DesktopPointerSettings(Desktop desktop, std::string searchPath = {});
+    // searchPath: the directories to find the helper programs in (PATH when empty);
+    // stateFolder: where the user's values are kept (empty: in this object only).
+    explicit DesktopPointerSettings(Desktop desktop, std::string searchPath = {},
+                                    std::filesystem::path stateFolder = {});
     ~DesktopPointerSettings() override;
     DesktopPointerSettings(const DesktopPointerSettings&) = delete;
     DesktopPointerSettings& operator=(const DesktopPointerSettings&) = delete;
@@ -80,6 +92,7 @@ private:
     struct DesktopOriginal {
         bool known = false;
         bool changed = false;
+        bool joined = false;  // taken from (or put into) the record
         std::optional<std::string> text;
     };
     std::optional<std::string> SearchPath() const;
@@ -90,6 +103,9 @@ private:
     void QueueWrite(Setting setting, const std::string& value);
     void Queue(std::vector<std::string> argv);
     void SayRememberedOnly(Setting setting);
+    // Gives the recorded values back when this is the last program that changed them; false
+    // when the record cannot be used.
+    bool RestoreRecordedValues();
     void Work(std::stop_token stop);
 
     Desktop desktop_;
@@ -105,7 +121,11 @@ private:
     bool toldMissingHelper_ = false;
     std::deque<std::vector<std::string>> pending_;
     bool running_ = false;
+    DesktopValuesRecord record_;
     std::jthread worker_;
 };
+
+// The desktop of XDG_CURRENT_DESKTOP, with the user's values kept in the user's state folder.
+std::unique_ptr<PointerSettings> MakeDesktopPointerSettings();
 
 }  // namespace zel::platform

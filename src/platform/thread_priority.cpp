@@ -7,10 +7,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace zel::platform {
 
-std::string DescribeSchedule(ThreadSchedule schedule) {
+std::string DescribeSchedule(ThreadSchedule schedule, std::string_view refusal) {
+    const std::string why = refusal.empty() ? std::string(
+                                                  "neither real-time scheduling nor a raised nice "
+                                                  "value allowed")
+                                            : "RealtimeKit refused: " + std::string(refusal);
     switch (schedule) {
         case ThreadSchedule::Fifo:
             return "SCHED_FIFO priority " + std::to_string(kRealtimePriority);
@@ -18,15 +23,16 @@ std::string DescribeSchedule(ThreadSchedule schedule) {
             return "SCHED_RR priority " + std::to_string(kRealtimePriority) +
                    " through RealtimeKit";
         case ThreadSchedule::RaisedNice:
-            return "nice " + std::to_string(kRaisedNice) + " (real-time scheduling not allowed)";
+            return "nice " + std::to_string(kRaisedNice) +
+                   (refusal.empty() ? std::string(" (real-time scheduling not allowed)")
+                                    : " (" + why + ")");
         case ThreadSchedule::ShortSlice:
-            return "normal priority with a " + std::to_string(kShortSliceUs) +
-                   " us time slice (neither real-time scheduling nor a raised nice value "
-                   "allowed)";
+            return "normal priority with a " + std::to_string(kShortSliceUs) + " us time slice (" +
+                   why + ")";
         case ThreadSchedule::Normal:
             break;
     }
-    return "normal priority (neither real-time scheduling nor a raised nice value allowed)";
+    return "normal priority (" + why + ")";
 }
 
 LinuxSchedulingCalls::LinuxSchedulingCalls(RealtimeKitCall realtimeKit)
@@ -73,9 +79,9 @@ bool LinuxSchedulingCalls::SetFifo(int priority) {
     return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0;
 }
 
-bool LinuxSchedulingCalls::AskRealtimeKit(int priority) {
+RealtimeKitAnswer LinuxSchedulingCalls::AskRealtimeKit(int priority) {
     if (!realtimeKit_ || !CapRealtimeCpuTime()) {
-        return false;
+        return {};
     }
     return realtimeKit_(static_cast<std::uint64_t>(::gettid()),
                         static_cast<std::uint32_t>(priority));
@@ -105,12 +111,16 @@ bool LinuxSchedulingCalls::SetSliceUs(std::uint64_t sliceUs) {
     return ::syscall(SYS_sched_setattr, 0, &attr, 0U) == 0;
 }
 
-ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls) {
+ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls, std::string* refusal) {
     if (calls.SetFifo(kRealtimePriority)) {
         return ThreadSchedule::Fifo;
     }
-    if (calls.AskRealtimeKit(kRealtimePriority)) {
+    RealtimeKitAnswer answer = calls.AskRealtimeKit(kRealtimePriority);
+    if (answer.granted) {
         return ThreadSchedule::RealtimeKit;
+    }
+    if (refusal != nullptr) {
+        *refusal = std::move(answer.refusal);
     }
     if (calls.SetNice(kRaisedNice)) {
         return ThreadSchedule::RaisedNice;
@@ -132,15 +142,17 @@ std::shared_ptr<ThreadPriority> ThreadPriority::ForLinux(RealtimeKitCall realtim
 }
 
 ThreadSchedule ThreadPriority::RaiseCurrentThread(std::string_view threadName) {
-    const ThreadSchedule schedule = platform::RaiseCurrentThread(calls_);
+    std::string refusal;
+    const ThreadSchedule schedule = platform::RaiseCurrentThread(calls_, &refusal);
     std::lock_guard lock(mutex_);
-    if (logged_ == schedule) {
+    if (logged_ == schedule && loggedRefusal_ == refusal) {
         return schedule;
     }
     const std::string line = std::string(logged_ ? std::string(threadName) + " thread"
                                                  : "input reader and macro player threads") +
-                             ": " + DescribeSchedule(schedule);
+                             ": " + DescribeSchedule(schedule, refusal);
     logged_ = schedule;
+    loggedRefusal_ = refusal;
     if (log_) {
         log_(line);
     } else {

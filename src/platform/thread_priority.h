@@ -40,8 +40,16 @@ inline constexpr std::uint64_t kRealtimeCpuLimitUs = 200'000;
 
 enum class ThreadSchedule { Fifo, RealtimeKit, RaisedNice, ShortSlice, Normal };
 
-// "SCHED_FIFO priority 5 (direct)" and the like, for the log.
-std::string DescribeSchedule(ThreadSchedule schedule);
+// What RealtimeKit answered: granted; or not, with its reason when it refused (its D-Bus error
+// message), empty when there was nobody to ask (no system bus, no RealtimeKit).
+struct RealtimeKitAnswer {
+    bool granted = false;
+    std::string refusal;
+};
+
+// "SCHED_FIFO priority 5" and the like, for the log. With `refusal`, a schedule below
+// real-time says that RealtimeKit refused and why.
+std::string DescribeSchedule(ThreadSchedule schedule, std::string_view refusal = {});
 
 // The system calls behind the choice; tests replace them. Each acts on the calling thread and
 // returns false when the system refuses.
@@ -49,14 +57,15 @@ class SchedulingCalls {
 public:
     virtual ~SchedulingCalls() = default;
     virtual bool SetFifo(int priority) = 0;
-    virtual bool AskRealtimeKit(int priority) = 0;
+    virtual RealtimeKitAnswer AskRealtimeKit(int priority) = 0;
     virtual bool SetNice(int nice) = 0;
     virtual bool SetSliceUs(std::uint64_t sliceUs) = 0;
 };
 
-// MakeThreadRealtime(thread ID, priority) on org.freedesktop.RealtimeKit1; false when there is
-// no system bus, no RealtimeKit, or it refused. The D-Bus client lives where one is at hand.
-using RealtimeKitCall = std::function<bool(std::uint64_t threadId, std::uint32_t priority)>;
+// MakeThreadRealtime(thread ID, priority) on org.freedesktop.RealtimeKit1
+// (MakeThreadRealtimeThroughRealtimeKit in realtime_kit.h).
+using RealtimeKitCall =
+    std::function<RealtimeKitAnswer(std::uint64_t threadId, std::uint32_t priority)>;
 
 // The real calls: pthread_setschedparam, setrlimit + `realtimeKit`, setpriority,
 // sched_setattr.
@@ -65,7 +74,7 @@ public:
     // Without `realtimeKit` the RealtimeKit step is skipped.
     explicit LinuxSchedulingCalls(RealtimeKitCall realtimeKit = {});
     bool SetFifo(int priority) override;
-    bool AskRealtimeKit(int priority) override;
+    RealtimeKitAnswer AskRealtimeKit(int priority) override;
     bool SetNice(int nice) override;
     bool SetSliceUs(std::uint64_t sliceUs) override;
 
@@ -77,8 +86,9 @@ private:
 // cannot be read.
 std::optional<std::uint64_t> CurrentThreadSliceUs();
 
-// Raises the calling thread with the first step allowed; returns what it got.
-ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls);
+// Raises the calling thread with the first step allowed; returns what it got. `refusal` (may be
+// null) gets RealtimeKit's reason when it refused.
+ThreadSchedule RaiseCurrentThread(SchedulingCalls& calls, std::string* refusal = nullptr);
 
 // What the playback threads call first thing. Says what was obtained once (and again only if a
 // later thread gets something else). Thread-safe.
@@ -98,6 +108,7 @@ private:
     Log log_;
     std::mutex mutex_;
     std::optional<ThreadSchedule> logged_;
+    std::string loggedRefusal_;
 };
 
 }  // namespace zel::platform

@@ -84,6 +84,8 @@ window_id() {
 # one-instance rule.
 mkdir -m 700 "$work/xdg"
 export XDG_RUNTIME_DIR="$work/xdg"
+# What the programs keep between runs (the desktop's own values, notices said once).
+export XDG_STATE_HOME="$work/state"
 
 app="$work/app"
 cp -a "$(dirname "$program")" "$app" || fail "cannot copy the program folder"

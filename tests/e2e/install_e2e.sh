@@ -10,8 +10,14 @@
 #   package          the package holds every file at its place, passes lintian without an error
 #                    or a warning and runs from its extracted tree
 #   desktop-pointer-speed  under GNOME (the keyfile backend) the user's pointer speed is the
-#                    profile's while the program runs and the user's own again after it ends
+#                    profile's while the program runs and the user's own again after it ends,
+#                    also after a kill -9 (at the next program's end) and after zel-gmousectl
+#                    alone; a speed changed by hand while the program ran stays
 #   no-stray-bus     a window start without a session bus leaves no dbus-launch or dbus-daemon
+#   remembered-once  zel-gmousectl alone says once, not at every run, that the pointer speed is
+#                    only remembered
+#   realtime-kit     the headless run asks RealtimeKit (a stand-in on a private system bus) for
+#                    its two threads, and says RealtimeKit's reason when it refuses
 #   service          the unit passes systemd-analyze verify; the headless run says when it starts
 #                    and why it ends (mouse removed, signal, handed over to a window)
 # Every wait is bounded; a failure prints what was seen and exits non-zero.
@@ -25,7 +31,7 @@ source_dir=$5
 
 source "$(dirname "$0")/e2e_common.sh"
 # The installed tree is write-protected: give it back before the work folder goes.
-trap 'chmod -R u+w "$work" 2>/dev/null; cleanup' EXIT
+trap 'chmod -R u+w "$work" 2>/dev/null; stop_private_bus; cleanup' EXIT
 
 expected_upload=$default_profile_upload
 
@@ -169,6 +175,60 @@ desktop_pointer_speed() {
         fi
         speed_is "$users" || fail "($ending) the user's speed $users became $(gnome_speed)"
     done
+    local record="$home/.local/state/zel-gmouse/desktop-values"
+    [ ! -f "$record" ] || ! grep -q '^pointer-speed\.user=' "$record" ||
+        fail "the record outlived the end: $(cat "$record")"
+
+    # Killed: the profile's speed stays until the next program's end, which knows the user's.
+    local ending
+    for ending in headless tool-alone; do
+        before=$(feature_count)
+        start_installed "$exe" "${gnome[@]}"
+        wait_upload "$before"
+        wait_until 5 speed_is "$profiles" || fail "(kill) the profile's speed was not set"
+        kill -KILL "$app_pid"
+        wait "$app_pid" 2>/dev/null
+        speed_is "$profiles" || fail "(kill) the desktop changed: $(gnome_speed)"
+        grep -q '^pointer-speed\.user=' "$record" || fail "(kill) no record of the user's value"
+        if [ "$ending" = headless ]; then
+            before=$(feature_count)
+            start_installed "$exe" "${gnome[@]}"
+            wait_upload "$before"
+            wait_until 5 speed_is "$profiles" || fail "(kill, start) the profile's speed not set"
+            stop_program
+        else
+            ctl_alone profile 1 || fail "(kill, tool) zel-gmousectl profile 1 failed: $(cat "$work/ctl.err")"
+        fi
+        speed_is "$users" || fail "(kill, $ending) the user's speed $users became $(gnome_speed)"
+    done
+
+    # The tool alone is a run that ends at once: the user's speed is there after it, and a
+    # program's later start and end still know it.
+    ctl_alone profile 1 || fail "zel-gmousectl profile 1 failed: $(cat "$work/ctl.err")"
+    speed_is "$users" || fail "(tool alone) the user's speed $users became $(gnome_speed)"
+    before=$(feature_count)
+    start_installed "$exe" "${gnome[@]}"
+    wait_upload "$before"
+    wait_until 5 speed_is "$profiles" || fail "(tool, start) the profile's speed was not set"
+    stop_program
+    speed_is "$users" || fail "(tool, start) the user's speed $users became $(gnome_speed)"
+
+    # A speed the user chose by hand while the program ran is the user's new one.
+    before=$(feature_count)
+    start_installed "$exe" "${gnome[@]}"
+    wait_upload "$before"
+    wait_until 5 speed_is "$profiles" || fail "(by hand) the profile's speed was not set"
+    as_user_run "${gnome[@]}" gsettings set org.gnome.desktop.peripherals.mouse speed 0.5
+    local hands
+    hands=$(gnome_speed)
+    stop_program
+    speed_is "$hands" || fail "(by hand) the user's new speed $hands became $(gnome_speed)"
+}
+
+# ctl_alone ARG...: the installed zel-gmousectl as the user under GNOME, with no program running.
+ctl_alone() {
+    as_user_run "${gnome[@]}" ZEL_GMOUSE_SIM="$socket" "$prefix/bin/zel-gmousectl" "$@" \
+        >"$work/ctl.out" 2>"$work/ctl.err"
 }
 
 # dbus-launch and dbus-daemon processes started for this test's user runtime folder.
@@ -197,6 +257,88 @@ no_stray_bus() {
         for pid in $(echo "$stray" | cut -d' ' -f1); do kill "$pid" 2>/dev/null; done
         fail "processes left behind: $stray"
     fi
+}
+
+# A private system bus with a stand-in RealtimeKit on it (tests/e2e/fake_realtime_kit.py).
+bus_pid=
+kit_pid=
+stop_private_bus() {
+    [ -z "$kit_pid" ] || kill "$kit_pid" 2>/dev/null
+    [ -z "$bus_pid" ] || kill "$bus_pid" 2>/dev/null
+    kit_pid= bus_pid=
+}
+system_bus="unix:path=$work/system_bus"
+start_private_bus() {
+    cat >"$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>$system_bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile 2>"$work/bus.err" &
+    bus_pid=$!
+    wait_until 10 test -S "$work/system_bus" || fail "the private bus did not start: $(cat "$work/bus.err")"
+}
+# start_kit [REFUSAL]: the stand-in, granting every call or refusing with REFUSAL.
+start_kit() {
+    [ -z "$kit_pid" ] || kill "$kit_pid" 2>/dev/null
+    : >"$work/kit.log"
+    DBUS_SYSTEM_BUS_ADDRESS=$system_bus /usr/bin/python3 "$source_dir/tests/e2e/fake_realtime_kit.py" \
+        "$work/kit.log" "$@" >"$work/kit.out" 2>&1 &
+    kit_pid=$!
+    wait_until 10 grep -q ready "$work/kit.out" || fail "the stand-in did not start: $(cat "$work/kit.out")"
+}
+# Two calls (reader and player) from the program's own process.
+kit_called_twice() { [ "$(grep -c "^$app_pid [0-9]* 5\$" "$work/kit.log")" -ge 2 ]; }
+
+realtime_kit() {
+    local exe=$1
+    # As an ordinary user without real-time or nice limits: RealtimeKit is the way.
+    ulimit -r 0 -e 0 2>/dev/null
+    start_private_bus
+    start_simulator_for_user
+    local refusal="Failed to make thread 1234 RT: Operation not permitted"
+    local mode
+    for mode in grant refuse; do
+        if [ "$mode" = grant ]; then start_kit; else start_kit "$refusal"; fi
+        start_installed "$exe" DBUS_SYSTEM_BUS_ADDRESS="$system_bus"
+        wait_upload "$(feature_count)"
+        wait_until 20 kit_called_twice ||
+            fail "($mode) RealtimeKit was not asked: $(cat "$work/kit.log") / $(cat "$work/app.err")"
+        if [ "$mode" = grant ]; then
+            wait_until 10 grep -q "threads: SCHED_RR priority 5 through RealtimeKit" "$work/app.err" ||
+                fail "(grant) not said: $(cat "$work/app.err")"
+        else
+            wait_until 10 grep -qF "(RealtimeKit refused: $refusal)" "$work/app.err" ||
+                fail "(refuse) the reason was not said: $(cat "$work/app.err")"
+        fi
+        stop_program
+    done
+}
+
+# zel-gmousectl alone on a desktop without a pointer speed setting: the notice comes with the
+# first `profile` or `reset`, never again.
+remembered_once() {
+    start_simulator_for_user
+    local run said=0
+    for run in 1 2 3; do
+        as_user_run XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "$prefix/bin/zel-gmousectl" \
+            profile 1 >"$work/ctl.out" 2>"$work/ctl.err" || fail "profile 1 failed: $(cat "$work/ctl.err")"
+        cat "$work/ctl.err" >>"$work/ctl.all"
+    done
+    as_user_run XDG_CURRENT_DESKTOP="" ZEL_GMOUSE_SIM="$socket" "$prefix/bin/zel-gmousectl" \
+        reset >"$work/ctl.out" 2>>"$work/ctl.all" || fail "reset failed"
+    said=$(grep -c "this desktop has no pointer speed setting the program can change; the value is only remembered" "$work/ctl.all")
+    [ "$said" -eq 1 ] || fail "the notice came $said times: $(cat "$work/ctl.all")"
 }
 
 # has_line TEXT: the program's standard error holds exactly this line.
@@ -362,6 +504,18 @@ no-stray-bus)
     install_prefix
     chmod -R a-w "$prefix"
     no_stray_bus "$prefix/bin/ZEL_GMouse"
+    ;;
+remembered-once)
+    install_prefix
+    chmod -R a-w "$prefix"
+    remembered_once
+    ;;
+realtime-kit)
+    require_tools dbus-daemon /usr/bin/python3
+    /usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || { echo "SKIP: python3-dbus" >&2; exit 77; }
+    install_prefix
+    chmod -R a-w "$prefix"
+    realtime_kit "$prefix/bin/ZEL_GMouse"
     ;;
 service)
     require_tools systemd-analyze Xvfb xdotool

@@ -1,11 +1,15 @@
 #include "platform/pointer_settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "tests/support/fake_pointer_settings.h"
@@ -248,6 +252,133 @@ TEST_F(RestoreDesktopValuesTest, KdeGetsBackBothValuesOnlyOnce) {
         << log;  // two writes and one notice, or two when the worker ran between them
     // KDE is told after the last write.
     EXPECT_TRUE(log.ends_with("org.kde.KGlobalSettings.notifyChange int32:3 int32:0\n")) << log;
+}
+
+// The user's own value kept in the state folder, across programs that start, end and are
+// killed in any order. Each step is one program's life (its own settings object); a kill is a
+// program that never reaches its end.
+TEST_F(RestoreDesktopValuesTest, UsersValueSurvivesEverySequenceOfPrograms) {
+    const fs::path state = dir_ / "state";
+    struct Case {
+        const char* name;
+        // Per step: 'e' ends normally, 'k' is killed, 'h' the user sets 0.7 by hand while it runs
+        // and it then ends; every program sets the profile's speed 4 (-0.6667) first.
+        const char* steps;
+        const char* left;  // what the desktop shows after the last step
+    } cases[] = {
+        {"one run", "e", "0.25"},
+        {"killed, then a run", "ke", "0.25"},
+        {"killed twice, then a run", "kke", "0.25"},
+        {"changed by hand", "h", "0.7"},
+        {"killed, then changed by hand", "kh", "0.7"},
+        {"changed by hand, then a run", "he", "0.7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(state);
+        AddStoringGsettings("0.25");
+        for (const char* step = c.steps; *step != '\0'; ++step) {
+            if (*step == 'k') {
+                // A program killed after its change: the record stays, the desktop keeps the
+                // profile's value, and its lock goes with the process.
+                const pid_t child = ::fork();
+                ASSERT_GE(child, 0);
+                if (child == 0) {
+                    DesktopPointerSettings settings(Desktop::Gnome, dir_.string(), state);
+                    settings.SetPointerSpeed(4);
+                    settings.Flush(10000);
+                    ::kill(::getpid(), SIGKILL);
+                }
+                int status = 0;
+                ::waitpid(child, &status, 0);
+                ASSERT_TRUE(WIFSIGNALED(status));
+                EXPECT_EQ(Value(), "-0.6667");
+                continue;
+            }
+            DesktopPointerSettings settings(Desktop::Gnome, dir_.string(), state);
+            EXPECT_TRUE(settings.GetPointerSpeed().has_value());  // as an upload asks first
+            settings.SetPointerSpeed(4);
+            ASSERT_TRUE(settings.Flush(10000));
+            EXPECT_EQ(Value(), "-0.6667");
+            if (*step == 'h') {
+                WriteValue("0.7");
+            }
+            settings.RestoreDesktopValues();
+            ASSERT_TRUE(settings.Flush(10000));
+        }
+        EXPECT_EQ(Value(), c.left);
+        std::ifstream record(state / "desktop-values");
+        std::string text((std::istreambuf_iterator<char>(record)), {});
+        EXPECT_EQ(text.find("pointer-speed.user"), std::string::npos) << text;  // cleared
+    }
+}
+
+// Two programs at once (the tool alone beside a start): the one that ends first leaves the
+// desktop to the other, the last one gives the user's value back.
+TEST_F(RestoreDesktopValuesTest, OnlyTheLastProgramGivesTheValueBack) {
+    const fs::path state = dir_ / "state";
+    AddStoringGsettings("0.25");
+    DesktopPointerSettings first(Desktop::Gnome, dir_.string(), state);
+    first.SetPointerSpeed(4);
+    ASSERT_TRUE(first.Flush(10000));
+    {
+        DesktopPointerSettings second(Desktop::Gnome, dir_.string(), state);
+        second.SetPointerSpeed(18);
+        ASSERT_TRUE(second.Flush(10000));
+        second.RestoreDesktopValues();
+        ASSERT_TRUE(second.Flush(10000));
+        EXPECT_EQ(Value(), "0.8");  // the first still runs
+    }
+    first.RestoreDesktopValues();
+    ASSERT_TRUE(first.Flush(10000));
+    EXPECT_EQ(Value(), "0.25");  // not the second's 0.8, which the first took for a program's
+}
+
+// A state folder that cannot be made (a file in its place): the program still gives back the
+// value it read itself.
+TEST_F(RestoreDesktopValuesTest, WithoutAUsableStateFolderTheProgramStillGivesBackItsValue) {
+    std::ofstream(dir_ / "state") << "not a folder\n";
+    AddStoringGsettings("0.25");
+    DesktopPointerSettings settings(Desktop::Gnome, dir_.string(), dir_ / "state" / "zel-gmouse");
+    settings.SetPointerSpeed(4);
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Value(), "-0.6667");
+    settings.RestoreDesktopValues();
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Value(), "0.25");
+}
+
+// A record that is no record (junk, or values that are no numbers) never reaches the desktop.
+TEST_F(RestoreDesktopValuesTest, JunkInTheRecordNeverReachesTheDesktop) {
+    const fs::path state = dir_ / "state";
+    fs::create_directories(state);
+    std::ofstream(state / "desktop-values")
+        << "pointer-speed.user=0.1; rm -rf\npointer-speed.set=-0.6667\ngarbage\n";
+    AddStoringGsettings("-0.6667");
+    DesktopPointerSettings settings(Desktop::Gnome, dir_.string(), state);
+    settings.SetPointerSpeed(4);
+    ASSERT_TRUE(settings.Flush(10000));
+    settings.RestoreDesktopValues();
+    ASSERT_TRUE(settings.Flush(10000));
+    EXPECT_EQ(Value(), "-0.6667");  // the desktop's value at the first change is the user's
+}
+
+// The notice that a setting is only remembered is said once for all runs of the user: each
+// run of zel-gmousectl alone is a program of its own.
+TEST_F(DesktopPointerSettingsTest, RememberedOnlyIsSaidOnceForAllRuns) {
+    const fs::path state = dir_ / "state";
+    std::string said;
+    for (int run = 0; run < 3; ++run) {
+        DesktopPointerSettings settings(Desktop::None, dir_.string(), state);
+        ::testing::internal::CaptureStderr();
+        settings.SetPointerSpeed(18);
+        settings.SetWheelScrollLines(5);
+        settings.RestoreDesktopValues();
+        said += ::testing::internal::GetCapturedStderr();
+    }
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find("no pointer speed setting"), std::string::npos) << said;
+    EXPECT_NE(said.find("no wheel scroll lines setting"), std::string::npos) << said;
 }
 
 TEST_F(DesktopPointerSettingsTest, UnknownDesktopOnlyRemembersAndSaysSoOncePerSetting) {

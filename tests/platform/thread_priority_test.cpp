@@ -28,10 +28,11 @@ public:
         calls.push_back("fifo " + std::to_string(priority));
         return fifo_;
     }
-    bool AskRealtimeKit(int priority) override {
+    RealtimeKitAnswer AskRealtimeKit(int priority) override {
         calls.push_back("rtkit " + std::to_string(priority));
-        return realtimeKit_;
+        return {realtimeKit_, realtimeKit_ ? std::string() : refusal};
     }
+    std::string refusal;  // RealtimeKit's reason when it says no; empty: no RealtimeKit
     bool SetNice(int nice) override {
         calls.push_back("nice " + std::to_string(nice));
         return nice_;
@@ -134,7 +135,42 @@ TEST(ThreadPriority, TheShortSliceIsTheCallingThreads) {
 
 TEST(ThreadPriority, WithoutARealtimeKitClientTheLinuxCallsSkipThatStep) {
     LinuxSchedulingCalls calls;
-    EXPECT_FALSE(calls.AskRealtimeKit(kRealtimePriority));
+    const RealtimeKitAnswer answer = calls.AskRealtimeKit(kRealtimePriority);
+    EXPECT_FALSE(answer.granted);
+    EXPECT_EQ(answer.refusal, "");
+}
+
+// A refusal is said with RealtimeKit's own reason, whatever the thread got instead; without
+// RealtimeKit the line stays as it was.
+TEST(ThreadPriority, SaysThatRealtimeKitRefusedAndWhy) {
+    struct Case {
+        const char* refusal;
+        bool nice, slice;
+        const char* line;
+    } cases[] = {
+        {"Operation not permitted", false, true,
+         "input reader and macro player threads: normal priority with a 500 us time slice "
+         "(RealtimeKit refused: Operation not permitted)"},
+        {"Operation not permitted", false, false,
+         "input reader and macro player threads: normal priority (RealtimeKit refused: "
+         "Operation not permitted)"},
+        {"Operation not permitted", true, true,
+         "input reader and macro player threads: nice -10 (RealtimeKit refused: Operation not "
+         "permitted)"},
+        {"", false, true,
+         "input reader and macro player threads: normal priority with a 500 us time slice "
+         "(neither real-time scheduling nor a raised nice value allowed)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        FakeSchedulingCalls calls(false, false, c.nice, c.slice);
+        calls.refusal = c.refusal;
+        std::vector<std::string> lines;
+        ThreadPriority priority(calls, [&](std::string_view line) { lines.emplace_back(line); });
+        priority.RaiseCurrentThread("input reader");
+        priority.RaiseCurrentThread("macro player");
+        EXPECT_EQ(lines, std::vector<std::string>{c.line});
+    }
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ LocalTarget::LocalTarget(const platform::AppPaths& paths)
                                    static_cast<std::uint8_t>(target_.languageFlag), profile_);
 }
 
+LocalTarget::~LocalTarget() {
+    if (pointer_) {
+        pointer_->RestoreDesktopValues();
+    }
+}
+
 platform::Result<void> LocalTarget::OpenMouse() {
     if (opened_) {
         if (!link_.found) {
@@ -51,7 +57,7 @@ platform::Result<void> LocalTarget::OpenMouse() {
     }
     opened_ = true;
     transport_ = platform::MakeHidTransport();
-    pointer_ = std::make_unique<platform::DesktopPointerSettings>(platform::DetectDesktop());
+    pointer_ = platform::MakeDesktopPointerSettings();
     platform::RecordingMessageSink messages;
     if (!transport_ || !device::DiscoverMouse(link_, *transport_, messages)) {
         std::string reason = "no mouse found (see zel-gmousectl list)";

@@ -20,6 +20,9 @@ namespace zel::gmousectl {
 class LocalTarget {
 public:
     explicit LocalTarget(const platform::AppPaths& paths);
+    // The end of the tool's run: the desktop gets the user's own pointer speed and wheel lines
+    // back unless a program that still runs has changed them too.
+    ~LocalTarget();
     LocalTarget(const LocalTarget&) = delete;
     LocalTarget& operator=(const LocalTarget&) = delete;
 
