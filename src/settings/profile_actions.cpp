@@ -69,6 +69,20 @@ std::string ConfigCannotReadMessage(const std::filesystem::path& file, std::int3
                           {"{reason}", ini::FileProblemText(result.problem, languageFlag)}});
 }
 
+namespace {
+
+// Reads config.ini whole; a file that cannot be read is named to the user with its reason.
+bool LoadConfigOrSayWhyNot(const ProfileActionContext& context, ini::IniDocument& config) {
+    const ini::FileResult read = ini::IniDocument::LoadExisting(context.configPath, config);
+    if (!read.ok()) {
+        context.messages.ShowMessage(
+            ConfigCannotReadMessage(context.configPath, context.languageFlag, read));
+    }
+    return read.ok();
+}
+
+}  // namespace
+
 bool SaveCurrentProfile(const ProfileActionContext& context) {
     const bool saved = SaveOrReport(context, context.configPath, context.currentProfile.load());
     Call(context.hooks.repaint);
@@ -89,10 +103,7 @@ bool SelectProfile(const ProfileActionContext& context, std::int32_t profile) {
         return false;
     }
     ini::IniDocument config;
-    if (const ini::FileResult read = ini::IniDocument::LoadExisting(context.configPath, config);
-        !read.ok()) {
-        context.messages.ShowMessage(
-            ConfigCannotReadMessage(context.configPath, context.languageFlag, read));
+    if (!LoadConfigOrSayWhyNot(context, config)) {
         return false;
     }
     context.currentProfile.store(profile);
@@ -153,10 +164,7 @@ bool ResetAllProfiles(const ProfileActionContext& context) {
     // A file that cannot be read would lose every template and then refuse the writes: the
     // reset does nothing, rather than send the mouse settings the file does not hold.
     ini::IniDocument config;
-    if (const ini::FileResult read = ini::IniDocument::LoadExisting(context.configPath, config);
-        !read.ok()) {
-        context.messages.ShowMessage(
-            ConfigCannotReadMessage(context.configPath, context.languageFlag, read));
+    if (!LoadConfigOrSayWhyNot(context, config)) {
         return false;
     }
 
