@@ -86,17 +86,6 @@ TEST(FileOperands, AParsedCommandNamesItsFileAsTheForwardedWordsDo) {
     }
 }
 
-pid_t EndedProcess() {
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
-}
-
 // A writer killed in the middle of a write left its temporaries beside the files: a command the
 // running program answers removes them, as the tool does when it works alone.
 TEST(ForwardedCommands, RemoveWhatKilledWritersLeft) {
@@ -115,7 +104,7 @@ TEST(ForwardedCommands, RemoveWhatKilledWritersLeft) {
                          {},
                          {},
                          {}};
-    const std::string dead = std::to_string(EndedProcess());
+    const std::string dead = std::to_string(zel::testing::EndedProcess());
     const std::string alive = std::to_string(::getpid());
     const std::vector<std::string> left = {".config.ini.tmp-" + dead + "-0-1",
                                            ".Macro_EN.dat.tmp-" + dead + "-0-1",

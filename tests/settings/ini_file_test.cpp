@@ -23,6 +23,7 @@
 namespace zel::ini {
 namespace {
 
+using zel::testing::EndedProcess;
 using zel::testing::ReadBytes;
 using zel::testing::TempFolder;
 using zel::testing::Utf16LeFromLatin1;
@@ -765,18 +766,6 @@ TEST(IniOwnFile, ReadsOnlyWhatIsAReadableSmallFileAndNeverReplacesTheRest) {
     EXPECT_EQ(std::filesystem::file_size(folder / "large.ini"), kMaxChosenFileBytes + 1);
     EXPECT_TRUE(std::filesystem::is_fifo(folder / "fifo.ini"));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "folder.ini"));
-}
-
-// A process id that no longer runs: a child that has ended and been reaped.
-pid_t EndedProcess() {
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
 }
 
 TEST(IniFileCrash, StaleTemporariesOfEndedWritersAreRemoved) {

@@ -3,8 +3,10 @@
 // Small helpers for tests that work on real files: a private temporary folder and whole-file
 // reads and writes.
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +60,18 @@ inline std::string Utf16LeFromLatin1(std::string_view text, bool withBom = true)
         out.push_back('\0');
     }
     return out;
+}
+
+// A process id that no longer runs: a child that has ended and been reaped.
+inline pid_t EndedProcess() {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
 }
 
 }  // namespace zel::testing
