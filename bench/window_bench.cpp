@@ -32,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
+#include "app/window/main_window.h"
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/hid_transport.h"

@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/application.h"
 #include "app/command_line.h"
-#include "app/headless_playback.h"
-#include "app/headless_session.h"
+#include "app/headless/headless_playback.h"
+#include "app/headless/headless_session.h"
+#include "app/window/application.h"
 #include "platform/session_bus.h"
 
 int main(int argc, char** argv) {

@@ -20,6 +20,9 @@ inline constexpr std::size_t kWarningButtonCount = 3;
 inline constexpr std::size_t kFunctionNameCount = 55;  // index 0 .. 54, 0 stays empty
 inline constexpr int kUsbSpeedFunction = 14;           // always labelled "OFF"
 
+// No button, no row, no item: the value every hot index and row holds when nothing is hot.
+inline constexpr int kNoEntry = 255;
+
 // A rectangle with exclusive right and bottom edges, in window pixels.
 struct LayoutRect {
     std::int32_t left = 0;

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "app/accessible_main_window.h"
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
+#include "app/window/accessible_main_window.h"
 #include "window_test_support.h"
 
 namespace zel::test {

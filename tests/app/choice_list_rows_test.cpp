@@ -1,12 +1,14 @@
-#include "app/choice_list_rows.h"
+#include "app/popups/choice_list_rows.h"
 
 #include <gtest/gtest.h>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "macro/macro_name.h"
 
 namespace zel::app {
 namespace {
+
+using skin::kNoEntry;
 
 TEST(ChoiceListRows, GroupsHaveTheirCountsOffsetsAndCodes) {
     struct Case {
@@ -42,15 +44,17 @@ TEST(ChoiceListRows, RowsAreBandsOfTheRowHeight) {
         int x, y, maxRow, expected;
     };
     const Case cases[] = {
-        {0, 0, 12, 1},      {119, 11, 12, 1},     {50, 12, 12, 2},
-        {50, 119, 12, 10},  {50, 120, 12, 11},  // the strip below row 10 falls in row 11
-        {50, 143, 12, 12},  {50, 144, 12, kNone}, {120, 5, 12, kNone},
-        {-1, 5, 12, kNone}, {5, -1, 12, kNone},   {5, 36, 3, kNone},  // below the last item
+        {0, 0, 12, 1},          {119, 11, 12, 1},
+        {50, 12, 12, 2},        {50, 119, 12, 10},
+        {50, 120, 12, 11},  // the strip below row 10 falls in row 11
+        {50, 143, 12, 12},      {50, 144, 12, kNoEntry},
+        {120, 5, 12, kNoEntry}, {-1, 5, 12, kNoEntry},
+        {5, -1, 12, kNoEntry},  {5, 36, 3, kNoEntry},  // below the last item
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RowAt(c.x, c.y, 120, 12, c.maxRow), c.expected) << c.x << "," << c.y;
     }
-    EXPECT_EQ(RowAt(5, 5, 120, 0, 12), kNone);  // no pictures, no rows
+    EXPECT_EQ(RowAt(5, 5, 120, 0, 12), kNoEntry);  // no pictures, no rows
 }
 
 TEST(ChoiceListRows, ItemTextsComeFromFunctionNamesOrMacroNames) {

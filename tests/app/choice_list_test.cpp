@@ -1,6 +1,6 @@
 // The function choice lists and the warning before them, driven through the main window.
 
-#include "app/choice_list.h"
+#include "app/popups/choice_list.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@
 #include <QThread>
 #include <vector>
 
-#include "app/accessible_popups.h"
-#include "app/choice_list_rows.h"
-#include "app/choice_sub_list.h"
-#include "app/page_table.h"
-#include "app/warning_window.h"
+#include "app/pages/page_table.h"
+#include "app/popups/accessible_popups.h"
+#include "app/popups/choice_list_rows.h"
+#include "app/popups/choice_sub_list.h"
+#include "app/popups/warning_window.h"
 #include "macro/macro_name.h"
 #include "window_test_support.h"
 
@@ -23,7 +23,7 @@ namespace zel::test {
 namespace {
 
 using namespace skin_colors;
-using app::kNone;
+using skin::kNoEntry;
 
 // A point inside row `row` (1-based) of a list.
 QPoint RowPoint(int row, int rowHeight) {
@@ -87,7 +87,7 @@ TEST_F(ChoiceListTest, FirstLevelListOpensUnderTheFieldAndChoosesRowsOneToSix) {
     EXPECT_EQ(list->rowHeight(), kMenuRowHeight);
     // Ten rows and the strip below them.
     EXPECT_EQ(list->mask(), QRegion(0, 0, kMenuWidth, 10 * kMenuRowHeight + 1));
-    EXPECT_EQ(list->menuHotRow(), kNone);
+    EXPECT_EQ(list->menuHotRow(), kNoEntry);
 
     HoverAt(*list, RowPoint(7, kMenuRowHeight));
     HoverAt(*list, RowPoint(3, kMenuRowHeight));
@@ -219,7 +219,7 @@ TEST_F(ChoiceListTest, ReleasesOnTheOnePixelStripsChooseNothing) {
     ASSERT_NE(sub, nullptr);
     const QPoint secondStrip(kMenuWidth / 2, 8 * kSubRowHeight);
     Click(*sub, secondStrip);
-    EXPECT_EQ(sub->subHotRow(), kNone);
+    EXPECT_EQ(sub->subHotRow(), kNoEntry);
     ProcessEvents();
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->subList(), sub);
@@ -293,7 +293,7 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
         EXPECT_EQ(warning.size(), QSize(200, 100));
         EXPECT_FALSE(warning.mask().contains(QPoint(5, 5)));
         EXPECT_TRUE(warning.mask().contains(QPoint(20, 20)));
-        EXPECT_EQ(warning.hotButton(), kNone);
+        EXPECT_EQ(warning.hotButton(), kNoEntry);
         const auto& confirm = layout().warningButtons[0];
         const auto& cancel = layout().warningButtons[1];
         HoverAt(warning, Centre(confirm));
@@ -319,7 +319,7 @@ TEST_F(ChoiceListTest, WarningWindowIsShapedHighlightsAndWaitsForItsButtons) {
 
     // Opened again, it starts without a highlighted button.
     OnNextWarning([&](app::WarningWindow& warning) {
-        EXPECT_EQ(warning.hotButton(), kNone);
+        EXPECT_EQ(warning.hotButton(), kNoEntry);
         warning.Choose(app::WarningChoice::kOk);
     });
     EXPECT_NE(OpenListOf(0), nullptr);
@@ -475,7 +475,7 @@ TEST_F(ChoiceListTest, KeysEnterAGroupWalkItAndGoBack) {
     EXPECT_EQ(list->subList()->subHotRow(), 6);
     // Left goes back to row 7, whose list stays open; Down walks the first level again.
     keys({Qt::Key_Left});
-    EXPECT_EQ(list->subList()->subHotRow(), kNone);
+    EXPECT_EQ(list->subList()->subHotRow(), kNoEntry);
     keys({Qt::Key_Down});
     EXPECT_EQ(list->menuHotRow(), 8);
     // Return enters the multimedia group; Escape goes back without closing anything.
@@ -617,9 +617,9 @@ TEST_F(ChoiceListTest, WarningWindowAnswersReturnEscapeAndTab) {
         int hot;         // the hot button before the last key
     };
     const Case cases[] = {
-        {{Qt::Key_Return}, true, kNone},
-        {{Qt::Key_Enter}, true, kNone},
-        {{Qt::Key_Escape}, false, kNone},
+        {{Qt::Key_Return}, true, kNoEntry},
+        {{Qt::Key_Enter}, true, kNoEntry},
+        {{Qt::Key_Escape}, false, kNoEntry},
         {{Qt::Key_Tab, Qt::Key_Return}, true, 1},
         {{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, false, 2},
         {{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space}, true, 1},

@@ -1,4 +1,4 @@
-#include "app/edition_switch.h"
+#include "app/window/edition_switch.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/edition_menus.h"
-#include "app/skinned_menu.h"
+#include "app/menus/edition_menus.h"
+#include "app/menus/skinned_menu.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/macro_store.h"

@@ -1,7 +1,7 @@
 // --headless as a user meets it on a first run: a damaged config.ini, and a mouse that is
 // plugged in but whose node may not be opened yet.
 
-#include "app/headless_session.h"
+#include "app/headless/headless_session.h"
 
 #include <gtest/gtest.h>
 

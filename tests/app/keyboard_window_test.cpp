@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/page_focus.h"
-#include "app/page_table.h"
+#include "app/pages/page_focus.h"
+#include "app/pages/page_table.h"
 #include "window_test_support.h"
 
 namespace zel::test {

@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QSignalSpy>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "macro/ui/macro_page.h"
 #include "skin/skin_files.h"
 #include "tests/support/macro_page_fixtures.h"

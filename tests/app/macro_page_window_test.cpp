@@ -18,8 +18,8 @@
 #include <optional>
 #include <thread>
 
-#include "app/page_table.h"
-#include "app/skinned_menu.h"
+#include "app/menus/skinned_menu.h"
+#include "app/pages/page_table.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "macro/ui/editable_list_box.h"

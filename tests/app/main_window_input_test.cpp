@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "app/key_filter.h"
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
+#include "app/window/key_filter.h"
 #include "device/feature_report.h"
 #include "settings/ini_file.h"
 #include "window_test_support.h"
@@ -16,7 +16,7 @@
 namespace zel::test {
 namespace {
 
-using app::kNone;
+using skin::kNoEntry;
 namespace buttons = app::buttons;
 
 class MainWindowInputTest : public WindowTest {};
@@ -144,14 +144,14 @@ TEST_F(MainWindowInputTest, ProfileButtonsActOnReleaseOnly) {
 TEST_F(MainWindowInputTest, MinimiseAndCloseMinimiseTheWindowAndClearTheHotButton) {
     ASSERT_TRUE(Start());
     Click(MainButton(buttons::kMinimise));
-    EXPECT_EQ(state().hot.HotButton, kNone);
+    EXPECT_EQ(state().hot.HotButton, kNoEntry);
     ProcessEvents();
     EXPECT_TRUE(window().isMinimized());
 
     window().showNormal();
     ProcessEvents();
     Click(MainButton(buttons::kClose));
-    EXPECT_EQ(state().hot.HotButton, kNone);
+    EXPECT_EQ(state().hot.HotButton, kNoEntry);
     EXPECT_TRUE(window().isMinimized());
 
     // A close request from the window manager (Alt+F4) never ends the program.

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "window_test_support.h"
 
 namespace zel::test {
 namespace {
 
 using namespace skin_colors;
-using app::kNone;
+using skin::kNoEntry;
 namespace buttons = app::buttons;
 
 int CountPixels(const QImage& image, const QRect& rect, QColor colour, int tolerance) {

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/skinned_menu.h"
+#include "app/menus/skinned_menu.h"
 
 namespace zel::app {
 

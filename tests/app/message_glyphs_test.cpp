@@ -18,7 +18,7 @@
 #include <set>
 #include <string>
 
-#include "app/message_box_sink.h"
+#include "app/window/message_box_sink.h"
 #include "shell_test_qt.h"
 #include "skin/layout_loader.h"
 #include "text/catalog.h"

@@ -1,7 +1,7 @@
 // The pages' control tables: complete descriptions of their layout lists, and rows that agree
 // with what the window does with them.
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/page_focus.h"
-#include "app/page_state.h"
+#include "app/pages/page_focus.h"
+#include "app/pages/page_state.h"
 #include "macro/macro_store.h"
 #include "platform/message_sink.h"
 #include "settings/profile_settings.h"
@@ -18,6 +18,8 @@
 
 namespace zel::app {
 namespace {
+
+using skin::kNoEntry;
 
 struct TableCase {
     const char* name;
@@ -108,7 +110,7 @@ TEST(PageTable, TheNamedIndicesAreTheRowsThatRunTheirCommands) {
         EXPECT_EQ(hit.Index(), c.index);
     }
     EXPECT_EQ(ControlAtIndex(kMainPageControls, 66 + 12 * 2 + 5).control->arg, 2);
-    EXPECT_FALSE(ControlAtIndex(kFrameControls, kNone));
+    EXPECT_FALSE(ControlAtIndex(kFrameControls, kNoEntry));
     EXPECT_FALSE(ControlAtIndex(kMainPageControls, buttons::kSave));
 }
 

@@ -1,4 +1,4 @@
-#include "app/power_events.h"
+#include "app/session/power_events.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/profile_file_dialogs.h"
+#include "app/window/profile_file_dialogs.h"
 
 #include <gtest/gtest.h>
 

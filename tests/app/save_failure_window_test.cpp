@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "macro/macro_name.h"
 #include "macro/ui/macro_page.h"
 #include "window_test_support.h"

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <filesystem>
 
-#include "app/choice_list.h"
-#include "app/warning_window.h"
+#include "app/popups/choice_list.h"
+#include "app/popups/warning_window.h"
 #include "platform/message_sink.h"
 #include "shell_test_qt.h"
 #include "skin/layout_loader.h"

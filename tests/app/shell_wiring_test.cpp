@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/page_table.h"
-#include "app/tray_icon.h"
+#include "app/pages/page_table.h"
+#include "app/window/tray_icon.h"
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "menu_lines.h"
@@ -136,7 +136,7 @@ TEST_F(ShellWiring, ProfileButtonsChooseSaveAndRevert) {
     expected.DPI_LEVEL = 2;
     EXPECT_EQ(settings::TakeProfileValues(profile_), expected);
     EXPECT_TRUE(Minimised());
-    EXPECT_EQ(state().hot.HotButton, app::kNone);
+    EXPECT_EQ(state().hot.HotButton, skin::kNoEntry);
 }
 
 TEST_F(ShellWiring, ImportTakesAProfileFileAndRefusesOneWithout) {

@@ -1,4 +1,4 @@
-#include "app/single_instance.h"
+#include "app/session/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

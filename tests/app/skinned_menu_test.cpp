@@ -1,4 +1,4 @@
-#include "app/skinned_menu.h"
+#include "app/menus/skinned_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "app/edition_menus.h"
+#include "app/menus/edition_menus.h"
 #include "menu_lines.h"
 #include "shell_test_qt.h"
 

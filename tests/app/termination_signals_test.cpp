@@ -1,4 +1,4 @@
-#include "app/termination_signals.h"
+#include "app/session/termination_signals.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "app/tray_icon.h"
+#include "app/window/tray_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/app_icon.h"
-#include "app/edition_menus.h"
-#include "app/skinned_menu.h"
+#include "app/menus/edition_menus.h"
+#include "app/menus/skinned_menu.h"
+#include "app/window/app_icon.h"
 #include "shell_test_qt.h"
 
 namespace zel::app {

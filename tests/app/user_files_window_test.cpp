@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "macro/macro_name.h"
 #include "settings/profile_values.h"
 #include "window_test_support.h"

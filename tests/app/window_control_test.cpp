@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/page_table.h"
+#include "app/pages/page_table.h"
 #include "control/command_line.h"
 #include "macro/ui/macro_page.h"
 #include "settings/ini_file.h"

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/warning_window.h"
+#include "app/popups/warning_window.h"
 #include "macro/macro_files.h"
 
 namespace zel::test {

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/warning_window.h"
+#include "app/popups/warning_window.h"
+#include "app/window/main_window.h"
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "platform/message_sink.h"

@@ -1,0 +1,409 @@
+#include "app/headless/headless_session.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <utility>
+
+#include "app/session/startup_sequence.h"
+#include "app/session/termination_signals.h"
+#include "control/instance_requests.h"
+#include "device/discovery.h"
+#include "device/shutdown.h"
+#include "device/upload.h"
+#include "platform/app_identity.h"
+#include "platform/hid_transport_factory.h"
+#include "settings/program_files.h"
+#include "settings/startup_config.h"
+#include "text/catalog.h"
+
+namespace zel::app {
+
+std::string HeadlessStartLine(const std::string& configPath) {
+    return std::string(platform::kProgramName) + " --headless: started (settings " + configPath +
+           ")";
+}
+
+std::string HeadlessEndLine(HeadlessEnd reason, int signal) {
+    std::string why;
+    switch (reason) {
+        case HeadlessEnd::Running:
+            why = "still running";
+            break;
+        case HeadlessEnd::NoMouse:
+            why = "no mouse was found";
+            break;
+        case HeadlessEnd::MouseRemoved:
+            why = "the mouse was removed";
+            break;
+        case HeadlessEnd::DeviceEventsEnded:
+            why = "the device events ended";
+            break;
+        case HeadlessEnd::HandedOver:
+            why = "handed over to a window";
+            break;
+        case HeadlessEnd::Signal:
+            why = signal == SIGTERM   ? "signal SIGTERM"
+                  : signal == SIGINT  ? "signal SIGINT"
+                  : signal == SIGHUP  ? "signal SIGHUP"
+                  : signal == SIGQUIT ? "signal SIGQUIT"
+                                      : "a termination signal";
+            break;
+        case HeadlessEnd::Requested:
+            why = "asked to stop";
+            break;
+        case HeadlessEnd::WaitFailed:
+            why = "waiting for device events failed";
+            break;
+    }
+    return std::string(platform::kProgramName) + " --headless: ended: " + why;
+}
+
+HeadlessSession::HeadlessSession(platform::AppPaths paths,
+                                 std::unique_ptr<platform::HidTransport> transport,
+                                 std::unique_ptr<platform::PointerSettings> pointer,
+                                 platform::MessageSink& messages)
+    : paths_(std::move(paths)),
+      transport_(std::move(transport)),
+      pointer_(std::move(pointer)),
+      messages_(messages),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+HeadlessSession::~HeadlessSession() {
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+int HeadlessSession::Run(int stopFd) {
+    const settings::StartupConfig config = settings::LoadStartupConfig(
+        paths_.configPath, profile_,
+        settings::EditionForLocale(platform::UserEnvironment::FromProcess().messagesLocale));
+    currentProfile_ = config.currentProfile;
+    languageFlag_ = config.languageFlag;
+    paths_.SetLanguage(languageFlag_);
+    if (!config.notice.empty()) {
+        messages_.ShowMessage(config.notice, platform::kProgramName);
+    }
+
+    // Watch before looking, so a removal right after discovery is not missed.
+    device::DiscoveryResult discovery;
+    if (transport_) {
+        watcher_ = transport_->Watch();
+        discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
+    }
+    switch (ReportMouseAtStart(discovery, languageFlag_, messages_, platform::kProgramName)) {
+        case MouseAtStart::AccessRefused:
+            // Plugged in but not to be opened: wait for the replug.
+            awaitingAccess_ = true;
+            break;
+        case MouseAtStart::Missing:
+            Shutdown(HeadlessEnd::NoMouse);
+            return 1;
+        case MouseAtStart::Found:
+            StartWithMouse();
+            break;
+    }
+    return FollowDevice(stopFd);
+}
+
+void HeadlessSession::StartWithMouse() {
+    WaitForMouseToSettle();
+    const device::UploadOutcome outcome = device::UploadSettings(
+        {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
+    if (!outcome.reportsSent) {
+        messages_.ShowMessage(text::Message(text::TextId::kUploadNotReceived, languageFlag_),
+                              platform::kProgramName);
+    }
+    if (onStart) {
+        onStart(*this);
+    }
+}
+
+void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
+    const device::DiscoveryResult discovery =
+        device::RetryDiscoveryOnArrival(event, link_, *transport_, messages_);
+    if (discovery.found) {
+        awaitingAccess_ = false;
+        StartWithMouse();
+    } else if (!discovery.refusedNode.empty() &&
+               device::SameDevicePath(event.path, discovery.refusedNode)) {
+        messages_.ShowMessage(text::Message(text::TextId::kAccessRefused, languageFlag_,
+                                            {{"{node}", discovery.refusedNode}}),
+                              platform::kProgramName);
+    }
+}
+
+int HeadlessSession::FollowDevice(int stopFd) {
+    enum { kWatcher, kStop, kWake, kRequests, kFixed };
+    std::vector<pollfd> fds;
+    while (!finished_) {
+        // The fixed sources, then one per connection whose request is still arriving; the wait
+        // ends at the first such connection's deadline.
+        fds.assign({{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
+                    {stopFd, POLLIN, 0},
+                    {wakeFd_, POLLIN, 0},
+                    {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}});
+        for (const control::PendingRequest& pending : pending_) {
+            fds.push_back({pending.fd(), POLLIN, 0});
+        }
+        int ready = ::poll(fds.data(), fds.size(), MsUntilFirstRequestDeadline());
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            messages_.ShowMessage("waiting for device events failed; shutting down",
+                                  platform::kProgramName);
+            Shutdown(HeadlessEnd::WaitFailed);
+            break;
+        }
+        if (fds[kWatcher].revents != 0) {
+            for (const auto& event : watcher_->TakeEvents()) {
+                if (awaitingAccess_) {
+                    FollowArrivalWhileAwaitingAccess(event);
+                    continue;
+                }
+                device::FollowDeviceChange(event, link_, *transport_, messages_,
+                                           [this] { Shutdown(HeadlessEnd::MouseRemoved); });
+                if (finished_) {
+                    return 0;
+                }
+            }
+            if (fds[kWatcher].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                // The source of device events is gone (the virtual mouse ended): the mouse
+                // went with it.
+                link_.found = false;
+                Shutdown(HeadlessEnd::DeviceEventsEnded);
+                break;
+            }
+        }
+        if (fds[kStop].revents != 0 || fds[kWake].revents != 0) {
+            Shutdown(fds[kStop].revents != 0 ? HeadlessEnd::Signal : HeadlessEnd::Requested);
+            break;
+        }
+        std::vector<short> readiness;
+        for (std::size_t i = kFixed; i < fds.size(); ++i) {
+            readiness.push_back(fds[i].revents);
+        }
+        ReadPendingRequests(readiness);
+        DropExpiredRequests();
+        if (fds[kRequests].revents != 0 && !finished_) {
+            AcceptRequests();
+        }
+    }
+    return 0;
+}
+
+int HeadlessSession::MsUntilFirstRequestDeadline() const {
+    if (pending_.empty()) {
+        return -1;
+    }
+    long long earliest = pending_.front().deadlineMs();
+    for (const control::PendingRequest& pending : pending_) {
+        earliest = std::min(earliest, pending.deadlineMs());
+    }
+    return static_cast<int>(std::max(0LL, earliest - control::MonotonicMs()));
+}
+
+void HeadlessSession::AcceptRequests() {
+    for (;;) {
+        control::UniqueSocket connection = server_->Accept();
+        if (!connection.valid()) {
+            return;
+        }
+        if (pending_.size() < control::kMaxPendingRequests) {
+            pending_.emplace_back(std::move(connection),
+                                  control::MonotonicMs() + control::kRequestTimeoutMs);
+        } else {
+            control::TurnAwayBusy(std::move(connection));  // too many clients are still sending
+        }
+    }
+}
+
+void HeadlessSession::ReadPendingRequests(const std::vector<short>& readiness) {
+    // `readiness` follows the order of `pending_` when the wait began; requests answered here
+    // are taken out only afterwards, so the order holds throughout.
+    std::vector<std::pair<control::ControlRequest, control::UniqueSocket>> whole;
+    std::vector<bool> done(pending_.size(), false);
+    for (std::size_t i = 0; i < readiness.size() && i < pending_.size(); ++i) {
+        if (readiness[i] == 0) {
+            continue;
+        }
+        const auto progress = pending_[i].ReadAvailable();
+        if (progress == control::PendingRequest::Progress::Waiting) {
+            continue;
+        }
+        done[i] = true;
+        if (progress == control::PendingRequest::Progress::Whole) {
+            if (auto request = pending_[i].Request()) {
+                whole.emplace_back(std::move(*request), pending_[i].TakeConnection());
+            }
+        }
+    }
+    std::size_t index = 0;
+    std::erase_if(pending_, [&](const control::PendingRequest&) { return done[index++]; });
+    for (auto& [request, connection] : whole) {
+        if (finished_) {
+            return;
+        }
+        AnswerRequest(request, std::move(connection));
+    }
+}
+
+void HeadlessSession::DropExpiredRequests() {
+    const long long now = control::MonotonicMs();
+    std::erase_if(pending_,
+                  [now](const control::PendingRequest& p) { return p.deadlineMs() <= now; });
+}
+
+void HeadlessSession::ServeRequests(control::InstanceServer* server,
+                                    control::UniqueSocket* handover) {
+    server_ = server;
+    handover_ = handover;
+}
+
+void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
+                                    control::UniqueSocket connection) {
+    control::ControlTarget target{
+        paths_.configPath,
+        paths_.skinsDir,
+        paths_.macroPath,
+        languageFlag_,
+        profile_,
+        currentProfile_,
+        {},
+        [this] { return MouseProblem(link_); },
+        [this] {
+            return device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
+                                          currentProfile_.load());
+        },
+        [this](std::span<const macro::MacroRecord> records) {
+            if (onUserMacrosReplaced) {
+                onUserMacrosReplaced(records);
+            }
+        },
+    };
+    if (request.show) {
+        // A window is starting: it takes over once this run has let go of the mouse.
+        control::SendReply(connection.get(), std::string(control::kSteppingAsideReply) + "\n");
+        if (handover_ != nullptr) {
+            *handover_ = std::move(connection);
+        }
+        StepAside();
+        return;
+    }
+    const control::ControlReply reply = control::AnswerControlRequest(
+        request, std::filesystem::path(paths_.configPath).parent_path(), target);
+    control::SendReply(connection.get(), control::EncodeReply(reply));
+}
+
+void HeadlessSession::StepAside() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    endReason_ = HeadlessEnd::HandedOver;
+    if (onStop) {
+        onStop(*this);
+    }
+    // The window that takes over finds the desktop as the user had it.
+    pointer_->RestoreDesktopValues();
+    finished_ = true;
+}
+
+void HeadlessSession::RequestShutdown() {
+    if (wakeFd_ >= 0) {
+        std::uint64_t one = 1;
+        [[maybe_unused]] auto ignored = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void HeadlessSession::Shutdown(HeadlessEnd reason) {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    endReason_ = reason;
+    device::ShutdownHooks hooks;
+    hooks.stopWorkers = [this] {
+        if (onStop) {
+            onStop(*this);
+        }
+    };
+    hooks.destroyWindow = [this] { finished_ = true; };
+    device::ShutdownLink(link_, *pointer_, hooks);
+}
+
+int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
+    // Before any thread exists, so that every thread inherits the blocked signals.
+    TerminationSignals signals;
+    // Destroyed in reverse: the session lets go of the mouse, then the socket and the lock go,
+    // and only then is a window that asked for the mouse told (its connection closes).
+    control::UniqueSocket handover;
+    control::InstanceLock lock;
+    control::InstanceServer server;
+    const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();
+    if (!chosen.ok()) {
+        // Without the lock a second program would play every macro a second time.
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", chosen.error().message.c_str());
+        return 1;
+    }
+    const control::RuntimeFolder& runtime = *chosen;
+    if (!runtime.warning.empty()) {
+        std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
+    }
+    // The lock lies where every start of this user finds it, whatever its runtime folder; the
+    // socket lies in this start's runtime folder, and the lock file names it.
+    const platform::Result<std::string> lockPath = control::UserInstanceLockPath();
+    if (!lockPath.ok()) {
+        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n",
+                     lockPath.error().message.c_str());
+        return 1;
+    }
+    if (!lock.TryLock(*lockPath)) {
+        std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
+        return 0;
+    }
+    const std::string socketPath = control::InstanceSocketPath(runtime.path);
+    if (const platform::Result<void> listening = server.Listen(socketPath); listening.ok()) {
+        lock.Announce(control::StateWithSocket(control::kListeningState, socketPath));
+    } else {
+        lock.Announce(std::string(control::kNotListeningState) + "\n" + listening.error().message);
+        std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
+                     listening.error().message.c_str());
+    }
+    platform::StderrMessageSink messages;
+    auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
+                                                  platform::UserEnvironment::FromProcess());
+    if (!resolved.problem.empty()) {
+        messages.ShowMessage(resolved.problem, platform::kProgramName);
+    }
+    if (!resolved.usable) {
+        return 1;
+    }
+    auto paths = std::move(resolved.paths);
+    auto pointer = platform::MakeDesktopPointerSettings();
+    HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
+                            messages);
+    if (prepare) {
+        prepare(session);
+    }
+    session.ServeRequests(server.IsListening() ? &server : nullptr, &handover);
+    std::fprintf(stderr, "%s\n", HeadlessStartLine(session.paths().configPath).c_str());
+    const int status = session.Run(signals.fd());
+    const HeadlessEnd reason = session.endReason();
+    std::fprintf(
+        stderr, "%s\n",
+        HeadlessEndLine(reason, reason == HeadlessEnd::Signal ? signals.Take() : 0).c_str());
+    return status;
+}
+
+}  // namespace zel::app
