@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "macro/macro_files.h"
-#include "platform/realtime_kit.h"
 
 namespace zel::app {
 
@@ -29,17 +28,9 @@ void HeadlessPlayback::Start(HeadlessSession& session) {
     // A missing file is reported on standard error and leaves its table empty.
     macro::LoadUserMacros(macros_, session.paths().macroPath, session.messages());
     macro::LoadBuiltinMacros(macros_, session.paths().constMacroPath, session.messages());
-    threads_ = std::make_unique<macro::PlaybackThreads>(macro::PlaybackServices{
-        session.link(),
-        session.profile(),
-        macros_,
-        *launcher_,
-        session.paths().configPath,
-        // Set before the run starts the threads and never changed while they run.
-        [&session] { return session.currentProfile(); },
-        {},  // nothing to repaint
-        platform::ThreadPriority::ForLinux(platform::MakeThreadRealtimeThroughRealtimeKit),
-    });
+    // Nothing to repaint.
+    threads_ =
+        std::make_unique<macro::PlaybackThreads>(session.core().Playback(macros_, *launcher_, {}));
     threads_->Start();
 }
 

@@ -6,23 +6,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 #include <utility>
 
 #include "app/session/startup_sequence.h"
 #include "app/session/termination_signals.h"
 #include "control/instance_requests.h"
-#include "device/discovery.h"
-#include "device/shutdown.h"
 #include "device/upload.h"
 #include "platform/app_identity.h"
 #include "platform/hid_transport_factory.h"
 #include "settings/program_files.h"
-#include "settings/startup_config.h"
 #include "text/catalog.h"
 
 namespace zel::app {
@@ -75,6 +70,9 @@ HeadlessSession::HeadlessSession(platform::AppPaths paths,
       transport_(std::move(transport)),
       pointer_(std::move(pointer)),
       messages_(messages),
+      core_({link_, profile_, transport_.get(), *pointer_, messages_, paths_, currentProfile_,
+             languageFlag_, std::nullopt},
+            *this),
       wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 HeadlessSession::~HeadlessSession() {
@@ -84,41 +82,21 @@ HeadlessSession::~HeadlessSession() {
 }
 
 int HeadlessSession::Run(int stopFd) {
-    const settings::StartupConfig config = settings::LoadStartupConfig(
-        paths_.configPath, profile_,
-        settings::EditionForLocale(platform::UserEnvironment::FromProcess().messagesLocale));
-    currentProfile_ = config.currentProfile;
-    languageFlag_ = config.languageFlag;
-    paths_.SetLanguage(languageFlag_);
-    if (!config.notice.empty()) {
-        messages_.ShowMessage(config.notice, platform::kProgramName);
-    }
-
-    // Watch before looking, so a removal right after discovery is not missed.
-    device::DiscoveryResult discovery;
-    if (transport_) {
-        watcher_ = transport_->Watch();
-        discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
-    }
-    switch (ReportMouseAtStart(discovery, languageFlag_, messages_, platform::kProgramName)) {
-        case MouseAtStart::AccessRefused:
-            // Plugged in but not to be opened: wait for the replug.
-            awaitingAccess_ = true;
+    switch (core_.Start()) {
+        case SessionStart::MouseFound:
+            core_.GiveProfileToNewMouse();
             break;
-        case MouseAtStart::Missing:
-            Shutdown(HeadlessEnd::NoMouse);
+        case SessionStart::AwaitingAccess:
+            break;
+        case SessionStart::NoMouse:
+        case SessionStart::NoFiles:
+        case SessionStart::Stopped:
             return 1;
-        case MouseAtStart::Found:
-            StartWithMouse();
-            break;
     }
     return FollowDevice(stopFd);
 }
 
-void HeadlessSession::StartWithMouse() {
-    WaitForMouseToSettle();
-    const device::UploadOutcome outcome = device::UploadSettings(
-        {profile_, link_, *pointer_, paths_.configPath, {}}, currentProfile_.load());
+void HeadlessSession::MouseTookProfile(const device::UploadOutcome& outcome) {
     if (!outcome.reportsSent) {
         messages_.ShowMessage(text::Message(text::TextId::kUploadNotReceived, languageFlag_),
                               platform::kProgramName);
@@ -128,18 +106,14 @@ void HeadlessSession::StartWithMouse() {
     }
 }
 
-void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
-    const device::DiscoveryResult discovery =
-        device::RetryDiscoveryOnArrival(event, link_, *transport_, messages_);
-    if (discovery.found) {
-        awaitingAccess_ = false;
-        StartWithMouse();
-    } else if (!discovery.refusedNode.empty() &&
-               device::SameDevicePath(event.path, discovery.refusedNode)) {
-        messages_.ShowMessage(text::Message(text::TextId::kAccessRefused, languageFlag_,
-                                            {{"{node}", discovery.refusedNode}}),
-                              platform::kProgramName);
+void HeadlessSession::StopWorkers() {
+    if (onStop) {
+        onStop(*this);
     }
+}
+
+void HeadlessSession::Ended(SessionEnd /*reason*/) {
+    finished_ = true;
 }
 
 int HeadlessSession::FollowDevice(int stopFd) {
@@ -148,7 +122,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
     while (!finished_) {
         // The fixed sources, then one per connection whose request is still arriving; the wait
         // ends at the first such connection's deadline.
-        fds.assign({{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
+        fds.assign({{watchFd_, POLLIN, 0},
                     {stopFd, POLLIN, 0},
                     {wakeFd_, POLLIN, 0},
                     {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}});
@@ -162,31 +136,17 @@ int HeadlessSession::FollowDevice(int stopFd) {
             }
             messages_.ShowMessage("waiting for device events failed; shutting down",
                                   platform::kProgramName);
-            Shutdown(HeadlessEnd::WaitFailed);
+            core_.Stop(SessionEnd::WaitFailed);
             break;
         }
         if (fds[kWatcher].revents != 0) {
-            for (const auto& event : watcher_->TakeEvents()) {
-                if (awaitingAccess_) {
-                    FollowArrivalWhileAwaitingAccess(event);
-                    continue;
-                }
-                device::FollowDeviceChange(event, link_, *transport_, messages_,
-                                           [this] { Shutdown(HeadlessEnd::MouseRemoved); });
-                if (finished_) {
-                    return 0;
-                }
-            }
-            if (fds[kWatcher].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-                // The source of device events is gone (the virtual mouse ended): the mouse
-                // went with it.
-                link_.found = false;
-                Shutdown(HeadlessEnd::DeviceEventsEnded);
+            core_.FollowDeviceEvents();
+            if (finished_) {
                 break;
             }
         }
         if (fds[kStop].revents != 0 || fds[kWake].revents != 0) {
-            Shutdown(fds[kStop].revents != 0 ? HeadlessEnd::Signal : HeadlessEnd::Requested);
+            core_.Stop(fds[kStop].revents != 0 ? SessionEnd::Signal : SessionEnd::Requested);
             break;
         }
         std::vector<short> readiness;
@@ -281,10 +241,7 @@ void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
         currentProfile_,
         {},
         [this] { return MouseProblem(link_); },
-        [this] {
-            return device::UploadSettings({profile_, link_, *pointer_, paths_.configPath, {}},
-                                          currentProfile_.load());
-        },
+        [this] { return core_.Upload(); },
         [this](std::span<const macro::MacroRecord> records) {
             if (onUserMacrosReplaced) {
                 onUserMacrosReplaced(records);
@@ -297,7 +254,7 @@ void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
         if (handover_ != nullptr) {
             *handover_ = std::move(connection);
         }
-        StepAside();
+        core_.StepAside();
         return;
     }
     const control::ControlReply reply = control::AnswerControlRequest(
@@ -305,41 +262,11 @@ void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
     control::SendReply(connection.get(), control::EncodeReply(reply));
 }
 
-void HeadlessSession::StepAside() {
-    if (shutDown_) {
-        return;
-    }
-    shutDown_ = true;
-    endReason_ = HeadlessEnd::HandedOver;
-    if (onStop) {
-        onStop(*this);
-    }
-    // The window that takes over finds the desktop as the user had it.
-    pointer_->RestoreDesktopValues();
-    finished_ = true;
-}
-
 void HeadlessSession::RequestShutdown() {
     if (wakeFd_ >= 0) {
         std::uint64_t one = 1;
         [[maybe_unused]] auto ignored = ::write(wakeFd_, &one, sizeof one);
     }
-}
-
-void HeadlessSession::Shutdown(HeadlessEnd reason) {
-    if (shutDown_) {
-        return;
-    }
-    shutDown_ = true;
-    endReason_ = reason;
-    device::ShutdownHooks hooks;
-    hooks.stopWorkers = [this] {
-        if (onStop) {
-            onStop(*this);
-        }
-    };
-    hooks.destroyWindow = [this] { finished_ = true; };
-    device::ShutdownLink(link_, *pointer_, hooks);
 }
 
 int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/session/session_core.h"
 #include "control/instance_channel.h"
 #include "control/instance_requests.h"
 #include "device/device_link.h"
@@ -25,29 +26,22 @@
 namespace zel::app {
 
 // Why a headless run ended; the service's last line in the journal says it.
-enum class HeadlessEnd {
-    Running,            // not ended yet
-    NoMouse,            // no mouse at the start
-    MouseRemoved,       // the mouse was unplugged
-    DeviceEventsEnded,  // the source of device events went away (the virtual mouse ended)
-    HandedOver,         // a window start took the mouse over
-    Signal,             // SIGTERM, SIGINT, SIGHUP or SIGQUIT
-    Requested,          // RequestShutdown()
-    WaitFailed,         // waiting for events failed
-};
+using HeadlessEnd = SessionEnd;
 
 // The line written to standard error when a headless run starts, and when it ends with
 // `reason` (`signal`: the signal's number for HeadlessEnd::Signal, 0 when unknown).
 std::string HeadlessStartLine(const std::string& configPath);
 std::string HeadlessEndLine(HeadlessEnd reason, int signal = 0);
 
-class HeadlessSession {
+// The service's driver of a Session: its own loop waits on the device watcher, the stop
+// descriptor, the wake-up and the command socket.
+class HeadlessSession : private SessionDriver {
 public:
     // transport may be null (no HID access at all): the run then finds no mouse.
     HeadlessSession(platform::AppPaths paths, std::unique_ptr<platform::HidTransport> transport,
                     std::unique_ptr<platform::PointerSettings> pointer,
                     platform::MessageSink& messages);
-    ~HeadlessSession();
+    ~HeadlessSession() override;
     HeadlessSession(const HeadlessSession&) = delete;
     HeadlessSession& operator=(const HeadlessSession&) = delete;
 
@@ -66,7 +60,7 @@ public:
     // threads stop and the run ends without the shutdown report, the window's connection moved
     // into `handover` for the caller to close once the lock is free.
     void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
-    HeadlessEnd endReason() const { return endReason_; }
+    HeadlessEnd endReason() const { return core_.endReason(); }
 
     // Called on the run's thread after the first upload (start the reader and player threads
     // here) and inside the shutdown before the shutdown report (stop and join them here; the
@@ -77,6 +71,7 @@ public:
     std::function<void(std::span<const macro::MacroRecord>)> onUserMacrosReplaced;
 
     // What the hooks work with.
+    Session& core() { return core_; }
     const platform::AppPaths& paths() const { return paths_; }
     device::DeviceLink& link() { return link_; }
     settings::ProfileSettings& profile() { return profile_; }
@@ -87,8 +82,12 @@ public:
     std::int32_t languageFlag() const { return languageFlag_; }
 
 private:
-    void Shutdown(HeadlessEnd reason);
-    void StepAside();
+    // The session's hooks.
+    void WatchDeviceEvents(int fd) override { watchFd_ = fd; }
+    void MouseTookProfile(const device::UploadOutcome& outcome) override;
+    void StopWorkers() override;
+    void Ended(SessionEnd reason) override;
+
     int FollowDevice(int stopFd);
     // New connections join `pending_`; their requests are read as the bytes arrive.
     void AcceptRequests();
@@ -96,29 +95,23 @@ private:
     void DropExpiredRequests();
     int MsUntilFirstRequestDeadline() const;
     void AnswerRequest(const control::ControlRequest& request, control::UniqueSocket connection);
-    // The first upload and onStart, once the mouse is open.
-    void StartWithMouse();
-    // The mouse is plugged in but its node could not be opened: each arrival tries again.
-    void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
 
     platform::AppPaths paths_;
     std::unique_ptr<platform::HidTransport> transport_;
     std::unique_ptr<platform::PointerSettings> pointer_;
     platform::MessageSink& messages_;
-    std::unique_ptr<platform::HidDeviceWatcher> watcher_;
     device::DeviceLink link_;
     settings::ProfileSettings profile_;
     // Changed by zel-gmousectl's `profile N` while the player thread reads it.
     std::atomic<std::int32_t> currentProfile_{0};
     std::int32_t languageFlag_ = 0;
+    Session core_;
+    int watchFd_ = -1;  // the device watcher's, once the start has made it
     int wakeFd_ = -1;
-    bool shutDown_ = false;
-    bool finished_ = false;
-    HeadlessEnd endReason_ = HeadlessEnd::Running;
+    bool finished_ = false;  // the loop ends
     control::InstanceServer* server_ = nullptr;
     control::UniqueSocket* handover_ = nullptr;
     std::vector<control::PendingRequest> pending_;
-    bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 };
 
 // `ZEL_GMouse --headless`: the session with the real transport, desktop and standard error.

@@ -1,7 +1,6 @@
 #include "app/window/main_window.h"
 
 #include <malloc.h>
-#include <poll.h>
 
 #include <QChildEvent>
 #include <QCloseEvent>
@@ -14,21 +13,15 @@
 #include "app/pages/page_table.h"
 #include "app/popups/choice_list.h"
 #include "app/session/power_events.h"
-#include "app/session/startup_sequence.h"
 #include "app/window/app_icon.h"
 #include "app/window/key_filter.h"
 #include "app/window/tray_icon.h"
-#include "device/discovery.h"
-#include "device/shutdown.h"
 #include "device/upload.h"
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
 #include "macro/ui/recording_capture.h"
 #include "platform/app_identity.h"
-#include "platform/realtime_kit.h"
 #include "settings/ini_file.h"
-#include "settings/program_files.h"
-#include "settings/startup_config.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
 #include "skin/qt/window_outline.h"
@@ -49,6 +42,10 @@ MainWindow::MainWindow(AppServices services)
       ledPreview_(services_.profile),
       ledDriver_(
           ledPreview_, [this] { return state_.currentPage == kColorPage; }, [this] { update(); }),
+      session_({services_.link, services_.profile, services_.transport, services_.pointer,
+                services_.messages, paths_, state_.currentProfile, state_.languageFlag,
+                services_.exeDir},
+               *this),
       macroHost_({*this, services_.macros, services_.messages, services_.recordClock, paths_,
                   layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
@@ -84,65 +81,17 @@ bool MainWindow::Initialise(StartOrder order) {
         });
     QCoreApplication::instance()->installEventFilter(windowEventFilter_.get());
 
-    // Where the files are: beside the executable, or shipped data and the user's folder.
-    const platform::UserEnvironment environment = platform::UserEnvironment::FromProcess();
-    const platform::ResolvedPaths resolved =
-        settings::ResolveProgramFiles(services_.exeDir, environment);
-    paths_ = resolved.paths;
-    if (!resolved.problem.empty()) {
-        services_.messages.ShowMessage(resolved.problem, platform::kProgramName);
-    }
-    if (!resolved.usable) {
-        return false;
-    }
-
-    // The profile and the edition.
-    const settings::StartupConfig config =
-        settings::LoadStartupConfig(paths_.configPath, services_.profile,
-                                    settings::EditionForLocale(environment.messagesLocale));
-    state_.currentProfile = config.currentProfile;
-    state_.languageFlag = config.languageFlag;
-    if (!config.notice.empty()) {
-        services_.messages.ShowMessage(config.notice, platform::kProgramName);
-    }
-
-    setWindowTitle(QString::fromUtf8(kWindowTitle));
-
-    // The skin's layouts: main, colour and advanced page now, the warning window after the
-    // macro page's controls.
-    images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
-    skin::SkinLayoutLoader loader(
-        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
-    loader.LoadMainLayout(layout_, state_.languageFlag);
-    loader.LoadColorLayout(layout_, state_.languageFlag);
-    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
-    macroHost_.Construct();
-    loader.LoadWarningLayout(layout_, state_.languageFlag);
-    if (shutDown_) {
-        // A layout file is missing: the window cannot be shown without it.
-        return false;
-    }
-
-    fonts_ = skin::CreateSkinFonts();
-    ShapeWindow();
-
-    // The user macros of the edition: the main page shows their names.
-    paths_.SetLanguage(state_.languageFlag);
-    macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
-
-    state_.popupOpen = false;
-    macroHost_.InitStepSelection();
-
-    switch (ReportMouseAtStart(DiscoverAndWatch(), state_.languageFlag, services_.messages,
-                               platform::kProgramName)) {
-        case MouseAtStart::AccessRefused:
-            // The mouse is there but may not be opened: wait for the replug.
-            awaitingAccess_ = true;
-            break;
-        case MouseAtStart::Missing:
-            ShutdownLink();
+    // Where the files are, the profile and the edition, the skin (Configured), then the
+    // search for the mouse.
+    switch (session_.Start()) {
+        case SessionStart::NoFiles:
+        case SessionStart::Stopped:
+        case SessionStart::NoMouse:
             return false;
-        case MouseAtStart::Found:
+        case SessionStart::AwaitingAccess:
+            // The mouse is there but may not be opened: the session waits for the replug.
+            break;
+        case SessionStart::MouseFound:
             uploadAtStart_ = true;
             break;
     }
@@ -157,11 +106,40 @@ bool MainWindow::Initialise(StartOrder order) {
         });
         QTimer::singleShot(kFirstPaintWait, this, [this] { CompleteStart(); });
     }
-    return !shutDown_;
+    return !IsShutDown();
+}
+
+bool MainWindow::Configured() {
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+
+    // The skin's layouts: main, colour and advanced page now, the warning window after the
+    // macro page's controls.
+    images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
+    skin::SkinLayoutLoader loader(
+        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
+    loader.LoadMainLayout(layout_, state_.languageFlag);
+    loader.LoadColorLayout(layout_, state_.languageFlag);
+    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
+    macroHost_.Construct();
+    loader.LoadWarningLayout(layout_, state_.languageFlag);
+    if (IsShutDown()) {
+        // A layout file is missing: the window cannot be shown without it.
+        return false;
+    }
+
+    fonts_ = skin::CreateSkinFonts();
+    ShapeWindow();
+
+    // The user macros of the edition: the main page shows their names.
+    macro::LoadUserMacros(services_.macros, paths_.macroPath, services_.messages);
+
+    state_.popupOpen = false;
+    macroHost_.InitStepSelection();
+    return true;
 }
 
 void MainWindow::CompleteStart() {
-    if (startComplete_ || shutDown_) {
+    if (startComplete_ || IsShutDown()) {
         return;
     }
     startComplete_ = true;
@@ -171,14 +149,13 @@ void MainWindow::CompleteStart() {
     setWindowIcon(AppIcon(services_.exeDir));
     StartWorkerThreads();
     if (uploadAtStart_) {
-        WaitForMouseToSettle();
-        UploadSettings();
+        session_.GiveProfileToNewMouse();
     }
     AddTrayIcon();
     WatchPowerEvents();
     // What the start decoded and freed (the outline's mask) goes back to the system.
     malloc_trim(0);
-    if (!shutDown_) {
+    if (!IsShutDown()) {
         emit startCompleted();
     }
 }
@@ -187,20 +164,12 @@ void MainWindow::StartWorkerThreads() {
     if (playback_) {
         return;
     }
-    playback_ = std::make_unique<macro::PlaybackThreads>(macro::PlaybackServices{
-        services_.link,
-        services_.profile,
-        services_.macros,
-        services_.launcher,
-        paths_.configPath,
-        [this] { return state_.currentProfile.load(); },
-        // From the player thread: the paint happens on the window thread.
-        [this] {
+    playback_ = std::make_unique<macro::PlaybackThreads>(
+        session_.Playback(services_.macros, services_.launcher, [this] {
+            // From the player thread: the paint happens on the window thread.
             QMetaObject::invokeMethod(
                 this, [this] { update(); }, Qt::QueuedConnection);
-        },
-        platform::ThreadPriority::ForLinux(platform::MakeThreadRealtimeThroughRealtimeKit),
-    });
+        }));
     playback_->Start();
 }
 
@@ -223,65 +192,14 @@ void MainWindow::ShapeWindow() {
     skin::ApplyOutline(*this, outline_);
 }
 
-device::DiscoveryResult MainWindow::DiscoverAndWatch() {
-    if (services_.transport == nullptr) {
-        return {};
-    }
-    // Watch before looking, so that a removal right after discovery is not missed.
-    watcher_ = services_.transport->Watch();
-    if (watcher_ && watcher_->PollFd() >= 0) {
-        watcherNotifier_ = new QSocketNotifier(watcher_->PollFd(), QSocketNotifier::Read, this);
-        connect(watcherNotifier_, &QSocketNotifier::activated, this,
-                &MainWindow::FollowDeviceEvents);
-    }
-    return device::DiscoverMouseReportingAccess(services_.link, *services_.transport,
-                                                services_.messages);
-}
-
-void MainWindow::FollowDeviceEvents() {
-    if (!watcher_ || services_.transport == nullptr || shutDown_) {
-        return;
-    }
-    for (const platform::HidDeviceEvent& event : watcher_->TakeEvents()) {
-        if (awaitingAccess_) {
-            FollowArrivalWhileAwaitingAccess(event);
-            continue;
-        }
-        device::FollowDeviceChange(event, services_.link, *services_.transport, services_.messages,
-                                   [this] { ShutdownLink(); });
-        if (shutDown_) {
-            return;
-        }
-    }
-    // The source of device events hung up (the virtual mouse ended): the mouse went with it.
-    pollfd descriptor{watcher_->PollFd(), POLLIN, 0};
-    if (::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        services_.link.found = false;
-        ShutdownLink();
-    }
-}
-
-void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
-    const device::DiscoveryResult discovery = device::RetryDiscoveryOnArrival(
-        event, services_.link, *services_.transport, services_.messages);
-    if (discovery.found) {
-        awaitingAccess_ = false;
-        WaitForMouseToSettle();
-        UploadSettings();
-    } else if (!discovery.refusedNode.empty() &&
-               device::SameDevicePath(event.path, discovery.refusedNode)) {
-        // Plugged in again without the rule: the same advice once more.
-        services_.messages.ShowMessage(
-            text::Message(text::TextId::kAccessRefused, state_.languageFlag,
-                          {{"{node}", discovery.refusedNode}}),
-            platform::kProgramName);
-    }
+void MainWindow::WatchDeviceEvents(int fd) {
+    watcherNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(watcherNotifier_, &QSocketNotifier::activated, this,
+            [this] { session_.FollowDeviceEvents(); });
 }
 
 device::UploadOutcome MainWindow::UploadSettings() {
-    return device::UploadSettings({services_.profile, services_.link, services_.pointer,
-                                   paths_.configPath, [this] { update(); }},
-                                  state_.currentProfile);
+    return session_.Upload();
 }
 
 void MainWindow::ApplySettings() {
@@ -296,33 +214,30 @@ void MainWindow::ApplySettings() {
 }
 
 void MainWindow::UploadAgainAfterPowerEvent() {
-    if (!shutDown_) {
+    if (!IsShutDown()) {
         UploadSettings();
     }
 }
 
 void MainWindow::ShutdownLink() {
-    if (shutDown_) {
-        return;
-    }
-    shutDown_ = true;
+    session_.Stop(SessionEnd::Requested);
+}
+
+void MainWindow::StopWatching() {
     if (watcherNotifier_ != nullptr) {
         watcherNotifier_->setEnabled(false);
     }
-    device::ShutdownHooks hooks;
-    hooks.removeTrayIcon = [this] { RemoveTrayIcon(); };
-    hooks.stopWorkers = [this] { StopWorkerThreads(); };
-    hooks.destroyWindow = [this] {
-        CloseChoiceList();
-        ledDriver_.Stop();
-        hide();
-        emit shutdownComplete();
-    };
-    device::ShutdownLink(services_.link, services_.pointer, hooks);
+}
+
+void MainWindow::Ended(SessionEnd /*reason*/) {
+    CloseChoiceList();
+    ledDriver_.Stop();
+    hide();
+    emit shutdownComplete();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (shutDown_) {
+    if (IsShutDown()) {
         event->accept();
         return;
     }

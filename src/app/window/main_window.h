@@ -26,6 +26,7 @@
 #include "app/pages/page_state.h"
 #include "app/popups/choice_list.h"
 #include "app/popups/warning_window.h"
+#include "app/session/session_core.h"
 #include "app/window/app_services.h"
 #include "app/window/edition_switch.h"
 #include "app/window/led_preview_driver.h"
@@ -75,7 +76,8 @@ struct MainWindowState {
     std::int32_t languageFlag = 0;  // non-zero: EN edition
 };
 
-class MainWindow : public QWidget {
+// The window program's driver of a Session: the Qt event loop waits on the device watcher.
+class MainWindow : public QWidget, private SessionDriver {
     Q_OBJECT
 public:
     explicit MainWindow(AppServices services);
@@ -101,7 +103,7 @@ public:
     // The program's only exit sequence: tray icon removed, workers stopped, shutdown report,
     // pointer speed 10, window closed; then shutdownComplete() is emitted. Runs once.
     void ShutdownLink();
-    bool IsShutDown() const { return shutDown_; }
+    bool IsShutDown() const { return session_.stopped(); }
 
     // Any power event (suspend, resume): the profile is uploaded again.
     void UploadAgainAfterPowerEvent();
@@ -200,10 +202,14 @@ protected:
 private:
     // Initialisation steps.
     void ShapeWindow();
-    device::DiscoveryResult DiscoverAndWatch();
-    void FollowDeviceEvents();
-    // The mouse is plugged in but its node could not be opened: each arrival tries again.
-    void FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event);
+    // The session's hooks: the skin loaded between the configuration and the search for the
+    // mouse, the watcher's descriptor on the event loop, and the shutdown's steps.
+    bool Configured() override;
+    void WatchDeviceEvents(int fd) override;
+    void Repaint() override { update(); }
+    void StopWatching() override;
+    void StopWorkers() override { StopWorkerThreads(); }
+    void Ended(SessionEnd reason) override;
     // Sends the profile to the mouse and records it in config.ini; false when the file could
     // not be written.
     device::UploadOutcome UploadSettings();
@@ -255,7 +261,7 @@ private:
     // (main_window_hooks.cpp)
     void LoadMenus();
     void AddTrayIcon();
-    void RemoveTrayIcon();
+    void RemoveTrayIcon() override;
     void HideToTray();
     // After a minimise: shows the window normal again when nothing took it off the screen.
     void RestoreIfMinimiseIgnored();
@@ -292,11 +298,10 @@ private:
     QPointer<ChoiceList> menuList_;
     std::unique_ptr<WindowEventFilter> windowEventFilter_;
 
-    std::unique_ptr<platform::HidDeviceWatcher> watcher_;
+    Session session_;
     QSocketNotifier* watcherNotifier_ = nullptr;
 
-    bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
-    bool uploadAtStart_ = false;   // the mouse was found: the start's second half uploads
+    bool uploadAtStart_ = false;  // the mouse was found: the start's second half uploads
     bool startComplete_ = false;
     bool released_ = false;  // hidden with pictures and fonts let go
 
@@ -305,7 +310,6 @@ private:
 
     bool manualDrag_ = false;
     QPoint dragOffset_;
-    bool shutDown_ = false;
 
     SkinnedMenu stepMenu_;
     SkinnedMenu trayMenu_;

@@ -22,7 +22,7 @@ bool MainWindow::HasUnsavedEdits() const {
 }
 
 control::ControlReply MainWindow::AnswerControlRequest(const control::ControlRequest& request) {
-    if (shutDown_) {
+    if (IsShutDown()) {
         return {false, control::kExitFailed, {}, "ZEL_GMouse is ending\n"};
     }
     control::ControlTarget target{

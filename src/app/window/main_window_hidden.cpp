@@ -17,13 +17,13 @@ namespace zel::app {
 
 void MainWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (event->spontaneous() || shutDown_) {
+    if (event->spontaneous() || IsShutDown()) {
         return;
     }
     // Showing the window again hides and shows it within one call: only a window still
     // hidden once the event loop runs again lets go of anything.
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible() && !shutDown_) {
+        if (!isVisible() && !IsShutDown()) {
             ReleaseWhileHidden();
         }
     });

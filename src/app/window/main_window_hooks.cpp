@@ -45,7 +45,7 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::ShowWindow() {
-    if (shutDown_) {
+    if (IsShutDown()) {
         return;
     }
     if (isMinimized() || !isVisible()) {
@@ -157,7 +157,7 @@ bool MainWindow::ReloadLayouts() {
     loader.LoadAdvancedLayout(layout_, state_.languageFlag);
     loader.LoadWarningLayout(layout_, state_.languageFlag);
     macroHost_.ShowCaptions();
-    return !shutDown_;
+    return !IsShutDown();
 }
 
 EditionSwitchContext MainWindow::EditionContext() {
