@@ -1,5 +1,6 @@
 #include "tests/support/fake_hid.h"
 
+#include <fcntl.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -210,6 +211,21 @@ void FakeHidDeviceWatcher::Push(HidDeviceEvent event) {
 
 void FakeHidDeviceWatcher::PushArrival(std::string path) {
     Push({HidDeviceEvent::Kind::Arrival, std::move(path)});
+}
+
+void FakeHidDeviceWatcher::HangUp() {
+    std::lock_guard lock(mutex_);
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        throw std::runtime_error(std::string("pipe2: ") + std::strerror(errno));
+    }
+    // A wait already under way holds the eventfd, not the number: wake it first, so that it
+    // takes the events and finds the number hung up.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(fd_, &one, sizeof one);
+    ::dup2(ends[0], fd_);
+    ::close(ends[0]);
+    ::close(ends[1]);
 }
 
 void FakeHidDeviceWatcher::PushRemoval(std::string path) {

@@ -123,6 +123,10 @@ public:
     void Push(platform::HidDeviceEvent event);
     void PushArrival(std::string path);
     void PushRemoval(std::string path);
+    // The source of events goes away: PollFd keeps its number but polls as hung up from now on
+    // (a pipe without writer), as the virtual mouse's socket does when its simulator ends; a
+    // wait already under way wakes.
+    void HangUp();
 
 private:
     mutable std::mutex mutex_;
