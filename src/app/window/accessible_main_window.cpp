@@ -206,9 +206,9 @@ private:
             window_->PressControl({&control_, next});
             return;
         }
-        window_->PressControl(
-            RowRunning(window_->state().currentPage,
-                       direction > 0 ? Command::StepFireTimeUp : Command::StepFireTimeDown));
+        window_->PressControl(RowRunning(
+            window_->state().currentPage,
+            direction > 0 ? Command::StepFireTimeUp : Command::StepFireTimeDown, window_->pages()));
     }
     void ClickSliderAt(int x) {
         const skin::SkinButton& slider =
@@ -239,7 +239,7 @@ std::vector<std::pair<const Control*, int>> AccessibleMainWindow::Nodes() const 
     std::vector<std::pair<const Control*, int>> nodes;
     const std::uint8_t page = window_.state().currentPage;
     const skin::SkinLayout& layout = window_.layout();
-    for (const Control* row : FocusOrder(page, layout)) {
+    for (const Control* row : FocusOrder(page, layout, window_.pages())) {
         if (IsValueControl(*row)) {
             nodes.emplace_back(row, -1);
             continue;
@@ -252,7 +252,7 @@ std::vector<std::pair<const Control*, int>> AccessibleMainWindow::Nodes() const 
             }
         }
     }
-    for (const Control& row : PageOf(page).controls) {
+    for (const Control& row : window_.pages().Of(page).controls) {
         if (row.kind == ControlKind::Readout) {
             nodes.emplace_back(&row, 0);
         }
