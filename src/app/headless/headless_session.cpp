@@ -1,7 +1,6 @@
 #include "app/headless/headless_session.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,14 +73,9 @@ HeadlessSession::HeadlessSession(platform::AppPaths paths,
     : paths_(std::move(paths)),
       transport_(std::move(transport)),
       pointer_(std::move(pointer)),
-      messages_(messages),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+      messages_(messages) {}
 
-HeadlessSession::~HeadlessSession() {
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
-    }
-}
+HeadlessSession::~HeadlessSession() = default;
 
 int HeadlessSession::Run(int stopFd) {
     const settings::StartupConfig config = settings::LoadStartupConfig(
@@ -150,7 +144,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
         // ends at the first such connection's deadline.
         fds.assign({{watcher_ ? watcher_->PollFd() : -1, POLLIN, 0},
                     {stopFd, POLLIN, 0},
-                    {wakeFd_, POLLIN, 0},
+                    {wake_.fd(), POLLIN, 0},
                     {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}});
         for (const control::PendingRequest& pending : pending_) {
             fds.push_back({pending.fd(), POLLIN, 0});
@@ -215,7 +209,7 @@ int HeadlessSession::MsUntilFirstRequestDeadline() const {
 
 void HeadlessSession::AcceptRequests() {
     for (;;) {
-        control::UniqueSocket connection = server_->Accept();
+        platform::UniqueFd connection = server_->Accept();
         if (!connection.valid()) {
             return;
         }
@@ -231,7 +225,7 @@ void HeadlessSession::AcceptRequests() {
 void HeadlessSession::ReadPendingRequests(const std::vector<short>& readiness) {
     // `readiness` follows the order of `pending_` when the wait began; requests answered here
     // are taken out only afterwards, so the order holds throughout.
-    std::vector<std::pair<control::ControlRequest, control::UniqueSocket>> whole;
+    std::vector<std::pair<control::ControlRequest, platform::UniqueFd>> whole;
     std::vector<bool> done(pending_.size(), false);
     for (std::size_t i = 0; i < readiness.size() && i < pending_.size(); ++i) {
         if (readiness[i] == 0) {
@@ -264,14 +258,13 @@ void HeadlessSession::DropExpiredRequests() {
                   [now](const control::PendingRequest& p) { return p.deadlineMs() <= now; });
 }
 
-void HeadlessSession::ServeRequests(control::InstanceServer* server,
-                                    control::UniqueSocket* handover) {
+void HeadlessSession::ServeRequests(control::InstanceServer* server, platform::UniqueFd* handover) {
     server_ = server;
     handover_ = handover;
 }
 
 void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
-                                    control::UniqueSocket connection) {
+                                    platform::UniqueFd connection) {
     control::ControlTarget target{
         paths_.configPath,
         paths_.skinsDir,
@@ -320,10 +313,7 @@ void HeadlessSession::StepAside() {
 }
 
 void HeadlessSession::RequestShutdown() {
-    if (wakeFd_ >= 0) {
-        std::uint64_t one = 1;
-        [[maybe_unused]] auto ignored = ::write(wakeFd_, &one, sizeof one);
-    }
+    wake_.Signal();
 }
 
 void HeadlessSession::Shutdown(HeadlessEnd reason) {
@@ -347,7 +337,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     TerminationSignals signals;
     // Destroyed in reverse: the session lets go of the mouse, then the socket and the lock go,
     // and only then is a window that asked for the mouse told (its connection closes).
-    control::UniqueSocket handover;
+    platform::UniqueFd handover;
     control::InstanceLock lock;
     control::InstanceServer server;
     const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();

@@ -20,6 +20,7 @@
 #include "platform/hid_transport.h"
 #include "platform/message_sink.h"
 #include "platform/pointer_settings.h"
+#include "platform/wake_up_event.h"
 #include "settings/profile_settings.h"
 
 namespace zel::app {
@@ -65,7 +66,7 @@ public:
     // (set before Run(); null: none). A window start makes the run step aside: the worker
     // threads stop and the run ends without the shutdown report, the window's connection moved
     // into `handover` for the caller to close once the lock is free.
-    void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
+    void ServeRequests(control::InstanceServer* server, platform::UniqueFd* handover);
     HeadlessEnd endReason() const { return endReason_; }
 
     // Called on the run's thread after the first upload (start the reader and player threads
@@ -95,7 +96,7 @@ private:
     void ReadPendingRequests(const std::vector<short>& readiness);
     void DropExpiredRequests();
     int MsUntilFirstRequestDeadline() const;
-    void AnswerRequest(const control::ControlRequest& request, control::UniqueSocket connection);
+    void AnswerRequest(const control::ControlRequest& request, platform::UniqueFd connection);
     // The first upload and onStart, once the mouse is open.
     void StartWithMouse();
     // The mouse is plugged in but its node could not be opened: each arrival tries again.
@@ -111,12 +112,12 @@ private:
     // Changed by zel-gmousectl's `profile N` while the player thread reads it.
     std::atomic<std::int32_t> currentProfile_{0};
     std::int32_t languageFlag_ = 0;
-    int wakeFd_ = -1;
+    platform::WakeUpEvent wake_;
     bool shutDown_ = false;
     bool finished_ = false;
     HeadlessEnd endReason_ = HeadlessEnd::Running;
     control::InstanceServer* server_ = nullptr;
-    control::UniqueSocket* handover_ = nullptr;
+    platform::UniqueFd* handover_ = nullptr;
     std::vector<control::PendingRequest> pending_;
     bool awaitingAccess_ = false;  // the mouse was found but access to it was refused
 };
