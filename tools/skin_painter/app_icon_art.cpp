@@ -1,11 +1,13 @@
 #include "app_icon_art.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
+#include "platform/atomic_file.h"
 #include "theme.h"
 
 namespace zel::skin::painter {
@@ -39,12 +41,18 @@ platform::Result<void> SaveAppIcons(const QString& iconsDir, const QString& appI
                                    (QStringLiteral("cannot create ") + folder).toStdString()};
         }
         const QString path = QDir(folder).filePath(appId + QStringLiteral(".png"));
-        const QString temporary = path + QStringLiteral(".part");
-        if (!RenderAppIcon(size).save(temporary, "png") ||
-            !(QFile::remove(path) || !QFile::exists(path)) || !QFile::rename(temporary, path)) {
-            QFile::remove(temporary);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!RenderAppIcon(size).save(&buffer, "png")) {
             return platform::Error{platform::ErrorCode::kIoError,
                                    (QStringLiteral("cannot write ") + path).toStdString()};
+        }
+        const platform::Result<bool> written = platform::WriteFileAtomically(
+            path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+            platform::Placement::kReplace, {});
+        if (!written.ok()) {
+            return written.error();
         }
     }
     return platform::Ok();
