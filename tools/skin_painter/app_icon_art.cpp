@@ -1,13 +1,11 @@
 #include "app_icon_art.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QDir>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
-#include "platform/atomic_file.h"
+#include "surfaces.h"
 #include "theme.h"
 
 namespace zel::skin::painter {
@@ -41,18 +39,9 @@ platform::Result<void> SaveAppIcons(const QString& iconsDir, const QString& appI
                                    (QStringLiteral("cannot create ") + folder).toStdString()};
         }
         const QString path = QDir(folder).filePath(appId + QStringLiteral(".png"));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!RenderAppIcon(size).save(&buffer, "png")) {
-            return platform::Error{platform::ErrorCode::kIoError,
-                                   (QStringLiteral("cannot write ") + path).toStdString()};
-        }
-        const platform::Result<bool> written = platform::WriteFileAtomically(
-            path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-            platform::Placement::kReplace, {});
-        if (!written.ok()) {
-            return written.error();
+        if (platform::Result<void> saved = SaveImage(RenderAppIcon(size), path, "png");
+            !saved.ok()) {
+            return saved;
         }
     }
     return platform::Ok();

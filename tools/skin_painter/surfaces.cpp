@@ -884,6 +884,30 @@ PictureSet RenderSkin(const SkinGeometry& geometry, int scale) {
     return out;
 }
 
+platform::Result<void> SaveImage(const QImage& image, const QString& path, const char* format,
+                                 int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setOptimizedWrite(quality >= 0);
+    if (!writer.write(image)) {
+        return platform::Error{
+            platform::ErrorCode::kIoError,
+            (QStringLiteral("cannot write ") + path + QStringLiteral(": ") + writer.errorString())
+                .toStdString()};
+    }
+    // A build that stops half-way leaves the old picture, never a cut one.
+    const platform::Result<bool> written = platform::WriteFileAtomically(
+        path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+        platform::Placement::kReplace, {});
+    if (!written.ok()) {
+        return written.error();
+    }
+    return platform::Ok();
+}
+
 platform::Result<void> SavePictures(const PictureSet& pictures, const QString& folder, int scale) {
     if (!QDir().mkpath(folder)) {
         return platform::Error{platform::ErrorCode::kIoError,
@@ -892,25 +916,11 @@ platform::Result<void> SavePictures(const PictureSet& pictures, const QString& f
     for (const auto& [name, image] : pictures) {
         const QString path =
             QDir(folder).filePath(QString::fromStdString(ScaledPictureName(name, scale)));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "jpg");
         const bool mask = name.find("mask") != std::string::npos;
-        writer.setQuality(mask ? kMaskJpegQuality : kJpegQuality);
-        writer.setOptimizedWrite(true);
-        if (!writer.write(image)) {
-            return platform::Error{platform::ErrorCode::kIoError,
-                                   (QStringLiteral("cannot write ") + path + QStringLiteral(": ") +
-                                    writer.errorString())
-                                       .toStdString()};
-        }
-        // A build that stops half-way leaves the old picture, never a cut one.
-        const platform::Result<bool> written = platform::WriteFileAtomically(
-            path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-            platform::Placement::kReplace, {});
-        if (!written.ok()) {
-            return written.error();
+        if (platform::Result<void> saved =
+                SaveImage(image, path, "jpg", mask ? kMaskJpegQuality : kJpegQuality);
+            !saved.ok()) {
+            return saved;
         }
     }
     return platform::Ok();
