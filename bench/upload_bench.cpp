@@ -3,7 +3,6 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +27,7 @@
 #include "settings/ini_file.h"
 #include "settings/profile_operations.h"
 #include "settings/profile_values.h"
+#include "tests/support/file_replacement_counter.h"
 
 extern char** environ;
 
@@ -35,35 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// Counts replacements (rename onto) and in-place writes of one file of a folder.
-class ReplacementCounter {
-public:
-    ReplacementCounter(const fs::path& dir, std::string name) : name_(std::move(name)) {
-        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        ::inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
-    }
-    ~ReplacementCounter() { ::close(fd_); }
-    long Take() {
-        alignas(inotify_event) char buffer[65536];
-        long count = 0;
-        ssize_t n;
-        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
-            for (char* p = buffer; p < buffer + n;) {
-                auto* event = reinterpret_cast<inotify_event*>(p);
-                if (event->len > 0 && name_ == event->name) {
-                    ++count;
-                }
-                p += sizeof(inotify_event) + event->len;
-            }
-        }
-        return count;
-    }
-
-private:
-    std::string name_;
-    int fd_ = -1;
-};
 
 double Percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
@@ -129,7 +100,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kWarmUp; ++i) {
         zel::device::UploadSettings(context, 1);
     }
-    ReplacementCounter replacements(dir, "config.ini");
+    zel::test::FileReplacementCounter replacements(dir, "config.ini");
     replacements.Take();
     std::vector<double> ms;
     ms.reserve(static_cast<std::size_t>(runs));

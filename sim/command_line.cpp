@@ -1,7 +1,9 @@
 #include "sim/command_line.h"
 
 #include <algorithm>
-#include <cctype>
+#include <optional>
+
+#include "platform/whole_number.h"
 
 namespace zel::sim {
 namespace {
@@ -13,11 +15,11 @@ CommandLine Error(std::string text) {
 }
 
 bool ParseLength(std::string_view text, std::size_t* value) {
-    if (text.empty() || text.size() > 6 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    const std::optional<std::size_t> length = platform::ParseWholeNumber<std::size_t>(text);
+    if (!length) {
         return false;
     }
-    *value = std::stoul(std::string(text));
+    *value = *length;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/sim_protocol.h"
+#include "platform/unique_fd.h"
 
 namespace zel::sim {
 namespace {
@@ -59,15 +60,11 @@ ControlReply SendControlCommand(std::string_view socketPath, std::string_view co
     if (!connected.ok()) {
         return Unreachable("no simulator: " + connected.error().message);
     }
-    const int fd = *connected;
-    ControlReply reply;
-    if (!proto::SendMessage(fd, proto::EncodeMessage(proto::MessageType::Command, command))) {
-        reply = Unreachable("cannot send to the simulator");
-    } else {
-        reply = Await(fd, timeout);
+    const platform::UniqueFd fd(*connected);
+    if (!proto::SendMessage(fd.get(), proto::EncodeMessage(proto::MessageType::Command, command))) {
+        return Unreachable("cannot send to the simulator");
     }
-    ::close(fd);
-    return reply;
+    return Await(fd.get(), timeout);
 }
 
 }  // namespace zel::sim

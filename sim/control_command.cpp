@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "platform/hex_text.h"
+#include "platform/whole_number.h"
 #include "sim/hex.h"
 #include "sim/mouse_model.h"
 
@@ -92,10 +93,7 @@ ControlCommandParse ParseControlCommand(std::string_view text) {
             }
             break;
         case Word::Argument::Button: {
-            const bool digits = !argument.empty() && argument.size() <= 3 &&
-                                std::all_of(argument.begin(), argument.end(),
-                                            [](unsigned char c) { return std::isdigit(c) != 0; });
-            const int button = digits ? std::stoi(std::string(argument)) : 0;
+            const int button = platform::ParseWholeNumber<int>(argument).value_or(0);
             if (button < 1 || button > kButtonCount) {
                 return Fail(name + " needs a button number 1..6");
             }

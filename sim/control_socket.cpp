@@ -33,7 +33,7 @@ bool ControlSocket::Listen(const std::string& path, std::string* error) {
 void ControlSocket::AppendPollFds(std::vector<pollfd>& fds) const {
     fds.push_back({listener_.fd(), POLLIN, 0});
     for (const Connection& connection : connections_) {
-        fds.push_back({connection.fd, POLLIN, 0});
+        fds.push_back({connection.fd.get(), POLLIN, 0});
     }
 }
 
@@ -41,20 +41,22 @@ void ControlSocket::Service(std::span<const pollfd> polled, const CommandHandler
     // Connections accepted below were not polled: they wait for the next turn.
     const std::size_t count = std::min(connections_.size(), polled.empty() ? 0 : polled.size() - 1);
     for (std::size_t i = 0; i < count; ++i) {
-        if (polled[1 + i].revents != 0 && connections_[i].fd >= 0) {
+        if (polled[1 + i].revents != 0 && connections_[i].fd.valid()) {
             Drain(connections_[i], onCommand);
         }
     }
-    std::erase_if(connections_, [](const Connection& c) { return c.fd < 0; });
+    std::erase_if(connections_, [](const Connection& c) { return !c.fd.valid(); });
     if (!polled.empty() && polled[0].revents != 0) {
-        listener_.AcceptAll([this](int fd) { connections_.push_back({fd, nextId_++}); });
+        listener_.AcceptAll([this](int fd) {
+            connections_.push_back({platform::UniqueFd(fd), nextId_++});
+        });
     }
 }
 
 void ControlSocket::Drain(Connection& connection, const CommandHandler& onCommand) {
-    for (int turn = 0; turn < kMessagesPerTurn && connection.fd >= 0; ++turn) {
+    for (int turn = 0; turn < kMessagesPerTurn && connection.fd.valid(); ++turn) {
         const proto::Received received =
-            proto::ReceiveMessage(connection.fd, buffer_, MSG_DONTWAIT);
+            proto::ReceiveMessage(connection.fd.get(), buffer_, MSG_DONTWAIT);
         if (received.status == proto::ReceiveStatus::WouldBlock) {
             return;
         }
@@ -86,7 +88,7 @@ void ControlSocket::Drain(Connection& connection, const CommandHandler& onComman
 
 void ControlSocket::Reply(int client, bool ok, std::string_view text) {
     for (Connection& connection : connections_) {
-        if (connection.id == client && connection.fd >= 0) {
+        if (connection.id == client && connection.fd.valid()) {
             std::vector<std::uint8_t> payload{static_cast<std::uint8_t>(
                 ok ? proto::CommandStatus::Ok : proto::CommandStatus::Failed)};
             payload.insert(payload.end(), text.begin(), text.end());
@@ -98,16 +100,15 @@ void ControlSocket::Reply(int client, bool ok, std::string_view text) {
 
 void ControlSocket::Send(Connection& connection, std::span<const std::uint8_t> message) {
     // A client that does not read its answers is dropped rather than waited for.
-    if (connection.fd >= 0 && !proto::SendMessage(connection.fd, message, MSG_DONTWAIT)) {
+    if (connection.fd.valid() && !proto::SendMessage(connection.fd.get(), message, MSG_DONTWAIT)) {
         CloseConnection(connection);
     }
 }
 
 void ControlSocket::CloseConnection(Connection& connection) {
-    if (connection.fd >= 0) {
-        ::shutdown(connection.fd, SHUT_RDWR);
-        ::close(connection.fd);
-        connection.fd = -1;
+    if (connection.fd.valid()) {
+        ::shutdown(connection.fd.get(), SHUT_RDWR);
+        connection.fd.Reset();
     }
 }
 

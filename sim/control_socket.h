@@ -44,7 +44,7 @@ public:
 
 private:
     struct Connection {
-        int fd = -1;  // -1 once closed; removed at the end of Service
+        platform::UniqueFd fd;  // none once closed; removed at the end of Service
         int id = 0;
     };
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/sim_protocol.h"
 #include "sim/unix_socket_path.h"
@@ -35,14 +36,12 @@ bool ListeningSocket::Listen(const std::string& path, int backlog, std::string* 
         }
         ::unlink(path.c_str());  // left behind by a simulator that did not end cleanly
     }
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    platform::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     const sockaddr_un address = UnixSocketAddress(path);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
-        ::listen(fd, backlog) < 0) {
+    if (!fd.valid() ||
+        ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 ||
+        ::listen(fd.get(), backlog) < 0) {
         *error = "cannot listen on " + path + ": " + std::strerror(errno);
-        if (fd >= 0) {
-            ::close(fd);
-        }
         return false;
     }
     struct stat created {};
@@ -50,14 +49,14 @@ bool ListeningSocket::Listen(const std::string& path, int backlog, std::string* 
         device_ = created.st_dev;
         inode_ = created.st_ino;
     }
-    fd_ = fd;
+    fd_ = std::move(fd);
     path_ = path;
     return true;
 }
 
 void ListeningSocket::AcceptAll(const std::function<void(int fd)>& onAccepted) const {
-    while (fd_ >= 0) {
-        const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    while (fd_.valid()) {
+        const int fd = ::accept4(fd_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) {
                 continue;
@@ -69,11 +68,10 @@ void ListeningSocket::AcceptAll(const std::function<void(int fd)>& onAccepted) c
 }
 
 void ListeningSocket::Close() {
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         return;
     }
-    ::close(fd_);
-    fd_ = -1;
+    fd_.Reset();
     struct stat current {};
     if (::lstat(path_.c_str(), &current) == 0 && current.st_dev == device_ &&
         current.st_ino == inode_) {

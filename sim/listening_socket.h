@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace zel::sim {
 
 class ListeningSocket {
@@ -21,8 +23,8 @@ public:
     // A non-blocking SOCK_SEQPACKET socket listening on `path`. False with *error when the
     // path is unusable or another program serves on it.
     bool Listen(const std::string& path, int backlog, std::string* error);
-    bool listening() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool listening() const { return fd_.valid(); }
+    int fd() const { return fd_.get(); }
 
     // Accepts every waiting connection (non-blocking, close-on-exec) and hands each to
     // onAccepted, which owns it from then on.
@@ -33,7 +35,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    platform::UniqueFd fd_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "sim/socket_server.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,28 +34,22 @@ SocketServer::SocketServer(ServeOptions options, EventLog& log)
       session_(model_, log_, *this, !options_.startUnplugged),
       commands_(session_, [this](int client, bool ok,
                                  std::string_view text) { ReplyCommand(client, ok, text); }),
-      receiveBuffer_(zel::platform::sim_protocol::kMaxMessageLength) {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+      receiveBuffer_(zel::platform::sim_protocol::kMaxMessageLength) {}
 
 SocketServer::~SocketServer() {
     CloseAll();
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
-    }
 }
 
 bool SocketServer::Listen(std::string* error) {
-    if (wakeFd_ < 0) {
-        *error = std::string("eventfd: ") + std::strerror(errno);
+    if (!wake_.valid()) {
+        *error = std::string("eventfd: ") + std::strerror(wake_.OpenError());
         return false;
     }
     return listener_.Listen(options_.socketPath, 64, error);
 }
 
 void SocketServer::Stop() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    wake_.Signal();
 }
 
 void SocketServer::Run(int stopFd) {
@@ -64,11 +57,11 @@ void SocketServer::Run(int stopFd) {
     while (!quit_ && listener_.listening()) {
         fds.clear();
         fds.push_back({listener_.fd(), POLLIN, 0});
-        fds.push_back({wakeFd_, POLLIN, 0});
+        fds.push_back({wake_.fd(), POLLIN, 0});
         fds.push_back({stopFd, POLLIN, 0});  // a negative fd is skipped by poll
         const std::size_t polled = connections_.size();
         for (const Connection& connection : connections_) {
-            fds.push_back({connection.fd, POLLIN, 0});
+            fds.push_back({connection.fd.get(), POLLIN, 0});
         }
 
         if (!commands_.Poll(fds)) {
@@ -78,12 +71,12 @@ void SocketServer::Run(int stopFd) {
             break;
         }
         for (std::size_t i = 0; i < polled && !quit_; ++i) {
-            if (fds[3 + i].revents != 0 && connections_[i].fd >= 0) {
+            if (fds[3 + i].revents != 0 && connections_[i].fd.valid()) {
                 Drain(connections_[i]);
             }
         }
         commands_.FinishDueClicks();
-        std::erase_if(connections_, [](const Connection& c) { return c.fd < 0; });
+        std::erase_if(connections_, [](const Connection& c) { return !c.fd.valid(); });
         if (fds[0].revents != 0 && !quit_) {
             AcceptAll();
         }
@@ -95,16 +88,16 @@ void SocketServer::AcceptAll() {
     listener_.AcceptAll([this](int fd) {
         // Feature reports are logged with the time the kernel queued them for the mouse.
         StampArrivals(fd);
-        connections_.push_back({fd, nextId_++, Role::Fresh});
+        connections_.push_back({platform::UniqueFd(fd), nextId_++, Role::Fresh});
     });
 }
 
 void SocketServer::Drain(Connection& connection) {
     std::vector<std::uint8_t>& buffer = receiveBuffer_;
-    for (int turn = 0; turn < kMessagesPerTurn && connection.fd >= 0 && !quit_; ++turn) {
+    for (int turn = 0; turn < kMessagesPerTurn && connection.fd.valid() && !quit_; ++turn) {
         std::int64_t arrived = 0;
         const proto::Received received =
-            ReceiveStampedMessage(connection.fd, buffer, MSG_DONTWAIT, &arrived);
+            ReceiveStampedMessage(connection.fd.get(), buffer, MSG_DONTWAIT, &arrived);
         switch (received.status) {
             case proto::ReceiveStatus::WouldBlock:
                 return;
@@ -219,7 +212,7 @@ void SocketServer::HandleCommand(Connection& connection, std::span<const std::ui
 
 void SocketServer::Reply(Connection& connection, std::span<const std::uint8_t> message) {
     // A client that does not read its answers is dropped rather than waited for.
-    if (connection.fd >= 0 && !proto::SendMessage(connection.fd, message, MSG_DONTWAIT)) {
+    if (connection.fd.valid() && !proto::SendMessage(connection.fd.get(), message, MSG_DONTWAIT)) {
         Close(connection, "closed");
     }
 }
@@ -241,7 +234,7 @@ void SocketServer::ReplyCommand(int client, bool ok, std::string_view text) {
 
 SocketServer::Connection* SocketServer::Find(int id) {
     for (Connection& connection : connections_) {
-        if (connection.id == id && connection.fd >= 0) {
+        if (connection.id == id && connection.fd.valid()) {
             return &connection;
         }
     }
@@ -249,7 +242,7 @@ SocketServer::Connection* SocketServer::Find(int id) {
 }
 
 void SocketServer::Close(Connection& connection, std::string_view reason) {
-    if (connection.fd < 0) {
+    if (!connection.fd.valid()) {
         return;
     }
     if (connection.role == Role::Reader || connection.role == Role::Writer) {
@@ -259,9 +252,8 @@ void SocketServer::Close(Connection& connection, std::string_view reason) {
             .AddString("reason", reason);
         log_.Write(event);
     }
-    ::shutdown(connection.fd, SHUT_RDWR);
-    ::close(connection.fd);
-    connection.fd = -1;
+    ::shutdown(connection.fd.get(), SHUT_RDWR);
+    connection.fd.Reset();
 }
 
 void SocketServer::CloseAll() {
@@ -277,10 +269,10 @@ std::size_t SocketServer::SendInput(std::span<const std::uint8_t> report) {
     const std::vector<std::uint8_t> message = proto::EncodeMessage(MessageType::Input, report);
     std::size_t delivered = 0;
     for (Connection& connection : connections_) {
-        if (connection.role != Role::Reader || connection.fd < 0) {
+        if (connection.role != Role::Reader || !connection.fd.valid()) {
             continue;
         }
-        if (proto::SendMessage(connection.fd, message, MSG_DONTWAIT)) {
+        if (proto::SendMessage(connection.fd.get(), message, MSG_DONTWAIT)) {
             ++delivered;
         } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
             Close(connection, "closed");
@@ -318,7 +310,7 @@ void SocketServer::AddStatus(JsonObject& state) const {
     const auto count = [this](Role role) {
         return static_cast<std::int64_t>(
             std::count_if(connections_.begin(), connections_.end(),
-                          [role](const Connection& c) { return c.fd >= 0 && c.role == role; }));
+                          [role](const Connection& c) { return c.fd.valid() && c.role == role; }));
     };
     state.AddInt("readers", count(Role::Reader))
         .AddInt("writers", count(Role::Writer))

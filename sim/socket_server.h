@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/wake_up_event.h"
 #include "sim/command_runner.h"
 #include "sim/event_log.h"
 #include "sim/listening_socket.h"
@@ -42,7 +43,7 @@ public:
 private:
     enum class Role { Fresh, Reader, Writer, Watcher, Control };
     struct Connection {
-        int fd = -1;  // -1 once closed; removed from the list after the poll round
+        platform::UniqueFd fd;  // none once closed; removed from the list after the poll round
         int id = 0;
         Role role = Role::Fresh;
     };
@@ -72,7 +73,7 @@ private:
     MouseSession session_;
     CommandRunner commands_;
     ListeningSocket listener_;
-    int wakeFd_ = -1;
+    platform::WakeUpEvent wake_;
     std::vector<Connection> connections_;
     std::vector<std::uint8_t> receiveBuffer_;
     int nextId_ = 1;

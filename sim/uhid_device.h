@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace zel::sim {
 

@@ -1,7 +1,6 @@
 #include "sim/uhid_frontend.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,19 +41,13 @@ UhidFrontend::UhidFrontend(ServeOptions options, EventLog& log, std::unique_ptr<
       session_(model_, log_, *this, !options_.startUnplugged),
       commands_(session_, [this](int client, bool ok, std::string_view text) {
           control_.Reply(client, ok, text);
-      }) {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+      }) {}
 
-UhidFrontend::~UhidFrontend() {
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
-    }
-}
+UhidFrontend::~UhidFrontend() = default;
 
 bool UhidFrontend::Start(std::string* error) {
-    if (wakeFd_ < 0) {
-        *error = std::string("eventfd: ") + std::strerror(errno);
+    if (!wake_.valid()) {
+        *error = std::string("eventfd: ") + std::strerror(wake_.OpenError());
         return false;
     }
     if (!options_.socketPath.empty() && !control_.Listen(options_.socketPath, error)) {
@@ -78,8 +71,7 @@ bool UhidFrontend::CreateDevice(std::string* error) {
 }
 
 void UhidFrontend::Stop() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    wake_.Signal();
 }
 
 bool UhidFrontend::Run(int stopFd) {
@@ -88,7 +80,7 @@ bool UhidFrontend::Run(int stopFd) {
     while (!quit_) {
         fds.clear();
         fds.push_back({device_->fd(), POLLIN, 0});
-        fds.push_back({wakeFd_, POLLIN, 0});
+        fds.push_back({wake_.fd(), POLLIN, 0});
         fds.push_back({stopFd, POLLIN, 0});  // a negative fd is skipped by poll
         if (control_.listening()) {
             control_.AppendPollFds(fds);

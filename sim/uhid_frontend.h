@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/wake_up_event.h"
 #include "sim/command_runner.h"
 #include "sim/control_socket.h"
 #include "sim/event_log.h"
@@ -66,7 +67,7 @@ private:
     MouseSession session_;
     ControlSocket control_;
     CommandRunner commands_;
-    int wakeFd_ = -1;
+    platform::WakeUpEvent wake_;
     // The host has the device open (between the kernel's open and close requests).
     bool hostOpen_ = false;
     // Numbers the host's open periods; logged as "client" like a socket connection.

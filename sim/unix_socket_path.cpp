@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace zel::sim {
 
 sockaddr_un UnixSocketAddress(const std::string& path) {
@@ -16,14 +18,14 @@ sockaddr_un UnixSocketAddress(const std::string& path) {
 }
 
 bool SomeoneListens(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    const platform::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
         return false;
     }
     const sockaddr_un address = UnixSocketAddress(path);
-    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int result =
+        ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int error = errno;
-    ::close(fd);
     // A live stream socket at the path refuses the packet type instead of the connection.
     return result == 0 || (error != ECONNREFUSED && error != ENOENT);
 }

@@ -2,16 +2,18 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/signal_descriptor.h"
 #include "platform/thread_priority.h"
+#include "platform/unique_fd.h"
 #include "sim/command_line.h"
 #include "sim/control_client.h"
 #include "sim/event_log.h"
@@ -28,9 +30,11 @@ constexpr int kExitUnreachable = 3;
 
 int Serve(const CommandLine& line) {
     ::signal(SIGPIPE, SIG_IGN);  // a log reader that goes away must not end the mouse
+    zel::platform::UniqueFd logFile;
     int logFd = STDOUT_FILENO;
     if (!line.logPath.empty()) {
-        logFd = ::open(line.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        logFile.Reset(::open(line.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        logFd = logFile.get();
         if (logFd < 0) {
             std::fprintf(stderr, "zel-mouse-sim: cannot open log %s: %s\n", line.logPath.c_str(),
                          std::strerror(errno));
@@ -39,12 +43,9 @@ int Serve(const CommandLine& line) {
     }
 
     // SIGINT and SIGTERM arrive on a descriptor the server polls, so it ends cleanly.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    const int signalFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    constexpr std::array<int, 2> kStopSignals = {SIGINT, SIGTERM};
+    zel::platform::SignalDescriptor stopSignals(kStopSignals);
+    const int signalFd = stopSignals.fd();
 
     // The mouse answers like hardware even on a busy machine, so the figures taken against it
     // are the program's: its one thread is raised as far as the system allows (real-time where

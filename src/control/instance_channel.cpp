@@ -97,7 +97,7 @@ platform::Result<void> MakePrivateFolder(const std::string& folder) {
     }
     // Opened without following a link, so that the checks and the mode change concern the
     // folder itself and not something another user swapped in.
-    UniqueSocket fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    platform::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) {
         return NotPrivate(errno == ELOOP || errno == ENOTDIR ? "it is not a folder"
                                                              : std::strerror(errno));
@@ -223,7 +223,8 @@ bool InstanceLock::TryLock(const std::string& path) {
     // next start would make a new file and lock that one too. A few tries outlast a cleaner.
     constexpr int kTries = 8;
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        UniqueSocket fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        platform::UniqueFd fd(
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!fd.valid()) {
             return false;
         }
@@ -250,7 +251,7 @@ bool InstanceLock::TryLock(const std::string& path) {
         const std::size_t slash = path.rfind('/');
         const std::string folder =
             slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-        folder_ = UniqueSocket(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        folder_ = platform::UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder_.valid() && ::flock(folder_.get(), LOCK_SH | LOCK_NB) != 0) {
             folder_.Reset();
         }
@@ -287,7 +288,7 @@ void InstanceLock::Announce(std::string_view state) {
 }
 
 std::string InstanceState(const std::string& lockPath) {
-    UniqueSocket fd(::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    platform::UniqueFd fd(::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) {
         return {};
     }
@@ -336,7 +337,7 @@ platform::Result<void> InstanceServer::Listen(const std::string& path) {
         }
         return CheckInstanceSocketPath(path);
     }
-    UniqueSocket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.valid()) {
         const int error = errno;
         return platform::Error{platform::ErrorCode::kIoError,
@@ -365,14 +366,14 @@ platform::Result<void> InstanceServer::Listen(const std::string& path) {
     return platform::Ok();
 }
 
-UniqueSocket InstanceServer::Accept() {
+platform::UniqueFd InstanceServer::Accept() {
     if (!IsListening()) {
         return {};
     }
     for (;;) {
         const int client = ::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC);
         if (client >= 0 || errno != EINTR) {
-            return UniqueSocket(client);
+            return platform::UniqueFd(client);
         }
     }
 }
@@ -384,12 +385,12 @@ void InstanceServer::Close() {
     }
 }
 
-UniqueSocket ConnectToInstance(const std::string& path) {
+platform::UniqueFd ConnectToInstance(const std::string& path) {
     sockaddr_un address{};
     if (!FillAddress(path, address)) {
         return {};
     }
-    UniqueSocket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd.valid()) {
         return {};
     }

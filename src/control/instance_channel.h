@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/unique_socket.h"
 #include "platform/outcome.h"
+#include "platform/unique_fd.h"
 
 namespace zel::control {
 
@@ -72,8 +72,8 @@ public:
     void Announce(std::string_view state);
 
 private:
-    UniqueSocket fd_;
-    UniqueSocket folder_;
+    platform::UniqueFd fd_;
+    platform::UniqueFd folder_;
     std::string path_;
 };
 
@@ -92,12 +92,12 @@ public:
     bool IsListening() const { return fd_.valid(); }
     int fd() const { return fd_.get(); }
     // A waiting connection; an invalid socket when there is none.
-    UniqueSocket Accept();
+    platform::UniqueFd Accept();
     // Stops listening and removes the socket file.
     void Close();
 
 private:
-    UniqueSocket fd_;
+    platform::UniqueFd fd_;
     std::string path_;
 };
 
@@ -118,7 +118,7 @@ std::string SocketOfInstance(std::string_view state);
 platform::Result<void> CheckInstanceSocketPath(const std::string& path);
 
 // Connects to the socket; an invalid socket when nobody listens there.
-UniqueSocket ConnectToInstance(const std::string& path);
+platform::UniqueFd ConnectToInstance(const std::string& path);
 
 // Reads until `complete(bytes)` says the message is whole, the peer closes (then whatever
 // came is returned), more than `maxBytes` arrive or `timeoutMs` passes (both: nullopt).

@@ -74,7 +74,7 @@ long long MonotonicMs() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-PendingRequest::PendingRequest(UniqueSocket connection, long long deadlineMs)
+PendingRequest::PendingRequest(platform::UniqueFd connection, long long deadlineMs)
     : connection_(std::move(connection)), deadlineMs_(deadlineMs) {}
 
 PendingRequest::Progress PendingRequest::ReadAvailable() {
@@ -103,7 +103,7 @@ bool SendReply(int connection, std::string_view reply) {
     return WriteAll(connection, reply, kReplyTimeoutMs);
 }
 
-void TurnAwayBusy(UniqueSocket connection) {
+void TurnAwayBusy(platform::UniqueFd connection) {
     ControlReply busy;
     busy.busy = true;
     const std::string reply = EncodeReply(busy);

@@ -12,7 +12,7 @@
 #include "control/command_line.h"
 #include "control/control_protocol.h"
 #include "control/control_target.h"
-#include "control/unique_socket.h"
+#include "platform/unique_fd.h"
 
 namespace zel::control {
 
@@ -35,7 +35,7 @@ long long MonotonicMs();
 // ReadAvailable whenever the connection is readable; it never waits for bytes.
 class PendingRequest {
 public:
-    PendingRequest(UniqueSocket connection, long long deadlineMs);
+    PendingRequest(platform::UniqueFd connection, long long deadlineMs);
 
     enum class Progress {
         Waiting,  // more bytes are to come
@@ -48,10 +48,10 @@ public:
 
     int fd() const { return connection_.get(); }
     long long deadlineMs() const { return deadlineMs_; }
-    UniqueSocket TakeConnection() { return std::move(connection_); }
+    platform::UniqueFd TakeConnection() { return std::move(connection_); }
 
 private:
-    UniqueSocket connection_;
+    platform::UniqueFd connection_;
     std::string bytes_;
     long long deadlineMs_;
 };
@@ -60,7 +60,7 @@ bool SendReply(int connection, std::string_view reply);
 
 // Past kMaxPendingRequests: tells the client at once that the program is busy (its request is
 // never read, so nothing is done) and closes the connection. Never waits.
-void TurnAwayBusy(UniqueSocket connection);
+void TurnAwayBusy(platform::UniqueFd connection);
 
 // The command words with the FILE of export, import, macros export and macros import made
 // absolute against `workingFolder`: the program that carries the command out runs in a folder

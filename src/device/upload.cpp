@@ -23,6 +23,8 @@ UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentP
     // even while the player thread changes the DPI level.
     const settings::ProfileValues values = settings::TakeProfileValues(profile);
     const settings::UploadValues upload = settings::DeriveUploadValues(values);
+    // What the player and the window read of this upload is in place before the first report.
+    settings::StoreDerivedValues(profile, upload.derived);
 
     // Closed channel: nothing is sent, and that is not a failed send.
     const bool sending = link.IsWriteOpen();
@@ -30,23 +32,16 @@ UploadOutcome UploadSettings(const UploadContext& context, std::int32_t currentP
     const auto sent = [&](bool taken) { everySendTaken = everySendTaken && (taken || !sending); };
 
     for (std::size_t button = 0; button < upload.buttonDeviceCode.size(); ++button) {
-        profile.reportsDpiLevel[button].store(upload.derived.reportsDpiLevel[button],
-                                              std::memory_order_relaxed);
-        profile.cyclesUsbSpeed[button].store(upload.derived.cyclesUsbSpeed[button],
-                                             std::memory_order_relaxed);
         sent(link.SendButtonFunction(button, upload.buttonDeviceCode[button]));
     }
 
     sent(link.SendWheel(upload.wheelStatus));
 
     for (std::size_t level = 0; level < upload.derived.appliedDpiCode.size(); ++level) {
-        const std::uint8_t code = upload.derived.appliedDpiCode[level];
-        profile.appliedDpiCode[level].store(code, std::memory_order_relaxed);
-        sent(link.SendDpiLevel(static_cast<std::uint8_t>(level), upload.dpiLevel, code,
-                               upload.dpiEnableMask));
+        sent(link.SendDpiLevel(static_cast<std::uint8_t>(level), upload.dpiLevel,
+                               upload.derived.appliedDpiCode[level], upload.dpiEnableMask));
     }
 
-    profile.appliedLedStatus.store(upload.derived.appliedLedStatus, std::memory_order_relaxed);
     sent(link.SendLed(upload.ledDeviceCode));
 
     if (context.repaint) {

@@ -1,7 +1,5 @@
 #include "macro/input_reader.h"
 
-#include <pthread.h>
-
 #include <algorithm>
 
 #include "device/feature_report.h"
@@ -62,23 +60,14 @@ InputReader::~InputReader() {
 }
 
 void InputReader::Start() {
-    if (thread_.joinable()) {
-        return;
-    }
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_.Start(kInputReaderThreadName, [this](std::stop_token stop) { Run(stop); });
 }
 
 void InputReader::Stop() {
-    if (!thread_.joinable()) {
-        return;
-    }
-    thread_.request_stop();
-    link_.CancelRead();
-    thread_.join();
+    thread_.Stop([this] { link_.CancelRead(); });
 }
 
 void InputReader::Run(std::stop_token stop) {
-    ::pthread_setname_np(::pthread_self(), kInputReaderThreadName);
     if (priority_ != nullptr) {
         priority_->RaiseCurrentThread("input reader");
     }

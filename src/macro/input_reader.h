@@ -7,11 +7,11 @@
 #include <chrono>
 #include <cstdint>
 #include <span>
-#include <thread>
 
 #include "device/device_link.h"
 #include "macro/playback_state.h"
 #include "platform/thread_priority.h"
+#include "platform/worker_thread.h"
 #include "settings/profile_settings.h"
 
 namespace zel::macro {
@@ -53,7 +53,7 @@ public:
     // channel, which stays cancelled (every later read fails at once); a wait for a channel or
     // a retry pause ends on the stop request. Safe to call twice.
     void Stop();
-    bool Running() const { return thread_.joinable(); }
+    bool Running() const { return thread_.Running(); }
 
 private:
     void Run(std::stop_token stop);
@@ -62,7 +62,7 @@ private:
     const settings::ProfileSettings& profile_;
     PlaybackState& state_;
     platform::ThreadPriority* priority_;
-    std::jthread thread_;
+    platform::WorkerThread thread_;
 };
 
 }  // namespace zel::macro

@@ -1,6 +1,5 @@
 #include "macro/macro_player.h"
 
-#include <pthread.h>
 #include <sys/prctl.h>
 
 #include <utility>
@@ -19,23 +18,15 @@ MacroPlayer::~MacroPlayer() {
 }
 
 void MacroPlayer::Start() {
-    if (thread_.joinable()) {
-        return;
-    }
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_.Start(kMacroPlayerThreadName, [this](std::stop_token stop) { Run(stop); });
 }
 
 void MacroPlayer::Stop() {
-    if (!thread_.joinable()) {
-        return;
-    }
     // The stop token wakes the idle wait and every step delay.
-    thread_.request_stop();
-    thread_.join();
+    thread_.Stop();
 }
 
 void MacroPlayer::Run(std::stop_token stop) {
-    ::pthread_setname_np(::pthread_self(), kMacroPlayerThreadName);
     // Step delays end on time to the microsecond rather than within the default 50 us slack
     // (a real-time thread has none anyway).
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);

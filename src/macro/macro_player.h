@@ -21,6 +21,7 @@
 #include "macro/playback_state.h"
 #include "platform/launcher.h"
 #include "platform/thread_priority.h"
+#include "platform/worker_thread.h"
 #include "settings/profile_settings.h"
 
 namespace zel::macro {
@@ -70,7 +71,7 @@ public:
     // Between requests the thread sleeps until the reader raises one; between steps until the
     // next step is due.
     void Stop();
-    bool Running() const { return thread_.joinable(); }
+    bool Running() const { return thread_.Running(); }
 
     // The work of one play request, on the calling thread: for each configurable button whose
     // event code is pressedCode, the DPI-level and report-rate follow-ups, then its function.
@@ -98,7 +99,7 @@ private:
     PlaybackServices services_;
     PlaybackState& state_;
     PlaybackClock& clock_;
-    std::jthread thread_;
+    platform::WorkerThread thread_;
 };
 
 }  // namespace zel::macro

@@ -13,6 +13,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/edition.h"
+#include "platform/unique_fd.h"
 
 namespace zel::platform {
 namespace {
@@ -163,10 +164,6 @@ AppPaths AppPaths::ForInstallation(std::string_view exeDir, std::string_view dat
     return paths;
 }
 
-AppPaths AppPaths::ForRunningExecutable(int languageFlag) {
-    return ForDirectory(ExecutableDirectory(), languageFlag);
-}
-
 void AppPaths::SetLanguage(int languageFlag) {
     macroPath = MacroPathIn(userDir, languageFlag);
 }
@@ -208,16 +205,15 @@ int MakeFolders(const std::string& folder) {
 
 // Reads a whole small file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         return false;
     }
     char buffer[65536];
     ssize_t count = 0;
-    while ((count = ::read(fd, buffer, sizeof buffer)) > 0) {
+    while ((count = ::read(fd.get(), buffer, sizeof buffer)) > 0) {
         contents.append(buffer, static_cast<std::size_t>(count));
     }
-    ::close(fd);
     return count == 0;
 }
 

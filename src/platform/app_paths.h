@@ -79,8 +79,6 @@ struct AppPaths {
     // The installed layout: shipped data in dataDir, written files in userDir.
     static AppPaths ForInstallation(std::string_view exeDir, std::string_view dataDir,
                                     std::string_view userDir, int languageFlag);
-    // ForDirectory(ExecutableDirectory(), languageFlag).
-    static AppPaths ForRunningExecutable(int languageFlag);
 
     // The macro file follows the edition.
     void SetLanguage(int languageFlag);

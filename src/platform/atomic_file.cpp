@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace zel::platform {
 namespace {

@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace zel::platform {
 namespace {

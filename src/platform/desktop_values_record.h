@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace zel::platform {
 

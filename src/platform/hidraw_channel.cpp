@@ -2,7 +2,6 @@
 
 #include <linux/hidraw.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -39,16 +38,18 @@ Result<void> LockSoleReader(int fd) {
 
 std::unique_ptr<HidrawChannel> HidrawChannel::Adopt(UniqueFd device,
                                                     const HidrawChannelOptions& options) {
-    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (!device.valid() || !wake.valid()) {
+    if (!device.valid()) {
         return nullptr;
     }
-    return std::unique_ptr<HidrawChannel>(
-        new HidrawChannel(std::move(device), std::move(wake), options));
+    std::unique_ptr<HidrawChannel> channel(new HidrawChannel(std::move(device), options));
+    if (!channel->wake_.valid()) {
+        return nullptr;
+    }
+    return channel;
 }
 
-HidrawChannel::HidrawChannel(UniqueFd device, UniqueFd wake, const HidrawChannelOptions& options)
-    : device_(std::move(device)), wake_(std::move(wake)), options_(options) {}
+HidrawChannel::HidrawChannel(UniqueFd device, const HidrawChannelOptions& options)
+    : device_(std::move(device)), options_(options) {}
 
 bool HidrawChannel::SendFeatureReport(std::span<const std::uint8_t> report) {
     if (options_.access != HidAccess::Write || report.empty() ||
@@ -72,7 +73,7 @@ std::optional<std::size_t> HidrawChannel::ReadInputReport(std::span<std::uint8_t
         if (cancelled_.load(std::memory_order_acquire)) {
             return std::nullopt;
         }
-        std::array<pollfd, 2> fds = {{{device_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}}};
+        std::array<pollfd, 2> fds = {{{device_.get(), POLLIN, 0}, {wake_.fd(), POLLIN, 0}}};
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) {
                 continue;
@@ -104,9 +105,7 @@ std::optional<std::size_t> HidrawChannel::ReadInputReport(std::span<std::uint8_t
 
 void HidrawChannel::Cancel() {
     cancelled_.store(true, std::memory_order_release);
-    const std::uint64_t one = 1;
-    // The counter only grows, so the eventfd stays readable for every later read.
-    [[maybe_unused]] const ssize_t written = ::write(wake_.get(), &one, sizeof one);
+    wake_.Signal();  // stays readable: every later read ends at once too
 }
 
 }  // namespace zel::platform

@@ -9,8 +9,9 @@
 #include <span>
 
 #include "platform/hid_transport.h"
-#include "platform/hidraw_unique_fd.h"
 #include "platform/outcome.h"
+#include "platform/unique_fd.h"
+#include "platform/wake_up_event.h"
 
 namespace zel::platform {
 
@@ -43,10 +44,10 @@ public:
     void Cancel() override;
 
 private:
-    HidrawChannel(UniqueFd device, UniqueFd wake, const HidrawChannelOptions& options);
+    HidrawChannel(UniqueFd device, const HidrawChannelOptions& options);
 
     UniqueFd device_;
-    UniqueFd wake_;  // eventfd that Cancel() makes readable for good
+    WakeUpEvent wake_;  // Cancel() makes it readable for good
     HidrawChannelOptions options_;
     std::atomic<bool> cancelled_{false};
 };

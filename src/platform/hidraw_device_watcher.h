@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/hid_transport.h"
-#include "platform/hidraw_unique_fd.h"
 #include "platform/outcome.h"
 #include "platform/uevent_message.h"
+#include "platform/unique_fd.h"
 
 struct udev;
 struct udev_monitor;

@@ -15,7 +15,7 @@
 #include "platform/hex_text.h"
 #include "platform/hidraw_channel.h"
 #include "platform/hidraw_device_watcher.h"
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 #include "platform/whole_number.h"
 
 namespace zel::platform {
@@ -253,7 +253,9 @@ std::unique_ptr<HidChannel> HidrawTransport::Open(const HidCollectionInfo& colle
         std::string text = "cannot open " + CollectionName(collection) + " for " + purpose + ": " +
                            std::strerror(error);
         if (error == EACCES || error == EPERM) {
-            text += " (install the udev rule 70-zel-gmouse.rules, see ZEL_GMouse(1), ACCESS TO THE MOUSE)";
+            text +=
+                " (install the udev rule 70-zel-gmouse.rules, see ZEL_GMouse(1), ACCESS TO THE "
+                "MOUSE)";
         }
         Report(text);
         return nullptr;

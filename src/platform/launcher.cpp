@@ -17,7 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include "platform/unique_fd.h"
 
 extern char** environ;
 
@@ -63,14 +66,13 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 // waitid() instead, again leaving the child for the caller to reap.
 bool ExitsBefore(pid_t pid, std::chrono::steady_clock::time_point deadline) {
     // Through syscall(): glibc's own wrapper is declared without C linkage for C++.
-    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (pidfd >= 0) {
+    const UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    if (pidfd.valid()) {
         int ready;
         do {
-            pollfd exited{pidfd, POLLIN, 0};
+            pollfd exited{pidfd.get(), POLLIN, 0};
             ready = ::poll(&exited, 1, RemainingMs(deadline));
         } while (ready < 0 && errno == EINTR);
-        ::close(pidfd);
         return ready > 0;
     }
     std::mutex mutex;
@@ -139,14 +141,14 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
     if (argv.empty() || argv[0].empty()) {
         return result;
     }
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    std::optional<PipeEnds> output = OpenPipe();
+    if (!output) {
         return result;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output->write.get(), STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     // The caller may block signals for a signalfd; the helper must not inherit that.
     posix_spawnattr_t attributes;
@@ -166,9 +168,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
         ::posix_spawn(&pid, argv[0].c_str(), &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    ::close(pipeFds[1]);
+    output->write.Reset();  // the helper holds the only write end: its exit ends the output
     if (spawnError != 0) {
-        ::close(pipeFds[0]);
         return result;
     }
     result.started = true;
@@ -176,7 +177,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::array<char, 4096> chunk;
     while (true) {
-        pollfd readable{pipeFds[0], POLLIN, 0};
+        pollfd readable{output->read.get(), POLLIN, 0};
         int ready = ::poll(&readable, 1, RemainingMs(deadline));
         if (ready < 0 && errno == EINTR) {
             continue;
@@ -184,7 +185,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
         if (ready <= 0) {
             break;  // timed out
         }
-        ssize_t n = ::read(pipeFds[0], chunk.data(), chunk.size());
+        ssize_t n = ::read(output->read.get(), chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -194,7 +195,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutMs) {
         std::size_t room = kMaxOutput - std::min(kMaxOutput, result.output.size());
         result.output.append(chunk.data(), std::min(room, static_cast<std::size_t>(n)));
     }
-    ::close(pipeFds[0]);
+    output->read.Reset();
 
     int status = 0;
     if (!ExitsBefore(pid, deadline)) {
@@ -219,52 +220,51 @@ bool StartDetached(const std::vector<std::string>& argv) {
     auto args = ArgvPointers(argv);
     sigset_t none;
     sigemptyset(&none);
-    int errorPipe[2];
-    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+    std::optional<PipeEnds> errorPipe = OpenPipe();
+    if (!errorPipe) {
         return false;
     }
     pid_t child = ::fork();
     if (child < 0) {
-        ::close(errorPipe[0]);
-        ::close(errorPipe[1]);
         return false;
     }
     if (child == 0) {
-        ::close(errorPipe[0]);
+        errorPipe->read.Reset();
         ::setsid();
         pid_t grandchild = ::fork();
         if (grandchild != 0) {
             if (grandchild < 0) {
                 int error = errno;
-                [[maybe_unused]] auto ignored = ::write(errorPipe[1], &error, sizeof error);
+                [[maybe_unused]] auto ignored =
+                    ::write(errorPipe->write.get(), &error, sizeof error);
             }
             ::_exit(0);
         }
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        int devNull = ::open("/dev/null", O_RDONLY);
-        if (devNull >= 0) {
-            ::dup2(devNull, STDIN_FILENO);
-            if (devNull != STDIN_FILENO) {
-                ::close(devNull);
-            }
+        // Without close-on-exec: when standard input was closed, this is it.
+        UniqueFd devNull(::open("/dev/null", O_RDONLY));
+        if (devNull.get() == STDIN_FILENO) {
+            [[maybe_unused]] const int input = devNull.Release();
+        } else if (devNull.valid()) {
+            ::dup2(devNull.get(), STDIN_FILENO);
+            devNull.Reset();
         }
         // Descriptors this process opened without close-on-exec stay with us.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
         ::execv(args[0], args.data());
         int error = errno;
-        [[maybe_unused]] auto ignored = ::write(errorPipe[1], &error, sizeof error);
+        [[maybe_unused]] auto ignored = ::write(errorPipe->write.get(), &error, sizeof error);
         ::_exit(127);
     }
-    ::close(errorPipe[1]);
+    errorPipe->write.Reset();
     int status = 0;
     WaitForChild(child, &status, 0);
     // The pipe closes without data when exec succeeded.
     int error = 0;
     ssize_t n;
     do {
-        n = ::read(errorPipe[0], &error, sizeof error);
+        n = ::read(errorPipe->read.get(), &error, sizeof error);
     } while (n < 0 && errno == EINTR);
-    ::close(errorPipe[0]);
     return n == 0;
 }
 

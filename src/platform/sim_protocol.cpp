@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace zel::platform::sim_protocol {
 namespace {
 
@@ -98,22 +100,21 @@ Result<int> Connect(std::string_view path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.data(), path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
         return Error{ErrorCode::kIoError, std::string("socket: ") + std::strerror(errno)};
     }
     int result;
     do {
-        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        result = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     } while (result < 0 && errno == EINTR);
     if (result < 0) {
         const int error = errno;
-        ::close(fd);
         return Error{
             error == ENOENT || error == ECONNREFUSED ? ErrorCode::kNotFound : ErrorCode::kIoError,
             "cannot connect to " + std::string(path) + ": " + std::strerror(error)};
     }
-    return fd;
+    return fd.Release();
 }
 
 bool SendMessage(int fd, std::span<const std::uint8_t> message, int flags) {

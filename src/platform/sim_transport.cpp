@@ -12,8 +12,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 #include "platform/sim_protocol.h"
+#include "platform/unique_fd.h"
 
 namespace zel::platform {
 namespace {
@@ -52,30 +55,28 @@ proto::Received AwaitMessage(int fd, MessageBuffer& buffer) {
     }
 }
 
-// A connection that has sent request and got an answer of type expected; -1 otherwise.
-int Request(const std::string& socketPath, MessageType request,
-            std::span<const std::uint8_t> payload, MessageType expected, MessageBuffer& answer,
-            std::size_t* answerLength) {
+// A connection that has sent request and got an answer of type expected; none otherwise.
+UniqueFd Request(const std::string& socketPath, MessageType request,
+                 std::span<const std::uint8_t> payload, MessageType expected, MessageBuffer& answer,
+                 std::size_t* answerLength) {
     const Result<int> connected = proto::Connect(socketPath);
     if (!connected.ok()) {
-        return -1;
+        return {};
     }
-    const int fd = *connected;
-    if (proto::SendMessage(fd, proto::EncodeMessage(request, payload))) {
-        const proto::Received received = AwaitMessage(fd, answer);
+    UniqueFd fd(*connected);
+    if (proto::SendMessage(fd.get(), proto::EncodeMessage(request, payload))) {
+        const proto::Received received = AwaitMessage(fd.get(), answer);
         if (received.status == proto::ReceiveStatus::Message && TypeOf(answer) == expected) {
             *answerLength = received.length;
             return fd;
         }
     }
-    ::close(fd);
-    return -1;
+    return {};
 }
 
 class SimChannel final : public HidChannel {
 public:
-    SimChannel(int fd, HidAccess access) : fd_(fd), access_(access) {}
-    ~SimChannel() override { ::close(fd_); }
+    SimChannel(UniqueFd fd, HidAccess access) : fd_(std::move(fd)), access_(access) {}
     SimChannel(const SimChannel&) = delete;
     SimChannel& operator=(const SimChannel&) = delete;
 
@@ -88,11 +89,11 @@ public:
         if (cancelled_) {
             return false;
         }
-        if (!proto::SendMessage(fd_, proto::EncodeMessage(MessageType::Feature, report))) {
+        if (!proto::SendMessage(fd_.get(), proto::EncodeMessage(MessageType::Feature, report))) {
             return false;
         }
         MessageBuffer answer;
-        const proto::Received received = AwaitMessage(fd_, answer);
+        const proto::Received received = AwaitMessage(fd_.get(), answer);
         if (received.status != proto::ReceiveStatus::Message) {
             Cancel();  // gone or hung: an answer arriving later must not pair with the next send
             return false;
@@ -107,7 +108,7 @@ public:
         }
         MessageBuffer message;
         while (!cancelled_) {
-            const proto::Received received = proto::ReceiveMessage(fd_, message);
+            const proto::Received received = proto::ReceiveMessage(fd_.get(), message);
             if (received.status != proto::ReceiveStatus::Message) {
                 return std::nullopt;  // unplugged, simulator gone, or Cancel()
             }
@@ -124,11 +125,12 @@ public:
 
     void Cancel() override {
         cancelled_ = true;
-        ::shutdown(fd_, SHUT_RDWR);  // wakes a blocked receive; the fd stays valid until closed
+        ::shutdown(fd_.get(),
+                   SHUT_RDWR);  // wakes a blocked receive; the fd stays valid until closed
     }
 
 private:
-    const int fd_;
+    const UniqueFd fd_;
     const HidAccess access_;
     std::atomic<bool> cancelled_{false};
     std::mutex sendMutex_;
@@ -136,34 +138,28 @@ private:
 
 class SimWatcher final : public HidDeviceWatcher {
 public:
-    // fd: a connection that has been answered Watching (present), or -1 when none could be made.
-    SimWatcher(int fd, bool present, std::string path)
-        : fd_(fd), present_(present), path_(std::move(path)) {
-        if (::pipe2(silentPipe_, O_CLOEXEC) != 0) {
-            silentPipe_[0] = silentPipe_[1] = -1;
+    // fd: a connection that has been answered Watching (present), or none when none could be
+    // made.
+    SimWatcher(UniqueFd fd, bool present, std::string path)
+        : fd_(std::move(fd)), present_(present), path_(std::move(path)) {
+        if (std::optional<PipeEnds> pipe = OpenPipe()) {
+            silentPipe_ = std::move(*pipe);
         }
-        if (fd_ < 0) {
-            fd_ = silentPipe_[0];
-            silentPipe_[0] = -1;
-        }
-    }
-    ~SimWatcher() override {
-        for (const int fd : {fd_, silentPipe_[0], silentPipe_[1]}) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
+        if (!fd_.valid()) {
+            fd_ = std::move(silentPipe_.read);
         }
     }
     SimWatcher(const SimWatcher&) = delete;
     SimWatcher& operator=(const SimWatcher&) = delete;
 
-    int PollFd() const override { return fd_; }
+    int PollFd() const override { return fd_.get(); }
 
     std::vector<HidDeviceEvent> TakeEvents() override {
         std::vector<HidDeviceEvent> events;
         MessageBuffer message;
         while (!silent_) {
-            const proto::Received received = proto::ReceiveMessage(fd_, message, MSG_DONTWAIT);
+            const proto::Received received =
+                proto::ReceiveMessage(fd_.get(), message, MSG_DONTWAIT);
             if (received.status == proto::ReceiveStatus::WouldBlock) {
                 break;
             }
@@ -192,15 +188,15 @@ private:
     // does not spin on the closed connection.
     void FallSilent() {
         silent_ = true;
-        if (silentPipe_[0] >= 0) {
-            ::dup2(silentPipe_[0], fd_);
+        if (silentPipe_.read.valid()) {
+            ::dup2(silentPipe_.read.get(), fd_.get());
         }
     }
 
-    int fd_;
+    UniqueFd fd_;
     bool present_;
     bool silent_ = false;
-    int silentPipe_[2] = {-1, -1};  // [1] stays open so [0] never reads end-of-file
+    PipeEnds silentPipe_;  // the write end stays open so the read end never reads end-of-file
     std::string path_;
 };
 
@@ -219,12 +215,10 @@ std::unique_ptr<SimTransport> SimTransport::FromEnvironment() {
 std::vector<HidCollectionInfo> SimTransport::Enumerate() {
     MessageBuffer answer;
     std::size_t length = 0;
-    const int fd =
-        Request(socketPath_, MessageType::Describe, {}, MessageType::Description, answer, &length);
-    if (fd < 0) {
+    if (!Request(socketPath_, MessageType::Describe, {}, MessageType::Description, answer, &length)
+             .valid()) {
         return {};
     }
-    ::close(fd);
     const auto description = proto::DecodeDescription(std::span(answer).first(length));
     std::vector<HidCollectionInfo> collections;
     if (!description || !description->present) {
@@ -247,21 +241,21 @@ std::unique_ptr<HidChannel> SimTransport::Open(const HidCollectionInfo& collecti
         access == HidAccess::Read ? proto::Access::Read : proto::Access::Write);
     MessageBuffer answer;
     std::size_t length = 0;
-    const int fd = Request(socketPath, MessageType::Open, std::span(&accessByte, 1),
-                           MessageType::Opened, answer, &length);
-    if (fd < 0) {
+    UniqueFd fd = Request(socketPath, MessageType::Open, std::span(&accessByte, 1),
+                          MessageType::Opened, answer, &length);
+    if (!fd.valid()) {
         return nullptr;
     }
-    return std::make_unique<SimChannel>(fd, access);
+    return std::make_unique<SimChannel>(std::move(fd), access);
 }
 
 std::unique_ptr<HidDeviceWatcher> SimTransport::Watch() {
     MessageBuffer answer;
     std::size_t length = 0;
-    const int fd =
+    UniqueFd fd =
         Request(socketPath_, MessageType::Watch, {}, MessageType::Watching, answer, &length);
-    const bool present = fd >= 0 && length == 2 && answer[1] == 1;
-    return std::make_unique<SimWatcher>(fd, present, InterfacePath());
+    const bool present = fd.valid() && length == 2 && answer[1] == 1;
+    return std::make_unique<SimWatcher>(std::move(fd), present, InterfacePath());
 }
 
 }  // namespace zel::platform

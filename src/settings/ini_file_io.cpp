@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
-#include "platform/hidraw_unique_fd.h"
+#include "platform/unique_fd.h"
 #include "settings/ini_file.h"
 
 namespace zel::ini::detail {

@@ -32,23 +32,15 @@ std::mutex& ThreadMutexFor(const std::filesystem::path& target) {
 // process stay serialised by the mutex and the rename still keeps every file whole.
 FileWriteLock::FileWriteLock(const std::filesystem::path& target)
     : threadLock_(ThreadMutexFor(target)) {
-    folderFd_ = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd_ < 0) {
-        return;
-    }
-    while (::flock(folderFd_, LOCK_EX) != 0) {
+    folder_.Reset(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    while (folder_.valid() && ::flock(folder_.get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
-            ::close(folderFd_);
-            folderFd_ = -1;
-            return;
+            folder_.Reset();
         }
     }
 }
 
-FileWriteLock::~FileWriteLock() {
-    if (folderFd_ >= 0) {
-        ::close(folderFd_);  // releases the flock
-    }
-}
+// Closing the folder releases the flock; the mutex goes after it (members go in reverse).
+FileWriteLock::~FileWriteLock() = default;
 
 }  // namespace zel::ini::detail

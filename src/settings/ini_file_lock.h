@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <mutex>
 
+#include "platform/unique_fd.h"
+
 namespace zel::ini::detail {
 
 // Held for the lifetime of the object. target must be a resolved path (ResolveWriteTarget),
@@ -19,7 +21,7 @@ public:
 
 private:
     std::unique_lock<std::mutex> threadLock_;
-    int folderFd_ = -1;
+    platform::UniqueFd folder_;
 };
 
 }  // namespace zel::ini::detail

@@ -243,12 +243,12 @@ TEST_F(HeadlessSessionTest, SilentClientsHoldUpNeitherCommandsNorTheUnplug) {
     Run();
     ASSERT_TRUE(WaitForStart());
 
-    std::vector<control::UniqueSocket> silent;
+    std::vector<platform::UniqueFd> silent;
     for (int i = 0; i < 5; ++i) {
         silent.push_back(control::ConnectToInstance(socketPath));
         ASSERT_TRUE(silent.back().valid());
     }
-    control::UniqueSocket client = control::ConnectToInstance(socketPath);
+    platform::UniqueFd client = control::ConnectToInstance(socketPath);
     ASSERT_TRUE(client.valid());
     const auto request = control::EncodeRequest({false, "", {"show", "--profile", "1"}});
     ASSERT_TRUE(control::WriteAll(client.get(), *request, 500));

@@ -23,6 +23,28 @@
 namespace zel::app {
 namespace {
 
+// Runs `body` in a child process and returns its exit code, while this process keeps serving
+// its events (a first instance here answers the child).
+int RunChild(const std::function<int()>& body, int timeoutMs = 10000) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(body());
+    }
+    int status = -1;
+    QElapsedTimer timer;
+    timer.start();
+    while (::waitpid(pid, &status, WNOHANG) != pid && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What a later start asks of the first, as the program asks it, in a child process.
+SingleInstance::FirstAnswer AskFirstFromChild(SingleInstance& later) {
+    return static_cast<SingleInstance::FirstAnswer>(
+        RunChild([&later] { return static_cast<int>(later.AskFirst()); }));
+}
+
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -39,18 +61,6 @@ protected:
         }
     }
 
-    // Runs `body` in a child process and returns its exit code, while this process keeps
-    // serving its events.
-    int RunChild(const std::function<int()>& body) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::_exit(body());
-        }
-        int status = -1;
-        RunEventsUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
     // What a second start does: 0 when it reached the first, 1 when it ended without reaching
     // anybody, 2 when it found itself first.
     int SecondStart() {
@@ -58,7 +68,7 @@ protected:
         if (second.TryBecomeFirst()) {
             return 2;
         }
-        return second.AskFirstToShow(2000) ? 0 : 1;
+        return second.AskFirst() == SingleInstance::FirstAnswer::Shown ? 0 : 1;
     }
 
     shell_testing::ApplicationGuard application;
@@ -73,7 +83,7 @@ TEST_F(SingleInstanceTest, SecondObjectFindsTheFirstAndAsksItToShow) {
 
     SingleInstance second(folder.path());
     EXPECT_FALSE(second.TryBecomeFirst());
-    EXPECT_TRUE(second.AskFirstToShow());
+    EXPECT_EQ(AskFirstFromChild(second), SingleInstance::FirstAnswer::Shown);
     RunEventsUntil([this] { return shows > 0; });
     EXPECT_EQ(shows, 1);
 }
@@ -83,7 +93,7 @@ TEST_F(SingleInstanceTest, SecondStartWhileTheFirstInitialisesShowsNothing) {
 
     SingleInstance second(folder.path());
     EXPECT_FALSE(second.TryBecomeFirst());
-    EXPECT_FALSE(second.AskFirstToShow(200));
+    EXPECT_EQ(second.AskFirst(200), SingleInstance::FirstAnswer::NoAnswer);
     QCoreApplication::processEvents();
     EXPECT_EQ(shows, 0);
 }
@@ -152,7 +162,7 @@ TEST_F(SingleInstanceTest, OtherMessagesAreIgnored) {
     EXPECT_EQ(shows, 0);
     // A request after them still works.
     SingleInstance second(folder.path());
-    EXPECT_TRUE(second.AskFirstToShow());
+    EXPECT_EQ(AskFirstFromChild(second), SingleInstance::FirstAnswer::Shown);
     RunEventsUntil([this] { return shows > 0; });
     EXPECT_EQ(shows, 1);
 }
@@ -166,7 +176,7 @@ TEST_F(SingleInstanceTest, ACommandIsAnsweredByTheHandlerAndAShowIsConfirmed) {
         return control::ControlReply{false, 2, "out\n", "err\n"};
     });
     const int child = RunChild([this] {
-        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        platform::UniqueFd socket = control::ConnectToInstance(first.socketPath().toStdString());
         const auto request = control::EncodeRequest({false, "", {"set", "dpi1=800"}});
         if (!socket.valid() || !control::WriteAll(socket.get(), *request, 2000)) {
             return 10;
@@ -205,13 +215,13 @@ TEST_F(SingleInstanceTest, SilentClientsHoldNobodyUp) {
     first.SetCommandHandler([](const control::ControlRequest& request) {
         return control::ControlReply{false, 0, request.args.front() + "\n", {}};
     });
-    std::vector<control::UniqueSocket> silent;
+    std::vector<platform::UniqueFd> silent;
     for (int i = 0; i < 5; ++i) {
         silent.push_back(control::ConnectToInstance(first.socketPath().toStdString()));
         ASSERT_TRUE(silent.back().valid());
     }
     const int child = RunChild([this] {
-        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        platform::UniqueFd socket = control::ConnectToInstance(first.socketPath().toStdString());
         const auto request = control::EncodeRequest({false, "", {"list"}});
         if (!socket.valid() || !control::WriteAll(socket.get(), *request, 500)) {
             return 10;
@@ -225,7 +235,7 @@ TEST_F(SingleInstanceTest, SilentClientsHoldNobodyUp) {
     EXPECT_EQ(child, 0);
     // A later start is still shown the window.
     SingleInstance second(folder.path());
-    EXPECT_TRUE(second.AskFirstToShow());
+    EXPECT_EQ(AskFirstFromChild(second), SingleInstance::FirstAnswer::Shown);
     RunEventsUntil([this] { return shows > 0; }, control::kRequestTimeoutMs / 2);
     EXPECT_EQ(shows, 1);
 }
@@ -242,7 +252,7 @@ TEST_F(SingleInstanceTest, HeldRequestsAreAnsweredAtOnceWithoutEffect) {
         return control::ControlReply{};
     });
     const int child = RunChild([this] {
-        control::UniqueSocket socket = control::ConnectToInstance(first.socketPath().toStdString());
+        platform::UniqueFd socket = control::ConnectToInstance(first.socketPath().toStdString());
         const auto request = control::EncodeRequest({false, "", {"apply"}});
         if (!socket.valid() || !control::WriteAll(socket.get(), *request, 500)) {
             return 10;
@@ -335,7 +345,7 @@ TEST(SingleInstanceUser, StartsWithDifferentRuntimeFoldersMeet) {
         EXPECT_NE(second.socketPath(), first.socketPath());
         EXPECT_FALSE(second.TryBecomeFirst());
         const int before = shows;
-        EXPECT_TRUE(second.AskFirstToShow());
+        EXPECT_EQ(AskFirstFromChild(second), SingleInstance::FirstAnswer::Shown);
         QElapsedTimer timer;
         timer.start();
         while (shows == before && timer.elapsed() < 5000) {

@@ -237,7 +237,7 @@ TEST(InstanceState, TheAnnouncementNamesTheHoldersSocket) {
 TEST(InstanceLock, TheHolderKeepsTheFolderFromBeingCleanedAndRemovesItsFileAtTheEnd) {
     TempFolder temp;
     const std::string path = InstanceLockPath(temp.path());
-    UniqueSocket folder(::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    platform::UniqueFd folder(::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     ASSERT_TRUE(folder.valid());
     {
         InstanceLock lock;

@@ -1,7 +1,6 @@
 #include "device/upload.h"
 
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +18,7 @@
 #include "settings/profile_values.h"
 #include "tests/support/fake_hid.h"
 #include "tests/support/fake_pointer_settings.h"
+#include "tests/support/file_replacement_counter.h"
 
 namespace zel::device {
 namespace {
@@ -33,35 +34,6 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     }
     return text;
 }
-
-// Counts how often a file in a folder is replaced (renamed onto) or written and closed.
-class FileReplacementCounter {
-public:
-    FileReplacementCounter(const fs::path& dir, std::string name) : name_(std::move(name)) {
-        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        ::inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
-    }
-    ~FileReplacementCounter() { ::close(fd_); }
-    int Count() {
-        alignas(inotify_event) char buffer[8192];
-        ssize_t n;
-        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
-            for (char* p = buffer; p < buffer + n;) {
-                auto* event = reinterpret_cast<inotify_event*>(p);
-                if (event->len > 0 && name_ == event->name) {
-                    ++count_;
-                }
-                p += sizeof(inotify_event) + event->len;
-            }
-        }
-        return count_;
-    }
-
-private:
-    std::string name_;
-    int fd_ = -1;
-    int count_ = 0;
-};
 
 class UploadTest : public ::testing::Test {
 protected:
@@ -130,6 +102,26 @@ TEST_F(UploadTest, DefaultSettingsSendTheThirteenReportsInOrder) {
                                        0,
                                        {false, false, false, false, false, true},
                                        {}}));  // button 6 has the DPI switch
+}
+
+// The player and the window read the derived values while the reports go out: the whole new
+// set is in place before the first report, never half of the last upload's set.
+TEST_F(UploadTest, DerivedValuesAreInPlaceBeforeTheFirstReport) {
+    Attach();
+    profile_.K[0] = 6;  // a DPI switch
+    profile_.DPI_SET[2] = 11;
+    profile_.LED_STATUS = 2;
+    std::optional<settings::DerivedValues> atFirstReport;
+    onSend_ = [this, &atFirstReport](std::size_t sent) {
+        if (sent == 0) {  // called as the first report goes out
+            atFirstReport = settings::TakeDerivedValues(profile_);
+        }
+    };
+    Upload();
+    ASSERT_TRUE(atFirstReport.has_value());
+    EXPECT_EQ(*atFirstReport, settings::TakeDerivedValues(profile_));
+    EXPECT_TRUE(atFirstReport->reportsDpiLevel[0]);
+    EXPECT_EQ(atFirstReport->appliedLedStatus, 2);
 }
 
 // The repaint comes after the LED report, the desktop settings after the repaint, the
@@ -212,9 +204,9 @@ TEST_F(UploadTest, ProfileGoesToCurConfigProfileSixAndItsOwnSectionInOneReplacem
     Attach();
     profile_.FIRE_TIME = 300;
     profile_.DPI_SET[1] = 11;
-    FileReplacementCounter replacements(dir_, "config.ini");
+    test::FileReplacementCounter replacements(dir_, "config.ini");
     Upload(3);
-    EXPECT_EQ(replacements.Count(), 1);
+    EXPECT_EQ(replacements.Take(), 1);
     EXPECT_EQ(Key("Init", "CurConfig"), "3");
     EXPECT_EQ(Key("Init", "VER_SEL"), "1");
     EXPECT_EQ(Key("CfgReset2", "K0"), "9");  // other sections stay

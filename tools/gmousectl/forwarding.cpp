@@ -55,7 +55,7 @@ platform::Result<Forwarding> ForwardToProgram(const std::vector<std::string>& wo
         if (socketPath.empty()) {
             socketPath = control::InstanceSocketPath(folder);
         }
-        if (control::UniqueSocket socket = control::ConnectToInstance(socketPath); socket.valid()) {
+        if (platform::UniqueFd socket = control::ConnectToInstance(socketPath); socket.valid()) {
             const bool sent = control::WriteAll(socket.get(), *request, kSendTimeoutMs);
             // A program that turns the command away unread says so at once, and may have closed
             // the connection before the request was all sent.

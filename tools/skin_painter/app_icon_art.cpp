@@ -1,11 +1,11 @@
 #include "app_icon_art.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
+#include "surfaces.h"
 #include "theme.h"
 
 namespace zel::skin::painter {
@@ -39,12 +39,9 @@ platform::Result<void> SaveAppIcons(const QString& iconsDir, const QString& appI
                                    (QStringLiteral("cannot create ") + folder).toStdString()};
         }
         const QString path = QDir(folder).filePath(appId + QStringLiteral(".png"));
-        const QString temporary = path + QStringLiteral(".part");
-        if (!RenderAppIcon(size).save(temporary, "png") ||
-            !(QFile::remove(path) || !QFile::exists(path)) || !QFile::rename(temporary, path)) {
-            QFile::remove(temporary);
-            return platform::Error{platform::ErrorCode::kIoError,
-                                   (QStringLiteral("cannot write ") + path).toStdString()};
+        if (platform::Result<void> saved = SaveImage(RenderAppIcon(size), path, "png");
+            !saved.ok()) {
+            return saved;
         }
     }
     return platform::Ok();

@@ -1,7 +1,8 @@
 #include "surfaces.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QDir>
-#include <QFile>
 #include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -19,6 +20,7 @@
 #include "app/pages/page_table.h"
 #include "looks.h"
 #include "mouse_art.h"
+#include "platform/atomic_file.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_files.h"
 #include "theme.h"
@@ -843,6 +845,30 @@ PictureSet RenderSkin(const SkinGeometry& geometry, int scale) {
     return out;
 }
 
+platform::Result<void> SaveImage(const QImage& image, const QString& path, const char* format,
+                                 int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setOptimizedWrite(quality >= 0);
+    if (!writer.write(image)) {
+        return platform::Error{
+            platform::ErrorCode::kIoError,
+            (QStringLiteral("cannot write ") + path + QStringLiteral(": ") + writer.errorString())
+                .toStdString()};
+    }
+    // A build that stops half-way leaves the old picture, never a cut one.
+    const platform::Result<bool> written = platform::WriteFileAtomically(
+        path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+        platform::Placement::kReplace, {});
+    if (!written.ok()) {
+        return written.error();
+    }
+    return platform::Ok();
+}
+
 platform::Result<void> SavePictures(const PictureSet& pictures, const QString& folder, int scale) {
     if (!QDir().mkpath(folder)) {
         return platform::Error{platform::ErrorCode::kIoError,
@@ -851,26 +877,11 @@ platform::Result<void> SavePictures(const PictureSet& pictures, const QString& f
     for (const auto& [name, image] : pictures) {
         const QString path =
             QDir(folder).filePath(QString::fromStdString(ScaledPictureName(name, scale)));
-        const QString temporary = path + QStringLiteral(".part");
-        QImageWriter writer(temporary, "jpg");
         const bool mask = name.find("mask") != std::string::npos;
-        writer.setQuality(mask ? kMaskJpegQuality : kJpegQuality);
-        writer.setOptimizedWrite(true);
-        // A build that stops half-way leaves the old picture, never a cut one.
-        if (!writer.write(image)) {
-            const QString reason = writer.errorString();
-            QFile::remove(temporary);
-            return platform::Error{
-                platform::ErrorCode::kIoError,
-                (QStringLiteral("cannot write ") + temporary + QStringLiteral(": ") + reason)
-                    .toStdString()};
-        }
-        std::error_code renameError;
-        std::filesystem::rename(temporary.toStdString(), path.toStdString(), renameError);
-        if (renameError) {
-            QFile::remove(temporary);
-            return platform::Error{platform::ErrorCode::kIoError,
-                                   (QStringLiteral("cannot replace ") + path).toStdString()};
+        if (platform::Result<void> saved =
+                SaveImage(image, path, "jpg", mask ? kMaskJpegQuality : kJpegQuality);
+            !saved.ok()) {
+            return saved;
         }
     }
     return platform::Ok();

@@ -20,6 +20,11 @@ PictureSet RenderSkin(const SkinGeometry& geometry, int scale);
 
 // Saves every picture as JPEG into `folder`, each under the name the program asks for at
 // `scale` (`name@2x.jpg` for 2); false with a message on the first failure.
+// Encodes image (quality -1: the format's default; otherwise also optimised) and puts it at path
+// whole, through the program's atomic writer.
+platform::Result<void> SaveImage(const QImage& image, const QString& path, const char* format,
+                                 int quality = -1);
+
 platform::Result<void> SavePictures(const PictureSet& pictures, const QString& folder, int scale);
 
 }  // namespace zel::skin::painter

@@ -1,7 +1,6 @@
 #include "app/headless/headless_session.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,14 +71,9 @@ HeadlessSession::HeadlessSession(platform::AppPaths paths,
       messages_(messages),
       core_({link_, profile_, transport_.get(), *pointer_, messages_, paths_, currentProfile_,
              languageFlag_, std::nullopt},
-            *this),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+            *this) {}
 
-HeadlessSession::~HeadlessSession() {
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
-    }
-}
+HeadlessSession::~HeadlessSession() = default;
 
 int HeadlessSession::Run(int stopFd) {
     switch (core_.Start()) {
@@ -124,7 +118,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
         // ends at the first such connection's deadline.
         fds.assign({{watchFd_, POLLIN, 0},
                     {stopFd, POLLIN, 0},
-                    {wakeFd_, POLLIN, 0},
+                    {wake_.fd(), POLLIN, 0},
                     {server_ != nullptr ? server_->fd() : -1, POLLIN, 0}});
         for (const control::PendingRequest& pending : pending_) {
             fds.push_back({pending.fd(), POLLIN, 0});
@@ -175,7 +169,7 @@ int HeadlessSession::MsUntilFirstRequestDeadline() const {
 
 void HeadlessSession::AcceptRequests() {
     for (;;) {
-        control::UniqueSocket connection = server_->Accept();
+        platform::UniqueFd connection = server_->Accept();
         if (!connection.valid()) {
             return;
         }
@@ -191,7 +185,7 @@ void HeadlessSession::AcceptRequests() {
 void HeadlessSession::ReadPendingRequests(const std::vector<short>& readiness) {
     // `readiness` follows the order of `pending_` when the wait began; requests answered here
     // are taken out only afterwards, so the order holds throughout.
-    std::vector<std::pair<control::ControlRequest, control::UniqueSocket>> whole;
+    std::vector<std::pair<control::ControlRequest, platform::UniqueFd>> whole;
     std::vector<bool> done(pending_.size(), false);
     for (std::size_t i = 0; i < readiness.size() && i < pending_.size(); ++i) {
         if (readiness[i] == 0) {
@@ -224,14 +218,13 @@ void HeadlessSession::DropExpiredRequests() {
                   [now](const control::PendingRequest& p) { return p.deadlineMs() <= now; });
 }
 
-void HeadlessSession::ServeRequests(control::InstanceServer* server,
-                                    control::UniqueSocket* handover) {
+void HeadlessSession::ServeRequests(control::InstanceServer* server, platform::UniqueFd* handover) {
     server_ = server;
     handover_ = handover;
 }
 
 void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
-                                    control::UniqueSocket connection) {
+                                    platform::UniqueFd connection) {
     control::ControlTarget target{
         paths_.configPath,
         paths_.skinsDir,
@@ -263,10 +256,7 @@ void HeadlessSession::AnswerRequest(const control::ControlRequest& request,
 }
 
 void HeadlessSession::RequestShutdown() {
-    if (wakeFd_ >= 0) {
-        std::uint64_t one = 1;
-        [[maybe_unused]] auto ignored = ::write(wakeFd_, &one, sizeof one);
-    }
+    wake_.Signal();
 }
 
 int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
@@ -274,7 +264,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     TerminationSignals signals;
     // Destroyed in reverse: the session lets go of the mouse, then the socket and the lock go,
     // and only then is a window that asked for the mouse told (its connection closes).
-    control::UniqueSocket handover;
+    platform::UniqueFd handover;
     control::InstanceLock lock;
     control::InstanceServer server;
     const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();

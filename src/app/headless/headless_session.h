@@ -21,6 +21,7 @@
 #include "platform/hid_transport.h"
 #include "platform/message_sink.h"
 #include "platform/pointer_settings.h"
+#include "platform/wake_up_event.h"
 #include "settings/profile_settings.h"
 
 namespace zel::app {
@@ -59,7 +60,7 @@ public:
     // (set before Run(); null: none). A window start makes the run step aside: the worker
     // threads stop and the run ends without the shutdown report, the window's connection moved
     // into `handover` for the caller to close once the lock is free.
-    void ServeRequests(control::InstanceServer* server, control::UniqueSocket* handover);
+    void ServeRequests(control::InstanceServer* server, platform::UniqueFd* handover);
     HeadlessEnd endReason() const { return core_.endReason(); }
 
     // Called on the run's thread after the first upload (start the reader and player threads
@@ -94,7 +95,7 @@ private:
     void ReadPendingRequests(const std::vector<short>& readiness);
     void DropExpiredRequests();
     int MsUntilFirstRequestDeadline() const;
-    void AnswerRequest(const control::ControlRequest& request, control::UniqueSocket connection);
+    void AnswerRequest(const control::ControlRequest& request, platform::UniqueFd connection);
 
     platform::AppPaths paths_;
     std::unique_ptr<platform::HidTransport> transport_;
@@ -107,10 +108,10 @@ private:
     std::int32_t languageFlag_ = 0;
     Session core_;
     int watchFd_ = -1;  // the device watcher's, once the start has made it
-    int wakeFd_ = -1;
+    platform::WakeUpEvent wake_;
     bool finished_ = false;  // the loop ends
     control::InstanceServer* server_ = nullptr;
-    control::UniqueSocket* handover_ = nullptr;
+    platform::UniqueFd* handover_ = nullptr;
     std::vector<control::PendingRequest> pending_;
 };
 

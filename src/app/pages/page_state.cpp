@@ -6,6 +6,7 @@
 #include "platform/edition.h"
 #include "settings/dpi_step_table.h"
 #include "settings/profile_operations.h"
+#include "settings/profile_values.h"
 #include "text/catalog.h"
 
 namespace zel::app {
@@ -104,14 +105,10 @@ std::optional<std::string> LiveCaption(const Control& control, int member,
             return "[\xE2\x86\x93]" + std::to_string(view.steps.downCount);
         case CaptionSource::ReleaseCount:
             return "[\xE2\x86\x91]" + std::to_string(view.steps.upCount);
-        case CaptionSource::CurrentDpi: {
-            std::array<std::uint8_t, 4> applied{};
-            for (std::size_t n = 0; n < applied.size(); ++n) {
-                applied[n] = profile.appliedDpiCode[n].load(kRelaxed);
-            }
+        case CaptionSource::CurrentDpi:
             return std::to_string(
-                settings::DpiShownForLevel(applied, profile.DPI_LEVEL.load(kRelaxed)));
-        }
+                settings::DpiShownForLevel(settings::TakeDerivedValues(profile).appliedDpiCode,
+                                           profile.DPI_LEVEL.load(kRelaxed)));
     }
     return std::nullopt;
 }

@@ -112,7 +112,7 @@ bool SingleInstance::IsListening() const {
 
 void SingleInstance::AcceptConnections() {
     for (;;) {
-        control::UniqueSocket connection = server_.Accept();
+        platform::UniqueFd connection = server_.Accept();
         if (!connection.valid()) {
             break;
         }
@@ -144,7 +144,7 @@ void SingleInstance::ReadPending(int fd) {
     const auto request = progress == control::PendingRequest::Progress::Whole
                              ? pending->request.Request()
                              : std::nullopt;
-    control::UniqueSocket connection = pending->request.TakeConnection();
+    platform::UniqueFd connection = pending->request.TakeConnection();
     Forget(pending);
     ArmExpiry();
     if (request) {
@@ -152,8 +152,7 @@ void SingleInstance::ReadPending(int fd) {
     }
 }
 
-void SingleInstance::Answer(const control::ControlRequest& request,
-                            control::UniqueSocket connection) {
+void SingleInstance::Answer(const control::ControlRequest& request, platform::UniqueFd connection) {
     if (request.show) {
         if (held_) {
             // Still starting: the later start ends without anything shown.
@@ -206,20 +205,11 @@ void SingleInstance::ArmExpiry() {
     expiry_.start(static_cast<int>(std::max(0LL, earliest - control::MonotonicMs())));
 }
 
-bool SingleInstance::AskFirstToShow(int timeoutMs) {
-    if (runtimeDir_.isEmpty()) {
-        return false;
-    }
-    control::UniqueSocket socket = control::ConnectToInstance(HolderSocketPath());
-    return socket.valid() &&
-           control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs);
-}
-
 SingleInstance::FirstAnswer SingleInstance::AskFirst(int timeoutMs, int stepAsideMs) {
     if (runtimeDir_.isEmpty()) {
         return FirstAnswer::NoAnswer;
     }
-    control::UniqueSocket socket = control::ConnectToInstance(HolderSocketPath());
+    platform::UniqueFd socket = control::ConnectToInstance(HolderSocketPath());
     if (!socket.valid() ||
         !control::WriteAll(socket.get(), std::string(control::kShowRequest) + "\n", timeoutMs)) {
         return FirstAnswer::NoAnswer;

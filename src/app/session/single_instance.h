@@ -67,8 +67,6 @@ public:
     // Later instance: asks the first to show its window; a headless first steps aside, and
     // this waits up to `stepAsideMs` for it to end.
     FirstAnswer AskFirst(int timeoutMs = 2000, int stepAsideMs = 10000);
-    // Only sends the request, without waiting for the answer: true when it was sent.
-    bool AskFirstToShow(int timeoutMs = 2000);
 
     // Carries out zel-gmousectl commands (on the window thread); without a handler they are
     // answered with a failure.
@@ -93,7 +91,7 @@ private:
     struct PendingConnection;
     void AcceptConnections();
     void ReadPending(int fd);
-    void Answer(const control::ControlRequest& request, control::UniqueSocket connection);
+    void Answer(const control::ControlRequest& request, platform::UniqueFd connection);
     void Forget(std::list<PendingConnection>::iterator pending);
     void DropExpired();
     void ArmExpiry();

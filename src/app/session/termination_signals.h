@@ -3,6 +3,8 @@
 #include <array>
 #include <csignal>
 
+#include "platform/signal_descriptor.h"
+
 namespace zel::app {
 
 // The signals that end the program through its shutdown sequence: SIGINT, SIGTERM, SIGHUP (the
@@ -13,20 +15,9 @@ inline constexpr std::array<int, 4> kTerminationSignals = {SIGINT, SIGTERM, SIGH
 // The termination signals delivered on a file descriptor instead of to a handler. Construct it
 // in the main thread before any other thread starts: the signals are blocked in the calling
 // thread, and threads started afterwards inherit that, so only the descriptor sees them.
-class TerminationSignals {
+class TerminationSignals : public platform::SignalDescriptor {
 public:
     TerminationSignals();
-    ~TerminationSignals();
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-
-    // Readable when a signal is pending; -1 when it could not be created.
-    int fd() const { return fd_; }
-    // Consumes the pending signals; the number of the last one (SIGTERM, ...), 0 when none.
-    int Take();
-
-private:
-    int fd_ = -1;
 };
 
 }  // namespace zel::app

@@ -1,7 +1,12 @@
 #pragma once
 
+// The owner of every file descriptor the program opens: a device node, a socket, a pipe's end,
+// a lock's folder, an eventfd or a signalfd. It closes its descriptor once, when it goes.
+
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <optional>
 #include <utility>
 
 namespace zel::platform {
@@ -32,9 +37,26 @@ public:
     }
     // Closes now and says whether the close succeeded: it can report a delayed write error.
     bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
+    // Gives the descriptor up without closing it: the caller owns it from now on.
+    [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;
 };
+
+// The two ends of a pipe, both close-on-exec.
+struct PipeEnds {
+    UniqueFd read;
+    UniqueFd write;
+};
+
+// nullopt when no pipe can be had (errno says why).
+inline std::optional<PipeEnds> OpenPipe() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    return PipeEnds{UniqueFd(ends[0]), UniqueFd(ends[1])};
+}
 
 }  // namespace zel::platform
