@@ -29,10 +29,11 @@ TEST(SettingTable, KeysAreFoundByTheirWholeName) {
         const char* key;
         SettingKind kind;
         std::size_t index;
-    } found[] = {{"button1", SettingKind::kButton, 0},   {"button6", SettingKind::kButton, 5},
-                 {"dpi4", SettingKind::kDpi, 3},         {"dpi-level", SettingKind::kDpiLevel, 0},
-                 {"led", SettingKind::kLed, 0},          {"macro-mode", SettingKind::kMacroMode, 0},
-                 {"wheel", SettingKind::kWheel, 0},      {"wheel-speed", SettingKind::kWheelSpeed, 0}};
+    } found[] = {
+        {"button1", SettingKind::kButton, 0}, {"button6", SettingKind::kButton, 5},
+        {"dpi4", SettingKind::kDpi, 3},       {"dpi-level", SettingKind::kDpiLevel, 0},
+        {"led", SettingKind::kLed, 0},        {"macro-mode", SettingKind::kMacroMode, 0},
+        {"wheel", SettingKind::kWheel, 0},    {"wheel-speed", SettingKind::kWheelSpeed, 0}};
     for (const auto& c : found) {
         const auto key = FindSettingKey(c.key);
         ASSERT_TRUE(key.has_value()) << c.key;

@@ -335,8 +335,8 @@ TEST(MacroFileText, ParsesTheCountAndTheRecordsWithoutAFile) {
         int keys;
         int capacity;
         std::size_t expected;
-    } cases[] = {{"3", 3, 12, 3}, {"123", 13, 12, 12}, {"99", 13, 8, 8},
-                 {"-1", 2, 12, 0}, {"2x", 3, 12, 2},   {"5", 2, 12, 5}};
+    } cases[] = {{"3", 3, 12, 3},  {"123", 13, 12, 12}, {"99", 13, 8, 8},
+                 {"-1", 2, 12, 0}, {"2x", 3, 12, 2},    {"5", 2, 12, 5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
         const std::vector<MacroRecord> records =
