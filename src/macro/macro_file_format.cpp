@@ -1,5 +1,6 @@
 #include "macro/macro_file_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -96,12 +97,23 @@ std::string EncodeMacroRecord(const MacroRecord& record) {
 }
 
 MacroRecord DecodeMacroRecord(std::string_view value) {
+    Groups groups{};
+    const bool ascii = std::all_of(value.begin(), value.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        // One character a byte: the groups are read from the bytes, as the units would give them.
+        const std::string_view text = value.substr(0, kEncodedRecordLength);
+        for (std::size_t g = 0; g < kGroupCount && 3 * g < text.size(); ++g) {
+            groups[g] =
+                static_cast<std::uint8_t>(settings::ParseDecimal(text.substr(3 * g, 3)) & 0xFF);
+        }
+        return FromGroups(groups);
+    }
     std::u16string units = text::Utf8ToUtf16(value);
     if (units.size() > kEncodedRecordLength) {
         units.resize(kEncodedRecordLength);
     }
     const std::u16string_view text = units;
-    Groups groups{};
     for (std::size_t g = 0; g < kGroupCount && 3 * g < text.size(); ++g) {
         groups[g] = GroupValue(text.substr(3 * g, 3));
     }
