@@ -57,7 +57,7 @@ void BM_SaveFullUserFile(benchmark::State& state) {
     MacroStore store;
     FillFullTable(store);
     for (auto _ : state) {
-        if (!zel::macro::SaveUserMacros(store, file)) {
+        if (!zel::macro::SaveUserMacros(store, file).ok()) {
             state.SkipWithError("save failed");
             break;
         }
@@ -73,7 +73,7 @@ void BM_LoadFullUserFile(benchmark::State& state) {
     {
         MacroStore store;
         FillFullTable(store);
-        zel::macro::SaveUserMacros(store, file);
+        (void)zel::macro::SaveUserMacros(store, file);
     }
     zel::platform::RecordingMessageSink messages;
     MacroStore store;

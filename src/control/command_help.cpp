@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "control/setting_table.h"
 #include "platform/app_identity.h"
 
 namespace zel::control {
@@ -54,22 +55,7 @@ While the window holds unsaved edits of the profile it shows, a set of that prof
 set --apply) is refused with status 1; --discard-unsaved drops the edits instead.
 
 Keys:
-  button1 ... button6   a function by its identifier, the same in both editions
-                        (left-click, dpi-cycle, volume-up, user-macro-3, builtin-macro-2,
-                        calculator, ...; a bad value lists them all), by the name the
-                        window shows in either edition ("Volume Up", "Subir volumen", a
-                        user macro's name) or by its number; one button always keeps
-                        left-click
-  dpi1 ... dpi4         300, 600, 900, 1200, 1500, 1800, 2400, 3000, 3600, 4800, 6400 or
-                        7200 (enables the level), or off (one level stays enabled)
-  dpi-level             1 ... 4, an enabled level
-  led                   cycle-slow, cycle-fast, steady or off
-  wheel                 standard or alternate
-  fire-interval         0 ... 300 (ms)
-  pointer-speed         1 ... 10
-  wheel-speed           1 ... 10
-  macro-mode            normal (each macro plays as set) or hold (repeats while held)
-)TEXT";
+)TEXT";  // then the keys, from the settings table
 
 constexpr std::string_view kShowHelp = R"TEXT(Usage: zel-gmousectl show [--profile N] [--json]
 
@@ -80,18 +66,9 @@ shows; fire-interval in ms; a disabled DPI level shows its value and "(off)").
 --json prints one object instead:
   profile        the profile number, 1 ... 5
   current        true when it is the current profile (CurConfig)
-  buttons        six objects: button (1 ... 6), code (the function number),
-                 function (the function's identifier, the same in both editions),
-                 label (the function's name as the window shows it)
-  dpi            four objects: level (1 ... 4), dpi (the value), enabled (true or false)
-  dpi_level      the current DPI level, 1 ... 4
-  led            cycle-slow, cycle-fast, steady or off
-  wheel          standard or alternate
-  fire_interval  the fire interval in ms
-  pointer_speed  1 ... 10
-  wheel_speed    1 ... 10
-  macro_mode     normal or hold
-A value outside the known names is given as its number.
+)TEXT";  // then the fields of the settings table, and:
+constexpr std::string_view kShowHelpEnd =
+    R"TEXT(A value outside the known names is given as its number.
 )TEXT";
 
 constexpr std::string_view kListHelp = R"TEXT(Usage: zel-gmousectl list
@@ -150,12 +127,11 @@ does not decode whole (status 2, nothing changed). While the window holds macro 
 saved with Set, import is refused (status 1), unless --discard-unsaved drops them.
 )TEXT";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kCommandHelp = {{
+// The help of the other commands; set and show add the lists of the settings table.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kCommandHelp = {{
     {"list", kListHelp},
-    {"show", kShowHelp},
     {"profile", kProfileHelp},
     {"apply", kApplyHelp},
-    {"set", kSetHelp},
     {"export", kExportHelp},
     {"import", kImportHelp},
     {"reset", kResetHelp},
@@ -165,6 +141,12 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 9> kCommandH
 }  // namespace
 
 std::string HelpText(std::string_view topic) {
+    if (topic == "set") {
+        return std::string(kSetHelp) + SetKeysHelp();
+    }
+    if (topic == "show") {
+        return std::string(kShowHelp) + JsonFieldsHelp() + std::string(kShowHelpEnd);
+    }
     for (const auto& [name, text] : kCommandHelp) {
         if (name == topic) {
             return std::string(text);

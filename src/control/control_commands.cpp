@@ -134,9 +134,9 @@ private:
     // Whether an upload is a success, else why not.
     platform::Result<void> UploadSucceeded(const device::UploadOutcome& outcome) const {
         if (!outcome.reportsSent) {
-            return platform::Error{platform::ErrorCode::kUnavailable,
-                                   text::Message(text::TextId::kUploadNotReceived,
-                                                 target_.languageFlag)};
+            return platform::Error{
+                platform::ErrorCode::kUnavailable,
+                text::Message(text::TextId::kUploadNotReceived, target_.languageFlag)};
         }
         if (!outcome.saved) {
             return platform::Error{platform::ErrorCode::kIoError,
@@ -441,7 +441,7 @@ ControlReply CommandRun::Reset() {
         return defaultsLoaded;
     };
     context.hooks.saveUserMacros = [&](const fs::path& file) {
-        macrosSaved = macro::SaveUserMacrosWithReason(*defaults, file);
+        macrosSaved = macro::SaveUserMacros(*defaults, file);
         return macrosSaved.ok();
     };
     device::UploadOutcome uploadOutcome;
@@ -536,7 +536,7 @@ ControlReply CommandRun::MacrosExport() {
         !loaded.ok()) {
         return Failed(loaded.error().message);
     }
-    const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, command_.operand);
+    const ini::FileResult saved = macro::SaveUserMacros(store, command_.operand);
     if (!saved.ok()) {
         return Failed(macro::SaveFailedMessage(command_.operand, saved));
     }
@@ -545,25 +545,27 @@ ControlReply CommandRun::MacrosExport() {
 
 ControlReply CommandRun::MacrosImport() {
     const fs::path& file = command_.operand;
-    const macro::CheckedMacroFile checked = macro::ReadMacroFileStrictly(file);
-    if (!checked.read.ok()) {
-        return Failed("\"" + file.string() + "\" cannot be imported: " + checked.read.reason +
-                      "; nothing was imported");
-    }
-    if (!checked.hasMacroSection) {
-        return Failed("\"" + file.string() + "\" " + checked.badContent + "; nothing was imported");
-    }
-    if (!checked.badContent.empty()) {
-        return Usage("\"" + file.string() + "\" was not imported: " + checked.badContent);
+    const auto checked = macro::ReadMacroFileStrictly(file);
+    if (!checked.ok()) {
+        const std::string& why = checked.error().message;
+        switch (checked.error().code) {
+            case platform::ErrorCode::kMalformed:
+                return Usage("\"" + file.string() + "\" was not imported: " + why);
+            case platform::ErrorCode::kUnsupported:
+                return Failed("\"" + file.string() + "\" " + why + "; nothing was imported");
+            default:
+                return Failed("\"" + file.string() + "\" cannot be imported: " + why +
+                              "; nothing was imported");
+        }
     }
     macro::MacroStore store;
-    store.ReplaceUserMacros(checked.records);
-    const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, target_.userMacroPath);
+    store.ReplaceUserMacros(*checked);
+    const ini::FileResult saved = macro::SaveUserMacros(store, target_.userMacroPath);
     if (!saved.ok()) {
         return Failed(macro::SaveFailedMessage(target_.userMacroPath, saved));
     }
     if (target_.userMacrosReplaced) {
-        target_.userMacrosReplaced(checked.records);
+        target_.userMacrosReplaced(*checked);
     }
     return Done();
 }

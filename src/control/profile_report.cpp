@@ -1,5 +1,6 @@
 #include "control/profile_report.h"
 
+#include "control/setting_table.h"
 #include "platform/hex_text.h"
 #include "settings/dpi_step_table.h"
 
@@ -48,52 +49,91 @@ std::string JsonString(std::string_view text) {
     return out + "\"";
 }
 
+namespace {
+
+// One value as `show` prints it: the value `set` takes for the key.
+std::string ShownValue(const CommandSetting& setting, std::size_t index,
+                       const settings::ProfileValues& v, const FunctionNaming& naming) {
+    switch (setting.kind) {
+        case SettingKind::kButton:
+            return naming.NameOf(v.K[index]);
+        case SettingKind::kDpi:
+            return std::to_string(DpiOfStep(v.DPI_SET[index])) +
+                   (v.DPI_SET_EN[index] != 0 ? "" : " (off)");
+        case SettingKind::kDpiLevel:
+            return std::to_string(v.DPI_LEVEL + 1);
+        case SettingKind::kLed:
+            return ModeName(kLedModeNames, v.LED_STATUS);
+        case SettingKind::kWheel:
+            return ModeName(kWheelModeNames, v.WHEEL_STATUS);
+        case SettingKind::kFireInterval:
+            return std::to_string(v.FIRE_TIME);
+        case SettingKind::kPointerSpeed:
+            return std::to_string(v.DPI_SPEED + 1);
+        case SettingKind::kWheelSpeed:
+            return std::to_string(v.WHEEL_SPEED + 1);
+        case SettingKind::kMacroMode:
+            return ModeName(kMacroModeNames, v.MACRO_MODE2);
+    }
+    return {};
+}
+
+// One value in the JSON object: a family's entry is an object, a mode a string, the rest numbers.
+std::string JsonValue(const CommandSetting& setting, std::size_t index,
+                      const settings::ProfileValues& v, const FunctionNaming& naming) {
+    const std::string number = std::to_string(index + 1);
+    switch (setting.kind) {
+        case SettingKind::kButton:
+            return "{\"button\":" + number + ",\"code\":" + std::to_string(v.K[index]) +
+                   ",\"function\":" + JsonString(naming.IdentifierOf(v.K[index])) +
+                   ",\"label\":" + JsonString(naming.NameOf(v.K[index])) + "}";
+        case SettingKind::kDpi:
+            return "{\"level\":" + number +
+                   ",\"dpi\":" + std::to_string(DpiOfStep(v.DPI_SET[index])) +
+                   ",\"enabled\":" + (v.DPI_SET_EN[index] != 0 ? "true" : "false") + "}";
+        case SettingKind::kLed:
+        case SettingKind::kWheel:
+        case SettingKind::kMacroMode:
+            return JsonString(ShownValue(setting, index, v, naming));
+        case SettingKind::kDpiLevel:
+        case SettingKind::kFireInterval:
+        case SettingKind::kPointerSpeed:
+        case SettingKind::kWheelSpeed:
+            return ShownValue(setting, index, v, naming);
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string ProfileAsText(const ProfileReport& report, const FunctionNaming& naming) {
-    const settings::ProfileValues& v = report.values;
     std::string text =
         "Profile " + std::to_string(report.profile) + (report.current ? " (current)" : "") + "\n";
-    for (std::size_t i = 0; i < v.K.size(); ++i) {
-        text += Line("button" + std::to_string(i + 1), naming.NameOf(v.K[i]));
+    for (const CommandSetting& setting : kCommandSettings) {
+        for (std::size_t index = 0; index < setting.count; ++index) {
+            text +=
+                Line(KeyName(setting, index), ShownValue(setting, index, report.values, naming));
+        }
     }
-    for (std::size_t i = 0; i < v.DPI_SET.size(); ++i) {
-        const bool enabled = v.DPI_SET_EN[i] != 0;
-        text += Line("dpi" + std::to_string(i + 1),
-                     std::to_string(DpiOfStep(v.DPI_SET[i])) + (enabled ? "" : " (off)"));
-    }
-    text += Line("dpi-level", std::to_string(v.DPI_LEVEL + 1));
-    text += Line("led", ModeName(kLedModeNames, v.LED_STATUS));
-    text += Line("wheel", ModeName(kWheelModeNames, v.WHEEL_STATUS));
-    text += Line("fire-interval", std::to_string(v.FIRE_TIME));
-    text += Line("pointer-speed", std::to_string(v.DPI_SPEED + 1));
-    text += Line("wheel-speed", std::to_string(v.WHEEL_SPEED + 1));
-    text += Line("macro-mode", ModeName(kMacroModeNames, v.MACRO_MODE2));
     return text;
 }
 
 std::string ProfileAsJson(const ProfileReport& report, const FunctionNaming& naming) {
-    const settings::ProfileValues& v = report.values;
     std::string json = "{\"profile\":" + std::to_string(report.profile) +
-                       ",\"current\":" + (report.current ? "true" : "false") + ",\"buttons\":[";
-    for (std::size_t i = 0; i < v.K.size(); ++i) {
-        json += (i ? "," : "") + std::string("{\"button\":") + std::to_string(i + 1) +
-                ",\"code\":" + std::to_string(v.K[i]) +
-                ",\"function\":" + JsonString(naming.IdentifierOf(v.K[i])) +
-                ",\"label\":" + JsonString(naming.NameOf(v.K[i])) + "}";
+                       ",\"current\":" + (report.current ? "true" : "false");
+    for (const CommandSetting& setting : kCommandSettings) {
+        json += ",\"" + std::string(setting.jsonKey) + "\":";
+        if (setting.count == 1) {
+            json += JsonValue(setting, 0, report.values, naming);
+            continue;
+        }
+        json += "[";
+        for (std::size_t index = 0; index < setting.count; ++index) {
+            json += (index ? "," : "") + JsonValue(setting, index, report.values, naming);
+        }
+        json += "]";
     }
-    json += "],\"dpi\":[";
-    for (std::size_t i = 0; i < v.DPI_SET.size(); ++i) {
-        json += (i ? "," : "") + std::string("{\"level\":") + std::to_string(i + 1) +
-                ",\"dpi\":" + std::to_string(DpiOfStep(v.DPI_SET[i])) +
-                ",\"enabled\":" + (v.DPI_SET_EN[i] != 0 ? "true" : "false") + "}";
-    }
-    json += "],\"dpi_level\":" + std::to_string(v.DPI_LEVEL + 1) +
-            ",\"led\":" + JsonString(ModeName(kLedModeNames, v.LED_STATUS)) +
-            ",\"wheel\":" + JsonString(ModeName(kWheelModeNames, v.WHEEL_STATUS)) +
-            ",\"fire_interval\":" + std::to_string(v.FIRE_TIME) +
-            ",\"pointer_speed\":" + std::to_string(v.DPI_SPEED + 1) +
-            ",\"wheel_speed\":" + std::to_string(v.WHEEL_SPEED + 1) +
-            ",\"macro_mode\":" + JsonString(ModeName(kMacroModeNames, v.MACRO_MODE2)) + "}\n";
-    return json;
+    return json + "}\n";
 }
 
 }  // namespace zel::control

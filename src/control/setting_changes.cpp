@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "control/setting_table.h"
 #include "platform/whole_number.h"
 #include "settings/button_function.h"
 #include "settings/config_files.h"
@@ -84,121 +85,106 @@ std::string SpeedSteps() {
 
 std::string NoPrimaryClickLeft(const FunctionNaming& naming) {
     return "no button would be left with " + naming.NameOf(settings::kPrimaryClickFunction) +
-           ": give it to one of button1 ... button6 in the same command";
+           ": give it to one of " + KeyRange(SettingOf(SettingKind::kButton)) +
+           " in the same command";
 }
 
-// "button3" -> 2 for prefix "button" and 6 entries.
-std::optional<std::size_t> KeyIndex(std::string_view key, std::string_view prefix,
-                                    std::size_t count) {
-    if (!key.starts_with(prefix) || key.size() != prefix.size() + 1) {
-        return std::nullopt;
+static_assert(SettingOf(SettingKind::kButton).count == settings::kButtonCount);
+static_assert(SettingOf(SettingKind::kDpi).count == settings::kDpiLevelCount);
+
+platform::Result<void> ApplyDpi(settings::ProfileSettings& profile, const SettingChange& change,
+                                std::size_t level) {
+    const auto index = static_cast<std::int32_t>(level);
+    const bool enabled = profile.DPI_SET_EN[level].load(kRelaxed) != 0;
+    if (change.value == kDpiOff) {
+        if (enabled) {
+            settings::ToggleDpiLevelEnabled(profile, index);
+            if (profile.DPI_SET_EN[level].load(kRelaxed) != 0) {
+                return Invalid("bad value \"off\" for " + change.key +
+                               ": at least one DPI level stays enabled");
+            }
+        }
+        return platform::Ok();
     }
-    const char digit = key.back();
-    if (digit < '1' || digit > static_cast<char>('0' + count)) {
-        return std::nullopt;
+    const auto dpi = Number(change.value);
+    for (std::size_t step = 0; dpi && step < settings::DpiStepTable.size(); ++step) {
+        if (settings::DpiStepTable[step].dpi == *dpi) {
+            settings::SetDpiStep(profile, index, static_cast<std::int32_t>(step));
+            if (!enabled) {
+                settings::ToggleDpiLevelEnabled(profile, index);
+            }
+            return platform::Ok();
+        }
     }
-    return static_cast<std::size_t>(digit - '1');
+    return Bad(change, DpiValues());
 }
 
 platform::Result<void> ApplyOne(settings::ProfileSettings& profile, const SettingChange& change,
                                 const FunctionNaming& naming) {
-    const std::string_view key = change.key;
-    const std::string_view value = change.value;
-    if (const auto button = KeyIndex(key, "button", settings::kButtonCount)) {
-        const auto code = naming.CodeOf(value);
-        if (!code) {
-            return Bad(change, FunctionList(naming));
-        }
-        profile.K[*button].store(*code, kRelaxed);
-        return platform::Ok();
+    const auto key = FindSettingKey(change.key);
+    if (!key) {
+        return Invalid("unknown key \"" + change.key + "\": the keys are " + SettingKeyList());
     }
-    if (const auto level = KeyIndex(key, "dpi", settings::kDpiLevelCount)) {
-        const auto index = static_cast<std::int32_t>(*level);
-        const bool enabled = profile.DPI_SET_EN[*level].load(kRelaxed) != 0;
-        if (value == kDpiOff) {
-            if (enabled) {
-                settings::ToggleDpiLevelEnabled(profile, index);
-                if (profile.DPI_SET_EN[*level].load(kRelaxed) != 0) {
-                    return Invalid("bad value \"off\" for " + change.key +
-                                   ": at least one DPI level stays enabled");
-                }
+    const SettingKind kind = key->setting->kind;
+    const std::string_view value = change.value;
+    const auto mode = IndexOf(ModeNamesOf(kind), value);
+    const auto number = Number(value);
+    switch (kind) {
+        case SettingKind::kButton: {
+            const auto code = naming.CodeOf(value);
+            if (!code) {
+                return Bad(change, FunctionList(naming));
             }
+            profile.K[key->index].store(*code, kRelaxed);
             return platform::Ok();
         }
-        const auto dpi = Number(value);
-        for (std::size_t step = 0; dpi && step < settings::DpiStepTable.size(); ++step) {
-            if (settings::DpiStepTable[step].dpi == *dpi) {
-                settings::SetDpiStep(profile, index, static_cast<std::int32_t>(step));
-                if (!enabled) {
-                    settings::ToggleDpiLevelEnabled(profile, index);
-                }
-                return platform::Ok();
+        case SettingKind::kDpi:
+            return ApplyDpi(profile, change, key->index);
+        case SettingKind::kDpiLevel:
+            if (!number || *number < 1 || *number > settings::kDpiLevelCount) {
+                return Bad(change, "1, 2, 3 or 4 (an enabled level)");
             }
-        }
-        return Bad(change, DpiValues());
+            if (profile.DPI_SET_EN[static_cast<std::size_t>(*number - 1)].load(kRelaxed) == 0) {
+                return Bad(change, "an enabled level; level " + std::string(value) +
+                                       " is off (enable it with " +
+                                       std::string(SettingOf(SettingKind::kDpi).key) +
+                                       std::string(value) + "=VALUE)");
+            }
+            settings::SelectDpiLevel(profile, *number - 1);
+            return platform::Ok();
+        case SettingKind::kLed:
+        case SettingKind::kWheel:
+        case SettingKind::kMacroMode:
+            if (!mode) {
+                return Bad(change, Join(ModeNamesOf(kind)));
+            }
+            if (kind == SettingKind::kLed) {
+                settings::SetLedStatus(profile, *mode);
+            } else if (kind == SettingKind::kWheel) {
+                settings::SetWheelStatus(profile, *mode);
+            } else {
+                profile.MACRO_MODE2.store(*mode, kRelaxed);
+            }
+            return platform::Ok();
+        case SettingKind::kFireInterval:
+            if (!number || !IsFireInterval(*number)) {
+                return Bad(change, FireIntervals());
+            }
+            profile.FIRE_TIME.store(*number, kRelaxed);
+            return platform::Ok();
+        case SettingKind::kPointerSpeed:
+        case SettingKind::kWheelSpeed:
+            if (!number || !IsSpeedStep(*number - 1)) {
+                return Bad(change, SpeedSteps());
+            }
+            if (kind == SettingKind::kPointerSpeed) {
+                settings::SetPointerSpeed(profile, *number - 1);
+            } else {
+                settings::SetWheelSpeed(profile, *number - 1);
+            }
+            return platform::Ok();
     }
-    if (key == "dpi-level") {
-        const auto level = Number(value);
-        if (!level || *level < 1 || *level > settings::kDpiLevelCount) {
-            return Bad(change, "1, 2, 3 or 4 (an enabled level)");
-        }
-        if (profile.DPI_SET_EN[static_cast<std::size_t>(*level - 1)].load(kRelaxed) == 0) {
-            return Bad(change, "an enabled level; level " + std::string(value) +
-                                   " is off (enable it with dpi" + std::string(value) + "=VALUE)");
-        }
-        settings::SelectDpiLevel(profile, *level - 1);
-        return platform::Ok();
-    }
-    if (key == "led") {
-        const auto mode = IndexOf(kLedModeNames, value);
-        if (!mode) {
-            return Bad(change, Join(kLedModeNames));
-        }
-        settings::SetLedStatus(profile, *mode);
-        return platform::Ok();
-    }
-    if (key == "wheel") {
-        const auto mode = IndexOf(kWheelModeNames, value);
-        if (!mode) {
-            return Bad(change, Join(kWheelModeNames));
-        }
-        settings::SetWheelStatus(profile, *mode);
-        return platform::Ok();
-    }
-    if (key == "macro-mode") {
-        const auto mode = IndexOf(kMacroModeNames, value);
-        if (!mode) {
-            return Bad(change, Join(kMacroModeNames));
-        }
-        profile.MACRO_MODE2.store(*mode, kRelaxed);
-        return platform::Ok();
-    }
-    if (key == "fire-interval") {
-        const auto ms = Number(value);
-        if (!ms || !IsFireInterval(*ms)) {
-            return Bad(change, FireIntervals());
-        }
-        profile.FIRE_TIME.store(*ms, kRelaxed);
-        return platform::Ok();
-    }
-    if (key == "pointer-speed" || key == "wheel-speed") {
-        const auto speed = Number(value);
-        if (!speed || !IsSpeedStep(*speed - 1)) {
-            return Bad(change, SpeedSteps());
-        }
-        if (key == "pointer-speed") {
-            settings::SetPointerSpeed(profile, *speed - 1);
-        } else {
-            settings::SetWheelSpeed(profile, *speed - 1);
-        }
-        return platform::Ok();
-    }
-    std::string keys;
-    for (const std::string_view known : kSettingKeys) {
-        keys += keys.empty() ? "" : ", ";
-        keys += known;
-    }
-    return Invalid("unknown key \"" + change.key + "\": the keys are " + keys);
+    return platform::Ok();
 }
 
 }  // namespace
@@ -209,7 +195,7 @@ platform::Result<void> ApplySettingChanges(settings::ProfileSettings& profile,
     const bool hadPrimary = settings::HasPrimaryClick(profile);
     for (const bool levelPass : {false, true}) {
         for (const SettingChange& change : changes) {
-            if ((change.key == "dpi-level") != levelPass) {
+            if ((change.key == SettingOf(SettingKind::kDpiLevel).key) != levelPass) {
                 continue;
             }
             if (platform::Result<void> applied = ApplyOne(profile, change, naming); !applied.ok()) {
@@ -236,40 +222,62 @@ struct StoredKeyRule {
 };
 
 std::vector<StoredKeyRule> StoredKeyRules(const FunctionNaming& naming) {
-    std::vector<StoredKeyRule> rules;
-    for (std::int32_t i = 0; i < settings::kButtonCount; ++i) {
-        rules.push_back(
-            {"K" + std::to_string(i), "button" + std::to_string(i + 1),
-             [&naming](std::int32_t code) { return naming.CodeOf(std::to_string(code)) == code; },
-             FunctionList(naming)});
-    }
-    for (std::int32_t n = 0; n < settings::kDpiLevelCount; ++n) {
-        const std::string level = std::to_string(n + 1);
-        rules.push_back(
-            {"DPI_SET" + std::to_string(n), "dpi" + level,
-             [](std::int32_t step) { return step >= 0 && step <= kLastDpiStep; },
-             "a DPI step 0 ... " + std::to_string(kLastDpiStep) + " (" + DpiValues() + ")"});
-        rules.push_back({"DPI_SET_EN" + std::to_string(n), "dpi" + level,
-                         [](std::int32_t on) { return on == 0 || on == 1; }, "0 (off) or 1 (on)"});
-    }
-    rules.push_back(
-        {"DPI_LEVEL", "dpi-level",
-         [](std::int32_t level) { return level >= 0 && level < settings::kDpiLevelCount; },
-         "0 ... 3 (an enabled level)"});
-    auto mode = [](std::span<const std::string_view> names) {
-        return [names](std::int32_t value) { return IsModeOf(names, value); };
-    };
     auto modes = [](std::span<const std::string_view> names) {
         return "0 ... " + std::to_string(names.size() - 1) + " (" + Join(names) + ")";
     };
-    rules.push_back({"LED_STATUS", "led", mode(kLedModeNames), modes(kLedModeNames)});
-    rules.push_back({"WHEEL_STATUS", "wheel", mode(kWheelModeNames), modes(kWheelModeNames)});
-    rules.push_back({"MACRO_MODE2", "macro-mode", mode(kMacroModeNames), modes(kMacroModeNames)});
     const std::string steps =
         "0 ... " + std::to_string(settings::kLastSpeedStep) + " (" + SpeedSteps() + " in set)";
-    rules.push_back({"DPI_SPEED", "pointer-speed", IsSpeedStep, steps});
-    rules.push_back({"WHEEL_SPEED", "wheel-speed", IsSpeedStep, steps});
-    rules.push_back({"FIRE_TIME", "fire-interval", IsFireInterval, FireIntervals()});
+    std::vector<StoredKeyRule> rules;
+    for (const CommandSetting& setting : kCommandSettings) {
+        for (std::size_t index = 0; index < setting.count; ++index) {
+            const std::string fileKey = FileKeyName(setting, index);
+            const std::string setKey = KeyName(setting, index);
+            const SettingKind kind = setting.kind;
+            switch (kind) {
+                case SettingKind::kButton:
+                    rules.push_back({fileKey, setKey,
+                                     [&naming](std::int32_t code) {
+                                         return naming.CodeOf(std::to_string(code)) == code;
+                                     },
+                                     FunctionList(naming)});
+                    break;
+                case SettingKind::kDpi:
+                    rules.push_back(
+                        {fileKey, setKey,
+                         [](std::int32_t step) { return step >= 0 && step <= kLastDpiStep; },
+                         "a DPI step 0 ... " + std::to_string(kLastDpiStep) + " (" + DpiValues() +
+                             ")"});
+                    rules.push_back({std::string(setting.fileKey) + "_EN" + std::to_string(index),
+                                     setKey, [](std::int32_t on) { return on == 0 || on == 1; },
+                                     "0 (off) or 1 (on)"});
+                    break;
+                case SettingKind::kDpiLevel:
+                    rules.push_back({fileKey, setKey,
+                                     [](std::int32_t level) {
+                                         return level >= 0 && level < settings::kDpiLevelCount;
+                                     },
+                                     "0 ... 3 (an enabled level)"});
+                    break;
+                case SettingKind::kLed:
+                case SettingKind::kWheel:
+                case SettingKind::kMacroMode:
+                    rules.push_back({fileKey, setKey,
+                                     [names = ModeNamesOf(kind)](std::int32_t value) {
+                                         return IsModeOf(names, value);
+                                     },
+                                     modes(ModeNamesOf(kind))});
+                    break;
+                case SettingKind::kFireInterval:
+                    rules.push_back({fileKey, setKey, IsFireInterval, FireIntervals()});
+                    break;
+                case SettingKind::kPointerSpeed:
+                case SettingKind::kWheelSpeed:
+                    rules.push_back({fileKey, setKey, IsSpeedStep, steps});
+                    break;
+            }
+        }
+    }
+    // Stored with the profile but not a setting of the command line.
     rules.push_back({"USB_SPEED", "report rate",
                      [](std::int32_t rate) { return rate >= 0 && rate <= settings::kLastUsbSpeed; },
                      "0 ... " + std::to_string(settings::kLastUsbSpeed)});
@@ -294,13 +302,15 @@ platform::Result<void> CheckImportedProfile(const ini::IniDocument& document,
     settings::LoadProfile(document, settings::kExchangeProfile, false, 1, profile);
     const std::int32_t level = profile.DPI_LEVEL.load(kRelaxed);
     if (profile.DPI_SET_EN[static_cast<std::size_t>(level)].load(kRelaxed) == 0) {
-        return Invalid("bad value \"" + std::to_string(level) +
-                       "\" for DPI_LEVEL (dpi-level): level " + std::to_string(level + 1) +
+        const CommandSetting& levels = SettingOf(SettingKind::kDpiLevel);
+        return Invalid("bad value \"" + std::to_string(level) + "\" for " + FileKeyName(levels, 0) +
+                       " (" + KeyName(levels, 0) + "): level " + std::to_string(level + 1) +
                        " is off");
     }
     if (!settings::HasPrimaryClick(profile)) {
-        return Invalid("no button has " + naming.NameOf(settings::kPrimaryClickFunction) +
-                       " (K0 ... K5 = button1 ... button6)");
+        const CommandSetting& buttons = SettingOf(SettingKind::kButton);
+        return Invalid("no button has " + naming.NameOf(settings::kPrimaryClickFunction) + " (" +
+                       FileKeyRange(buttons) + " = " + KeyRange(buttons) + ")");
     }
     return platform::Ok();
 }

@@ -16,13 +16,6 @@
 
 namespace zel::control {
 
-// Every key `set` takes, in the order `show` prints them.
-inline constexpr std::string_view kSettingKeys[] = {
-    "button1", "button2",       "button3",       "button4",     "button5",    "button6",
-    "dpi1",    "dpi2",          "dpi3",          "dpi4",        "dpi-level",  "led",
-    "wheel",   "fire-interval", "pointer-speed", "wheel-speed", "macro-mode",
-};
-
 // Changes `profile` pair by pair (dpi-level last, so that it may name a level the same command
 // enables). The first bad key or value stops it: the message says what is allowed, and
 // `profile` may then hold some of the changes (the caller drops it).

@@ -1,10 +1,13 @@
 #include "macro/macro_file_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "macro/key_codes.h"
 #include "macro/macro_name.h"
+#include "platform/whole_number.h"
 #include "settings/parse_decimal.h"
 #include "settings/unicode_text.h"
 
@@ -94,53 +97,60 @@ std::string EncodeMacroRecord(const MacroRecord& record) {
 }
 
 MacroRecord DecodeMacroRecord(std::string_view value) {
+    Groups groups{};
+    const bool ascii = std::all_of(value.begin(), value.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        // One character a byte: the groups are read from the bytes, as the units would give them.
+        const std::string_view text = value.substr(0, kEncodedRecordLength);
+        for (std::size_t g = 0; g < kGroupCount && 3 * g < text.size(); ++g) {
+            groups[g] =
+                static_cast<std::uint8_t>(settings::ParseDecimal(text.substr(3 * g, 3)) & 0xFF);
+        }
+        return FromGroups(groups);
+    }
     std::u16string units = text::Utf8ToUtf16(value);
     if (units.size() > kEncodedRecordLength) {
         units.resize(kEncodedRecordLength);
     }
     const std::u16string_view text = units;
-    Groups groups{};
     for (std::size_t g = 0; g < kGroupCount && 3 * g < text.size(); ++g) {
         groups[g] = GroupValue(text.substr(3 * g, 3));
     }
     return FromGroups(groups);
 }
 
-std::optional<MacroRecord> DecodeMacroRecordStrictly(std::string_view value, std::string& problem) {
+platform::Result<MacroRecord> DecodeMacroRecordStrictly(std::string_view value) {
+    const auto malformed = [](std::string message) {
+        return platform::Error{platform::ErrorCode::kMalformed, std::move(message)};
+    };
     if (value.size() != kEncodedRecordLength) {
-        problem = std::to_string(value.size()) + " characters instead of " +
-                  std::to_string(kEncodedRecordLength);
-        return std::nullopt;
+        return malformed(std::to_string(value.size()) + " characters instead of " +
+                         std::to_string(kEncodedRecordLength));
     }
     Groups groups{};
     for (std::size_t g = 0; g < kGroupCount; ++g) {
         const std::string_view group = value.substr(3 * g, 3);
-        unsigned number = 0;
-        for (const char digit : group) {
-            if (digit < '0' || digit > '9') {
-                problem = "\"" + std::string(group) + "\" at character " +
-                          std::to_string(3 * g + 1) + " is not a three-digit number";
-                return std::nullopt;
-            }
-            number = number * 10 + static_cast<unsigned>(digit - '0');
+        const auto number = platform::ParseWholeNumber<unsigned>(group);
+        const std::string where =
+            "\"" + std::string(group) + "\" at character " + std::to_string(3 * g + 1);
+        if (!number) {
+            return malformed(where + " is not a three-digit number");
         }
-        if (number > 255) {
-            problem = "\"" + std::string(group) + "\" at character " + std::to_string(3 * g + 1) +
-                      " is over 255";
-            return std::nullopt;
+        if (*number > 255) {
+            return malformed(where + " is over 255");
         }
-        groups[g] = static_cast<std::uint8_t>(number);
+        groups[g] = static_cast<std::uint8_t>(*number);
     }
     MacroRecord record = FromGroups(groups);
     for (std::size_t k = 0; k < record.stepCount; ++k) {
         const MacroStep& step = record.steps[k];
         if (step.code == 0 || (step.action != kPressAction && step.action != kReleaseAction)) {
-            problem = "step " + std::to_string(k + 1) + " of " +
-                      std::to_string(unsigned{record.stepCount}) + " has key code " +
-                      std::to_string(unsigned{groups[kFirstStepGroup + 4 * k]}) + " and action " +
-                      std::to_string(unsigned{step.action}) +
-                      " (a key or button code, and 1 press or 2 release)";
-            return std::nullopt;
+            return malformed("step " + std::to_string(k + 1) + " of " +
+                             std::to_string(unsigned{record.stepCount}) + " has key code " +
+                             std::to_string(unsigned{groups[kFirstStepGroup + 4 * k]}) +
+                             " and action " + std::to_string(unsigned{step.action}) +
+                             " (a key or button code, and 1 press or 2 release)");
         }
     }
     return record;

@@ -5,11 +5,11 @@
 // step interleaved), keyboard codes as Windows virtual-key codes.
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "macro/macro_record.h"
+#include "platform/outcome.h"
 
 namespace zel::macro {
 
@@ -27,8 +27,8 @@ MacroRecord DecodeMacroRecord(std::string_view value);
 
 // A record from a value that must be exactly as the program writes it: 3192 digits, each group
 // at most 255, and each step up to the step count a key or button code (not 0) pressed or
-// released. nullopt, with `problem` saying what is wrong, for anything else. For files a user
-// imports from a script, which are refused rather than half-read.
-std::optional<MacroRecord> DecodeMacroRecordStrictly(std::string_view value, std::string& problem);
+// released. Anything else is a kMalformed error saying what is wrong. For files a user imports
+// from a script, which are refused rather than half-read.
+platform::Result<MacroRecord> DecodeMacroRecordStrictly(std::string_view value);
 
 }  // namespace zel::macro

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "macro/macro_file_format.h"
+#include "platform/whole_number.h"
 #include "settings/ini_file.h"
 #include "settings/parse_decimal.h"
 #include "settings/unicode_text.h"
@@ -65,12 +66,61 @@ std::vector<MacroRecord> ReadMacroFile(const std::filesystem::path& file, int ca
     return ReadMacroDocument(ini::IniDocument::Load(file), capacity);
 }
 
-bool IsDecimalNumber(std::string_view text) {
-    return !text.empty() && text.size() <= 9 &&
-           text.find_first_not_of("0123456789") == std::string_view::npos;
+platform::Result<std::vector<MacroRecord>> CheckMacroDocument(const ini::IniDocument& document) {
+    if (!document.HasSection(kMacroSection)) {
+        return platform::Error{
+            platform::ErrorCode::kUnsupported,
+            "holds no macros (section [" + std::string(kMacroSection) + "] is missing)"};
+    }
+    const std::string countText = document.Get(kMacroSection, kMacroCountKey, kReadBufferSize);
+    const auto count = platform::ParseWholeNumber<unsigned>(countText);
+    if (!count || *count > kUserMacroCapacity) {
+        return platform::Error{platform::ErrorCode::kMalformed,
+                               "bad value \"" + countText + "\" for " +
+                                   std::string(kMacroCountKey) + ": allowed 0 ... " +
+                                   std::to_string(kUserMacroCapacity)};
+    }
+    std::vector<MacroRecord> records;
+    for (unsigned i = 0; i < *count; ++i) {
+        const std::string key = std::to_string(i);
+        auto record = DecodeMacroRecordStrictly(document.Get(kMacroSection, key, kReadBufferSize));
+        if (!record.ok()) {
+            return platform::Error{platform::ErrorCode::kMalformed,
+                                   "macro " + key + " does not decode: " + record.error().message};
+        }
+        records.push_back(*record);
+    }
+    return records;
+}
+
+// The writes that store the user table, for a file or for a text.
+void WriteUserMacros(const MacroStore& store, ini::IniWriteBatch& batch) {
+    const int count = store.UserCount();
+    batch.Write(kMacroSection, kMacroCountKey, std::to_string(count));
+    for (int i = 0; i < count; ++i) {
+        batch.Write(kMacroSection, std::to_string(i), EncodeMacroRecord(store.UserMacro(i)));
+    }
 }
 
 }  // namespace
+
+std::vector<MacroRecord> ParseMacroFile(std::string_view text, int capacity) {
+    return ReadMacroDocument(ini::IniDocument::Parse(text), capacity);
+}
+
+platform::Result<std::vector<MacroRecord>> ParseMacroFileStrictly(std::string_view text) {
+    return CheckMacroDocument(ini::IniDocument::Parse(text));
+}
+
+std::optional<std::string> WithUserMacros(std::string_view text, const MacroStore& store) {
+    ini::IniWriteBatch batch({});
+    WriteUserMacros(store, batch);
+    ini::IniDocument document = ini::IniDocument::Parse(text);
+    if (!batch.ApplyTo(document)) {
+        return std::nullopt;
+    }
+    return document.Serialize();
+}
 
 bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
                           platform::MessageSink& messages) {
@@ -85,39 +135,17 @@ bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
     return true;
 }
 
-CheckedMacroFile ReadMacroFileStrictly(const std::filesystem::path& file) {
-    CheckedMacroFile checked;
+platform::Result<std::vector<MacroRecord>> ReadMacroFileStrictly(
+    const std::filesystem::path& file) {
     ini::IniDocument document;
-    checked.read = ini::IniDocument::LoadChosen(file, document);
-    if (!checked.read.ok()) {
-        return checked;
+    const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
+    if (!read.ok()) {
+        return platform::Error{read.problem == ini::FileProblem::kMissing
+                                   ? platform::ErrorCode::kNotFound
+                                   : platform::ErrorCode::kIoError,
+                               read.reason};
     }
-    checked.hasMacroSection = document.HasSection(kMacroSection);
-    if (!checked.hasMacroSection) {
-        checked.badContent =
-            "holds no macros (section [" + std::string(kMacroSection) + "] is missing)";
-        return checked;
-    }
-    const std::string countText = document.Get(kMacroSection, kMacroCountKey, kReadBufferSize);
-    if (!IsDecimalNumber(countText) || std::stoi(countText) > kUserMacroCapacity) {
-        checked.badContent = "bad value \"" + countText + "\" for " + std::string(kMacroCountKey) +
-                             ": allowed 0 ... " + std::to_string(kUserMacroCapacity);
-        return checked;
-    }
-    const int count = std::stoi(countText);
-    for (int i = 0; i < count; ++i) {
-        const std::string key = std::to_string(i);
-        std::string problem;
-        const auto record =
-            DecodeMacroRecordStrictly(document.Get(kMacroSection, key, kReadBufferSize), problem);
-        if (!record) {
-            checked.badContent = "macro " + key + " does not decode: " + problem;
-            checked.records.clear();
-            return checked;
-        }
-        checked.records.push_back(*record);
-    }
-    return checked;
+    return CheckMacroDocument(document);
 }
 
 bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
@@ -155,25 +183,16 @@ bool LoadBuiltinMacros(MacroStore& store, const std::filesystem::path& file,
     return found;
 }
 
-bool SaveUserMacros(const MacroStore& store, const std::filesystem::path& file) {
-    return SaveUserMacrosWithReason(store, file).ok();
-}
-
-ini::FileResult SaveUserMacrosWithReason(const MacroStore& store,
-                                         const std::filesystem::path& file) {
+ini::FileResult SaveUserMacros(const MacroStore& store, const std::filesystem::path& file) {
     ini::IniWriteBatch batch(file);
-    const int count = store.UserCount();
-    batch.Write(kMacroSection, kMacroCountKey, std::to_string(count));
-    for (int i = 0; i < count; ++i) {
-        batch.Write(kMacroSection, std::to_string(i), EncodeMacroRecord(store.UserMacro(i)));
-    }
+    WriteUserMacros(store, batch);
     return batch.CommitWithReason();
 }
 
 RepeatCountResult SetRepeatCount(MacroStore& store, long long value,
                                  const std::filesystem::path& macroFile) {
     const int stored = store.StoreRepeatCount(value);
-    ini::FileResult saved = SaveUserMacrosWithReason(store, macroFile);
+    ini::FileResult saved = SaveUserMacros(store, macroFile);
     return {stored, saved.ok(), std::move(saved)};
 }
 

@@ -34,6 +34,15 @@ std::uint8_t ToByte(std::int32_t value) {
     return static_cast<std::uint8_t>(value);
 }
 
+// Every overload taking a path: the writes its batch overload adds, committed to `file` as one
+// replacement.
+template <typename Writes>
+bool CommitToFile(const std::filesystem::path& file, const Writes& writes) {
+    ini::IniWriteBatch batch(file);
+    writes(batch);
+    return batch.Commit();
+}
+
 }  // namespace
 
 std::string ProfileSectionName(std::int32_t profile) {
@@ -105,9 +114,8 @@ void SaveProfile(ini::IniWriteBatch& batch, std::int32_t profile, const ProfileS
 
 bool SaveProfile(const std::filesystem::path& file, std::int32_t profile,
                  const ProfileSettings& settings) {
-    ini::IniWriteBatch batch(file);
-    SaveProfile(batch, profile, settings);
-    return batch.Commit();
+    return CommitToFile(file,
+                        [&](ini::IniWriteBatch& batch) { SaveProfile(batch, profile, settings); });
 }
 
 void WriteProfileDpiLevel(ini::IniWriteBatch& batch, std::int32_t profile,
@@ -118,9 +126,8 @@ void WriteProfileDpiLevel(ini::IniWriteBatch& batch, std::int32_t profile,
 
 bool WriteProfileDpiLevel(const std::filesystem::path& file, std::int32_t profile,
                           const ProfileSettings& settings) {
-    ini::IniWriteBatch batch(file);
-    WriteProfileDpiLevel(batch, profile, settings);
-    return batch.Commit();
+    return CommitToFile(
+        file, [&](ini::IniWriteBatch& batch) { WriteProfileDpiLevel(batch, profile, settings); });
 }
 
 void WriteProfileUsbSpeed(ini::IniWriteBatch& batch, std::int32_t profile,
@@ -131,9 +138,8 @@ void WriteProfileUsbSpeed(ini::IniWriteBatch& batch, std::int32_t profile,
 
 bool WriteProfileUsbSpeed(const std::filesystem::path& file, std::int32_t profile,
                           const ProfileSettings& settings) {
-    ini::IniWriteBatch batch(file);
-    WriteProfileUsbSpeed(batch, profile, settings);
-    return batch.Commit();
+    return CommitToFile(
+        file, [&](ini::IniWriteBatch& batch) { WriteProfileUsbSpeed(batch, profile, settings); });
 }
 
 std::int32_t ReadCurrentProfile(const ini::IniDocument& document) {
@@ -149,7 +155,8 @@ void WriteCurrentProfile(ini::IniWriteBatch& batch, std::int32_t profile) {
 }
 
 bool WriteCurrentProfile(const std::filesystem::path& file, std::int32_t profile) {
-    return ini::WriteString(file, kInitSection, kCurrentProfileKey, Decimal(profile));
+    return CommitToFile(file,
+                        [&](ini::IniWriteBatch& batch) { WriteCurrentProfile(batch, profile); });
 }
 
 std::uint8_t ReadEditionFlag(const ini::IniDocument& document) {
@@ -165,7 +172,8 @@ void WriteEditionFlag(ini::IniWriteBatch& batch, std::uint8_t languageFlag) {
 }
 
 bool WriteEditionFlag(const std::filesystem::path& file, std::uint8_t languageFlag) {
-    return ini::WriteString(file, kInitSection, kEditionKey, Decimal(languageFlag));
+    return CommitToFile(file,
+                        [&](ini::IniWriteBatch& batch) { WriteEditionFlag(batch, languageFlag); });
 }
 
 }  // namespace zel::settings

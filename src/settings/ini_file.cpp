@@ -35,6 +35,17 @@ void IniWriteBatch::Write(std::string_view section, std::string_view key, std::s
     writes_.push_back({std::string(section), std::string(key), std::string(value)});
 }
 
+bool IniWriteBatch::ApplyTo(IniDocument& document) const {
+    IniDocument changed = document;
+    for (const PendingWrite& write : writes_) {
+        if (!changed.Set(write.section, write.key, write.value)) {
+            return false;
+        }
+    }
+    document = std::move(changed);
+    return true;
+}
+
 bool IniWriteBatch::Commit() {
     return CommitWithReason().ok();
 }
@@ -56,10 +67,8 @@ FileResult IniWriteBatch::CommitWithReason() {
         return FileResult::Failure(unreadable);
     }
     IniDocument document = IniDocument::Parse(before);
-    for (const PendingWrite& write : writes_) {
-        if (!document.Set(write.section, write.key, write.value)) {
-            return FileResult::Failure(FileProblem::kUnstorableValue);
-        }
+    if (!ApplyTo(document)) {
+        return FileResult::Failure(FileProblem::kUnstorableValue);
     }
     const std::string after = document.Serialize();
     if (read == detail::ReadResult::kRead && after == before) {

@@ -94,6 +94,9 @@ class IniWriteBatch {
 public:
     explicit IniWriteBatch(std::filesystem::path file);
     void Write(std::string_view section, std::string_view key, std::string_view value);
+    // Applies the writes in order to a document in memory, as Commit applies them to the file's
+    // content; false, and `document` unchanged, when any is refused.
+    bool ApplyTo(IniDocument& document) const;
     bool Commit();
     FileResult CommitWithReason();
 

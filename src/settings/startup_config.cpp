@@ -45,6 +45,24 @@ bool LoadProfileOrFactory(const ini::IniDocument& document, std::int32_t profile
     return false;
 }
 
+StartupConfig ReadStartupConfig(const ini::IniDocument& document, ProfileSettings& profile,
+                                ini::IniWriteBatch& completion) {
+    StartupConfig config;
+    config.languageFlag = ReadEditionFlag(document);
+    config.currentProfile = CurrentUserProfile(document);
+    if (LoadProfileOrFactory(document, config.currentProfile, config.languageFlag, profile)) {
+        return config;
+    }
+    if (ReadCurrentProfile(document) != config.currentProfile) {
+        WriteCurrentProfile(completion, config.currentProfile);
+    }
+    if (document.Get("Init", "VER_SEL").empty()) {
+        WriteEditionFlag(completion, config.languageFlag);
+    }
+    SaveProfile(completion, config.currentProfile, profile);
+    return config;
+}
+
 StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, ProfileSettings& profile,
                                 std::uint8_t editionIfUnreadable) {
     RemoveLeftoverWriteTemporaries(configPath.parent_path());
@@ -64,20 +82,11 @@ StartupConfig LoadStartupConfig(const std::filesystem::path& configPath, Profile
     const ini::IniDocument document = read == ini::detail::ReadResult::kRead
                                           ? ini::IniDocument::Parse(bytes)
                                           : ini::IniDocument();
-    config.languageFlag = ReadEditionFlag(document);
-    config.currentProfile = CurrentUserProfile(document);
-    if (LoadProfileOrFactory(document, config.currentProfile, config.languageFlag, profile)) {
+    ini::IniWriteBatch batch(configPath);
+    config = ReadStartupConfig(document, profile, batch);
+    if (batch.size() == 0) {
         return config;
     }
-
-    ini::IniWriteBatch batch(configPath);
-    if (ReadCurrentProfile(document) != config.currentProfile) {
-        WriteCurrentProfile(batch, config.currentProfile);
-    }
-    if (document.Get("Init", "VER_SEL").empty()) {
-        WriteEditionFlag(batch, config.languageFlag);
-    }
-    SaveProfile(batch, config.currentProfile, profile);
     const bool written = batch.Commit();
     config.notice =
         Notice(read == ini::detail::ReadResult::kMissing ? text::TextId::kConfigMissingFile

@@ -32,7 +32,15 @@ std::int32_t CurrentUserProfile(const ini::IniDocument& document);
 bool LoadProfileOrFactory(const ini::IniDocument& document, std::int32_t profile,
                           std::uint8_t languageFlag, ProfileSettings& settings);
 
-// Loads the current profile into `profile`:
+// The start-up read of config.ini's content: the current profile and the edition, and the
+// profile's settings into `profile` (LoadProfileOrFactory). When the document does not hold the
+// profile's section, the writes that complete it are added to `completion`: the section whole,
+// and CurConfig and VER_SEL when the document has none; when it does, nothing is added. The
+// notice is left to the caller, which knows where the content came from.
+StartupConfig ReadStartupConfig(const ini::IniDocument& document, ProfileSettings& profile,
+                                ini::IniWriteBatch& completion);
+
+// Loads the current profile into `profile` (ReadStartupConfig over the file's content):
 // - the file holds section Config<n>: read as LoadProfile reads it, nothing is written;
 // - the file or that section is missing (an empty or damaged file too): the factory settings,
 //   written back complete as Config<n> (with CurConfig and VER_SEL when the file has none);

@@ -37,7 +37,7 @@ void WriteMacroFile(const std::string& file, const std::vector<std::string>& nam
     for (const std::string& name : names) {
         store.AddMacro(name);
     }
-    ASSERT_TRUE(macro::SaveUserMacros(store, file));
+    ASSERT_TRUE(macro::SaveUserMacros(store, file).ok());
 }
 
 std::vector<std::string> MacroNames(const macro::MacroStore& store) {

@@ -278,7 +278,7 @@ TEST_F(ShellWiring, ResetRestoresTemplatesAndTheEditionsDefaultMacrosAndUploads)
         defaults.AddMacro("Default one");
         defaults.AddMacro("Default two");
         std::filesystem::create_directories(ExeDir() + "/skins/INI_EN");
-        ASSERT_TRUE(macro::SaveUserMacros(defaults, ExeDir() + "/skins/INI_EN/defMacro.dat"));
+        ASSERT_TRUE(macro::SaveUserMacros(defaults, ExeDir() + "/skins/INI_EN/defMacro.dat").ok());
     }
     macros_.AddMacro("Mine");
 

@@ -224,7 +224,7 @@ bool WindowTest::Start(const WindowSetup& setup) {
         macro::MacroStore store;
         store.ReplaceUserMacros(setup.userMacros);
         const char* file = setup.languageFlag != 0 ? "/Macro_EN.dat" : "/Macro_CN.dat";
-        EXPECT_TRUE(macro::SaveUserMacros(store, dataDir + file));
+        EXPECT_TRUE(macro::SaveUserMacros(store, dataDir + file).ok());
     }
     if (setup.mousePresent) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),

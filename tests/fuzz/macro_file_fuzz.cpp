@@ -1,38 +1,34 @@
-// Fuzzes the macro files. The input is the bytes of a user macro file; its first record value
-// is also decoded on its own.
+// Fuzzes the macro files' text, as the loaders read it and the savers write it (no files: the
+// loaders only read a file and hand its text to the same functions). The input is the bytes of
+// a user macro file; its first record value is also decoded on its own.
 //
 // Checked: a decoded record has a terminated name and encodes to exactly 3192 characters that
-// decode to the same record; loading the file keeps the count within the table and the
-// selection on a macro that exists, each loaded record is the decoded value of its key, and
-// saving the loaded table to a new file and loading that gives the same table back.
-
-#include <stdlib.h>
-#include <unistd.h>
+// decode to the same record; loading the text keeps the count within the table and the
+// selection on a macro that exists, each loaded record is the decoded value of its key; what the
+// strict check of imports takes reads the same leniently, and what it refuses it names; saving
+// the loaded table into a new file, or into the same text, and loading that gives the same
+// table back.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "macro/macro_file_format.h"
 #include "macro/macro_files.h"
 #include "macro/macro_store.h"
-#include "platform/message_sink.h"
 #include "settings/ini_file.h"
 
 namespace {
 
 using namespace zel::macro;
-namespace fs = std::filesystem;
-
 using zel::fuzz::Check;
-using zel::fuzz::ScratchFolder;
 
 bool SameRecord(const MacroRecord& a, const MacroRecord& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -63,22 +59,14 @@ void CheckTable(const MacroStore& store) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ScratchFolder scratch("zel-fuzz-macro");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto document = zel::ini::IniDocument::Parse(bytes);
     constexpr std::size_t kWholeValue = 4 * kEncodedRecordLength + 1;
     CheckRecord(DecodeMacroRecord(bytes));
     CheckRecord(DecodeMacroRecord(document.Get(kMacroSection, "0", kWholeValue)));
 
-    const fs::path file = scratch.File("Macro_EN.dat");
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    zel::platform::RecordingMessageSink messages;
     MacroStore store;
-    Check(LoadUserMacros(store, file, messages));
-    Check(messages.messages.empty());
+    store.ReplaceUserMacros(ParseMacroFile(bytes, kUserMacroCapacity));
     CheckTable(store);
     for (int i = 0; i < store.UserCount(); ++i) {
         const MacroRecord& record = store.UserMacro(i);
@@ -87,14 +75,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      document.Get(kMacroSection, std::to_string(i), kWholeValue))));
     }
 
-    const fs::path copy = scratch.File("copy.dat");
-    fs::remove(copy);
-    Check(SaveUserMacros(store, copy));
-    MacroStore reloaded;
-    Check(LoadUserMacros(reloaded, copy, messages));
-    Check(reloaded.UserCount() == store.UserCount());
-    for (int i = 0; i < store.UserCount(); ++i) {
-        Check(SameRecord(reloaded.UserMacro(i), store.UserMacro(i)));
+    const auto strict = ParseMacroFileStrictly(bytes);
+    if (strict.ok()) {
+        Check(static_cast<int>(strict->size()) == store.UserCount());
+        for (int i = 0; i < store.UserCount(); ++i) {
+            Check(SameRecord((*strict)[static_cast<std::size_t>(i)], store.UserMacro(i)));
+        }
+    } else {
+        Check(strict.error().code == zel::platform::ErrorCode::kMalformed ||
+              strict.error().code == zel::platform::ErrorCode::kUnsupported);
+        Check(!strict.error().message.empty());
+    }
+
+    for (const std::string_view before : {std::string_view(), bytes}) {
+        const std::optional<std::string> saved = WithUserMacros(before, store);
+        Check(saved.has_value());
+        const std::vector<MacroRecord> reloaded = ParseMacroFile(*saved, kUserMacroCapacity);
+        Check(static_cast<int>(reloaded.size()) == store.UserCount());
+        for (int i = 0; i < store.UserCount(); ++i) {
+            Check(SameRecord(reloaded[static_cast<std::size_t>(i)], store.UserMacro(i)));
+        }
     }
     return 0;
 }

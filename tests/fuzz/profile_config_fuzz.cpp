@@ -2,20 +2,16 @@
 //
 // Checked for every profile and reset template: a field read from a short buffer stays within
 // what four characters can spell, enable flags are 0 or 1, and the upload derived from the
-// values stays within its tables. Through real files: the start-up read picks a profile
-// 1 ... 5 and either loads its section unchanged (nothing written) or writes and uses the
-// factory settings; saving one profile reads back the same and leaves every other section,
-// CurConfig and VER_SEL reading as before.
-
-#include <stdlib.h>
-#include <unistd.h>
+// values stays within its tables. The start-up read of the same text picks a profile 1 ... 5
+// and either loads its section unchanged (nothing to write) or completes the file with the
+// factory settings and uses them; saving one profile into the text reads back the same and
+// leaves every other section, CurConfig and VER_SEL reading as before. No files: the writes are
+// applied to the text as a file's replacement applies them.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -31,22 +27,7 @@
 namespace {
 
 using namespace zel::settings;
-namespace fs = std::filesystem;
-
 using zel::fuzz::Check;
-using zel::fuzz::ScratchFolder;
-
-void WriteFile(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    Check(out.good());
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 ProfileValues Load(const zel::ini::IniDocument& document, std::int32_t profile, bool fromTemplate,
                    std::uint8_t languageFlag) {
@@ -55,10 +36,12 @@ ProfileValues Load(const zel::ini::IniDocument& document, std::int32_t profile, 
     return TakeProfileValues(settings);
 }
 
-ProfileValues Load(const fs::path& file, std::int32_t profile) {
-    ProfileSettings settings;
-    LoadProfile(file, profile, false, 0, settings);
-    return TakeProfileValues(settings);
+// The text after `batch` was committed to a file holding `document`, as a later read parses it.
+zel::ini::IniDocument Committed(const zel::ini::IniDocument& document,
+                                const zel::ini::IniWriteBatch& batch) {
+    zel::ini::IniDocument written = document;
+    Check(batch.ApplyTo(written));
+    return zel::ini::IniDocument::Parse(written.Serialize());
 }
 
 // A value of at most four characters: "-999" ... "9999".
@@ -98,7 +81,6 @@ void CheckLoaded(const ProfileValues& v) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ScratchFolder scratch("zel-fuzz-config");
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const zel::ini::IniDocument document = zel::ini::IniDocument::Parse(bytes);
     const std::uint8_t languageFlag = ReadEditionFlag(document);
@@ -113,17 +95,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The start-up read of the same bytes as config.ini.
-    const fs::path config = scratch.File("config.ini");
-    WriteFile(config, bytes);
     ProfileSettings started;
-    const StartupConfig startup = LoadStartupConfig(config, started, 1);
+    zel::ini::IniWriteBatch completion({});
+    const StartupConfig startup = ReadStartupConfig(document, started, completion);
     Check(startup.currentProfile >= 1 && startup.currentProfile <= 5);
     Check(startup.languageFlag == languageFlag);
     const auto current = static_cast<std::size_t>(startup.currentProfile);
     if (document.HasSection(ProfileSectionName(startup.currentProfile))) {
-        Check(startup.notice.empty());
+        Check(completion.size() == 0);
         Check(TakeProfileValues(started) == loaded[current]);
-        Check(ReadFile(config) == bytes);
     } else {
         // The factory settings: the profile's reset template where the file has one.
         const bool hasTemplate =
@@ -132,20 +112,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ProfileValues factory =
             hasTemplate ? Load(document, startup.currentProfile, true, languageFlag)
                         : kResetDefaults;
-        Check(!startup.notice.empty());
+        Check(completion.size() != 0);
         Check(TakeProfileValues(started) == factory);
-        Check(Load(config, startup.currentProfile) == factory);
-        Check(ReadCurrentProfile(config) == startup.currentProfile);
-        Check(ReadEditionFlag(config) == languageFlag);
+        const zel::ini::IniDocument completed = Committed(document, completion);
+        Check(Load(completed, startup.currentProfile, false, languageFlag) == factory);
+        Check(ReadCurrentProfile(completed) == startup.currentProfile);
+        Check(ReadEditionFlag(completed) == languageFlag);
     }
 
-    // Saving one profile of the original bytes: it reads back, nothing else moves.
-    WriteFile(config, bytes);
+    // Saving one profile into the original bytes: it reads back, nothing else moves.
     const std::int32_t saved = static_cast<std::int32_t>(size % 5) + 1;
     ProfileSettings settings;
     StoreProfileValues(settings, loaded[static_cast<std::size_t>(saved)]);
-    Check(SaveProfile(config, saved, settings));
-    const zel::ini::IniDocument after = zel::ini::IniDocument::Load(config);
+    zel::ini::IniWriteBatch save({});
+    SaveProfile(save, saved, settings);
+    const zel::ini::IniDocument after = Committed(document, save);
     for (std::int32_t profile = 1; profile <= 5; ++profile) {
         Check(Load(after, profile, false, languageFlag) ==
               loaded[static_cast<std::size_t>(profile)]);

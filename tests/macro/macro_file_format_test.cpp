@@ -194,5 +194,22 @@ TEST(MacroFileFormat, AnUnterminatedNameIsCutTo19Units) {
     EXPECT_EQ(record.repeatOn, 1);
 }
 
+// A value of ASCII characters is read from its bytes, any other through its UTF-16 units; both
+// give the same groups. A character past the 3192nd is cut, so appending one sends the same
+// value through the other reading.
+TEST(MacroFileFormat, AsciiValuesReadAsTheirUnitsWould) {
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789 +-x\t";
+    for (int i = 0; i < 200; ++i) {
+        std::string value(kEncodedRecordLength, '0');
+        for (char& c : value) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        const MacroRecord bytes = DecodeMacroRecord(value);
+        const MacroRecord units = DecodeMacroRecord(value + "\xC3\xA9");
+        EXPECT_TRUE(SameBytes(bytes, units)) << value.substr(0, 60);
+    }
+}
+
 }  // namespace
 }  // namespace zel::macro

@@ -153,7 +153,7 @@ TEST_F(MacroFilesTest, FullTableRoundTripsThroughAFile) {
     }
     saved.ReplaceUserMacros(records);
     const fs::path file = dir_ / "Macro_EN.dat";
-    ASSERT_TRUE(SaveUserMacros(saved, file));
+    ASSERT_TRUE(SaveUserMacros(saved, file).ok());
 
     MacroStore loaded;
     ASSERT_TRUE(LoadUserMacros(loaded, file, messages_));
@@ -186,11 +186,11 @@ TEST_F(MacroFilesTest, UnsavedEditsAreWhatDiffersFromTheFile) {
         SCOPED_TRACE(edit.edit);
         MacroStore store;
         store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0), Sample(1), Sample(2)});
-        ASSERT_TRUE(SaveUserMacros(store, file));
+        ASSERT_TRUE(SaveUserMacros(store, file).ok());
         EXPECT_FALSE(UserMacrosDifferFromFile(store, file));
         edit.apply(store);
         EXPECT_TRUE(UserMacrosDifferFromFile(store, file));
-        ASSERT_TRUE(SaveUserMacros(store, file));
+        ASSERT_TRUE(SaveUserMacros(store, file).ok());
         EXPECT_FALSE(UserMacrosDifferFromFile(store, file)) << "saved";
     }
     // No file: no macros are kept there, so any macro in memory is unsaved.
@@ -211,7 +211,7 @@ TEST_F(MacroFilesTest, SavedFileHasOneKeyOf3192DigitsPerMacro) {
     m.delays[0].Set(30);
     store.ReplaceUserMacros(std::vector<MacroRecord>{m, Sample(1), Sample(2)});
     const fs::path file = dir_ / "out.dat";
-    ASSERT_TRUE(SaveUserMacros(store, file));
+    ASSERT_TRUE(SaveUserMacros(store, file).ok());
 
     std::string zeros;
     for (int i = 0; i < 1016; ++i)
@@ -229,10 +229,10 @@ TEST_F(MacroFilesTest, SavingFewerMacrosLeavesOldKeysUnread) {
     MacroStore store;
     store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0), Sample(1), Sample(2)});
     const fs::path file = dir_ / "shrink.dat";
-    ASSERT_TRUE(SaveUserMacros(store, file));
+    ASSERT_TRUE(SaveUserMacros(store, file).ok());
     store.DeleteMacro(0);
     store.DeleteMacro(0);
-    ASSERT_TRUE(SaveUserMacros(store, file));
+    ASSERT_TRUE(SaveUserMacros(store, file).ok());
     const std::string text = Read(file);
     EXPECT_NE(text.find("macroNum=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n2=" + EncodeMacroRecord(Sample(2))), std::string::npos);
@@ -248,7 +248,7 @@ TEST_F(MacroFilesTest, SaveKeepsOtherContentOfTheFile) {
         Write("mixed.dat", "; my macros\r\n[Other]\r\nx=1\r\n[Macros]\r\nmacroNum=0\r\n");
     MacroStore store;
     store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0)});
-    ASSERT_TRUE(SaveUserMacros(store, file));
+    ASSERT_TRUE(SaveUserMacros(store, file).ok());
     EXPECT_EQ(Read(file), "; my macros\r\n[Other]\r\nx=1\r\n[Macros]\r\nmacroNum=1\r\n0=" +
                               EncodeMacroRecord(Sample(0)) + "\r\n");
 }
@@ -277,7 +277,7 @@ TEST_F(MacroFilesTest, AFailedSaveIsReported) {
     MacroStore store;
     store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0)});
     const fs::path file = dir_ / "no-such-folder" / "Macro_EN.dat";
-    EXPECT_FALSE(SaveUserMacros(store, file));
+    EXPECT_FALSE(SaveUserMacros(store, file).ok());
     const RepeatCountResult result = SetRepeatCount(store, 5, file);
     EXPECT_EQ(result.storedValue, 5);
     EXPECT_FALSE(result.saved);
@@ -325,6 +325,87 @@ TEST_F(MacroFilesTest, MalformedFilesLoadWithoutHarm) {
     EXPECT_EQ(NameText(store.UserMacro(1)), "M");
     EXPECT_TRUE(SameBytes(store.UserMacro(2), MacroRecord{}));
     EXPECT_EQ(store.UserMacro(3).repeatOn, 999 & 0xFF);
+}
+
+// The loaders' parsing, on text alone: the count rules and the records, as the file loaders
+// read them.
+TEST(MacroFileText, ParsesTheCountAndTheRecordsWithoutAFile) {
+    const struct {
+        std::string count;
+        int keys;
+        int capacity;
+        std::size_t expected;
+    } cases[] = {{"3", 3, 12, 3},  {"123", 13, 12, 12}, {"99", 13, 8, 8},
+                 {"-1", 2, 12, 0}, {"2x", 3, 12, 2},    {"5", 2, 12, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        const std::vector<MacroRecord> records =
+            ParseMacroFile(FileWithCount(c.count, c.keys), c.capacity);
+        ASSERT_EQ(records.size(), c.expected);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const MacroRecord expected =
+                static_cast<int>(i) < c.keys ? Sample(static_cast<int>(i)) : MacroRecord{};
+            EXPECT_TRUE(SameBytes(records[i], expected)) << i;
+        }
+    }
+}
+
+// What a script's import refuses, with the kind of error and the words the user reads.
+TEST(MacroFileText, TheStrictCheckSaysWhatIsWrongAsAnError) {
+    const std::string good = EncodeMacroRecord(Sample(0));
+    std::string over = good;
+    over.replace(30, 3, "256");
+    std::string letter = good;
+    letter.replace(30, 3, "2a6");
+    using platform::ErrorCode;
+    const struct {
+        std::string text;
+        ErrorCode code;
+        std::string message;
+    } cases[] = {
+        {"[Other]\r\nx=1\r\n", ErrorCode::kUnsupported,
+         "holds no macros (section [Macros] is missing)"},
+        {"[Macros]\r\nmacroNum=13\r\n", ErrorCode::kMalformed,
+         "bad value \"13\" for macroNum: allowed 0 ... 12"},
+        {"[Macros]\r\nmacroNum=-0\r\n", ErrorCode::kMalformed,
+         "bad value \"-0\" for macroNum: allowed 0 ... 12"},
+        {"[Macros]\r\nmacroNum=+1\r\n", ErrorCode::kMalformed,
+         "bad value \"+1\" for macroNum: allowed 0 ... 12"},
+        {"[Macros]\r\nmacroNum=99999999999\r\n", ErrorCode::kMalformed,
+         "bad value \"99999999999\" for macroNum: allowed 0 ... 12"},
+        {"[Macros]\r\nmacroNum=1\r\n0=12x\r\n", ErrorCode::kMalformed,
+         "macro 0 does not decode: 3 characters instead of 3192"},
+        {"[Macros]\r\nmacroNum=1\r\n0=" + over + "\r\n", ErrorCode::kMalformed,
+         "macro 0 does not decode: \"256\" at character 31 is over 255"},
+        {"[Macros]\r\nmacroNum=1\r\n0=" + letter + "\r\n", ErrorCode::kMalformed,
+         "macro 0 does not decode: \"2a6\" at character 31 is not a three-digit number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        const auto checked = ParseMacroFileStrictly(c.text);
+        ASSERT_FALSE(checked.ok());
+        EXPECT_EQ(checked.error().code, c.code);
+        EXPECT_EQ(checked.error().message, c.message);
+    }
+    const auto two = ParseMacroFileStrictly("[Macros]\r\nmacroNum=02\r\n0=" + good +
+                                            "\r\n1=" + EncodeMacroRecord(Sample(1)) + "\r\n");
+    ASSERT_TRUE(two.ok()) << two.error().message;
+    ASSERT_EQ(two->size(), 2u);
+    EXPECT_TRUE(SameBytes((*two)[1], Sample(1)));
+}
+
+// Saving into a text writes what SaveUserMacros writes into a file: the rest stays.
+TEST(MacroFileText, SavingIntoATextKeepsItsOtherLines) {
+    MacroStore store;
+    store.ReplaceUserMacros(std::vector<MacroRecord>{Sample(0)});
+    const auto saved =
+        WithUserMacros("; my macros\r\n[Other]\r\nx=1\r\n[Macros]\r\nmacroNum=0\r\n", store);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, "; my macros\r\n[Other]\r\nx=1\r\n[Macros]\r\nmacroNum=1\r\n0=" +
+                          EncodeMacroRecord(Sample(0)) + "\r\n");
+    const std::vector<MacroRecord> reread = ParseMacroFile(*saved, kUserMacroCapacity);
+    ASSERT_EQ(reread.size(), 1u);
+    EXPECT_TRUE(SameBytes(reread[0], Sample(0)));
 }
 
 }  // namespace

@@ -136,15 +136,14 @@ TEST(ShippedMacroFiles, PassTheStrictCheckOfImports) {
          {data / "Macro_EN.dat", data / "Macro_CN.dat", data / "constMacro.dat",
           data / "skins" / "INI_EN" / "defMacro.dat", data / "skins" / "INI_CN" / "defMacro.dat"}) {
         SCOPED_TRACE(file.string());
-        const CheckedMacroFile checked = ReadMacroFileStrictly(file);
-        EXPECT_TRUE(checked.read.ok()) << checked.read.reason;
-        EXPECT_EQ(checked.badContent, "");
+        const auto checked = ReadMacroFileStrictly(file);
+        ASSERT_TRUE(checked.ok()) << checked.error().message;
         MacroStore lenient;
         platform::RecordingMessageSink ignored;
         LoadUserMacros(lenient, file, ignored);
-        ASSERT_EQ(static_cast<int>(checked.records.size()), lenient.UserCount());
+        ASSERT_EQ(static_cast<int>(checked->size()), lenient.UserCount());
         for (int i = 0; i < lenient.UserCount(); ++i) {
-            EXPECT_EQ(EncodeMacroRecord(checked.records[static_cast<std::size_t>(i)]),
+            EXPECT_EQ(EncodeMacroRecord((*checked)[static_cast<std::size_t>(i)]),
                       EncodeMacroRecord(lenient.UserMacro(i)));
         }
     }

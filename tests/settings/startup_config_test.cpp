@@ -279,5 +279,58 @@ TEST(StartupConfig, NoticeNamesAFolderThatLooksLikeAPlaceholder) {
     EXPECT_EQ(config.notice, expected);
 }
 
+// The start-up read of a text, without a file: what it loads and what it would write back.
+TEST(StartupConfig, TheTextsReadNeedsNoFileAndSaysWhatCompletesIt) {
+    struct Case {
+        const char* label;
+        std::string text;
+        std::int32_t profile;
+        std::size_t writes;  // 0: the text held the profile
+    };
+    const Case cases[] = {
+        {"holds its profile", "[Init]\r\nCurConfig=2\r\nVER_SEL=1\r\n[Config2]\r\nK0=1\r\n", 2, 0},
+        {"lacks its profile", "[Init]\r\nCurConfig=3\r\nVER_SEL=1\r\n", 3, 22},
+        {"empty", "", 1, 24},
+        {"profile out of range", "[Init]\r\nCurConfig=9\r\nVER_SEL=0\r\n", 1, 23},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const ini::IniDocument document = ini::IniDocument::Parse(c.text);
+        ProfileSettings profile;
+        ini::IniWriteBatch completion({});
+        const StartupConfig config = ReadStartupConfig(document, profile, completion);
+        EXPECT_EQ(config.currentProfile, c.profile);
+        EXPECT_EQ(completion.size(), c.writes);
+        if (c.writes == 0) {
+            EXPECT_EQ(profile.K[0].load(), 1);
+            continue;
+        }
+        EXPECT_EQ(TakeProfileValues(profile), kResetDefaults);
+        ini::IniDocument completed = document;
+        ASSERT_TRUE(completion.ApplyTo(completed));
+        EXPECT_EQ(ReadCurrentProfile(completed), c.profile);
+        ProfileSettings reread;
+        LoadProfile(completed, c.profile, false, config.languageFlag, reread);
+        EXPECT_EQ(TakeProfileValues(reread), kResetDefaults);
+    }
+}
+
+// A batch applied in memory changes the document as its commit changes the file, and a refused
+// write leaves the document as it was.
+TEST(IniWriteBatch, AppliesToADocumentAsToAFileAndAllOrNothing) {
+    ini::IniDocument document = ini::IniDocument::Parse("; kept\r\n[A]\r\nx=1\r\n");
+    ini::IniWriteBatch batch({});
+    batch.Write("A", "x", "2");
+    batch.Write("B", "y", "3");
+    ASSERT_TRUE(batch.ApplyTo(document));
+    EXPECT_EQ(document.Serialize(), "; kept\r\n[A]\r\nx=2\r\n[B]\r\ny=3\r\n");
+
+    ini::IniWriteBatch refused({});
+    refused.Write("A", "x", "4");
+    refused.Write("A", "z", "line\nbreak");
+    EXPECT_FALSE(refused.ApplyTo(document));
+    EXPECT_EQ(document.Get("A", "x"), "2");
+}
+
 }  // namespace
 }  // namespace zel::settings

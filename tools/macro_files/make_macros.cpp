@@ -30,7 +30,7 @@ bool WriteTable(const fs::path& file, const std::vector<MacroRecord>& records) {
     MacroStore store;
     store.ReplaceUserMacros(records);
     if (store.UserCount() != static_cast<int>(records.size()) ||
-        !zel::macro::SaveUserMacros(store, file)) {
+        !zel::macro::SaveUserMacros(store, file).ok()) {
         std::fprintf(stderr, "zel-make-macros: cannot write %s\n", file.c_str());
         return false;
     }

@@ -106,7 +106,7 @@ void MacroPageHost::ExportMacros() {
     if (!file) {
         return;
     }
-    const ini::FileResult saved = macro::SaveUserMacrosWithReason(context_.macros, *file);
+    const ini::FileResult saved = macro::SaveUserMacros(context_.macros, *file);
     if (!saved.ok()) {
         context_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved),
                                       platform::kProgramName);

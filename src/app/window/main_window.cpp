@@ -22,7 +22,6 @@
 #include "macro/ui/recording_capture.h"
 #include "platform/app_identity.h"
 #include "settings/ini_file.h"
-#include "skin/layout_loader.h"
 #include "skin/qt/mask_region.h"
 #include "skin/qt/window_outline.h"
 #include "text/catalog.h"
@@ -112,16 +111,9 @@ bool MainWindow::Initialise(StartOrder order) {
 bool MainWindow::Configured() {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
 
-    // The skin's layouts: main, colour and advanced page now, the warning window after the
-    // macro page's controls.
     images_ = std::make_unique<skin::SkinImageStore>(paths_.skinsDir, services_.diagnostics);
-    skin::SkinLayoutLoader loader(
-        paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
-    loader.LoadMainLayout(layout_, state_.languageFlag);
-    loader.LoadColorLayout(layout_, state_.languageFlag);
-    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
+    LoadLayouts();
     macroHost_.Construct();
-    loader.LoadWarningLayout(layout_, state_.languageFlag);
     if (IsShutDown()) {
         // A layout file is missing: the window cannot be shown without it.
         return false;

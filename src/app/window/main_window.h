@@ -285,7 +285,9 @@ private:
     void WatchPowerEvents();
     settings::ProfileActionContext ProfileContext();
     EditionSwitchContext EditionContext();
-    bool ReloadLayouts();
+    // The skin's four layouts of the edition, at the start and on an edition switch; false when
+    // a layout file is missing (the program then ends).
+    bool LoadLayouts();
     bool LoadDefaultMacros(const std::filesystem::path& file);
     void AfterMacrosReplaced();
 

@@ -87,7 +87,7 @@ settings::ProfileActionContext MainWindow::ProfileContext() {
         return LoadDefaultMacros(file);
     };
     hooks.saveUserMacros = [this](const std::filesystem::path& file) {
-        return macro::SaveUserMacros(services_.macros, file);
+        return macro::SaveUserMacros(services_.macros, file).ok();
     };
     hooks.upload = [this](std::int32_t /*currentProfile*/) { return UploadSettings().saved; };
     return {services_.profile, state_.currentProfile, state_.languageFlag, paths_.configPath,
@@ -149,20 +149,17 @@ void MainWindow::ResetAllProfiles() {
     settings::ResetAllProfiles(ProfileContext());
 }
 
-bool MainWindow::ReloadLayouts() {
+bool MainWindow::LoadLayouts() {
     skin::SkinLayoutLoader loader(
         paths_.skinsDir, services_.messages, [this] { ShutdownLink(); }, platform::kProgramName);
-    loader.LoadMainLayout(layout_, state_.languageFlag);
-    loader.LoadColorLayout(layout_, state_.languageFlag);
-    loader.LoadAdvancedLayout(layout_, state_.languageFlag);
-    loader.LoadWarningLayout(layout_, state_.languageFlag);
+    loader.LoadSkinLayouts(layout_, state_.languageFlag);
     macroHost_.ShowCaptions();
     return !IsShutDown();
 }
 
 EditionSwitchContext MainWindow::EditionContext() {
     EditionSwitchHooks hooks;
-    hooks.reloadLayouts = [this] { return ReloadLayouts(); };
+    hooks.reloadLayouts = [this] { return LoadLayouts(); };
     hooks.loadUserMacros = [this](const std::filesystem::path& file) {
         // Apply saves to the macro file of the edition shown.
         macroHost_.SetMacroFile(file);
