@@ -134,9 +134,9 @@ private:
     // Whether an upload is a success, else why not.
     platform::Result<void> UploadSucceeded(const device::UploadOutcome& outcome) const {
         if (!outcome.reportsSent) {
-            return platform::Error{platform::ErrorCode::kUnavailable,
-                                   text::Message(text::TextId::kUploadNotReceived,
-                                                 target_.languageFlag)};
+            return platform::Error{
+                platform::ErrorCode::kUnavailable,
+                text::Message(text::TextId::kUploadNotReceived, target_.languageFlag)};
         }
         if (!outcome.saved) {
             return platform::Error{platform::ErrorCode::kIoError,
@@ -461,7 +461,8 @@ ControlReply CommandRun::Reset() {
         target_.repaint();
     }
     if (!macrosSaved.ok()) {
-        return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath, macrosSaved)));
+        return WithMessages(Failed(
+            macro::SaveFailedMessage(target_.userMacroPath, target_.languageFlag, macrosSaved)));
     }
     if (!everythingWritten) {
         return WithMessages(Failed({}));  // the reset's own message names the file
@@ -538,7 +539,7 @@ ControlReply CommandRun::MacrosExport() {
     }
     const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, command_.operand);
     if (!saved.ok()) {
-        return Failed(macro::SaveFailedMessage(command_.operand, saved));
+        return Failed(macro::SaveFailedMessage(command_.operand, target_.languageFlag, saved));
     }
     return Done();
 }
@@ -560,7 +561,7 @@ ControlReply CommandRun::MacrosImport() {
     store.ReplaceUserMacros(checked.records);
     const ini::FileResult saved = macro::SaveUserMacrosWithReason(store, target_.userMacroPath);
     if (!saved.ok()) {
-        return Failed(macro::SaveFailedMessage(target_.userMacroPath, saved));
+        return Failed(macro::SaveFailedMessage(target_.userMacroPath, target_.languageFlag, saved));
     }
     if (target_.userMacrosReplaced) {
         target_.userMacrosReplaced(checked.records);

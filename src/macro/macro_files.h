@@ -3,6 +3,7 @@
 // Loading and saving macro tables as INI files: section "Macros", key "macroNum" with the number
 // of macros and keys "0", "1", ... with one encoded record each (macro_file_format.h).
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -33,9 +34,10 @@ bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
 
 // Import in the window: the user table from a file the user chose, read as leniently as
 // LoadUserMacros. A file that is missing, cannot be read or is over 1 MiB is refused unread with
-// a message giving the reason, and the user macros stay as they were (false).
+// a message giving the reason in the words of `languageFlag`'s edition, and the user macros
+// stay as they were (false).
 bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
-                          platform::MessageSink& messages);
+                          platform::MessageSink& messages, std::int32_t languageFlag);
 
 // A macro file a script imports, checked strictly: "macroNum" a number of 0 ... 12 and each of
 // its records as DecodeMacroRecordStrictly takes it.
@@ -63,9 +65,9 @@ bool SaveUserMacros(const MacroStore& store, const std::filesystem::path& file);
 ini::FileResult SaveUserMacrosWithReason(const MacroStore& store,
                                          const std::filesystem::path& file);
 
-// What the user is told when the user macros could not be written to `file`, with the reason
-// when it is known.
-std::string SaveFailedMessage(const std::filesystem::path& file,
+// What the user is told, in the words of `languageFlag`'s edition, when the user macros could
+// not be written to `file`, with the reason when it is known.
+std::string SaveFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
                               const ini::FileResult& result = {});
 
 struct RepeatCountResult {

@@ -98,7 +98,8 @@ int HeadlessSession::Run(int stopFd) {
     device::DiscoveryResult discovery;
     if (transport_) {
         watcher_ = transport_->Watch();
-        discovery = device::DiscoverMouseReportingAccess(link_, *transport_, messages_);
+        discovery =
+            device::DiscoverMouseReportingAccess(link_, *transport_, messages_, languageFlag_);
     }
     switch (ReportMouseAtStart(discovery, languageFlag_, messages_, platform::kProgramName)) {
         case MouseAtStart::AccessRefused:
@@ -130,7 +131,7 @@ void HeadlessSession::StartWithMouse() {
 
 void HeadlessSession::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
     const device::DiscoveryResult discovery =
-        device::RetryDiscoveryOnArrival(event, link_, *transport_, messages_);
+        device::RetryDiscoveryOnArrival(event, link_, *transport_, messages_, languageFlag_);
     if (discovery.found) {
         awaitingAccess_ = false;
         StartWithMouse();
@@ -160,7 +161,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
             if (errno == EINTR) {
                 continue;
             }
-            messages_.ShowMessage("waiting for device events failed; shutting down",
+            messages_.ShowMessage(text::Text(text::TextId::kDeviceEventsFailed, languageFlag_),
                                   platform::kProgramName);
             Shutdown(HeadlessEnd::WaitFailed);
             break;
@@ -171,7 +172,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
                     FollowArrivalWhileAwaitingAccess(event);
                     continue;
                 }
-                device::FollowDeviceChange(event, link_, *transport_, messages_,
+                device::FollowDeviceChange(event, link_, *transport_, messages_, languageFlag_,
                                            [this] { Shutdown(HeadlessEnd::MouseRemoved); });
                 if (finished_) {
                     return 0;
@@ -381,15 +382,16 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
                      listening.error().message.c_str());
     }
     platform::StderrMessageSink messages;
-    auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
-                                                  platform::UserEnvironment::FromProcess());
-    if (!resolved.problem.empty()) {
-        messages.ShowMessage(resolved.problem, platform::kProgramName);
-    }
-    if (!resolved.usable) {
+    auto files = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
+                                               platform::UserEnvironment::FromProcess());
+    if (!files.ok()) {
+        messages.ShowMessage(files.error().message, platform::kProgramName);
         return 1;
     }
-    auto paths = std::move(resolved.paths);
+    if (!files->notice.empty()) {
+        messages.ShowMessage(files->notice, platform::kProgramName);
+    }
+    auto paths = std::move(files->paths);
     auto pointer = platform::MakeDesktopPointerSettings();
     HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
                             messages);

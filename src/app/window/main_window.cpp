@@ -50,7 +50,7 @@ MainWindow::MainWindow(AppServices services)
       ledDriver_(
           ledPreview_, [this] { return state_.currentPage == kColorPage; }, [this] { update(); }),
       macroHost_({*this, services_.macros, services_.messages, services_.recordClock, paths_,
-                  layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
+                  state_.languageFlag, layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -86,14 +86,15 @@ bool MainWindow::Initialise(StartOrder order) {
 
     // Where the files are: beside the executable, or shipped data and the user's folder.
     const platform::UserEnvironment environment = platform::UserEnvironment::FromProcess();
-    const platform::ResolvedPaths resolved =
+    platform::Result<settings::ProgramFiles> files =
         settings::ResolveProgramFiles(services_.exeDir, environment);
-    paths_ = resolved.paths;
-    if (!resolved.problem.empty()) {
-        services_.messages.ShowMessage(resolved.problem, platform::kProgramName);
-    }
-    if (!resolved.usable) {
+    if (!files.ok()) {
+        services_.messages.ShowMessage(files.error().message, platform::kProgramName);
         return false;
+    }
+    paths_ = std::move(files->paths);
+    if (!files->notice.empty()) {
+        services_.messages.ShowMessage(files->notice, platform::kProgramName);
     }
 
     // The profile and the edition.
@@ -235,7 +236,7 @@ device::DiscoveryResult MainWindow::DiscoverAndWatch() {
                 &MainWindow::FollowDeviceEvents);
     }
     return device::DiscoverMouseReportingAccess(services_.link, *services_.transport,
-                                                services_.messages);
+                                                services_.messages, state_.languageFlag);
 }
 
 void MainWindow::FollowDeviceEvents() {
@@ -248,7 +249,7 @@ void MainWindow::FollowDeviceEvents() {
             continue;
         }
         device::FollowDeviceChange(event, services_.link, *services_.transport, services_.messages,
-                                   [this] { ShutdownLink(); });
+                                   state_.languageFlag, [this] { ShutdownLink(); });
         if (shutDown_) {
             return;
         }
@@ -263,7 +264,7 @@ void MainWindow::FollowDeviceEvents() {
 
 void MainWindow::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
     const device::DiscoveryResult discovery = device::RetryDiscoveryOnArrival(
-        event, services_.link, *services_.transport, services_.messages);
+        event, services_.link, *services_.transport, services_.messages, state_.languageFlag);
     if (discovery.found) {
         awaitingAccess_ = false;
         WaitForMouseToSettle();
