@@ -126,6 +126,7 @@ TEST(ProgramFiles, FolderProblemsAreSaidInTheEditionsWords) {
                           Case{"es_ES.UTF-8", "no se puede crear la carpeta de ajustes "}}) {
         SCOPED_TRACE(c.locale);
         Installation install;
+        fs::create_directories(install.root / "home");
         WriteBytes(install.root / "home/.config", "a file where the folder should be");
         const ProgramFiles resolved =
             Files(ResolveProgramFiles(install.exeDir.string(), install.Environment(c.locale)));
