@@ -358,7 +358,7 @@ Measurement Measure(const fs::path& folder, int presses, int runs) {
     zel::platform::StderrMessageSink messages;
     zel::device::DeviceLink link;
     // The socket file exists a moment before the mouse accepts connections.
-    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); }, 5s)) {
+    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages, 1); }, 5s)) {
         std::fprintf(stderr,
                      "the program's transport did not find the virtual mouse on %s "
                      "(ZEL_GMOUSE_SIM)\n",
@@ -616,7 +616,7 @@ RoundFigures MeasureOrdinary(const fs::path& folder, Player player,
     auto transport = std::make_unique<TimedTransport>(zel::platform::MakeHidTransport());
     zel::platform::StderrMessageSink messages;
     zel::device::DeviceLink link;
-    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages); }, 5s)) {
+    if (!WaitUntil([&] { return zel::device::DiscoverMouse(link, *transport, messages, 1); }, 5s)) {
         std::fprintf(stderr, "the virtual mouse was not found on %s\n", mouse.socket().c_str());
         return result;
     }

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     zel::platform::SimTransport transport(socket.string());
     zel::platform::StderrMessageSink messages;
     zel::device::DeviceLink link;
-    if (!zel::device::DiscoverMouse(link, transport, messages) || !link.IsWriteOpen()) {
+    if (!zel::device::DiscoverMouse(link, transport, messages, 1) || !link.IsWriteOpen()) {
         std::fprintf(stderr, "the virtual mouse was not found at %s\n", socket.c_str());
         stopSimulator();
         return 1;

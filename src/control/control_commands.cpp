@@ -461,7 +461,8 @@ ControlReply CommandRun::Reset() {
         target_.repaint();
     }
     if (!macrosSaved.ok()) {
-        return WithMessages(Failed(macro::SaveFailedMessage(target_.userMacroPath, macrosSaved)));
+        return WithMessages(Failed(
+            macro::SaveFailedMessage(target_.userMacroPath, target_.languageFlag, macrosSaved)));
     }
     if (!everythingWritten) {
         return WithMessages(Failed({}));  // the reset's own message names the file
@@ -538,7 +539,7 @@ ControlReply CommandRun::MacrosExport() {
     }
     const ini::FileResult saved = macro::SaveUserMacros(store, command_.operand);
     if (!saved.ok()) {
-        return Failed(macro::SaveFailedMessage(command_.operand, saved));
+        return Failed(macro::SaveFailedMessage(command_.operand, target_.languageFlag, saved));
     }
     return Done();
 }
@@ -562,7 +563,7 @@ ControlReply CommandRun::MacrosImport() {
     store.ReplaceUserMacros(*checked);
     const ini::FileResult saved = macro::SaveUserMacros(store, target_.userMacroPath);
     if (!saved.ok()) {
-        return Failed(macro::SaveFailedMessage(target_.userMacroPath, saved));
+        return Failed(macro::SaveFailedMessage(target_.userMacroPath, target_.languageFlag, saved));
     }
     if (target_.userMacrosReplaced) {
         target_.userMacrosReplaced(*checked);

@@ -4,26 +4,20 @@
 // 256-byte report buffers.
 
 #include <cstddef>
-#include <string>
+#include <cstdint>
 
 #include "platform/hid_transport.h"
+#include "platform/outcome.h"
 
 namespace zel::device {
 
-enum class ChannelError {
-    None,
-    NotOpened,      // the open call gave no channel
-    AlreadyOpen,    // a channel of this kind is open already and stays in use
-    NoReport,       // the collection has no report of the needed kind (length 0)
-    ReportTooLong,  // the report is longer than the 256-byte buffers
-};
+// Whether the report buffers can serve reports of this length (1 ... 256 bytes).
+bool ReportLengthFits(std::size_t reportLength);
 
-// None, NoReport or ReportTooLong.
-ChannelError CheckReportLength(std::size_t reportLength);
-
-// A sentence for the user, e.g. "The mouse's feature reports are 300 bytes long; this program
-// handles at most 256 bytes, so the mouse cannot be used." Empty for None.
-std::string ChannelErrorMessage(ChannelError error, platform::HidAccess access,
-                                std::size_t reportLength);
+// ReportLengthFits for the reports of `access`'s collection (input reports for reading, feature
+// reports for writing); when they do not fit, a kUnsupported error whose message tells the
+// user which reports and how long, in the words of `languageFlag`'s edition.
+platform::Result<void> CheckReportLength(std::size_t reportLength, platform::HidAccess access,
+                                         std::int64_t languageFlag);
 
 }  // namespace zel::device

@@ -17,41 +17,35 @@ DeviceLink::~DeviceLink() = default;
 
 // ---- Channels ----
 
-ChannelError DeviceLink::AttachReadChannel(std::unique_ptr<platform::HidChannel> channel,
-                                           std::size_t inputReportLength) {
-    if (!channel) {
-        return ChannelError::NotOpened;
-    }
-    if (const ChannelError e = CheckReportLength(inputReportLength); e != ChannelError::None) {
-        return e;
+bool DeviceLink::AttachReadChannel(std::unique_ptr<platform::HidChannel> channel,
+                                   std::size_t inputReportLength) {
+    if (!channel || !ReportLengthFits(inputReportLength)) {
+        return false;
     }
     {
         std::lock_guard lock(readMutex_);
         if (readChannel_) {
-            return ChannelError::AlreadyOpen;
+            return false;
         }
         readChannel_ = std::move(channel);
         readLength_ = inputReportLength;
     }
     readAttached_.notify_all();
-    return ChannelError::None;
+    return true;
 }
 
-ChannelError DeviceLink::AttachWriteChannel(std::unique_ptr<platform::HidChannel> channel,
-                                            std::size_t featureReportLength) {
-    if (!channel) {
-        return ChannelError::NotOpened;
-    }
-    if (const ChannelError e = CheckReportLength(featureReportLength); e != ChannelError::None) {
-        return e;
+bool DeviceLink::AttachWriteChannel(std::unique_ptr<platform::HidChannel> channel,
+                                    std::size_t featureReportLength) {
+    if (!channel || !ReportLengthFits(featureReportLength)) {
+        return false;
     }
     std::lock_guard lock(sendMutex_);
     if (writeChannel_) {
-        return ChannelError::AlreadyOpen;
+        return false;
     }
     writeChannel_ = std::move(channel);
     featureLength_ = featureReportLength;
-    return ChannelError::None;
+    return true;
 }
 
 bool DeviceLink::IsReadOpen() const {

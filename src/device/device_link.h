@@ -63,14 +63,15 @@ public:
 
     // ---- Channels (discovery, window thread) ----
 
-    // Takes the channel when its report length fits the buffers and no read channel is open;
-    // otherwise the channel is closed (dropped) and the error says why. Show the refusal with
-    // ChannelErrorMessage(error, HidAccess::Read, inputReportLength).
-    ChannelError AttachReadChannel(std::unique_ptr<platform::HidChannel> channel,
-                                   std::size_t inputReportLength);
+    // Takes the channel (true) when there is one, its report length fits the buffers and no
+    // read channel is open; otherwise the channel is closed (dropped). Discovery checks the
+    // length first and tells the user (CheckReportLength), so a refusal here has nothing more
+    // to say.
+    bool AttachReadChannel(std::unique_ptr<platform::HidChannel> channel,
+                           std::size_t inputReportLength);
     // The same for the write channel and the feature-report length.
-    ChannelError AttachWriteChannel(std::unique_ptr<platform::HidChannel> channel,
-                                    std::size_t featureReportLength);
+    bool AttachWriteChannel(std::unique_ptr<platform::HidChannel> channel,
+                            std::size_t featureReportLength);
     bool IsReadOpen() const;
     bool IsWriteOpen() const;
     std::size_t InputReportLength() const;    // 0 while not open

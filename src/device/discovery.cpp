@@ -19,8 +19,9 @@ bool IsWriteCollection(const platform::HidCollectionInfo& c) {
     return c.usagePage == kWriteUsagePage && c.usage == kChannelUsage;
 }
 
-// Whether the link could serve this collection's channel; when not, says why.
-bool RefusedLength(const platform::HidCollectionInfo& c, platform::MessageSink& messages) {
+// Whether the link could not serve this collection's channel; when so, says why.
+bool RefusedLength(const platform::HidCollectionInfo& c, platform::MessageSink& messages,
+                   std::int32_t languageFlag) {
     platform::HidAccess access;
     std::size_t length = 0;
     if (IsReadCollection(c)) {
@@ -32,23 +33,24 @@ bool RefusedLength(const platform::HidCollectionInfo& c, platform::MessageSink& 
     } else {
         return false;
     }
-    const ChannelError error = CheckReportLength(length);
-    if (error == ChannelError::None) {
+    const platform::Result<void> usable = CheckReportLength(length, access, languageFlag);
+    if (usable.ok()) {
         return false;
     }
-    messages.ShowMessage(ChannelErrorMessage(error, access, length));
+    messages.ShowMessage(usable.error().message);
     return true;
 }
 
 }  // namespace
 
 bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
-                   platform::MessageSink& messages) {
-    return DiscoverMouseReportingAccess(link, transport, messages).found;
+                   platform::MessageSink& messages, std::int32_t languageFlag) {
+    return DiscoverMouseReportingAccess(link, transport, messages, languageFlag).found;
 }
 
 DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTransport& transport,
-                                             platform::MessageSink& messages) {
+                                             platform::MessageSink& messages,
+                                             std::int32_t languageFlag) {
     const auto collections = transport.Enumerate();
     const std::size_t count = std::min(collections.size(), kDiscoveryIndexCount);
 
@@ -69,7 +71,7 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
         if (!IsMouse(collection)) {
             continue;
         }
-        if (RefusedLength(collection, messages)) {
+        if (RefusedLength(collection, messages, languageFlag)) {
             refused = true;
             continue;
         }
@@ -110,8 +112,7 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
     if (lastMatch) {
         link.SetDevicePath(lastMatch->path);
     }
-    if (newWrite && link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength) ==
-                        ChannelError::None) {
+    if (newWrite && link.AttachWriteChannel(std::move(newWrite), writeInfo->featureReportLength)) {
         // A run that ended without its shutdown (killed, crashed) may have left keys or buttons
         // of a macro held in the mouse. They go up before anything else is sent, and before the
         // read channel lets a new press start a macro.
@@ -126,11 +127,12 @@ DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTran
 
 DiscoveryResult RetryDiscoveryOnArrival(const platform::HidDeviceEvent& event, DeviceLink& link,
                                         platform::HidTransport& transport,
-                                        platform::MessageSink& messages) {
+                                        platform::MessageSink& messages,
+                                        std::int32_t languageFlag) {
     if (event.kind != platform::HidDeviceEvent::Kind::Arrival) {
         return {};
     }
-    return DiscoverMouseReportingAccess(link, transport, messages);
+    return DiscoverMouseReportingAccess(link, transport, messages, languageFlag);
 }
 
 bool SameDevicePath(std::string_view a, std::string_view b) {
@@ -141,14 +143,14 @@ bool SameDevicePath(std::string_view a, std::string_view b) {
 
 void FollowDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
                         platform::HidTransport& transport, platform::MessageSink& messages,
-                        const std::function<void()>& shutdownLink) {
+                        std::int32_t languageFlag, const std::function<void()>& shutdownLink) {
     const std::string path = link.DevicePath();
     if (path.empty() || !SameDevicePath(event.path, path)) {
         return;
     }
     if (event.kind == platform::HidDeviceEvent::Kind::Arrival) {
         if (!link.found) {
-            DiscoverMouse(link, transport, messages);
+            DiscoverMouse(link, transport, messages, languageFlag);
         }
         return;
     }

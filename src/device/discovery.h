@@ -29,12 +29,12 @@ inline constexpr std::size_t kDiscoveryIndexCount = 100;
 // open. The scan stops at the first mouse collection examined once both channels are open.
 // Result: true when it stopped so; otherwise whether the last collection examined was the
 // mouse's. A collection whose report length the link cannot serve (0 or above its buffer) is
-// refused with a message and does not count as the mouse's; nothing of the refused device is
-// opened. Also stores the result in the link's `found`. A write channel newly opened gets
-// ReleaseAll at once, before the read channel is attached: whatever an earlier run that was
-// killed left held in the mouse goes up before the start's first report.
+// refused with a message (in the words of `languageFlag`'s edition) and does not count as the
+// mouse's; nothing of the refused device is opened. Also stores the result in the link's `found`. A
+// write channel newly opened gets ReleaseAll at once, before the read channel is attached: whatever
+// an earlier run that was killed left held in the mouse goes up before the start's first report.
 bool DiscoverMouse(DeviceLink& link, platform::HidTransport& transport,
-                   platform::MessageSink& messages);
+                   platform::MessageSink& messages, std::int32_t languageFlag);
 
 // What a discovery found out beyond the link's `found`.
 struct DiscoveryResult {
@@ -47,14 +47,15 @@ struct DiscoveryResult {
 
 // DiscoverMouse, telling also which node of a present mouse could not be opened.
 DiscoveryResult DiscoverMouseReportingAccess(DeviceLink& link, platform::HidTransport& transport,
-                                             platform::MessageSink& messages);
+                                             platform::MessageSink& messages,
+                                             std::int32_t languageFlag);
 
 // While the mouse waits for access (present, node refused): any arrival repeats the discovery,
 // as the replugged mouse may come back under another node; removals change nothing, the
 // program keeps waiting. Returns the repeated discovery's result (nothing found for a removal).
 DiscoveryResult RetryDiscoveryOnArrival(const platform::HidDeviceEvent& event, DeviceLink& link,
                                         platform::HidTransport& transport,
-                                        platform::MessageSink& messages);
+                                        platform::MessageSink& messages, std::int32_t languageFlag);
 
 // Path comparison of device events: ASCII letters compare without regard to case.
 bool SameDevicePath(std::string_view a, std::string_view b);
@@ -64,6 +65,6 @@ bool SameDevicePath(std::string_view a, std::string_view b);
 // absent and calls `shutdownLink`. Other events and other paths are ignored.
 void FollowDeviceChange(const platform::HidDeviceEvent& event, DeviceLink& link,
                         platform::HidTransport& transport, platform::MessageSink& messages,
-                        const std::function<void()>& shutdownLink);
+                        std::int32_t languageFlag, const std::function<void()>& shutdownLink);
 
 }  // namespace zel::device

@@ -12,6 +12,7 @@
 #include "settings/ini_file.h"
 #include "settings/parse_decimal.h"
 #include "settings/unicode_text.h"
+#include "text/catalog.h"
 
 namespace zel::macro {
 namespace {
@@ -123,12 +124,14 @@ std::optional<std::string> WithUserMacros(std::string_view text, const MacroStor
 }
 
 bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
-                          platform::MessageSink& messages) {
+                          platform::MessageSink& messages, std::int32_t languageFlag) {
     ini::IniDocument document;
     const ini::FileResult read = ini::IniDocument::LoadChosen(file, document);
     if (!read.ok()) {
-        messages.ShowMessage("Cannot import the macros from " + file.string() + ": " + read.reason +
-                             ".");
+        messages.ShowMessage(
+            text::Message(text::TextId::kMacroCannotImport, languageFlag,
+                          {{"{file}", file.string()},
+                           {"{reason}", ini::FileProblemText(read.problem, languageFlag)}}));
         return false;
     }
     store.ReplaceUserMacros(ReadMacroDocument(document, kUserMacroCapacity));
@@ -196,12 +199,15 @@ RepeatCountResult SetRepeatCount(MacroStore& store, long long value,
     return {stored, saved.ok(), std::move(saved)};
 }
 
-std::string SaveFailedMessage(const std::filesystem::path& file, const ini::FileResult& result) {
-    std::string text = "Cannot save the macros to " + file.string();
-    if (!result.ok()) {
-        text += ": " + result.reason;
+std::string SaveFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
+                              const ini::FileResult& result) {
+    if (result.ok()) {
+        return text::Message(text::TextId::kMacroCannotSave, languageFlag,
+                             {{"{file}", file.string()}});
     }
-    return text;
+    return text::Message(text::TextId::kMacroCannotSaveBecause, languageFlag,
+                         {{"{file}", file.string()},
+                          {"{reason}", ini::FileProblemText(result.problem, languageFlag)}});
 }
 
 }  // namespace zel::macro

@@ -7,6 +7,7 @@
 // ParseMacroFileStrictly, WithUserMacros): the loaders below only read the file and hand its
 // text on, and the savers only add the same writes to the file's atomic replacement.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -55,9 +56,10 @@ bool LoadUserMacros(MacroStore& store, const std::filesystem::path& file,
 
 // Import in the window: the user table from a file the user chose, read as leniently as
 // LoadUserMacros. A file that is missing, cannot be read or is over 1 MiB is refused unread with
-// a message giving the reason, and the user macros stay as they were (false).
+// a message giving the reason in the words of `languageFlag`'s edition, and the user macros
+// stay as they were (false).
 bool LoadChosenUserMacros(MacroStore& store, const std::filesystem::path& file,
-                          platform::MessageSink& messages);
+                          platform::MessageSink& messages, std::int32_t languageFlag);
 
 // A macro file a script imports, checked as ParseMacroFileStrictly checks it. A file that cannot
 // be read, or is too large, is an error of its FileResult's problem (kNotFound for a missing
@@ -78,9 +80,9 @@ bool UserMacrosDifferFromFile(const MacroStore& store, const std::filesystem::pa
 // and the result says why. Window thread.
 ini::FileResult SaveUserMacros(const MacroStore& store, const std::filesystem::path& file);
 
-// What the user is told when the user macros could not be written to `file`, with the reason
-// when it is known.
-std::string SaveFailedMessage(const std::filesystem::path& file,
+// What the user is told, in the words of `languageFlag`'s edition, when the user macros could
+// not be written to `file`, with the reason when it is known.
+std::string SaveFailedMessage(const std::filesystem::path& file, std::int32_t languageFlag,
                               const ini::FileResult& result = {});
 
 struct RepeatCountResult {

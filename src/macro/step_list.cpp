@@ -7,6 +7,7 @@
 #include "macro/macro_files.h"
 #include "macro/macro_name.h"
 #include "settings/parse_decimal.h"
+#include "text/catalog.h"
 
 namespace zel::macro {
 namespace {
@@ -50,10 +51,12 @@ int LineFromPointer(int itemHeight, int scrollPosition, int pointerY, int listTo
 }
 
 MacroPageModel::MacroPageModel(MacroStore& store, platform::MessageSink& messages,
-                               std::filesystem::path macroFile, std::string caption)
+                               std::filesystem::path macroFile, std::int32_t languageFlag,
+                               std::string caption)
     : store_(store),
       messages_(messages),
       macroFile_(std::move(macroFile)),
+      languageFlag_(languageFlag),
       caption_(std::move(caption)) {}
 
 void MacroPageModel::InitStepSelection() {
@@ -177,7 +180,8 @@ int MacroPageModel::Apply() {
     }
     const RepeatCountResult result = SetRepeatCount(store_, value, macroFile_);
     if (!result.saved) {
-        messages_.ShowMessage(SaveFailedMessage(macroFile_, result.whyNotSaved), caption_);
+        messages_.ShowMessage(SaveFailedMessage(macroFile_, languageFlag_, result.whyNotSaved),
+                              caption_);
     }
     return result.storedValue;
 }
@@ -243,7 +247,8 @@ bool MacroPageModel::InsertStep(int m, int pos, std::uint8_t code, std::uint8_t 
     }
     const int n = store_.UserMacro(m).stepCount;
     if (n + 1 > kMaxInsertableSteps) {
-        messages_.ShowMessage(kOverflowMessage, caption_);
+        messages_.ShowMessage(text::Text(text::TextId::kMacroStepsOverflow, languageFlag_),
+                              caption_);
         return false;
     }
     const int at = std::clamp(pos, 0, n);

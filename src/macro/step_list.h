@@ -22,7 +22,6 @@ namespace zel::macro {
 
 inline constexpr int kMaxInsertableSteps = 254;  // an insertion never makes a macro longer
 inline constexpr std::uint16_t kInsertedStepDelay = 30;
-inline constexpr std::string_view kOverflowMessage = "Overflow !!!";
 inline constexpr std::string_view kPressMark = "[\xE2\x86\x93]";    // [↓]
 inline constexpr std::string_view kReleaseMark = "[\xE2\x86\x91]";  // [↑]
 inline constexpr int kNoLine = -1;                                  // a list without a selection
@@ -81,13 +80,18 @@ struct StepListState {
 
 class MacroPageModel {
 public:
-    // `caption` titles the page's message boxes; `macroFile` is where Apply saves.
+    // `caption` titles the page's message boxes; `macroFile` is where Apply saves, the file of
+    // the edition of `languageFlag`, in whose words the page's messages are.
     MacroPageModel(MacroStore& store, platform::MessageSink& messages,
-                   std::filesystem::path macroFile, std::string caption);
+                   std::filesystem::path macroFile, std::int32_t languageFlag, std::string caption);
 
     MacroStore& store() { return store_; }
     const MacroStore& store() const { return store_; }
-    void SetMacroFile(std::filesystem::path macroFile) { macroFile_ = std::move(macroFile); }
+    // The macro file and the edition change together (an edition switch).
+    void SetMacroFile(std::filesystem::path macroFile, std::int32_t languageFlag) {
+        macroFile_ = std::move(macroFile);
+        languageFlag_ = languageFlag;
+    }
     const std::filesystem::path& macroFile() const { return macroFile_; }
 
     MacroPageView view;
@@ -126,8 +130,9 @@ public:
     // the selected line (Modify Delay on a delay line).
     bool RunStepCommand(const StepCommand& command);
 
-    // Inserts step (c, a) with delay 30 at `pos` of user macro m; "Overflow !!!" and nothing
-    // changed when the macro already has 254 steps. False when nothing was inserted.
+    // Inserts step (c, a) with delay 30 at `pos` of user macro m; the overflow message ("Overflow
+    // !!!") and nothing changed when the macro already has 254 steps. False when nothing was
+    // inserted.
     bool InsertStep(int m, int pos, std::uint8_t code, std::uint8_t action);
     void DeleteStep();
     bool ModifyDelay();
@@ -142,6 +147,7 @@ private:
     MacroStore& store_;
     platform::MessageSink& messages_;
     std::filesystem::path macroFile_;
+    std::int32_t languageFlag_;
     std::string caption_;
 };
 

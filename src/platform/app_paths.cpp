@@ -173,10 +173,6 @@ namespace {
 // The files of the user's folder that start as copies of the shipped ones.
 constexpr const char* kUserFileNames[] = {"config.ini", "Macro_EN.dat", "Macro_CN.dat"};
 
-std::string ErrorText(int error) {
-    return std::strerror(error);
-}
-
 // Creates `folder` and its missing parents, private to the user (mode 0700, as the XDG base
 // directory rules ask). 0 or the errno of the step that failed.
 int MakeFolders(const std::string& folder) {
@@ -219,78 +215,75 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 
 // Copies `source` to `target` unless `target` exists. The copy appears whole or not at all, so
 // a program starting at the same moment sees no file or the whole file, and a file that
-// appeared meanwhile is kept. 0, or the errno of the failed step; `copied` tells whether this
-// call put the file in place.
-int CopyIfMissing(const std::string& source, const std::string& target, bool& copied) {
-    copied = false;
+// appeared meanwhile is kept. Whether this call put the file in place, or the failed step's
+// error (its errno in systemError).
+Result<bool> CopyIfMissing(const std::string& source, const std::string& target) {
     if (::access(target.c_str(), F_OK) == 0) {
-        return 0;
+        return false;
     }
     std::string contents;
     if (!ReadWholeFile(source, contents)) {
         // Nothing shipped under this name: the program starts from its factory defaults.
-        return 0;
+        return false;
     }
     NewFileAttributes attributes;
     attributes.setMode = true;
     attributes.mode = 0644;
-    const Result<bool> written =
-        WriteFileAtomically(target, contents, Placement::kCreateOnly, attributes);
-    if (!written.ok()) {
-        return written.error().systemError;
-    }
-    copied = *written;
-    return 0;
+    return WriteFileAtomically(target, contents, Placement::kCreateOnly, attributes);
 }
 
 constexpr std::string_view kConfigFileName = "config.ini";
 
-// Makes the user's folder ready; the message for the user when it cannot be used.
-// `seededConfig` tells whether config.ini was copied now.
-std::string PrepareUserFolder(const std::string& dataDir, const std::string& userDir,
-                              bool& seededConfig) {
-    const std::string consequence = "; settings and macros cannot be saved";
+// Makes the user's folder ready: whether config.ini was copied now, or what kept the folder
+// from being used.
+struct PreparedFolder {
+    bool seededConfig = false;
+    std::optional<UserFolderProblem> problem;
+};
+
+PreparedFolder PrepareUserFolder(const std::string& dataDir, const std::string& userDir) {
+    using Step = UserFolderProblem::Step;
+    PreparedFolder prepared;
     if (const int error = MakeFolders(userDir); error != 0) {
-        return "cannot create the settings folder " + userDir + ": " + ErrorText(error) +
-               consequence;
+        prepared.problem = UserFolderProblem{Step::kCreateFolder, userDir, {}, error};
+        return prepared;
     }
     if (::access(userDir.c_str(), W_OK | X_OK) != 0) {
-        return "cannot write in the settings folder " + userDir + ": " + ErrorText(errno) +
-               consequence;
+        prepared.problem = UserFolderProblem{Step::kWriteInFolder, userDir, {}, errno};
+        return prepared;
     }
     for (const char* name : kUserFileNames) {
         const std::string target = Join(userDir, name);
-        bool copied = false;
-        if (const int error = CopyIfMissing(Join(dataDir, name), target, copied); error != 0) {
-            return "cannot copy " + Join(dataDir, name) + " to " + target + ": " +
-                   ErrorText(error) + consequence;
+        const Result<bool> copied = CopyIfMissing(Join(dataDir, name), target);
+        if (!copied.ok()) {
+            prepared.problem = UserFolderProblem{Step::kCopyFile, target, Join(dataDir, name),
+                                                 copied.error().systemError};
+            return prepared;
         }
-        if (copied && name == kConfigFileName) {
-            seededConfig = true;
+        if (*copied && name == kConfigFileName) {
+            prepared.seededConfig = true;
         }
     }
-    return {};
+    return prepared;
 }
 
 }  // namespace
 
-ResolvedPaths ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
-                              int languageFlag) {
+Result<ResolvedPaths> ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
+                                      int languageFlag) {
     if (DetectLayout(exeDir) == InstallLayout::kPortable) {
-        return {AppPaths::ForDirectory(exeDir, languageFlag), {}, true};
+        return ResolvedPaths{AppPaths::ForDirectory(exeDir, languageFlag), std::nullopt, false};
     }
     const std::string dataDir = ShareDirOf(exeDir);
     const std::string userDir = UserConfigDirFor(environment);
     if (userDir.empty()) {
-        return {AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag),
-                "cannot find the settings folder: neither XDG_CONFIG_HOME nor HOME names an "
-                "absolute path",
-                false};
+        return Error{ErrorCode::kNotFound,
+                     "cannot find the settings folder: neither XDG_CONFIG_HOME nor HOME names an "
+                     "absolute path"};
     }
-    bool seededConfig = false;
-    std::string problem = PrepareUserFolder(dataDir, userDir, seededConfig);
-    return {AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag), std::move(problem),
-            true, seededConfig};
+    PreparedFolder prepared = PrepareUserFolder(dataDir, userDir);
+    return ResolvedPaths{AppPaths::ForInstallation(exeDir, dataDir, userDir, languageFlag),
+                         std::move(prepared.problem), prepared.seededConfig};
 }
 
 }  // namespace zel::platform

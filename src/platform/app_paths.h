@@ -6,8 +6,11 @@
 //   and keeps what it writes in the user's $XDG_CONFIG_HOME/zel-gmouse.
 // Each path is a function of folders, so tests can use any folder.
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/outcome.h"
 
 namespace zel::platform {
 
@@ -86,14 +89,24 @@ struct AppPaths {
     bool IsPortable() const { return userDir == exeDir; }
 };
 
-// The paths of a run and, when the user's folder cannot be used, why (a message for the user;
-// empty when all is well). When a folder is named but unusable the program can go on: reads of
-// missing files give the factory defaults and failed writes are reported where they happen.
-// When no folder can be named at all, `usable` is false and the program must not start.
+// Which step of making the user's folder ready failed, on what, and the system's reason: the
+// facts a message is worded from (settings::ResolveProgramFiles words it for the edition).
+struct UserFolderProblem {
+    enum class Step { kCreateFolder, kWriteInFolder, kCopyFile };
+    Step step = Step::kCreateFolder;
+    std::string path;     // the folder, or for kCopyFile the copy that could not be made
+    std::string source;   // kCopyFile: the shipped file
+    int systemError = 0;  // the errno of the failed step
+
+    bool operator==(const UserFolderProblem&) const = default;
+};
+
+// The paths of a run. When the user's folder is named but cannot be used the program can go on
+// (reads of missing files give the factory defaults and failed writes are reported where they
+// happen): `folderProblem` says why, for a notice.
 struct ResolvedPaths {
     AppPaths paths;
-    std::string problem;
-    bool usable = true;
+    std::optional<UserFolderProblem> folderProblem;
     // This resolution copied the shipped config.ini into the user's folder: a new user's first
     // start, whose edition follows the locale.
     bool seededConfig = false;
@@ -101,8 +114,10 @@ struct ResolvedPaths {
 
 // Decides the layout of exeDir. In the installed layout, the user's folder is created when
 // missing and the shipped config.ini and user macro files are copied into it when they are not
-// there yet; a file already there is never replaced.
-ResolvedPaths ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
-                              int languageFlag);
+// there yet; a file already there is never replaced. Fails (kNotFound) only when no user folder
+// can be named at all (neither XDG_CONFIG_HOME nor HOME is an absolute path): the program must
+// not start then.
+Result<ResolvedPaths> ResolveAppPaths(std::string_view exeDir, const UserEnvironment& environment,
+                                      int languageFlag);
 
 }  // namespace zel::platform

@@ -1,7 +1,9 @@
 #include "settings/program_files.h"
 
 #include "settings/config_files.h"
+#include "settings/file_result.h"
 #include "settings/ini_file.h"
+#include "text/catalog.h"
 
 namespace zel::settings {
 
@@ -17,21 +19,49 @@ std::uint8_t EditionOfConfig(const std::filesystem::path& configPath, std::strin
     return ReadEditionFlag(document);
 }
 
-platform::ResolvedPaths ResolveProgramFiles(std::string_view exeDir,
-                                            const platform::UserEnvironment& environment) {
-    platform::ResolvedPaths resolved = platform::ResolveAppPaths(exeDir, environment, 0);
-    if (resolved.seededConfig) {
-        const std::uint8_t edition = EditionForLocale(environment.messagesLocale);
-        if (ReadEditionFlag(resolved.paths.configPath) != edition &&
-            !WriteEditionFlag(resolved.paths.configPath, edition)) {
-            resolved.problem += (resolved.problem.empty() ? "" : "\n") +
-                                std::string("cannot write the edition of the locale into ") +
-                                resolved.paths.configPath;
-        }
+std::string UserFolderNotice(const platform::UserFolderProblem& problem,
+                             std::int32_t languageFlag) {
+    using Step = platform::UserFolderProblem::Step;
+    const text::TextId id =
+        problem.step == Step::kCreateFolder    ? text::TextId::kSettingsFolderNotMade
+        : problem.step == Step::kWriteInFolder ? text::TextId::kSettingsFolderReadOnly
+                                               : text::TextId::kSettingsFileNotCopied;
+    const std::string_view reason =
+        ini::FileProblemText(ini::FileProblemOfErrno(problem.systemError, true), languageFlag);
+    return text::Message(id, languageFlag,
+                         {{"{folder}", problem.path},
+                          {"{file}", problem.path},
+                          {"{source}", problem.source},
+                          {"{reason}", reason}});
+}
+
+platform::Result<ProgramFiles> ResolveProgramFiles(std::string_view exeDir,
+                                                   const platform::UserEnvironment& environment) {
+    const std::uint8_t localeEdition = EditionForLocale(environment.messagesLocale);
+    platform::Result<platform::ResolvedPaths> resolved =
+        platform::ResolveAppPaths(exeDir, environment, 0);
+    if (!resolved.ok()) {
+        return platform::Error{resolved.error().code,
+                               text::Message(text::TextId::kNoSettingsFolder, localeEdition)};
     }
-    resolved.paths.SetLanguage(
-        EditionOfConfig(resolved.paths.configPath, environment.messagesLocale));
-    return resolved;
+    ProgramFiles files{std::move(resolved->paths), {}};
+    bool editionNotWritten = false;
+    if (resolved->seededConfig) {
+        editionNotWritten = ReadEditionFlag(files.paths.configPath) != localeEdition &&
+                            !WriteEditionFlag(files.paths.configPath, localeEdition);
+    }
+    const std::uint8_t edition =
+        EditionOfConfig(files.paths.configPath, environment.messagesLocale);
+    files.paths.SetLanguage(edition);
+    if (resolved->folderProblem) {
+        files.notice = UserFolderNotice(*resolved->folderProblem, edition);
+    }
+    if (editionNotWritten) {
+        files.notice += (files.notice.empty() ? "" : "\n") +
+                        text::Message(text::TextId::kLocaleEditionNotWritten, edition,
+                                      {{"{file}", files.paths.configPath}});
+    }
+    return files;
 }
 
 }  // namespace zel::settings

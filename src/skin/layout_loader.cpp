@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "settings/parse_decimal.h"
+#include "text/catalog.h"
 
 namespace zel::skin {
 
@@ -43,12 +44,14 @@ SkinLayoutLoader::SkinLayoutLoader(std::filesystem::path skinsDir, platform::Mes
 
 ini::IniDocument SkinLayoutLoader::OpenLayoutFile(LayoutSurface surface, int languageFlag) {
     malformedReported_ = false;
+    fileLanguage_ = languageFlag;
     const std::filesystem::path path = skinsDir_ / LayoutFileName(surface, languageFlag);
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         if (!shutdownRequested_) {
             shutdownRequested_ = true;
-            messages_.ShowMessage(kLayoutFileMissingMessage, messageCaption_);
+            messages_.ShowMessage(text::Text(text::TextId::kLayoutFileMissing, languageFlag),
+                                  messageCaption_);
             if (requestShutdown_) {
                 requestShutdown_();
             }
@@ -63,7 +66,8 @@ LayoutFields SkinLayoutLoader::ReadEntry(const ini::IniDocument& file, std::stri
     LayoutFields entry = ReadLayoutEntry(file, section, key);
     if (entry.tooManyCommas && !malformedReported_) {
         malformedReported_ = true;
-        messages_.ShowMessage(kLayoutMalformedMessage, messageCaption_);
+        messages_.ShowMessage(text::Text(text::TextId::kLayoutFileMalformed, fileLanguage_),
+                              messageCaption_);
     }
     return entry;
 }

@@ -16,9 +16,6 @@
 
 namespace zel::skin {
 
-inline constexpr std::string_view kLayoutFileMissingMessage = "Perfil no encontrado";
-inline constexpr std::string_view kLayoutMalformedMessage = "Cargando error ini\xEF\xBC\x81";  // ！
-
 // Reads one key of a parsed layout file (the key index written in decimal) through a buffer of
 // 260 characters and splits it. An absent key gives empty fields.
 LayoutFields ReadLayoutEntry(const ini::IniDocument& file, std::string_view section, int key);
@@ -44,8 +41,9 @@ public:
     const std::filesystem::path& skinsDir() const { return skinsDir_; }
 
 private:
-    // The parsed file; a missing file reports "Perfil no encontrado" and asks for the shutdown
-    // (once: the program is ending), then reads as an empty file.
+    // The parsed file; a missing file is reported in the edition's words ("Perfil no
+    // encontrado") and asks for the shutdown (once: the program is ending), then reads as an
+    // empty file.
     ini::IniDocument OpenLayoutFile(LayoutSurface surface, int languageFlag);
     // ReadLayoutEntry plus the report of a malformed value, once per file load: one message
     // tells the user the file is damaged, a hundred would only block the window.
@@ -60,6 +58,7 @@ private:
     std::string messageCaption_;
     bool shutdownRequested_ = false;
     bool malformedReported_ = false;
+    int fileLanguage_ = 0;  // the edition of the file being read, whose words messages take
 };
 
 }  // namespace zel::skin

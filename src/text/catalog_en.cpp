@@ -9,7 +9,8 @@ std::string_view EnglishText(TextId id) {
         case TextId::kAccessRefused:
             return "The【KV270 Gaming Mouse】is plugged in ({node}), but access to it was "
                    "refused.\n"
-                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug the mouse and "
+                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug "
+                   "the mouse and "
                    "plug it in again.";
         case TextId::kUploadNotReceived:
             return "The mouse did not receive the whole profile (was it unplugged?); the "
@@ -73,6 +74,90 @@ std::string_view EnglishText(TextId id) {
         case TextId::kConfigCannotRead:
             return "\"{file}\" cannot be read: {reason}.\nNothing was sent to the mouse or "
                    "written.";
+
+        case TextId::kNoSettingsFolder:
+            return "cannot find the settings folder: neither XDG_CONFIG_HOME nor HOME names an "
+                   "absolute path";
+        case TextId::kSettingsFolderNotMade:
+            return "cannot create the settings folder {folder}: {reason}; settings and macros "
+                   "cannot be saved";
+        case TextId::kSettingsFolderReadOnly:
+            return "cannot write in the settings folder {folder}: {reason}; settings and macros "
+                   "cannot be saved";
+        case TextId::kSettingsFileNotCopied:
+            return "cannot copy {source} to {file}: {reason}; settings and macros cannot be saved";
+        case TextId::kLocaleEditionNotWritten:
+            return "cannot write the edition of the locale into {file}";
+
+        case TextId::kInputReportsMissing:
+            return "The mouse's input collection has no input reports, so the mouse cannot be "
+                   "used.";
+        case TextId::kFeatureReportsMissing:
+            return "The mouse's feature collection has no feature reports, so the mouse cannot be "
+                   "used.";
+        case TextId::kInputReportsTooLong:
+            return "The mouse's input reports are {n} bytes long; this program handles at most "
+                   "{max} bytes, so the mouse cannot be used.";
+        case TextId::kFeatureReportsTooLong:
+            return "The mouse's feature reports are {n} bytes long; this program handles at most "
+                   "{max} bytes, so the mouse cannot be used.";
+        case TextId::kDeviceEventsFailed:
+            return "waiting for device events failed; shutting down";
+
+        case TextId::kLayoutFileMissing:
+            return "Profile not found";
+        case TextId::kLayoutFileMalformed:
+            return "Loading error ini!";
+
+        case TextId::kMacroStepsOverflow:
+            return "Overflow !!!";
+        case TextId::kMacroCannotImport:
+            return "Cannot import the macros from {file}: {reason}.";
+        case TextId::kMacroCannotSave:
+            return "Cannot save the macros to {file}";
+        case TextId::kMacroCannotSaveBecause:
+            return "Cannot save the macros to {file}: {reason}";
+
+        case TextId::kStepMenuTitle:
+            return "Menu_Macro";
+        case TextId::kStepMenuInsertBefore:
+            return "Add Forward";
+        case TextId::kStepMenuInsertAfter:
+            return "Add Backward";
+        case TextId::kStepMenuLeftButton:
+            return "Left Button";
+        case TextId::kStepMenuRightButton:
+            return "Right Button";
+        case TextId::kStepMenuMiddleButton:
+        case TextId::kStepMenuMiddleButtonAfter:
+            return "Mid Button";
+        case TextId::kStepMenuPress:
+            return "Down";
+        case TextId::kStepMenuLeftPress:
+            return "Down ";
+        case TextId::kStepMenuRelease:
+        case TextId::kStepMenuReleaseSpaced:
+            return "Up";
+        case TextId::kStepMenuModifyDelay:
+            return "Modify Delay";
+        case TextId::kStepMenuDelete:
+            return "Delete";
+
+        case TextId::kTrayMenuTitle:
+            return "Menu_Tray";
+        case TextId::kTrayMenuShowWindow:
+            return "Show Window";
+        case TextId::kTrayMenuExit:
+            return "Exit Driver";
+
+        case TextId::kWindowMenuMinimise:
+            return "Mi&nimise";
+        case TextId::kWindowMenuAbout:
+            return "&About ZEL_GMouse...";
+        case TextId::kAboutCaption:
+            return "About ZEL_GMouse";
+        case TextId::kAboutText:
+            return "ZEL_GMouse Version {version}";
 
         case TextId::kRecord:
             return "Record";

@@ -10,7 +10,8 @@ std::string_view SpanishText(TextId id) {
         case TextId::kAccessRefused:
             return "El【KV270 Gaming Mouse】está conectado ({node}), pero se ha denegado el "
                    "acceso.\n"
-                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a conectar el "
+                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a "
+                   "conectar el "
                    "ratón.";
         case TextId::kUploadNotReceived:
             return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se "
@@ -74,6 +75,92 @@ std::string_view SpanishText(TextId id) {
         case TextId::kConfigCannotRead:
             return "No se puede leer \"{file}\": {reason}.\nNo se ha enviado nada al ratón ni "
                    "se ha guardado nada.";
+
+        case TextId::kNoSettingsFolder:
+            return "no se encuentra la carpeta de ajustes: ni XDG_CONFIG_HOME ni HOME indican una "
+                   "ruta absoluta";
+        case TextId::kSettingsFolderNotMade:
+            return "no se puede crear la carpeta de ajustes {folder}: {reason}; los ajustes y las "
+                   "macros no se pueden guardar";
+        case TextId::kSettingsFolderReadOnly:
+            return "no se puede escribir en la carpeta de ajustes {folder}: {reason}; los ajustes "
+                   "y las macros no se pueden guardar";
+        case TextId::kSettingsFileNotCopied:
+            return "no se puede copiar {source} en {file}: {reason}; los ajustes y las macros no "
+                   "se pueden guardar";
+        case TextId::kLocaleEditionNotWritten:
+            return "no se puede guardar la edición del idioma en {file}";
+
+        case TextId::kInputReportsMissing:
+            return "La colección de entrada del ratón no tiene informes de entrada, así que el "
+                   "ratón no se puede usar.";
+        case TextId::kFeatureReportsMissing:
+            return "La colección de características del ratón no tiene informes de "
+                   "características, así que el ratón no se puede usar.";
+        case TextId::kInputReportsTooLong:
+            return "Los informes de entrada del ratón ocupan {n} bytes; este programa admite como "
+                   "máximo {max} bytes, así que el ratón no se puede usar.";
+        case TextId::kFeatureReportsTooLong:
+            return "Los informes de características del ratón ocupan {n} bytes; este programa "
+                   "admite como máximo {max} bytes, así que el ratón no se puede usar.";
+        case TextId::kDeviceEventsFailed:
+            return "la espera de los eventos del dispositivo ha fallado; el programa termina";
+
+        case TextId::kLayoutFileMissing:
+            return "Perfil no encontrado";
+        case TextId::kLayoutFileMalformed:
+            return "Cargando error ini\xEF\xBC\x81";  // the full-width exclamation mark U+FF01
+
+        case TextId::kMacroStepsOverflow:
+            return "Desbordamiento !!!";
+        case TextId::kMacroCannotImport:
+            return "No se pueden importar las macros de {file}: {reason}.";
+        case TextId::kMacroCannotSave:
+            return "No se pueden guardar las macros en {file}";
+        case TextId::kMacroCannotSaveBecause:
+            return "No se pueden guardar las macros en {file}: {reason}";
+
+        case TextId::kStepMenuTitle:
+            return "Macro";
+        case TextId::kStepMenuInsertBefore:
+            return "Insertar antes del elemento    ";
+        case TextId::kStepMenuInsertAfter:
+            return "Insertar después del elemento  ";
+        case TextId::kStepMenuLeftButton:
+            return "Botón izquierdo ";
+        case TextId::kStepMenuRightButton:
+            return "Clic derecho";
+        case TextId::kStepMenuMiddleButton:
+            return "Botón central";
+        case TextId::kStepMenuMiddleButtonAfter:
+            return "Botón central ";
+        case TextId::kStepMenuPress:
+        case TextId::kStepMenuLeftPress:
+            return "Pulsación";
+        case TextId::kStepMenuRelease:
+            return "Liberación";
+        case TextId::kStepMenuReleaseSpaced:
+            return "Liberación ";
+        case TextId::kStepMenuModifyDelay:
+            return "Modificar el retraso";
+        case TextId::kStepMenuDelete:
+            return "Eliminar";
+
+        case TextId::kTrayMenuTitle:
+            return "Escritorio";
+        case TextId::kTrayMenuShowWindow:
+            return "Mostrar ventana";
+        case TextId::kTrayMenuExit:
+            return "Salir";
+
+        case TextId::kWindowMenuMinimise:
+            return "Mi&nimizar";
+        case TextId::kWindowMenuAbout:
+            return "&Acerca de ZEL_GMouse...";
+        case TextId::kAboutCaption:
+            return "Acerca de ZEL_GMouse";
+        case TextId::kAboutText:
+            return "ZEL_GMouse versión {version}";
 
         case TextId::kRecord:
             return "Grabación";

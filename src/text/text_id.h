@@ -43,6 +43,58 @@ enum class TextId {
     // A later reading of the configuration file that failed ({file}, {reason})
     kConfigCannotRead,
 
+    // The user's settings folder at start ({folder}, {file}, {source}, {reason})
+    kNoSettingsFolder,         // neither XDG_CONFIG_HOME nor HOME names a folder: no start
+    kSettingsFolderNotMade,    // the folder cannot be created
+    kSettingsFolderReadOnly,   // the folder cannot be written in
+    kSettingsFileNotCopied,    // a shipped file cannot be copied into it
+    kLocaleEditionNotWritten,  // the locale's edition cannot be stored in {file}
+
+    // The mouse's channels: a report length the buffers cannot serve ({n} bytes, {max})
+    kInputReportsMissing,
+    kFeatureReportsMissing,
+    kInputReportsTooLong,
+    kFeatureReportsTooLong,
+    // Waiting for the mouse's arrivals and removals failed: the program ends
+    kDeviceEventsFailed,
+
+    // The skin's layout files
+    kLayoutFileMissing,    // a layout file of the edition is missing: the program ends
+    kLayoutFileMalformed,  // an entry has more fields than a layout entry holds
+
+    // The macro page and the macro files ({file}, {reason})
+    kMacroStepsOverflow,  // a macro holds as many steps as it can
+    kMacroCannotImport,
+    kMacroCannotSave,
+    kMacroCannotSaveBecause,
+
+    // The context menu of the macro step list. Some items carry trailing blanks in one edition
+    // and not in another place of the same menu: each such pair has its own entry.
+    kStepMenuTitle,
+    kStepMenuInsertBefore,
+    kStepMenuInsertAfter,
+    kStepMenuLeftButton,
+    kStepMenuRightButton,
+    kStepMenuMiddleButton,
+    kStepMenuMiddleButtonAfter,  // the middle button's sub-menu under "insert after"
+    kStepMenuPress,
+    kStepMenuLeftPress,  // the left button's "press" (EN with a trailing blank)
+    kStepMenuRelease,
+    kStepMenuReleaseSpaced,  // "release" with a trailing blank in the CN edition
+    kStepMenuModifyDelay,
+    kStepMenuDelete,
+
+    // The tray icon's menu
+    kTrayMenuTitle,
+    kTrayMenuShowWindow,
+    kTrayMenuExit,
+
+    // The window menu (right click on the skin's empty area) and the About box ({version})
+    kWindowMenuMinimise,
+    kWindowMenuAbout,
+    kAboutCaption,
+    kAboutText,
+
     // The macro page's record button
     kRecord,
     kStopRecording,

@@ -111,7 +111,7 @@ TEST_F(MainWindowInitTest, MissingLayoutFileEndsTheProgram) {
     EXPECT_FALSE(window().Initialise());
     EXPECT_EQ(completions, 1);
     ASSERT_FALSE(messages_.messages.empty());
-    EXPECT_EQ(messages_.messages.front(), "Perfil no encontrado");
+    EXPECT_EQ(messages_.messages.front(), "Profile not found");  // VER_SEL=1: the EN edition
     // The mouse was never looked for.
     EXPECT_EQ(transport_.EnumerateCount(), 0u);
 }

@@ -140,8 +140,6 @@ TEST(MessageGlyphs, EveryTextOfBothEditionsHasItsGlyphs) {
             add(QString::fromStdString(text::Message(static_cast<text::TextId>(id), flag)));
         }
     }
-    add(QString::fromUtf8(skin::kLayoutMalformedMessage.data(),
-                          static_cast<int>(skin::kLayoutMalformedMessage.size())));
     add(QStringLiteral("[\u2193][\u2191]"));
     int layouts = 0;
     for (const char* edition : {"INI_EN", "INI_CN"}) {

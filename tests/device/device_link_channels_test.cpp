@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,17 +27,11 @@ using test::FakeHidChannel;
 
 struct LengthCase {
     std::size_t length;
-    ChannelError error;
+    bool fits;
 };
 
 const LengthCase kLengthCases[] = {
-    {0, ChannelError::NoReport},
-    {1, ChannelError::None},
-    {8, ChannelError::None},
-    {256, ChannelError::None},
-    {257, ChannelError::ReportTooLong},
-    {65536, ChannelError::ReportTooLong},
-    {SIZE_MAX, ChannelError::ReportTooLong},
+    {0, false}, {1, true}, {8, true}, {256, true}, {257, false}, {65536, false}, {SIZE_MAX, false},
 };
 
 TEST(DeviceLinkChannels, ReportLengthOutsideTheBuffersRefusesTheChannel) {
@@ -45,9 +40,11 @@ TEST(DeviceLinkChannels, ReportLengthOutsideTheBuffersRefusesTheChannel) {
         DeviceLink link;
         auto read = std::make_shared<FakeHidChannel>();
         auto write = std::make_shared<FakeHidChannel>();
-        EXPECT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(read), c.length), c.error);
-        EXPECT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(write), c.length), c.error);
-        const bool accepted = c.error == ChannelError::None;
+        EXPECT_EQ(ReportLengthFits(c.length), c.fits);
+        EXPECT_EQ(CheckReportLength(c.length, HidAccess::Write, 1).ok(), c.fits);
+        EXPECT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(read), c.length), c.fits);
+        EXPECT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(write), c.length), c.fits);
+        const bool accepted = c.fits;
         EXPECT_EQ(link.IsReadOpen(), accepted);
         EXPECT_EQ(link.IsWriteOpen(), accepted);
         EXPECT_EQ(read->HandleReleased(), !accepted);
@@ -60,29 +57,42 @@ TEST(DeviceLinkChannels, ReportLengthOutsideTheBuffersRefusesTheChannel) {
     }
 }
 
-TEST(DeviceLinkChannels, ErrorMessagesNameTheProblem) {
-    EXPECT_EQ(ChannelErrorMessage(ChannelError::None, HidAccess::Write, 8), "");
-    const std::string tooLong =
-        ChannelErrorMessage(ChannelError::ReportTooLong, HidAccess::Write, 257);
-    EXPECT_NE(tooLong.find("feature reports are 257 bytes"), std::string::npos) << tooLong;
-    EXPECT_NE(tooLong.find("256"), std::string::npos) << tooLong;
-    const std::string none = ChannelErrorMessage(ChannelError::NoReport, HidAccess::Read, 0);
-    EXPECT_NE(none.find("input collection has no input reports"), std::string::npos) << none;
-    EXPECT_NE(ChannelErrorMessage(ChannelError::NotOpened, HidAccess::Read, 8).find("opened"),
-              std::string::npos);
+TEST(DeviceLinkChannels, ARefusedLengthIsSaidInTheEditionsWords) {
+    struct Case {
+        std::size_t length;
+        HidAccess access;
+        int languageFlag;
+        std::vector<std::string> says;
+    };
+    const Case cases[] = {
+        {257, HidAccess::Write, 1, {"feature reports are 257 bytes", "at most 256 bytes"}},
+        {0, HidAccess::Read, 1, {"input collection has no input reports"}},
+        {300, HidAccess::Read, 0, {"informes de entrada del ratón ocupan 300 bytes", "256"}},
+        {0, HidAccess::Write, 0, {"no tiene informes de características"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says.front());
+        const platform::Result<void> checked =
+            CheckReportLength(c.length, c.access, c.languageFlag);
+        ASSERT_FALSE(checked.ok());
+        EXPECT_EQ(checked.error().code, platform::ErrorCode::kUnsupported);
+        for (const std::string& words : c.says) {
+            EXPECT_NE(checked.error().message.find(words), std::string::npos)
+                << checked.error().message;
+        }
+    }
 }
 
 TEST(DeviceLinkChannels, AnOpenChannelStaysWhenAnotherIsAttached) {
     DeviceLink link;
-    EXPECT_EQ(link.AttachWriteChannel(nullptr, 8), ChannelError::NotOpened);
-    EXPECT_EQ(link.AttachReadChannel(nullptr, 8), ChannelError::NotOpened);
+    EXPECT_FALSE(link.AttachWriteChannel(nullptr, 8));
+    EXPECT_FALSE(link.AttachReadChannel(nullptr, 8));
     EXPECT_FALSE(link.IsWriteOpen());
 
     auto first = std::make_shared<FakeHidChannel>();
     auto second = std::make_shared<FakeHidChannel>();
-    ASSERT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(first), 8), ChannelError::None);
-    EXPECT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(second), 16),
-              ChannelError::AlreadyOpen);
+    ASSERT_TRUE(link.AttachWriteChannel(FakeHidChannel::Handle(first), 8));
+    EXPECT_FALSE(link.AttachWriteChannel(FakeHidChannel::Handle(second), 16));
     EXPECT_TRUE(second->HandleReleased());
     EXPECT_FALSE(first->HandleReleased());
     EXPECT_EQ(link.FeatureReportLength(), 8u);
@@ -92,8 +102,8 @@ TEST(DeviceLinkChannels, AnOpenChannelStaysWhenAnotherIsAttached) {
 
     auto read1 = std::make_shared<FakeHidChannel>();
     auto read2 = std::make_shared<FakeHidChannel>();
-    ASSERT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(read1), 8), ChannelError::None);
-    EXPECT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(read2), 8), ChannelError::AlreadyOpen);
+    ASSERT_TRUE(link.AttachReadChannel(FakeHidChannel::Handle(read1), 8));
+    EXPECT_FALSE(link.AttachReadChannel(FakeHidChannel::Handle(read2), 8));
     EXPECT_TRUE(read2->HandleReleased());
     read1->PushInputReport({0x06, 0xF1, 0x00});
     EXPECT_TRUE(link.ReadInputReport());
@@ -113,7 +123,7 @@ TEST(DeviceLinkChannels, DevicePathAndFound) {
 class DeviceLinkInput : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(link.AttachReadChannel(FakeHidChannel::Handle(channel), 8), ChannelError::None);
+        ASSERT_TRUE(link.AttachReadChannel(FakeHidChannel::Handle(channel), 8));
     }
     Bytes Last() const {
         const InputReport r = link.LastInputReport();
@@ -222,7 +232,7 @@ TEST_F(DeviceLinkInput, ReaderAndOtherThreadsShareTheLastReport) {
 TEST(DeviceLinkThreads, ReportsFromTwoThreadsNeverMix) {
     DeviceLink link;
     auto channel = std::make_shared<FakeHidChannel>();
-    ASSERT_EQ(link.AttachWriteChannel(FakeHidChannel::Handle(channel), 8), ChannelError::None);
+    ASSERT_TRUE(link.AttachWriteChannel(FakeHidChannel::Handle(channel), 8));
     // Yield inside the send to give a missing lock every chance to show.
     channel->SetSendHook([](std::span<const std::uint8_t>) { std::this_thread::yield(); });
 

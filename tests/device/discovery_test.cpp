@@ -78,7 +78,7 @@ TEST_P(DiscoverMouseTable, FollowsTheScanRules) {
     DeviceLink link;
     platform::RecordingMessageSink messages;
 
-    EXPECT_EQ(DiscoverMouse(link, transport, messages), c.result);
+    EXPECT_EQ(DiscoverMouse(link, transport, messages, 1), c.result);
     EXPECT_EQ(link.found.load(), c.result);
     EXPECT_EQ(link.DevicePath(), c.devicePath);
     EXPECT_EQ(link.IsReadOpen(), c.readOpen);
@@ -208,19 +208,24 @@ INSTANTIATE_TEST_SUITE_P(
                       0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DiscoverMouse, RefusalSaysWhichReportAndHowLong) {
-    FakeHidTransport transport;
-    transport.SetCollections({Read("/dev/hidraw1"), Write("/dev/hidraw1", 300)});
-    DeviceLink link;
-    platform::RecordingMessageSink messages;
-    EXPECT_FALSE(DiscoverMouse(link, transport, messages));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("300"), std::string::npos) << messages.messages[0];
-    EXPECT_NE(messages.messages[0].find("256"), std::string::npos) << messages.messages[0];
-    // The read channel opened during the scan was not kept.
-    auto read = transport.LastChannel("/dev/hidraw1", HidAccess::Read);
-    ASSERT_TRUE(read);
-    EXPECT_TRUE(read->HandleReleased());
+TEST(DiscoverMouse, RefusalSaysWhichReportAndHowLongInTheEditionsWords) {
+    for (const auto& [flag, words] : {std::pair{1, "feature reports are 300 bytes"},
+                                      std::pair{0, "informes de características del ratón"}}) {
+        SCOPED_TRACE(flag);
+        FakeHidTransport transport;
+        transport.SetCollections({Read("/dev/hidraw1"), Write("/dev/hidraw1", 300)});
+        DeviceLink link;
+        platform::RecordingMessageSink messages;
+        EXPECT_FALSE(DiscoverMouse(link, transport, messages, flag));
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_NE(messages.messages[0].find(words), std::string::npos) << messages.messages[0];
+        EXPECT_NE(messages.messages[0].find("300"), std::string::npos) << messages.messages[0];
+        EXPECT_NE(messages.messages[0].find("256"), std::string::npos) << messages.messages[0];
+        // The read channel opened during the scan was not kept.
+        auto read = transport.LastChannel("/dev/hidraw1", HidAccess::Read);
+        ASSERT_TRUE(read);
+        EXPECT_TRUE(read->HandleReleased());
+    }
 }
 
 TEST(DiscoverMouse, ANodeThatCannotBeOpenedIsNamedAndTriedAgainOnArrival) {
@@ -230,17 +235,18 @@ TEST(DiscoverMouse, ANodeThatCannotBeOpenedIsNamedAndTriedAgainOnArrival) {
     transport.SetOpenFails("/dev/hidraw3");
     DeviceLink link;
     platform::RecordingMessageSink messages;
-    const DiscoveryResult refused = DiscoverMouseReportingAccess(link, transport, messages);
+    const DiscoveryResult refused = DiscoverMouseReportingAccess(link, transport, messages, 1);
     EXPECT_FALSE(refused.found);
     EXPECT_EQ(refused.refusedNode, "/dev/hidraw3");
     EXPECT_FALSE(link.found.load());
 
     // Unplugged: nothing to do. Plugged in again under another node, with the rule installed.
     EXPECT_FALSE(
-        RetryDiscoveryOnArrival({Kind::Removal, "/dev/hidraw3"}, link, transport, messages).found);
+        RetryDiscoveryOnArrival({Kind::Removal, "/dev/hidraw3"}, link, transport, messages, 1)
+            .found);
     transport.SetCollections({Read("/dev/hidraw5"), Write("/dev/hidraw5")});
     const DiscoveryResult opened =
-        RetryDiscoveryOnArrival({Kind::Arrival, "/dev/hidraw5"}, link, transport, messages);
+        RetryDiscoveryOnArrival({Kind::Arrival, "/dev/hidraw5"}, link, transport, messages, 1);
     EXPECT_TRUE(opened.found);
     EXPECT_TRUE(opened.refusedNode.empty());
     EXPECT_TRUE(link.IsReadOpen());
@@ -254,12 +260,12 @@ TEST(DiscoverMouse, LaterDiscoveryKeepsChannelsOpenedEarlier) {
     transport.SetCollections({Read("/dev/hidraw1"), Other("/dev/hidraw2")});
     DeviceLink link;
     platform::RecordingMessageSink messages;
-    EXPECT_FALSE(DiscoverMouse(link, transport, messages));
+    EXPECT_FALSE(DiscoverMouse(link, transport, messages, 1));
     ASSERT_TRUE(link.IsReadOpen());
     auto firstRead = transport.LastChannel("/dev/hidraw1", HidAccess::Read);
 
     transport.SetCollections({Read("/dev/hidraw1"), Write("/dev/hidraw1"), Other("/dev/x")});
-    EXPECT_TRUE(DiscoverMouse(link, transport, messages));
+    EXPECT_TRUE(DiscoverMouse(link, transport, messages, 1));
     EXPECT_TRUE(link.IsWriteOpen());
     auto calls = transport.OpenCalls();
     ASSERT_EQ(calls.size(), 2u);  // the read collection was not opened again
@@ -268,7 +274,7 @@ TEST(DiscoverMouse, LaterDiscoveryKeepsChannelsOpenedEarlier) {
 
     // Both open: the scan stops at the first collection of the mouse.
     transport.SetCollections({Read("/dev/hidraw9"), Other("/dev/x")});
-    EXPECT_TRUE(DiscoverMouse(link, transport, messages));
+    EXPECT_TRUE(DiscoverMouse(link, transport, messages, 1));
     EXPECT_EQ(link.DevicePath(), "/dev/hidraw9");
     EXPECT_EQ(transport.OpenCalls().size(), 2u);
 }
@@ -305,7 +311,7 @@ TEST(DiscoverMouse, ANewlyOpenedMouseIsToldToReleaseEverythingBeforeTheReaderIsA
         [&](std::span<const std::uint8_t>) { readOpenAtSend.push_back(link.IsReadOpen()); });
     platform::RecordingMessageSink messages;
 
-    ASSERT_TRUE(DiscoverMouse(link, transport, messages));
+    ASSERT_TRUE(DiscoverMouse(link, transport, messages, 1));
     const std::vector<test::Bytes> released = {
         {0x07, 0x16, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // every button up
         {0x07, 0x15, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // every key up
@@ -316,7 +322,7 @@ TEST(DiscoverMouse, ANewlyOpenedMouseIsToldToReleaseEverythingBeforeTheReaderIsA
 
     // A later discovery keeps the channel it has: nothing is sent again.
     link.found = false;
-    ASSERT_TRUE(DiscoverMouse(link, transport, messages));
+    ASSERT_TRUE(DiscoverMouse(link, transport, messages, 1));
     EXPECT_EQ(write->SentCount(), 2u);
 }
 
@@ -329,7 +335,7 @@ TEST(DiscoverMouse, NothingIsSentToAMouseThatIsNotOpenedWhole) {
     DeviceLink link;
     platform::RecordingMessageSink messages;
 
-    EXPECT_FALSE(DiscoverMouse(link, transport, messages));
+    EXPECT_FALSE(DiscoverMouse(link, transport, messages, 1));
     EXPECT_EQ(write->SentCount(), 0u);
 }
 
@@ -351,12 +357,12 @@ TEST_P(FollowDeviceChangeTable, ActsOnlyOnTheMousePath) {
     transport.SetCollections({Read("/dev/hidraw3"), Write("/dev/hidraw3")});
     DeviceLink link;
     platform::RecordingMessageSink messages;
-    ASSERT_TRUE(DiscoverMouse(link, transport, messages));
+    ASSERT_TRUE(DiscoverMouse(link, transport, messages, 1));
     link.found = c.foundBefore;
     const std::size_t enumerationsBefore = transport.EnumerateCount();
 
     int shutdowns = 0;
-    FollowDeviceChange({c.kind, c.eventPath}, link, transport, messages, [&] { ++shutdowns; });
+    FollowDeviceChange({c.kind, c.eventPath}, link, transport, messages, 1, [&] { ++shutdowns; });
     EXPECT_EQ(shutdowns, c.shutdowns);
     EXPECT_EQ(transport.EnumerateCount() - enumerationsBefore, c.enumerations);
     EXPECT_EQ(link.found.load(), c.foundAfter);
@@ -380,8 +386,8 @@ TEST(FollowDeviceChange, NothingMatchesBeforeTheMouseWasEverSeen) {
     DeviceLink link;
     platform::RecordingMessageSink messages;
     int shutdowns = 0;
-    FollowDeviceChange({Kind::Removal, ""}, link, transport, messages, [&] { ++shutdowns; });
-    FollowDeviceChange({Kind::Arrival, ""}, link, transport, messages, [&] { ++shutdowns; });
+    FollowDeviceChange({Kind::Removal, ""}, link, transport, messages, 1, [&] { ++shutdowns; });
+    FollowDeviceChange({Kind::Arrival, ""}, link, transport, messages, 1, [&] { ++shutdowns; });
     EXPECT_EQ(shutdowns, 0);
     EXPECT_EQ(transport.EnumerateCount(), 0u);
 }

@@ -59,8 +59,7 @@ protected:
     }
 
     void Attach() {
-        ASSERT_EQ(link_.AttachWriteChannel(test::FakeHidChannel::Handle(channel_), 8),
-                  ChannelError::None);
+        ASSERT_TRUE(link_.AttachWriteChannel(test::FakeHidChannel::Handle(channel_), 8));
     }
     UploadOutcome Upload(std::int32_t currentProfile = 1) {
         return UploadSettings(

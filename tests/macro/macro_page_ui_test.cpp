@@ -72,7 +72,7 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         model_ =
-            std::make_unique<MacroPageModel>(store_, sink_, dir_ / "Macro_EN.dat", "ZEL_GMouse");
+            std::make_unique<MacroPageModel>(store_, sink_, dir_ / "Macro_EN.dat", 1, "ZEL_GMouse");
         recorder_ = std::make_unique<Recorder>(*model_, clock_);
         window_.resize(420, 360);
         window_.show();

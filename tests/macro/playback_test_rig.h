@@ -201,10 +201,8 @@ public:
     PlaybackState& state() { return threads->state(); }
 
     void AttachChannels() {
-        ASSERT_EQ(link_->AttachReadChannel(test::FakeHidChannel::Handle(input), kReportLength),
-                  device::ChannelError::None);
-        ASSERT_EQ(link_->AttachWriteChannel(test::FakeHidChannel::Handle(output), kReportLength),
-                  device::ChannelError::None);
+        ASSERT_TRUE(link_->AttachReadChannel(test::FakeHidChannel::Handle(input), kReportLength));
+        ASSERT_TRUE(link_->AttachWriteChannel(test::FakeHidChannel::Handle(output), kReportLength));
     }
 
     // Channels attached, button functions set (flags derived as the upload would), threads

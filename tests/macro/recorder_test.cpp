@@ -48,7 +48,7 @@ protected:
 
     MacroStore store_;
     platform::RecordingMessageSink sink_;
-    MacroPageModel page_{store_, sink_, std::filesystem::temp_directory_path() / "unused.dat",
+    MacroPageModel page_{store_, sink_, std::filesystem::temp_directory_path() / "unused.dat", 1,
                          "ZEL_GMouse"};
     FakeClock clock_;
     Recorder recorder_{page_, clock_};
@@ -239,7 +239,7 @@ TEST(ElapsedMs, MidnightAndLongPauses) {
     for (const Case& c : cases) {
         MacroStore store;
         platform::RecordingMessageSink sink;
-        MacroPageModel page(store, sink, "unused.dat", "");
+        MacroPageModel page(store, sink, "unused.dat", 1, "");
         FakeClock clock;
         Recorder recorder(page, clock);
         clock.now = c.previous;

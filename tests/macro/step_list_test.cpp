@@ -82,7 +82,7 @@ protected:
              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         page_ =
-            std::make_unique<MacroPageModel>(store_, sink_, dir_ / "Macro_EN.dat", "ZEL_GMouse");
+            std::make_unique<MacroPageModel>(store_, sink_, dir_ / "Macro_EN.dat", 1, "ZEL_GMouse");
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -396,10 +396,34 @@ TEST_F(MacroPageModelTest, ApplyClampsAndSaves) {
 
 TEST_F(MacroPageModelTest, ApplyReportsAFailedSave) {
     Load({MakeMacro("M", kThreeSteps)});
-    page_->SetMacroFile(dir_ / "missing-folder" / "Macro_EN.dat");
+    page_->SetMacroFile(dir_ / "missing-folder" / "Macro_EN.dat", 1);
     page_->view.repeat.text = "5";
     EXPECT_EQ(page_->Apply(), 5);
     ASSERT_EQ(sink_.messages.size(), 1u);
+}
+
+// The page's messages are in the words of the edition of its macro file.
+TEST_F(MacroPageModelTest, MessagesAreInTheEditionsWords) {
+    struct Case {
+        std::int32_t flag;
+        std::string overflow;
+        std::string saveFailed;
+    };
+    for (const Case& c : {Case{1, "Overflow !!!", "Cannot save the macros to "},
+                          Case{0, "Desbordamiento !!!", "No se pueden guardar las macros en "}}) {
+        SCOPED_TRACE(c.flag);
+        sink_.messages.clear();
+        Load({MakeMacro("M", std::vector<StepSpec>(254, {4, 1, 5}))});
+        page_->SetMacroFile(dir_ / "missing-folder" / "Macro.dat", c.flag);
+        RightClickAndRun(2, Before(240, 1));
+        page_->view.repeat.text = "5";
+        page_->Apply();
+        ASSERT_EQ(sink_.messages.size(), 2u);
+        EXPECT_EQ(sink_.messages[0], c.overflow);
+        EXPECT_TRUE(
+            sink_.messages[1].starts_with(c.saveFailed + (dir_ / "missing-folder").string()))
+            << sink_.messages[1];
+    }
 }
 
 TEST_F(MacroPageModelTest, RepeatSwitchShowsCountOrOne) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,14 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream contents;
     contents << in.rdbuf();
     return contents.str();
+}
+
+// ResolveAppPaths where a user folder can be named: the resolution never fails then.
+ResolvedPaths Resolved(std::string_view exeDir, const UserEnvironment& environment,
+                       int languageFlag) {
+    Result<ResolvedPaths> resolved = ResolveAppPaths(exeDir, environment, languageFlag);
+    EXPECT_TRUE(resolved.ok()) << resolved.error().message;
+    return resolved.ok() ? std::move(resolved).value() : ResolvedPaths{};
 }
 
 TEST(AppPaths, ExeDirIsEverythingBeforeTheLastSlash) {
@@ -176,9 +185,8 @@ TEST(AppPaths, LayoutIsDecidedByTheFilesBesideTheExecutable) {
         EXPECT_EQ(DetectLayout(exeDir), c.layout);
 
         const UserEnvironment environment{root / "xdg", root / "home", ""};
-        const ResolvedPaths resolved = ResolveAppPaths(exeDir, environment, 1);
-        EXPECT_TRUE(resolved.usable);
-        EXPECT_EQ(resolved.problem, "");
+        const ResolvedPaths resolved = Resolved(exeDir, environment, 1);
+        EXPECT_EQ(resolved.folderProblem, std::nullopt);
         const std::string dataDir = c.layout == InstallLayout::kPortable ? exeDir : shareDir;
         const std::string userDir =
             c.layout == InstallLayout::kPortable ? exeDir : root / "xdg/zel-gmouse";
@@ -210,8 +218,8 @@ struct Installation {
 
 TEST(AppPaths, FirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
     Installation install;
-    const ResolvedPaths first = ResolveAppPaths(install.exeDir, install.environment, 0);
-    ASSERT_EQ(first.problem, "");
+    const ResolvedPaths first = Resolved(install.exeDir, install.environment, 0);
+    ASSERT_EQ(first.folderProblem, std::nullopt);
     EXPECT_EQ(first.paths.macroPath, install.userDir + "/Macro_CN.dat");
     EXPECT_EQ(ReadFile(install.userDir + "/config.ini"), "shipped config");
     EXPECT_EQ(ReadFile(install.userDir + "/Macro_EN.dat"), "shipped EN macros");
@@ -227,8 +235,8 @@ TEST(AppPaths, FirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
     WriteFile(install.userDir + "/config.ini", "user's config");
     fs::remove(install.userDir + "/Macro_EN.dat");
     WriteFile(install.shareDir + "/config.ini", "newer shipped config");
-    const ResolvedPaths second = ResolveAppPaths(install.exeDir, install.environment, 0);
-    EXPECT_EQ(second.problem, "");
+    const ResolvedPaths second = Resolved(install.exeDir, install.environment, 0);
+    EXPECT_EQ(second.folderProblem, std::nullopt);
     EXPECT_EQ(ReadFile(install.userDir + "/config.ini"), "user's config");
     // A file the user lost comes back from the shipped one.
     EXPECT_EQ(ReadFile(install.userDir + "/Macro_EN.dat"), "shipped EN macros");
@@ -236,15 +244,15 @@ TEST(AppPaths, FirstStartCopiesTheShippedFilesAndLaterStartsKeepTheUsers) {
 
 TEST(AppPaths, OnlyTheStartThatCopiesConfigIniSeedsIt) {
     Installation install;
-    EXPECT_TRUE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
-    EXPECT_FALSE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
+    EXPECT_TRUE(Resolved(install.exeDir, install.environment, 0).seededConfig);
+    EXPECT_FALSE(Resolved(install.exeDir, install.environment, 0).seededConfig);
     // A lost macro file comes back, but the user's config.ini is no new user's.
     fs::remove(install.userDir + "/Macro_CN.dat");
-    EXPECT_FALSE(ResolveAppPaths(install.exeDir, install.environment, 0).seededConfig);
+    EXPECT_FALSE(Resolved(install.exeDir, install.environment, 0).seededConfig);
 
     TempFolder portable;
     WriteFile(portable / "bin/config.ini", "[Init]\n");
-    EXPECT_FALSE(ResolveAppPaths(portable / "bin", install.environment, 0).seededConfig);
+    EXPECT_FALSE(Resolved(portable / "bin", install.environment, 0).seededConfig);
 }
 
 TEST(AppPaths, DataDirFollowsTheLayoutWithoutTouchingTheUsersFolder) {
@@ -314,8 +322,8 @@ TEST(AppPaths, MissingShippedFilesAreLeftToTheFactoryDefaults) {
     Installation install;
     fs::remove(install.shareDir + "/config.ini");
     fs::remove(install.shareDir + "/Macro_CN.dat");
-    const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
-    EXPECT_EQ(resolved.problem, "");
+    const ResolvedPaths resolved = Resolved(install.exeDir, install.environment, 0);
+    EXPECT_EQ(resolved.folderProblem, std::nullopt);
     EXPECT_FALSE(fs::exists(install.userDir + "/config.ini"));
     EXPECT_FALSE(fs::exists(install.userDir + "/Macro_CN.dat"));
     EXPECT_TRUE(fs::exists(install.userDir + "/Macro_EN.dat"));
@@ -324,31 +332,32 @@ TEST(AppPaths, MissingShippedFilesAreLeftToTheFactoryDefaults) {
 // A user folder that cannot be made or written is reported, the paths still name it, and the
 // program can go on; without any folder to name the program cannot start.
 TEST(AppPaths, UnusableUserFolderIsReported) {
+    using Step = UserFolderProblem::Step;
     {
         Installation install;
         WriteFile(install.root / "home/.config", "a file where the folder should be");
-        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
-        EXPECT_TRUE(resolved.usable);
-        EXPECT_NE(resolved.problem.find("cannot create the settings folder " + install.userDir),
-                  std::string::npos)
-            << resolved.problem;
+        const ResolvedPaths resolved = Resolved(install.exeDir, install.environment, 0);
+        ASSERT_TRUE(resolved.folderProblem);
+        EXPECT_EQ(resolved.folderProblem->step, Step::kCreateFolder);
+        EXPECT_EQ(resolved.folderProblem->path, install.userDir);
+        EXPECT_EQ(resolved.folderProblem->systemError, ENOTDIR);
         EXPECT_EQ(resolved.paths.configPath, install.userDir + "/config.ini");
     }
     {
         Installation install;
-        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, {"", "", ""}, 0);
-        EXPECT_FALSE(resolved.usable);
-        EXPECT_NE(resolved.problem.find("XDG_CONFIG_HOME"), std::string::npos);
+        const Result<ResolvedPaths> resolved = ResolveAppPaths(install.exeDir, {"", "", ""}, 0);
+        ASSERT_FALSE(resolved.ok());
+        EXPECT_EQ(resolved.error().code, ErrorCode::kNotFound);
+        EXPECT_NE(resolved.error().message.find("XDG_CONFIG_HOME"), std::string::npos);
     }
     if (::geteuid() != 0) {
         // Root may write anywhere: the write-protected folder is only a fault for a user.
         Installation install;
         fs::create_directories(install.userDir);
         fs::permissions(install.userDir, fs::perms::owner_read | fs::perms::owner_exec);
-        const ResolvedPaths resolved = ResolveAppPaths(install.exeDir, install.environment, 0);
-        EXPECT_TRUE(resolved.usable);
-        EXPECT_NE(resolved.problem.find("cannot write in the settings folder"), std::string::npos)
-            << resolved.problem;
+        const ResolvedPaths resolved = Resolved(install.exeDir, install.environment, 0);
+        ASSERT_TRUE(resolved.folderProblem);
+        EXPECT_EQ(resolved.folderProblem->step, Step::kWriteInFolder);
         fs::permissions(install.userDir, fs::perms::owner_all);
     }
 }

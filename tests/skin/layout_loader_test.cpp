@@ -90,18 +90,28 @@ TEST_F(LayoutFixture, FunctionNamesKeepIndexZeroEmptyAndFourteenOff) {
 }
 
 TEST_F(LayoutFixture, TooManyCommasAreReportedOncePerFileAndStillRead) {
-    WriteEdition(true, "[BUTTONPOS]\r\n0=a,1,2,3,4,b,c,d,e\r\n1=a,1,2,3,4,b,c,d,e\r\n",
-                 "[BUTTONPOS]\r\n0=a,1,2,3,4,b,c,d,e\r\n");
-    SkinLayout layout;
-    SkinLayoutLoader loader = MakeLoader();
-    loader.LoadMainLayout(layout, 1);
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0], "Cargando error ini\xEF\xBC\x81");
-    EXPECT_EQ(layout.mainButtons[0].caption, "b");
-    EXPECT_EQ(layout.mainButtons[1].Rect(), (LayoutRect{1, 2, 4, 6}));
-    loader.LoadColorLayout(layout, 1);
-    EXPECT_EQ(messages_.messages.size(), 2u);
-    EXPECT_EQ(shutdowns_, 0);
+    struct Case {
+        bool english;
+        int flag;
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{true, 1, "Loading error ini!"}, Case{false, 0, "Cargando error ini\xEF\xBC\x81"}}) {
+        SCOPED_TRACE(c.flag);
+        messages_.messages.clear();
+        WriteEdition(c.english, "[BUTTONPOS]\r\n0=a,1,2,3,4,b,c,d,e\r\n1=a,1,2,3,4,b,c,d,e\r\n",
+                     "[BUTTONPOS]\r\n0=a,1,2,3,4,b,c,d,e\r\n");
+        SkinLayout layout;
+        SkinLayoutLoader loader = MakeLoader();
+        loader.LoadMainLayout(layout, c.flag);
+        ASSERT_EQ(messages_.messages.size(), 1u);
+        EXPECT_EQ(messages_.messages[0], c.message);
+        EXPECT_EQ(layout.mainButtons[0].caption, "b");
+        EXPECT_EQ(layout.mainButtons[1].Rect(), (LayoutRect{1, 2, 4, 6}));
+        loader.LoadColorLayout(layout, c.flag);
+        EXPECT_EQ(messages_.messages.size(), 2u);
+        EXPECT_EQ(shutdowns_, 0);
+    }
 }
 
 TEST_F(LayoutFixture, LongValuesAreCutTo259Characters) {
@@ -187,9 +197,11 @@ TEST(LayoutMessages, CarryTheProgramNameAsCaption) {
     } sink;
     TempDir dir;
     SkinLayout layout;
+    SkinLayoutLoader(dir.path(), sink, nullptr).LoadWarningLayout(layout, 0);
     SkinLayoutLoader(dir.path(), sink, nullptr).LoadWarningLayout(layout, 1);
-    ASSERT_EQ(sink.seen.size(), 1u);
+    ASSERT_EQ(sink.seen.size(), 2u);
     EXPECT_EQ(sink.seen[0], "Perfil no encontrado|ZEL_GMouse");
+    EXPECT_EQ(sink.seen[1], "Profile not found|ZEL_GMouse");
 }
 
 }  // namespace

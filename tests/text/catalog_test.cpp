@@ -21,12 +21,36 @@ TEST(TextCatalog, EveryIdHasATextInBothEditionsAndTheyDiffer) {
     }
 }
 
+// The step menu's items that read alike in one edition but not in the other (a trailing blank
+// in one place of the menu): each is its own text, and shares its words only with its twin.
+bool AreMenuTwins(TextId a, TextId b) {
+    const auto twins = [](TextId x, TextId y) {
+        return (x == TextId::kStepMenuMiddleButton && y == TextId::kStepMenuMiddleButtonAfter) ||
+               (x == TextId::kStepMenuPress && y == TextId::kStepMenuLeftPress) ||
+               (x == TextId::kStepMenuRelease && y == TextId::kStepMenuReleaseSpaced);
+    };
+    return twins(a, b) || twins(b, a);
+}
+
 TEST(TextCatalog, NoTwoIdsShareATextInOneEdition) {
     for (const auto edition : {&EnglishText, &SpanishText}) {
         std::map<std::string_view, int> seen;
         for (int i = 0; i < kTextIdCount; ++i) {
             const auto [at, inserted] = seen.emplace(edition(IdAt(i)), i);
-            EXPECT_TRUE(inserted) << "ids " << at->second << " and " << i << ": " << at->first;
+            EXPECT_TRUE(inserted || AreMenuTwins(IdAt(at->second), IdAt(i)))
+                << "ids " << at->second << " and " << i << ": " << at->first;
+        }
+    }
+}
+
+TEST(TextCatalog, MenuTwinsDifferInTheOtherEdition) {
+    for (int i = 0; i < kTextIdCount; ++i) {
+        for (int j = i + 1; j < kTextIdCount; ++j) {
+            if (AreMenuTwins(IdAt(i), IdAt(j))) {
+                SCOPED_TRACE(testing::Message() << i << " and " << j);
+                EXPECT_TRUE(EnglishText(IdAt(i)) != EnglishText(IdAt(j)) ||
+                            SpanishText(IdAt(i)) != SpanishText(IdAt(j)));
+            }
         }
     }
 }

@@ -59,7 +59,7 @@ platform::Result<void> LocalTarget::OpenMouse() {
     transport_ = platform::MakeHidTransport();
     pointer_ = platform::MakeDesktopPointerSettings();
     platform::RecordingMessageSink messages;
-    if (!transport_ || !device::DiscoverMouse(link_, *transport_, messages)) {
+    if (!transport_ || !device::DiscoverMouse(link_, *transport_, messages, target_.languageFlag)) {
         std::string reason = "no mouse found (see zel-gmousectl list)";
         for (const std::string& message : messages.messages) {
             reason += "\n" + message;

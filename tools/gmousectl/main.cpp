@@ -49,15 +49,16 @@ bool UsesTheMouse(const control::ParsedCommand& command) {
 std::optional<platform::AppPaths> FilesFor(const control::ParsedCommand& command) {
     const std::string exeDir = platform::ExecutableDirectory();
     if (command.configDir.empty()) {
-        platform::ResolvedPaths resolved =
+        platform::Result<settings::ProgramFiles> files =
             settings::ResolveProgramFiles(exeDir, platform::UserEnvironment::FromProcess());
-        if (!resolved.problem.empty()) {
-            Print(stderr, "zel-gmousectl: " + resolved.problem + "\n");
-        }
-        if (!resolved.usable) {
+        if (!files.ok()) {
+            Print(stderr, "zel-gmousectl: " + files.error().message + "\n");
             return std::nullopt;
         }
-        return std::move(resolved.paths);
+        if (!files->notice.empty()) {
+            Print(stderr, "zel-gmousectl: " + files->notice + "\n");
+        }
+        return std::move(files->paths);
     }
     platform::AppPaths paths = platform::AppPaths::ForDirectory(command.configDir, 0);
     paths.SetLanguage(settings::EditionOfConfig(

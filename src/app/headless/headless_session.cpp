@@ -128,7 +128,7 @@ int HeadlessSession::FollowDevice(int stopFd) {
             if (errno == EINTR) {
                 continue;
             }
-            messages_.ShowMessage("waiting for device events failed; shutting down",
+            messages_.ShowMessage(text::Text(text::TextId::kDeviceEventsFailed, languageFlag_),
                                   platform::kProgramName);
             core_.Stop(SessionEnd::WaitFailed);
             break;
@@ -298,15 +298,16 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
                      listening.error().message.c_str());
     }
     platform::StderrMessageSink messages;
-    auto resolved = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
-                                                  platform::UserEnvironment::FromProcess());
-    if (!resolved.problem.empty()) {
-        messages.ShowMessage(resolved.problem, platform::kProgramName);
-    }
-    if (!resolved.usable) {
+    auto files = settings::ResolveProgramFiles(platform::ExecutableDirectory(),
+                                               platform::UserEnvironment::FromProcess());
+    if (!files.ok()) {
+        messages.ShowMessage(files.error().message, platform::kProgramName);
         return 1;
     }
-    auto paths = std::move(resolved.paths);
+    if (!files->notice.empty()) {
+        messages.ShowMessage(files->notice, platform::kProgramName);
+    }
+    auto paths = std::move(files->paths);
     auto pointer = platform::MakeDesktopPointerSettings();
     HeadlessSession session(std::move(paths), platform::MakeHidTransport(), std::move(pointer),
                             messages);

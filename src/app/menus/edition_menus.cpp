@@ -1,18 +1,23 @@
 #include "app/menus/edition_menus.h"
 
+#include "text/catalog.h"
+
 namespace zel::app {
 namespace {
 
-MenuEntry Command(const char* textEN, const char* textCN, MenuCommand command) {
-    return {textEN, textCN, command, {}};
+using text::TextId;
+
+MenuEntry Command(TextId text, MenuCommand command) {
+    return {text, command, {}};
 }
 
-MenuEntry SubMenu(const char* textEN, const char* textCN, std::vector<MenuEntry> children) {
-    return {textEN, textCN, std::nullopt, std::move(children)};
+MenuEntry SubMenu(TextId text, std::vector<MenuEntry> children) {
+    return {text, std::nullopt, std::move(children)};
 }
 
 QString TextOf(const MenuEntry& entry, int languageFlag) {
-    return QString::fromUtf8(languageFlag != 0 ? entry.textEN : entry.textCN);
+    const std::string_view words = text::Text(entry.text, languageFlag);
+    return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
 }
 
 void AddEntries(SkinnedMenu& menu, const std::vector<MenuEntry>& entries, int languageFlag) {
@@ -30,35 +35,36 @@ void AddEntries(SkinnedMenu& menu, const std::vector<MenuEntry>& entries, int la
 MenuEntry StepMenuEntry() {
     using C = MenuCommand;
     return SubMenu(
-        "Menu_Macro", "Macro",
-        {SubMenu("Add Forward", "Insertar antes del elemento    ",
-                 {SubMenu("Left Button", "Botón izquierdo ",
-                          {Command("Down ", "Pulsación", C::InsertLeftPressBefore),
-                           Command("Up", "Liberación", C::InsertLeftReleaseBefore)}),
-                  SubMenu("Right Button", "Clic derecho",
-                          {Command("Down", "Pulsación", C::InsertRightPressBefore),
-                           Command("Up", "Liberación ", C::InsertRightReleaseBefore)}),
-                  SubMenu("Mid Button", "Botón central",
-                          {Command("Down", "Pulsación", C::InsertMiddlePressBefore),
-                           Command("Up", "Liberación ", C::InsertMiddleReleaseBefore)})}),
-         SubMenu("Add Backward", "Insertar después del elemento  ",
-                 {SubMenu("Left Button", "Botón izquierdo ",
-                          {Command("Down ", "Pulsación", C::InsertLeftPressAfter),
-                           Command("Up", "Liberación", C::InsertLeftReleaseAfter)}),
-                  SubMenu("Right Button", "Clic derecho",
-                          {Command("Down", "Pulsación", C::InsertRightPressAfter),
-                           Command("Up", "Liberación", C::InsertRightReleaseAfter)}),
-                  SubMenu("Mid Button", "Botón central ",
-                          {Command("Down", "Pulsación", C::InsertMiddlePressAfter),
-                           Command("Up", "Liberación ", C::InsertMiddleReleaseAfter)})}),
-         Command("Modify Delay", "Modificar el retraso", C::ModifyDelay),
-         Command("Delete", "Eliminar", C::DeleteStep)});
+        TextId::kStepMenuTitle,
+        {SubMenu(
+             TextId::kStepMenuInsertBefore,
+             {SubMenu(TextId::kStepMenuLeftButton,
+                      {Command(TextId::kStepMenuLeftPress, C::InsertLeftPressBefore),
+                       Command(TextId::kStepMenuRelease, C::InsertLeftReleaseBefore)}),
+              SubMenu(TextId::kStepMenuRightButton,
+                      {Command(TextId::kStepMenuPress, C::InsertRightPressBefore),
+                       Command(TextId::kStepMenuReleaseSpaced, C::InsertRightReleaseBefore)}),
+              SubMenu(TextId::kStepMenuMiddleButton,
+                      {Command(TextId::kStepMenuPress, C::InsertMiddlePressBefore),
+                       Command(TextId::kStepMenuReleaseSpaced, C::InsertMiddleReleaseBefore)})}),
+         SubMenu(TextId::kStepMenuInsertAfter,
+                 {SubMenu(TextId::kStepMenuLeftButton,
+                          {Command(TextId::kStepMenuLeftPress, C::InsertLeftPressAfter),
+                           Command(TextId::kStepMenuRelease, C::InsertLeftReleaseAfter)}),
+                  SubMenu(TextId::kStepMenuRightButton,
+                          {Command(TextId::kStepMenuPress, C::InsertRightPressAfter),
+                           Command(TextId::kStepMenuRelease, C::InsertRightReleaseAfter)}),
+                  SubMenu(TextId::kStepMenuMiddleButtonAfter,
+                          {Command(TextId::kStepMenuPress, C::InsertMiddlePressAfter),
+                           Command(TextId::kStepMenuReleaseSpaced, C::InsertMiddleReleaseAfter)})}),
+         Command(TextId::kStepMenuModifyDelay, C::ModifyDelay),
+         Command(TextId::kStepMenuDelete, C::DeleteStep)});
 }
 
 MenuEntry TrayMenuEntry() {
-    return SubMenu("Menu_Tray", "Escritorio",
-                   {Command("Show Window", "Mostrar ventana", MenuCommand::ShowWindow),
-                    Command("Exit Driver", "Salir", MenuCommand::Exit)});
+    return SubMenu(TextId::kTrayMenuTitle,
+                   {Command(TextId::kTrayMenuShowWindow, MenuCommand::ShowWindow),
+                    Command(TextId::kTrayMenuExit, MenuCommand::Exit)});
 }
 
 void FillMenu(SkinnedMenu& menu, const MenuEntry& entry, int languageFlag) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The program's two pop-up menus, each defined once with its texts in both editions (trailing
-// blanks kept, as the menus carry them): the context menu of the macro step list and the tray
-// menu. The items carry the same commands in both editions.
+// The program's two pop-up menus, each defined once as a tree of catalog texts (whose words in
+// each edition keep the trailing blanks the menus carry): the context menu of the macro step
+// list and the tray menu. The items carry the same commands in both editions.
 
 #include <QString>
 #include <optional>
@@ -10,13 +10,13 @@
 
 #include "app/menus/menu_command.h"
 #include "app/menus/skinned_menu.h"
+#include "text/text_id.h"
 
 namespace zel::app {
 
 // One entry of a menu: a command, or a sub-menu holding `children`.
 struct MenuEntry {
-    const char* textEN;
-    const char* textCN;
+    text::TextId text;
     std::optional<MenuCommand> command;  // none for a sub-menu
     std::vector<MenuEntry> children;
 };
@@ -26,8 +26,8 @@ struct MenuEntry {
 MenuEntry StepMenuEntry();
 MenuEntry TrayMenuEntry();
 
-// Replaces what `menu` holds by the items of `entry` in the edition of `languageFlag` (EN for
-// any non-zero flag); the menu takes the entry's title.
+// Replaces what `menu` holds by the items of `entry` in the words of `languageFlag`'s edition;
+// the menu takes the entry's title.
 void FillMenu(SkinnedMenu& menu, const MenuEntry& entry, int languageFlag);
 
 // Both menus of the edition.

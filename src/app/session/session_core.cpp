@@ -48,8 +48,8 @@ SessionStart Session::Start() {
         if (watcher_ && watcher_->PollFd() >= 0) {
             driver_.WatchDeviceEvents(watcher_->PollFd());
         }
-        discovery =
-            device::DiscoverMouseReportingAccess(parts_.link, *parts_.transport, parts_.messages);
+        discovery = device::DiscoverMouseReportingAccess(parts_.link, *parts_.transport,
+                                                         parts_.messages, parts_.languageFlag);
     }
     switch (ReportMouseAtStart(discovery, parts_.languageFlag, parts_.messages,
                                platform::kProgramName)) {
@@ -71,13 +71,17 @@ bool Session::FindFiles() {
         return true;
     }
     // Beside the executable, or shipped data and the user's folder.
-    const platform::ResolvedPaths resolved =
+    platform::Result<settings::ProgramFiles> files =
         settings::ResolveProgramFiles(*parts_.exeDir, platform::UserEnvironment::FromProcess());
-    parts_.paths = resolved.paths;
-    if (!resolved.problem.empty()) {
-        parts_.messages.ShowMessage(resolved.problem, platform::kProgramName);
+    if (!files.ok()) {
+        parts_.messages.ShowMessage(files.error().message, platform::kProgramName);
+        return false;
     }
-    return resolved.usable;
+    parts_.paths = std::move(files->paths);
+    if (!files->notice.empty()) {
+        parts_.messages.ShowMessage(files->notice, platform::kProgramName);
+    }
+    return true;
 }
 
 void Session::GiveProfileToNewMouse() {
@@ -95,7 +99,7 @@ void Session::FollowDeviceEvents() {
             continue;
         }
         device::FollowDeviceChange(event, parts_.link, *parts_.transport, parts_.messages,
-                                   [this] { Stop(SessionEnd::MouseRemoved); });
+                                   parts_.languageFlag, [this] { Stop(SessionEnd::MouseRemoved); });
         if (stopped()) {
             return;
         }
@@ -115,8 +119,8 @@ bool Session::WatcherHungUp() const {
 }
 
 void Session::FollowArrivalWhileAwaitingAccess(const platform::HidDeviceEvent& event) {
-    const device::DiscoveryResult discovery =
-        device::RetryDiscoveryOnArrival(event, parts_.link, *parts_.transport, parts_.messages);
+    const device::DiscoveryResult discovery = device::RetryDiscoveryOnArrival(
+        event, parts_.link, *parts_.transport, parts_.messages, parts_.languageFlag);
     if (discovery.found) {
         awaitingAccess_ = false;
         GiveProfileToNewMouse();

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "text/catalog.h"
+#include "text/console_text.h"
 
 namespace zel::app {
 
@@ -30,7 +31,7 @@ platform::Result<void> MouseProblem(const device::DeviceLink& link) {
         return platform::Ok();
     }
     return platform::Error{platform::ErrorCode::kUnavailable,
-                           "ZEL_GMouse has no connection to the mouse"};
+                           std::string(text::console::kNoConnectionToMouse)};
 }
 
 }  // namespace zel::app

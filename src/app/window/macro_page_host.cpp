@@ -23,14 +23,15 @@ void MacroPageHost::Construct() {
     if (model_) {
         return;
     }
-    model_ = std::make_unique<macro::MacroPageModel>(
-        context_.macros, context_.messages, context_.paths.macroPath, platform::kProgramName);
+    model_ = std::make_unique<macro::MacroPageModel>(context_.macros, context_.messages,
+                                                     context_.paths.macroPath,
+                                                     context_.languageFlag, platform::kProgramName);
     recorder_ = std::make_unique<macro::Recorder>(*model_, context_.recordClock);
     recordCapture_ = std::make_unique<macro::ui::RecordingCapture>(*recorder_, context_.window);
 }
 
 void MacroPageHost::InitStepSelection() {
-    model_->SetMacroFile(context_.paths.macroPath);
+    model_->SetMacroFile(context_.paths.macroPath, context_.languageFlag);
     model_->InitStepSelection();
 }
 
@@ -65,7 +66,7 @@ void MacroPageHost::ShowCaptions() {
 
 void MacroPageHost::SetMacroFile(const std::filesystem::path& file) {
     if (model_) {
-        model_->SetMacroFile(file);
+        model_->SetMacroFile(file, context_.languageFlag);
     }
 }
 
@@ -96,7 +97,8 @@ void MacroPageHost::ImportMacros() {
     if (!file) {
         return;
     }
-    if (macro::LoadChosenUserMacros(context_.macros, *file, context_.messages)) {
+    if (macro::LoadChosenUserMacros(context_.macros, *file, context_.messages,
+                                    context_.languageFlag)) {
         context_.macrosReplaced();
     }
 }
@@ -108,7 +110,7 @@ void MacroPageHost::ExportMacros() {
     }
     const ini::FileResult saved = macro::SaveUserMacros(context_.macros, *file);
     if (!saved.ok()) {
-        context_.messages.ShowMessage(macro::SaveFailedMessage(*file, saved),
+        context_.messages.ShowMessage(macro::SaveFailedMessage(*file, context_.languageFlag, saved),
                                       platform::kProgramName);
     }
 }

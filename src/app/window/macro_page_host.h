@@ -42,6 +42,7 @@ public:
         platform::MessageSink& messages;
         macro::RecordClock& recordClock;
         const platform::AppPaths& paths;
+        const std::int32_t& languageFlag;  // the edition shown, whose words messages take
         const skin::SkinLayout& layout;
         SkinnedMenu& stepMenu;
         // What the window does once the user macros were replaced (an import).
@@ -64,7 +65,7 @@ public:
     void RefreshMacroList();
     // The controls are named by the captions of the edition shown.
     void ShowCaptions();
-    // Apply saves to the macro file of the edition shown.
+    // Apply saves to the macro file of the edition shown (and words its messages in it).
     void SetMacroFile(const std::filesystem::path& file);
 
     // Hidden to the tray: the controls go unless a recording keeps the page as it is.

@@ -46,7 +46,7 @@ MainWindow::MainWindow(AppServices services)
                 services_.exeDir},
                *this),
       macroHost_({*this, services_.macros, services_.messages, services_.recordClock, paths_,
-                  layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
+                  state_.languageFlag, layout_, stepMenu_, [this] { AfterMacrosReplaced(); }}) {
     // Everything is drawn from the back buffer in one copy: nothing is erased before a paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <string>
 
 #include "app/session/startup_sequence.h"
 #include "app/window/main_window.h"
@@ -11,6 +12,7 @@
 #include "device/device_link.h"
 #include "settings/config_files.h"
 #include "settings/profile_values.h"
+#include "text/console_text.h"
 
 namespace zel::app {
 
@@ -23,7 +25,7 @@ bool MainWindow::HasUnsavedEdits() const {
 
 control::ControlReply MainWindow::AnswerControlRequest(const control::ControlRequest& request) {
     if (IsShutDown()) {
-        return {false, control::kExitFailed, {}, "ZEL_GMouse is ending\n"};
+        return {false, control::kExitFailed, {}, std::string(text::console::kEnding) + "\n"};
     }
     control::ControlTarget target{
         paths_.configPath,
@@ -43,11 +45,11 @@ control::ControlReply MainWindow::AnswerControlRequest(const control::ControlReq
         [this]() -> platform::Result<void> {
             constexpr auto kBusy = platform::ErrorCode::kUnavailable;
             if (IsRecording()) {
-                return platform::Error{kBusy, "ZEL_GMouse is recording a macro"};
+                return platform::Error{kBusy, std::string(text::console::kRecordingMacro)};
             }
             if (state_.popupOpen || QApplication::activeModalWidget() != nullptr ||
                 QApplication::activePopupWidget() != nullptr) {
-                return platform::Error{kBusy, "ZEL_GMouse has a list or a dialog open"};
+                return platform::Error{kBusy, std::string(text::console::kListOrDialogOpen)};
             }
             return platform::Ok();
         },

@@ -17,16 +17,18 @@
 #include "app/window/accessible_main_window.h"
 #include "app/window/key_filter.h"
 #include "app/window/main_window.h"
+#include "platform/app_identity.h"
 #include "settings/profile_operations.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
 namespace {
 
-constexpr const char* kAboutCaption = "About ZEL_GMouse";
-constexpr const char* kAboutText = "ZEL_GMouse Version 1.0";
-constexpr const char* kAboutItem = "&About ZEL_GMouse...";
-constexpr const char* kMinimiseItem = "Mi&nimise";
+QString EditionText(text::TextId id, std::int32_t languageFlag,
+                    std::initializer_list<text::Placeholder> values = {}) {
+    return QString::fromStdString(text::Message(id, languageFlag, values));
+}
 
 }  // namespace
 
@@ -387,15 +389,21 @@ bool MainWindow::FilterKeyBeforeReceiver(QWidget& receiver, QEvent& event) {
 
 void MainWindow::ShowSystemMenu(const QPoint& globalPos) {
     QMenu menu(this);
-    menu.addAction(QString::fromUtf8(kMinimiseItem), this, &MainWindow::Minimise);
+    menu.addAction(EditionText(text::TextId::kWindowMenuMinimise, state_.languageFlag), this,
+                   &MainWindow::Minimise);
     menu.addSeparator();
-    menu.addAction(QString::fromUtf8(kAboutItem), this, &MainWindow::ShowAboutBox);
+    menu.addAction(EditionText(text::TextId::kWindowMenuAbout, state_.languageFlag), this,
+                   &MainWindow::ShowAboutBox);
     menu.exec(globalPos);
 }
 
 void MainWindow::ShowAboutBox() {
-    QMessageBox about(QMessageBox::NoIcon, QString::fromUtf8(kAboutCaption),
-                      QString::fromUtf8(kAboutText), QMessageBox::Ok, this);
+    // The version is the build's (the project version CMake gives every target).
+    QMessageBox about(QMessageBox::NoIcon,
+                      EditionText(text::TextId::kAboutCaption, state_.languageFlag),
+                      EditionText(text::TextId::kAboutText, state_.languageFlag,
+                                  {{"{version}", platform::kVersion}}),
+                      QMessageBox::Ok, this);
     about.setWindowIcon(windowIcon());
     about.exec();
 }

@@ -6,6 +6,9 @@
 #include <system_error>
 #include <utility>
 
+#include "text/catalog.h"
+#include "text/console_text.h"
+
 namespace zel::skin {
 
 namespace {
@@ -80,7 +83,8 @@ QImage SkinImageStore::Decode(const std::filesystem::path& path) const {
 
 void SkinImageStore::ReportOnce(const std::string& fileName, const std::filesystem::path& path) {
     if (reported_.insert(fileName).second) {
-        messages_.ShowMessage("Skin picture missing or unreadable: " + path.string());
+        messages_.ShowMessage(
+            text::FillText(text::console::kSkinPictureMissing, {{"{file}", path.string()}}));
     }
 }
 
