@@ -9,7 +9,8 @@ std::string_view EnglishText(TextId id) {
         case TextId::kAccessRefused:
             return "The【KV270 Gaming Mouse】is plugged in ({node}), but access to it was "
                    "refused.\n"
-                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug the mouse and "
+                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug "
+                   "the mouse and "
                    "plug it in again.";
         case TextId::kUploadNotReceived:
             return "The mouse did not receive the whole profile (was it unplugged?); the "
@@ -82,6 +83,10 @@ std::string_view EnglishText(TextId id) {
             return "Minimise";
         case TextId::kCloseControl:
             return "Close";
+
+        case TextId::kRecordingHint:
+            return "Records every key until Stop, or until Escape is held down for one second; a "
+                   "short Escape is recorded, the key that pressed Record is not.";
     }
     return {};
 }

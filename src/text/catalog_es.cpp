@@ -10,7 +10,8 @@ std::string_view SpanishText(TextId id) {
         case TextId::kAccessRefused:
             return "El【KV270 Gaming Mouse】está conectado ({node}), pero se ha denegado el "
                    "acceso.\n"
-                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a conectar el "
+                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a "
+                   "conectar el "
                    "ratón.";
         case TextId::kUploadNotReceived:
             return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se "
@@ -83,6 +84,10 @@ std::string_view SpanishText(TextId id) {
             return "Minimizar";
         case TextId::kCloseControl:
             return "Cerrar";
+
+        case TextId::kRecordingHint:
+            return "Graba cada tecla hasta Parar, o hasta mantener Escape pulsada un segundo; "
+                   "un Escape breve se graba, la tecla que pulsó Grabación no.";
     }
     return {};
 }

@@ -11,6 +11,7 @@
 #                                     window; sets win_x, win_y, main (the main page's layout)
 #   start_orca                        Orca, speech off, its debug log in $orca_log; returns once
 #                                     Orca follows the window
+#   stop_orca                         Orca ends
 #   orca_mark                         remembers where the log ends; orca_said_since prints what
 #                                     Orca said after it, one utterance a line
 #   orca_wait_said SECS PATTERN       waits until Orca says something matching PATTERN (an
@@ -159,6 +160,16 @@ start_orca() {
         tail -n 40 "$orca_log" >&2
         fail "Orca did not start"
     }
+}
+
+# stop_orca: Orca ends (Qt hands every key to a listening screen reader and waits for its answer,
+# which a key held down and repeated for seconds would turn into a queue).
+stop_orca() {
+    [ -n "$orca_pid" ] || return 0
+    kill "$orca_pid" 2>/dev/null
+    wait_until 30 ended "$orca_pid" || kill -KILL "$orca_pid" 2>/dev/null
+    wait "$orca_pid" 2>/dev/null
+    orca_pid=""
 }
 
 # orca_said_since: the utterances logged after the mark, one a line.

@@ -6,6 +6,9 @@
 # Scenarios:
 #   harness-en, harness-cn   dogtail finds Apply and the profiles by name and presses one;
 #                            Orca says the name of the control Tab moves to
+#   record-escape-en, -cn   Tab to Record, Space: Orca says how a recording ends; A and a short
+#                            Escape are recorded, Escape held down stops the recording (the
+#                            control's name and state say so) and is no step, nor is the Space
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; the reason is printed).
 set -u
 
@@ -32,6 +35,47 @@ PY
     orca_mark
     keys Tab
     orca_expect_said 30 "$(caption "$main" 9)" "Orca did not say the tab Tab moved to"
+    ;;
+record-escape-en | record-escape-cn)
+    edition=$(edition_of "$scenario")
+    start_window "$edition"
+    start_orca
+    atspi press "$app_name" "page tab" "$(caption "$main" 10)" || fail "could not press the tab"
+    record=$(caption "$advanced" 4)
+    steps=$(caption "$advanced" 39)
+    wait_object list "$steps"
+    # Tab, from the page's tab, until Record has the focus.
+    record_focused() { tree_has "^ *(push|toggle) button \"$record\" .*focused"; }
+    for _ in $(seq 60); do
+        record_focused && break
+        orca_mark
+        keys Tab
+        wait_until 10 eval 'tree_has " focused"' || true
+    done
+    record_focused || fail "Tab did not reach $record"
+    hint='held down for one second'
+    [ "$edition" = 0 ] && hint='pulsada un segundo'
+    orca_expect_said 30 "$hint" "Orca did not say how a recording ends"
+    stop_orca
+    keys space
+    wait_until 30 eval '! tree_has "^ *(push|toggle) button \"$record\""' ||
+        fail "Space did not start the recording"
+    keys a Escape
+    wait_until 30 eval '[ "$(atspi tree "$app_name" | grep -c "list item \".*ESCAPE\"")" = 2 ]' ||
+        fail "a short Escape was not recorded as a key"
+    # Held down: the recording stops while the key is still down.
+    xdotool keydown Escape
+    wait_until 30 eval 'tree_has "^ *(push|toggle) button \"$record\""'
+    stopped=$?
+    xdotool keyup Escape
+    [ "$stopped" = 0 ] || fail "holding Escape did not stop the recording"
+    tree_has "^ *(push|toggle) button \"$record\" .*checked" && fail "$record still shows checked"
+    lines=$(atspi tree "$app_name" | sed -n 's/^ *list item "\(.*\)".*/\1/p' | grep -v '^ *[0-9]*ms$')
+    echo "--- the steps recorded"
+    echo "$lines"
+    [ "$(echo "$lines" | grep -c 'ESCAPE')" = 2 ] || fail "the held Escape became steps"
+    echo "$lines" | grep -q 'SPACE' && fail "the Space that pressed $record was recorded"
+    [ "$(echo "$lines" | grep -c '[^A-Z]A$')" = 2 ] || fail "A was not recorded as a press and a release"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -9,6 +9,7 @@
 #include "app/pages/page_state.h"
 #include "app/pages/page_table.h"
 #include "app/window/main_window.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -48,6 +49,12 @@ public:
             case QAccessible::Value:
                 return IsValueControl(control_) ? QString::number(ControlValue(control_, view))
                                                 : QString();
+            case QAccessible::Description:
+                // How a recording ends, which the keyboard alone must know.
+                return control_.command == Command::ToggleRecording
+                           ? QString::fromUtf8(
+                                 text::Text(text::TextId::kRecordingHint, view.languageFlag))
+                           : QString();
             default:
                 return {};
         }
