@@ -9,6 +9,8 @@
 #   record-escape-en, -cn   Tab to Record, Space: Orca says how a recording ends; A and a short
 #                            Escape are recorded, Escape held down stops the recording (the
 #                            control's name and state say so) and is no step, nor is the Space
+#   modal-reply-en, -cn     dogtail presses the "Left button" field whose change asks first, and
+#                            Import: each press returns at once and its modal window opens after
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; the reason is printed).
 set -u
 
@@ -76,6 +78,39 @@ record-escape-en | record-escape-cn)
     [ "$(echo "$lines" | grep -c 'ESCAPE')" = 2 ] || fail "the held Escape became steps"
     echo "$lines" | grep -q 'SPACE' && fail "the Space that pressed $record was recorded"
     [ "$(echo "$lines" | grep -c '[^A-Z]A$')" = 2 ] || fail "A was not recorded as a press and a release"
+    ;;
+modal-reply-en | modal-reply-cn)
+    # Button 1 holds the only primary click: changing it asks first.
+    start_window "$(edition_of "$scenario")" K0=1 K1=2
+    dogtail_script "$(caption "$main" 32)" "$(caption "$main" 14)" <<'PY' ||
+import sys
+from zel_dogtail import app, fail, press, wait_for
+label, import_caption = sys.argv[1], sys.argv[2]
+
+def pressed_at_once(node, what):
+    # A press whose reply waits for the modal window fails with "Did not receive a reply".
+    try:
+        press(node)
+    except Exception as error:
+        fail("pressing %s got no reply: %s" % (what, error))
+
+field = app.findChild(lambda n: n.roleName == "combo box" and n.name.startswith(label),
+                      requireResult=True)
+pressed_at_once(field, "the field")
+wait_for(lambda: app.findChild(lambda n: n.roleName == "alert", retry=False,
+                               requireResult=False) is not None, 30, "the warning opening")
+alert = app.findChild(lambda n: n.roleName == "alert", retry=False)
+press(alert.findChildren(lambda n: n.roleName == "push button")[1])
+wait_for(lambda: app.findChild(lambda n: n.roleName == "alert", retry=False,
+                               requireResult=False) is None, 30, "the warning closing")
+pressed_at_once(app.findChild(lambda n: n.roleName == "push button" and
+                              n.name.startswith(import_caption), requireResult=True), "Import")
+wait_for(lambda: app.findChild(lambda n: n.roleName in ("dialog", "file chooser"), retry=False,
+                               requireResult=False) is not None, 30, "the file dialog opening")
+PY
+        fail "an action that opens a modal window did not reply at once"
+    keys Escape
+    wait_until 30 eval '! tree_has "^ *(dialog|file chooser) "' || fail "the file dialog stayed open"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -163,7 +163,16 @@ public:
             return;
         }
         if (actionName == pressAction() || actionName == toggleAction()) {
-            window_->PressControl({&control_, member_ < 0 ? 0 : member_});
+            // Run after the reply: a press that opens a modal window (the warning, a file
+            // dialog) would otherwise keep the client waiting until that window closes.
+            QMetaObject::invokeMethod(
+                window_.data(),
+                [window = window_, hit = ControlHit{&control_, member_ < 0 ? 0 : member_}] {
+                    if (window) {
+                        window->PressControl(hit);
+                    }
+                },
+                Qt::QueuedConnection);
         }
     }
 
