@@ -11,6 +11,9 @@
 #                            control's name and state say so) and is no step, nor is the Space
 #   modal-reply-en, -cn     dogtail presses the "Left button" field whose change asks first, and
 #                            Import: each press returns at once and its modal window opens after
+#   choice-keys-en, -cn     Alt+Down on a function field: Orca says the list's row of the
+#                            field's function; Escape: Orca says the field again; Alt+Down, Tab
+#                            Tab closes the list, and Down and Space then choose nothing in it
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; the reason is printed).
 set -u
 
@@ -111,6 +114,46 @@ PY
         fail "an action that opens a modal window did not reply at once"
     keys Escape
     wait_until 30 eval '! tree_has "^ *(dialog|file chooser) "' || fail "the file dialog stayed open"
+    ;;
+choice-keys-en | choice-keys-cn)
+    start_window "$(edition_of "$scenario")"
+    start_orca
+    for _ in $(seq 60); do
+        tree_has '^ *combo box .* focused' && break
+        keys Tab
+        wait_until 10 eval 'tree_has " focused"' || true
+    done
+    tree_has '^ *combo box .* focused' || fail "Tab did not reach a function field"
+    # The second field (the right button, function 2): its change asks nothing first.
+    keys Right
+    wait_until 10 eval 'tree_has "^ *combo box \"[^\"]*$(caption "$main" 33)[^\"]*\" .*focused"' ||
+        fail "Right did not reach the second field"
+    orca_mark
+    keys alt+Down
+    wait_object "list item" "$(function_name 2)"
+    orca_expect_said 30 "^$(function_name 2)" "Orca did not say the row of the field's function"
+    orca_mark
+    keys Escape
+    wait_until 30 eval '! tree_has "list item"' || fail "Escape left the list open"
+    orca_expect_said 30 "combo box" "Orca did not say the field after the list closed"
+    # Tab leaves the list: the keys go where the focus is, never to the list.
+    keys alt+Down
+    wait_object "list item" "$(function_name 2)"
+    stop_orca
+    keys Tab Tab
+    wait_until 30 eval '! tree_has "list item \"$(function_name 1)\""' || fail "Tab left the list open"
+    # Down and Space would choose row 1 in a list still taking the keys.
+    keys Down space
+    sleep 1
+    keys Escape
+    wait_until 30 eval '! tree_has "list item"' || true
+    inode=$(stat -c %i "$app/config.ini")
+    atspi press "$app_name" "push button" "$(caption "$main" 0)" || fail "could not press Save"
+    wait_until 30 eval '[ "$(stat -c %i "$app/config.ini")" != "$inode" ]' || fail "Save wrote nothing"
+    for n in 0 1 2 3 4 5; do
+        [ "$(config_value Config1 K$n)" = $((n + 1)) ] ||
+            fail "keys after Tab changed button $((n + 1)) to $(config_value Config1 K$n)"
+    done
     ;;
 *)
     echo "unknown scenario $scenario" >&2
