@@ -243,6 +243,46 @@ TEST_F(MacroPageUiTest, DelayEditEndings) {
     }
 }
 
+TEST_F(MacroPageUiTest, MenuKeyAndShiftF10OpenTheMenuAtTheSelectedLineAndTheEditReturnsTheKeys) {
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    struct Case {
+        const char* what;
+        Qt::Key menuKey;
+        Qt::KeyboardModifiers modifiers;
+        Qt::Key endKey;
+        std::uint16_t stored;
+    } const cases[] = {
+        {"Menu key, Return keeps", Qt::Key_Menu, Qt::NoModifier, Qt::Key_Return, 250},
+        {"Shift+F10, Escape discards", Qt::Key_F10, Qt::ShiftModifier, Qt::Key_Escape, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        page_.reset();
+        Open({FiveLineMacro("M")});
+        EditableListBox& list = *page_->stepList();
+        list.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&list, Qt::Key_Home);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);  // line 3, the 120 ms pause
+        menuChoice_ = kModifyDelay;
+        const int shown = menusShown_;
+        QTest::keyClick(&list, c.menuKey, c.modifiers);
+        EXPECT_EQ(menusShown_, shown + 1);
+        DelayLineEditor* editor = list.editor();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(list.editIndex(), 3);
+        EXPECT_TRUE(editor->hasFocus());
+        QTest::keyClicks(editor, "250");
+        QTest::keyClick(editor, c.endKey);
+        EXPECT_EQ(list.editor(), nullptr);
+        EXPECT_EQ(store_.UserMacro(0).delays[1].Value(), c.stored);
+        EXPECT_EQ(list.currentRow(), 3);
+        EXPECT_TRUE(list.hasFocus()) << "the keys went to " << QApplication::focusWidget();
+    }
+}
+
 TEST_F(MacroPageUiTest, ModifyDelayOnAStepLineOpensNoEditor) {
     Open({FiveLineMacro("M")});
     RightClick(2, kModifyDelay);
