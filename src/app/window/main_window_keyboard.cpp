@@ -35,7 +35,8 @@ bool MainWindow::event(QEvent* event) {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (focus_) {
+                // Only while the skin's control has the keys: a macro page widget keeps them.
+                if (focus_ && QApplication::focusWidget() == this) {
                     MoveKeyboardFocus(focus_);
                 }
             },
