@@ -36,6 +36,9 @@ packages=(
   clang libclang-rt-14-dev
   # the accessibility tests: the AT-SPI bus and registry, and the client's Python bindings
   python3-pyatspi at-spi2-core dbus
+  # the accessibility tests with the clients people use: the UI-automation library and the
+  # screen reader (run with speech off, its debug log read)
+  python3-dogtail orca
 )
 
 list=false

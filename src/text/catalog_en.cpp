@@ -167,6 +167,10 @@ std::string_view EnglishText(TextId id) {
             return "Minimise";
         case TextId::kCloseControl:
             return "Close";
+
+        case TextId::kRecordingHint:
+            return "Records every key until Stop, or until Escape is held down for one second; a "
+                   "short Escape is recorded, the key that pressed Record is not.";
     }
     return {};
 }

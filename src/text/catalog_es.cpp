@@ -170,6 +170,10 @@ std::string_view SpanishText(TextId id) {
             return "Minimizar";
         case TextId::kCloseControl:
             return "Cerrar";
+
+        case TextId::kRecordingHint:
+            return "Graba cada tecla hasta Parar, o hasta mantener Escape pulsada un segundo; "
+                   "un Escape breve se graba, la tecla que pulsó Grabación no.";
     }
     return {};
 }

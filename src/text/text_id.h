@@ -102,9 +102,12 @@ enum class TextId {
     // Names that assistive technology gives controls showing only a picture
     kMinimiseControl,
     kCloseControl,
+
+    // What assistive technology tells of the record button: how a recording ends
+    kRecordingHint,
 };
 
 // One past the last identifier, for walking every text.
-inline constexpr int kTextIdCount = static_cast<int>(TextId::kCloseControl) + 1;
+inline constexpr int kTextIdCount = static_cast<int>(TextId::kRecordingHint) + 1;
 
 }  // namespace zel::text

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>
+#include <QCoreApplication>
 #include <map>
 #include <string>
 
@@ -115,6 +116,10 @@ TEST_F(AccessibleWindowTest, StatesFollowTheProfileAndActionsRunTheClick) {
     EXPECT_FALSE(node->state().checked);
     ASSERT_NE(node->actionInterface(), nullptr);
     node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // The press runs after the action's reply, from the event loop (a modal window it opens
+    // must not hold the reply back).
+    EXPECT_EQ(state().currentProfile.load(), 1);
+    QCoreApplication::processEvents();
     EXPECT_EQ(state().currentProfile.load(), 3);
     EXPECT_TRUE(node->state().checked);
 
@@ -124,6 +129,7 @@ TEST_F(AccessibleWindowTest, StatesFollowTheProfileAndActionsRunTheClick) {
     QAccessibleInterface* apply = Find(QAccessible::Button, "Apply");
     ASSERT_NE(apply, nullptr);
     apply->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
     const auto byAction = writer->SentReports();
     writer->ClearSent();
     Click(MainButton(buttons::kApply));

@@ -215,6 +215,9 @@ TEST_F(MainWindowInputTest, KeyFilterConsumesEscapeReturnAndF10) {
             EXPECT_EQ(window().FilterKeyBeforeReceiver(*target, event), c.consumed) << c.key;
         }
     }
+    // Shift+F10 is the context menu's key: it reaches the list that has the focus.
+    const QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_FALSE(app::IsConsumedDialogKey(shiftF10));
     // Delivered for real: Return never reaches the edit box, letters do.
     edit->setFocus();
     Key(*edit, QEvent::KeyPress, Qt::Key_Return);

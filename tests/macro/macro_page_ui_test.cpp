@@ -243,6 +243,46 @@ TEST_F(MacroPageUiTest, DelayEditEndings) {
     }
 }
 
+TEST_F(MacroPageUiTest, MenuKeyAndShiftF10OpenTheMenuAtTheSelectedLineAndTheEditReturnsTheKeys) {
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    struct Case {
+        const char* what;
+        Qt::Key menuKey;
+        Qt::KeyboardModifiers modifiers;
+        Qt::Key endKey;
+        std::uint16_t stored;
+    } const cases[] = {
+        {"Menu key, Return keeps", Qt::Key_Menu, Qt::NoModifier, Qt::Key_Return, 250},
+        {"Shift+F10, Escape discards", Qt::Key_F10, Qt::ShiftModifier, Qt::Key_Escape, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        page_.reset();
+        Open({FiveLineMacro("M")});
+        EditableListBox& list = *page_->stepList();
+        list.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&list, Qt::Key_Home);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);  // line 3, the 120 ms pause
+        menuChoice_ = kModifyDelay;
+        const int shown = menusShown_;
+        QTest::keyClick(&list, c.menuKey, c.modifiers);
+        EXPECT_EQ(menusShown_, shown + 1);
+        DelayLineEditor* editor = list.editor();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(list.editIndex(), 3);
+        EXPECT_TRUE(editor->hasFocus());
+        QTest::keyClicks(editor, "250");
+        QTest::keyClick(editor, c.endKey);
+        EXPECT_EQ(list.editor(), nullptr);
+        EXPECT_EQ(store_.UserMacro(0).delays[1].Value(), c.stored);
+        EXPECT_EQ(list.currentRow(), 3);
+        EXPECT_TRUE(list.hasFocus()) << "the keys went to " << QApplication::focusWidget();
+    }
+}
+
 TEST_F(MacroPageUiTest, ModifyDelayOnAStepLineOpensNoEditor) {
     Open({FiveLineMacro("M")});
     RightClick(2, kModifyDelay);
@@ -469,6 +509,63 @@ TEST_F(MacroPageUiTest, RecordingOutlivesThePageAndTheGrabEndsWithTheCapture) {
     EXPECT_EQ(QWidget::keyboardGrabber(), &window_);
     capture_.reset();
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+}
+
+TEST_F(MacroPageUiTest, EscapeHeldOneSecondStopsTheRecordingShortEscapeIsAKey) {
+    constexpr std::uint32_t kXEscape = 9;
+    constexpr std::uint32_t kXA = 38;
+    constexpr std::uint32_t kXSpace = 65;
+    // The steps recorded between Record and the end of each case's keys.
+    struct Case {
+        const char* name;
+        bool held;   // Escape still down after the stop time: the recording stops
+        bool pairs;  // its auto-repeat as release/press pairs (else presses alone)
+        std::vector<std::string> lines;
+    } const cases[] = {
+        {"short Escape",
+         false,
+         false,
+         {kDown + "A", "    100ms", kUp + "A", "    100ms", kDown + "ESCAPE", "    200ms",
+          kUp + "ESCAPE"}},
+        {"held, release/press pairs", true, true, {kDown + "A", "    100ms", kUp + "A"}},
+        {"held, presses alone", true, false, {kDown + "A", "    100ms", kUp + "A"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        page_.reset();
+        Open({FiveLineMacro("M")});
+        // Space pressed Record: its release comes while recording and is no step.
+        page_->ToggleRecording();
+        clock_.now = 1000;
+        SendTimedKey(*capture_, QEvent::KeyRelease, kXSpace, 10'000);
+        clock_.now = 1100;
+        SendTimedKey(*capture_, QEvent::KeyPress, kXA, 10'100);
+        clock_.now = 1200;
+        SendTimedKey(*capture_, QEvent::KeyRelease, kXA, 10'200);
+        clock_.now = 1300;
+        SendTimedKey(*capture_, QEvent::KeyPress, kXEscape, 10'300);
+        if (c.held) {
+            for (std::uint64_t t = 10'960; t < 11'200; t += 40) {
+                if (c.pairs) {
+                    SendTimedKey(*capture_, QEvent::KeyRelease, kXEscape, t);
+                }
+                SendTimedKey(*capture_, QEvent::KeyPress, kXEscape, t);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!capture_->recording(), 20'000);
+            EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+            // Its release after the stop is nobody's step.
+            SendTimedKey(*capture_, QEvent::KeyRelease, kXEscape, 12'000);
+        } else {
+            clock_.now = 1500;
+            SendTimedKey(*capture_, QEvent::KeyRelease, kXEscape, 10'500);
+            QTRY_COMPARE_WITH_TIMEOUT(page_->stepList()->count(), 7, 20'000);
+            // Past the stop time, the recording goes on.
+            QTest::qWait(static_cast<int>(kStopHoldTime.count()) + 200);
+            EXPECT_TRUE(capture_->recording());
+            page_->ToggleRecording();
+        }
+        EXPECT_EQ(Lines(*page_->stepList()), c.lines);
+    }
 }
 
 TEST_F(MacroPageUiTest, KeysOutsideARecordingAreNotTaken) {

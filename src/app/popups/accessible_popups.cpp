@@ -73,7 +73,7 @@ public:
         QAccessible::State state;
         state.selectable = true;
         state.focusable = true;
-        if (isValid() && List().hotRow() == index_) {
+        if (isValid() && List().ReadRow() == index_) {
             state.selected = true;
             state.focused = true;
         }

@@ -30,6 +30,10 @@ void ChoiceList::Destroy() {
     }
     hide();
     deleteLater();
+    if (!closed_) {
+        closed_ = true;
+        emit closed();
+    }
 }
 
 QString ChoiceList::RowText(int row) const {
@@ -189,6 +193,10 @@ bool ChoiceList::eventFilter(QObject* receiver, QEvent* event) {
         return false;
     }
     const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) {
+        Destroy();
+        return false;
+    }
     if (key.modifiers() & ~(Qt::KeypadModifier)) {
         return false;
     }

@@ -11,7 +11,8 @@
 // and Left or Escape leave it again; Return and Space choose as a click on the row does, but
 // only a row the keyboard highlighted (on a row the pointer merely rests on they do nothing),
 // and Escape in this list closes both lists choosing nothing. These keys go to the list alone,
-// never on to the main window.
+// never on to the main window. Tab and Shift+Tab close the lists choosing nothing and go on to
+// the main window, which moves its focus: the keys always go where the focus is.
 
 #include <QPointer>
 
@@ -42,6 +43,10 @@ public:
     // The keys above; true when the list took the key.
     bool AnswerKey(int key);
 
+signals:
+    // The list went (a choice, Escape, Tab, or the window closing it); once.
+    void closed();
+
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
     int HitRows() const override { return kRowsHitTested; }
@@ -63,6 +68,7 @@ private:
     bool SharesKeyboard(const QObject& receiver) const;
 
     bool rebuildAfterPaint_ = false;
+    bool closed_ = false;
     // The first-level row whose group list has the keyboard (0: this list has it) and that
     // list's hot row, kept over the rebuilds of the group list.
     int keyboardGroupRow_ = 0;

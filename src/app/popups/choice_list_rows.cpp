@@ -4,6 +4,20 @@
 
 namespace zel::app {
 
+int RowOfFunction(int code) {
+    if (code >= 1 && code <= kLastDirectChoiceRow) {
+        return code;
+    }
+    for (int row = kDeviceGroupRow; row <= kBuiltinGroupRow; ++row) {
+        for (int item = 1; SubItemCode(row, item) != 0; ++item) {
+            if (SubItemCode(row, item) == code) {
+                return row;
+            }
+        }
+    }
+    return 0;
+}
+
 settings::ChoiceList GroupOpenedBy(int firstRow) {
     switch (firstRow) {
         case kDeviceGroupRow:

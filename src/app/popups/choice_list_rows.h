@@ -27,6 +27,10 @@ constexpr bool OpensGroup(int firstRow) {
     return firstRow >= kDeviceGroupRow && firstRow <= kBuiltinGroupRow;
 }
 
+// The first-level row that shows function `code`: its own row, or the row of its group; 0 for a
+// code no row shows.
+int RowOfFunction(int code);
+
 // The list of functions a first-level row opens; None for rows 1 ... 6.
 settings::ChoiceList GroupOpenedBy(int firstRow);
 

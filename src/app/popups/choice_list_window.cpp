@@ -80,6 +80,19 @@ void ChoiceListWindow::SetHotRow(int row) {
     }
 }
 
+void ChoiceListWindow::SetCurrentRow(int row) {
+    currentRow_ = row;
+    if (QAccessible::isActive() && ReadRow() >= 1 && ReadRow() <= rowCount_) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(ReadRow() - 1);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+int ChoiceListWindow::ReadRow() const {
+    return hotRow_ >= 1 && hotRow_ <= rowCount_ ? hotRow_ : currentRow_;
+}
+
 void ChoiceListWindow::StepHotRow(int delta) {
     if (rowCount_ <= 0) {
         return;

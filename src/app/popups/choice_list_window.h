@@ -49,6 +49,12 @@ public:
     // The hot row is one the keyboard highlighted, not one the pointer rests on: only such a
     // row is chosen by Return or Space. The pointer moving to another row takes it over.
     bool IsHotRowFromKeyboard() const { return hotRowFromKeyboard_; }
+    // The row of the field's function, which assistive technology reads as the list's selected
+    // row while no row is hot; setting it tells a screen reader (the list's focused row).
+    void SetCurrentRow(int row);
+    int currentRow() const { return currentRow_; }
+    // The row assistive technology has as selected and focused: the hot row, else the current.
+    int ReadRow() const;
     // What a click on the hot row runs: a press, then a release; nothing without a hot row.
     void ClickHotRow();
     int rowCount() const { return rowCount_; }
@@ -77,6 +83,7 @@ protected:
 
     ChoiceListContext context_;
     int hotRow_ = 255;
+    int currentRow_ = 0;
     bool hotRowFromKeyboard_ = false;
     bool pressed_ = false;
 

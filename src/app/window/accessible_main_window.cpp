@@ -9,6 +9,7 @@
 #include "app/pages/page_state.h"
 #include "app/pages/page_table.h"
 #include "app/window/main_window.h"
+#include "text/catalog.h"
 
 namespace zel::app {
 
@@ -48,6 +49,12 @@ public:
             case QAccessible::Value:
                 return IsValueControl(control_) ? QString::number(ControlValue(control_, view))
                                                 : QString();
+            case QAccessible::Description:
+                // How a recording ends, which the keyboard alone must know.
+                return control_.command == Command::ToggleRecording
+                           ? QString::fromUtf8(
+                                 text::Text(text::TextId::kRecordingHint, view.languageFlag))
+                           : QString();
             default:
                 return {};
         }
@@ -156,7 +163,16 @@ public:
             return;
         }
         if (actionName == pressAction() || actionName == toggleAction()) {
-            window_->PressControl({&control_, member_ < 0 ? 0 : member_});
+            // Run after the reply: a press that opens a modal window (the warning, a file
+            // dialog) would otherwise keep the client waiting until that window closes.
+            QMetaObject::invokeMethod(
+                window_.data(),
+                [window = window_, hit = ControlHit{&control_, member_ < 0 ? 0 : member_}] {
+                    if (window) {
+                        window->PressControl(hit);
+                    }
+                },
+                Qt::QueuedConnection);
         }
     }
 

@@ -10,7 +10,9 @@ namespace zel::app {
 bool IsConsumedDialogKey(const QKeyEvent& event) {
     const int key = event.key();
     if (key == Qt::Key_F10) {
-        return event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease;
+        // Shift+F10 opens a context menu, as the Menu key does.
+        return (event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease) &&
+               event.modifiers() != Qt::ShiftModifier;
     }
     return event.type() == QEvent::KeyPress &&
            (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter);

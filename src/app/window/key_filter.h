@@ -12,8 +12,8 @@ class QWidget;
 
 namespace zel::app {
 
-// Escape and Return (either Enter key) key presses, and F10 presses and releases. Key releases
-// of Escape and Return pass: editors use them.
+// Escape and Return (either Enter key) key presses, and F10 presses and releases (not Shift+F10,
+// the context menu's key). Key releases of Escape and Return pass: editors use them.
 bool IsConsumedDialogKey(const QKeyEvent& event);
 
 // Installed on the application: sees every event before its receiver does and hands those

@@ -6,6 +6,8 @@
 
 #include "app/menus/menu_command.h"
 #include "app/menus/skinned_menu.h"
+#include "app/window/accessible_main_window.h"
+#include "app/window/main_window.h"
 #include "app/window/profile_file_dialogs.h"
 #include "macro/macro_files.h"
 #include "macro/ui/macro_page.h"
@@ -28,6 +30,18 @@ void MacroPageHost::Construct() {
                                                      context_.languageFlag, platform::kProgramName);
     recorder_ = std::make_unique<macro::Recorder>(*model_, context_.recordClock);
     recordCapture_ = std::make_unique<macro::ui::RecordingCapture>(*recorder_, context_.window);
+    // Escape held down stops the recording as Stop does, on the page or off it.
+    recordCapture_->SetStopRequested([this] {
+        if (controls_) {
+            controls_->ToggleRecording();
+        } else {
+            recordCapture_->Toggle();
+        }
+        context_.window.update();
+        if (auto* window = qobject_cast<MainWindow*>(&context_.window)) {
+            NotifyControlsChanged(*window, false);
+        }
+    });
 }
 
 void MacroPageHost::InitStepSelection() {

@@ -320,10 +320,19 @@ void MainWindow::OpenFunctionChoiceList(int button) {
     }
     menuList_ = list;
     state_.popupOpen = true;
+    // Closed, the list gives the focus back to its field, which a screen reader announces.
+    connect(list, &ChoiceList::closed, this, [this] {
+        if (focus_) {
+            MoveKeyboardFocus(focus_);
+        }
+    });
     list->move(state_.popupX, state_.popupY);
     list->resize(kFirstListWidth, kFirstListHeight);
     list->update();
     list->show();
+    list->SetCurrentRow(RowOfFunction(
+        services_.profile.K[static_cast<std::size_t>(button - buttons::kFirstFunctionField)].load(
+            std::memory_order_relaxed)));
 }
 
 WarningChoice MainWindow::RunWarningDialog() {

@@ -29,6 +29,19 @@ bool IsTabKey(const QKeyEvent& key) {
 }  // namespace
 
 bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && focus_) {
+        // Back from another window (the warning, a dialog): the focused control is announced
+        // again, after the window itself.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                // Only while the skin's control has the keys: a macro page widget keeps them.
+                if (focus_ && QApplication::focusWidget() == this) {
+                    MoveKeyboardFocus(focus_);
+                }
+            },
+            Qt::QueuedConnection);
+    }
     if (event->type() == QEvent::KeyPress && IsTabKey(static_cast<QKeyEvent&>(*event))) {
         const auto& key = static_cast<QKeyEvent&>(*event);
         TabFocus(key.key() == Qt::Key_Tab && !(key.modifiers() & Qt::ShiftModifier));

@@ -94,9 +94,17 @@ void EditableListBox::EndEdit(bool keep) {
         }
     }
     editIndex_ = -1;
-    editor->hide();
-    editor->deleteLater();
+    CloseEditor(*editor);
     emit editEnded();
+}
+
+void EditableListBox::CloseEditor(DelayLineEditor& editor) {
+    // Hiding the focused editor would hand the keyboard to the next widget of the window.
+    if (editor.hasFocus()) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    editor.hide();
+    editor.deleteLater();
 }
 
 void EditableListBox::AbandonEdit() {
@@ -107,11 +115,16 @@ void EditableListBox::AbandonEdit() {
     editor_.clear();
     editor->disconnect(this);
     editIndex_ = -1;
-    editor->hide();
-    editor->deleteLater();
+    CloseEditor(*editor);
 }
 
 void EditableListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        event->accept();
+        emit menuRequested();
+        return;
+    }
     const QString text = event->text();
     if (!text.isEmpty() && text.at(0) == kEditLineCharacter) {
         EditSelectedLine();

@@ -4,7 +4,8 @@
 // (the character U+0001) or EditSelectedLine opens a DelayLineEditor over the selected line
 // holding its text; Return or leaving the edit keeps the new text, Escape discards it.
 // Every end of an edit is announced with editEnded(), a kept change first with
-// itemTextChanged().
+// itemTextChanged(); the keyboard goes back to the list. The Menu key and Shift+F10 ask for the
+// list's menu at the selected line (menuRequested()).
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -45,6 +46,8 @@ public:
 signals:
     void itemTextChanged(int index, const QString& oldText);
     void editEnded();
+    // The keyboard's way to the context menu: the Menu key or Shift+F10.
+    void menuRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -52,6 +55,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Hides the editor and deletes it later; the keyboard returns to the list when it had it.
+    void CloseEditor(DelayLineEditor& editor);
+
     QPointer<DelayLineEditor> editor_;
     int editIndex_ = -1;
 };

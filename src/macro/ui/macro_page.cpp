@@ -135,6 +135,8 @@ MacroPageControls::MacroPageControls(QWidget& parent, const MacroControlRects& r
     connect(macroList_, &QListWidget::currentRowChanged, this, [this] { FollowMacroList(); });
     connect(macroList_, &QListWidget::itemSelectionChanged, this, [this] { FollowMacroList(); });
     connect(stepList_, &EditableListBox::editEnded, this, [this] { FinishDelayEdit(); });
+    connect(stepList_, &EditableListBox::menuRequested, this,
+            [this] { OpenStepMenuAtSelection(); });
     capture_.SetStepsChanged([this] { ShowModel(); });
 }
 
@@ -285,6 +287,16 @@ void MacroPageControls::OpenStepMenu(const QPoint& globalPos) {
     if (command) {
         RunStepCommand(*command);
     }
+}
+
+void MacroPageControls::OpenStepMenuAtSelection() {
+    QListWidgetItem* line = stepList_->item(SelectionOf(*stepList_));
+    QPoint local(4, 4);
+    if (line != nullptr) {
+        stepList_->scrollToItem(line);
+        local = stepList_->visualItemRect(line).center();
+    }
+    OpenStepMenu(stepList_->viewport()->mapToGlobal(local));
 }
 
 void MacroPageControls::RunStepCommand(const StepCommand& command) {

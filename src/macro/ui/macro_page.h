@@ -85,6 +85,9 @@ public:
     void ToggleRecording();
     // A right-button release at `globalPos` (not while recording).
     void OpenStepMenu(const QPoint& globalPos);
+    // The Menu key or Shift+F10 in the step list: the menu at the selected line (at the list's
+    // top without one).
+    void OpenStepMenuAtSelection();
     void RunStepCommand(const StepCommand& command);
 
     // The controls show the model as it is (after a change made elsewhere).

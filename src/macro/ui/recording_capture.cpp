@@ -9,6 +9,9 @@ RecordingCapture::RecordingCapture(Recorder& recorder, QWidget& grabWidget, KeyS
     settleTimer_.setSingleShot(true);
     settleTimer_.setInterval(kReleaseSettleTime);
     settleTimer_.callOnTimeout([this] { RecordHeldBackRelease(); });
+    stopHoldTimer_.setSingleShot(true);
+    stopHoldTimer_.setInterval(kStopHoldTime);
+    stopHoldTimer_.callOnTimeout([this] { StopHeldEscape(); });
 }
 
 RecordingCapture::~RecordingCapture() {
@@ -17,6 +20,8 @@ RecordingCapture::~RecordingCapture() {
 
 RecordingChange RecordingCapture::Toggle() {
     RecordHeldBackRelease();
+    stopHoldTimer_.stop();
+    escapeDown_.reset();
     const RecordingChange change = recorder_.ToggleRecording();
     if (change == RecordingChange::Started && !grabbed_ && !grabWidget_.isNull()) {
         grabWidget_->grabKeyboard();
@@ -47,6 +52,15 @@ RecordKeyResult RecordingCapture::TakeKeyEvent(QKeyEvent& event) {
         }
         RecordHeldBackRelease();
     }
+    if (press && key->vk == kVkEscape) {
+        // Kept back until its release or another key; a press while it is kept back is its
+        // auto-repeat.
+        if (!escapeDown_) {
+            escapeDown_ = PendingPress{*key, receivedAt};
+            stopHoldTimer_.start();
+        }
+        return RecordKeyResult::Filtered;
+    }
     // An event without a time stamp (made by a program, not by the X server) is no half of a
     // pair: it is recorded at once.
     if (!press && event.timestamp() != 0) {
@@ -58,6 +72,16 @@ RecordKeyResult RecordingCapture::TakeKeyEvent(QKeyEvent& event) {
 }
 
 RecordKeyResult RecordingCapture::Record(const RecordedKey& key, std::int64_t receivedAt) {
+    if (escapeDown_) {
+        const PendingPress escape = *escapeDown_;
+        escapeDown_.reset();
+        stopHoldTimer_.stop();
+        RecordStep(escape.key, escape.receivedAt);
+    }
+    return RecordStep(key, receivedAt);
+}
+
+RecordKeyResult RecordingCapture::RecordStep(const RecordedKey& key, std::int64_t receivedAt) {
     const int before = recorder_.recordedCount();
     const RecordKeyResult result = recorder_.RecordKey(key.message, key.vk, receivedAt);
     if (recorder_.recordedCount() != before && stepsChanged_) {
@@ -75,6 +99,23 @@ void RecordingCapture::RecordHeldBackRelease() {
     heldBack_.reset();
     if (recorder_.recording()) {
         Record(release.key, release.receivedAt);
+    }
+}
+
+void RecordingCapture::StopHeldEscape() {
+    if (!escapeDown_ || !recorder_.recording()) {
+        return;
+    }
+    escapeDown_.reset();
+    // A release kept back now is the first half of Escape's auto-repeat: no step either.
+    if (heldBack_ && heldBack_->key.vk == kVkEscape) {
+        heldBack_.reset();
+        settleTimer_.stop();
+    }
+    if (stopRequested_) {
+        stopRequested_();
+    } else {
+        Toggle();
     }
 }
 

@@ -11,6 +11,12 @@
 // until the next key event, or for kReleaseSettleTime, before it is recorded at the time it
 // came: a press of the same key with the same time stamp makes the pair an auto-repeat, and
 // neither half is recorded. Repeated presses are the recorder's to drop.
+//
+// Escape held down for kStopHoldTime stops the recording, so that the keyboard alone can end
+// what the keyboard alone started: an Escape press waits until its release, or another key,
+// before it is recorded, and is dropped when it is still down after that time. A short Escape
+// is recorded as any other key. (The key that pressed Record is not recorded either: its
+// release comes without its press, which the recorder drops.)
 
 #include <QPointer>
 #include <QTimer>
@@ -30,6 +36,10 @@ namespace zel::macro::ui {
 // How long a release waits for the press that would make it half of an auto-repeat. Both halves
 // leave the X server together; this only bounds how late a release shows in the step list.
 inline constexpr std::chrono::milliseconds kReleaseSettleTime{60};
+// How long Escape is held down to stop the recording.
+inline constexpr std::chrono::milliseconds kStopHoldTime{1000};
+// Escape's virtual-key code.
+inline constexpr int kVkEscape = 0x1B;
 
 class RecordingCapture {
 public:
@@ -55,6 +65,11 @@ public:
     void SetStepsChanged(std::function<void()> stepsChanged) {
         stepsChanged_ = std::move(stepsChanged);
     }
+    // Called when Escape was held down long enough to stop the recording; it stops it as the
+    // Record button does (through Toggle). Without it the capture stops the recording itself.
+    void SetStopRequested(std::function<void()> stopRequested) {
+        stopRequested_ = std::move(stopRequested);
+    }
 
 private:
     struct HeldBackRelease {
@@ -63,7 +78,15 @@ private:
         std::int64_t receivedAt;  // the recorder's clock
     };
 
+    struct PendingPress {
+        RecordedKey key;
+        std::int64_t receivedAt;
+    };
+
+    // Records the Escape press kept back first, if any.
     RecordKeyResult Record(const RecordedKey& key, std::int64_t receivedAt);
+    RecordKeyResult RecordStep(const RecordedKey& key, std::int64_t receivedAt);
+    void StopHeldEscape();
     // Records the release kept back, if any.
     void RecordHeldBackRelease();
     void ReleaseGrab();
@@ -73,8 +96,11 @@ private:
     KeySource source_;
     bool grabbed_ = false;
     std::function<void()> stepsChanged_;
+    std::function<void()> stopRequested_;
     std::optional<HeldBackRelease> heldBack_;
     QTimer settleTimer_;
+    std::optional<PendingPress> escapeDown_;  // an Escape press not yet recorded
+    QTimer stopHoldTimer_;
 };
 
 }  // namespace zel::macro::ui
