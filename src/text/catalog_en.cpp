@@ -9,7 +9,8 @@ std::string_view EnglishText(TextId id) {
         case TextId::kAccessRefused:
             return "The【KV270 Gaming Mouse】is plugged in ({node}), but access to it was "
                    "refused.\n"
-                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug the mouse and "
+                   "Install the udev rule (see ZEL_GMouse(1), ACCESS TO THE MOUSE), then unplug "
+                   "the mouse and "
                    "plug it in again.";
         case TextId::kUploadNotReceived:
             return "The mouse did not receive the whole profile (was it unplugged?); the "
@@ -82,6 +83,33 @@ std::string_view EnglishText(TextId id) {
             return "Minimise";
         case TextId::kCloseControl:
             return "Close";
+
+        case TextId::kWindowName:
+            return "KV270 Gaming Mouse";
+        case TextId::kImportProfileControl:
+            return "Import profile";
+        case TextId::kExportProfileControl:
+            return "Export profile";
+        case TextId::kImportMacrosControl:
+            return "Import macros";
+        case TextId::kExportMacrosControl:
+            return "Export macros";
+        case TextId::kAddMacroControl:
+            return "Add macro";
+        case TextId::kDeleteMacroControl:
+            return "Delete macro";
+        case TextId::kSetRepeatCountControl:
+            return "Set repeat count";
+        case TextId::kLevelOnName:
+            return "{label} on";
+        case TextId::kLevelDpiName:
+            return "{label} DPI";
+        case TextId::kPressStepsName:
+            return "Press steps: {n}";
+        case TextId::kReleaseStepsName:
+            return "Release steps: {n}";
+        case TextId::kDpiValue:
+            return "{n} DPI";
     }
     return {};
 }

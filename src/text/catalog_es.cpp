@@ -10,7 +10,8 @@ std::string_view SpanishText(TextId id) {
         case TextId::kAccessRefused:
             return "El【KV270 Gaming Mouse】está conectado ({node}), pero se ha denegado el "
                    "acceso.\n"
-                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a conectar el "
+                   "Instale la regla de udev (véase ZEL_GMouse(1), ACCESS TO THE MOUSE) y vuelva a "
+                   "conectar el "
                    "ratón.";
         case TextId::kUploadNotReceived:
             return "El ratón no recibió el perfil completo (¿se desconectó?); el perfil no se "
@@ -83,6 +84,33 @@ std::string_view SpanishText(TextId id) {
             return "Minimizar";
         case TextId::kCloseControl:
             return "Cerrar";
+
+        case TextId::kWindowName:
+            return "Ratón de juego KV270";
+        case TextId::kImportProfileControl:
+            return "Importar perfil";
+        case TextId::kExportProfileControl:
+            return "Exportar perfil";
+        case TextId::kImportMacrosControl:
+            return "Importar macros";
+        case TextId::kExportMacrosControl:
+            return "Exportar macros";
+        case TextId::kAddMacroControl:
+            return "Añadir macro";
+        case TextId::kDeleteMacroControl:
+            return "Eliminar macro";
+        case TextId::kSetRepeatCountControl:
+            return "Fijar repeticiones";
+        case TextId::kLevelOnName:
+            return "{label} activo";
+        case TextId::kLevelDpiName:
+            return "{label} PPP";
+        case TextId::kPressStepsName:
+            return "Pasos de pulsar: {n}";
+        case TextId::kReleaseStepsName:
+            return "Pasos de soltar: {n}";
+        case TextId::kDpiValue:
+            return "{n} PPP";
     }
     return {};
 }
