@@ -18,6 +18,7 @@ std::int32_t Number(const std::string& field) {
 
 SkinButton ButtonFrom(LayoutFields&& entry) {
     SkinButton button;
+    button.label = std::move(entry.fields[0]);
     button.x = Number(entry.fields[1]);
     button.y = Number(entry.fields[2]);
     button.width = Number(entry.fields[3]);

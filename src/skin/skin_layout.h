@@ -58,6 +58,7 @@ struct SkinButton {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::string caption;  // UTF-8
+    std::string label;    // what the layout file calls the entry (the name of the page row)
 
     LayoutRect Rect() const { return MakeRect(x, y, width, height); }
     friend bool operator==(const SkinButton&, const SkinButton&) = default;

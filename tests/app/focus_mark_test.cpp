@@ -88,7 +88,7 @@ TEST_P(FocusMark, IsATwoPixelRingStandingOutThreeToOneOnEveryControlOfEveryPage)
         PagePainter plainPainter(layout, images, normal.size(), preview, hot, false);
         const QImage plain =
             plainPainter.Compose(view, font, 1).convertToFormat(QImage::Format_RGB32);
-        for (const Control* row : FocusOrder(c.page, layout)) {
+        for (const Control* row : FocusOrder(c.page, layout, kShippedPages)) {
             const auto list = ButtonsOf(std::as_const(layout), row->list);
             for (int member = 0; member < row->count; ++member) {
                 const auto index = static_cast<std::size_t>(row->first + member);

@@ -252,6 +252,25 @@ TEST_F(MainWindowPaintTest, OnlyChangesOfAHotIndexRepaint) {
     EXPECT_EQ(state().remembered, state().hot);
 }
 
+// Every entry of the shown page's rows writes its caption when the layout gives it one: the
+// first DPI select mark, the step bars, the unused entries and the last entry of the list.
+TEST_F(MainWindowPaintTest, EveryNonEmptyCaptionOfTheMainListIsDrawn) {
+    const int entries[] = {buttons::kFirstDpiSelect, 66, 114, 123};
+    WindowSetup setup;
+    for (const int index : entries) {
+        const QRect r = GridRect(index);
+        setup.layoutOverrides["main/BUTTONPOS/" + std::to_string(index)] =
+            "entry," + std::to_string(r.x()) + "," + std::to_string(r.y()) + "," +
+            std::to_string(r.width()) + "," + std::to_string(r.height()) + ",WW,";
+    }
+    ASSERT_TRUE(Start(setup));
+    HoverAt({kSkinWidth - 2, kSkinHeight - 2});
+    const QImage image = Grab();
+    for (const int index : entries) {
+        EXPECT_GT(CountPixels(image, GridRect(index), Qt::white, 60), 3) << "entry " << index;
+    }
+}
+
 TEST_F(MainWindowPaintTest, AdvancedPageShowsSpeedsSwitchesSliderAndLiveCaptions) {
     WindowSetup setup;
     setup.languageFlag = 0;

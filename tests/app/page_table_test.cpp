@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/pages/page_focus.h"
@@ -126,7 +127,7 @@ TEST(PageFocus, TheShippedSkinsAreWalkedInReadingOrder) {
         loader.LoadSkinLayouts(layout, languageFlag);
         ASSERT_FALSE(failed);
         std::vector<std::string> names;
-        for (const Control* row : FocusOrder(kColorPage, layout)) {
+        for (const Control* row : FocusOrder(kColorPage, layout, kShippedPages)) {
             names.emplace_back(row->name);
         }
         const std::vector<std::string> expected = {
@@ -213,6 +214,49 @@ TEST_F(PageStateTest, LiveCaptionsReadTheProfileTheMacrosAndTheEdition) {
     languageFlag = 0;
     EXPECT_EQ(Caption(kAdvancedPageControls, buttons::kRecord), "Parar");
     EXPECT_EQ(Caption(kFrameControls, buttons::kSave), "<layout>");
+}
+
+// A layout entry is labelled with the name of the row that owns it, so a rectangle written at the
+// wrong index of a shipped layout shows as the wrong label there.
+TEST(ShippedLayoutLabels, EveryEntryOfEveryLayoutIsLabelledWithItsRow) {
+    platform::RecordingMessageSink messages;
+    skin::SkinLayoutLoader loader(std::filesystem::path(ZEL_SOURCE_DIR) / "data" / "skins",
+                                  messages, [] {});
+    for (const std::int32_t languageFlag : {1, 0}) {
+        skin::SkinLayout layout;
+        loader.LoadSkinLayouts(layout, languageFlag);
+        ASSERT_TRUE(messages.messages.empty()) << messages.messages.front();
+        const struct {
+            std::span<const Control> table;
+            ButtonList list;
+        } tables[] = {{kFrameControls, ButtonList::Main},
+                      {kMainPageControls, ButtonList::Main},
+                      {kAdvancedPageControls, ButtonList::Advanced},
+                      {kColorPageControls, ButtonList::Color}};
+        for (const auto& t : tables) {
+            const auto list = ButtonsOf(std::as_const(layout), t.list);
+            for (int index = 0; index < static_cast<int>(list.size()); ++index) {
+                const ControlHit owner = ControlAtIndex(t.table, index);
+                if (!owner) {
+                    continue;  // the frame's entries of the main list, or the page's
+                }
+                EXPECT_EQ(list[static_cast<std::size_t>(index)].label,
+                          LayoutLabel(*owner.control, owner.member))
+                    << "edition " << languageFlag << ", list " << static_cast<int>(t.list)
+                    << ", entry " << index;
+            }
+        }
+    }
+}
+
+TEST(ShippedLayoutLabels, AGroupsMembersAreNamedOrNumbered) {
+    const Control* wheel = ControlAtIndex(kMainPageControls, buttons::kWheelStatus1).control;
+    const Control* profiles = ControlAtIndex(kFrameControls, buttons::kFirstProfile).control;
+    ASSERT_NE(wheel, nullptr);
+    ASSERT_NE(profiles, nullptr);
+    EXPECT_EQ(LayoutLabel(*wheel, 1), "wheel_alternate");
+    EXPECT_EQ(LayoutLabel(*profiles, 4), "profile4");
+    EXPECT_EQ(LayoutLabel(kFrameControls[0], 0), "save");
 }
 
 }  // namespace

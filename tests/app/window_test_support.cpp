@@ -230,9 +230,9 @@ bool WindowTest::Start(const WindowSetup& setup) {
         transport_.SetCollections({FakeHidTransport::MouseReadCollection(kMousePath),
                                    FakeHidTransport::MouseWriteCollection(kMousePath)});
     }
-    window_ = std::make_unique<app::MainWindow>(
-        app::AppServices{exeDir, messages_, diagnostics_, pointer_, &transport_, launcher_, link_,
-                         profile_, macros_, recordClock_});
+    window_ = std::make_unique<app::MainWindow>(app::AppServices{
+        exeDir, messages_, diagnostics_, pointer_, &transport_, launcher_, link_, profile_, macros_,
+        recordClock_, setup.pages != nullptr ? *setup.pages : app::kShippedPages});
     QObject::connect(window_.get(), &app::MainWindow::paintCompleted, [this] {
         ++paints_;
         if (onPaint_) {

@@ -99,6 +99,8 @@ struct WindowSetup {
     bool installed = false;
     // When the initialisation's second half runs (the program: after the first paint).
     app::MainWindow::StartOrder startOrder = app::MainWindow::StartOrder::AllAtOnce;
+    // The tables of the frame and the pages the window shows (null: the shipped ones).
+    const app::PageSet* pages = nullptr;
 };
 
 inline WindowSetup ProfileAndEdition(int currentProfile, int languageFlag) {

@@ -125,7 +125,7 @@ TEST_F(ShippedSkin, EveryButtonWithARoleLiesInsideItsWindow) {
     int control = 0;
     for (const ControlRect* rect : {&english_.editRect3, &english_.editRect4,
                                     &english_.macroDisplayRect1, &english_.macroDisplayRect2}) {
-        ExpectInside(outline, SkinButton{rect->x, rect->y, rect->width, rect->height, {}},
+        ExpectInside(outline, SkinButton{rect->x, rect->y, rect->width, rect->height, {}, {}},
                      "control", control++);
     }
     const QImage warningMask = Picture(pictures::kWarningMask);

@@ -166,7 +166,7 @@ TEST_F(ImageStoreFixture, LayerOfAnotherSizeKeepsTheSurfaceSize) {
 TEST(CopyButtonImage, CopiesExactlyTheButtonsRectangle) {
     QImage back = Solid(QSize(40, 30), Qt::black);
     const QImage over = Solid(QSize(40, 30), Qt::white);
-    CopyButtonImage(back, over, SkinButton{10, 5, 8, 4, "x"});
+    CopyButtonImage(back, over, SkinButton{10, 5, 8, 4, "x", {}});
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) {
             const bool inside = x >= 10 && x < 18 && y >= 5 && y < 9;
@@ -178,14 +178,14 @@ TEST(CopyButtonImage, CopiesExactlyTheButtonsRectangle) {
 TEST(CopyButtonImage, RectanglesReachingOutsideOrEmptyCopyOnlyWhatExists) {
     QImage back = Solid(QSize(20, 20), Qt::black);
     const QImage small = Solid(QSize(10, 10), Qt::white);
-    CopyButtonImage(back, small, SkinButton{-5, -5, 30, 30, {}});
+    CopyButtonImage(back, small, SkinButton{-5, -5, 30, 30, {}, {}});
     EXPECT_EQ(back.pixel(9, 9), QColor(Qt::white).rgb());
     EXPECT_EQ(back.pixel(10, 10), QColor(Qt::black).rgb());
     const QImage before = back;
-    CopyButtonImage(back, small, SkinButton{2, 2, 0, 5, {}});
-    CopyButtonImage(back, small, SkinButton{2, 2, -4, 5, {}});
-    CopyButtonImage(back, small, SkinButton{2147483000, 2, 2000000000, 5, {}});
-    CopyButtonImage(back, QImage(), SkinButton{0, 0, 20, 20, {}});
+    CopyButtonImage(back, small, SkinButton{2, 2, 0, 5, {}, {}});
+    CopyButtonImage(back, small, SkinButton{2, 2, -4, 5, {}, {}});
+    CopyButtonImage(back, small, SkinButton{2147483000, 2, 2000000000, 5, {}, {}});
+    CopyButtonImage(back, QImage(), SkinButton{0, 0, 20, 20, {}, {}});
     EXPECT_EQ(back, before);
 }
 

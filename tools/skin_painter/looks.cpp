@@ -183,7 +183,7 @@ void FileIcon(QPainter& painter, const QRectF& area, Look look, const QColor& co
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     const QPointF c = area.center();
-    if (look == Look::kReset) {
+    if (look == Look::Reset) {
         painter.drawArc(QRectF(c.x() - 6, c.y() - 6, 12, 12), 60 * 16, 290 * 16);
         painter.drawLine(QPointF(c.x() + 3, c.y() - 6.5), QPointF(c.x() + 6.5, c.y() - 8));
         painter.drawLine(QPointF(c.x() + 3, c.y() - 6.5), QPointF(c.x() + 4.5, c.y() - 3));
@@ -192,7 +192,7 @@ void FileIcon(QPainter& painter, const QRectF& area, Look look, const QColor& co
         painter.drawPolyline(
             QPolygonF({QPointF(c.x() - 7, c.y() + 1), QPointF(c.x() - 7, c.y() + 7),
                        QPointF(c.x() + 7, c.y() + 7), QPointF(c.x() + 7, c.y() + 1)}));
-        const bool in = look == Look::kImport;
+        const bool in = look == Look::Import;
         const qreal tip = in ? c.y() + 3 : c.y() - 8;
         const qreal tail = in ? c.y() - 8 : c.y() + 3;
         const qreal wing = in ? -4 : 4;
@@ -622,76 +622,76 @@ void DrawLook(QPainter& painter, const QRectF& rect, ButtonArt art, ButtonState 
     painter.setClipRect(rect);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (art.look) {
-        case Look::kNone:
-        case Look::kHeader:
-        case Look::kLitCopy:
+        case Look::None:
+        case Look::Header:
+        case Look::LitCopy:
             break;
-        case Look::kAction:
-        case Look::kStepper:
+        case Look::Action:
+        case Look::Stepper:
             BevelButton(painter, rect, state, false);
             break;
-        case Look::kPrimary:
+        case Look::Primary:
             BevelButton(painter, rect, state, true);
             break;
-        case Look::kRecord:
+        case Look::Record:
             RecordButton(painter, rect, state);
             break;
-        case Look::kWarningAction:
+        case Look::WarningAction:
             WarningButton(painter, rect, state);
             break;
-        case Look::kTab:
+        case Look::Tab:
             Tab(painter, rect, state);
             break;
-        case Look::kProfile:
+        case Look::Profile:
             Profile(painter, rect, state);
             break;
-        case Look::kImport:
-        case Look::kExport:
-        case Look::kReset:
+        case Look::Import:
+        case Look::Export:
+        case Look::Reset:
             FileAction(painter, rect, art.look, state);
             break;
-        case Look::kChip:
+        case Look::Chip:
             Chip(painter, rect, state);
             break;
-        case Look::kMinimise:
+        case Look::Minimise:
             WindowButton(painter, rect, false, state);
             break;
-        case Look::kClose:
+        case Look::Close:
             WindowButton(painter, rect, true, state);
             break;
-        case Look::kLogo:
+        case Look::Logo:
             Logo(painter, rect, state);
             break;
-        case Look::kField:
+        case Look::Field:
             Field(painter, rect, state);
             break;
-        case Look::kCheckbox:
+        case Look::Checkbox:
             Checkbox(painter, rect, state);
             break;
-        case Look::kLevel:
+        case Look::Level:
             LevelMark(painter, rect, art.variant, state);
             break;
-        case Look::kSegment:
+        case Look::Segment:
             painter.setRenderHint(QPainter::Antialiasing, false);
             Segment(painter, rect, state);
             break;
-        case Look::kStepCell:
+        case Look::StepCell:
             painter.setRenderHint(QPainter::Antialiasing, false);
             StepCell(painter, rect, art.variant, state);
             break;
-        case Look::kToggle:
+        case Look::Toggle:
             Toggle(painter, rect, state);
             break;
-        case Look::kSlider:
+        case Look::Slider:
             painter.setRenderHint(QPainter::Antialiasing, false);
             Slider(painter, rect, state);
             break;
-        case Look::kDisplay:
+        case Look::Display:
             if (state == ButtonState::kNormal) {
                 Display(painter, rect);
             }
             break;
-        case Look::kLedMode:
+        case Look::LedMode:
             LedMode(painter, rect, art.variant, state);
             break;
     }

@@ -6,17 +6,20 @@
 #include <QPainter>
 #include <array>
 #include <string>
-#include <vector>
 
+#include "app/pages/page_painter.h"
+#include "app/pages/page_table.h"
+#include "macro/macro_store.h"
 #include "platform/edition.h"
 #include "platform/message_sink.h"
+#include "settings/led_preview.h"
+#include "settings/profile_settings.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/mask_region.h"
 #include "skin/qt/skin_fonts.h"
 #include "skin/qt/skin_image_store.h"
 #include "skin/skin_files.h"
-#include "text/catalog.h"
 
 namespace zel::skin::painter {
 
@@ -24,10 +27,7 @@ namespace {
 
 namespace files = pictures;
 
-constexpr int kNone = 255;
-const QColor kLevelFill[4] = {{0, 0, 255}, {255, 0, 255}, {255, 0, 0}, {128, 0, 255}};
-constexpr int kDpiOfCode[16] = {300, 300,  600, 900,  1200, 1500, 1800, 2400,
-                                300, 3000, 300, 3600, 300,  4800, 6400, 7200};
+constexpr int kNone = kNoEntry;
 
 // The settings and window state a preview shows.
 struct Scene {
@@ -51,8 +51,7 @@ struct Scene {
     int ledStatus = 0;
     int previewLevel = 0;
     bool previewDark = false;
-    // Extra states only a preview shows at once: (main list index, pressed?).
-    std::vector<std::pair<int, bool>> extraFrame;
+    int pressSteps = 0;  // the current macro's press and release steps
 };
 
 // The program's caption font of the edition.
@@ -73,149 +72,51 @@ public:
         return !missing;
     }
 
+    // The page composed by the program's own painter from the scene's settings and pointer.
     QImage Page(const Scene& scene, int languageFlag) {
         SkinLayout layout = platform::IsEnglishEdition(languageFlag) ? english_ : spanish_;
         const QImage mask = store_.LoadSkinImage(files::kMainMask);
         const QSize size = mask.isNull() ? QSize(880, 580) : mask.size();
-        static constexpr std::string_view kLayers[3][3] = {
-            {files::kMainNormal, files::kMainOver, files::kMainDown},
-            {files::kAdvancedNormal, files::kAdvancedOver, files::kAdvancedDown},
-            {files::kColorNormalPink, files::kColorOverRed, files::kColorDownPurple}};
-        const auto& names = kLayers[scene.page];
-        QImage back = store_.Layer(names[0], size);
-        const QImage over = store_.Layer(names[1], size);
-        const QImage down = store_.Layer(names[2], size);
+
+        settings::ProfileSettings profile;
+        for (std::size_t i = 0; i < scene.functions.size(); ++i) {
+            profile.K[i] = scene.functions[i];
+        }
+        profile.DPI_LEVEL = scene.dpiLevel;
+        for (std::size_t n = 0; n < scene.dpiSet.size(); ++n) {
+            profile.DPI_SET[n] = static_cast<std::uint8_t>(scene.dpiSet[n]);
+            profile.DPI_SET_EN[n] = static_cast<std::uint8_t>(scene.dpiEnabled[n]);
+            profile.appliedDpiCode[n] = static_cast<std::uint8_t>(CodeOfStep(scene.dpiSet[n]));
+        }
+        profile.WHEEL_STATUS = scene.wheelStatus;
+        profile.MACRO_MODE2 = scene.macroMode;
+        profile.DPI_SPEED = static_cast<std::uint8_t>(scene.dpiSpeed);
+        profile.WHEEL_SPEED = static_cast<std::uint8_t>(scene.wheelSpeed);
+        profile.FIRE_TIME = scene.fireTime;
+        profile.LED_STATUS = static_cast<std::uint8_t>(scene.ledStatus);
+        macro::MacroStore macros;
+        macros.EditUserMacro(macros.CurrentMacro(), [&](macro::MacroRecord& record) {
+            record.repeatOn = scene.repeatOn ? 1 : 0;
+        });
+        settings::LedPreview led(profile);
+        led.previewLevel = static_cast<std::uint8_t>(scene.previewLevel);
+        led.previewDark = scene.previewDark;
+
+        app::HotIndices hot;
+        hot.HotButton = scene.hotMain;
+        (scene.page == app::kColorPage ? hot.colorHot : hot.advHot) = scene.hotPage;
+        const auto page = static_cast<std::uint8_t>(scene.page);
+        macro::StepListState steps;
+        steps.downCount = scene.pressSteps;
+        steps.upCount = scene.pressSteps;
+        const app::PageStateView view{
+            profile,      macros,          layout, page, scene.currentProfile,
+            languageFlag, scene.recording, steps};
+        app::PagePainter composer(layout, store_, size, led, hot, scene.pressed);
+        QImage back = composer.Compose(view, CaptionFont(languageFlag), 1);
         const auto& main = layout.mainButtons;
 
-        // Page buttons.
-        if (scene.page == 0) {
-            if (scene.hotMain != kNone) {
-                CopyButtonImage(back, scene.pressed ? down : over, main[Index(scene.hotMain)]);
-            }
-            CopyButtonImage(back, down, main[Index(54 + scene.dpiLevel)]);
-            QPainter fill(&back);
-            for (int n = 0; n < 4; ++n) {
-                for (int s = 0; s <= scene.dpiSet[Index(n)]; ++s) {
-                    const SkinButton& b = main[Index(66 + 12 * n + s)];
-                    fill.fillRect(QRect(b.x + 1, b.y + 1, b.width - 2, b.height - 1),
-                                  kLevelFill[n]);
-                }
-            }
-            fill.end();
-            for (int n = 0; n < 4; ++n) {
-                if (scene.dpiEnabled[Index(n)] == 1) {
-                    CopyButtonImage(back, down, main[Index(46 + n)]);
-                }
-            }
-            CopyButtonImage(back, down, main[scene.wheelStatus == 0 ? 41 : 42]);
-            if (scene.hotMain >= 25 && scene.hotMain <= 31) {
-                CopyButtonImage(back, over, main[Index(scene.hotMain + 90)]);
-            }
-        } else if (scene.page == 1) {
-            const auto& adv = layout.advancedButtons;
-            if (scene.hotPage != kNone) {
-                CopyButtonImage(back, scene.pressed && scene.hotPage != 30 ? down : over,
-                                adv[Index(scene.hotPage)]);
-            }
-            if (scene.recording) {
-                CopyButtonImage(back, down, adv[4]);
-            }
-            CopyButtonImage(back, down, adv[Index(8 + scene.dpiSpeed)]);
-            CopyButtonImage(back, down, adv[Index(18 + scene.wheelSpeed)]);
-            const SkinButton& slider = adv[30];
-            const auto filled = static_cast<int>(static_cast<unsigned>(scene.fireTime) *
-                                                 static_cast<unsigned>(slider.width) / 300u);
-            CopyLayerRect(back, down, QRect(slider.x, slider.y, filled, slider.height));
-            if (scene.macroMode != 0) {
-                CopyButtonImage(back, down, adv[7]);
-            }
-            if (scene.repeatOn) {
-                CopyButtonImage(back, down, adv[6]);
-            }
-        } else {
-            const auto& color = layout.colorButtons;
-            if (scene.hotPage != kNone) {
-                CopyButtonImage(back, scene.pressed ? down : over, color[Index(scene.hotPage)]);
-            }
-            CopyButtonImage(back, down, color[Index(scene.ledStatus)]);
-            if (scene.previewDark) {
-                CopyButtonImage(back, store_.Layer(files::kColorNormalGray, size), color[11]);
-            } else if (scene.previewLevel == 0) {
-                CopyButtonImage(back, store_.Layer(files::kColorOverBlue, size), color[11]);
-            } else if (scene.previewLevel == 2) {
-                CopyButtonImage(back, over, color[11]);
-            } else if (scene.previewLevel == 3) {
-                CopyButtonImage(back, down, color[11]);
-            }
-        }
-
-        // Frame buttons.
-        const int pageButton = 9 + scene.page;
-        for (int i = 0; i < 20; ++i) {
-            const SkinButton& b = main[Index(i)];
-            if (i == scene.currentProfile + 3) {
-                CopyButtonImage(back, down, b);
-            } else if (i == scene.hotMain) {
-                CopyButtonImage(back, scene.pressed ? down : over, b);
-            } else if (i == pageButton || (i == 17 && !platform::IsEnglishEdition(languageFlag)) ||
-                       (i == 18 && platform::IsExactlyEnglishFlag(languageFlag))) {
-                CopyButtonImage(back, down, b);
-            }
-        }
-        for (const auto& [index, pressed] : scene.extraFrame) {
-            CopyButtonImage(back, pressed ? down : over, main[Index(index)]);
-        }
-
-        // Texts.
         QPainter painter(&back);
-        painter.setFont(CaptionFont(languageFlag));
-        const int textCount = scene.page == 0 ? 54 : scene.page == 1 ? 72 : 33;
-        for (int j = 0; j < textCount; ++j) {
-            if (j < 20) {
-                Caption(painter, main[Index(j)], main[Index(j)].caption, Qt::white);
-                continue;
-            }
-            if (scene.page == 0) {
-                const SkinButton& b = main[Index(j)];
-                if (j >= 25 && j <= 30) {
-                    const int code = scene.functions[Index(j - 25)];
-                    const QString label =
-                        code >= 41 ? QStringLiteral("Macro %1").arg(code - 40)
-                                   : QString::fromStdString(layout.functionNames[Index(code)]);
-                    LeftCaption(painter, b, label, j == scene.hotMain ? Qt::red : Qt::white);
-                } else {
-                    Caption(painter, b, b.caption, Qt::white);
-                }
-            } else if (scene.page == 1) {
-                SkinButton b = layout.advancedButtons[Index(j - 20)];
-                switch (j - 20) {
-                    case 4:
-                        b.caption = std::string(text::Text(
-                            scene.recording ? text::TextId::kStopRecording : text::TextId::kRecord,
-                            languageFlag));
-                        break;
-                    case 33:
-                        b.caption = std::to_string(scene.fireTime) + "ms";
-                        break;
-                    case 43:
-                        b.caption = "[↓]3";
-                        break;
-                    case 44:
-                        b.caption = "[↑]3";
-                        break;
-                    default:
-                        break;
-                }
-                Caption(painter, b, b.caption, Qt::white);
-            } else {
-                SkinButton b = layout.colorButtons[Index(j - 20)];
-                if (j - 20 == 9) {
-                    const int code = CodeOfStep(scene.dpiSet[Index(scene.dpiLevel & 3)]);
-                    b.caption = std::to_string(code >= 0 && code < 16 ? kDpiOfCode[code] : 300);
-                }
-                Caption(painter, b, b.caption, Qt::white);
-            }
-        }
         if (scene.page == 1) {
             FakeControls(painter, layout, languageFlag);
         }
@@ -427,7 +328,6 @@ platform::Result<void> WritePreviews(const PreviewOptions& options) {
     main.page = 0;
     main.hotMain = 27;  // the wheel button's function field, hovered
     main.functions = {1, 2, 3, 24, 25, 6};
-    main.extraFrame = {{3, false}};  // Apply hovered
 
     Scene advanced;
     advanced.name = "advanced";
@@ -436,6 +336,7 @@ platform::Result<void> WritePreviews(const PreviewOptions& options) {
     advanced.recording = true;
     advanced.macroMode = 1;
     advanced.fireTime = 120;
+    advanced.pressSteps = 3;
 
     Scene lighting;
     lighting.name = "lighting";

@@ -1,8 +1,9 @@
 #pragma once
 
-// Pictures for people who edit the skin: each page, choice list and the warning window
-// composed the way the program composes them, with a few buttons hovered and pressed, the
-// captions of the edition and, on request, every layout rectangle outlined.
+// Pictures for people who edit the skin: each page composed by the program's own painter
+// (app::PagePainter, from the pages' tables) with a few settings and one control under the
+// pointer, the choice lists and the warning window with a row hovered, the captions of the
+// edition and, on request, every layout rectangle outlined.
 
 #include <QString>
 #include <filesystem>

@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <span>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "app/pages/page_table.h"
 #include "looks.h"
 #include "mouse_art.h"
 #include "skin/qt/skin_image_store.h"
@@ -71,7 +73,12 @@ struct PlannedButton {
     ButtonArt art;
 };
 
-enum class Page { kMain, kAdvanced, kColor };
+// The pages in the order of the tables (app::kMainPage, kAdvancedPage, kColorPage).
+enum class Page : std::uint8_t {
+    kMain = app::kMainPage,
+    kAdvanced = app::kAdvancedPage,
+    kColor = app::kColorPage
+};
 
 // What changes between the renderings of one surface's resting picture.
 struct BaseVariant {
@@ -224,7 +231,7 @@ QImage WithLooks(QImage base, const std::vector<PlannedButton>& buttons, ButtonS
         if (button.rect.isEmpty()) {
             continue;
         }
-        if (button.art.look == Look::kLitCopy) {
+        if (button.art.look == Look::LitCopy) {
             if (!lit.isNull()) {
                 // The source rectangle is in the lit picture's own pixels.
                 const QRectF area = button.rect.toAlignedRect();
@@ -274,71 +281,25 @@ public:
         return image;
     }
 
+    // Every member of the frame's rows and the page's that has a look, as the tables give them.
     std::vector<PlannedButton> Buttons(Page page) const {
         std::vector<PlannedButton> plan;
-        const auto& main = layout_.mainButtons;
-        auto add = [&plan](const SkinButton& button, Look look, int variant = 0) {
-            plan.push_back({Rect(button), {look, variant}});
+        const auto add = [&](std::span<const app::Control> table) {
+            for (const app::Control& row : table) {
+                if (row.look == Look::None) {
+                    continue;
+                }
+                const auto list = app::ButtonsOf(layout_, row.list);
+                for (int member = 0; member < row.count; ++member) {
+                    const auto index = static_cast<std::size_t>(row.first + member);
+                    if (index < list.size()) {
+                        plan.push_back({Rect(list[index]), {row.look, member}});
+                    }
+                }
+            }
         };
-        add(main[0], Look::kAction);
-        add(main[1], Look::kLogo);
-        add(main[2], Look::kAction);
-        add(main[3], Look::kPrimary);
-        for (int i = 4; i <= 8; ++i) {
-            add(main[static_cast<std::size_t>(i)], Look::kProfile);
-        }
-        for (int i = 9; i <= 11; ++i) {
-            add(main[static_cast<std::size_t>(i)], Look::kTab);
-        }
-        add(main[12], Look::kMinimise);
-        add(main[13], Look::kClose);
-        add(main[14], Look::kImport);
-        add(main[15], Look::kExport);
-        add(main[16], Look::kReset);
-        add(main[17], Look::kChip);
-        add(main[18], Look::kChip);
-        if (page == Page::kMain) {
-            for (int i = 25; i <= 30; ++i) {
-                add(main[static_cast<std::size_t>(i)], Look::kField);
-            }
-            add(main[31], Look::kLitCopy);
-            add(main[41], Look::kToggle);
-            add(main[42], Look::kToggle);
-            for (int n = 0; n < 4; ++n) {
-                add(main[static_cast<std::size_t>(46 + n)], Look::kCheckbox);
-                add(main[static_cast<std::size_t>(54 + n)], Look::kLevel, n);
-            }
-            for (int i = 66; i <= 113; ++i) {
-                add(main[static_cast<std::size_t>(i)], Look::kSegment);
-            }
-            for (int i = 115; i <= 121; ++i) {
-                add(main[static_cast<std::size_t>(i)], Look::kLitCopy);
-            }
-        } else if (page == Page::kAdvanced) {
-            const auto& adv = layout_.advancedButtons;
-            for (int i : {0, 1, 2, 3, 5}) {
-                add(adv[static_cast<std::size_t>(i)], Look::kAction);
-            }
-            add(adv[4], Look::kRecord);
-            add(adv[6], Look::kToggle);
-            add(adv[7], Look::kToggle);
-            for (int i = 0; i < 10; ++i) {
-                add(adv[static_cast<std::size_t>(8 + i)], Look::kStepCell, i);
-                add(adv[static_cast<std::size_t>(18 + i)], Look::kStepCell, i);
-            }
-            add(adv[30], Look::kSlider);
-            add(adv[31], Look::kStepper);
-            add(adv[32], Look::kStepper);
-            add(adv[33], Look::kDisplay);
-            add(adv[43], Look::kDisplay);
-            add(adv[44], Look::kDisplay);
-        } else {
-            const auto& color = layout_.colorButtons;
-            for (int i = 0; i < 4; ++i) {
-                add(color[static_cast<std::size_t>(i)], Look::kLedMode, i);
-            }
-            add(color[9], Look::kDisplay);
-        }
+        add(app::kFrameControls);
+        add(app::kShippedPages.Of(static_cast<std::uint8_t>(page)).controls);
         return plan;
     }
 
@@ -805,8 +766,8 @@ public:
 
 private:
     std::vector<PlannedButton> Buttons() const {
-        return {{Rect(layout_.warningButtons[0]), {Look::kWarningAction, 0}},
-                {Rect(layout_.warningButtons[1]), {Look::kWarningAction, 0}}};
+        return {{Rect(layout_.warningButtons[0]), {Look::WarningAction, 0}},
+                {Rect(layout_.warningButtons[1]), {Look::WarningAction, 0}}};
     }
 
     const SkinLayout& layout_;

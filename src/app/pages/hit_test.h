@@ -1,19 +1,14 @@
 #pragma once
 
-// Which skin button lies under the pointer.
+// Which control of the pages lies under the pointer, found through the tables.
 
 #include <cstdint>
-#include <span>
 
 #include "app/pages/page_controls.h"
+#include "app/pages/page_table.h"
 #include "skin/skin_layout.h"
 
 namespace zel::app {
-
-// The first index i in 0 ... last whose rectangle contains (px, py), right and bottom edges
-// excluded; 255 when none does or when last is negative. `last` beyond the list is cut to it.
-// (The choice lists and the warning window, which have no control tables.)
-int HitTest(int px, int py, std::span<const skin::SkinButton> buttons, int last);
 
 // The three hot indices of the main window, one per button list.
 struct HotIndices {
@@ -34,6 +29,6 @@ struct HotIndices {
 // every page and the main page's only while it is shown; the advanced and lighting pages' tables
 // are tested on every page, so a press over one of their places shows as a press everywhere.
 HotIndices ComputeHotIndices(int px, int py, const skin::SkinLayout& layout,
-                             std::uint8_t currentPage);
+                             std::uint8_t currentPage, const PageSet& pages);
 
 }  // namespace zel::app

@@ -20,6 +20,18 @@ std::span<Button> ListOf(Layout& layout, ButtonList list) {
 
 }  // namespace
 
+std::string LayoutLabel(const Control& control, int member) {
+    std::string label(control.name);
+    if (control.count == 1) {
+        return label;
+    }
+    const auto index = static_cast<std::size_t>(member);
+    if (index < control.members.size()) {
+        return label + "_" + std::string(control.members[index]);
+    }
+    return label + std::to_string(member);
+}
+
 std::span<const skin::SkinButton> ButtonsOf(const skin::SkinLayout& layout, ButtonList list) {
     return ListOf<const skin::SkinButton>(layout, list);
 }

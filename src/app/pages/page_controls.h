@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "skin/skin_layout.h"
@@ -108,10 +109,46 @@ enum class CaptionSource : std::uint8_t {
     CurrentDpi,    // the DPI of the level in use
 };
 
+// How a control is drawn in the skin's pictures (the skin painter draws each look in its resting,
+// hovered and pressed state). A group's members share the look; the painter tells them apart by
+// the member (a DPI level's mark, a speed step, an LED mode).
+enum class Look : std::uint8_t {
+    None,     // a caption, or an area the page's own artwork fills
+    Header,   // a section title strip (no states)
+    Action,   // a command button
+    Primary,  // the apply button
+    Record,   // the record button (red mark)
+    Tab,      // a page tab
+    Profile,  // a profile button
+    Import,   // side-bar file actions, with their icon
+    Export,
+    Reset,
+    Chip,  // the edition switches
+    Minimise,
+    Close,
+    Logo,
+    Field,          // a button's function field (opens the choice list)
+    Checkbox,       // a DPI level's enable box
+    Level,          // a DPI level's select mark
+    Segment,        // one step of a DPI bar
+    StepCell,       // one step of the pointer or wheel speed
+    Toggle,         // a switch with an indicator light
+    Slider,         // the fire-time slider
+    Stepper,        // the small + and - buttons
+    Display,        // a read-out (no states)
+    LedMode,        // an LED mode
+    LitCopy,        // over and down come from the page's lit rendering (the mouse picture)
+    WarningAction,  // the warning window's buttons, whose captions are red
+};
+
 // One row of a page's table: a single control, or a group of `count` members whose rectangles
-// are consecutive entries of the layout list.
+// are consecutive entries of the layout list. The tables write their rows with designated
+// initializers; what a row leaves out keeps the default below.
 struct Control {
-    std::string_view name;  // the layout label of the first member, without its number
+    // The label of its layout entry: the name itself for a single control; for a group's member
+    // the name, "_" and the member's name from `members`, or the name and the member's number
+    // from 0 when the row names no members (see LayoutLabel).
+    std::string_view name;
     ControlKind kind;
     ButtonList list;
     int first;      // index of the first member in the layout list
@@ -131,6 +168,10 @@ struct Control {
     // The entry of the same list whose caption names the control (a group's members are named by
     // consecutive entries); -1 when its own caption does.
     int label = -1;
+    // How the skin painter draws it.
+    Look look = Look::None;
+    // The names of a group's members in the layout's labels; empty: their numbers.
+    std::span<const std::string_view> members = {};
 
     constexpr int Last() const { return first + count - 1; }
     constexpr bool Holds(int index) const { return index >= first && index <= Last(); }
@@ -151,6 +192,9 @@ struct ControlHit {
     int Index() const { return control != nullptr ? control->first + member : -1; }
     explicit operator bool() const { return control != nullptr; }
 };
+
+// The label the layout files give entry `member` of `control` (see Control::name).
+std::string LayoutLabel(const Control& control, int member);
 
 // The layout list a control's rectangles come from.
 std::span<const skin::SkinButton> ButtonsOf(const skin::SkinLayout& layout, ButtonList list);

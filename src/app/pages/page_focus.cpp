@@ -30,10 +30,11 @@ void SortByPlace(std::vector<const Control*>& rows, const skin::SkinLayout& layo
 
 }  // namespace
 
-std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout& layout) {
+std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout& layout,
+                                       const PageSet& pages) {
     std::vector<const Control*> frameTop;
     std::vector<const Control*> frameBottom;
-    for (const Control& row : kFrameControls) {
+    for (const Control& row : pages.frame) {
         if (row.command != Command::NoCommand) {
             (IsBottomButton(row) ? frameBottom : frameTop).push_back(&row);
         }
@@ -42,7 +43,7 @@ std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout
     SortByPlace(frameBottom, layout);
 
     std::vector<const Control*> order = std::move(frameTop);
-    for (const Control& row : PageOf(page).controls) {
+    for (const Control& row : pages.Of(page).controls) {
         if (row.command != Command::NoCommand) {
             order.push_back(&row);
         }
@@ -79,9 +80,8 @@ ControlHit NextFocus(const std::vector<const Control*>& order, const ControlHit&
     return FocusEntry(*order[static_cast<std::size_t>(next)], view);
 }
 
-ControlHit RowRunning(std::uint8_t page, Command command) {
-    for (const std::span<const Control> table :
-         {std::span<const Control>(kFrameControls), PageOf(page).controls}) {
+ControlHit RowRunning(std::uint8_t page, Command command, const PageSet& pages) {
+    for (const std::span<const Control> table : {pages.frame, pages.Of(page).controls}) {
         for (const Control& row : table) {
             if (row.command == command) {
                 return {&row, 0};

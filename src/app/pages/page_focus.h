@@ -8,6 +8,7 @@
 
 #include "app/pages/page_controls.h"
 #include "app/pages/page_state.h"
+#include "app/pages/page_table.h"
 #include "skin/skin_layout.h"
 
 namespace zel::app {
@@ -16,7 +17,8 @@ namespace zel::app {
 // buttons, editions, profiles, import, export, reset) by their places, then the shown page's
 // rows in their table's order, then the frame's bottom buttons (Save, Cancel, Apply) from the
 // left.
-std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout& layout);
+std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout& layout,
+                                       const PageSet& pages);
 
 // Where the keyboard lands on entering a row: a step bar's step that shows its value, the member
 // shown pressed (the current profile, the selected level or speed), else the first.
@@ -28,7 +30,7 @@ ControlHit NextFocus(const std::vector<const Control*>& order, const ControlHit&
                      bool forward, const PageStateView& view);
 
 // The row of the frame or of page `page` that runs `command`; empty when none does.
-ControlHit RowRunning(std::uint8_t page, Command command);
+ControlHit RowRunning(std::uint8_t page, Command command, const PageSet& pages);
 
 // `current` moved by `delta` members within its group, kept inside it.
 ControlHit MoveWithinGroup(const ControlHit& current, int delta);

@@ -65,7 +65,7 @@ PagePainter::PagePainter(skin::SkinLayout& layout, skin::SkinImageStore& images,
       pressedVisual_(pressedVisual) {}
 
 QImage PagePainter::Compose(const PageStateView& view, const QFont& font, int scale) {
-    const PageInfo& page = PageOf(view.currentPage);
+    const PageInfo& page = view.pages.Of(view.currentPage);
     QImage backBuffer = images_.Layer(page.normalLayer, size_, scale);
     // The hover picture shows only under the pointer (and in the colour page's preview): until
     // then it is not decoded at all, and copies from the null picture copy nothing.
@@ -75,7 +75,7 @@ QImage PagePainter::Compose(const PageStateView& view, const QFont& font, int sc
         overShown ? images_.CopySourceLayer(page.overLayer, size_, scale) : QImage();
     const QImage down = images_.CopySourceLayer(page.downLayer, size_, scale);
     PaintControls(backBuffer, over, down, page.controls, view);
-    PaintControls(backBuffer, over, down, kFrameControls, view);
+    PaintControls(backBuffer, over, down, view.pages.frame, view);
     PaintTexts(backBuffer, view, font);
     PaintFocusMark(backBuffer);
     return backBuffer;
@@ -243,22 +243,19 @@ void PagePainter::PaintLedPreview(QImage& backBuffer, const QImage& over, const 
 }
 
 void PagePainter::PaintTexts(QImage& backBuffer, const PageStateView& view, const QFont& font) {
-    const PageInfo& page = PageOf(view.currentPage);
-    const int textCount = page.textCount;
+    const PageInfo& page = view.pages.Of(view.currentPage);
     const QFontMetrics metrics(font);
     QPainter painter(&backBuffer);
     painter.setFont(font);
     painter.setBackgroundMode(Qt::TransparentMode);
 
-    // The frame's captions are entries 0 ... 19 of the count; the page's own list follows, at its
-    // own indices on the main page (which shares the frame's list) and from 20 on the others.
-    const int pageOffset = page.list == ButtonList::Main ? 0 : buttons::kLastFrameButton + 1;
-    const auto paintTable = [&](std::span<const Control> table, int offset) {
+    // Every member of the frame's and the page's rows writes its caption, when it has one.
+    const auto paintTable = [&](std::span<const Control> table) {
         for (const Control& control : table) {
             const std::span<skin::SkinButton> list = ButtonsOf(layout_, control.list);
             for (int member = 0; member < control.count; ++member) {
                 const int index = control.first + member;
-                if (index + offset >= textCount || index >= static_cast<int>(list.size())) {
+                if (index < 0 || index >= static_cast<int>(list.size())) {
                     continue;
                 }
                 skin::SkinButton& entry = list[static_cast<std::size_t>(index)];
@@ -287,8 +284,8 @@ void PagePainter::PaintTexts(QImage& backBuffer, const PageStateView& view, cons
             }
         }
     };
-    paintTable(kFrameControls, 0);
-    paintTable(page.controls, pageOffset);
+    paintTable(view.pages.frame);
+    paintTable(page.controls);
 }
 
 }  // namespace zel::app

@@ -77,7 +77,7 @@ bool IsShownPressed(const Control& control, int member, const PageStateView& vie
         case Indicator::CurrentProfile:
             return view.currentProfile == member + 1;
         case Indicator::CurrentPage:
-            return PageOf(view.currentPage).frameButton == control.first + member;
+            return view.pages.Of(view.currentPage).frameButton == control.first + member;
         case Indicator::EditionCN:
             return !platform::IsEnglishEdition(view.languageFlag);
         case Indicator::EditionEN:

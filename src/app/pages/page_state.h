@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/pages/page_controls.h"
+#include "app/pages/page_table.h"
 #include "macro/macro_store.h"
 #include "macro/step_list.h"
 #include "settings/profile_settings.h"
@@ -25,6 +26,8 @@ struct PageStateView {
     std::int32_t languageFlag = 0;
     bool recording = false;
     macro::StepListState steps;
+    // The tables of the frame and the pages the window shows.
+    const PageSet& pages = kShippedPages;
 };
 
 // The member's indicator is on: the control is drawn pressed.

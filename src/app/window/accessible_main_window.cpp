@@ -167,7 +167,8 @@ public:
         if (windowIface == nullptr) {
             return found;
         }
-        const std::span<const Control> table = PageOf(window_->state().currentPage).controls;
+        const std::span<const Control> table =
+            window_->pages().Of(window_->state().currentPage).controls;
         if (control_.kind == ControlKind::ChoiceField && control_.label >= 0 &&
             (match & QAccessible::Label)) {
             const ControlHit label = ControlAtIndex(table, control_.label + member_);
@@ -309,9 +310,9 @@ private:
             window_->SetStepBar(control_, ControlValue(control_, window_->StateView()) + direction);
             return;
         }
-        window_->PressControl(
-            RowRunning(window_->state().currentPage,
-                       direction > 0 ? Command::StepFireTimeUp : Command::StepFireTimeDown));
+        window_->PressControl(RowRunning(
+            window_->state().currentPage,
+            direction > 0 ? Command::StepFireTimeUp : Command::StepFireTimeDown, window_->pages()));
     }
     void ClickSliderAt(int x) {
         const skin::SkinButton& slider =
@@ -342,7 +343,7 @@ std::vector<std::pair<const Control*, int>> AccessibleMainWindow::Nodes() const 
     std::vector<std::pair<const Control*, int>> nodes;
     const std::uint8_t page = window_.state().currentPage;
     const skin::SkinLayout& layout = window_.layout();
-    for (const Control* row : FocusOrder(page, layout)) {
+    for (const Control* row : FocusOrder(page, layout, window_.pages())) {
         if (IsValueControl(*row)) {
             nodes.emplace_back(row, -1);
             continue;
@@ -355,14 +356,14 @@ std::vector<std::pair<const Control*, int>> AccessibleMainWindow::Nodes() const 
             }
         }
     }
-    for (const Control& row : PageOf(page).controls) {
+    for (const Control& row : window_.pages().Of(page).controls) {
         if (row.kind == ControlKind::Readout) {
             nodes.emplace_back(&row, 0);
         }
         if (row.kind == ControlKind::Label) {
             // The captions that label a field are its label objects.
             for (int member = 0; member < row.count; ++member) {
-                if (FieldLabelledBy({&row, member}, PageOf(page).controls)) {
+                if (FieldLabelledBy({&row, member}, window_.pages().Of(page).controls)) {
                     nodes.emplace_back(&row, member);
                 }
             }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/pages/page_table.h"
 #include "device/device_link.h"
 #include "macro/macro_store.h"
 #include "macro/recorder.h"
@@ -30,6 +31,8 @@ struct AppServices {
     settings::ProfileSettings& profile;
     macro::MacroStore& macros;
     macro::RecordClock& recordClock;  // times the pauses of a macro recording
+    // The tables of the frame and the pages the window shows.
+    const PageSet& pages = kShippedPages;
 };
 
 }  // namespace zel::app

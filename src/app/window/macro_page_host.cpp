@@ -91,34 +91,6 @@ void MacroPageHost::RebuildForShowing(bool advancedPageShown) {
     }
 }
 
-void MacroPageHost::RunCommand(Command command) {
-    switch (command) {
-        case Command::ImportMacros:
-            ImportMacros();
-            break;
-        case Command::ExportMacros:
-            ExportMacros();
-            break;
-        case Command::AddMacro:
-            AddMacroFromNameEdit();
-            break;
-        case Command::DeleteMacro:
-            DeleteSelectedMacro();
-            break;
-        case Command::ToggleRecording:
-            ToggleRecording();
-            break;
-        case Command::ApplyRepeatCount:
-            ApplyRepeatCount();
-            break;
-        case Command::ToggleRepeat:
-            ToggleRepeatOfCurrentMacro();
-            break;
-        default:
-            break;
-    }
-}
-
 void MacroPageHost::ImportMacros() {
     const auto file = AskMacroFileToImport(&context_.window, FileDialogFolder(context_.paths));
     if (!file) {

@@ -2,8 +2,9 @@
 
 // MacroPageHost: the advanced page's macro work inside the main window. It owns the page's
 // state and the recording for the window's whole life, and the page's four controls (name and
-// repeat edits, macro list, step list) while the page is shown. The window routes the page's
-// commands, the keys of a recording and the step list's right-click here.
+// repeat edits, macro list, step list) while the page is shown. The window's RunCommand calls
+// the page's macro actions here; the keys of a recording and the step list's right-click come
+// here too.
 
 #include <QPoint>
 #include <filesystem>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/pages/page_controls.h"
 #include "macro/macro_store.h"
 #include "macro/recorder.h"
 #include "macro/step_list.h"
@@ -72,8 +72,14 @@ public:
     // Shown again: the controls let go come back if the advanced page is still the one shown.
     void RebuildForShowing(bool advancedPageShown);
 
-    // Presses of the advanced page's buttons 0 ... 6; other commands are not the host's.
-    void RunCommand(Command command);
+    // What the advanced page's macro buttons run (the window's RunCommand calls them).
+    void ImportMacros();
+    void ExportMacros();
+    void AddMacroFromNameEdit();
+    void DeleteSelectedMacro();
+    void ToggleRecording();
+    void ApplyRepeatCount();
+    void ToggleRepeatOfCurrentMacro();
     // While recording, every key event of the window passes here and goes no further.
     void RecordKey(QKeyEvent& event);
     // Right-button release on the advanced page while not recording.
@@ -91,14 +97,6 @@ public:
     bool HasUnsavedMacroEdits() const;
 
 private:
-    void ImportMacros();
-    void ExportMacros();
-    void AddMacroFromNameEdit();
-    void DeleteSelectedMacro();
-    void ToggleRecording();
-    void ApplyRepeatCount();
-    void ToggleRepeatOfCurrentMacro();
-
     Context context_;
     // Declared in this order so that they go in the reverse one: the controls use the capture,
     // the capture the recorder, the recorder the page state.

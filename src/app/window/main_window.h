@@ -4,11 +4,15 @@
 // one of three pages from skin pictures and turns pointer moves, clicks and keys into actions.
 //
 // Files of this class:
-//   main_window.cpp        construction, initialisation, closing, shutdown, device events
-//   main_window_paint.cpp  painting and hit-testing
-//   main_window_input.cpp  clicks, drags, page changes, choice lists, keyboard pre-filter
-//   main_window_hooks.cpp  profile, tray, edition and worker-thread actions
-//   main_window_hidden.cpp what the window lets go while hidden to the tray
+//   main_window.cpp          construction, initialisation, closing, shutdown, device events
+//   main_window_paint.cpp    the paint event (the page composed by PagePainter) and the hover
+//   main_window_input.cpp    clicks and the commands of the tables' rows (RunCommand), drags,
+//                            page changes, choice lists, keyboard pre-filter
+//   main_window_keyboard.cpp the keyboard's focus on the skin's controls
+//   main_window_hooks.cpp    profile, tray, edition and worker-thread actions
+//   main_window_control.cpp  zel-gmousectl's commands sent to the window
+//   main_window_hidden.cpp   what the window lets go while hidden to the tray
+// What lies under the pointer is found through the pages' tables (app/pages/hit_test.h).
 
 #include <QImage>
 #include <QPoint>
@@ -117,7 +121,7 @@ public:
     // The loaded profile differs from its section in config.ini. (main_window_control.cpp)
     bool HasUnsavedEdits() const;
 
-    // ---- Painting and hit-testing ----
+    // ---- Painting and hover ----
     // The current page composed into a back buffer of skinWidth x skinHeight.
     QImage ComposePage();
     // What the pages' controls show now.
@@ -151,6 +155,8 @@ public:
     // ---- What tests and the other windows read ----
     const MainWindowState& state() const { return state_; }
     const skin::SkinLayout& layout() const { return layout_; }
+    // The tables of the frame and the pages this window shows.
+    const PageSet& pages() const { return services_.pages; }
     const skin::SkinFonts& fonts() const { return fonts_; }
     const QFont& TextFont() const { return fonts_.ForEdition(state_.languageFlag); }
     const platform::AppPaths& paths() const { return paths_; }
@@ -239,6 +245,8 @@ private:
 
     // Input helpers.
     // Runs what pressing the control's member does; `x` is the pointer's (the slider reads it).
+    // The one place a row's Command is carried out: a switch without `default`, so a command
+    // added without its case does not compile.
     void RunCommand(const ControlHit& hit, int x);
     void OpenFunctionChoiceList(int button);
     void CloseChoiceList();

@@ -82,8 +82,8 @@ void MainWindow::PressAt(int x, int y) {
 
     // A tab of another page first; then the page's own control, which on the main page shares
     // the frame's list; empty skin area drags the window.
-    const PageInfo& page = PageOf(state_.currentPage);
-    const ControlHit frame = ControlAtIndex(kFrameControls, hot.HotButton);
+    const PageInfo& page = pages().Of(state_.currentPage);
+    const ControlHit frame = ControlAtIndex(pages().frame, hot.HotButton);
     if (frame && frame.control->trigger == Trigger::Press && frame.Index() != page.frameButton) {
         RunCommand(frame, x);
         return;
@@ -102,7 +102,7 @@ void MainWindow::ReleaseAt(int /*x*/, int /*y*/) {
     update();
 
     // The frame's buttons act when the button comes up over them, on every page.
-    const ControlHit frame = ControlAtIndex(kFrameControls, state_.hot.HotButton);
+    const ControlHit frame = ControlAtIndex(pages().frame, state_.hot.HotButton);
     if (frame && frame.control->trigger == Trigger::Release) {
         RunCommand(frame, 0);
     }
@@ -177,13 +177,25 @@ void MainWindow::RunCommand(const ControlHit& hit, int x) {
             update();
             break;
         case Command::ImportMacros:
+            macroHost_.ImportMacros();
+            break;
         case Command::ExportMacros:
+            macroHost_.ExportMacros();
+            break;
         case Command::AddMacro:
+            macroHost_.AddMacroFromNameEdit();
+            break;
         case Command::DeleteMacro:
+            macroHost_.DeleteSelectedMacro();
+            break;
         case Command::ToggleRecording:
+            macroHost_.ToggleRecording();
+            break;
         case Command::ApplyRepeatCount:
+            macroHost_.ApplyRepeatCount();
+            break;
         case Command::ToggleRepeat:
-            macroHost_.RunCommand(hit.control->command);
+            macroHost_.ToggleRepeatOfCurrentMacro();
             break;
         case Command::ToggleMacroMode:
             settings::ToggleMacroMode(profile);
@@ -300,7 +312,7 @@ void MainWindow::OpenFunctionChoiceList(int button) {
 
     auto* list = new ChoiceList(*this, MakeChoiceListContext());
     // Screen readers call the list after the field that opened it and its function.
-    if (const ControlHit field = ControlAtIndex(kMainPageControls, button)) {
+    if (const ControlHit field = ControlAtIndex(pages().Of(kMainPage).controls, button)) {
         const PageStateView view = StateView();
         list->setAccessibleName(
             QString::fromStdString(ControlName(*field.control, field.member, view) + ": " +

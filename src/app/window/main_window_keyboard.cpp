@@ -47,14 +47,14 @@ bool MainWindow::focusNextPrevChild(bool next) {
         // Tab left the macro page's widgets: on into the skin's controls.
         focusMarkShown_ = true;
         MoveKeyboardFocus(
-            NextFocus(FocusOrder(state_.currentPage, layout_), {}, next, StateView()));
+            NextFocus(FocusOrder(state_.currentPage, layout_, pages()), {}, next, StateView()));
     }
     return moved;
 }
 
 void MainWindow::TabFocus(bool forward) {
     focusMarkShown_ = true;
-    const std::vector<const Control*> order = FocusOrder(state_.currentPage, layout_);
+    const std::vector<const Control*> order = FocusOrder(state_.currentPage, layout_, pages());
     const bool inOrder =
         focus_ && std::find(order.begin(), order.end(), focus_.control) != order.end();
     const bool leaving =
@@ -80,7 +80,7 @@ bool MainWindow::HasFocusableChild() const {
 
 void MainWindow::ForgetFocusOfOtherPages() {
     // Called before the page changes: a control of the page being left is no place to be.
-    const std::span<const Control> frame(kFrameControls);
+    const std::span<const Control> frame = pages().frame;
     if (focus_ &&
         (focus_.control < frame.data() || focus_.control >= frame.data() + frame.size())) {
         focus_ = {};
@@ -89,8 +89,8 @@ void MainWindow::ForgetFocusOfOtherPages() {
 
 ControlHit MainWindow::ControlUnderPointer() const {
     // The frame first, then the page's own list, as a press looks them up.
-    const PageInfo& page = PageOf(state_.currentPage);
-    for (const ControlHit hit : {ControlAtIndex(kFrameControls, state_.hot.HotButton),
+    const PageInfo& page = pages().Of(state_.currentPage);
+    for (const ControlHit hit : {ControlAtIndex(pages().frame, state_.hot.HotButton),
                                  ControlAtIndex(page.controls, state_.hot.Of(page.list))}) {
         if (hit && hit.control->command != Command::NoCommand) {
             return hit;
@@ -226,7 +226,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             [[fallthrough]];
         case Qt::Key_Right:
             if (kind == ControlKind::Slider) {
-                PressControl(RowRunning(state_.currentPage, Command::StepFireTimeUp));
+                PressControl(RowRunning(state_.currentPage, Command::StepFireTimeUp, pages()));
             } else {
                 MoveKeyboardFocus(MoveWithinGroup(focus_, +1));
             }
@@ -234,7 +234,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Up:
         case Qt::Key_Left:
             if (kind == ControlKind::Slider) {
-                PressControl(RowRunning(state_.currentPage, Command::StepFireTimeDown));
+                PressControl(RowRunning(state_.currentPage, Command::StepFireTimeDown, pages()));
             } else {
                 MoveKeyboardFocus(MoveWithinGroup(focus_, -1));
             }

@@ -58,11 +58,12 @@ PageStateView MainWindow::StateView() const {
                          state_.currentProfile.load(std::memory_order_relaxed),
                          state_.languageFlag,
                          IsRecording(),
-                         macroPage() ? macroPage()->state : macro::StepListState{}};
+                         macroPage() ? macroPage()->state : macro::StepListState{},
+                         pages()};
 }
 
 void MainWindow::HoverAt(int x, int y) {
-    state_.hot = ComputeHotIndices(x, y, layout_, state_.currentPage);
+    state_.hot = ComputeHotIndices(x, y, layout_, state_.currentPage, pages());
     HotIndices& remembered = state_.remembered;
     if (state_.hot.HotButton != remembered.HotButton) {
         RepaintForHotChange();
