@@ -23,8 +23,9 @@
 #   looks-en, looks-cn              a function field found by its label gives its function; a
 #                                   step bar reads its DPI, takes the focus by GrabFocus and is a
 #                                   slider to the keys (xdotool): the arrows set it, Space keeps
-#                                   it, Save stores it; Repeat is a check box that toggles; the
-#                                   names are unique and the frame's follows the edition
+#                                   it, Save stores it; "Repeat while held" is a check box that
+#                                   toggles; the names are unique and the frame's follows the
+#                                   edition
 # Each run prints the trees it read. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing; the reason is printed).
 set -u
@@ -288,8 +289,8 @@ main-tree-en | main-tree-cn)
     dpi_word=DPI
     [ "$edition" = 0 ] && on_word=activo dpi_word=PPP
     has_state "check box" "$(caption "$main" 50) $on_word" checked || fail "level 1 is not checked"
-    has_state slider "$(caption "$main" 52) $dpi_word" "value=3000 [300..7200]" ||
-        fail "the third level's step bar does not read 3000 DPI of 300 ... 7200"
+    has_state slider "$(caption "$main" 52) $dpi_word" "value=4800 [300..7200]" ||
+        fail "the third level's step bar does not read 4800 DPI of 300 ... 7200"
     expect_object "push button" "$(caption "$main" 3)"
     # The lighting page replaces the page's controls.
     color="$app/skins/INI_EN/skin_color_en.ini"
@@ -409,11 +410,11 @@ looks-en | looks-cn)
     wait_until 10 eval '[ "$(config_value Config1 DPI_SET1)" = 6 ]' ||
         fail "Save stored DPI_SET1=$(config_value Config1 DPI_SET1), not 6"
     has_state "check box" "$(caption "$main" 50) $on_word" checked || fail "level 1 is not on"
-    # The advanced page: Repeat toggles as a check box; the import buttons say what they import.
+    # The advanced page: "Repeat while held" toggles as a check box; the import buttons say what they import.
     advanced="$app/skins/INI_EN/skin_advance_en.ini"
     [ "$edition" = 0 ] && advanced="$app/skins/INI_CN/skin_advance.ini"
     atspi press "$app_name" "page tab" "$(caption "$main" 10)" || fail "could not press the tab"
-    repeat=$(caption "$advanced" 6)
+    repeat=$(caption "$advanced" 7)  # "Repeat while held"
     wait_object "check box" "$repeat"
     show_tree "the advanced page ($scenario)"
     atspi press "$app_name" "check box" "$repeat" || fail "could not toggle $repeat"
