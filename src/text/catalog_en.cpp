@@ -171,6 +171,32 @@ std::string_view EnglishText(TextId id) {
         case TextId::kRecordingHint:
             return "Records every key until Stop, or until Escape is held down for one second; a "
                    "short Escape is recorded, the key that pressed Record is not.";
+        case TextId::kWindowName:
+            return "KV270 Gaming Mouse";
+        case TextId::kImportProfileControl:
+            return "Import profile";
+        case TextId::kExportProfileControl:
+            return "Export profile";
+        case TextId::kImportMacrosControl:
+            return "Import macros";
+        case TextId::kExportMacrosControl:
+            return "Export macros";
+        case TextId::kAddMacroControl:
+            return "Add macro";
+        case TextId::kDeleteMacroControl:
+            return "Delete macro";
+        case TextId::kSetRepeatCountControl:
+            return "Set repeat count";
+        case TextId::kLevelOnName:
+            return "{label} on";
+        case TextId::kLevelDpiName:
+            return "{label} DPI";
+        case TextId::kPressStepsName:
+            return "Press steps: {n}";
+        case TextId::kReleaseStepsName:
+            return "Release steps: {n}";
+        case TextId::kDpiValue:
+            return "{n} DPI";
     }
     return {};
 }

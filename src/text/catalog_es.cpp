@@ -174,6 +174,32 @@ std::string_view SpanishText(TextId id) {
         case TextId::kRecordingHint:
             return "Graba cada tecla hasta Parar, o hasta mantener Escape pulsada un segundo; "
                    "un Escape breve se graba, la tecla que pulsó Grabación no.";
+        case TextId::kWindowName:
+            return "Ratón de juego KV270";
+        case TextId::kImportProfileControl:
+            return "Importar perfil";
+        case TextId::kExportProfileControl:
+            return "Exportar perfil";
+        case TextId::kImportMacrosControl:
+            return "Importar macros";
+        case TextId::kExportMacrosControl:
+            return "Exportar macros";
+        case TextId::kAddMacroControl:
+            return "Añadir macro";
+        case TextId::kDeleteMacroControl:
+            return "Eliminar macro";
+        case TextId::kSetRepeatCountControl:
+            return "Fijar repeticiones";
+        case TextId::kLevelOnName:
+            return "{label} activo";
+        case TextId::kLevelDpiName:
+            return "{label} PPP";
+        case TextId::kPressStepsName:
+            return "Pasos de pulsar: {n}";
+        case TextId::kReleaseStepsName:
+            return "Pasos de soltar: {n}";
+        case TextId::kDpiValue:
+            return "{n} PPP";
     }
     return {};
 }

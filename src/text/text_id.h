@@ -105,9 +105,24 @@ enum class TextId {
 
     // What assistive technology tells of the record button: how a recording ends
     kRecordingHint,
+
+    // Names and values that assistive technology gives the window and its controls
+    kWindowName,
+    kImportProfileControl,
+    kExportProfileControl,
+    kImportMacrosControl,
+    kExportMacrosControl,
+    kAddMacroControl,
+    kDeleteMacroControl,
+    kSetRepeatCountControl,
+    kLevelOnName,       // {label}: the level's caption
+    kLevelDpiName,      // {label}
+    kPressStepsName,    // {n}
+    kReleaseStepsName,  // {n}
+    kDpiValue,          // {n}
 };
 
 // One past the last identifier, for walking every text.
-inline constexpr int kTextIdCount = static_cast<int>(TextId::kRecordingHint) + 1;
+inline constexpr int kTextIdCount = static_cast<int>(TextId::kDpiValue) + 1;
 
 }  // namespace zel::text

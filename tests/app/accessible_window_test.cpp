@@ -7,6 +7,7 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>
 #include <QCoreApplication>
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -28,9 +29,11 @@ WindowSetup CaptionedSetup(int languageFlag) {
                std::to_string(r.width()) + "," + std::to_string(r.height()) + "," + caption + ",";
     };
     const std::map<int, std::string> main = {{buttons::kApply, "Apply"},
+                                             {buttons::kImportProfile, "Import"},
                                              {buttons::kFirstProfile + 2, "Profile 3"},
                                              {buttons::kAdvancedPageButton, "ADVANCED"},
                                              {33, "Right button"},
+                                             {35, "Side button (front)"},
                                              {50, "Level 1"},
                                              {51, "Level 2"},
                                              {52, "Level 3"}};
@@ -38,7 +41,14 @@ WindowSetup CaptionedSetup(int languageFlag) {
         setup.layoutOverrides["main/BUTTONPOS/" + std::to_string(index)] = entry(index, caption);
     }
     // The page lists start at cell 20 of the grid.
-    setup.layoutOverrides["advance/BUTTONPOS/42"] = entry(20 + 42, "FIRE");
+    const std::map<int, std::string> advanced = {{buttons::kImportMacros, "Import"},
+                                                 {buttons::kRepeatSwitch, "Repeat"},
+                                                 {40, "POINTER SPEED"},
+                                                 {42, "FIRE"}};
+    for (const auto& [index, caption] : advanced) {
+        setup.layoutOverrides["advance/BUTTONPOS/" + std::to_string(index)] =
+            entry(20 + index, caption);
+    }
     return setup;
 }
 
@@ -95,16 +105,83 @@ TEST_F(AccessibleWindowTest, TheMainPageListsItsControlsWithRolesAndNamesInBothE
     ASSERT_TRUE(Start(CaptionedSetup(1)));
     std::vector<std::string> tree = Tree();
     for (const char* line :
-         {"tab ADVANCED", "radio Profile 3", "button Close", "button Minimise", "check Level 1",
-          "radio Level 2", "slider Level 3", "button Apply", "combo Right button: Fn2"}) {
+         {"tab ADVANCED", "radio Profile 3", "button Close", "button Minimise", "check Level 1 on",
+          "radio Level 2", "slider Level 3 DPI", "button Apply", "combo Right button",
+          "button Import profile", "text Right button"}) {
         EXPECT_TRUE(Contains(tree, line)) << line;
     }
     EXPECT_FALSE(Contains(tree, "button Cerrar"));
 
     Click(MainButton(buttons::kEditionCN));
     tree = Tree();
-    for (const char* line : {"button Cerrar", "button Minimizar", "combo Right button: Fs2"}) {
+    for (const char* line : {"button Cerrar", "button Minimizar", "combo Right button",
+                             "check Level 1 activo", "button Importar perfil"}) {
         EXPECT_TRUE(Contains(tree, line)) << "the CN edition's words: " << line;
+    }
+    EXPECT_EQ(Root()->text(QAccessible::Name).toStdString(), "Ratón de juego KV270")
+        << "the frame's name follows the edition";
+    Click(MainButton(buttons::kEditionEN));
+    EXPECT_EQ(Root()->text(QAccessible::Name).toStdString(), "KV270 Gaming Mouse");
+    Click(MainButton(buttons::kAdvancedPageButton));
+    tree = Tree();
+    EXPECT_TRUE(Contains(tree, "button Import macros"));
+    EXPECT_TRUE(Contains(tree, "button Import profile"));
+    EXPECT_TRUE(Contains(tree, "text Press steps: 0"));
+}
+
+// A function field is named by its label, gives the function as its value and its text, and is
+// related to its label both ways, as a screen reader and dogtail look a field up.
+TEST_F(AccessibleWindowTest, FunctionFieldsAreNamedByTheirLabelWhichIsRelatedAndGiveTheFunction) {
+    ASSERT_TRUE(Start(CaptionedSetup(1)));
+    QAccessibleInterface* field = Find(QAccessible::ComboBox, "Side button (front)");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(QAccessible::Value).toStdString(), "Fn4");
+    ASSERT_NE(field->textInterface(), nullptr);
+    EXPECT_EQ(field->textInterface()->text(0, field->textInterface()->characterCount()), "Fn4");
+    const auto labels = field->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    QAccessibleInterface* label = labels.front().first;
+    EXPECT_EQ(label->role(), QAccessible::StaticText);
+    EXPECT_EQ(label->text(QAccessible::Name).toStdString(), "Side button (front)");
+    EXPECT_NE(Root()->indexOfChild(label), -1) << "the label is in the tree";
+    const auto labelled = label->relations(QAccessible::Labelled);
+    ASSERT_EQ(labelled.size(), 1);
+    EXPECT_EQ(labelled.front().first, field);
+}
+
+// The switches of the macro page have the role whose checked state a screen reader announces
+// as it changes (the e2e run looks-en hears it over AT-SPI).
+TEST_F(AccessibleWindowTest, TheMacroSwitchesAreTogglesThatAnnounceTheirChange) {
+    ASSERT_TRUE(Start(CaptionedSetup(1)));
+    Click(MainButton(buttons::kAdvancedPageButton));
+    QAccessibleInterface* repeat = Find(QAccessible::CheckBox, "Repeat");
+    ASSERT_NE(repeat, nullptr) << "Repeat has a role whose checked state is announced";
+    EXPECT_TRUE(repeat->state().checkable);
+    const bool before = repeat->state().checked;
+    repeat->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_NE(repeat->state().checked, before);
+}
+
+// Assistive technology's "grab focus" moves the keyboard's focus to the control.
+TEST_F(AccessibleWindowTest, GrabFocusMovesTheKeyboardFocusToTheControl) {
+    ASSERT_TRUE(Start(CaptionedSetup(1)));
+    window().activateWindow();
+    window().setFocus();
+    ProcessEvents();
+    for (const auto& [role, name] : {std::pair{QAccessible::RadioButton, "Profile 3"},
+                                     std::pair{QAccessible::ComboBox, "Right button"},
+                                     std::pair{QAccessible::Slider, "Level 2 DPI"}}) {
+        SCOPED_TRACE(name);
+        QAccessibleInterface* node = Find(role, name);
+        ASSERT_NE(node, nullptr);
+        ASSERT_NE(node->actionInterface(), nullptr);
+        EXPECT_TRUE(node->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::setFocusAction()));
+        node->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+        ProcessEvents();
+        EXPECT_TRUE(node->state().focused);
+        EXPECT_EQ(Root()->focusChild(), node);
+        EXPECT_TRUE(window().IsFocusMarkShown());
     }
 }
 
@@ -142,17 +219,36 @@ TEST_F(AccessibleWindowTest, SlidersTakeValuesThroughTheValueInterface) {
     setup.profile["FIRE_TIME"] = "50";
     setup.profile["DPI_SET1"] = "3";
     ASSERT_TRUE(Start(setup));
-    QAccessibleInterface* level2 = Find(QAccessible::Slider, "Level 2");
+    QAccessibleInterface* level2 = Find(QAccessible::Slider, "Level 2 DPI");
     ASSERT_NE(level2, nullptr);
     ASSERT_NE(level2->valueInterface(), nullptr);
-    EXPECT_EQ(level2->valueInterface()->currentValue().toInt(), 3);
-    EXPECT_EQ(level2->valueInterface()->maximumValue().toInt(), 11);
-    level2->valueInterface()->setCurrentValue(8);
+    // The values the screen shows, not the steps' indices.
+    EXPECT_EQ(level2->valueInterface()->currentValue().toInt(), 1200);
+    EXPECT_EQ(level2->text(QAccessible::Value).toStdString(), "1200 DPI");
+    EXPECT_EQ(level2->textInterface()->text(0, 8), "1200 DPI");
+    EXPECT_EQ(level2->valueInterface()->minimumValue().toInt(), 300);
+    EXPECT_EQ(level2->valueInterface()->maximumValue().toInt(), 7200);
+    level2->valueInterface()->setCurrentValue(3600);
     EXPECT_EQ(profile_.DPI_SET[1].load(), 8);
     level2->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     EXPECT_EQ(profile_.DPI_SET[1].load(), 7);
+    EXPECT_EQ(level2->valueInterface()->currentValue().toInt(), 3000);
+    // A change of one moves to the next step that way.
+    level2->valueInterface()->setCurrentValue(3001);
+    EXPECT_EQ(profile_.DPI_SET[1].load(), 8);
+    level2->valueInterface()->setCurrentValue(3599);
+    EXPECT_EQ(profile_.DPI_SET[1].load(), 7);
 
     Click(MainButton(buttons::kAdvancedPageButton));
+    QAccessibleInterface* speed = Find(QAccessible::Slider, "POINTER SPEED");
+    ASSERT_NE(speed, nullptr);
+    EXPECT_EQ(speed->valueInterface()->currentValue().toInt(), 7);  // DPI_SPEED 6: the 7th step
+    EXPECT_EQ(speed->text(QAccessible::Value).toStdString(), "7");
+    EXPECT_EQ(speed->valueInterface()->minimumValue().toInt(), 1);
+    EXPECT_EQ(speed->valueInterface()->maximumValue().toInt(), 10);
+    speed->valueInterface()->setCurrentValue(10);
+    EXPECT_EQ(profile_.DPI_SPEED.load(), 9);
+
     QAccessibleInterface* fire = Find(QAccessible::Slider, layout().advancedButtons[42].caption);
     ASSERT_NE(fire, nullptr);
     EXPECT_EQ(fire->valueInterface()->currentValue().toInt(), 50);

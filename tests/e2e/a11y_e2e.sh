@@ -20,6 +20,12 @@
 #                                   through a choice list, turns a DPI level off, saves and
 #                                   applies; Escape and Return leave the window up
 #   fire-value                      the fire interval set through the value interface is saved
+#   looks-en, looks-cn              a function field found by its label gives its function; a
+#                                   step bar reads its DPI, takes the focus by GrabFocus and is a
+#                                   slider to the keys (xdotool): the arrows set it, Space keeps
+#                                   it, Save stores it; "Repeat while held" is a check box that
+#                                   toggles; the names are unique and the frame's follows the
+#                                   edition
 # Each run prints the trees it read. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing; the reason is printed).
 set -u
@@ -278,10 +284,13 @@ main-tree-en | main-tree-cn)
     expect_object "push button" "$close_word"
     has_state "radio button" "$(caption "$main" 4)" checked || fail "profile 1 is not checked"
     expect_object "radio button" "$(caption "$main" 6)"
-    expect_object "combo box" "$(caption "$main" 35): $(function_name 4)"
-    has_state "check box" "$(caption "$main" 50)" checked || fail "level 1 is not checked"
-    has_state slider "$(caption "$main" 52)" "value=9 [0..11]" ||
-        fail "the third level's step bar does not read 9 of 0 ... 11"
+    expect_object "combo box" "$(caption "$main" 35)"
+    on_word=on
+    dpi_word=DPI
+    [ "$edition" = 0 ] && on_word=activo dpi_word=PPP
+    has_state "check box" "$(caption "$main" 50) $on_word" checked || fail "level 1 is not checked"
+    has_state slider "$(caption "$main" 52) $dpi_word" "value=4800 [300..7200]" ||
+        fail "the third level's step bar does not read 4800 DPI of 300 ... 7200"
     expect_object "push button" "$(caption "$main" 3)"
     # The lighting page replaces the page's controls.
     color="$app/skins/INI_EN/skin_color_en.ini"
@@ -368,6 +377,53 @@ fire-value)
     atspi press "$app_name" "push button" "$(caption "$main" 0)" || fail "could not press Save"
     wait_until 10 eval '[ "$(config_value Config1 FIRE_TIME)" = 51 ]' ||
         fail "FIRE_TIME is $(config_value Config1 FIRE_TIME), not 51"
+    ;;
+looks-en | looks-cn)
+    edition=1 on_word=on dpi_word=DPI frame="KV270 Gaming Mouse" import_macros="Import macros"
+    [ "$scenario" = looks-cn ] &&
+        edition=0 on_word=activo dpi_word=PPP frame="Ratón de juego KV270" \
+            import_macros="Importar macros"
+    start_window "$edition"
+    wait_object "page tab" "$(caption "$main" 10)"
+    show_tree "the main page ($scenario)"
+    expect_object frame "$frame"
+    # A function field by its label: its text is its function, its label is related to it.
+    field=$(caption "$main" 35)
+    read_out=$(atspi read "$app_name" "combo box" "$field") || fail "could not read \"$field\""
+    [ "$read_out" = "text=\"$(function_name 4)\" labelled-by=\"$field\"" ] ||
+        fail "\"$field\" reads $read_out"
+    expect_object label "$field"
+    # Level 2's step bar (DPI_SET1 6: 2400 DPI) takes the focus and is a slider to the keys.
+    level2="$(caption "$main" 51) $dpi_word"
+    has_state slider "$level2" "value=2400 [300..7200]" || fail "$level2 does not read 2400"
+    xdotool windowfocus --sync "$(window_id)"
+    sleep 0.3
+    atspi grab-focus "$app_name" slider "$level2" || fail "GrabFocus on $level2 answered false"
+    wait_until 5 has_state slider "$level2" focused || fail "$level2 did not take the focus"
+    xdotool key --delay 60 Right
+    wait_until 5 has_state slider "$level2" "value=3000 " || fail "Right did not make it 3000"
+    xdotool key --delay 60 space Return Left Left Right
+    sleep 0.4
+    wait_until 5 has_state slider "$level2" "value=2400 " ||
+        fail "Space Return Left Left Right did not end on 2400"
+    atspi press "$app_name" "push button" "$(caption "$main" 0)" || fail "could not press Save"
+    wait_until 10 eval '[ "$(config_value Config1 DPI_SET1)" = 6 ]' ||
+        fail "Save stored DPI_SET1=$(config_value Config1 DPI_SET1), not 6"
+    has_state "check box" "$(caption "$main" 50) $on_word" checked || fail "level 1 is not on"
+    # The advanced page: "Repeat while held" toggles as a check box; the import buttons say what they import.
+    advanced="$app/skins/INI_EN/skin_advance_en.ini"
+    [ "$edition" = 0 ] && advanced="$app/skins/INI_CN/skin_advance.ini"
+    atspi press "$app_name" "page tab" "$(caption "$main" 10)" || fail "could not press the tab"
+    repeat=$(caption "$advanced" 7)  # "Repeat while held"
+    wait_object "check box" "$repeat"
+    show_tree "the advanced page ($scenario)"
+    atspi press "$app_name" "check box" "$repeat" || fail "could not toggle $repeat"
+    wait_until 5 has_state "check box" "$repeat" checked || fail "$repeat was not checked"
+    expect_object "push button" "$import_macros"
+    # No two objects of the page share a role and a name.
+    duplicates=$(atspi tree "$app_name" | sed 's/^ *//' | grep -oE '^[a-z ]+ "[^"]*"' |
+        grep -vE '^(filler|list item|panel|label) ' | sort | uniq -d)
+    [ -z "$duplicates" ] || fail "names used twice on the advanced page: $duplicates"
     ;;
 *)
     echo "unknown scenario $scenario" >&2

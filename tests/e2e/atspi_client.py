@@ -8,6 +8,11 @@ Run it with /usr/bin/python3 (Debian's pyatspi belongs to that interpreter).
   atspi_client.py press APP ROLE NAME         does the object's press/click/toggle action
   atspi_client.py set-value APP ROLE NAME V   sets the current value (value interface)
   atspi_client.py focus APP ROLE NAME         gives the object the keyboard focus
+  atspi_client.py grab-focus APP ROLE NAME    the same through Component.GrabFocus alone; fails
+                                              when it answers false
+  atspi_client.py read APP ROLE NAME          prints the object's text (its text interface) and
+                                              the names of the objects it is labelled by:
+                                              text="..." labelled-by="..."
   atspi_client.py wait APP ROLE NAME [SECS]   waits (default 10 s) until the object is there
 
 Each command but tree takes "--in ROLE NAME" at its end: the object is looked for only below
@@ -202,6 +207,35 @@ def command_focus(target):
     return 1
 
 
+def command_grab_focus(target):
+    try:
+        if target.queryComponent().grabFocus():
+            return 0
+    except NotImplementedError:
+        pass
+    sys.stderr.write("atspi_client: GrabFocus on %s answered false\n" % describe(target))
+    return 1
+
+
+def command_read(target):
+    try:
+        text_iface = target.queryText()
+        text = text_iface.getText(0, text_iface.characterCount)
+    except NotImplementedError:
+        text = ""
+    labels = []
+    try:
+        for relation in target.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                for index in range(relation.getNTargets()):
+                    labels.append(relation.getTarget(index).name)
+    except Exception as error:
+        sys.stderr.write("atspi_client: the relations of %s: %s\n" % (describe(target), error))
+        return 1
+    print("text=%s labelled-by=%s" % (quoted(text), quoted(",".join(labels))))
+    return 0
+
+
 def usage():
     sys.stderr.write(USAGE + "\n")
     return 2
@@ -216,7 +250,7 @@ def main(argv):
         scope = (arguments[-2], arguments[-1])
         arguments = arguments[:-3]
     expected = {"tree": (1, 1), "press": (3, 3), "set-value": (4, 4), "focus": (3, 3),
-                "wait": (3, 4)}
+                "grab-focus": (3, 3), "read": (3, 3), "wait": (3, 4)}
     if command not in expected or not expected[command][0] <= len(arguments) <= expected[command][1]:
         return usage()
 
@@ -258,6 +292,10 @@ def main(argv):
         return command_press(target)
     if command == "set-value":
         return command_set_value(target, arguments[3])
+    if command == "grab-focus":
+        return command_grab_focus(target)
+    if command == "read":
+        return command_read(target)
     return command_focus(target)
 
 

@@ -53,6 +53,9 @@ std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout
 }
 
 ControlHit FocusEntry(const Control& row, const PageStateView& view) {
+    if (row.kind == ControlKind::StepBar) {
+        return {&row, std::clamp(ControlValue(row, view), 0, row.count - 1)};
+    }
     for (int member = 0; member < row.count; ++member) {
         if (IsShownPressed(row, member, view)) {
             return {&row, member};

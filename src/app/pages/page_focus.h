@@ -20,8 +20,8 @@ namespace zel::app {
 std::vector<const Control*> FocusOrder(std::uint8_t page, const skin::SkinLayout& layout,
                                        const PageSet& pages);
 
-// Where the keyboard lands on entering a row: the member shown pressed (the current profile, the
-// selected level or speed), else the first.
+// Where the keyboard lands on entering a row: a step bar's step that shows its value, the member
+// shown pressed (the current profile, the selected level or speed), else the first.
 ControlHit FocusEntry(const Control& row, const PageStateView& view);
 
 // The next (or previous) stop after `current`, wrapping around; the first (or last) stop when

@@ -4,8 +4,10 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "app/pages/page_table.h"
 #include "skin/qt/button_image.h"
@@ -26,6 +28,29 @@ constexpr int kMaxFireTime = 300;
 
 const QColor kCaptionColor(255, 255, 255);
 const QColor kHotLabelColor(255, 0, 0);
+
+// The focus mark: a solid ring this wide, just inside the control's edge.
+constexpr int kFocusRingWidth = 2;
+
+// The relative luminance of a colour (sRGB), 0 for black ... 1 for white.
+double Luminance(QRgb rgb) {
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+}
+
+double Contrast(double a, double b) {
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Black or white, whichever stands out more from a pixel of luminance `beside`: at least 4.5:1
+// against any colour.
+QRgb FocusRingColorBeside(double beside) {
+    return Contrast(0.0, beside) >= Contrast(1.0, beside) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+}
 
 }  // namespace
 
@@ -65,13 +90,48 @@ void PagePainter::PaintFocusMark(QImage& backBuffer) {
     if (index >= list.size() || list[index].Rect().IsEmpty()) {
         return;
     }
-    // A dotted outline in the colour of the pointer's labels, just inside the control's edge.
+    // A ring two pixels wide just inside the control's edge. Across each point of the edge its
+    // outer line is black or white, whichever stands out from the pixel outside it, and its inner
+    // line the same against the pixel inside it: where the two differ the ring is white on black,
+    // which stands out on every colour of the skin, the red and magenta steps and the bevels of
+    // the buttons alike.
     const skin::SkinButton& b = list[index];
+    const QRect area(b.x, b.y, b.width, b.height);
+    if (area.width() < 2 * kFocusRingWidth || area.height() < 2 * kFocusRingWidth) {
+        return;
+    }
+    const int scale = std::max(1, qRound(backBuffer.devicePixelRatio()));
+    const auto luminanceAt = [&](const QPoint& p) {
+        const QPoint pixel = p * scale;
+        return backBuffer.rect().contains(pixel) ? Luminance(backBuffer.pixel(pixel)) : 0.0;
+    };
+    // Each side: its first point, the step along it and the step inwards across it.
+    struct Side {
+        QPoint start;
+        QPoint along;
+        QPoint inwards;
+        int length;
+    };
+    const Side sides[] = {
+        {area.topLeft(), {1, 0}, {0, 1}, area.width()},
+        {area.bottomLeft(), {1, 0}, {0, -1}, area.width()},
+        {area.topLeft(), {0, 1}, {1, 0}, area.height()},
+        {area.topRight(), {0, 1}, {-1, 0}, area.height()},
+    };
+    // The colours are chosen from the picture before any of the ring is drawn.
+    std::vector<std::pair<QPoint, QRgb>> dots;
+    for (const Side& side : sides) {
+        for (int i = 0; i < side.length; ++i) {
+            const QPoint edge = side.start + side.along * i;
+            const QPoint inner = edge + side.inwards * (kFocusRingWidth - 1);
+            dots.emplace_back(edge, FocusRingColorBeside(luminanceAt(edge - side.inwards)));
+            dots.emplace_back(inner, FocusRingColorBeside(luminanceAt(inner + side.inwards)));
+        }
+    }
     QPainter painter(&backBuffer);
-    QPen pen(kHotLabelColor);
-    pen.setStyle(Qt::DotLine);
-    painter.setPen(pen);
-    painter.drawRect(QRect(b.x, b.y, b.width - 1, b.height - 1));
+    for (const auto& [point, color] : dots) {
+        painter.fillRect(QRect(point, QSize(1, 1)), QColor(color));
+    }
 }
 
 void PagePainter::CopyIfValid(QImage& backBuffer, const QImage& layer,

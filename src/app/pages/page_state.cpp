@@ -45,6 +45,28 @@ std::string PictureControlName(Command command, int languageFlag) {
     }
 }
 
+// Controls whose caption is ambiguous on its page or says little: named by what they do.
+std::optional<text::TextId> NameOfCommand(Command command) {
+    switch (command) {
+        case Command::ImportProfile:
+            return text::TextId::kImportProfileControl;
+        case Command::ExportProfile:
+            return text::TextId::kExportProfileControl;
+        case Command::ImportMacros:
+            return text::TextId::kImportMacrosControl;
+        case Command::ExportMacros:
+            return text::TextId::kExportMacrosControl;
+        case Command::AddMacro:
+            return text::TextId::kAddMacroControl;
+        case Command::DeleteMacro:
+            return text::TextId::kDeleteMacroControl;
+        case Command::ApplyRepeatCount:
+            return text::TextId::kSetRepeatCountControl;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 bool IsShownPressed(const Control& control, int member, const PageStateView& view) {
@@ -115,6 +137,17 @@ std::optional<std::string> LiveCaption(const Control& control, int member,
 
 std::string ControlName(const Control& control, int member, const PageStateView& view) {
     const int shown = member < 0 ? 0 : member;
+    if (const auto id = NameOfCommand(control.command)) {
+        return std::string(text::Text(*id, view.languageFlag));
+    }
+    if (control.caption == CaptionSource::PressCount ||
+        control.caption == CaptionSource::ReleaseCount) {
+        const bool presses = control.caption == CaptionSource::PressCount;
+        return text::Message(
+            presses ? text::TextId::kPressStepsName : text::TextId::kReleaseStepsName,
+            view.languageFlag,
+            {{"{n}", std::to_string(presses ? view.steps.downCount : view.steps.upCount)}});
+    }
     std::string own =
         LiveCaption(control, shown, view).value_or(CaptionAt(control, control.first + shown, view));
     if (control.label < 0) {
@@ -124,12 +157,43 @@ std::string ControlName(const Control& control, int member, const PageStateView&
     std::string name = CaptionAt(control, control.label + labelMembers, view);
     switch (control.kind) {
         case ControlKind::ChoiceField:
+            // The function is the field's value, not part of its name.
+            return name.empty() ? own : name;
         case ControlKind::Readout:
             return own.empty() ? name : name + ": " + own;
         case ControlKind::SpinButton:
             return own.empty() ? name : name + " " + own;
+        case ControlKind::CheckBox:
+            return control.command == Command::ToggleDpiLevel
+                       ? text::Message(text::TextId::kLevelOnName, view.languageFlag,
+                                       {{"{label}", name}})
+                       : name;
+        case ControlKind::StepBar:
+            return control.command == Command::SetDpiStep
+                       ? text::Message(text::TextId::kLevelDpiName, view.languageFlag,
+                                       {{"{label}", name}})
+                       : name;
         default:
             return name;
+    }
+}
+
+std::string ControlValueText(const Control& control, int member, const PageStateView& view) {
+    switch (control.kind) {
+        case ControlKind::ChoiceField:
+            return LiveCaption(control, member < 0 ? 0 : member, view).value_or(std::string());
+        case ControlKind::StepBar:
+        case ControlKind::Slider: {
+            const int shown = ShownValue(control, ControlValue(control, view));
+            if (control.command == Command::SetDpiStep) {
+                return text::Message(text::TextId::kDpiValue, view.languageFlag,
+                                     {{"{n}", std::to_string(shown)}});
+            }
+            return control.kind == ControlKind::Slider ? std::to_string(shown) + "ms"
+                                                       : std::to_string(shown);
+        }
+        default:
+            return {};
     }
 }
 
@@ -153,6 +217,22 @@ int ControlValue(const Control& control, const PageStateView& view) {
 
 int ControlMaximum(const Control& control) {
     return control.kind == ControlKind::Slider ? settings::kMaxFireTime : control.count - 1;
+}
+
+int ShownValue(const Control& control, int value) {
+    switch (control.command) {
+        case Command::SetDpiStep:
+            return settings::DpiStepTable[static_cast<std::size_t>(
+                                              settings::IsValidDpiStep(value)
+                                                  ? value
+                                                  : settings::kFallbackDpiStep)]
+                .dpi;
+        case Command::SetPointerSpeed:
+        case Command::SetWheelSpeed:
+            return value + 1;
+        default:
+            return value;
+    }
 }
 
 }  // namespace zel::app

@@ -38,14 +38,24 @@ bool IsShownPressed(const Control& control, int member, const PageStateView& vie
 std::optional<std::string> LiveCaption(const Control& control, int member,
                                        const PageStateView& view);
 
-// What a control is called, as the user sees it in the edition shown: its caption, the caption of
-// its label entry (with the value for a function field: "Side button (front): Forward"), or the
-// word a user would say for a control that shows only a picture. `member` -1 names the whole row.
+// What a control is called, as the user sees it in the edition shown, unique on its page: its
+// caption, the caption of its label entry ("Side button (front)" for a function field, "Level 1
+// on" for a level's check box), the words for what it does where the caption alone is ambiguous
+// ("Import macros") or says little ("Set repeat count"), or the word a user would say for a
+// control that shows only a picture. `member` -1 names the whole row.
 std::string ControlName(const Control& control, int member, const PageStateView& view);
+
+// The value a control shows, as a user reads it: a level's DPI ("1200 DPI"), a speed's step
+// counted from one ("7"), the fire interval ("50ms"), a function field's function. Empty for a
+// control without a value.
+std::string ControlValueText(const Control& control, int member, const PageStateView& view);
 
 // The value a step bar or the slider shows: the step pressed, or the fire interval in ms.
 int ControlValue(const Control& control, const PageStateView& view);
 // The values it can take.
 int ControlMaximum(const Control& control);
+// The number shown for value `value` of a step bar or the slider: a level's DPI, a speed's step
+// counted from one, the fire interval in ms. Grows with `value`.
+int ShownValue(const Control& control, int value);
 
 }  // namespace zel::app

@@ -19,10 +19,28 @@ bool IsValueControl(const Control& control) {
     return control.kind == ControlKind::StepBar || control.kind == ControlKind::Slider;
 }
 
+// Controls whose value is read as text: the value controls and the function fields.
+bool HasValueText(const Control& control) {
+    return IsValueControl(control) || control.kind == ControlKind::ChoiceField;
+}
+
+// The field (and member) that `label` (a member of a label row) names; empty when none.
+ControlHit FieldLabelledBy(const ControlHit& label, std::span<const Control> table) {
+    const int index = label.Index();
+    for (const Control& row : table) {
+        if (row.kind == ControlKind::ChoiceField && row.label >= 0 && index >= row.label &&
+            index < row.label + row.count) {
+            return {&row, index - row.label};
+        }
+    }
+    return {};
+}
+
 // One control of the skin (or one member of a group) as assistive technology sees it.
 class AccessibleControl final : public QAccessibleInterface,
                                 public QAccessibleActionInterface,
-                                public QAccessibleValueInterface {
+                                public QAccessibleValueInterface,
+                                public QAccessibleTextInterface {
 public:
     AccessibleControl(MainWindow& window, const Control& control, int member)
         : window_(&window), control_(control), member_(member) {}
@@ -47,8 +65,7 @@ public:
             case QAccessible::Name:
                 return QString::fromStdString(ControlName(control_, member_, view));
             case QAccessible::Value:
-                return IsValueControl(control_) ? QString::number(ControlValue(control_, view))
-                                                : QString();
+                return QString::fromStdString(ControlValueText(control_, member_, view));
             case QAccessible::Description:
                 // How a recording ends, which the keyboard alone must know.
                 return control_.command == Command::ToggleRecording
@@ -84,6 +101,9 @@ public:
             case ControlKind::RadioButton:
                 return QAccessible::RadioButton;
             case ControlKind::CheckBox:
+            case ControlKind::ToggleButton:
+                // Qt's AT-SPI bridge has no toggle-button role: a check box is the role whose
+                // checked state screen readers announce as it changes.
                 return QAccessible::CheckBox;
             case ControlKind::PageTab:
                 return QAccessible::PageTab;
@@ -93,6 +113,7 @@ public:
             case ControlKind::ChoiceField:
                 return QAccessible::ComboBox;
             case ControlKind::Readout:
+            case ControlKind::Label:
                 return QAccessible::StaticText;
             default:
                 return QAccessible::Button;
@@ -106,7 +127,7 @@ public:
             return state;
         }
         state.invisible = !window_->isVisible();
-        if (control_.kind == ControlKind::Readout) {
+        if (control_.kind == ControlKind::Readout || control_.kind == ControlKind::Label) {
             state.readOnly = true;
             return state;
         }
@@ -138,22 +159,57 @@ public:
         if (type == QAccessible::ValueInterface && IsValueControl(control_)) {
             return static_cast<QAccessibleValueInterface*>(this);
         }
+        if (type == QAccessible::TextInterface && HasValueText(control_)) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
         return nullptr;
+    }
+
+    // A function field is labelled by its caption, which is its label in turn.
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(
+        QAccessible::Relation match) const override {
+        QList<QPair<QAccessibleInterface*, QAccessible::Relation>> found;
+        auto* windowIface = WindowInterface();
+        if (windowIface == nullptr) {
+            return found;
+        }
+        const std::span<const Control> table =
+            window_->pages().Of(window_->state().currentPage).controls;
+        if (control_.kind == ControlKind::ChoiceField && control_.label >= 0 &&
+            (match & QAccessible::Label)) {
+            const ControlHit label = ControlAtIndex(table, control_.label + member_);
+            if (label) {
+                found.append({windowIface->ControlInterface(*label.control, label.member),
+                              QAccessible::Label});
+            }
+        }
+        if (control_.kind == ControlKind::Label && (match & QAccessible::Labelled)) {
+            const ControlHit field = FieldLabelledBy({&control_, member_}, table);
+            if (field) {
+                found.append({windowIface->ControlInterface(*field.control, field.member),
+                              QAccessible::Labelled});
+            }
+        }
+        return found;
     }
 
     // ---- Actions ----
     QStringList actionNames() const override {
         if (IsValueControl(control_)) {
-            return {increaseAction(), decreaseAction()};
+            return {increaseAction(), decreaseAction(), setFocusAction()};
         }
         if (control_.kind == ControlKind::ToggleButton || control_.kind == ControlKind::CheckBox) {
-            return {toggleAction(), pressAction()};
+            return {toggleAction(), pressAction(), setFocusAction()};
         }
-        return {pressAction()};
+        return {pressAction(), setFocusAction()};
     }
     QStringList keyBindingsForAction(const QString& /*actionName*/) const override { return {}; }
     void doAction(const QString& actionName) override {
         if (!window_) {
+            return;
+        }
+        if (actionName == setFocusAction()) {
+            window_->FocusControl({&control_, member_ < 0 ? 0 : member_});
             return;
         }
         if (IsValueControl(control_)) {
@@ -176,23 +232,38 @@ public:
         }
     }
 
-    // ---- Value ----
+    // ---- Value: the numbers the screen shows (a level's DPI, a speed from 1, ms) ----
     QVariant currentValue() const override {
-        return window_ ? ControlValue(control_, window_->StateView()) : 0;
+        return window_ ? ShownValue(control_, ControlValue(control_, window_->StateView())) : 0;
     }
-    QVariant maximumValue() const override { return ControlMaximum(control_); }
-    QVariant minimumValue() const override { return 0; }
+    QVariant maximumValue() const override {
+        return ShownValue(control_, ControlMaximum(control_));
+    }
+    QVariant minimumValue() const override { return ShownValue(control_, 0); }
     QVariant minimumStepSize() const override { return 1; }
     void setCurrentValue(const QVariant& value) override {
         if (!window_) {
             return;
         }
-        const int wanted = std::clamp(value.toInt(), 0, ControlMaximum(control_));
         if (control_.kind == ControlKind::StepBar) {
-            // The step's own click.
-            window_->PressControl({&control_, wanted});
+            // The click on the step that shows the wanted number; between two steps, the next one
+            // in the direction of the change, so that a step of one moves the bar.
+            const int wanted = value.toInt();
+            const int current = ControlValue(control_, window_->StateView());
+            int step = current;
+            if (wanted > ShownValue(control_, current)) {
+                while (step < ControlMaximum(control_) && ShownValue(control_, step) < wanted) {
+                    ++step;
+                }
+            } else {
+                while (step > 0 && ShownValue(control_, step) > wanted) {
+                    --step;
+                }
+            }
+            window_->SetStepBar(control_, step);
             return;
         }
+        const int wanted = std::clamp(value.toInt(), 0, ControlMaximum(control_));
         // The slider: the click at the wanted value's place, then the clicks of the step
         // buttons for what the slider's pixels cannot hit exactly.
         const skin::SkinButton& slider =
@@ -214,12 +285,44 @@ public:
         }
     }
 
+    // ---- Text: the value as the screen shows it ----
+    QString text(int startOffset, int endOffset) const override {
+        return ValueText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(ValueText().size()); }
+    void selection(int /*selectionIndex*/, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int /*startOffset*/, int /*endOffset*/) override {}
+    void removeSelection(int /*selectionIndex*/) override {}
+    void setSelection(int /*selectionIndex*/, int /*startOffset*/, int /*endOffset*/) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int /*position*/) override {}
+    QRect characterRect(int /*offset*/) const override { return {}; }
+    int offsetAtPoint(const QPoint& /*point*/) const override { return -1; }
+    void scrollToSubstring(int /*startIndex*/, int /*endIndex*/) override {}
+    QString attributes(int /*offset*/, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
 private:
+    QString ValueText() const {
+        return window_ ? QString::fromStdString(
+                             ControlValueText(control_, member_, window_->StateView()))
+                       : QString();
+    }
+    AccessibleMainWindow* WindowInterface() const {
+        return window_ ? dynamic_cast<AccessibleMainWindow*>(
+                             QAccessible::queryAccessibleInterface(window_.data()))
+                       : nullptr;
+    }
     void Step(int direction) {
         if (control_.kind == ControlKind::StepBar) {
-            const int current = ControlValue(control_, window_->StateView());
-            const int next = std::clamp(current + direction, 0, control_.count - 1);
-            window_->PressControl({&control_, next});
+            window_->SetStepBar(control_, ControlValue(control_, window_->StateView()) + direction);
             return;
         }
         window_->PressControl(RowRunning(
@@ -272,6 +375,14 @@ std::vector<std::pair<const Control*, int>> AccessibleMainWindow::Nodes() const 
         if (row.kind == ControlKind::Readout) {
             nodes.emplace_back(&row, 0);
         }
+        if (row.kind == ControlKind::Label) {
+            // The captions that label a field are its label objects.
+            for (int member = 0; member < row.count; ++member) {
+                if (FieldLabelledBy({&row, member}, window_.pages().Of(page).controls)) {
+                    nodes.emplace_back(&row, member);
+                }
+            }
+        }
     }
     return nodes;
 }
@@ -301,6 +412,14 @@ std::vector<QAccessibleInterface*> AccessibleMainWindow::ControlObjects() const 
         objects.push_back(ControlInterface(*control, member));
     }
     return objects;
+}
+
+QString AccessibleMainWindow::text(QAccessible::Text t) const {
+    if (t == QAccessible::Name) {
+        return QString::fromUtf8(
+            text::Text(text::TextId::kWindowName, window_.state().languageFlag));
+    }
+    return QAccessibleWidget::text(t);
 }
 
 int AccessibleMainWindow::childCount() const {
@@ -370,6 +489,8 @@ void NotifyControlsChanged(MainWindow& window, bool pageChanged) {
         QAccessibleEvent reorder(&window, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reorder);
     }
+    QAccessibleEvent frameName(&window, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&frameName);
     for (QAccessibleInterface* node : windowIface->ControlObjects()) {
         QAccessible::State changed;
         changed.checked = true;

@@ -25,6 +25,8 @@ public:
     AccessibleMainWindow(const AccessibleMainWindow&) = delete;
     AccessibleMainWindow& operator=(const AccessibleMainWindow&) = delete;
 
+    // The frame's name, in the edition shown.
+    QString text(QAccessible::Text t) const override;
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;

@@ -14,6 +14,7 @@
 #include "app/popups/choice_list.h"
 #include "app/session/power_events.h"
 #include "app/window/app_icon.h"
+#include "app/window/focus_ring.h"
 #include "app/window/key_filter.h"
 #include "app/window/tray_icon.h"
 #include "device/upload.h"
@@ -55,6 +56,8 @@ MainWindow::MainWindow(AppServices services)
     // keyboard where it is (a macro page edit keeps it).
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
+    // The macro page's lists show their focus by a ring around them.
+    new FocusRing(*this);
     paths_.exeDir = services_.exeDir;
     images_ = std::make_unique<skin::SkinImageStore>(std::string{}, services_.diagnostics);
     tray_ = std::make_unique<TrayIcon>(*this, trayMenu_);

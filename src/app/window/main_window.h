@@ -149,6 +149,10 @@ public:
     void MoveKeyboardFocus(const ControlHit& focus, Qt::FocusReason reason = Qt::TabFocusReason);
     // Runs exactly what a click at the member's place runs.
     void PressControl(const ControlHit& hit);
+    // Assistive technology's "grab focus": the keyboard's focus on the control, its mark shown.
+    void FocusControl(const ControlHit& focus);
+    // A step bar set to `step` (kept within it) by the click on that step; the focus follows.
+    void SetStepBar(const Control& bar, int step);
 
     // ---- What tests and the other windows read ----
     const MainWindowState& state() const { return state_; }
@@ -237,6 +241,8 @@ private:
     // under the pointer, or to none when the click is on no control (a caption, empty skin);
     // only a click on a control takes the keys from the macro page's widgets.
     void FocusClickedControl();
+    // A key on a focused step bar; false for a key it does not take.
+    bool StepBarKey(int key);
     // The control of the frame or of the shown page that acts under the pointer; empty when
     // there is none.
     ControlHit ControlUnderPointer() const;

@@ -313,10 +313,12 @@ void MainWindow::OpenFunctionChoiceList(int button) {
     }
 
     auto* list = new ChoiceList(*this, MakeChoiceListContext());
-    // Screen readers call the list after the field that opened it.
+    // Screen readers call the list after the field that opened it and its function.
     if (const ControlHit field = ControlAtIndex(pages().Of(kMainPage).controls, button)) {
+        const PageStateView view = StateView();
         list->setAccessibleName(
-            QString::fromStdString(ControlName(*field.control, field.member, StateView())));
+            QString::fromStdString(ControlName(*field.control, field.member, view) + ": " +
+                                   ControlValueText(*field.control, field.member, view)));
     }
     menuList_ = list;
     state_.popupOpen = true;

@@ -1,6 +1,8 @@
 // The keyboard in the skinned window: Tab and Shift+Tab walk the frame's and the page's
 // controls in reading order (and the macro page's own widgets after them), arrows move within a
-// group, Space and Return press the focused control exactly as a click at its place does. The
+// group, Space and Return press the focused control exactly as a click at its place does. A step
+// bar is one stop that acts as a slider: the arrows, Home and End set its value at once, by the
+// click on the step they reach, and Space and Return leave it alone. The
 // focus mark shows only once the keyboard has been used. A click ends keyboard mode: it hides
 // the mark and moves the keyboard's focus to the control it clicked, so Space and Return press
 // what the user last clicked, never a control whose mark is gone; a click on no control (a
@@ -11,6 +13,7 @@
 #include <QCursor>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "app/pages/page_focus.h"
 #include "app/pages/page_table.h"
@@ -155,6 +158,59 @@ void MainWindow::MoveKeyboardFocus(const ControlHit& focus, Qt::FocusReason reas
     }
 }
 
+bool MainWindow::StepBarKey(int key) {
+    const Control& bar = *focus_.control;
+    const int value = ControlValue(bar, StateView());
+    switch (key) {
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            SetStepBar(bar, value + 1);
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            SetStepBar(bar, value - 1);
+            return true;
+        case Qt::Key_Home:
+            SetStepBar(bar, 0);
+            return true;
+        case Qt::Key_End:
+            SetStepBar(bar, bar.count - 1);
+            return true;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;  // a slider has nothing to press
+        default:
+            return false;
+    }
+}
+
+void MainWindow::SetStepBar(const Control& bar, int step) {
+    const int wanted = std::clamp(step, 0, bar.count - 1);
+    if (wanted != ControlValue(bar, StateView())) {
+        PressControl({&bar, wanted});
+    }
+    // The mark stays on the step that shows the value.
+    const ControlHit onValue{&bar, std::clamp(ControlValue(bar, StateView()), 0, bar.count - 1)};
+    if (focus_.control == &bar && focus_.member != onValue.member) {
+        MoveKeyboardFocus(onValue);
+    }
+}
+
+void MainWindow::FocusControl(const ControlHit& focus) {
+    if (!focus) {
+        return;
+    }
+    focusMarkShown_ = true;
+    if (!isActiveWindow()) {
+        activateWindow();
+    }
+    MoveKeyboardFocus(focus.control->kind == ControlKind::StepBar
+                          ? FocusEntry(*focus.control, StateView())
+                          : focus,
+                      Qt::OtherFocusReason);
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
     if (!focus_ || (alt && event->key() != Qt::Key_Down)) {
@@ -163,6 +219,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     }
     focusMarkShown_ = true;
     const ControlKind kind = focus_.control->kind;
+    if (kind == ControlKind::StepBar && !alt) {
+        if (!StepBarKey(event->key())) {
+            QWidget::keyPressEvent(event);
+        }
+        return;
+    }
     switch (event->key()) {
         case Qt::Key_Space:
             PressControl(focus_);
