@@ -159,6 +159,7 @@ TEST_F(AccessibleWindowTest, TheMacroSwitchesAreTogglesThatAnnounceTheirChange) 
     EXPECT_TRUE(repeat->state().checkable);
     const bool before = repeat->state().checked;
     repeat->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ProcessEvents();  // an action runs once its reply has gone
     EXPECT_NE(repeat->state().checked, before);
 }
 

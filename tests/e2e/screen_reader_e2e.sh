@@ -50,7 +50,7 @@ record-escape-en | record-escape-cn)
     steps=$(caption "$advanced" 39)
     wait_object list "$steps"
     # Tab, from the page's tab, until Record has the focus.
-    record_focused() { tree_has "^ *(push|toggle) button \"$record\" .*focused"; }
+    record_focused() { tree_has "^ *(push button|toggle button|check box) \"$record\" .*focused"; }
     for _ in $(seq 60); do
         record_focused && break
         orca_mark
@@ -63,18 +63,18 @@ record-escape-en | record-escape-cn)
     orca_expect_said 30 "$hint" "Orca did not say how a recording ends"
     stop_orca
     keys space
-    wait_until 30 eval '! tree_has "^ *(push|toggle) button \"$record\""' ||
+    wait_until 30 eval '! tree_has "^ *(push button|toggle button|check box) \"$record\""' ||
         fail "Space did not start the recording"
     keys a Escape
     wait_until 30 eval '[ "$(atspi tree "$app_name" | grep -c "list item \".*ESCAPE\"")" = 2 ]' ||
         fail "a short Escape was not recorded as a key"
     # Held down: the recording stops while the key is still down.
     xdotool keydown Escape
-    wait_until 30 eval 'tree_has "^ *(push|toggle) button \"$record\""'
+    wait_until 30 eval 'tree_has "^ *(push button|toggle button|check box) \"$record\""'
     stopped=$?
     xdotool keyup Escape
     [ "$stopped" = 0 ] || fail "holding Escape did not stop the recording"
-    tree_has "^ *(push|toggle) button \"$record\" .*checked" && fail "$record still shows checked"
+    tree_has "^ *(push button|toggle button|check box) \"$record\" .*checked" && fail "$record still shows checked"
     lines=$(atspi tree "$app_name" | sed -n 's/^ *list item "\(.*\)".*/\1/p' | grep -v '^ *[0-9]*ms$')
     echo "--- the steps recorded"
     echo "$lines"
