@@ -13,6 +13,7 @@
 #include "app/pages/page_table.h"
 #include "platform/message_sink.h"
 #include "settings/profile_operations.h"
+#include "shipped_layout.h"
 #include "skin/layout_loader.h"
 
 namespace zel::app {
@@ -30,13 +31,8 @@ class AccessibleNames : public ::testing::TestWithParam<int> {};
 
 TEST_P(AccessibleNames, AreUniqueOnEachPageAndSayWhatTheControlDoes) {
     const int languageFlag = GetParam();
-    const std::filesystem::path skins = std::filesystem::path(ZEL_RUNTIME_DIR) / "skins";
-    platform::RecordingMessageSink messages;
-    bool failed = false;
-    skin::SkinLayoutLoader loader(skins, messages, [&failed] { failed = true; });
     skin::SkinLayout layout;
-    loader.LoadSkinLayouts(layout, languageFlag);
-    ASSERT_FALSE(failed);
+    ASSERT_TRUE(shell_testing::LoadShippedLayout(languageFlag, layout));
     settings::ProfileSettings profile;
     settings::ApplyResetDefaults(profile);
     macro::MacroStore macros;

@@ -15,6 +15,7 @@
 
 #include "platform/message_sink.h"
 #include "shell_test_qt.h"
+#include "shipped_layout.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/skin_fonts.h"
 #include "skin/skin_files.h"
@@ -88,13 +89,9 @@ protected:
 
 TEST_P(CaptionClearance, EveryCaptionStaysInsideItsButtonAndClearOfItsMarks) {
     const int languageFlag = GetParam();
-    const std::filesystem::path skins = std::filesystem::path(ZEL_RUNTIME_DIR) / "skins";
-    platform::RecordingMessageSink messages;
-    bool failed = false;
-    skin::SkinLayoutLoader loader(skins, messages, [&failed] { failed = true; });
+    const std::filesystem::path skins = shell_testing::ShippedSkins();
     skin::SkinLayout layout;
-    loader.LoadSkinLayouts(layout, languageFlag);
-    ASSERT_FALSE(failed);
+    ASSERT_TRUE(shell_testing::LoadShippedLayout(languageFlag, layout));
     const QFont font = skin::CreateSkinFonts().ForEdition(languageFlag);
 
     const Surface surfaces[] = {

@@ -19,6 +19,8 @@
 #include "platform/message_sink.h"
 #include "settings/profile_operations.h"
 #include "shell_test_qt.h"
+#include "shipped_layout.h"
+#include "skin/contrast.h"
 #include "skin/layout_loader.h"
 #include "skin/qt/skin_fonts.h"
 #include "skin/qt/skin_image_store.h"
@@ -32,19 +34,9 @@ constexpr int kRingWidth = 2;
 // Every point of a control's ring stands out.
 constexpr double kMinimumShare = 1.0;
 
-double Luminance(QRgb rgb) {
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
-           0.0722 * channel(qBlue(rgb));
-}
-
 double Contrast(QRgb a, QRgb b) {
-    const double la = Luminance(a);
-    const double lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return skin::ContrastRatio(skin::RelativeLuminance(qRed(a), qGreen(a), qBlue(a)),
+                               skin::RelativeLuminance(qRed(b), qGreen(b), qBlue(b)));
 }
 
 struct PageCase {
@@ -59,13 +51,10 @@ protected:
 
 TEST_P(FocusMark, IsATwoPixelRingStandingOutThreeToOneOnEveryControlOfEveryPage) {
     const int languageFlag = GetParam();
-    const std::filesystem::path skins = std::filesystem::path(ZEL_RUNTIME_DIR) / "skins";
+    const std::filesystem::path skins = shell_testing::ShippedSkins();
     platform::RecordingMessageSink messages;
-    bool failed = false;
-    skin::SkinLayoutLoader loader(skins, messages, [&failed] { failed = true; });
     skin::SkinLayout layout;
-    loader.LoadSkinLayouts(layout, languageFlag);
-    ASSERT_FALSE(failed);
+    ASSERT_TRUE(shell_testing::LoadShippedLayout(languageFlag, layout));
     skin::SkinImageStore images(skins, messages);
     const QImage normal(
         QString::fromStdString((skins / std::string(skin::pictures::kMainNormal)).string()));

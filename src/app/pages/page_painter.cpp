@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/pages/page_table.h"
+#include "skin/contrast.h"
 #include "skin/qt/button_image.h"
 #include "skin/qt/window_outline.h"
 
@@ -32,18 +33,12 @@ const QColor kHotLabelColor(255, 0, 0);
 // The focus mark: a solid ring this wide, just inside the control's edge.
 constexpr int kFocusRingWidth = 2;
 
-// The relative luminance of a colour (sRGB), 0 for black ... 1 for white.
 double Luminance(QRgb rgb) {
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
-           0.0722 * channel(qBlue(rgb));
+    return skin::RelativeLuminance(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
 double Contrast(double a, double b) {
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    return skin::ContrastRatio(a, b);
 }
 
 // Black or white, whichever stands out more from a pixel of luminance `beside`: at least 4.5:1
