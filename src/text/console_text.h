@@ -4,7 +4,11 @@
 // logs and scripts, so they stay English in both editions; a text with placeholders ({file})
 // is filled with FillText.
 
+#include <cstdio>
+#include <string>
 #include <string_view>
+
+#include "text/catalog.h"
 
 namespace zel::text::console {
 
@@ -20,5 +24,20 @@ inline constexpr std::string_view kListOrDialogOpen = "ZEL_GMouse has a list or 
 // zel-gmousectl asked for something that needs the mouse while the program has none.
 inline constexpr std::string_view kNoConnectionToMouse =
     "ZEL_GMouse has no connection to the mouse";
+
+// The start of the window or the service: why it ends or goes on with less.
+inline constexpr std::string_view kStartEnds = "ZEL_GMouse: {reason}; this start ends.";
+inline constexpr std::string_view kAlreadyRunning =
+    "ZEL_GMouse is already running for this user; this start ends.";
+inline constexpr std::string_view kStartWarning = "ZEL_GMouse: warning: {reason}";
+inline constexpr std::string_view kUnreachable =
+    "ZEL_GMouse: zel-gmousectl cannot reach this program: {reason}";
+inline constexpr std::string_view kCannotStart = "ZEL_GMouse cannot start: {reason}.";
+
+// One of these lines on standard error, its {reason} filled in.
+inline void PrintLine(std::string_view pattern, std::string_view reason) {
+    const std::string line = FillText(pattern, {{"{reason}", reason}});
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
 
 }  // namespace zel::text::console

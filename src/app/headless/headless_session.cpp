@@ -18,6 +18,7 @@
 #include "platform/hid_transport_factory.h"
 #include "settings/program_files.h"
 #include "text/catalog.h"
+#include "text/console_text.h"
 
 namespace zel::app {
 
@@ -270,23 +271,22 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
     const platform::Result<control::RuntimeFolder> chosen = control::UserRuntimeFolder();
     if (!chosen.ok()) {
         // Without the lock a second program would play every macro a second time.
-        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n", chosen.error().message.c_str());
+        text::console::PrintLine(text::console::kStartEnds, chosen.error().message);
         return 1;
     }
     const control::RuntimeFolder& runtime = *chosen;
     if (!runtime.warning.empty()) {
-        std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", runtime.warning.c_str());
+        text::console::PrintLine(text::console::kStartWarning, runtime.warning);
     }
     // The lock lies where every start of this user finds it, whatever its runtime folder; the
     // socket lies in this start's runtime folder, and the lock file names it.
     const platform::Result<std::string> lockPath = control::UserInstanceLockPath();
     if (!lockPath.ok()) {
-        std::fprintf(stderr, "ZEL_GMouse: %s; this start ends.\n",
-                     lockPath.error().message.c_str());
+        text::console::PrintLine(text::console::kStartEnds, lockPath.error().message);
         return 1;
     }
     if (!lock.TryLock(*lockPath)) {
-        std::fputs("ZEL_GMouse is already running for this user; this start ends.\n", stderr);
+        text::console::PrintLine(text::console::kAlreadyRunning, {});
         return 0;
     }
     const std::string socketPath = control::InstanceSocketPath(runtime.path);
@@ -294,8 +294,7 @@ int RunHeadless(const std::function<void(HeadlessSession&)>& prepare) {
         lock.Announce(control::StateWithSocket(control::kListeningState, socketPath));
     } else {
         lock.Announce(std::string(control::kNotListeningState) + "\n" + listening.error().message);
-        std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
-                     listening.error().message.c_str());
+        text::console::PrintLine(text::console::kUnreachable, listening.error().message);
     }
     platform::StderrMessageSink messages;
     auto files = settings::ResolveProgramFiles(platform::ExecutableDirectory(),

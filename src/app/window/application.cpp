@@ -17,6 +17,7 @@
 #include "platform/app_paths.h"
 #include "platform/hid_transport_factory.h"
 #include "platform/sim_transport.h"
+#include "text/console_text.h"
 
 namespace zel::app {
 
@@ -56,8 +57,8 @@ int Application::RunMainWindow(int stopFd, SingleInstance* instance) {
     if (instance != nullptr) {
         instance->HoldRequests(true);
         if (!instance->Listen()) {
-            std::fprintf(stderr, "ZEL_GMouse: zel-gmousectl cannot reach this program: %s\n",
-                         qPrintable(instance->ListenProblem()));
+            text::console::PrintLine(text::console::kUnreachable,
+                                     instance->ListenProblem().toStdString());
         }
     }
     // The window appears first; the rest of the start follows its first paint.
@@ -98,16 +99,19 @@ int RunWindowed(int argc, char** argv) {
     // A program already running for this user is asked to show its window instead.
     SingleInstance instance;
     if (!instance.RuntimeWarning().isEmpty()) {
-        std::fprintf(stderr, "ZEL_GMouse: warning: %s\n", qPrintable(instance.RuntimeWarning()));
+        text::console::PrintLine(text::console::kStartWarning,
+                                 instance.RuntimeWarning().toStdString());
     }
     // A headless instance steps aside for the window instead.
     if (!instance.TryBecomeFirst()) {
         if (!instance.RuntimeProblem().isEmpty()) {
             // Unguarded, a second program would attach to the mouse too.
-            const QString text =
-                QStringLiteral("ZEL_GMouse cannot start: %1.").arg(instance.RuntimeProblem());
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-            QMessageBox::critical(nullptr, QString::fromLatin1(platform::kProgramName), text);
+            const std::string text =
+                text::FillText(text::console::kCannotStart,
+                               {{"{reason}", instance.RuntimeProblem().toStdString()}});
+            std::fprintf(stderr, "%s\n", text.c_str());
+            QMessageBox::critical(nullptr, QString::fromLatin1(platform::kProgramName),
+                                  QString::fromStdString(text));
             return 1;
         }
         if (instance.AskFirst() != SingleInstance::FirstAnswer::SteppedAside ||
