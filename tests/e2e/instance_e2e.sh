@@ -157,12 +157,13 @@ time.sleep(60)
     silent_pid=$!
     trap '[ -n "$second_pid" ] && kill -KILL "$second_pid" 2>/dev/null; kill "$silent_pid" 2>/dev/null; cleanup' EXIT
     wait_until 5 grep -qs connected "$work/silent.out" || fail "the silent clients did not connect"
-    # Each silent client is given 2 s: answers within 1 s come past all of them.
+    # Each silent client is given 2 s, so a program that waited for them in turn would answer
+    # after 20 s; within 10 s, it came past them (the slack is for a loaded machine).
     run_ctl show >/dev/null 2>"$work/ctl.err" & ctl_pid=$!
-    wait_until 1 ended "$ctl_pid" || fail "zel-gmousectl waited behind the silent clients"
+    wait_until 10 ended "$ctl_pid" || fail "zel-gmousectl waited behind the silent clients"
     wait "$ctl_pid" || fail "show failed: $(cat "$work/ctl.err")"
     send_mouse unplug
-    wait_until 1 ended "$app_pid" || fail "the unplug waited behind the silent clients"
+    wait_until 10 ended "$app_pid" || fail "the unplug waited behind the silent clients"
     ;;
 busy)
     start_headless
